@@ -1,0 +1,3 @@
+# Prints the chosen configuration and leaves.
+puts "quarn configuration: $config"
+exit
