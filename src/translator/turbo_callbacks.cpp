@@ -1,0 +1,7 @@
+#include "translator/turbo_callbacks.h"
+
+// STAND-IN: the dynamic translator is not built yet; it has no tables to set up.
+void turbo_init(void) {}
+
+// STAND-IN: the dynamic translator is not built yet; it registers nothing.
+void Callbacks_register_TurboMode(void) {}
