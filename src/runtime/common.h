@@ -14,6 +14,9 @@ struct QuarnCommon {
 };
 extern QuarnCommon quarn_common;
 
+// The machine configuration used when -m names none (or an unknown one).
+constexpr const char *DEFAULT_MACHINE_CONFIGURATION = "MYRRIN";
+
 enum : int32_t {
     PRINT_FLAG_SIM_TIME = 0x1,
     PRINT_FLAG_INSTR_COUNT = 0x2,

@@ -1,0 +1,7 @@
+// The command server: one TCP client whose input blocks are evaluated as Tcl scripts.
+#pragma once
+
+struct Tcl_Interp;
+
+// Creates the "SelectChannel" channel type and starts the server when a port was given.
+int QuarnServer_Init(Tcl_Interp *interpreter);
