@@ -18,7 +18,8 @@
 #include "runtime/message.h"
 #include "runtime/startup.h"
 
-namespace {
+namespace
+{
 
 constexpr size_t CONFIG_NAME_LENGTH = 25;
 time_t start_time = 0;
@@ -48,10 +49,8 @@ void Quit_CommandTables(void) {}
 
 int Tcl_AppInit(Tcl_Interp *interpreter)
 {
-    if (Tcl_Init(interpreter) == TCL_ERROR)
-        return TCL_ERROR;
-    if (CL_Option_enable_gui)
-        SIM_PRINT("GUI is disabled in this build, ignoring\n");
+    if (Tcl_Init(interpreter) == TCL_ERROR) return TCL_ERROR;
+    if (CL_Option_enable_gui) SIM_PRINT("GUI is disabled in this build, ignoring\n");
     Quarn_Init(interpreter);
     Tcl_CreateExitHandler(tcl_shutdown, nullptr);
     Tcl_SetVar(interpreter, "tcl_prompt1", "puts -nonewline \"tervalink % \"", TCL_GLOBAL_ONLY);
@@ -112,8 +111,7 @@ void Quarn_Quit(void)
     Global_Assoc_Trigger_Quit();
     Quit_CommandTables();
     Callback_Lists_Quit();
-    if (quiet_mode)
-        return;
+    if (quiet_mode) return;
 
     time_t now = time(nullptr);
     char when[32];
@@ -125,7 +123,8 @@ void Quarn_Quit(void)
     print_hms("Elapsed wall time: %d:%2.2d:%2.2d", (long)(now - start_time));
     print_hms(" (cpu time: %d:%2.2d:%2.2d)\n", user + sys);
     SIM_PRINT("Time distribution: sys=%d:%2.2d:%2.2d; user=%d:%2.2d:%2.2d\n", (int)(sys / 3600),
-              (int)(sys / 60 % 60), (int)(sys % 60), (int)(user / 3600), (int)(user / 60 % 60), (int)(user % 60));
+              (int)(sys / 60 % 60), (int)(sys % 60), (int)(user / 3600), (int)(user / 60 % 60),
+              (int)(user % 60));
     SIM_PRINT("Memory usage: max(%ld), share(%ld), data(%ld), stack(%ld)\n", usage.ru_maxrss, usage.ru_ixrss,
               usage.ru_idrss, usage.ru_isrss);
 }

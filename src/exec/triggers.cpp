@@ -18,11 +18,9 @@ Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *, const char *)
 
 int Assoc_Trigger_Fire(TriggerTable *table, const char *name, const char *format, ...)
 {
-    if (!table || table->assoc_count == 0)
-        return 0;
+    if (!table || table->assoc_count == 0) return 0;
     Assoc_TriggerEntry *entry = Assoc_Trigger_Search(table, name);
-    if (!entry)
-        return 0;
+    if (!entry) return 0;
     va_list args;
     va_start(args, format);
     int code = vTriggers_TCL_Call(table, entry->command, format, args);

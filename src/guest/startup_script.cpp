@@ -13,7 +13,8 @@
 
 int sliplane_listen_port = 0;
 
-namespace {
+namespace
+{
 
 constexpr const char *default_user_initial_tcl_file_name = ".tervalink.tcl";
 constexpr const char *default_quarn_initial_tcl_file_name = "tervalink.tcl";
@@ -31,8 +32,7 @@ bool try_lib_path(const char *format_dir, const char *middle, const char *name)
                    : snprintf(lib_dir_path, sizeof lib_dir_path, "%s/%s", format_dir, name);
     if (n < 0 || (size_t)n >= sizeof lib_dir_path) // a longer path cannot be built, so it is not there
         return false;
-    if (!file_exists(lib_dir_path))
-        return false;
+    if (!file_exists(lib_dir_path)) return false;
     quarn_initial_tcl_file_name = lib_dir_path;
     return true;
 }
@@ -41,8 +41,7 @@ bool try_lib_path(const char *format_dir, const char *middle, const char *name)
 bool find_in_lib_dir(const char *name)
 {
     const char *dir = get_menv_str("LIB_DIR", nullptr);
-    if (!dir)
-        return false;
+    if (!dir) return false;
     char configuration[32];
     size_t i = 0;
     for (; DEFAULT_MACHINE_CONFIGURATION[i] && i < sizeof configuration - 1; i++)
@@ -67,8 +66,7 @@ const char *get_menv_str(const char *name, const char *default_value)
 const char *get_initial_tcl_file_name(void)
 {
     const char *name = quarn_initial_tcl_file_name;
-    if (!name)
-        name = get_menv_str("QUARN_FILE", nullptr);
+    if (!name) name = get_menv_str("QUARN_FILE", nullptr);
     if (!name) {
         if (file_exists(default_user_initial_tcl_file_name))
             quarn_initial_tcl_file_name = (char *)default_user_initial_tcl_file_name;

@@ -21,12 +21,13 @@ void mm_change_functions(quarn_free_hook free_hook, quarn_malloc_hook allocate_h
 
 char *remember_string(const char *text, const char *file, int line);
 void forget_string(const char *text, const char *file, int line);
-char *remember_concat_strings(const char *first, const char *second, char separator, const char *file, int line);
+char *remember_concat_strings(const char *first, const char *second, char separator, const char *file,
+                              int line);
 
 // Typed conveniences: n elements of type T, with the type's name as text.
 #define QUARN_MALLOC(n, T) ((T *)quarn_malloc((size_t)(n) * sizeof(T), sizeof(T), #T, __FILE__, __LINE__))
 #define QUARN_ZALLOC(n, T) ((T *)quarn_zalloc((size_t)(n) * sizeof(T), sizeof(T), #T, __FILE__, __LINE__))
-#define QUARN_REALLOC(p, n, T)                                                                             \
+#define QUARN_REALLOC(p, n, T)                                                                               \
     ((T *)quarn_realloc((p), (size_t)(n) * sizeof(T), sizeof(T), #T, __FILE__, __LINE__))
 #define QUARN_FREE(p) quarn_free((void *)(p), __FILE__, __LINE__)
 #define REMEMBER_STRING(s) remember_string((s), __FILE__, __LINE__)

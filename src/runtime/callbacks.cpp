@@ -16,7 +16,8 @@
 
 Callback_List callBackFunctionLists[CALLBACK_LIST_COUNT];
 
-namespace {
+namespace
+{
 
 constexpr const char *list_names[CALLBACK_LIST_COUNT] = {
     nullptr,
@@ -52,18 +53,17 @@ bool keeps_command_word(int index)
 
 void release_entry(int index, Callback_Function *entry)
 {
-    if (keeps_command_word(index))
-        FORGET_STRING((char *)entry->data);
+    if (keeps_command_word(index)) FORGET_STRING((char *)entry->data);
     FORGET_STRING(entry->name);
     QUARN_FREE(entry);
 }
 
 // Inserts in ascending (unsigned) priority; a new entry goes after every entry of its priority.
-Callback_Function *insert(int index, int32_t priority, const char *name, CallbackFunction function, void *data)
+Callback_Function *insert(int index, int32_t priority, const char *name, CallbackFunction function,
+                          void *data)
 {
     Callback_Function *entry = QUARN_MALLOC(1, Callback_Function);
-    if (!entry)
-        return nullptr;
+    if (!entry) return nullptr;
     entry->next = nullptr;
     entry->priority = (uint32_t)priority;
     entry->function = function;
@@ -98,7 +98,7 @@ void clear_list(int index)
 } // namespace
 
 #define CALLBACK_REGISTER(fn, index)                                                                         \
-    Callback_Function *fn(int32_t priority, const char *name, CallbackFunction function, void *data)          \
+    Callback_Function *fn(int32_t priority, const char *name, CallbackFunction function, void *data)         \
     {                                                                                                        \
         return insert(index, priority, name, function, data);                                                \
     }
@@ -142,8 +142,8 @@ Callback_Function *Callback_register_at_internal_error(int32_t priority, const c
     return insert(CALLBACK_INTERNAL_ERROR, priority, name, (CallbackFunction)function, data);
 }
 
-Callback_Function *Callback_register_build_simcmd(int32_t priority, const char *name, CallbackFunction function,
-                                                  const char *command_word)
+Callback_Function *Callback_register_build_simcmd(int32_t priority, const char *name,
+                                                  CallbackFunction function, const char *command_word)
 {
     return insert(CALLBACK_BUILD_SIMCMD, priority, name, function, REMEMBER_STRING(command_word));
 }
@@ -158,8 +158,7 @@ void Callback_Lists_Init(void)
 {
     for (int index : naming_order) {
         Callback_List &list = callBackFunctionLists[index];
-        if (!list.name)
-            list.name = REMEMBER_STRING(list_names[index]);
+        if (!list.name) list.name = REMEMBER_STRING(list_names[index]);
         list.head = nullptr;
     }
 
@@ -188,12 +187,10 @@ void Callback_Lists_Quit(void)
 
 Callback_List *Callback_Search_by_name(const char *name)
 {
-    if (!name)
-        return nullptr;
+    if (!name) return nullptr;
     for (int index = 1; index < CALLBACK_LIST_COUNT; index++) {
         Callback_List &list = callBackFunctionLists[index];
-        if (list.name && strcasecmp(list.name, name) == 0)
-            return &list;
+        if (list.name && strcasecmp(list.name, name) == 0) return &list;
     }
     return nullptr;
 }
@@ -201,14 +198,12 @@ Callback_List *Callback_Search_by_name(const char *name)
 void Callback_Clear(const char *name)
 {
     Callback_List *list = Callback_Search_by_name(name);
-    if (list)
-        clear_list((int)(list - callBackFunctionLists));
+    if (list) clear_list((int)(list - callBackFunctionLists));
 }
 
 void Callback_Clear_function(const char *name)
 {
-    if (!name)
-        return;
+    if (!name) return;
     for (int index = 0; index < CALLBACK_LIST_COUNT; index++) {
         Callback_Function **link = &callBackFunctionLists[index].head;
         while (*link) {

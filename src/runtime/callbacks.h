@@ -70,25 +70,25 @@ extern Callback_List callBackFunctionLists[CALLBACK_LIST_COUNT];
 
 // Registration: each adds an entry to its list and returns it (null when out of memory).
 Callback_Function *Callback_register_create_default_property_list(int32_t priority, const char *name,
-                                                                   CallbackFunction function, void *data);
-Callback_Function *Callback_register_config_init(int32_t priority, const char *name, CallbackFunction function,
-                                                 void *data);
-Callback_Function *Callback_register_config_print(int32_t priority, const char *name, CallbackFunction function,
-                                                  void *data);
+                                                                  CallbackFunction function, void *data);
+Callback_Function *Callback_register_config_init(int32_t priority, const char *name,
+                                                 CallbackFunction function, void *data);
+Callback_Function *Callback_register_config_print(int32_t priority, const char *name,
+                                                  CallbackFunction function, void *data);
 Callback_Function *Callback_register_fix(int32_t priority, const char *name, CallbackFunction function,
                                          void *data);
-Callback_Function *Callback_register_quit_machine(int32_t priority, const char *name, CallbackFunction function,
-                                                  void *data);
-Callback_Function *Callback_register_stats_reset(int32_t priority, const char *name, CallbackFunction function,
-                                                 void *data);
-Callback_Function *Callback_register_stats_print(int32_t priority, const char *name, CallbackFunction function,
-                                                 void *data);
+Callback_Function *Callback_register_quit_machine(int32_t priority, const char *name,
+                                                  CallbackFunction function, void *data);
+Callback_Function *Callback_register_stats_reset(int32_t priority, const char *name,
+                                                 CallbackFunction function, void *data);
+Callback_Function *Callback_register_stats_print(int32_t priority, const char *name,
+                                                 CallbackFunction function, void *data);
 Callback_Function *Callback_register_declare_time_domain(int32_t priority, const char *name,
                                                          CallbackFunction function, void *data);
 Callback_Function *Callback_register_undeclare_time_domain(int32_t priority, const char *name,
                                                            CallbackFunction function, void *data);
-Callback_Function *Callback_register_switch_mode(int32_t priority, const char *name, CallbackFunction function,
-                                                 void *data);
+Callback_Function *Callback_register_switch_mode(int32_t priority, const char *name,
+                                                 CallbackFunction function, void *data);
 Callback_Function *Callback_register_dump(int32_t priority, const char *name, CallbackDumpFunction function,
                                           void *data);
 Callback_Function *Callback_register_thread_switch_state(int32_t priority, const char *name,
@@ -104,8 +104,8 @@ Callback_Function *Callback_register_at_internal_error(int32_t priority, const c
 Callback_Function *Callback_register_callthru(int32_t priority, const char *name, CallbackFunction function,
                                               void *data);
 // These two keep a remembered copy of the command word as the entry's data.
-Callback_Function *Callback_register_build_simcmd(int32_t priority, const char *name, CallbackFunction function,
-                                                  const char *command_word);
+Callback_Function *Callback_register_build_simcmd(int32_t priority, const char *name,
+                                                  CallbackFunction function, const char *command_word);
 Callback_Function *Callback_register_build_public_simcmd(int32_t priority, const char *name,
                                                          CallbackFunction function, const char *command_word);
 Callback_Function *Callback_register_add_simcmd(int32_t priority, const char *name, CallbackFunction function,

@@ -34,9 +34,11 @@ int main(int argc, char **argv)
         counter = counter + 1;
 
     if (!quiet_mode) {
-        SIM_PRINT("quarn: full-system simulator of 64-bit PowerPC machines\n");
-        SIM_PRINT("Version 1.0.2.2, driven by Tcl %s\n", TCL_PATCH_LEVEL);
-        SIM_PRINT("Type \"quit\" to leave.\n");
+        uint32_t version = get_quarn_version_info();
+        SIM_PRINT("quarn %u.%u.%u.%u: full-system simulator of 64-bit PowerPC machines\n", version >> 24,
+                  (version >> 16) & 0xFF, (version >> 8) & 0xFF, version & 0xFF);
+        SIM_PRINT("Command language: Tcl %s; prompt \"tervalink %% \"\n", TCL_PATCH_LEVEL);
+        SIM_PRINT("Type \"exit\" or end the input to leave.\n");
     }
 
     Arm_Time_Limit();

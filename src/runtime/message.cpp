@@ -16,7 +16,8 @@
 
 FILE *Quarn_Output_File = stdout;
 
-namespace {
+namespace
+{
 
 constexpr size_t MESSAGE_BUFFER_SIZE = 4096;
 constexpr size_t HEADER_BUFFER_SIZE = 256;
@@ -58,8 +59,7 @@ FILE *out()
 // Counts regression-mode output and ends the program when it exceeds the cap.
 void count_output(size_t bytes)
 {
-    if (!regress_mode)
-        return;
+    if (!regress_mode) return;
     regress_byte_count += (uint32_t)bytes;
     if (regress_byte_count > REGRESSION_OUTPUT_CAP) {
         fprintf(out(), "FATAL INTERNAL ERROR: %s: Too much output\n", Prepare_Time(nullptr));
@@ -104,10 +104,10 @@ void print_line(const char *line, const char *text, bool suppress)
 // processor several threads.
 const char *thread_header_name(ThreadState *thread)
 {
-    if (!thread)
-        return nullptr;
+    if (!thread) return nullptr;
     GenericMachine *machine = ThreadState__Machine(thread);
-    if ((machine && GenericMachine__ProcessorCount(machine) > 1) || ThreadState__ProcessorThreadCount(thread) > 1)
+    if ((machine && GenericMachine__ProcessorCount(machine) > 1) ||
+        ThreadState__ProcessorThreadCount(thread) > 1)
         return ThreadState__Name(thread);
     return nullptr;
 }
@@ -116,16 +116,13 @@ const char *thread_header_name(ThreadState *thread)
 void header_append(size_t &used, const char *format, ...) __attribute__((format(printf, 2, 3)));
 void header_append(size_t &used, const char *format, ...)
 {
-    if (used >= HEADER_BUFFER_SIZE - 1)
-        return;
+    if (used >= HEADER_BUFFER_SIZE - 1) return;
     va_list args;
     va_start(args, format);
     int n = vsnprintf(header_buffer + used, HEADER_BUFFER_SIZE - used, format, args);
     va_end(args);
-    if (n > 0)
-        used += (size_t)n;
-    if (used > HEADER_BUFFER_SIZE - 1)
-        used = HEADER_BUFFER_SIZE - 1;
+    if (n > 0) used += (size_t)n;
+    if (used > HEADER_BUFFER_SIZE - 1) used = HEADER_BUFFER_SIZE - 1;
 }
 
 } // namespace
@@ -136,8 +133,7 @@ char *Make_Print_Header(GenericMachine *machine, long delta, const char *name)
     header_buffer[0] = '\0';
     int32_t flags = quarn_common.print_flags;
     time_t now = 0;
-    if (flags & (PRINT_FLAG_DELTA | PRINT_FLAG_TIME_OF_DAY))
-        now = time(nullptr);
+    if (flags & (PRINT_FLAG_DELTA | PRINT_FLAG_TIME_OF_DAY)) now = time(nullptr);
     if (flags & PRINT_FLAG_DELTA) {
         header_append(used, "delta %ld: ", (long)(now - previous_header_time));
         previous_header_time = now;
@@ -147,12 +143,11 @@ char *Make_Print_Header(GenericMachine *machine, long delta, const char *name)
         ctime_r(&now, text);
         header_append(used, "%.8s: ", text + 11);
     }
-    if (flags & PRINT_FLAG_SIM_TIME)
-        header_append(used, "%s: ", Prepare_Time(machine));
+    if (flags & PRINT_FLAG_SIM_TIME) header_append(used, "%s: ", Prepare_Time(machine));
     if (flags & PRINT_FLAG_INSTR_COUNT)
-        header_append(used, "(%ld): ", machine ? (long)GenericMachine__InstructionCount(machine) + delta : 0L);
-    if (name)
-        header_append(used, "%s: ", name);
+        header_append(used,
+                      "(%ld): ", machine ? (long)GenericMachine__InstructionCount(machine) + delta : 0L);
+    if (name) header_append(used, "%s: ", name);
     return header_buffer;
 }
 
@@ -160,11 +155,9 @@ void unsafe_vMessage(MessageLevel level, const char *format, const char *tag, co
                      ThreadState *thread, va_list args)
 {
     GenericMachine *machine = thread ? ThreadState__Machine(thread) : nullptr;
-    if (!machine)
-        machine = currentMachine;
+    if (!machine) machine = currentMachine;
 
-    if (very_very_quiet_mode && (level == MSG_PRINT || level == MSG_INFO || level == MSG_DEBUG))
-        return;
+    if (very_very_quiet_mode && (level == MSG_PRINT || level == MSG_INFO || level == MSG_DEBUG)) return;
 
     char *text = message_buffer;
     if (!format || !*format) {
@@ -179,7 +172,8 @@ void unsafe_vMessage(MessageLevel level, const char *format, const char *tag, co
     if (output_hook) {
         if (level == MSG_DEBUG) {
             const char *name = thread ? thread_header_name(thread) : label;
-            format_into(line_buffer, sizeof line_buffer, "DEBUG: %s%s\n", Make_Print_Header(machine, 0, name), text);
+            format_into(line_buffer, sizeof line_buffer, "DEBUG: %s%s\n", Make_Print_Header(machine, 0, name),
+                        text);
             output_hook(output_hook_data, MSG_DEBUG, line_buffer);
             return;
         }
@@ -188,18 +182,19 @@ void unsafe_vMessage(MessageLevel level, const char *format, const char *tag, co
         switch (level) {
         case MSG_FATAL_INTERNAL:
             flush_repeat_count();
-            fprintf(out(), "FATAL INTERNAL ERROR: %s%s\n", Make_Print_Header(machine, 0, thread_header_name(thread)),
-                    text);
+            fprintf(out(), "FATAL INTERNAL ERROR: %s%s\n",
+                    Make_Print_Header(machine, 0, thread_header_name(thread)), text);
             fflush(out());
             break;
         case MSG_FATAL:
             flush_repeat_count();
-            fprintf(out(), "FATAL ERROR: %s%s\n", Make_Print_Header(machine, 0, thread_header_name(thread)), text);
+            fprintf(out(), "FATAL ERROR: %s%s\n", Make_Print_Header(machine, 0, thread_header_name(thread)),
+                    text);
             fflush(out());
             break;
         case MSG_WARNING:
             format_into(line_buffer, sizeof line_buffer, "WARNING: %s%s\n",
-                     Make_Print_Header(machine, 0, thread_header_name(thread)), text);
+                        Make_Print_Header(machine, 0, thread_header_name(thread)), text);
             print_line(line_buffer, text, true);
             break;
         case MSG_PRINT:
@@ -211,12 +206,13 @@ void unsafe_vMessage(MessageLevel level, const char *format, const char *tag, co
             break;
         case MSG_INFO:
             format_into(line_buffer, sizeof line_buffer, "INFO: %s%s\n",
-                     Make_Print_Header(machine, 0, thread_header_name(thread)), text);
+                        Make_Print_Header(machine, 0, thread_header_name(thread)), text);
             print_line(line_buffer, text, true);
             break;
         case MSG_DEBUG: {
             const char *name = thread ? thread_header_name(thread) : label;
-            format_into(line_buffer, sizeof line_buffer, "DEBUG: %s%s\n", Make_Print_Header(machine, 0, name), text);
+            format_into(line_buffer, sizeof line_buffer, "DEBUG: %s%s\n", Make_Print_Header(machine, 0, name),
+                        text);
             print_line(line_buffer, text, false);
             break;
         }
@@ -297,8 +293,7 @@ void sim_do_warning(int, const char *, ...) {}
 void SIM_PRINT_LONG_STRING(const char *text)
 {
     constexpr size_t PIECE = 2000;
-    if (!text)
-        return;
+    if (!text) return;
     size_t length = strlen(text);
     for (size_t offset = 0; offset < length; offset += PIECE)
         SIM_PRINT("%.*s", (int)PIECE, text + offset);
@@ -317,8 +312,7 @@ void mm_change_print_function(MessageOutputHook hook, void *data)
 
 void Dump_all(void)
 {
-    if (dump_in_progress)
-        return;
+    if (dump_in_progress) return;
     dump_in_progress = true;
     for (Callback_Function *entry = callBackFunctionLists[CALLBACK_DUMP].head; entry; entry = entry->next)
         ((CallbackDumpFunction)entry->function)(entry->data);
@@ -343,8 +337,7 @@ void hexdump(const void *data, size_t length, FILE *stream)
         char line[96];
         size_t used = (size_t)snprintf(line, sizeof line, "0x%08X:", (unsigned)row);
         for (size_t i = 0; i < 16; i++) {
-            if (i % 4 == 0)
-                line[used++] = ' ';
+            if (i % 4 == 0) line[used++] = ' ';
             if (row + i < length)
                 used += (size_t)snprintf(line + used, sizeof line - used, "%02X", bytes[row + i]);
             else {

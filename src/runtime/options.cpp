@@ -10,7 +10,8 @@
 #include "runtime/message.h"
 #include "runtime/startup.h"
 
-namespace {
+namespace
+{
 
 constexpr size_t OPTION_GROUP_SIZE = 256;
 constexpr const char *OPTION_STRING = "CD:eFf:G:ghim:nN:o:qQrSs:tT:U:W";
@@ -65,8 +66,7 @@ char *Record_Command_Line(int argc, char **argv)
     for (int i = 0; i < argc; i++)
         size += strlen(argv[i]) + 4;
     char *line = (char *)quarn_malloc(size, 1, "char", __FILE__, __LINE__);
-    if (!line)
-        return nullptr;
+    if (!line) return nullptr;
     size_t used = 0;
     line[0] = '\0';
     for (int i = 0; i < argc; i++) {
@@ -80,8 +80,7 @@ char *Record_Command_Line(int argc, char **argv)
 
 void Collect_Command_Line_Options(int argc, char **argv, char letter, char *result, size_t capacity)
 {
-    if (!result || capacity == 0)
-        return;
+    if (!result || capacity == 0) return;
     size_t used = 0;
     result[0] = '\0';
     int i = 0;
@@ -100,14 +99,12 @@ void Collect_Command_Line_Options(int argc, char **argv, char letter, char *resu
         for (i++; i < argc && argv[i][0] != '-'; i++)
             append_bounded(group, sizeof group, length, argv[i]);
         for (char *p = group; *p; p++)
-            if (*p == '=')
-                *p = ' ';
+            if (*p == '=') *p = ' ';
         append_bounded(result, capacity, used, "{");
         append_bounded(result, capacity, used, group);
         append_bounded(result, capacity, used, "} ");
     }
-    if (used > 0 && result[used - 1] == ' ')
-        result[--used] = '\0';
+    if (used > 0 && result[used - 1] == ' ') result[--used] = '\0';
 }
 
 int Parse_Command_Line_Options(int argc, char **argv)
@@ -147,8 +144,7 @@ int Parse_Command_Line_Options(int argc, char **argv)
             break;
         case 'g':
             CL_Option_enable_gui = 1;
-            if (!quiet_mode)
-                SIM_PRINT("GUI Enabled\n");
+            if (!quiet_mode) SIM_PRINT("GUI Enabled\n");
             break;
         case 'i':
             quarn_common.print_flags &= ~PRINT_FLAG_INSTR_COUNT;
@@ -158,13 +154,11 @@ int Parse_Command_Line_Options(int argc, char **argv)
             break;
         case 'n':
             useXterms = 0;
-            if (!quiet_mode)
-                SIM_PRINT("Console XTerms Disabled\n");
+            if (!quiet_mode) SIM_PRINT("Console XTerms Disabled\n");
             break;
         case 'N':
             configuration_smt_mode = (int)strtol(optarg, nullptr, 10);
-            if (!quiet_mode)
-                SIM_PRINT("SMT mode: %d\n", configuration_smt_mode);
+            if (!quiet_mode) SIM_PRINT("SMT mode: %d\n", configuration_smt_mode);
             break;
         case 'o': {
             FILE *stream = fopen(optarg, "w");
@@ -189,24 +183,21 @@ int Parse_Command_Line_Options(int argc, char **argv)
             very_quiet_mode = 1;
             useXterms = 0;
             quarn_common.print_flags &= ~PRINT_FLAG_INSTR_COUNT;
-            if (time_limit == -1)
-                time_limit = 7200;
+            if (time_limit == -1) time_limit = 7200;
             break;
         case 'S':
             quarn_go = 0;
             break;
         case 's':
             quarn_common.server_port = (int32_t)strtol(optarg, nullptr, 10);
-            if (!quiet_mode)
-                SIM_PRINT("Server port %d\n", quarn_common.server_port);
+            if (!quiet_mode) SIM_PRINT("Server port %d\n", quarn_common.server_port);
             break;
         case 't':
             quarn_common.print_flags &= ~PRINT_FLAG_SIM_TIME;
             break;
         case 'T':
             time_limit = (int)strtol(optarg, nullptr, 10);
-            if (!quiet_mode)
-                SIM_PRINT("Time limit of %d seconds\n", time_limit);
+            if (!quiet_mode) SIM_PRINT("Time limit of %d seconds\n", time_limit);
             break;
         case 'W':
             sim_warning_level = 0;

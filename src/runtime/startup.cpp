@@ -21,7 +21,8 @@
 #include "runtime/stop.h"
 #include "translator/turbo_callbacks.h"
 
-namespace {
+namespace
+{
 
 struct SignalSetting {
     int number;
@@ -39,10 +40,8 @@ constexpr SignalSetting handled_signals[] = {
 bool foreign_handler_installed(int number)
 {
     struct sigaction current = {};
-    if (sigaction(number, nullptr, &current) != 0)
-        return false;
-    if (current.sa_flags & SA_SIGINFO)
-        return current.sa_sigaction != nullptr;
+    if (sigaction(number, nullptr, &current) != 0) return false;
+    if (current.sa_flags & SA_SIGINFO) return current.sa_sigaction != nullptr;
     return current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN && current.sa_handler != Sigusr;
 }
 
@@ -56,10 +55,10 @@ void time_limit_expired(int)
 void Setup_Signal_Handlers(void)
 {
     for (const SignalSetting &setting : handled_signals) {
-        if ((setting.number == SIGFPE || setting.number == SIGSEGV) && foreign_handler_installed(setting.number))
+        if ((setting.number == SIGFPE || setting.number == SIGSEGV) &&
+            foreign_handler_installed(setting.number))
             continue;
-        if (signal(setting.number, Sigusr) == SIG_ERR)
-            perror(setting.perror_text);
+        if (signal(setting.number, Sigusr) == SIG_ERR) perror(setting.perror_text);
     }
 }
 
@@ -114,16 +113,13 @@ void Sigusr(int signal_number)
 
 void Arm_Time_Limit(void)
 {
-    if (time_limit <= 0)
-        return;
-    if (signal(SIGVTALRM, time_limit_expired) == SIG_ERR)
-        perror("signal(SIGVTALRM)");
+    if (time_limit <= 0) return;
+    if (signal(SIGVTALRM, time_limit_expired) == SIG_ERR) perror("signal(SIGVTALRM)");
     struct itimerval timer = {};
     timer.it_interval.tv_sec = time_limit;
     timer.it_value.tv_sec = time_limit;
     int rc = setitimer(ITIMER_VIRTUAL, &timer, nullptr);
-    if (rc != 0)
-        sim_error("setitimer for %d seconds returned %d\n", time_limit, rc);
+    if (rc != 0) sim_error("setitimer for %d seconds returned %d\n", time_limit, rc);
 }
 
 void Initialize_Quarn_Data_Structures(void)

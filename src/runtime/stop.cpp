@@ -41,7 +41,8 @@ const stop_cause_entry stop_sim_cause[] = {
     {0, "not-stopped"},
 };
 
-namespace {
+namespace
+{
 
 constexpr size_t STOP_TEXT_SIZE = 512;
 char stop_text[STOP_TEXT_SIZE];
@@ -53,8 +54,7 @@ bool firing_stop_trigger = false;
 
 int fire_stop_trigger()
 {
-    if (firing_stop_trigger)
-        return 0;
+    if (firing_stop_trigger) return 0;
     firing_stop_trigger = true;
     int result = Assoc_Trigger_Fire(quarn_common.trigger_table, "SIM_STOP", "{ sim stop }");
     firing_stop_trigger = false;
@@ -79,12 +79,10 @@ const char *SimStopText(void)
     size_t used = 0;
     stop_text[0] = '\0';
     for (const stop_cause_entry *row = stop_sim_cause; row->bit != 0; row++) {
-        if (!(word & row->bit) || used >= sizeof stop_text - 1)
-            continue;
+        if (!(word & row->bit) || used >= sizeof stop_text - 1) continue;
         int n = snprintf(stop_text + used, sizeof stop_text - used, "%s, ", row->text);
         used += n > 0 ? (size_t)n : 0;
-        if (used > sizeof stop_text - 1)
-            used = sizeof stop_text - 1;
+        if (used > sizeof stop_text - 1) used = sizeof stop_text - 1;
     }
     return stop_text;
 }
@@ -99,14 +97,12 @@ int Stop_The_Simulation(uint32_t bits)
 void Stop_The_Simulation_From_Signal(uint32_t bits)
 {
     __atomic_fetch_or(&stop_simulation, bits, __ATOMIC_SEQ_CST);
-    if (stop_async_handler)
-        Tcl_AsyncMark(stop_async_handler);
+    if (stop_async_handler) Tcl_AsyncMark(stop_async_handler);
 }
 
 void Stop_Async_Init(void)
 {
-    if (!stop_async_handler)
-        stop_async_handler = Tcl_AsyncCreate(stop_async_proc, nullptr);
+    if (!stop_async_handler) stop_async_handler = Tcl_AsyncCreate(stop_async_proc, nullptr);
 }
 
 void Start_The_Simulation(void)
@@ -124,8 +120,7 @@ int Sim_Enable_Breakpoints(int flag)
 
 void Sim_Breakpoint(void)
 {
-    if (!breakpoints_enabled)
-        return;
+    if (!breakpoints_enabled) return;
     struct sigaction ignore = {}, previous = {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
@@ -141,8 +136,7 @@ void BreakPoint(const char *text)
 
 uint64_t Sim_Current_Cycles(void)
 {
-    if (!currentMachine)
-        return 0;
+    if (!currentMachine) return 0;
     // STAND-IN: machines have no event kernel yet, which is the missing-kernel case.
     sim_error("tsim in machine is NULL!!!!");
     return 0;

@@ -7,7 +7,8 @@
 
 #include "runtime/alloc.h"
 
-namespace {
+namespace
+{
 
 TEST(AllocTest, ConcatStrings)
 {
@@ -16,7 +17,7 @@ TEST(AllocTest, ConcatStrings)
         char separator;
         const char *expected; // null: no text at all
     } cases[] = {
-        {"a", "b", '/', "a/b"}, {"a", "b", 0, "ab"},    {nullptr, "b", '/', "/b"},
+        {"a", "b", '/', "a/b"},    {"a", "b", 0, "ab"}, {nullptr, "b", '/', "/b"},
         {"a", nullptr, '/', "a/"}, {"", "", 0, ""},     {nullptr, nullptr, '/', nullptr},
     };
     for (const Case &c : cases) {
@@ -65,12 +66,14 @@ struct HookLog {
 
 void *log_malloc(size_t size, size_t element_size, const char *type_name, const char *, int)
 {
-    hook_log.calls += "malloc " + std::to_string(size) + " " + std::to_string(element_size) + " " + type_name + ";";
+    hook_log.calls +=
+        "malloc " + std::to_string(size) + " " + std::to_string(element_size) + " " + type_name + ";";
     return malloc(size);
 }
 void *log_zalloc(size_t size, size_t element_size, const char *type_name, const char *, int)
 {
-    hook_log.calls += "zalloc " + std::to_string(size) + " " + std::to_string(element_size) + " " + type_name + ";";
+    hook_log.calls +=
+        "zalloc " + std::to_string(size) + " " + std::to_string(element_size) + " " + type_name + ";";
     return calloc(1, size);
 }
 void *log_realloc(void *p, size_t size, size_t, const char *type_name, const char *, int)

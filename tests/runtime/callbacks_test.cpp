@@ -5,7 +5,8 @@
 
 #include "runtime/callbacks.h"
 
-namespace {
+namespace
+{
 
 void nothing(void) {}
 
@@ -37,11 +38,26 @@ TEST_F(CallbackTest, AscendingPriorityEqualOnesInRegistrationOrder)
 
 TEST_F(CallbackTest, ListsAreNamedAndFoundIgnoringCase)
 {
-    const char *names[] = {nullptr,          "create_default_property_list", "config_init", "config_print",
-                           "fix",            "quit_machine",  "stats_reset",  "stats_print",
-                           "declare_time_domain", "undeclare_time_domain", "switch_mode", "dump",
-                           "thread_switch_state", "periodic_stats_print", "warning", "fatal_error",
-                           "internal_error", "callthru",      "build_simcmd", "build_public_simcmd",
+    const char *names[] = {nullptr,
+                           "create_default_property_list",
+                           "config_init",
+                           "config_print",
+                           "fix",
+                           "quit_machine",
+                           "stats_reset",
+                           "stats_print",
+                           "declare_time_domain",
+                           "undeclare_time_domain",
+                           "switch_mode",
+                           "dump",
+                           "thread_switch_state",
+                           "periodic_stats_print",
+                           "warning",
+                           "fatal_error",
+                           "internal_error",
+                           "callthru",
+                           "build_simcmd",
+                           "build_public_simcmd",
                            "add_simcmd"};
     for (int i = 1; i < CALLBACK_LIST_COUNT; i++)
         EXPECT_STREQ(callBackFunctionLists[i].name, names[i]);
@@ -69,7 +85,8 @@ TEST_F(CallbackTest, ClearFunctionRemovesEveryEntryOfThatExactName)
 
 TEST_F(CallbackTest, QuitEmptiesEveryListAndTheyFillAgain)
 {
-    Callback_register_dump(1, "d", [](void *) {}, nullptr);
+    Callback_register_dump(
+        1, "d", [](void *) {}, nullptr);
     Callback_Function *entry = Callback_register_build_simcmd(2, "cmd", nothing, "cache");
     ASSERT_NE(entry, nullptr);
     EXPECT_STREQ((const char *)entry->data, "cache");
@@ -78,7 +95,8 @@ TEST_F(CallbackTest, QuitEmptiesEveryListAndTheyFillAgain)
     for (int i = 0; i < CALLBACK_LIST_COUNT; i++)
         EXPECT_EQ(callBackFunctionLists[i].head, nullptr);
     EXPECT_STREQ(callBackFunctionLists[CALLBACK_DUMP].name, "dump");
-    Callback_register_dump(1, "again", [](void *) {}, nullptr);
+    Callback_register_dump(
+        1, "again", [](void *) {}, nullptr);
     EXPECT_EQ(order(CALLBACK_DUMP), "again");
 }
 
@@ -93,7 +111,8 @@ TEST_F(CallbackTest, MessageListRunsEveryEntryEvenWhenOneRemovesItself)
 {
     message_calls = 0;
     Callback_register_at_warning(1, "self", self_removing, nullptr);
-    Callback_register_at_warning(2, "other", [](void *, const char *) { message_calls += 10; }, nullptr);
+    Callback_register_at_warning(
+        2, "other", [](void *, const char *) { message_calls += 10; }, nullptr);
     Callback_Run_Message_List(CALLBACK_WARNING, "text");
     EXPECT_EQ(message_calls, 11);
     EXPECT_EQ(order(CALLBACK_WARNING), "other");

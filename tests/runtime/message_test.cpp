@@ -12,7 +12,8 @@
 #include "runtime/stop.h"
 #include "runtime_test_util.h"
 
-namespace {
+namespace
+{
 
 class SinkTest : public ::testing::Test
 {
@@ -200,8 +201,8 @@ TEST_F(SinkTest, HeaderIsPartOfErrorAndInfoLinesOnly)
 
 TEST_F(SinkTest, HexdumpRows)
 {
-    const unsigned char data[20] = {'A', 'B', 'C', 0x00, 0x7F, ' ', '~', 0x1F, 'h', 'i',
-                                    '!', 0xFF, '0', '1', '2', '3', 'x', 'y', 0x80, 'z'};
+    const unsigned char data[20] = {'A', 'B',  'C', 0x00, 0x7F, ' ', '~', 0x1F, 'h',  'i',
+                                    '!', 0xFF, '0', '1',  '2',  '3', 'x', 'y',  0x80, 'z'};
     char *buffer = nullptr;
     size_t size = 0;
     FILE *stream = open_memstream(&buffer, &size);
@@ -230,8 +231,7 @@ TEST_F(SinkTest, LongStringIsPrintedWhole)
 // Output stream that discards everything but reports lines about the output cap on stderr.
 ssize_t cap_watch_write(void *, const char *data, size_t size)
 {
-    if (memmem(data, size, "Too much output", 15))
-        fwrite(data, 1, size, stderr);
+    if (memmem(data, size, "Too much output", 15)) fwrite(data, 1, size, stderr);
     return (ssize_t)size;
 }
 

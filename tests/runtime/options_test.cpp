@@ -8,7 +8,8 @@
 #include "runtime/startup.h"
 #include "runtime_test_util.h"
 
-namespace {
+namespace
+{
 
 // An argument vector that getopt may permute freely.
 struct Args {
@@ -109,7 +110,8 @@ TEST_F(OptionTest, HeaderFlags)
         std::vector<std::string> words;
         int32_t flags;
     } cases[] = {
-        {{}, 3}, {{"-i"}, 1}, {{"-t"}, 2}, {{"-r"}, 1}, {{"-Q"}, 0}, {{"-Q", "-i", "-t"}, 0}, {{"-i", "-t"}, 0},
+        {{}, 3},           {{"-i"}, 1}, {{"-t"}, 2}, {{"-r"}, 1}, {{"-Q"}, 0}, {{"-Q", "-i", "-t"}, 0},
+        {{"-i", "-t"}, 0},
     };
     for (Case &c : cases) {
         reset_runtime_options();
@@ -120,7 +122,8 @@ TEST_F(OptionTest, HeaderFlags)
 
 TEST_F(OptionTest, ModeSwitches)
 {
-    int first = parse({"-e", "-C", "-F", "-W", "-S", "-m", "ervik", "-N", "4", "-s", "99", "-f", "run.tcl", "a1"});
+    int first =
+        parse({"-e", "-C", "-F", "-W", "-S", "-m", "ervik", "-N", "4", "-s", "99", "-f", "run.tcl", "a1"});
     EXPECT_EQ(quiet_mode, 1);
     EXPECT_EQ(useXterms, 0);
     EXPECT_EQ(useInline, 1);
@@ -145,7 +148,8 @@ TEST_F(OptionTest, ModeSwitches)
 TEST_F(OptionTest, EchoesAreQuietFromTheQuietOptionOn)
 {
     parse({"-T", "5", "-n", "-q", "-g", "-G", "4.0", "-N", "2"});
-    EXPECT_EQ(capture.text(), "Time limit of 5 seconds\nConsole XTerms Disabled\nDravo core frequency: 4.0GHz\n");
+    EXPECT_EQ(capture.text(),
+              "Time limit of 5 seconds\nConsole XTerms Disabled\nDravo core frequency: 4.0GHz\n");
     EXPECT_EQ(configuration_type, 1);
     EXPECT_EQ(CL_Option_enable_gui, 1);
 }
@@ -182,7 +186,8 @@ TEST(OptionDeathTest, BadOptionsPrintTheUsageAndExitMinusOne)
                 Args args(line);
                 Parse_Command_Line_Options(args.argc(), args.argv());
             },
-            ::testing::ExitedWithCode(255), "usage: prog \\[-f file\\] \\[options\\] ...\n(.*\n){20}\t-W      : no warnings\n")
+            ::testing::ExitedWithCode(255),
+            "usage: prog \\[-f file\\] \\[options\\] ...\n(.*\n){20}\t-W      : no warnings\n")
             << words[0];
     }
 }

@@ -15,7 +15,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 struct ProgramRun {
     std::string out;
@@ -28,8 +29,7 @@ class QuarnProgramTest : public ::testing::Test
     void SetUp() override
     {
         const char *bin = getenv("QUARN_BIN");
-        if (!bin)
-            GTEST_SKIP() << "QUARN_BIN is not set";
+        if (!bin) GTEST_SKIP() << "QUARN_BIN is not set";
         quarn = fs::absolute(bin);
         char pattern[] = "/tmp/quarn_program_XXXXXX";
         dir = mkdtemp(pattern);
@@ -37,8 +37,7 @@ class QuarnProgramTest : public ::testing::Test
     }
     void TearDown() override
     {
-        if (!dir.empty())
-            fs::remove_all(dir);
+        if (!dir.empty()) fs::remove_all(dir);
     }
 
     // Runs ./quarn with the words in the temporary directory, input on stdin, stdout captured.
@@ -55,8 +54,7 @@ class QuarnProgramTest : public ::testing::Test
             dup2(null, 2);
             close(in[1]);
             close(out[0]);
-            if (chdir(dir.c_str()) != 0)
-                _exit(99);
+            if (chdir(dir.c_str()) != 0) _exit(99);
             unsetenv("QUARN_FILE");
             unsetenv("LIB_DIR");
             std::vector<char *> argv = {(char *)"./quarn"};
@@ -92,9 +90,10 @@ TEST_F(QuarnProgramTest, BadOptionsPrintTheUsageAndExit255)
     for (const std::vector<std::string> &words : cases) {
         ProgramRun r = run(words);
         EXPECT_EQ(r.status, 255) << words[0];
-        EXPECT_TRUE(std::regex_match(r.out, std::regex("usage: \\./quarn \\[-f file\\] \\[options\\] \\.\\.\\.\n"
-                                                      "\t-f file : name of initial TCL file \\(\\.tervalink\\.tcl\\)\n"
-                                                      "([^\n]*\n){19}\t-W      : no warnings\n")))
+        EXPECT_TRUE(std::regex_match(
+            r.out, std::regex("usage: \\./quarn \\[-f file\\] \\[options\\] \\.\\.\\.\n"
+                              "\t-f file : name of initial TCL file \\(\\.tervalink\\.tcl\\)\n"
+                              "([^\n]*\n){19}\t-W      : no warnings\n")))
             << r.out;
     }
     ProgramRun quiet = run({"-Q", "-x"});
@@ -108,7 +107,8 @@ TEST_F(QuarnProgramTest, QuietStartsPrintOnlyWhatQuietDoesNotCover)
         std::vector<std::string> words;
         std::string expected;
     } cases[] = {
-        {{"-q", "-G", "4.0", "-f", "x.tcl"}, "Dravo core frequency: 4.0GHz\nUsing initial run script x.tcl\n"},
+        {{"-q", "-G", "4.0", "-f", "x.tcl"},
+         "Dravo core frequency: 4.0GHz\nUsing initial run script x.tcl\n"},
         {{"-T", "7", "-n", "-s", "4444", "-N", "2", "-g", "-q", "-f", "x.tcl"},
          "Time limit of 7 seconds\nConsole XTerms Disabled\nServer port 4444\nSMT mode: 2\nGUI Enabled\n"
          "Using initial run script x.tcl\nGUI is disabled in this build, ignoring\n"},
@@ -130,14 +130,15 @@ TEST_F(QuarnProgramTest, InteractiveStartAndExitReport)
 {
     ProgramRun r = run({"-n", "-D", "a b=1"}, "exit\n");
     EXPECT_EQ(r.status, 0);
-    std::regex expected("Console XTerms Disabled\n"
-                        "[^\n]*\n[^\n]*\n[^\n]*\n" // the banner
-                        "Starting quarn on \\*[^*\n]+\\* \\(pid = [0-9]+\\) at [^\n]+\n"
-                        "With command: \\./quarn -n -D \"a b=1\"\n"
-                        "\nExiting quarn at [^\n]+\n"
-                        "Elapsed wall time: 0:00:0[0-9] \\(cpu time: 0:00:0[0-9]\\)\n"
-                        "Time distribution: sys=0:00:0[0-9]; user=0:00:0[0-9]\n"
-                        "Memory usage: max\\([0-9]+\\), share\\([0-9]+\\), data\\([0-9]+\\), stack\\([0-9]+\\)\n");
+    std::regex expected(
+        "Console XTerms Disabled\n"
+        "[^\n]*\n[^\n]*\n[^\n]*\n" // the banner
+        "Starting quarn on \\*[^*\n]+\\* \\(pid = [0-9]+\\) at [^\n]+\n"
+        "With command: \\./quarn -n -D \"a b=1\"\n"
+        "\nExiting quarn at [^\n]+\n"
+        "Elapsed wall time: 0:00:0[0-9] \\(cpu time: 0:00:0[0-9]\\)\n"
+        "Time distribution: sys=0:00:0[0-9]; user=0:00:0[0-9]\n"
+        "Memory usage: max\\([0-9]+\\), share\\([0-9]+\\), data\\([0-9]+\\), stack\\([0-9]+\\)\n");
     EXPECT_TRUE(std::regex_match(r.out, expected)) << r.out;
 }
 
@@ -147,8 +148,7 @@ TEST_F(QuarnProgramTest, PromptOnATerminal)
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        if (chdir(dir.c_str()) != 0)
-            _exit(99);
+        if (chdir(dir.c_str()) != 0) _exit(99);
         execl(quarn.c_str(), "./quarn", "-n", "-q", (char *)nullptr);
         _exit(98);
     }
@@ -159,8 +159,7 @@ TEST_F(QuarnProgramTest, PromptOnATerminal)
         struct pollfd p = {master, POLLIN, 0};
         if (poll(&p, 1, 100) > 0) {
             ssize_t n = read(master, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             seen.append(buffer, (size_t)n);
         }
         if (!sent && seen.find("tervalink % ") != std::string::npos) {

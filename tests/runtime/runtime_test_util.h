@@ -62,8 +62,7 @@ class SinkCapture
         size_t start = 0;
         for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
             result.push_back(all.substr(start, end - start));
-        if (start < all.size())
-            result.push_back(all.substr(start));
+        if (start < all.size()) result.push_back(all.substr(start));
         return result;
     }
 

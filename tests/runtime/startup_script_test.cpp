@@ -12,7 +12,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 class ScriptSearchTest : public ::testing::Test
 {
@@ -60,7 +61,7 @@ TEST_F(ScriptSearchTest, SearchOrder)
 {
     std::string lib = (dir / "lib").string();
     struct Case {
-        const char *option;    // -f name or null
+        const char *option;     // -f name or null
         const char *quarn_file; // $QUARN_FILE or null
         bool with_lib_dir;
         std::vector<std::string> files; // relative to the temporary directory
@@ -72,7 +73,10 @@ TEST_F(ScriptSearchTest, SearchOrder)
         {nullptr, "env.tcl", false, {"work/env.tcl", "work/.tervalink.tcl"}, "env.tcl"},
         {nullptr, "", false, {"work/.tervalink.tcl"}, ".tervalink.tcl"}, // empty counts as unset
         {nullptr, nullptr, true, {"work/.tervalink.tcl", "lib/tervalink.tcl"}, ".tervalink.tcl"},
-        {nullptr, nullptr, true, {"lib/myrrin/tervalink.tcl", "lib/tervalink.tcl"},
+        {nullptr,
+         nullptr,
+         true,
+         {"lib/myrrin/tervalink.tcl", "lib/tervalink.tcl"},
          lib + "/myrrin/tervalink.tcl"},
     };
     for (const Case &c : cases) {

@@ -9,7 +9,8 @@
 #include "runtime/stop.h"
 #include "runtime_test_util.h"
 
-namespace {
+namespace
+{
 
 // Read before any test runs.
 const uint32_t initial_stop_word = stop_simulation;
@@ -102,8 +103,12 @@ TEST(StopSignalTest, SignalsStopWithTheirCause)
         int signal_number;
         uint32_t bits;
     } cases[] = {
-        {SIGINT, STOP_USER_INTERRUPT}, {SIGQUIT, STOP_USER_INTERRUPT}, {SIGTERM, STOP_QUARN_ERROR},
-        {SIGABRT, STOP_QUARN_ERROR},   {SIGILL, STOP_QUARN_ERROR},     {SIGTRAP, STOP_QUARN_ERROR},
+        {SIGINT, STOP_USER_INTERRUPT},
+        {SIGQUIT, STOP_USER_INTERRUPT},
+        {SIGTERM, STOP_QUARN_ERROR},
+        {SIGABRT, STOP_QUARN_ERROR},
+        {SIGILL, STOP_QUARN_ERROR},
+        {SIGTRAP, STOP_QUARN_ERROR},
         {SIGPIPE, 0},
     };
     for (const Case &c : cases) {

@@ -11,7 +11,8 @@
 #include "runtime/stop.h"
 #include "runtime_test_util.h"
 
-namespace {
+namespace
+{
 
 class TclEvalTest : public ::testing::Test
 {
@@ -74,7 +75,8 @@ TEST_F(TclEvalTest, OverlongTriggerTextIsReportedAndCut)
     std::string argument(5000, 'a');
     // "record " (7) + 5000 characters; 4094 fit.
     EXPECT_EQ(call(&table, "record", "%s", argument.c_str()), TCL_OK);
-    EXPECT_EQ(capture.text(), "FATAL ERROR: Internal Error: Triggers_TCL_Call TRG_BUFFER_LEN exceeded by 913 bytes\n");
+    EXPECT_EQ(capture.text(),
+              "FATAL ERROR: Internal Error: Triggers_TCL_Call TRG_BUFFER_LEN exceeded by 913 bytes\n");
     EXPECT_EQ(var("got"), std::string(4094 - 7, 'a'));
     EXPECT_EQ(stop_simulation, STOP_QUARN_ERROR);
 }
