@@ -80,6 +80,13 @@ TEST(Parsers, BooleanFollowsTheInterpreter)
         EXPECT_EQ(STRING2BOOLEAN_rc(c.text, &ok), c.value) << c.text;
         EXPECT_EQ(ok, c.ok) << c.text;
     }
+    // Before the interpreter exists the same words are understood.
+    quarn_common.interpreter = nullptr;
+    int ok = -1;
+    EXPECT_EQ(STRING2BOOLEAN_rc("on", &ok), 1);
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(STRING2BOOLEAN_rc("maybe", &ok), 0);
+    EXPECT_EQ(ok, 0);
     quarn_common.interpreter = saved;
     Tcl_DeleteInterp(interp);
 }
