@@ -10,7 +10,8 @@
 #include "runtime/property_list.h"
 #include "runtime/psv.h"
 
-namespace {
+namespace
+{
 
 // The default machine configuration, used when -m names none or an unknown one.
 constexpr const char *default_configuration = "MYRRIN";
@@ -19,7 +20,8 @@ constexpr const char *default_configuration = "MYRRIN";
 void lower_copy(char (&out)[26], const char *text)
 {
     size_t i = 0;
-    for (; text && text[i] && i < 25; i++) out[i] = (char)tolower((unsigned char)text[i]);
+    for (; text && text[i] && i < 25; i++)
+        out[i] = (char)tolower((unsigned char)text[i]);
     out[i] = '\0';
 }
 
@@ -33,9 +35,10 @@ void make_default_configuration(const char *name, const char *processor_type)
     // then a default configuration holds its two identity values and the processor-specific
     // defaults.
     PropertyList *list = PropertyList__New(list_name);
-    PropertyList__UpdatePropertyValue(list, "machine_type", machine_type, "type of machine: KOPRA, GAVOT, ...", 1);
-    PropertyList__UpdatePropertyValue(list, "processor/type", processor_type, "type of cpu: ppctamrin, tarvis, ...",
-                                      1);
+    PropertyList__UpdatePropertyValue(list, "machine_type", machine_type,
+                                      "type of machine: KOPRA, GAVOT, ...", 1);
+    PropertyList__UpdatePropertyValue(list, "processor/type", processor_type,
+                                      "type of cpu: ppctamrin, tarvis, ...", 1);
     PSV_Add_Default_Values(list, "");
     PropertyList__Set_Hidden_Value_Match(list, "core", nullptr);
     PropertyList__Set_Hidden_Value_Match(list, "mu", nullptr);
@@ -49,7 +52,8 @@ void Create_Default_Configurations(void)
 {
     make_default_configuration(default_configuration, "Ervik");
     for (const IDNamePair *row = Processor_Name_and_Type; row->name; row++)
-        if (strcasecmp(row->name, default_configuration) != 0) make_default_configuration(row->name, row->name);
+        if (strcasecmp(row->name, default_configuration) != 0)
+            make_default_configuration(row->name, row->name);
 }
 
 const char *Resolve_Machine_Configuration(const char *requested)

@@ -12,7 +12,8 @@
 
 // ---- converters ----
 
-namespace {
+namespace
+{
 
 int convert_integer(const char *key, const char *text, uint64_t *result, const char *warning)
 {
@@ -73,7 +74,8 @@ int convert_plist_PA(const char *key, const char *text, uint64_t *result)
 
 // ---- indexed getters ----
 
-namespace {
+namespace
+{
 
 // A dup chain is followed at most this far; a chain that long has a loop and ends as not found.
 constexpr int MAX_DUP_DEPTH = 16;
@@ -97,7 +99,8 @@ const char *lookup_indexed(PropertyList *list, const char *prefix, int32_t index
         const char *dup = PropertyList__GetString(list, key);
         uint64_t target = dup ? STRING2INT_rc(dup, &ok) : 0;
         if (ok && depth < MAX_DUP_DEPTH && (int32_t)target != index) {
-            if (const char *value = lookup_indexed(list, prefix, (int32_t)target, name, depth + 1)) return value;
+            if (const char *value = lookup_indexed(list, prefix, (int32_t)target, name, depth + 1))
+                return value;
         }
     }
     if (prefix && name)
@@ -164,7 +167,8 @@ double get_plist_float_wd(PropertyList *list, const char *prefix, int32_t index,
     return value;
 }
 
-int get_plist_frequency(PropertyList *list, const char *prefix, int32_t index, const char *name, FreqSpec *spec)
+int get_plist_frequency(PropertyList *list, const char *prefix, int32_t index, const char *name,
+                        FreqSpec *spec)
 {
     Indexed found(list, prefix, index, name);
     // STAND-IN: ratios are relative to the machine's reference clock domain, which arrives with
@@ -204,7 +208,8 @@ int get_plist_bit(PropertyList *list, const char *prefix, int32_t index, const c
     return get_plist_bit_wd(list, prefix, index, name, 0);
 }
 
-int get_plist_bit_wd(PropertyList *list, const char *prefix, int32_t index, const char *name, int default_value)
+int get_plist_bit_wd(PropertyList *list, const char *prefix, int32_t index, const char *name,
+                     int default_value)
 {
     Indexed found(list, prefix, index, name);
     int flag = default_value ? 1 : 0;

@@ -30,7 +30,8 @@ uint64_t get_plist_scaled_int_wd(PropertyList *list, const char *prefix, int32_t
                                  uint64_t base, uint64_t default_value);
 double get_plist_float_wd(PropertyList *list, const char *prefix, int32_t index, const char *name,
                           double default_value);
-int get_plist_frequency(PropertyList *list, const char *prefix, int32_t index, const char *name, FreqSpec *spec);
+int get_plist_frequency(PropertyList *list, const char *prefix, int32_t index, const char *name,
+                        FreqSpec *spec);
 int get_plist_frequency_wd(PropertyList *list, const char *prefix, int32_t index, const char *name,
                            FreqSpec *spec, const char *default_text);
 int32_t get_plist_enum(PropertyList *list, const char *prefix, int32_t index, const char *name,
@@ -39,7 +40,8 @@ int32_t get_plist_enum_wd(PropertyList *list, const char *prefix, int32_t index,
                           const IDNamePair *table, int32_t default_value);
 int get_plist_boolean(PropertyList *list, const char *prefix, int32_t index, const char *name);
 int get_plist_bit(PropertyList *list, const char *prefix, int32_t index, const char *name);
-int get_plist_bit_wd(PropertyList *list, const char *prefix, int32_t index, const char *name, int default_value);
+int get_plist_bit_wd(PropertyList *list, const char *prefix, int32_t index, const char *name,
+                     int default_value);
 const char *ROM_file_name(PropertyList *list, const char *prefix, int32_t index);
 
 // Plain-key getters.

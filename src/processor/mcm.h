@@ -8,9 +8,9 @@ struct InstanceLink;
 struct GenericMachine;
 
 struct MCM {
-    InstanceLink *link;       // the chip's own instance link
-    GenericMachine *machine;  // owning machine
-    int32_t object_id;        // object-registry entry (kind 3)
-    char *name;               // interned
-    int32_t number;           // chip number within the machine
+    InstanceLink *link;      // the chip's own instance link
+    GenericMachine *machine; // owning machine
+    int32_t object_id;       // object-registry entry (kind 3)
+    char *name;              // interned
+    int32_t number;          // chip number within the machine
 };

@@ -110,7 +110,8 @@ int convert_plist_name2id(const char *key, const char *text, const IDNamePair *t
     return 1;
 }
 
-int32_t get_cpu_plist_name2id(ProcessorState *core, PropertyList *list, const char *key, const IDNamePair *table)
+int32_t get_cpu_plist_name2id(ProcessorState *core, PropertyList *list, const char *key,
+                              const IDNamePair *table)
 {
     int32_t id = -1;
     convert_plist_name2id(key, get_cpu_plist_string(core, list, key), table, &id);
@@ -169,7 +170,8 @@ int convert_plist_scaled_int(const char *key, const char *text, uint64_t base, u
     return 1;
 }
 
-int get_mcm_plist_scaled_int_rc(MCM *chip, PropertyList *list, const char *key, uint64_t base, uint64_t *value)
+int get_mcm_plist_scaled_int_rc(MCM *chip, PropertyList *list, const char *key, uint64_t base,
+                                uint64_t *value)
 {
     return convert_plist_scaled_int(key, get_mcm_plist_string(chip, list, key), base, value);
 }

@@ -30,7 +30,8 @@ int get_cpu_plist_boolean(ProcessorState *core, PropertyList *list, const char *
 int PropertyList__GetBoolean(PropertyList *list, const char *key);
 
 int convert_plist_name2id(const char *key, const char *text, const IDNamePair *table, int32_t *id);
-int32_t get_cpu_plist_name2id(ProcessorState *core, PropertyList *list, const char *key, const IDNamePair *table);
+int32_t get_cpu_plist_name2id(ProcessorState *core, PropertyList *list, const char *key,
+                              const IDNamePair *table);
 int32_t get_plist_name2id(PropertyList *list, const char *key, const IDNamePair *table);
 
 int convert_plist_e_cs_ReplaceMode(const char *key, const char *text, e_cs_ReplaceMode *mode);
@@ -38,7 +39,8 @@ int get_mcm_plist_cs_ReplaceMode_rc(MCM *chip, PropertyList *list, const char *k
 e_cs_ReplaceMode get_mcm_plist_cs_ReplaceMode(MCM *chip, PropertyList *list, const char *key);
 
 int convert_plist_scaled_int(const char *key, const char *text, uint64_t base, uint64_t *value);
-int get_mcm_plist_scaled_int_rc(MCM *chip, PropertyList *list, const char *key, uint64_t base, uint64_t *value);
+int get_mcm_plist_scaled_int_rc(MCM *chip, PropertyList *list, const char *key, uint64_t base,
+                                uint64_t *value);
 uint64_t get_mcm_plist_scaled_int_wd(MCM *chip, PropertyList *list, const char *key, uint64_t base,
                                      uint64_t default_value);
 uint64_t get_mcm_plist_scaled_int(MCM *chip, PropertyList *list, const char *key, uint64_t base);

@@ -33,7 +33,8 @@ uint64_t gcd(uint64_t a, uint64_t b)
     return a;
 }
 
-namespace {
+namespace
+{
 
 // One number of a ratio: base prefixes honoured; false when nothing was read or it does not
 // fit a positive 32-bit value (a zero term would make the ratio meaningless).

@@ -6,7 +6,8 @@
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 
-namespace {
+namespace
+{
 
 DeviceMajor *find_major(DeviceMgr *manager, int32_t class_number)
 {
@@ -102,7 +103,8 @@ int32_t DeviceMgr__AddDevice(DeviceMgr *manager, void *object, int32_t class_num
 
     // Class list in descending minor order, after every entry with a greater or equal minor.
     DeviceMinor **link = &major->minors;
-    while (*link && (*link)->minor_number >= minor) link = &(*link)->next;
+    while (*link && (*link)->minor_number >= minor)
+        link = &(*link)->next;
     entry->next = *link;
     *link = entry;
 
@@ -124,11 +126,13 @@ int32_t DeviceMgr__GetIndexMinor(DeviceMgr *manager, int32_t class_number, int32
     DeviceMajor *major = find_major(manager, class_number);
     if (!major || index < 0) return -1;
     if (index >= major->count) {
-        sim_error("DeviceMgr__GetDeviceIndex: bad index value %d (valid range is 0 - %d)", index, major->count - 1);
+        sim_error("DeviceMgr__GetDeviceIndex: bad index value %d (valid range is 0 - %d)", index,
+                  major->count - 1);
         return -1;
     }
     DeviceMinor *d = major->minors;
-    for (int32_t i = 0; d && i < index; i++) d = d->next;
+    for (int32_t i = 0; d && i < index; i++)
+        d = d->next;
     return d ? d->minor_number : -1;
 }
 

@@ -59,8 +59,8 @@ inline void *DeviceMgr__GetDevice(DeviceMgr *manager, int32_t class_number, int3
     if (!manager) return nullptr;
     for (DeviceMinor *d = manager->buckets[DeviceMgr_Bucket(class_number, minor)]; d; d = d->next_in_bucket) {
         if (d->class_number == class_number && d->minor_number == minor) return d->object;
-        sim_warning(2, "DeviceMgr__GetDevice: going deeper in hash bucket for major %d minor %d", class_number,
-                    minor);
+        sim_warning(2, "DeviceMgr__GetDevice: going deeper in hash bucket for major %d minor %d",
+                    class_number, minor);
     }
     return nullptr;
 }

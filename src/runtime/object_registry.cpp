@@ -7,7 +7,8 @@
 #include "command/tcl_output.h"
 #include "runtime/alloc.h"
 
-namespace {
+namespace
+{
 
 BaseObject_t *table = nullptr;
 int32_t capacity = 0;
@@ -15,7 +16,10 @@ int32_t used = 0;
 
 constexpr int32_t GROWTH = 256;
 
-BaseObject_t *slot(int32_t id) { return id >= 0 && id < capacity ? &table[id] : nullptr; }
+BaseObject_t *slot(int32_t id)
+{
+    return id >= 0 && id < capacity ? &table[id] : nullptr;
+}
 
 } // namespace
 
@@ -68,7 +72,10 @@ void BaseObject__ChangeName(int32_t id, const char *name)
     s->name = REMEMBER_STRING(name);
 }
 
-int32_t BaseObject__GetMax(void) { return capacity; }
+int32_t BaseObject__GetMax(void)
+{
+    return capacity;
+}
 
 int BaseObject__IsPPC(int32_t id)
 {
@@ -104,17 +111,28 @@ int32_t BaseObject__Find_Object(int32_t kind, const void *object)
 const char *ObjectType_Name(int32_t kind)
 {
     switch (kind) {
-    case OBJECT_KIND_CONFIGURATION: return "Configuration Object";
-    case OBJECT_KIND_MACHINE: return "Machine";
-    case OBJECT_KIND_MEMORY_SPACE: return "Memory space";
-    case OBJECT_KIND_PROCESSOR: return "Processor";
-    case OBJECT_KIND_THREAD: return "Thread";
-    case OBJECT_KIND_SPU: return "SPU";
-    case OBJECT_KIND_PBIC: return "PBIC";
-    case OBJECT_KIND_TIME_DOMAIN: return "Time Domain";
-    case OBJECT_KIND_INTERRUPT_CONTROLLER: return "Interrupt Controller";
-    case OBJECT_KIND_MEMORY_MAPPED_DEVICE: return "Memory Mapped Device";
-    default: return "Unknown object type";
+    case OBJECT_KIND_CONFIGURATION:
+        return "Configuration Object";
+    case OBJECT_KIND_MACHINE:
+        return "Machine";
+    case OBJECT_KIND_MEMORY_SPACE:
+        return "Memory space";
+    case OBJECT_KIND_PROCESSOR:
+        return "Processor";
+    case OBJECT_KIND_THREAD:
+        return "Thread";
+    case OBJECT_KIND_SPU:
+        return "SPU";
+    case OBJECT_KIND_PBIC:
+        return "PBIC";
+    case OBJECT_KIND_TIME_DOMAIN:
+        return "Time Domain";
+    case OBJECT_KIND_INTERRUPT_CONTROLLER:
+        return "Interrupt Controller";
+    case OBJECT_KIND_MEMORY_MAPPED_DEVICE:
+        return "Memory Mapped Device";
+    default:
+        return "Unknown object type";
     }
 }
 

@@ -15,7 +15,8 @@
 
 PropertyList *Quarn_PropertyList_List = nullptr;
 
-namespace {
+namespace
+{
 
 // A key given as (section, name): "section/name" when the section is not empty, else the name.
 struct ComposedKey {
@@ -29,7 +30,10 @@ struct ComposedKey {
     }
 };
 
-int key_compare(const char *a, const char *b) { return strcasecmp(a, b); }
+int key_compare(const char *a, const char *b)
+{
+    return strcasecmp(a, b);
+}
 
 void free_entry(ConfigEntry *entry)
 {
@@ -61,7 +65,8 @@ PropertyList *PropertyList__New(const char *name)
         Quarn_PropertyList_List = list;
     } else {
         PropertyList *p = Quarn_PropertyList_List;
-        while (p->next && strcasecmp(p->next->name, list->name) < 0) p = p->next;
+        while (p->next && strcasecmp(p->next->name, list->name) < 0)
+            p = p->next;
         list->next = p->next;
         p->next = list;
     }
@@ -119,7 +124,8 @@ void Quit_Property_List(PropertyList *list)
 
 void Delete_All_Property_Lists(void)
 {
-    while (Quarn_PropertyList_List) PropertyList__Delete(Quarn_PropertyList_List);
+    while (Quarn_PropertyList_List)
+        PropertyList__Delete(Quarn_PropertyList_List);
 }
 
 void PropertyList__Print(PropertyList *list)
@@ -186,7 +192,8 @@ ConfigEntry *PropertyList__UpdatePropertyValue(PropertyList *list, const char *k
     entry->used = 0;
     entry->visible = 1;
     ConfigEntry **link = &list->entries;
-    while (*link && key_compare((*link)->key, key) <= 0) link = &(*link)->next;
+    while (*link && key_compare((*link)->key, key) <= 0)
+        link = &(*link)->next;
     entry->next = *link;
     *link = entry;
     return entry;
@@ -222,8 +229,8 @@ ConfigEntry *Add_Hidden_Default_Value(PropertyList *list, const char *section, c
     return PropertyList__AddDefaultString(list, section, name, value, description);
 }
 
-ConfigEntry *PropertyList__AddDefaultBoolean(PropertyList *list, const char *section, const char *name, int flag,
-                                             const char *description)
+ConfigEntry *PropertyList__AddDefaultBoolean(PropertyList *list, const char *section, const char *name,
+                                             int flag, const char *description)
 {
     return PropertyList__AddDefaultString(list, section, name, flag ? "TRUE" : "FALSE", description);
 }
@@ -323,7 +330,8 @@ ConfigEntry *PropertyList__FindRoot(PropertyList *list, const char *name)
 
 // ---- parsers ----
 
-namespace {
+namespace
+{
 
 // strtoull in base 0; false when no number could be read or it does not fit 64 bits.
 bool read_number(const char *text, uint64_t *value, const char **end)
@@ -344,7 +352,8 @@ uint64_t string_to_int(const char *text, int *ok, bool report)
     uint64_t value;
     const char *rest;
     if (read_number(text, &value, &rest)) {
-        while (*rest == ' ' || *rest == '\t') rest++;
+        while (*rest == ' ' || *rest == '\t')
+            rest++;
         if (strcmp(rest, "ull") == 0 || strcmp(rest, "ULL") == 0) rest += 3;
         if (*rest == '\0') {
             *ok = 1;
@@ -357,9 +366,15 @@ uint64_t string_to_int(const char *text, int *ok, bool report)
 
 } // namespace
 
-uint64_t STRING2INT_rc(const char *text, int *ok) { return string_to_int(text, ok, true); }
+uint64_t STRING2INT_rc(const char *text, int *ok)
+{
+    return string_to_int(text, ok, true);
+}
 
-uint64_t STRING2INT_rc_silent(const char *text, int *ok) { return string_to_int(text, ok, false); }
+uint64_t STRING2INT_rc_silent(const char *text, int *ok)
+{
+    return string_to_int(text, ok, false);
+}
 
 uint64_t STRING2PA_rc(const char *text, int *ok)
 {
@@ -389,19 +404,32 @@ uint64_t STRING2SCALED_INT_rc(const char *text, int *ok, uint64_t base)
     for (; good && *rest; rest++) {
         int power;
         switch (*rest | 0x20) {
-        case 'k': power = 1; break;
-        case 'm': power = 2; break;
-        case 'g': power = 3; break;
-        case 't': power = 4; break;
-        case 'p': power = 5; break;
-        default: power = 0; break;
+        case 'k':
+            power = 1;
+            break;
+        case 'm':
+            power = 2;
+            break;
+        case 'g':
+            power = 3;
+            break;
+        case 't':
+            power = 4;
+            break;
+        case 'p':
+            power = 5;
+            break;
+        default:
+            power = 0;
+            break;
         }
         if (power == 0) {
             good = false;
             break;
         }
         // A size that does not fit 64 bits is refused rather than wrapped.
-        for (int i = 0; i < power && good; i++) good = !__builtin_mul_overflow(value, base, &value);
+        for (int i = 0; i < power && good; i++)
+            good = !__builtin_mul_overflow(value, base, &value);
     }
     if (!good) {
         sim_warning(2, "Bad scaled argument value: %s", text);

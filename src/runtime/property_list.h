@@ -15,9 +15,9 @@ struct ConfigEntry {
 };
 
 struct PropertyList {
-    PropertyList *next; // next list of Quarn_PropertyList_List
-    char *name;         // also the object-registry name and the Tcl command name
-    int32_t is_mutable; // 1 at creation, 0 once made immutable
+    PropertyList *next;   // next list of Quarn_PropertyList_List
+    char *name;           // also the object-registry name and the Tcl command name
+    int32_t is_mutable;   // 1 at creation, 0 once made immutable
     ConfigEntry *entries; // sorted by key, case-insensitively ascending
 };
 
@@ -48,8 +48,8 @@ ConfigEntry *Add_Visible_Default_Value(PropertyList *list, const char *section, 
                                        const char *value, const char *description);
 ConfigEntry *Add_Hidden_Default_Value(PropertyList *list, const char *section, const char *name,
                                       const char *value, const char *description);
-ConfigEntry *PropertyList__AddDefaultBoolean(PropertyList *list, const char *section, const char *name, int flag,
-                                             const char *description);
+ConfigEntry *PropertyList__AddDefaultBoolean(PropertyList *list, const char *section, const char *name,
+                                             int flag, const char *description);
 ConfigEntry *PropertyList__AddDefaultInt(PropertyList *list, const char *section, const char *name,
                                          uint64_t value, const char *description);
 ConfigEntry *PropertyList__UpdateValue_PA(PropertyList *list, const char *section, const char *name,

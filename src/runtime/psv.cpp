@@ -10,15 +10,20 @@
 
 PSV_entry *PSV_List = nullptr;
 
-namespace {
+namespace
+{
 
-bool same(const char *a, const char *b) { return a && b && strcasecmp(a, b) == 0; }
+bool same(const char *a, const char *b)
+{
+    return a && b && strcasecmp(a, b) == 0;
+}
 
 void register_value(const char *type, const char *key, const char *value, int32_t public_mark)
 {
     if (!key) return;
     PSV_entry *entry = PSV_List;
-    while (entry && !same(entry->key, key)) entry = entry->next;
+    while (entry && !same(entry->key, key))
+        entry = entry->next;
     if (!entry) {
         entry = QUARN_ZALLOC(1, struct PSV_entry);
         entry->key = key;
@@ -53,7 +58,10 @@ void register_rows(const char *type, const PSV_Row *rows, size_t count, const ch
 
 } // namespace
 
-void Add_PSV_Table(const char *type, const char *key, const char *value) { register_value(type, key, value, 0); }
+void Add_PSV_Table(const char *type, const char *key, const char *value)
+{
+    register_value(type, key, value, 0);
+}
 
 void Add_PSV_Table_Public(const char *type, const char *key, const char *value)
 {
@@ -63,7 +71,8 @@ void Add_PSV_Table_Public(const char *type, const char *key, const char *value)
 const char *Search_PSV_Value(const char *type, const char *key)
 {
     PSV_entry *entry = PSV_List;
-    while (entry && !same(entry->key, key)) entry = entry->next;
+    while (entry && !same(entry->key, key))
+        entry = entry->next;
     if (!entry) return "0";
     for (PSV_specific_entry *s = entry->specific_values; s; s = s->next)
         if (same(s->processor_type, type)) return s->value;

@@ -14,11 +14,11 @@ struct PSV_specific_entry {
 };
 
 struct PSV_entry {
-    PSV_entry *next;     // toward the first registered key
-    const char *key;     // referenced, not copied; compared without regard to case
-    const char *default_value; // null when the key was only registered for named types
+    PSV_entry *next;                     // toward the first registered key
+    const char *key;                     // referenced, not copied; compared without regard to case
+    const char *default_value;           // null when the key was only registered for named types
     PSV_specific_entry *specific_values; // newest first
-    int32_t public_mark; // 1 when the latest registration was Add_PSV_Table_Public
+    int32_t public_mark;                 // 1 when the latest registration was Add_PSV_Table_Public
 };
 
 // All keys, the most recently created first.

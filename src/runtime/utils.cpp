@@ -37,13 +37,15 @@ int32_t Name2ID(const IDNamePair *table, const char *name)
 int32_t IDNamePair_array_size(const IDNamePair *table)
 {
     int32_t n = 0;
-    while (table && table[n].name) n++;
+    while (table && table[n].name)
+        n++;
     return n;
 }
 
 // ---- masks and bits ----
 
-namespace {
+namespace
+{
 
 // Ones in bits first..last of a word of Width bits, bit 0 the most significant.
 // Shifts are kept below the word width (a shift by the width is undefined in C++).
@@ -52,8 +54,8 @@ template <unsigned Width> uint64_t make_mask(uint32_t first, uint32_t last)
     constexpr uint32_t top = Width - 1;
     constexpr uint64_t all = Width == 64 ? ~0ULL : ((1ULL << Width) - 1);
     auto range = [](uint32_t lo, uint32_t hi) -> uint64_t { // lo <= hi <= top
-        uint64_t upper = all >> lo;                    // bits lo..top
-        uint64_t lower = (all << (top - hi)) & all;    // bits 0..hi
+        uint64_t upper = all >> lo;                         // bits lo..top
+        uint64_t lower = (all << (top - hi)) & all;         // bits 0..hi
         return upper & lower;
     };
     if (last >= top) return first > top ? 0 : range(first, top);
@@ -66,10 +68,22 @@ template <unsigned Width> uint64_t make_mask(uint32_t first, uint32_t last)
 
 } // namespace
 
-uint64_t MakeMask64(uint32_t first, uint32_t last) { return make_mask<64>(first, last); }
-uint32_t MakeMask32(uint32_t first, uint32_t last) { return (uint32_t)make_mask<32>(first, last); }
-uint16_t MakeMask16(uint32_t first, uint32_t last) { return (uint16_t)make_mask<16>(first, last); }
-uint8_t MakeMask8(uint32_t first, uint32_t last) { return (uint8_t)make_mask<8>(first, last); }
+uint64_t MakeMask64(uint32_t first, uint32_t last)
+{
+    return make_mask<64>(first, last);
+}
+uint32_t MakeMask32(uint32_t first, uint32_t last)
+{
+    return (uint32_t)make_mask<32>(first, last);
+}
+uint16_t MakeMask16(uint32_t first, uint32_t last)
+{
+    return (uint16_t)make_mask<16>(first, last);
+}
+uint8_t MakeMask8(uint32_t first, uint32_t last)
+{
+    return (uint8_t)make_mask<8>(first, last);
+}
 
 uint64_t I64_CopyBits(uint64_t target, uint32_t position, uint64_t source, uint32_t first, uint32_t last)
 {
@@ -107,13 +121,25 @@ uint64_t EXTS(uint64_t value, uint32_t bits)
     return (low ^ sign) - sign;
 }
 
-int32_t Count_Bits(uint64_t value) { return __builtin_popcountll(value); }
+int32_t Count_Bits(uint64_t value)
+{
+    return __builtin_popcountll(value);
+}
 
-int32_t PopCount32(int32_t value) { return Count_Bits((uint64_t)(int64_t)value); }
+int32_t PopCount32(int32_t value)
+{
+    return Count_Bits((uint64_t)(int64_t)value);
+}
 
-int32_t Count_Leading_Zeros(uint32_t value) { return value == 0 ? 32 : __builtin_clz(value); }
+int32_t Count_Leading_Zeros(uint32_t value)
+{
+    return value == 0 ? 32 : __builtin_clz(value);
+}
 
-int32_t Bit_1_Position(uint32_t value) { return value == 0 ? -1 : __builtin_ctz(value); }
+int32_t Bit_1_Position(uint32_t value)
+{
+    return value == 0 ? -1 : __builtin_ctz(value);
+}
 
 int32_t Log_2(uint64_t value)
 {
@@ -125,14 +151,16 @@ uint64_t To_Power_Of_2(int64_t value)
 {
     if (value <= 0) return 0;
     uint64_t p = 1;
-    while (p < (uint64_t)value) p <<= 1;
+    while (p < (uint64_t)value)
+        p <<= 1;
     return p;
 }
 
 int32_t Bit_Range(uint64_t value)
 {
     int32_t bits = 0;
-    while (bits < 64 && (1ULL << bits) < value) bits++;
+    while (bits < 64 && (1ULL << bits) < value)
+        bits++;
     return bits;
 }
 
@@ -206,9 +234,18 @@ float rate(uint64_t part, uint64_t whole)
 
 // ---- text ----
 
-bool StrEqual(const char *a, const char *b) { return a && b && strcmp(a, b) == 0; }
-bool StrCaseEqual(const char *a, const char *b) { return a && b && strcasecmp(a, b) == 0; }
-bool StrNCaseEqual(const char *a, const char *b, size_t n) { return a && b && strncasecmp(a, b, n) == 0; }
+bool StrEqual(const char *a, const char *b)
+{
+    return a && b && strcmp(a, b) == 0;
+}
+bool StrCaseEqual(const char *a, const char *b)
+{
+    return a && b && strcasecmp(a, b) == 0;
+}
+bool StrNCaseEqual(const char *a, const char *b, size_t n)
+{
+    return a && b && strncasecmp(a, b, n) == 0;
+}
 
 char *StrCaseStrWhere(const char *text, const char *part)
 {
@@ -216,7 +253,10 @@ char *StrCaseStrWhere(const char *text, const char *part)
     return strcasestr(const_cast<char *>(text), part);
 }
 
-bool StrCaseStr(const char *text, const char *part) { return StrCaseStrWhere(text, part) != nullptr; }
+bool StrCaseStr(const char *text, const char *part)
+{
+    return StrCaseStrWhere(text, part) != nullptr;
+}
 
 const char *slowstrcasestr(const char *text, const char *part)
 {
@@ -234,21 +274,25 @@ const char *slowstrcasestr(const char *text, const char *part)
 
 void Force_Lower(char *text)
 {
-    for (; text && *text; text++) *text = (char)tolower((unsigned char)*text);
+    for (; text && *text; text++)
+        *text = (char)tolower((unsigned char)*text);
 }
 
 void Force_Upper(char *text)
 {
-    for (; text && *text; text++) *text = (char)toupper((unsigned char)*text);
+    for (; text && *text; text++)
+        *text = (char)toupper((unsigned char)*text);
 }
 
 size_t StrLenWithoutSpace(const char *text)
 {
     if (!text) return 0;
     const char *begin = text;
-    while (*begin && isspace((unsigned char)*begin)) begin++;
+    while (*begin && isspace((unsigned char)*begin))
+        begin++;
     const char *end = begin + strlen(begin);
-    while (end > begin && isspace((unsigned char)end[-1])) end--;
+    while (end > begin && isspace((unsigned char)end[-1]))
+        end--;
     return (size_t)(end - begin);
 }
 
@@ -256,7 +300,8 @@ size_t remove_trailing_char(char *text, char character)
 {
     if (!text) return 0;
     size_t length = strlen(text);
-    while (length > 0 && text[length - 1] == character) text[--length] = '\0';
+    while (length > 0 && text[length - 1] == character)
+        text[--length] = '\0';
     return length;
 }
 
@@ -295,7 +340,10 @@ bool StrAllNum(const char *text)
     return true;
 }
 
-const char *Bit2String(int flag) { return flag ? "On" : "Off"; }
+const char *Bit2String(int flag)
+{
+    return flag ? "On" : "Off";
+}
 
 const char *printrep(int character)
 {
@@ -337,11 +385,16 @@ const char *Prepare_MemorySize(uint64_t bytes)
 int QuarnSizePrint(char *buffer, int size, uint64_t value)
 {
     switch (size) {
-    case 1: return sprintf(buffer, "0x%02X", (unsigned)(value & 0xFF));
-    case 2: return sprintf(buffer, "0x%04X", (unsigned)(value & 0xFFFF));
-    case 4: return sprintf(buffer, "0x%08X", (unsigned)(value & 0xFFFFFFFF));
-    case 8: return sprintf(buffer, "0x%016lX", (unsigned long)value);
-    default: return sprintf(buffer, "SizePrint: illegal size (%d) for 0x%016lX", size, (unsigned long)value);
+    case 1:
+        return sprintf(buffer, "0x%02X", (unsigned)(value & 0xFF));
+    case 2:
+        return sprintf(buffer, "0x%04X", (unsigned)(value & 0xFFFF));
+    case 4:
+        return sprintf(buffer, "0x%08X", (unsigned)(value & 0xFFFFFFFF));
+    case 8:
+        return sprintf(buffer, "0x%016lX", (unsigned long)value);
+    default:
+        return sprintf(buffer, "SizePrint: illegal size (%d) for 0x%016lX", size, (unsigned long)value);
     }
 }
 

@@ -22,8 +22,14 @@ uint64_t MakeMask64(uint32_t first, uint32_t last);
 uint32_t MakeMask32(uint32_t first, uint32_t last);
 uint16_t MakeMask16(uint32_t first, uint32_t last);
 uint8_t MakeMask8(uint32_t first, uint32_t last);
-inline uint64_t mask64(uint32_t first, uint32_t last) { return MakeMask64(first, last); }
-inline uint32_t mask32(uint32_t first, uint32_t last) { return MakeMask32(first, last); }
+inline uint64_t mask64(uint32_t first, uint32_t last)
+{
+    return MakeMask64(first, last);
+}
+inline uint32_t mask32(uint32_t first, uint32_t last)
+{
+    return MakeMask32(first, last);
+}
 
 uint64_t I64_CopyBits(uint64_t target, uint32_t position, uint64_t source, uint32_t first, uint32_t last);
 uint32_t rotate_left_32(uint32_t value, uint32_t n);

@@ -5,9 +5,11 @@
 #include "runtime/property_list.h"
 #include "runtime/psv.h"
 
-namespace {
+namespace
+{
 
-class DefaultConfigurations : public ::testing::Test {
+class DefaultConfigurations : public ::testing::Test
+{
   protected:
     static void SetUpTestSuite()
     {
@@ -25,7 +27,8 @@ TEST_F(DefaultConfigurations, MyrrinAndErvikInNameOrder)
     EXPECT_STREQ(ervik->name, "ervik");
     EXPECT_STREQ(myrrin->name, "myrrin");
     bool ervik_first = false;
-    for (PropertyList *p = Quarn_PropertyList_List; p && p != myrrin; p = p->next) ervik_first |= p == ervik;
+    for (PropertyList *p = Quarn_PropertyList_List; p && p != myrrin; p = p->next)
+        ervik_first |= p == ervik;
     EXPECT_TRUE(ervik_first);
     EXPECT_GE(BaseObject__Get_By_Name("myrrin"), 0);
     EXPECT_GE(BaseObject__Get_By_Name("ervik"), 0);

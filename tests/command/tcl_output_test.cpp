@@ -6,7 +6,8 @@
 #include "command/selector.h"
 #include "command/tcl_output.h"
 
-namespace {
+namespace
+{
 
 TEST(TclOutput, AppendsFormattedTextCutAt4096Bytes)
 {
@@ -16,7 +17,7 @@ TEST(TclOutput, AppendsFormattedTextCutAt4096Bytes)
     EXPECT_STREQ(Tcl_GetStringResult(interp), "a=1 b");
 
     const char *volatile null_text = nullptr; // hidden from the format checker
-    SIM_TCLPRINT(interp, "%s", null_text); // formats as "(null)": nothing is appended
+    SIM_TCLPRINT(interp, "%s", null_text);    // formats as "(null)": nothing is appended
     SIM_TCLPRINT(interp, "%s", "(null)");
     EXPECT_STREQ(Tcl_GetStringResult(interp), "a=1 b");
     SIM_TCLPRINT(interp, "[%s]", "(null)"); // only the exact text is dropped
@@ -29,6 +30,9 @@ TEST(TclOutput, AppendsFormattedTextCutAt4096Bytes)
     Tcl_DeleteInterp(interp);
 }
 
-TEST(Selector, NoSelectorNamesNoMachine) { EXPECT_EQ(select_machine(nullptr), nullptr); }
+TEST(Selector, NoSelectorNamesNoMachine)
+{
+    EXPECT_EQ(select_machine(nullptr), nullptr);
+}
 
 } // namespace

@@ -6,13 +6,18 @@
 #include "processor/time_domain.h"
 #include "runtime/property_list.h"
 
-namespace {
+namespace
+{
 
-class Getters : public ::testing::Test {
+class Getters : public ::testing::Test
+{
   protected:
     void SetUp() override { list = PropertyList__New("getters-test"); }
     void TearDown() override { PropertyList__Delete(list); }
-    void set(const char *key, const char *value) { PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1); }
+    void set(const char *key, const char *value)
+    {
+        PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1);
+    }
     PropertyList *list = nullptr;
 };
 
@@ -219,8 +224,9 @@ TEST(Ratios, ConvertRatioReducesAndRefusesBadTerms)
     const struct {
         const char *text;
         int result, n, d;
-    } cases[] = {{"3/6", 1, 1, 2}, {"7", 1, 7, 1}, {"6/4*x", 1, 3, 2}, {"2*", 1, 2, 1}, {"7/", 0, 1, 1},
-                 {"x", 0, 1, 1},   {"3/2x", 0, 1, 1}, {"0/5", 0, 1, 1}, {"5/0", 0, 1, 1}, {"0x10/0x4", 1, 4, 1}};
+    } cases[] = {{"3/6", 1, 1, 2}, {"7", 1, 7, 1},       {"6/4*x", 1, 3, 2}, {"2*", 1, 2, 1},
+                 {"7/", 0, 1, 1},  {"x", 0, 1, 1},       {"3/2x", 0, 1, 1},  {"0/5", 0, 1, 1},
+                 {"5/0", 0, 1, 1}, {"0x10/0x4", 1, 4, 1}};
     for (const auto &c : cases) {
         int32_t n = -1, d = -1;
         EXPECT_EQ(ConvertRatio(c.text, &n, &d), c.result) << c.text;

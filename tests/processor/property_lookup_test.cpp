@@ -6,9 +6,11 @@
 #include "processor/property_lookup.h"
 #include "runtime/property_list.h"
 
-namespace {
+namespace
+{
 
-class Lookups : public ::testing::Test {
+class Lookups : public ::testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -21,7 +23,10 @@ class Lookups : public ::testing::Test {
         core3.mcm = &chip0;
     }
     void TearDown() override { PropertyList__Delete(list); }
-    void set(const char *key, const char *value) { PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1); }
+    void set(const char *key, const char *value)
+    {
+        PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1);
+    }
 
     PropertyList *list = nullptr;
     MCM chip0{}, chip1{};
@@ -51,7 +56,7 @@ TEST_F(Lookups, BooleansWithWordsInAnyCase)
     const struct {
         const char *text;
         int result, flag;
-    } cases[] = {{"TRUE", 1, 1}, {"Yes", 1, 1}, {"ON", 1, 1},  {"1", 1, 1},  {"off", 1, 0},
+    } cases[] = {{"TRUE", 1, 1}, {"Yes", 1, 1}, {"ON", 1, 1},    {"1", 1, 1},       {"off", 1, 0},
                  {"No", 1, 0},   {"0", 1, 0},   {"FALSE", 1, 0}, {"enabled", 0, 7}, {"y", 0, 7}};
     for (const auto &c : cases) {
         int flag = 7;
@@ -98,8 +103,10 @@ TEST_F(Lookups, CacheReplacementModes)
         const char *text;
         int result;
         e_cs_ReplaceMode mode;
-    } cases[] = {{"LRU", 1, CS_REPLACE_LRU},      {"perfect_lru", 1, CS_REPLACE_LRU},
-                 {"FIFO", 1, CS_REPLACE_FIFO},    {"Pseudo_LRU", 1, CS_REPLACE_PSEUDO_LRU},
+    } cases[] = {{"LRU", 1, CS_REPLACE_LRU},
+                 {"perfect_lru", 1, CS_REPLACE_LRU},
+                 {"FIFO", 1, CS_REPLACE_FIFO},
+                 {"Pseudo_LRU", 1, CS_REPLACE_PSEUDO_LRU},
                  {"random", 0, CS_REPLACE_FIFO}};
     for (const auto &c : cases) {
         e_cs_ReplaceMode mode = CS_REPLACE_FIFO;

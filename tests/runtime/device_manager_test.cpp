@@ -7,10 +7,12 @@
 #include "runtime/device_manager.h"
 #include "runtime/message.h"
 
-namespace {
+namespace
+{
 
 // Sends the message sink's output to a temporary file for the duration of a test.
-class CapturedOutput {
+class CapturedOutput
+{
   public:
     CapturedOutput() : saved_(Quarn_Output_File), file_(tmpfile()) { Quarn_Output_File = file_; }
     ~CapturedOutput()
@@ -25,7 +27,8 @@ class CapturedOutput {
         std::string out;
         char buffer[512];
         size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, file_)) > 0) out.append(buffer, n);
+        while ((n = fread(buffer, 1, sizeof buffer, file_)) > 0)
+            out.append(buffer, n);
         return out;
     }
 
@@ -34,7 +37,8 @@ class CapturedOutput {
     FILE *file_;
 };
 
-class DeviceManager : public ::testing::Test {
+class DeviceManager : public ::testing::Test
+{
   protected:
     void SetUp() override { mgr = DeviceMgr__New("test"); }
     void TearDown() override { DeviceMgr__Quit(mgr); }
@@ -55,10 +59,13 @@ TEST_F(DeviceManager, ClassesAreNumberedByExactName)
 TEST_F(DeviceManager, IndexWalksFromTheHighestMinor)
 {
     int cls = DeviceMgr__GetDeviceMajorNum(mgr, "Processor");
-    for (int minor : {2, 0, 3, 1}) EXPECT_EQ(DeviceMgr__AddDevice(mgr, &objects[minor], cls, minor, nullptr), minor);
+    for (int minor : {2, 0, 3, 1})
+        EXPECT_EQ(DeviceMgr__AddDevice(mgr, &objects[minor], cls, minor, nullptr), minor);
     EXPECT_EQ(DeviceMgr__GetDeviceCount(mgr, cls), 4);
-    for (int index = 0; index < 4; index++) EXPECT_EQ(DeviceMgr__GetIndexMinor(mgr, cls, index), 3 - index);
-    for (int minor = 0; minor < 4; minor++) EXPECT_EQ(DeviceMgr__GetDevice(mgr, cls, minor), &objects[minor]);
+    for (int index = 0; index < 4; index++)
+        EXPECT_EQ(DeviceMgr__GetIndexMinor(mgr, cls, index), 3 - index);
+    for (int minor = 0; minor < 4; minor++)
+        EXPECT_EQ(DeviceMgr__GetDevice(mgr, cls, minor), &objects[minor]);
     EXPECT_EQ(DeviceMgr__GetDevice(mgr, cls, 4), nullptr);
 
     CapturedOutput out;
@@ -81,7 +88,8 @@ TEST_F(DeviceManager, MinorMinusOneTakesTheCountAndReAddingReplaces)
     EXPECT_EQ(DeviceMgr__GetDevice(mgr, cls, 1), &objects[5]);
     // The class list still holds each minor once, highest first.
     std::vector<int> minors;
-    for (int i = 0; i < DeviceMgr__GetDeviceCount(mgr, cls); i++) minors.push_back(DeviceMgr__GetIndexMinor(mgr, cls, i));
+    for (int i = 0; i < DeviceMgr__GetDeviceCount(mgr, cls); i++)
+        minors.push_back(DeviceMgr__GetIndexMinor(mgr, cls, i));
     EXPECT_EQ(minors, (std::vector<int>{2, 1, 0}));
     // The next -1 continues after the replaced entry.
     EXPECT_EQ(DeviceMgr__AddDevice(mgr, &objects[6], cls, -1, nullptr), 3);
@@ -96,7 +104,8 @@ TEST_F(DeviceManager, MinorMinusOneTakesTheCountAndReAddingReplaces)
 TEST_F(DeviceManager, ClassesSharingABucketSurviveEachOthersRemoval)
 {
     int c[5];
-    for (int i = 0; i < 5; i++) c[i] = DeviceMgr__GetDeviceMajorNum(mgr, ("class" + std::to_string(i)).c_str());
+    for (int i = 0; i < 5; i++)
+        c[i] = DeviceMgr__GetDeviceMajorNum(mgr, ("class" + std::to_string(i)).c_str());
     ASSERT_EQ(c[4], 4);
     EXPECT_EQ(DeviceMgr_Bucket(0, 0), DeviceMgr_Bucket(4, 0));
     DeviceMgr__AddDevice(mgr, &objects[0], 0, 0, nullptr);
@@ -116,7 +125,10 @@ std::vector<int> destroyed;
 DeviceMgr *kill_mgr;
 int kill_class;
 
-void record(void *object) { destroyed.push_back(*static_cast<int *>(object)); }
+void record(void *object)
+{
+    destroyed.push_back(*static_cast<int *>(object));
+}
 void record_and_remove_minor_0(void *object)
 {
     record(object);
@@ -132,7 +144,8 @@ TEST_F(DeviceManager, KillDevicesCallsDestroyHeadFirstAndToleratesRemovals)
 {
     kill_mgr = mgr;
     kill_class = DeviceMgr__GetDeviceMajorNum(mgr, "Thread");
-    for (int i = 0; i < 4; i++) objects[i] = i;
+    for (int i = 0; i < 4; i++)
+        objects[i] = i;
     DeviceMgr__AddDevice(mgr, &objects[0], kill_class, 0, record);
     DeviceMgr__AddDevice(mgr, &objects[1], kill_class, 1, record_and_remove_self);
     DeviceMgr__AddDevice(mgr, &objects[2], kill_class, 2, record_and_remove_minor_0);
@@ -141,7 +154,8 @@ TEST_F(DeviceManager, KillDevicesCallsDestroyHeadFirstAndToleratesRemovals)
     DeviceMgr__KillDevices(mgr, kill_class);
     EXPECT_EQ(destroyed, (std::vector<int>{2, 1})); // minor 3 has no destroy function, 0 was removed by 2
     EXPECT_EQ(DeviceMgr__GetDeviceCount(mgr, kill_class), 0);
-    for (int i = 0; i < 4; i++) EXPECT_EQ(DeviceMgr__GetDevice(mgr, kill_class, i), nullptr);
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(DeviceMgr__GetDevice(mgr, kill_class, i), nullptr);
 }
 
 TEST(DeviceManagerQuit, QuitDestroysEveryClassesObjects)

@@ -6,7 +6,8 @@
 
 #include "runtime/object_registry.h"
 
-namespace {
+namespace
+{
 
 TEST(ObjectRegistry, GrowsBy256AndKeepsEveryId)
 {
@@ -76,10 +77,20 @@ TEST(ObjectRegistry, IdsOutsideTheTableGiveNothing)
 
 TEST(ObjectRegistry, KindNames)
 {
-    const char *names[] = {"Unknown object type", "Configuration Object", "Machine", "Memory space",
-                           "Processor", "Thread", "SPU", "PBIC", "Time Domain", "Interrupt Controller",
-                           "Memory Mapped Device", "Unknown object type"};
-    for (int kind = 0; kind <= 11; kind++) EXPECT_STREQ(ObjectType_Name(kind), names[kind]) << kind;
+    const char *names[] = {"Unknown object type",
+                           "Configuration Object",
+                           "Machine",
+                           "Memory space",
+                           "Processor",
+                           "Thread",
+                           "SPU",
+                           "PBIC",
+                           "Time Domain",
+                           "Interrupt Controller",
+                           "Memory Mapped Device",
+                           "Unknown object type"};
+    for (int kind = 0; kind <= 11; kind++)
+        EXPECT_STREQ(ObjectType_Name(kind), names[kind]) << kind;
     EXPECT_STREQ(ObjectType_Name(-3), "Unknown object type");
 }
 

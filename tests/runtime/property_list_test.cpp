@@ -9,14 +9,15 @@
 #include "runtime/object_registry.h"
 #include "runtime/property_list.h"
 
-namespace {
+namespace
+{
 
 TEST(Parsers, IntegerAcceptsBasesBlanksAndUllSuffix)
 {
     const struct {
         const char *text;
         uint64_t value;
-    } good[] = {{"0x10", 16}, {"16", 16},    {"020", 16},     {"12  ", 12},   {"12\t ", 12},
+    } good[] = {{"0x10", 16},  {"16", 16},    {"020", 16},    {"12  ", 12},       {"12\t ", 12},
                 {"12ull", 12}, {"12ULL", 12}, {"12 ull", 12}, {"-1", ULLONG_MAX}, {"0X1f", 31}};
     for (const auto &c : good) {
         int ok = -1;
@@ -50,8 +51,8 @@ TEST(Parsers, ScaledIntegerMultipliesPerLetterAndRefusesOverflow)
     const struct {
         const char *text;
         uint64_t base, value;
-    } good[] = {{"4k", 1024, 4096},          {"2M", 1024, 2097152}, {"0x10k", 1024, 16384},
-                {"1kk", 1000, 1000000},      {"3G", 1000, 3000000000ULL}, {"16p", 1024, 1ULL << 54},
+    } good[] = {{"4k", 1024, 4096},     {"2M", 1024, 2097152},       {"0x10k", 1024, 16384},
+                {"1kk", 1000, 1000000}, {"3G", 1000, 3000000000ULL}, {"16p", 1024, 1ULL << 54},
                 {"512", 1024, 512}};
     for (const auto &c : good) {
         int ok = -1;
@@ -94,7 +95,8 @@ TEST(Parsers, BooleanFollowsTheInterpreter)
 std::vector<std::string> keys(PropertyList *list)
 {
     std::vector<std::string> out;
-    for (ConfigEntry *e = list->entries; e; e = e->next) out.push_back(e->key);
+    for (ConfigEntry *e = list->entries; e; e = e->next)
+        out.push_back(e->key);
     return out;
 }
 
@@ -203,7 +205,8 @@ TEST(PropertyLists, DeleteValueAndFindRoot)
 {
     PropertyList *list = PropertyList__New("delete-test");
     PropertyList__DeleteValue(list, "nothing"); // empty list: nothing happens
-    for (const char *k : {"a/b", "a/c/d", "b/x"}) PropertyList__UpdatePropertyValue(list, k, "1", nullptr, 1);
+    for (const char *k : {"a/b", "a/c/d", "b/x"})
+        PropertyList__UpdatePropertyValue(list, k, "1", nullptr, 1);
     EXPECT_STREQ(PropertyList__FindRoot(list, "A")->key, "a/b");
     EXPECT_STREQ(PropertyList__FindRoot(list, "a/c")->key, "a/c/d");
     EXPECT_EQ(PropertyList__FindRoot(list, "c"), nullptr);
@@ -250,7 +253,10 @@ TEST(PropertyLists, DeletingOneOfTwoSameNamedListsKeepsTheOthersRegistryEntry)
     EXPECT_EQ(BaseObject__Get_By_Name("twin-test"), -1);
 }
 
-int noop_command(ClientData, Tcl_Interp *, int, const char **) { return TCL_OK; }
+int noop_command(ClientData, Tcl_Interp *, int, const char **)
+{
+    return TCL_OK;
+}
 
 TEST(PropertyLists, QuittingAMutableListDeletesItsTclCommand)
 {

@@ -8,9 +8,11 @@
 #include "runtime/property_list.h"
 #include "runtime/psv.h"
 
-namespace {
+namespace
+{
 
-class PSVTable : public ::testing::Test {
+class PSVTable : public ::testing::Test
+{
   protected:
     static void SetUpTestSuite()
     {
@@ -153,7 +155,8 @@ TEST_F(PSVTable, RegistrationReplacesValuesAndKeepsTheFirstKeyText)
     EXPECT_STREQ(Search_PSV_Value(nullptr, "test/reg"), "default");
     EXPECT_STREQ(find("test/reg")->key, "test/Reg");
     int types = 0;
-    for (PSV_specific_entry *s = find("test/reg")->specific_values; s; s = s->next) types++;
+    for (PSV_specific_entry *s = find("test/reg")->specific_values; s; s = s->next)
+        types++;
     EXPECT_EQ(types, 1);
 }
 
@@ -173,7 +176,8 @@ TEST_F(PSVTable, EmptyConfigurationGetsTheDefaultColumnHidden)
         visible += e->visible;
     }
     int defaults = 0;
-    for (PSV_entry *e = PSV_List; e; e = e->next) defaults += e->default_value != nullptr;
+    for (PSV_entry *e = PSV_List; e; e = e->next)
+        defaults += e->default_value != nullptr;
     EXPECT_EQ(entries, defaults);
     EXPECT_EQ(visible, 0);
     PropertyList__Delete(list);

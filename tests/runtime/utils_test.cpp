@@ -8,7 +8,8 @@
 #include "runtime/message.h"
 #include "runtime/utils.h"
 
-namespace {
+namespace
+{
 
 TEST(Masks, BigEndianBitRangesIncludingWrapAndOutOfRange)
 {
@@ -16,12 +17,17 @@ TEST(Masks, BigEndianBitRangesIncludingWrapAndOutOfRange)
         uint32_t first, last;
         uint64_t mask;
     } cases[] = {
-        {0, 0, 0x8000000000000000ULL},  {60, 63, 0xFULL},
-        {62, 1, 0xC000000000000003ULL}, {0, 63, ~0ULL},
-        {63, 63, 1ULL},                 {60, 100, 0xFULL},             // last beyond 63: first..63
-        {70, 1, 0xC000000000000000ULL}, {8, 15, 0x00FF000000000000ULL}, // first beyond 63 wraps to 0..last
+        {0, 0, 0x8000000000000000ULL},
+        {60, 63, 0xFULL},
+        {62, 1, 0xC000000000000003ULL},
+        {0, 63, ~0ULL},
+        {63, 63, 1ULL},
+        {60, 100, 0xFULL}, // last beyond 63: first..63
+        {70, 1, 0xC000000000000000ULL},
+        {8, 15, 0x00FF000000000000ULL}, // first beyond 63 wraps to 0..last
     };
-    for (const Case &c : cases) EXPECT_EQ(MakeMask64(c.first, c.last), c.mask) << c.first << "," << c.last;
+    for (const Case &c : cases)
+        EXPECT_EQ(MakeMask64(c.first, c.last), c.mask) << c.first << "," << c.last;
     EXPECT_EQ(mask64(62, 1), 0xC000000000000003ULL);
     EXPECT_EQ(MakeMask32(0, 31), 0xFFFFFFFFu);
     EXPECT_EQ(MakeMask32(30, 1), 0xC0000003u);
@@ -73,7 +79,8 @@ TEST(Bits, CountsPowersAndRanges)
     EXPECT_EQ(To_Power_Of_2(0), 0u);
     EXPECT_EQ(To_Power_Of_2(-3), 0u);
     const int bit_range[][2] = {{1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {1024, 10}, {1025, 11}};
-    for (const auto &c : bit_range) EXPECT_EQ(Bit_Range(c[0]), c[1]) << c[0];
+    for (const auto &c : bit_range)
+        EXPECT_EQ(Bit_Range(c[0]), c[1]) << c[0];
     EXPECT_EQ(u64_div_up(10, 3), 4u);
     EXPECT_EQ(u64_div_up(9, 3), 3u);
     EXPECT_EQ(u64_div_up(9, 0), 0u);
@@ -196,9 +203,10 @@ TEST(Text, PrintableRepresentation)
     const struct {
         int c;
         const char *text;
-    } cases[] = {{1, "^A"}, {0, "^@"}, {'a', "a"}, {' ', " "}, {127, "<del>"},
-                 {200, "\\310"}, {0xFFFF, "EOF"}, {300, "0x012C"}};
-    for (const auto &c : cases) EXPECT_STREQ(printrep(c.c), c.text) << c.c;
+    } cases[] = {{1, "^A"},      {0, "^@"},      {'a', "a"},      {' ', " "},
+                 {127, "<del>"}, {200, "\\310"}, {0xFFFF, "EOF"}, {300, "0x012C"}};
+    for (const auto &c : cases)
+        EXPECT_STREQ(printrep(c.c), c.text) << c.c;
 }
 
 TEST(Formats, MemorySizesAndSizedValues)
@@ -206,9 +214,15 @@ TEST(Formats, MemorySizesAndSizedValues)
     const struct {
         uint64_t bytes;
         const char *text;
-    } sizes[] = {{1536, "1536"},          {2048, "2K"},          {3ULL << 30, "3G"}, {0, "0T"},
-                 {5ULL << 40, "5T"},      {3ULL << 20, "3M"},    {(1ULL << 30) + 1024, "1048577K"}};
-    for (const auto &c : sizes) EXPECT_STREQ(Prepare_MemorySize(c.bytes), c.text) << c.bytes;
+    } sizes[] = {{1536, "1536"},
+                 {2048, "2K"},
+                 {3ULL << 30, "3G"},
+                 {0, "0T"},
+                 {5ULL << 40, "5T"},
+                 {3ULL << 20, "3M"},
+                 {(1ULL << 30) + 1024, "1048577K"}};
+    for (const auto &c : sizes)
+        EXPECT_STREQ(Prepare_MemorySize(c.bytes), c.text) << c.bytes;
 
     char buffer[64];
     EXPECT_EQ(QuarnSizePrint(buffer, 1, 0x1234), 4);
@@ -227,7 +241,8 @@ TEST(Formats, FileAndLineKeepThePathFromSrc)
 {
     int saved = regress_mode;
     regress_mode = 0;
-    EXPECT_STREQ(PrepareFL("/home/x/quarn/src/runtime/utils.cpp", 12), "(file src/runtime/utils.cpp, line 12)");
+    EXPECT_STREQ(PrepareFL("/home/x/quarn/src/runtime/utils.cpp", 12),
+                 "(file src/runtime/utils.cpp, line 12)");
     EXPECT_STREQ(PrepareFL("utils.cpp", 3), "(file utils.cpp, line 3)");
     regress_mode = 1;
     EXPECT_STREQ(PrepareFL("/home/x/src/a.cpp", 1), "");
@@ -242,7 +257,8 @@ std::string drain(FILE *file)
     std::string text;
     char buffer[512];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, n);
     return text;
 }
 
