@@ -1,7 +1,6 @@
 // Start-up and shut-down inside the interpreter.
 #include "command/tcl_startup.h"
 
-#include <strings.h>
 #include <sys/resource.h>
 #include <tcl.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <ctime>
 
 #include "command/command_server.h"
+#include "command/default_configs.h"
 #include "exec/triggers.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
@@ -24,13 +24,6 @@ namespace
 constexpr size_t CONFIG_NAME_LENGTH = 25;
 time_t start_time = 0;
 
-// STAND-IN: configurations are not property lists yet; the two default configurations exist by
-// name only ("myrrin" for MYRRIN and "ervik" for the one processor type), compared ignoring case.
-bool default_configuration_exists(const char *name)
-{
-    return strcasecmp(name, "myrrin") == 0 || strcasecmp(name, "ervik") == 0;
-}
-
 void print_hms(const char *format, long seconds)
 {
     SIM_PRINT(format, (int)(seconds / 3600), (int)(seconds / 60 % 60), (int)(seconds % 60));
@@ -41,8 +34,8 @@ void print_hms(const char *format, long seconds)
 // STAND-IN: the command tables are not built yet.
 void Init_CommandTables(Tcl_Interp *) {}
 
-// STAND-IN: property lists are not built yet, so no configuration is created.
-void Init_Default_Property_Lists(Tcl_Interp *) {}
+// The default configurations ("myrrin", "ervik").
+void Init_Default_Property_Lists(Tcl_Interp *) { Create_Default_Configurations(); }
 
 // STAND-IN: the command tables are not built yet.
 void Quit_CommandTables(void) {}
@@ -78,14 +71,7 @@ int Quarn_Init(Tcl_Interp *interpreter)
     Init_CommandTables(interpreter);
     Init_Default_Property_Lists(interpreter);
 
-    const char *name = DEFAULT_MACHINE_CONFIGURATION;
-    if (machine_configuration) {
-        if (default_configuration_exists(machine_configuration))
-            name = machine_configuration;
-        else
-            sim_warning(1, "Machine configuration %s is not recognized -- ignored.", machine_configuration);
-    }
-    machine_configuration = REMEMBER_STRING(name);
+    machine_configuration = REMEMBER_STRING(Resolve_Machine_Configuration(machine_configuration));
 
     char config[CONFIG_NAME_LENGTH + 1];
     size_t i = 0;
