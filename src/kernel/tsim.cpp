@@ -409,19 +409,25 @@ void tsim_dispatch(tsim_s *tsim)
             }
             continue;
         }
-        // Nothing is ready: run the empty-queue services once.
+        // Nothing is ready: run the empty-queue services once (no job is active meanwhile).
         proxy_s *service = tsim->empty_services.first;
         tsim->empty_services.first = nullptr;
         tsim->empty_services.last = nullptr;
+        job_s *previous_job = tsim_active_job;
+        proxy_s *previous_proxy = tsim_active_proxy;
         while (service) {
             proxy_s *next = service->behind;
             service->queue = nullptr;
             service->ahead = nullptr;
             service->behind = nullptr;
             service->in_use = 0;
-            service->service(service, service->argument, nullptr, tsim->now);
+            tsim_active_job = nullptr;
+            tsim_active_proxy = service;
+            service->service(service, service->argument, previous_proxy, tsim->now);
             service = next;
         }
+        tsim_active_job = previous_job;
+        tsim_active_proxy = previous_proxy;
         if (advance_next_readyq(tsim)) continue;
         context_switch(tsim, nullptr);
         return;
