@@ -13,6 +13,10 @@
 #include "runtime/debug.h"
 #include "runtime/kernel_adapter.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 // ---------------------------------------------------------------------------------------------
 // Stack memory
 
@@ -81,6 +85,10 @@ bool take_stack(tsim_s *tsim, job_s *job, uint32_t size)
             tsim_free_stack_s *entry = *link;
             *link = entry->next;
             base = reinterpret_cast<char *>(entry) - page;
+#if defined(__SANITIZE_ADDRESS__)
+            // Frames of the stack's previous job left their poison behind.
+            ASAN_UNPOISON_MEMORY_REGION(base + page, size - page);
+#endif
             break;
         }
     }
@@ -430,6 +438,21 @@ int job_init_exec(job_s *job, tsim_s *tsim, const char *name, counter_s *counter
 // ---------------------------------------------------------------------------------------------
 // Context switch
 
+namespace {
+
+// The address sanitizer does not see stack switches: frames a job left by a switch keep their
+// poison below its live stack pointer. Forget it for the stack being left and the one entered.
+inline void forget_dead_frames([[maybe_unused]] job_s *job, [[maybe_unused]] uintptr_t below)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    if (!job || !job->stack) return;
+    uintptr_t low = (uintptr_t)job->stack + job->tsim->page_size;
+    if (below > low + 256) ASAN_UNPOISON_MEMORY_REGION((void *)low, below - 256 - low);
+#endif
+}
+
+} // namespace
+
 void context_switch(tsim_s *tsim, job_s *target)
 {
     job_s *current = tsim_active_job;
@@ -440,8 +463,10 @@ void context_switch(tsim_s *tsim, job_s *target)
         }
         current->saved_frame = __builtin_frame_address(0);
         if (tsim_setjmp(&current->context)) return;
+        forget_dead_frames(current, (uintptr_t)__builtin_frame_address(0));
     }
     if (target) {
+        forget_dead_frames(target, (uintptr_t)target->context.rsp);
         tsim_active_job = target;
         tsim_active_proxy = &target->proxy;
         tsim_longjmp(&target->context, 1);

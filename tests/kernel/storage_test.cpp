@@ -1,5 +1,6 @@
 // Kernel storage: default space, object pools, growable buffers, module data.
 #include <cstring>
+#include <deque>
 
 #include "kernel_fixture.h"
 #include "runtime/alloc.h"
@@ -69,13 +70,16 @@ TEST(Storage, FailedDefaultSpaceAllocationIsReported)
 
 TEST(Storage, ModulesAreNumberedInRegistrationOrder)
 {
-    static module_s first = {-1, 0, nullptr, nullptr, 0, nullptr, nullptr};
-    static module_s second = {-1, 0, nullptr, nullptr, 0, nullptr, nullptr};
+    // Descriptors live as long as the process: the global table keeps them.
+    static std::deque<module_s> descriptors;
+    module_s &first = descriptors.emplace_back(module_s{-1, 0, nullptr, nullptr, 0, nullptr, nullptr});
+    module_s &second = descriptors.emplace_back(module_s{-1, 0, nullptr, nullptr, 0, nullptr, nullptr});
     int next = module_count(); // 0 in a process that registered nothing yet
     EXPECT_EQ(module_add(&first), next);
     EXPECT_EQ(module_add(&second), next + 1);
     EXPECT_EQ(module_add(&first), next); // already registered
     EXPECT_EQ(module_index(&second), next + 1);
+    EXPECT_EQ(module_count(), next + 2);
 }
 
 struct ModuleLog {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "kernel/tsim.h"
+#include "runtime/alloc.h"
 #include "runtime/debug.h"
 #include "runtime/kernel_adapter.h"
 #include "support/sink_capture.h"
@@ -23,6 +24,10 @@ class DebugTest : public ::testing::Test {
     }
     void TearDown() override
     {
+        for (const DebugNameRow &row : debug_name_table) // names given to free rows by the test
+            if (row.name && std::none_of(std::begin(saved_rows), std::end(saved_rows),
+                                         [&](const DebugNameRow &saved) { return saved.name == row.name; }))
+                FORGET_STRING(row.name);
         std::copy(std::begin(saved_rows), std::end(saved_rows), debug_name_table);
         colorWanted = saved_color;
         tsim_active_job = nullptr;
