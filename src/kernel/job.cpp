@@ -397,7 +397,10 @@ void job_end(job_s *job)
         job_module_exit(job);
         buffer_cleanup(&job->modules.buffer);
         job->modules.count = 0;
-        counter_cleanup(&job->counter);
+        // Waiters on the internal counter are dropped (they stay blocked): the record may be
+        // reused, and their entries must not point into it.
+        if (job->counter.queue.first) tsim_error("counter has waiting jobs");
+        counter_force_cleanup(&job->counter);
     }
     bool running = job == tsim_active_job;
     if (job->stack && !running) recycle_stack(tsim, job);

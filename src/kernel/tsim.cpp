@@ -274,6 +274,7 @@ uint64_t ticks_until_next_event(void)
 void readyq_insert_by_priority(tsim_s *tsim, proxy_s *proxy)
 {
     if (proxy->state == PROXY_TERMINATED) return; // an ended job never runs again
+    if (proxy->queue) proxy_unlink(proxy);         // never linked into two queues
     if (proxy->tick < tsim->now) proxy->tick = tsim->now;
     proxy->state = PROXY_READY;
     proxy->in_use = 1;
