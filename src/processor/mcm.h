@@ -6,6 +6,7 @@
 
 struct InstanceLink;
 struct GenericMachine;
+struct SimCmdTable;
 
 struct MCM {
     InstanceLink *link;      // the chip's own instance link
@@ -13,4 +14,6 @@ struct MCM {
     int32_t object_id;       // object-registry entry (kind 3)
     char *name;              // interned
     int32_t number;          // chip number within the machine
+    uint32_t cores_per_chip; // the machine's cores / its chips
+    SimCmdTable *command_table;
 };

@@ -7,6 +7,8 @@
 struct GenericMachine;
 struct MCM;
 struct MBUS;
+struct SimCmdTable;
+struct ThreadState;
 
 struct ProcessorState {
     uint32_t object_id;      // object-registry id (kind 4)
@@ -18,4 +20,10 @@ struct ProcessorState {
     uint32_t core_id;        // number in the machine's "Processor" device class
     int32_t chip_position;   // index of the processor group that holds this processor
     uint32_t processor_type; // type id of type_name (0 when unknown)
+
+    // Threads.
+    uint32_t num_threads;
+    ThreadState *threads; // index = thread_id_in_core
+
+    SimCmdTable *command_table;
 };
