@@ -24,8 +24,8 @@ namespace
 constexpr int DEBUG_CATEGORY_COMMAND_INPUT = 9;
 constexpr size_t HIDE_LIST_LENGTH = 1024;
 
-constexpr const char *hide_reason_names[] = {"REVEALED", "DEPRECATED", "EXPERIMENTAL", "GUI_ONLY", "HIDE_PUBLIC",
-                                             "PRIVATE"};
+constexpr const char *hide_reason_names[] = {"REVEALED", "DEPRECATED",  "EXPERIMENTAL",
+                                             "GUI_ONLY", "HIDE_PUBLIC", "PRIVATE"};
 constexpr int HIDE_LEVELS = sizeof hide_reason_names / sizeof hide_reason_names[0];
 
 // Function-pointer conversion between the two handler forms (through the generic function type).
@@ -44,8 +44,8 @@ bool entry_listed(const SimCmdTableEntry *entry)
     return (simcmd_reveal_mask & entry->hide_mask) == 0;
 }
 
-SimCmdTableEntry *new_entry(const char *name, SimCmdHandler handler, int is_table, int hide_level, int expected_count,
-                            const char *usage, SimCmdTable *subtable, void *user_data)
+SimCmdTableEntry *new_entry(const char *name, SimCmdHandler handler, int is_table, int hide_level,
+                            int expected_count, const char *usage, SimCmdTable *subtable, void *user_data)
 {
     SimCmdTableEntry *entry = QUARN_ZALLOC(1, SimCmdTableEntry);
     if (!entry) return nullptr;
@@ -206,9 +206,8 @@ void add_sim_obj_method(SimCmdTable *table, const char *name, SimCmdObjHandler h
     if (!table || !name) return;
     if (Search_SimCmdTable(table, name))
         sim_warning(1, "1: duplicate command entry %s in command table %s", name, table->name);
-    SimCmdTableEntry *entry =
-        new_entry(name, handler_cast<SimCmdHandler>(handler), 0, hide_level, expected_count, usage, nullptr,
-                  user_data);
+    SimCmdTableEntry *entry = new_entry(name, handler_cast<SimCmdHandler>(handler), 0, hide_level,
+                                        expected_count, usage, nullptr, user_data);
     if (entry) Insert_SimCmdEntry(table, entry);
 }
 
@@ -348,7 +347,7 @@ int Select_SimCmdTable(SimCmdTable *table, int context_count, char **context_vec
             int rc;
             if (match->user_data)
                 rc = handler_cast<SimCmdObjHandler>(match->handler)(selector, match->user_data, interpreter,
-                                                                        count - 1, words.data());
+                                                                    count - 1, words.data());
             else
                 rc = match->handler(selector, interpreter, count - 1, words.data());
             // The handler may have freed this very table (a machine's "quit"): nothing of it is read

@@ -13,7 +13,8 @@ struct SimCmdTable;
 // as typed. 0 is success.
 typedef int (*SimCmdHandler)(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv);
 // Object-method handler: the entry's user data comes first.
-typedef int (*SimCmdObjHandler)(Selector *selector, void *data, Tcl_Interp *interpreter, int argc, char **argv);
+typedef int (*SimCmdObjHandler)(Selector *selector, void *data, Tcl_Interp *interpreter, int argc,
+                                char **argv);
 // Sub-table builder: (builder argument) -> table.
 typedef SimCmdTable *(*SimCmdBuilder)(void *argument);
 
@@ -88,7 +89,8 @@ SimCmdTable *SimCmd_Get_SubTable(SimCmdTable *table, const char *name);
 void Init_SimCmdContext(SimCmdContext *context, int count, char **vector);
 SimCmdTableEntry *Search_SimCmdTable(SimCmdTable *table, const char *name);
 // (context count, context vector) is the whole Tcl command; (count, vector) the words from the one
-// that led to this table. Returns SIMCMD_OK, SIMCMD_FAILED or SIMCMD_NOT_FOUND.
+// that led to this table. Returns SIMCMD_OK, SIMCMD_FAILED or SIMCMD_NOT_FOUND. The words are never
+// written: a handler gets its own copy, with the command path in place of its word.
 int Select_SimCmdTable(SimCmdTable *table, int context_count, char **context_vector, Selector *selector,
                        Tcl_Interp *interpreter, int count, char **vector);
 

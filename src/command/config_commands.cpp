@@ -125,7 +125,8 @@ void PropertyList__Copy(PropertyList *destination, PropertyList *source)
 ConfigEntry *PropertyList__InsertPropertyValue(PropertyList *list, int count, char **words)
 {
     if (!list || count < 2) return nullptr;
-    return PropertyList__UpdatePropertyValue(list, SquashArgV(count - 1, words), words[count - 1], nullptr, 1);
+    return PropertyList__UpdatePropertyValue(list, SquashArgV(count - 1, words), words[count - 1], nullptr,
+                                             1);
 }
 
 int SimConfig_Cmd(Selector *, Tcl_Interp *interpreter, int, char **argv)
@@ -207,7 +208,8 @@ SimCmdTable *build_defineCmd_table(void)
     SimCmdTable *table = Init_SimCmdTable("define");
     add_simcommand(table, "list", display_machines_Cmd, "display_machines_Cmd", 0, 0, nullptr);
     add_simcommand(table, "config", SimConfig_Cmd, "SimConfig_Cmd", 1, 0, "{config-name}");
-    add_simcommand(table, "machine", CreateMachine_Cmd, "CreateMachine_Cmd", 2, 0, "{config-name} {machine-name}");
+    add_simcommand(table, "machine", CreateMachine_Cmd, "CreateMachine_Cmd", 2, 0,
+                   "{config-name} {machine-name}");
     add_simcommand(table, "cpu", CreateCPU_Cmd, "CreateCPU_Cmd", 2, 0, "{config-name} {cpu-name}");
     add_simcommand(table, "dup", SimDupConfig_Cmd, "SimDupConfig_Cmd", 2, 0,
                    "{existing-config-name} {new-config-name}");
@@ -217,10 +219,12 @@ SimCmdTable *build_defineCmd_table(void)
 SimCmdTable *build_simPropertyListCmd_table(void)
 {
     SimCmdTable *table = Init_SimCmdTable("property list");
-    add_simcommand(table, "config", Config_PropertyList_Cmd, "Config_PropertyList_Cmd", -1, 0, "{config options}");
+    add_simcommand(table, "config", Config_PropertyList_Cmd, "Config_PropertyList_Cmd", -1, 0,
+                   "{config options}");
     add_simcommand(table, "list", ListPropertyList_Cmd, "ListPropertyList_Cmd", -1, 0, "{match}");
     add_simcommand(table, "display", DisplayPropertyList_Cmd, "DisplayPropertyList_Cmd", -1, 0, "{match}");
-    add_simcommand(table, "query", QueryPropertyList_Cmd, "QueryPropertyList_Cmd", -1, 0, "{full property name}");
+    add_simcommand(table, "query", QueryPropertyList_Cmd, "QueryPropertyList_Cmd", -1, 0,
+                   "{full property name}");
     add_simcommand(table, "quit", QuitPropertyList_Cmd, "QuitPropertyList_Cmd", 0, 0, nullptr);
     add_simcommand(table, "exit", QuitPropertyList_Cmd, "QuitPropertyList_Cmd", 0, 0, nullptr);
     return table;
@@ -240,8 +244,8 @@ int PropertyList_Cmd(void *, Tcl_Interp *interpreter, int argc, const char *argv
     char **words = const_cast<char **>(argv);
     SimCmdContext context;
     Init_SimCmdContext(&context, argc, words);
-    int rc = Select_SimCmdTable(simtopPropertyListCmd_table, context.count, context.vector, &selector, interpreter,
-                                argc, words);
+    int rc = Select_SimCmdTable(simtopPropertyListCmd_table, context.count, context.vector, &selector,
+                                interpreter, argc, words);
     return rc == 0 ? TCL_OK : TCL_ERROR;
 }
 
@@ -259,7 +263,7 @@ int SimTop_Cmd(void *, Tcl_Interp *interpreter, int argc, const char *argv[])
     char **words = const_cast<char **>(argv);
     SimCmdContext context;
     Init_SimCmdContext(&context, argc, words);
-    int rc = Select_SimCmdTable(machine->command_table, context.count, context.vector, &selector, interpreter, argc,
-                                words);
+    int rc = Select_SimCmdTable(machine->command_table, context.count, context.vector, &selector, interpreter,
+                                argc, words);
     return rc == 0 ? TCL_OK : TCL_ERROR;
 }

@@ -30,16 +30,18 @@ void lower_copy(char (&out)[CONFIG_NAME_LENGTH + 1], const char *text)
 
 } // namespace
 
-PropertyList *Make_Default_Property_List(Tcl_Interp *interpreter, const char *name, const char *processor_type)
+PropertyList *Make_Default_Property_List(Tcl_Interp *interpreter, const char *name,
+                                         const char *processor_type)
 {
     char list_name[CONFIG_NAME_LENGTH + 1], machine_type[CONFIG_NAME_LENGTH + 1];
     lower_copy(list_name, name);
     lower_copy(machine_type, DEFAULT_MACHINE_CONFIGURATION);
     PropertyList *list = Make_Property_List(interpreter, list_name);
     if (!list) return nullptr;
-    PropertyList__UpdatePropertyValue(list, "machine_type", machine_type, "type of machine: KOPRA, GAVOT, ...", 1);
-    PropertyList__UpdatePropertyValue(list, "processor/type", processor_type, "type of cpu: ppctamrin, tarvis, ...",
-                                      1);
+    PropertyList__UpdatePropertyValue(list, "machine_type", machine_type,
+                                      "type of machine: KOPRA, GAVOT, ...", 1);
+    PropertyList__UpdatePropertyValue(list, "processor/type", processor_type,
+                                      "type of cpu: ppctamrin, tarvis, ...", 1);
     base_Add_Default_Values(list, "");
     for (const char *section : {"core", "mu", "bus"})
         PropertyList__Set_Hidden_Value_Match(list, section, nullptr);

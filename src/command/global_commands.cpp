@@ -42,9 +42,8 @@ namespace
 // The feature switches of this build: the system type, the processor type, the processor
 // features ("CONFIG_") and the machine features ("MCONFIG_").
 constexpr const char *feature_names[] = {
-    "LINUX_X86_64",   "ERVIK",       "CONFIG_DFP",      "CONFIG_FP",    "CONFIG_HTM",
-    "CONFIG_SMT",     "CONFIG_VMX",  "CONFIG_VSX",      "MCONFIG_MYRRIN", "MCONFIG_NVRAM",
-    "MCONFIG_RTAS",   "MCONFIG_SIM_SUPPORT",
+    "LINUX_X86_64", "ERVIK",      "CONFIG_DFP",     "CONFIG_FP",     "CONFIG_HTM",   "CONFIG_SMT",
+    "CONFIG_VMX",   "CONFIG_VSX", "MCONFIG_MYRRIN", "MCONFIG_NVRAM", "MCONFIG_RTAS", "MCONFIG_SIM_SUPPORT",
 };
 
 // The names joined with ", ", a line break before a name that would reach the width.
@@ -228,9 +227,12 @@ int helprecursive_Cmd(void *, Tcl_Interp *interpreter, int, const char *[])
         const char *after; // a line that follows the block's separator
     };
     const Block blocks[] = {
-        {"alias", aliasCmd_table, nullptr},     {"define", defineCmd_table, nullptr},
-        {"display", displayCmd_table, "helprecursive\n"}, {"modify", modifyCmd_table, "quit\n"},
-        {"simdebug", debugCmd_table, nullptr},  {"simstop", simstopCmd_table, nullptr},
+        {"alias", aliasCmd_table, nullptr},
+        {"define", defineCmd_table, nullptr},
+        {"display", displayCmd_table, "helprecursive\n"},
+        {"modify", modifyCmd_table, "quit\n"},
+        {"simdebug", debugCmd_table, nullptr},
+        {"simstop", simstopCmd_table, nullptr},
         {"version", versionCmd_table, nullptr},
     };
     SIM_TCLPRINT(interpreter, "Available Commands\n");
@@ -246,7 +248,8 @@ int helprecursive_Cmd(void *, Tcl_Interp *interpreter, int, const char *[])
 
 int reveal_Cmd(void *, Tcl_Interp *interpreter, int argc, const char *argv[])
 {
-    return toplevelreveal_Cmd(nullptr, interpreter, argc, const_cast<char **>(argv)) == 0 ? TCL_OK : TCL_ERROR;
+    return toplevelreveal_Cmd(nullptr, interpreter, argc, const_cast<char **>(argv)) == 0 ? TCL_OK
+                                                                                          : TCL_ERROR;
 }
 
 int alias_Cmd(void *, Tcl_Interp *interpreter, int argc, const char *argv[])
@@ -299,7 +302,9 @@ int simdebug_Cmd(void *, Tcl_Interp *interpreter, int argc, const char *argv[])
 
 int simstop_Cmd(void *, Tcl_Interp *interpreter, int argc, const char *argv[])
 {
-    if (argc <= 1) return SimStop_stop_Cmd(nullptr, interpreter, argc, const_cast<char **>(argv)) == 0 ? TCL_OK : TCL_ERROR;
+    if (argc <= 1)
+        return SimStop_stop_Cmd(nullptr, interpreter, argc, const_cast<char **>(argv)) == 0 ? TCL_OK
+                                                                                            : TCL_ERROR;
     return dispatch(simstopCmd_table, interpreter, argc, argv);
 }
 
@@ -333,7 +338,8 @@ SimCmdTable *build_simCmd_table(void)
     add_simcommand(table, "list", sim_display_machines_Cmd, "sim_display_machines_Cmd", 0, 0, nullptr);
     add_simcommand(table, "machines", sim_display_machines_Cmd, "sim_display_machines_Cmd", 0, 0, nullptr);
     add_simcommand(table, "options", sim_display_configures_Cmd, "sim_display_configures_Cmd", 0, 0, nullptr);
-    add_simcommand(table, "configures", sim_display_configures_Cmd, "sim_display_configures_Cmd", 0, 0, nullptr);
+    add_simcommand(table, "configures", sim_display_configures_Cmd, "sim_display_configures_Cmd", 0, 0,
+                   nullptr);
     return table;
 }
 
@@ -391,14 +397,14 @@ void AddSimCommands(Tcl_Interp *interpreter)
         Tcl_CmdProc *procedure;
     };
     const Registration commands[] = {
-        {"help", help_Cmd},       {"helprecursive", helprecursive_Cmd},
-        {"reveal", reveal_Cmd},   {"alias", alias_Cmd},
-        {"modify", modify_Cmd},   {"display", display_Cmd},
-        {"quit", quit_Cmd},       {"q", quit_Cmd},
-        {"brk_on", brk_on_Cmd},   {"brk_off", brk_off_Cmd},
-        {"mallocs", mallocs_Cmd}, {"define", define_Cmd},
+        {"help", help_Cmd},         {"helprecursive", helprecursive_Cmd},
+        {"reveal", reveal_Cmd},     {"alias", alias_Cmd},
+        {"modify", modify_Cmd},     {"display", display_Cmd},
+        {"quit", quit_Cmd},         {"q", quit_Cmd},
+        {"brk_on", brk_on_Cmd},     {"brk_off", brk_off_Cmd},
+        {"mallocs", mallocs_Cmd},   {"define", define_Cmd},
         {"simdebug", simdebug_Cmd}, {"simstop", simstop_Cmd},
-        {"version", version_Cmd}, {"trigger", trigger_Cmd},
+        {"version", version_Cmd},   {"trigger", trigger_Cmd},
     };
     for (const Registration &command : commands)
         Tcl_CreateCommand(interpreter, command.name, command.procedure, nullptr, nullptr);

@@ -26,8 +26,8 @@ InstrInfo *find_row(InstrInfo *table, const char *mnemonic)
 
 // Edits one column of the rows named by the mnemonic. "strict" is the "modify instruction" form,
 // which reports bad values where the plain "modify" form fails silently or corrects them.
-int modify_rows(Tcl_Interp *interpreter, InstrInfo *table, const char *mnemonic, const char *text, Column column,
-                bool strict)
+int modify_rows(Tcl_Interp *interpreter, InstrInfo *table, const char *mnemonic, const char *text,
+                Column column, bool strict)
 {
     if (!table) return 1;
     uint32_t size = InstrInfo_Table_Size();
@@ -42,7 +42,8 @@ int modify_rows(Tcl_Interp *interpreter, InstrInfo *table, const char *mnemonic,
         if (strcmp(mnemonic, "all") == 0 || strcmp(mnemonic, "branches") == 0) {
             bool branches_only = mnemonic[0] == 'b';
             for (uint32_t i = 1; i < size; i++)
-                if (!branches_only || (table[i].class_flags & II_BRANCH)) table[i].throughput = (uint32_t)value;
+                if (!branches_only || (table[i].class_flags & II_BRANCH))
+                    table[i].throughput = (uint32_t)value;
             return 0;
         }
         break;
@@ -64,7 +65,8 @@ int modify_rows(Tcl_Interp *interpreter, InstrInfo *table, const char *mnemonic,
     case Column::Optype:
         value = Name2ID(opTypeName, text);
         if (value < 0) {
-            if (strict) SIM_TCLPRINT(interpreter, "Can't set optype for %s to unknown type (%s)", mnemonic, text);
+            if (strict)
+                SIM_TCLPRINT(interpreter, "Can't set optype for %s to unknown type (%s)", mnemonic, text);
             return 1;
         }
         break;
@@ -170,7 +172,8 @@ int display_itimes_Cmd(Selector *, Tcl_Interp *interpreter, int argc, char **arg
     if (!table) return 1;
     bool first = true;
     auto print = [&](const InstrInfo *row) {
-        SIM_TCLPRINT(interpreter, "%s%s: throughput %d", first ? "" : "\n", row->mnemonic, (int)row->throughput);
+        SIM_TCLPRINT(interpreter, "%s%s: throughput %d", first ? "" : "\n", row->mnemonic,
+                     (int)row->throughput);
         first = false;
     };
     if (argc <= 1) {

@@ -100,15 +100,16 @@ bool Resolve_Thread_Spec(GenericMachine *machine, const char *text, ThreadSpec &
             } else if (c[1] == 0) {
                 spec.cpu = c[0];
             } else {
-                sim_warning(2, "ConvertThreadSpec(%s) -> %d:%d and both non-zero", text, (int)c[0], (int)c[1]);
+                sim_warning(2, "ConvertThreadSpec(%s) -> %d:%d and both non-zero", text, (int)c[0],
+                            (int)c[1]);
                 return false;
             }
             spec.mcm = 0;
             spec.thread = 0;
         } else {
             if (c[0] >= mcms) {
-                sim_warning(2, "ConvertThreadSpec(%s) -> %d:%d and NOT 0 <= %d < %d", text, (int)c[0], (int)c[1],
-                            (int)c[0], (int)mcms);
+                sim_warning(2, "ConvertThreadSpec(%s) -> %d:%d and NOT 0 <= %d < %d", text, (int)c[0],
+                            (int)c[1], (int)c[0], (int)mcms);
                 return false;
             }
             spec.mcm = c[0];
@@ -117,8 +118,8 @@ bool Resolve_Thread_Spec(GenericMachine *machine, const char *text, ThreadSpec &
         }
     } else {
         if (c[0] >= mcms) {
-            sim_warning(2, "ConvertThreadSpec(%s) -> %d:%d:%d and NOT 0 <= %d < %d", text, (int)c[0], (int)c[1],
-                        (int)c[2], (int)c[0], (int)mcms);
+            sim_warning(2, "ConvertThreadSpec(%s) -> %d:%d:%d and NOT 0 <= %d < %d", text, (int)c[0],
+                        (int)c[1], (int)c[2], (int)c[0], (int)mcms);
             return false;
         }
         spec.mcm = c[0];
@@ -152,7 +153,8 @@ void Define_Selected_Machine(Selector *selector, GenericMachine *machine)
 void Define_Selected_PropertyList(Selector *selector, PropertyList *list)
 {
     if (selector->property_list)
-        sim_warning(2, "Two property lists: %s and %s", list ? list->name : "<null>", selector->property_list->name);
+        sim_warning(2, "Two property lists: %s and %s", list ? list->name : "<null>",
+                    selector->property_list->name);
     selector->property_list = list;
 }
 
@@ -245,8 +247,8 @@ ProcessorState *select_processor(Selector *selector)
         } else {
             MCM *chip = machine->mcms[mcm_index];
             if (cpu < 0 || cpu >= chip->cores_per_chip) {
-                sim_warning(2, "CPU number is out of bounds for mcm %s: %d <= %d < %d", chip->name ? chip->name : "",
-                            0, (int)cpu, (int)chip->cores_per_chip);
+                sim_warning(2, "CPU number is out of bounds for mcm %s: %d <= %d < %d",
+                            chip->name ? chip->name : "", 0, (int)cpu, (int)chip->cores_per_chip);
                 cpu = 0;
             }
             for (int32_t i = 0; i < mcm_index; i++)
@@ -276,7 +278,8 @@ ThreadState *select_thread(Selector *selector)
         if (processor->num_threads == 1) selector->thread_index = 0;
     }
     if (index < 0 || index >= processor->num_threads) {
-        sim_warning(2, "Thread number is out of bounds: %d <= %d < %d", 0, (int)index, (int)processor->num_threads);
+        sim_warning(2, "Thread number is out of bounds: %d <= %d < %d", 0, (int)index,
+                    (int)processor->num_threads);
         index = 0;
     }
     if (!processor->threads || processor->num_threads == 0) return nullptr;
@@ -319,7 +322,8 @@ int Continue_At_Appropriate_Menu(Selector *selector, Tcl_Interp *interpreter, in
     if (!table || argc < 1) return 1;
     SimCmdContext context;
     Init_SimCmdContext(&context, argc, argv);
-    int rc = Select_SimCmdTable(table, context.count, context.vector, selector, interpreter, argc - 1, argv + 1);
+    int rc =
+        Select_SimCmdTable(table, context.count, context.vector, selector, interpreter, argc - 1, argv + 1);
     return rc == 0 ? 0 : 1;
 }
 

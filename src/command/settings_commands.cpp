@@ -113,9 +113,10 @@ int kips_interval_Cmd(Selector *, Tcl_Interp *interpreter, int, char **argv)
 int htm_rollback_Cmd(Selector *, Tcl_Interp *interpreter, int argc, char **argv)
 {
     if (argc > 2) {
-        SIM_TCLPRINT(interpreter,
-                     "Usage: %s [failure_reason_code - default: 16 - TEXASR_FAILURE_REASON_CONFLICT_NON_TRANS ]",
-                     argv[0]);
+        SIM_TCLPRINT(
+            interpreter,
+            "Usage: %s [failure_reason_code - default: 16 - TEXASR_FAILURE_REASON_CONFLICT_NON_TRANS ]",
+            argv[0]);
         return 1;
     }
     uint64_t code = DEFAULT_HTM_FAILURE_CODE;
@@ -211,9 +212,11 @@ SimCmdTable *build_modifyCmd_table(void)
     add_simcommand(table, "optype", optype_Cmd, "optype_Cmd", 2, 0, "{mnemonic} {optype}");
     add_simcommand(table, "iflags", iflags_Cmd, "iflags_Cmd", 2, 0, "{mnemonic} {flagtype}");
     add_simcommand(table, "attributes", attributes_Cmd, "attributes_Cmd", 2, 0, "{mnemonic} {attributes}");
-    add_simcommand(table, "output_file_name", file_name_Cmd, "file_name_Cmd", 1, 0, "{name-of-file-for-output}");
+    add_simcommand(table, "output_file_name", file_name_Cmd, "file_name_Cmd", 1, 0,
+                   "{name-of-file-for-output}");
     add_simcommand(table, "kips", kips_Cmd, "kips_Cmd", 1, 0, "{interval}");
-    add_simcommand(table, "kips_dump_interval", kips_interval_Cmd, "kips_interval_Cmd", 1, 0, "{microseconds}");
+    add_simcommand(table, "kips_dump_interval", kips_interval_Cmd, "kips_interval_Cmd", 1, 0,
+                   "{microseconds}");
     add_simcommand(table, "htm_status", htm_set_active_Cmd, "htm_set_active_Cmd", 1, 0, "{on/off}");
     add_simcommand(table, "htm_abort_transactions", htm_rollback_Cmd, "htm_rollback_Cmd", -1, 0,
                    "[failure_reason_code - default: 16 - TEXASR_FAILURE_REASON_CONFLICT_NON_TRANS ]");
@@ -226,8 +229,8 @@ SimCmdTable *build_displayCmd_table(void)
     SimCmdTable *table = Init_SimCmdTable("display");
     add_simcommand(table, "machines", display_machines_Cmd, "display_machines_Cmd", 0, 0, nullptr);
     add_simcommand(table, "configures", display_configures_Cmd, "display_configures_Cmd", 0, 0, nullptr);
-    add_simcommand(table, "default_configure", display_default_configure_Cmd, "display_default_configure_Cmd", 0,
-                   0, nullptr);
+    add_simcommand(table, "default_configure", display_default_configure_Cmd, "display_default_configure_Cmd",
+                   0, 0, nullptr);
     add_simcommand(table, "warning", display_SIM_WARNing_Cmd, "display_SIM_WARNing_Cmd", 0, 0, nullptr);
     add_simcommand(table, "quiet_mode", display_Quiet_Cmd, "display_Quiet_Cmd", 0, 0, nullptr);
     add_simcommand(table, "regress_mode", display_Regress_Cmd, "display_Regress_Cmd", 0, 0, nullptr);

@@ -24,7 +24,7 @@ int tclstr_to_uint64_t(Tcl_Interp *interpreter, const char *text, uint64_t *resu
     unsigned long long value = strtoull(text, &end, 0);
     if (result) *result = (uint64_t)value;
     if (*end == '\0') return 1;
-    SIM_TCLPRINT(interpreter, "Error: reading %s got 0x%016lX from %s", what ? what : "", (unsigned long)value,
-                 text);
+    SIM_TCLPRINT(interpreter, "Error: reading %s got 0x%016lX from %s", what ? what : "",
+                 (unsigned long)value, text);
     return 0;
 }

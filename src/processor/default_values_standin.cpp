@@ -11,6 +11,7 @@ __attribute__((weak)) void base_Add_Default_Values(PropertyList *list, const cha
 {
     PSV_Add_Default_Values(list, prefix ? prefix : "");
     typedef void (*DefaultsFunction)(void *data, PropertyList *list);
-    for (Callback_Function *f = callBackFunctionLists[CALLBACK_CREATE_DEFAULT_PROPERTY_LIST].head; f; f = f->next)
+    for (Callback_Function *f = callBackFunctionLists[CALLBACK_CREATE_DEFAULT_PROPERTY_LIST].head; f;
+         f = f->next)
         if (f->function) reinterpret_cast<DefaultsFunction>(f->function)(f->data, list);
 }

@@ -29,11 +29,13 @@ __attribute__((weak)) void List_All_Property_Lists(Tcl_Interp *interpreter)
     SIM_TCLPRINT(interpreter, "%s\n", line);
 }
 
-__attribute__((weak)) void TCL_Print_PropertyList(Tcl_Interp *interpreter, PropertyList *list, const char *filter)
+__attribute__((weak)) void TCL_Print_PropertyList(Tcl_Interp *interpreter, PropertyList *list,
+                                                  const char *filter)
 {
     if (!list) return;
     for (ConfigEntry *entry = list->entries; entry; entry = entry->next)
-        if (listed(entry, filter)) SIM_TCLPRINT(interpreter, "%s %s ", entry->key, entry->value ? entry->value : "");
+        if (listed(entry, filter))
+            SIM_TCLPRINT(interpreter, "%s %s ", entry->key, entry->value ? entry->value : "");
 }
 
 __attribute__((weak)) void TCL_Print_PropertyList_Annotated(Tcl_Interp *interpreter, PropertyList *list,

@@ -33,11 +33,26 @@ int record(const char *name, int argc, char **argv, void *data = nullptr)
     return 0;
 }
 
-int display_h(Selector *, Tcl_Interp *, int argc, char **argv) { return record("display", argc, argv); }
-int delete_h(Selector *, Tcl_Interp *, int argc, char **argv) { return record("delete", argc, argv); }
-int go_h(Selector *, Tcl_Interp *, int argc, char **argv) { return record("go", argc, argv); }
-int goto_h(Selector *, Tcl_Interp *, int argc, char **argv) { return record("goto", argc, argv); }
-int mode_h(Selector *, Tcl_Interp *, int argc, char **argv) { return record("mode", argc, argv); }
+int display_h(Selector *, Tcl_Interp *, int argc, char **argv)
+{
+    return record("display", argc, argv);
+}
+int delete_h(Selector *, Tcl_Interp *, int argc, char **argv)
+{
+    return record("delete", argc, argv);
+}
+int go_h(Selector *, Tcl_Interp *, int argc, char **argv)
+{
+    return record("go", argc, argv);
+}
+int goto_h(Selector *, Tcl_Interp *, int argc, char **argv)
+{
+    return record("goto", argc, argv);
+}
+int mode_h(Selector *, Tcl_Interp *, int argc, char **argv)
+{
+    return record("mode", argc, argv);
+}
 int fail_h(Selector *, Tcl_Interp *interp, int argc, char **argv)
 {
     Tcl_AppendResult(interp, "it failed", (char *)nullptr);
@@ -103,7 +118,8 @@ class CmdTableTest : public ::testing::Test
     }
     std::string listing(const std::string &path)
     {
-        return path + ": Available Commands\n\tdelete {name}\n\tdisplay\n\tfail\n\tgo\n\tgoto\n\tempty ->\n\tsub {sub} ->";
+        return path + ": Available Commands\n\tdelete {name}\n\tdisplay\n\tfail\n\tgo\n\tgoto\n\tempty "
+                      "->\n\tsub {sub} ->";
     }
 
     Tcl_Interp *interp = nullptr;
@@ -131,7 +147,7 @@ TEST_F(CmdTableTest, WordsResolveByExactNameOrUniquePrefix)
         int rc;
         std::string handler; // "" when none runs
     } cases[] = {
-        {{"root", "go"}, SIMCMD_OK, "go"},       // exact wins over the longer "goto"
+        {{"root", "go"}, SIMCMD_OK, "go"},         // exact wins over the longer "goto"
         {{"root", "GOT", "x"}, SIMCMD_OK, "goto"}, // unique prefix, any case
         {{"root", "di"}, SIMCMD_OK, "display"},
         {{"root", "d"}, SIMCMD_NOT_FOUND, ""}, // "display" and "delete": ambiguous
@@ -192,8 +208,9 @@ TEST_F(CmdTableTest, HelpWords)
 {
     EXPECT_EQ(run({"root", "HELP"}), SIMCMD_OK);
     EXPECT_EQ(out, listing("root"));
-    const std::string tree = "        delete {name}\n        display\n        fail\n        go\n        goto\n"
-                             "        empty ->\n        sub {sub} ->\n                leaf {n}";
+    const std::string tree =
+        "        delete {name}\n        display\n        fail\n        go\n        goto\n"
+        "        empty ->\n        sub {sub} ->\n                leaf {n}";
     for (const char *word : {"helprecursive", "HELPR", "helpreally"}) {
         EXPECT_EQ(run({"root", word}), SIMCMD_OK) << word;
         EXPECT_EQ(out, tree) << word;
@@ -296,7 +313,8 @@ TEST_F(CmdTableTest, GetSubTableMakesAMissingOne)
 
 TEST_F(CmdTableTest, PublicBuildersHangUnderEveryTableOnce)
 {
-    Callback_register_build_public_simcmd(1, "extra", reinterpret_cast<CallbackFunction>(leaf_builder), "extra");
+    Callback_register_build_public_simcmd(1, "extra", reinterpret_cast<CallbackFunction>(leaf_builder),
+                                          "extra");
     Callback_register_build_public_simcmd(2, "sub", reinterpret_cast<CallbackFunction>(leaf_builder), "sub");
     Callback_Add_Cmds(root);
     Callback_Lists_Quit();
@@ -322,7 +340,8 @@ TEST_F(CmdTableTest, TreeListingAndTeardownVisitASharedTableOnce)
     connect_subtable(shared, "loop", top, 0, nullptr); // a cycle back to the top
 
     Print_SimCmdTree(interp, top);
-    EXPECT_STREQ(Tcl_GetStringResult(interp), "        a ->\n                x\n                loop ->\n        b ->");
+    EXPECT_STREQ(Tcl_GetStringResult(interp),
+                 "        a ->\n                x\n                loop ->\n        b ->");
     EXPECT_EQ(top->mark, 0);
     EXPECT_EQ(shared->mark, 0);
 

@@ -26,10 +26,13 @@ TEST_F(ConfigCommandsTest, DefineConfigTakesOnlyFreeNames)
         const char *fatal;  // the fatal-error line on the output
         const char *result; // the failed command's result
     } cases[] = {
-        {"define config myconf", "Name myconf already in use as a property list", "new config name myconf already in use"},
-        {"define config MYCONF", "Name MYCONF already in use as a property list", "new config name MYCONF already in use"},
+        {"define config myconf", "Name myconf already in use as a property list",
+         "new config name myconf already in use"},
+        {"define config MYCONF", "Name MYCONF already in use as a property list",
+         "new config name MYCONF already in use"},
         {"define config set", "Name set is a TCL command", "new config name set already in use"},
-        {"define dup myrrin ervik", "Name ervik already in use as a property list", "new config name ervik already in use"},
+        {"define dup myrrin ervik", "Name ervik already in use as a property list",
+         "new config name ervik already in use"},
     };
     for (const Case &c : cases) {
         SinkCapture local;
@@ -125,7 +128,8 @@ TEST_F(ConfigCommandsTest, DefineMachineMakesOneMachineWithItsCommand)
 
     EXPECT_EQ(fails("define machine myrrin alpha"), "machine name alpha already in use");
     EXPECT_EQ(fails("define machine nosuch beta"), "property list nosuch does not exist");
-    EXPECT_EQ(fails("define machine ervik beta"), "The cycle mode doesn't support multiple current machines.");
+    EXPECT_EQ(fails("define machine ervik beta"),
+              "The cycle mode doesn't support multiple current machines.");
     EXPECT_EQ(Find_PropertyList_By_Name("beta"), nullptr);
     EXPECT_EQ(fails("define config alpha"), "new config name alpha already in use");
 
@@ -178,8 +182,8 @@ TEST_F(ConfigCommandsTest, DefaultConfigurationsHideCoreMuAndBus)
 {
     EXPECT_TRUE(command_exists("myrrin"));
     EXPECT_TRUE(command_exists("ervik"));
-    Callback_register_create_default_property_list(1, "test", reinterpret_cast<CallbackFunction>(add_section_defaults),
-                                                   nullptr);
+    Callback_register_create_default_property_list(
+        1, "test", reinterpret_cast<CallbackFunction>(add_section_defaults), nullptr);
     PropertyList *list = Make_Default_Property_List(interp, "Extra", "Ervik");
     Callback_Lists_Quit();
     ASSERT_NE(list, nullptr);
@@ -200,9 +204,9 @@ TEST_F(ConfigCommandsTest, ShutdownQuitsMachinesAndFreesTheTables)
     tcl_shutdown(nullptr);
     EXPECT_EQ(Quarn_Machine_List, nullptr);
     EXPECT_FALSE(command_exists("alpha"));
-    for (SimCmdTable *table : {simCmd_table, defineCmd_table, debugCmd_table, triggerCmd_table, simstopCmd_table,
-                               versionCmd_table, modifyCmd_table, displayCmd_table, aliasCmd_table,
-                               simtopPropertyListCmd_table})
+    for (SimCmdTable *table :
+         {simCmd_table, defineCmd_table, debugCmd_table, triggerCmd_table, simstopCmd_table, versionCmd_table,
+          modifyCmd_table, displayCmd_table, aliasCmd_table, simtopPropertyListCmd_table})
         EXPECT_EQ(table, nullptr);
     EXPECT_EQ(sink.text(), "");
 }

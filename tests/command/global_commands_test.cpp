@@ -28,19 +28,21 @@ std::vector<std::string> lines_of(const std::string &text)
 
 TEST_F(GlobalCommandsTest, HelpListsTheTopLevelCommands)
 {
-    EXPECT_EQ(ok("help"), "Available Commands\n\talias ->\n\tdefine ->\n\tdisplay ->\n\thelprecursive\n\tmodify ->\n"
-                          "\tquit\n\tsimdebug ->\n\tsimstop\n\tversion ->\n");
+    EXPECT_EQ(ok("help"),
+              "Available Commands\n\talias ->\n\tdefine ->\n\tdisplay ->\n\thelprecursive\n\tmodify ->\n"
+              "\tquit\n\tsimdebug ->\n\tsimstop\n\tversion ->\n");
     std::vector<std::string> lines = lines_of(ok("helprecursive"));
     std::vector<std::string> heads;
     for (const std::string &line : lines)
         if (line.empty() || line[0] != ' ') heads.push_back(line);
     EXPECT_EQ(heads, (std::vector<std::string>{"Available Commands", "alias ->", "define ->", "display ->",
-                                               "helprecursive", "modify ->", "quit", "simdebug ->", "simstop ->",
-                                               "version ->"}));
+                                               "helprecursive", "modify ->", "quit", "simdebug ->",
+                                               "simstop ->", "version ->"}));
     EXPECT_EQ(lines[2], "        create {alias_name} {cmdstring}");
     EXPECT_EQ(out.find("repo"), std::string::npos); // hidden
-    EXPECT_NE(out.find("        instruction ->\n                attributes {table_id} {mnemonic} {attributes}\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.find("        instruction ->\n                attributes {table_id} {mnemonic} {attributes}\n"),
+        std::string::npos);
 }
 
 TEST_F(GlobalCommandsTest, DisplayAndModifySettings)
@@ -108,8 +110,9 @@ TEST_F(GlobalCommandsTest, OutputFileSwitchesTheSimulatorsOutput)
     SIM_PRINT("to a\n");
     EXPECT_EQ(ok(std::string("modify output_file_name ") + second), second); // the first is closed
     SIM_PRINT("to b\n");
-    EXPECT_EQ(ok("modify output_file_name /nonexistent/dir/x"), "Cannot open file '/nonexistent/dir/x' for output\n"
-                                                                "/nonexistent/dir/x");
+    EXPECT_EQ(ok("modify output_file_name /nonexistent/dir/x"),
+              "Cannot open file '/nonexistent/dir/x' for output\n"
+              "/nonexistent/dir/x");
     SIM_PRINT("still b\n");
     EXPECT_EQ(ok("modify output_file_name -"), "-");
     EXPECT_EQ(Quarn_Output_File, stdout);
@@ -226,7 +229,8 @@ TEST_F(GlobalCommandsTest, InstructionTableColumns)
     EXPECT_EQ(ok("modify optype lwz fpmadd"), "");
     EXPECT_EQ(table[lwz].optype, 7u);
     EXPECT_EQ(fails("modify optype lwz nosuch"), "");
-    EXPECT_EQ(fails("modify instruction optype 0 lwz nosuch"), "Can't set optype for lwz to unknown type (nosuch)");
+    EXPECT_EQ(fails("modify instruction optype 0 lwz nosuch"),
+              "Can't set optype for lwz to unknown type (nosuch)");
 
     EXPECT_EQ(fails("modify iflags lwz OTHER"), "");
     EXPECT_EQ(fails("modify instruction iflags 0 lwz OTHER"), "Unsupported flag OTHER for lwz");
@@ -240,7 +244,8 @@ TEST_F(GlobalCommandsTest, InstructionTableColumns)
     EXPECT_EQ(ok("modify instruction itimes 5 lwz 11"), "throughput time for lwz is set to 11");
     EXPECT_EQ(InstrInfo__id2table(5)[lwz].throughput, 11u);
     EXPECT_EQ(table[lwz].throughput, 4u);
-    EXPECT_EQ(fails("modify instruction itimes x lwz 1"), "Error: reading instruction table id got 0x0 from x");
+    EXPECT_EQ(fails("modify instruction itimes x lwz 1"),
+              "Error: reading instruction table id got 0x0 from x");
     InstrInfo__Quit();
 }
 
@@ -286,7 +291,8 @@ TEST_F(GlobalCommandsTest, AliasErrors)
     EXPECT_EQ(fails("alias create set x"), "");
     EXPECT_EQ(sink.text(), "Error! alias name set is already a defined Tcl command.");
     EXPECT_EQ(fails("alias create long " + std::string(255, 'x')), "");
-    EXPECT_EQ(sink.text(), "Error! alias name set is already a defined Tcl command.Error! Command string is too long.");
+    EXPECT_EQ(sink.text(),
+              "Error! alias name set is already a defined Tcl command.Error! Command string is too long.");
     EXPECT_FALSE(command_exists("long"));
     EXPECT_EQ(ok("alias create long " + std::string(254, 'x')), "long");
 
@@ -300,7 +306,8 @@ TEST_F(GlobalCommandsTest, AliasErrors)
 TEST_F(GlobalCommandsTest, SimCommandAndCallbackTables)
 {
     Tcl_CreateCommand(interp, "sim", Sim_Cmd, nullptr, nullptr);
-    EXPECT_EQ(ok("sim options"), "** This command is no longer available; use 'display configures'\nervik myrrin\n");
+    EXPECT_EQ(ok("sim options"),
+              "** This command is no longer available; use 'display configures'\nervik myrrin\n");
     EXPECT_EQ(ok("sim machines"), "** This command is no longer available; use 'display machines'\n");
 
     Callback_Lists_Init();
@@ -308,14 +315,16 @@ TEST_F(GlobalCommandsTest, SimCommandAndCallbackTables)
     std::string listing;
     const char *list_words[] = {"callbacks", "list"};
     Tcl_ResetResult(interp);
-    EXPECT_EQ(Select_SimCmdTable(callbacks, 2, (char **)list_words, nullptr, interp, 2, (char **)list_words), 0);
+    EXPECT_EQ(Select_SimCmdTable(callbacks, 2, (char **)list_words, nullptr, interp, 2, (char **)list_words),
+              0);
     std::vector<std::string> names = lines_of(Tcl_GetStringResult(interp));
     ASSERT_EQ(names.size(), 20u);
     EXPECT_EQ(names[0], "\tcreate_default_property_list");
     const char *display_words[] = {"callbacks", "display", "nosuch"};
     Tcl_ResetResult(interp);
-    EXPECT_EQ(Select_SimCmdTable(callbacks, 3, (char **)display_words, nullptr, interp, 3, (char **)display_words),
-              SIMCMD_FAILED);
+    EXPECT_EQ(
+        Select_SimCmdTable(callbacks, 3, (char **)display_words, nullptr, interp, 3, (char **)display_words),
+        SIMCMD_FAILED);
     Quit_SimCmdTable(callbacks);
     Callback_Lists_Quit();
 }

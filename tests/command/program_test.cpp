@@ -26,7 +26,8 @@ class ProgramTest : public ::testing::Test
         quarn = fs::absolute(bin);
         char pattern[] = "/tmp/quarn_command_XXXXXX";
         dir = mkdtemp(pattern);
-        std::ofstream(dir / "s.tcl") << "define machine myrrin alpha\nputs [display machines]\nquit\nputs never\n";
+        std::ofstream(dir / "s.tcl")
+            << "define machine myrrin alpha\nputs [display machines]\nquit\nputs never\n";
     }
     void TearDown() override
     {
@@ -75,15 +76,16 @@ TEST_F(ProgramTest, QuitWithAMachineEndsWithTheExitReport)
     int status = -1;
     std::string out = run({"-f", "s.tcl"}, status);
     EXPECT_EQ(status, 0);
-    std::regex expected("([^\n]*\n){3}" // the program's banner
-                        "Using initial run script s\\.tcl\n"
-                        "Starting quarn on \\*[^*\n]+\\* \\(pid = [0-9]+\\) at [^\n]+\n"
-                        "With command: \\./quarn -f s\\.tcl\n"
-                        "alpha\n\n"
-                        "\nExiting quarn at [^\n]+\n"
-                        "Elapsed wall time: 0:00:0[0-9] \\(cpu time: 0:00:0[0-9]\\)\n"
-                        "Time distribution: sys=0:00:0[0-9]; user=0:00:0[0-9]\n"
-                        "Memory usage: max\\([0-9]+\\), share\\([0-9]+\\), data\\([0-9]+\\), stack\\([0-9]+\\)\n");
+    std::regex expected(
+        "([^\n]*\n){3}" // the program's banner
+        "Using initial run script s\\.tcl\n"
+        "Starting quarn on \\*[^*\n]+\\* \\(pid = [0-9]+\\) at [^\n]+\n"
+        "With command: \\./quarn -f s\\.tcl\n"
+        "alpha\n\n"
+        "\nExiting quarn at [^\n]+\n"
+        "Elapsed wall time: 0:00:0[0-9] \\(cpu time: 0:00:0[0-9]\\)\n"
+        "Time distribution: sys=0:00:0[0-9]; user=0:00:0[0-9]\n"
+        "Memory usage: max\\([0-9]+\\), share\\([0-9]+\\), data\\([0-9]+\\), stack\\([0-9]+\\)\n");
     EXPECT_TRUE(std::regex_match(out, expected)) << out;
 
     EXPECT_EQ(run({"-q", "-f", "s.tcl"}, status), "Using initial run script s.tcl\nalpha\n\n");

@@ -145,7 +145,7 @@ TEST_F(SelectorTest, ThreadSpecifiersFollowTheMachinesShape)
         {1, 4, 1, "x", nullptr},
         {1, 4, 1, "", nullptr},
         {1, 4, 1, "1x", nullptr},
-        {1, 4, 1, "5", nullptr}, // no processor 5
+        {1, 4, 1, "5", nullptr},                                         // no processor 5
         {2, 2, 1, "1:1", "alpha cpu 1:1 where: level 3 cpu 3 thread 0"}, // chip 1, its processor 1
         {2, 2, 1, "2:0", nullptr},                                       // no chip 2
         {2, 2, 2, "1:1:1", "alpha cpu 1:1:1 where: level 3 cpu 3 thread 1"},

@@ -106,8 +106,8 @@ TEST_F(TclEvalTest, EvaluationFromAJobRunsOffTheJobsStack)
     tsim_run(tsim, &stop);
     tsim_free(tsim);
 
-    EXPECT_NE(e.self, nullptr);          // the body ran as a job
-    EXPECT_EQ(probed_job, nullptr);      // the script ran on the kernel caller's stack
+    EXPECT_NE(e.self, nullptr);     // the body ran as a job
+    EXPECT_EQ(probed_job, nullptr); // the script ran on the kernel caller's stack
     EXPECT_EQ(e.code, TCL_OK);
     EXPECT_EQ(var("x"), "42");
     EXPECT_EQ(e.result_after, "job's own result");
