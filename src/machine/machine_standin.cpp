@@ -57,7 +57,7 @@ void GenericMachine_Quit(GenericMachine *machine)
 {
     if (!machine) return;
     DeviceMgr__Quit(machine->device_manager);
-    if (time_machine == machine) Set_Time_Machine(nullptr);
+    Set_Time_Machine(nullptr);
     if (quarn_common.interpreter) Tcl_DeleteCommand(quarn_common.interpreter, machine->name);
     Quit_SimCmdTable(machine->command_table);
     for (GenericMachine **link = &Quarn_Machine_List; *link; link = &(*link)->next) {

@@ -3,6 +3,5 @@
 
 struct GenericMachine;
 
-// The machine used for the time stamps of printed messages (null: none).
-extern GenericMachine *time_machine;
+// Sets the machine used for the time stamps of printed messages (null: none).
 void Set_Time_Machine(GenericMachine *machine);

@@ -10,6 +10,7 @@
 #include "command/cmd_table.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
+#include "runtime/debug.h"
 #include "support/sink_capture.h"
 
 namespace
@@ -202,6 +203,14 @@ TEST_F(CmdTableTest, FailuresAndMissingWords)
     EXPECT_EQ(out, listing("root"));
     EXPECT_EQ(run({"root", "sub"}), SIMCMD_NOT_FOUND);
     EXPECT_EQ(out, "root sub: Available Commands\n\tleaf {n}");
+}
+
+TEST_F(CmdTableTest, CommandInputIsTracedPerActivation)
+{
+    set_debug_flag(9, 1);
+    run({"root", "sub", "leaf", "1"});
+    set_debug_flag(9, 0);
+    EXPECT_EQ(sink.text(), "TCL input command(1): root sub leaf 1\nTCL input command(2): sub leaf 1\n");
 }
 
 TEST_F(CmdTableTest, HelpWords)
