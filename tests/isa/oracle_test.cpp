@@ -45,7 +45,9 @@ std::string raw_of(const InstrInfo *row) {
 
 bool have_tool(const char *tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
 
-int run(const std::string &command) { return std::system((command + " >cmd.log 2>&1").c_str()); }
+// Runs a shell command with its output in `log` (the tests of this file may run in parallel in one folder,
+// so each uses files of its own).
+int run(const std::string &command, const std::string &log) { return std::system((command + " >" + log + " 2>&1").c_str()); }
 
 struct Disassembled {
     uint32_t word;
@@ -55,10 +57,11 @@ struct Disassembled {
 // Instructions of an object's code as objdump shows them (".long" words left out when skip_unknown).
 std::vector<Disassembled> disassemble(const std::string &object, const char *machine, bool skip_unknown) {
     std::vector<Disassembled> out;
-    const std::string cmd = std::string("powerpc64-linux-gnu-objdump -d -M raw,") + machine + " " + object + " > dis.txt";
+    const std::string listing = object + ".dis";
+    const std::string cmd = std::string("powerpc64-linux-gnu-objdump -d -M raw,") + machine + " " + object + " > " + listing;
     if (std::system(cmd.c_str()) != 0)
         return out;
-    std::ifstream in("dis.txt");
+    std::ifstream in(listing);
     static const std::regex line(R"(^\s*[0-9a-f]+:\s+([0-9a-f]{2}) ([0-9a-f]{2}) ([0-9a-f]{2}) ([0-9a-f]{2})\s+(\S+))");
     std::string text;
     std::smatch m;
@@ -85,9 +88,10 @@ TEST(Oracle, EveryArchitectedRowAssemblesAndDecodesToItsRow) {
             }
         src.close();
         ASSERT_EQ(run(std::string("powerpc64-linux-gnu-as -mbig ") + (power8 ? "-mpower8" : "-many") +
-                      " -o samples.o samples.s"),
+                          " -o samples.o samples.s",
+                      "samples.log"),
                   0)
-            << "assembler failed, see cmd.log";
+            << "assembler failed, see samples.log";
         const std::vector<Disassembled> dis = disassemble("samples.o", power8 ? "power8" : "any", false);
         ASSERT_EQ(dis.size(), batch.size());
         for (size_t i = 0; i < batch.size(); ++i) {
@@ -105,7 +109,7 @@ TEST(Oracle, WordsOfAStaticHelloWorldDecodeToTheirRows) {
     if (!have_tool("powerpc64-linux-gnu-gcc") || !have_tool("powerpc64-linux-gnu-objdump"))
         GTEST_SKIP() << "powerpc64-linux-gnu cross compiler not installed (scripts/setup.sh installs it)";
     std::ofstream("hello.c") << "#include <stdio.h>\nint main(void) { puts(\"hello, world\"); return 0; }\n";
-    if (run("powerpc64-linux-gnu-gcc -static -O2 -o hello hello.c") != 0)
+    if (run("powerpc64-linux-gnu-gcc -static -O2 -o hello hello.c", "hello.log") != 0)
         GTEST_SKIP() << "the cross compiler cannot link a static program (C library for powerpc64 missing)";
     const std::vector<Disassembled> dis = disassemble("hello", "power8", true);
     ASSERT_GT(dis.size(), 10000u);
