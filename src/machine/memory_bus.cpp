@@ -77,12 +77,16 @@ void MBUS_Memory_Map_Quit(MBUS *bus)
 void MBUS_Add_Default_Values(PropertyList *list, const char *section)
 {
     PropertyList__AddDefaultString(list, section, "memory_regions", "1", "# of memory regions");
-    PropertyList__AddDefaultString_Public(list, section, "memory_start", "0", "address of first byte of memory");
+    PropertyList__AddDefaultString_Public(list, section, "memory_start", "0",
+                                          "address of first byte of memory");
     PropertyList__AddDefaultString_Public(list, section, "memory_size", "64M", "number of bytes of memory");
-    PropertyList__AddDefaultString(list, section, "memory_alloc_size", "256M", "size of memory chunk to allocate");
+    PropertyList__AddDefaultString(list, section, "memory_alloc_size", "256M",
+                                   "size of memory chunk to allocate");
     // No default value: these two are listed only when a configuration sets them.
-    PropertyList__AddDefaultString(list, section, "memory_file", nullptr, "file to use for initial memory contents");
-    PropertyList__AddDefaultString(list, section, "swapmemory_file", nullptr, "name of file to swap memory to");
+    PropertyList__AddDefaultString(list, section, "memory_file", nullptr,
+                                   "file to use for initial memory contents");
+    PropertyList__AddDefaultString(list, section, "swapmemory_file", nullptr,
+                                   "name of file to swap memory to");
     COP_Add_Default_Values(list, "COP");
     ROM_Add_Default_Values(list, "ROM");
 }

@@ -16,8 +16,8 @@ struct MBUS {
     InstanceLink *link; // owner = the chip, define function MemMap_Define
     GenericMachine *machine;
     MCM *mcm;
-    char *name;        // the chip's name, interned
-    char *path;        // copies of the name
+    char *name; // the chip's name, interned
+    char *path; // copies of the name
     char *path_copy;
     MemoryMap *memory_map; // null until MemMap_Create
     ConsoleDevice *console;

@@ -54,8 +54,8 @@ MapList *chip_map_list(MCM *chip)
     return map ? map->map_list : nullptr;
 }
 
-void default_print(Tcl_Interp *interpreter, const char *format, const char *name, uint64_t start, uint64_t end,
-                   const char *extra)
+void default_print(Tcl_Interp *interpreter, const char *format, const char *name, uint64_t start,
+                   uint64_t end, const char *extra)
 {
     SIM_TCLPRINT(interpreter, format, name, (unsigned long)start, (unsigned long)end, extra ? extra : "");
 }
@@ -128,7 +128,8 @@ MemoryMap *MemMap_Create(MCM *chip)
     return map;
 }
 
-void *MemMap_Define(MCM *chip, const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end, void *instance)
+void *MemMap_Define(MCM *chip, const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end,
+                    void *instance)
 {
     MapList *list = chip_map_list(chip);
     if (!list || !name) return nullptr;
@@ -334,7 +335,8 @@ int MapList_CheckForOverlap(MapList *list, const char *name, uint64_t start, uin
     for (MapListElement *e = list->first; e; e = e->next) {
         if (!e->enabled || start > e->end || end < e->start) continue;
         if (name && strcmp(e->name, name) == 0 && e->start == start && e->end == end) return 1;
-        sim_warning(2, "Address overlap between previous %s (0x%016lX,0x%016lX) and new %s (0x%016lX,0x%016lX)",
+        sim_warning(2,
+                    "Address overlap between previous %s (0x%016lX,0x%016lX) and new %s (0x%016lX,0x%016lX)",
                     e->name, (unsigned long)e->start, (unsigned long)e->end, name ? name : "",
                     (unsigned long)start, (unsigned long)end);
     }
@@ -378,8 +380,8 @@ void MapList_Clear(MapList *list)
     drop_elements(list, false);
 }
 
-void *MapList_Define(MapList *list, PropertyList *properties, const char *name, MMAPIentry_s *ops, uint64_t start,
-                     uint64_t end, void *instance)
+void *MapList_Define(MapList *list, PropertyList *properties, const char *name, MMAPIentry_s *ops,
+                     uint64_t start, uint64_t end, void *instance)
 {
     if (!list) return nullptr;
     if (!instance && ops && ops->init) instance = ops->init(name, properties, nullptr, start, end);
@@ -404,8 +406,8 @@ MapListElement *New_Memory_Map_Entry(const char *name, MMAPIentry_s *ops, uint64
     return element;
 }
 
-MapListElement *Add_to_MapList(MapList *list, const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end,
-                               void *instance)
+MapListElement *Add_to_MapList(MapList *list, const char *name, MMAPIentry_s *ops, uint64_t start,
+                               uint64_t end, void *instance)
 {
     MapListElement *element = New_Memory_Map_Entry(name, ops, start, end, instance, 0);
     MapList_Add_Element(list, element);
@@ -461,7 +463,8 @@ void MapList_Print(MapList *list)
 {
     if (!list) return;
     for (MapListElement *e = list->first; e; e = e->next)
-        SIM_PRINT("%s: start: 0x%016lX, end: 0x%016lX\n", e->name, (unsigned long)e->start, (unsigned long)e->end);
+        SIM_PRINT("%s: start: 0x%016lX, end: 0x%016lX\n", e->name, (unsigned long)e->start,
+                  (unsigned long)e->end);
     if (MapListElement *o = list->overflow)
         SIM_PRINT("%s (Overflow Agent): start: 0x%016lX, end: 0x%016lX\n", o->name, (unsigned long)o->start,
                   (unsigned long)o->end);
@@ -496,20 +499,21 @@ void mmapi_free_dynamic_entries(void) {}
 
 // ---- accesses ----
 
-int Read_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t *value, int32_t access_id,
-                           int warn)
+int Read_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t *value,
+                           int32_t access_id, int warn)
 {
     MCM *chip = client ? client->mcm : nullptr;
     MapListElement *element = MapList_SearchByAddr(chip_map_list(chip), address);
     if (!element) {
         if (warn)
-            sim_warning(2, "Read_Memory_Reg: Unknown address: 0x%016lX, length=%d", (unsigned long)address, length);
+            sim_warning(2, "Read_Memory_Reg: Unknown address: 0x%016lX, length=%d", (unsigned long)address,
+                        length);
         return 0;
     }
     if (!access_fits(element, address, (uint64_t)(uint32_t)length) || !element->ops || !element->ops->read) {
         if (warn)
-            sim_warning(2, "Read_Memory_Reg (2): Unknown address: 0x%016lX, length=%d", (unsigned long)address,
-                        length);
+            sim_warning(2, "Read_Memory_Reg (2): Unknown address: 0x%016lX, length=%d",
+                        (unsigned long)address, length);
         return 0;
     }
     MMAPI_Access access = {access_id, 0, client};
@@ -522,26 +526,28 @@ int Read_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, u
     return result;
 }
 
-int Write_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t value, int32_t access_id)
+int Write_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t value,
+                            int32_t access_id)
 {
     MCM *chip = client ? client->mcm : nullptr;
     MemoryMap *map = chip_map(chip);
     MapListElement *element = MapList_SearchByAddr(map ? map->map_list : nullptr, address);
     if (!element) {
-        sim_warning(2, "Write_Mapped_Memory_Reg: Unknown address: 0x%016lX, length=%d", (unsigned long)address,
-                    length);
+        sim_warning(2, "Write_Mapped_Memory_Reg: Unknown address: 0x%016lX, length=%d",
+                    (unsigned long)address, length);
         if (!regress_mode) tsim_calling_job_stack_trace();
         return 0;
     }
     if (!access_fits(element, address, (uint64_t)(uint32_t)length) || !element->ops || !element->ops->write) {
-        sim_warning(2, "Write_Mapped_Memory_Reg (2): Unknown address: 0x%016lX, length=%d", (unsigned long)address,
-                    length);
+        sim_warning(2, "Write_Mapped_Memory_Reg (2): Unknown address: 0x%016lX, length=%d",
+                    (unsigned long)address, length);
         return 0;
     }
     MMAPI_Access access = {access_id, 0, client};
     int result = element->ops->write(&access, element->instance, address - element->start, value, length);
     GenericMachine *machine = chip->machine;
-    if (machine && (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS)) {
+    if (machine &&
+        (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS)) {
         // Translated code may hold the written bytes: drop it for every page the write touched.
         uint64_t last = range_last(address, (uint64_t)(uint32_t)length);
         for (uint64_t page = address & ~(PAGE_SIZE - 1);; page += PAGE_SIZE) {
@@ -586,8 +592,8 @@ int PA_copy_buffer_directly_from_memory(MemoryClient *client, uint64_t address, 
     return result;
 }
 
-int PA_copy_buffer_directly_to_memory(MemoryClient *client, uint64_t address, const void *buffer, int64_t length,
-                                      int)
+int PA_copy_buffer_directly_to_memory(MemoryClient *client, uint64_t address, const void *buffer,
+                                      int64_t length, int)
 {
     int result = 0;
     const uint8_t *bytes = static_cast<const uint8_t *>(buffer);
@@ -596,8 +602,8 @@ int PA_copy_buffer_directly_to_memory(MemoryClient *client, uint64_t address, co
     return result;
 }
 
-int PA_copy_memory_directly_to_memory(MemoryClient *client, uint64_t destination, uint64_t source, int64_t length,
-                                      int warn)
+int PA_copy_memory_directly_to_memory(MemoryClient *client, uint64_t destination, uint64_t source,
+                                      int64_t length, int warn)
 {
     int result = 0;
     for (int64_t i = 0; i < length; i++) {
@@ -690,7 +696,8 @@ void MemoryClientDelete(MCM *chip, MemoryClient *client)
     while (link && *link && *link != client)
         link = &(*link)->next;
     if (!link || !*link) {
-        sim_warning(2, "MemoryClientDelete for MCM %s, client %s failed.  Client not found on mcm clients list.",
+        sim_warning(2,
+                    "MemoryClientDelete for MCM %s, client %s failed.  Client not found on mcm clients list.",
                     chip && chip->name ? chip->name : "", client->name);
         return;
     }

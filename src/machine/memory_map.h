@@ -38,8 +38,8 @@ typedef int (*MMAPI_Read_Function)(MMAPI_Access *access, void *instance, uint64_
                                    int length);
 typedef int (*MMAPI_Write_Function)(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
                                     int length);
-typedef int (*MMAPI_Block_Read_Function)(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,
-                                         void *destination);
+typedef int (*MMAPI_Block_Read_Function)(MMAPI_Access *access, void *instance, uint64_t offset,
+                                         uint64_t length, void *destination);
 typedef int (*MMAPI_Block_Write_Function)(MMAPI_Access *access, void *instance, uint64_t offset,
                                           uint64_t length, const void *source);
 // The host address of the bytes of the 4 KB page at page_offset, or null.
@@ -59,8 +59,8 @@ struct MMAPIentry_s {
 struct MapList;
 
 // Prints one element into the interpreter's result: (interpreter, format, name, start, end, extra).
-typedef void (*MLE_Print_Function)(Tcl_Interp *interpreter, const char *format, const char *name, uint64_t start,
-                                   uint64_t end, const char *extra);
+typedef void (*MLE_Print_Function)(Tcl_Interp *interpreter, const char *format, const char *name,
+                                   uint64_t start, uint64_t end, const char *extra);
 
 struct MapListElement {
     MapListElement *next;
@@ -89,7 +89,7 @@ struct MemoryMap {
     MCM *mcm;
     char *name;
     MemoryClient *clients;
-    MemoryClient *reservations;        // clients holding a reservation
+    MemoryClient *reservations;         // clients holding a reservation
     volatile int32_t reservation_count; // changed atomically
     segtab *segment_table;
     ipt *page_table; // the translator's translated-page table
@@ -120,7 +120,8 @@ extern MapList *MapList_Global_List;
 // Maps.
 MemoryMap *MemMap_New(MCM *chip, const char *name);
 MemoryMap *MemMap_Create(MCM *chip);
-void *MemMap_Define(MCM *chip, const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end, void *instance);
+void *MemMap_Define(MCM *chip, const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end,
+                    void *instance);
 void *MemMap_Define_Overflow(MapList *list, PropertyList *properties, const char *name, MMAPIentry_s *ops,
                              uint64_t start, uint64_t end);
 void MemMap_Delete(MemoryMap *map, const char *name);
@@ -146,12 +147,12 @@ int MapList_CheckForOverlap(MapList *list, const char *name, uint64_t start, uin
 void MapList_Quit(MapList *list);
 void MapList_Quit_All(MapList *list);
 void MapList_Clear(MapList *list);
-void *MapList_Define(MapList *list, PropertyList *properties, const char *name, MMAPIentry_s *ops, uint64_t start,
-                     uint64_t end, void *instance);
+void *MapList_Define(MapList *list, PropertyList *properties, const char *name, MMAPIentry_s *ops,
+                     uint64_t start, uint64_t end, void *instance);
 MapListElement *New_Memory_Map_Entry(const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end,
                                      void *instance, int duplicate);
-MapListElement *Add_to_MapList(MapList *list, const char *name, MMAPIentry_s *ops, uint64_t start, uint64_t end,
-                               void *instance);
+MapListElement *Add_to_MapList(MapList *list, const char *name, MMAPIentry_s *ops, uint64_t start,
+                               uint64_t end, void *instance);
 MapListElement *Duplicate_in_MapList(MapList *list, const char *name, MMAPIentry_s *ops, uint64_t start,
                                      uint64_t end, void *instance);
 MapListElement *mmap_mapping_create(MapList *list, const char *name, void *instance);
@@ -166,18 +167,18 @@ MMAPIentry_s *new_mmapi_entry(void);
 void mmapi_free_dynamic_entries(void);
 
 // Accesses.
-int Read_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t *value, int32_t access_id,
-                           int warn);
+int Read_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t *value,
+                           int32_t access_id, int warn);
 int Write_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t value,
                             int32_t access_id);
 uint8_t *Resolve_Mapped_Memory(MemoryClient *client, uint64_t address);
 uint8_t *Resolve_Mapped_Memory_MCM(MemoryClient *client, MCM *chip, uint64_t address);
 int PA_copy_buffer_directly_from_memory(MemoryClient *client, uint64_t address, void *buffer, int64_t length,
                                         int warn);
-int PA_copy_buffer_directly_to_memory(MemoryClient *client, uint64_t address, const void *buffer, int64_t length,
-                                      int warn);
-int PA_copy_memory_directly_to_memory(MemoryClient *client, uint64_t destination, uint64_t source, int64_t length,
-                                      int warn);
+int PA_copy_buffer_directly_to_memory(MemoryClient *client, uint64_t address, const void *buffer,
+                                      int64_t length, int warn);
+int PA_copy_memory_directly_to_memory(MemoryClient *client, uint64_t destination, uint64_t source,
+                                      int64_t length, int warn);
 int PA_clear_memory_directly(ThreadState *thread, uint64_t address, int64_t length, int warn);
 int PA_set_memory_directly(ThreadState *thread, uint64_t address, int64_t length, uint8_t byte, int warn);
 

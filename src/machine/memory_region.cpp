@@ -126,7 +126,8 @@ void report_chunk_failure(sim_memory *region, uint32_t index, const RegionKind &
         sim_error("\tchunk %d already allocated (0x%016lX bytes)", (int)i, (unsigned long)size);
         existing++;
     }
-    sim_error("\ttotal: %d chunks already allocated (0x%016lX bytes)", existing, (unsigned long)(existing * size));
+    sim_error("\ttotal: %d chunks already allocated (0x%016lX bytes)", existing,
+              (unsigned long)(existing * size));
     Sim_Quit(1);
 }
 
@@ -140,7 +141,8 @@ uint8_t *allocate_chunk(sim_memory *region, uint32_t index, const RegionKind &ki
         mapping = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     } else {
         char path[4096];
-        snprintf(path, sizeof path, "/tmp/quarn_memory_%d_%d_%d", (int)getpid(), (int)region->number, (int)index);
+        snprintf(path, sizeof path, "/tmp/quarn_memory_%d_%d_%d", (int)getpid(), (int)region->number,
+                 (int)index);
         int fd = open(path, O_RDWR | O_CREAT | O_TRUNC, 0666);
         if (fd < 0) perror(path);
         unlink(path);
@@ -340,7 +342,8 @@ int VALID_SYSTEM_PA_ADDRESS(GenericMachine *machine, uint64_t address)
 
 // ---- the memory family ----
 
-void *MEMORY_INIT_MMAPI_FUNCTION(const char *, PropertyList *, InstanceLink *link, uint64_t start, uint64_t end)
+void *MEMORY_INIT_MMAPI_FUNCTION(const char *, PropertyList *, InstanceLink *link, uint64_t start,
+                                 uint64_t end)
 {
     return init_region(start, end, link, MEMORY_KIND);
 }

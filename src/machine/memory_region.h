@@ -57,7 +57,8 @@ inline uint8_t *region_host_address(sim_memory *region, uint64_t offset, uint64_
     return chunk + (offset & region->offset_mask);
 }
 
-inline uint8_t *MEM_PA_OFFSET_TO_SIM_MEMORY(GenericMachine *, void *instance, uint64_t offset, uint64_t length)
+inline uint8_t *MEM_PA_OFFSET_TO_SIM_MEMORY(GenericMachine *, void *instance, uint64_t offset,
+                                            uint64_t length)
 {
     return region_host_address(static_cast<sim_memory *>(instance), offset, length, false);
 }
@@ -74,8 +75,10 @@ int VALID_SYSTEM_PA_ADDRESS(GenericMachine *machine, uint64_t address);
 void *MEMORY_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link, uint64_t start,
                                  uint64_t end);
 void MEMORY_QUIT_MMAPI_FUNCTION(void *instance);
-int MEMORY_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value, int length);
-int MEMORY_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value, int length);
+int MEMORY_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
+                               int length);
+int MEMORY_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
+                                int length);
 int MEMORY_BLOCK_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,
                                      void *destination);
 int MEMORY_BLOCK_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,
@@ -84,8 +87,10 @@ uint8_t *MEMORY_RESOLVE_MMAPI_FUNCTION(MemoryClient *client, void *instance, uin
 void *FBAR_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link, uint64_t start,
                                uint64_t end);
 void FBAR_QUIT_MMAPI_FUNCTION(void *instance);
-int FBAR_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value, int length);
-int FBAR_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value, int length);
+int FBAR_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
+                             int length);
+int FBAR_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
+                              int length);
 int FBAR_BLOCK_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,
                                    void *destination);
 int FBAR_BLOCK_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,

@@ -5,7 +5,8 @@
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 
-InstanceLink *InstanceLink__New(GenericMachine *machine, tsim_s *tsim, MCM *owner, MemMapDefineFunction define)
+InstanceLink *InstanceLink__New(GenericMachine *machine, tsim_s *tsim, MCM *owner,
+                                MemMapDefineFunction define)
 {
     InstanceLink *link = QUARN_MALLOC(1, InstanceLink);
     if (!link) {
@@ -50,8 +51,8 @@ void InstanceLink__SetMemMap_Func(InstanceLink *link, MemMapDefineFunction defin
     if (link) link->define = define;
 }
 
-void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIentry_s *operations, uint64_t start,
-                                  uint64_t end, void *instance)
+void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIentry_s *operations,
+                                  uint64_t start, uint64_t end, void *instance)
 {
     if (!link || !link->define) {
         sim_warning(2, "InstanceLink__MemMap_Define: mem map define function ptr not setup");

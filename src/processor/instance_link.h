@@ -22,7 +22,8 @@ struct InstanceLink {
 };
 
 // A new link; the error "InstanceLink__New failed to allocate space" and null when it cannot be had.
-InstanceLink *InstanceLink__New(GenericMachine *machine, tsim_s *tsim, MCM *owner, MemMapDefineFunction define);
+InstanceLink *InstanceLink__New(GenericMachine *machine, tsim_s *tsim, MCM *owner,
+                                MemMapDefineFunction define);
 InstanceLink *InstanceLink__NewCopy(InstanceLink *link);
 void InstanceLink__Free(InstanceLink *link);
 // Null for no link.
@@ -31,8 +32,8 @@ tsim_s *InstanceLink__GetTsim(InstanceLink *link);
 MCM *InstanceLink__GetMcm(InstanceLink *link);
 void InstanceLink__SetMemMap_Func(InstanceLink *link, MemMapDefineFunction define);
 // Calls the define function with the owner first; without one a warning and null.
-void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIentry_s *operations, uint64_t start,
-                                  uint64_t end, void *instance);
+void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIentry_s *operations,
+                                  uint64_t start, uint64_t end, void *instance);
 // Counts one started I/O operation on the machine of a record whose first field is an instance
 // link.
 void stat_startIO(void *record);

@@ -30,7 +30,7 @@ struct DefaultKey {
     DefaultSource source;
     const char *value; // the literal value
     const char *description;
-    bool in_section;   // added under the given section (else with no section)
+    bool in_section; // added under the given section (else with no section)
     bool is_public;
 };
 
@@ -46,13 +46,15 @@ constexpr DefaultKey MCM_DEFAULT_KEYS[] = {
     {"processor/cpu_frequency", DefaultSource::PSV, nullptr, "cpu frequency", true, false},
     {"processor/timebase_frequency", DefaultSource::PSV, nullptr, "timebase frequency", true, false},
     {"processor/number_of_threads", DefaultSource::PSV, nullptr, "number of threads per cpu", true, false},
-    {"processor/quarn_msr_bit", DefaultSource::PSV, nullptr, "MSR bit(s) to indicate execution on Quarn", true,
-     false},
+    {"processor/quarn_msr_bit", DefaultSource::PSV, nullptr, "MSR bit(s) to indicate execution on Quarn",
+     true, false},
     {"processor/hid4_spr_number", DefaultSource::PSV, nullptr, "SPR number for HID4", true, false},
     {"processor/hid5_spr_number", DefaultSource::PSV, nullptr, "SPR number for HID5", true, false},
     {"processor/siar_spr_number", DefaultSource::PSV, nullptr, "SPR number for SIAR", true, false},
-    {"processor/number_of_SLB_Entries", DefaultSource::PSV, nullptr, "number of entries in the SLB", true, false},
-    {"processor/number_of_TLB_entries", DefaultSource::PSV, nullptr, "number of entries in the TLB", true, false},
+    {"processor/number_of_SLB_Entries", DefaultSource::PSV, nullptr, "number of entries in the SLB", true,
+     false},
+    {"processor/number_of_TLB_entries", DefaultSource::PSV, nullptr, "number of entries in the TLB", true,
+     false},
     {"processor/TLB_associativity", DefaultSource::PSV, nullptr, "number of ways in the TLB", true, false},
     {"processor/TLB_associativity", DefaultSource::PSV, nullptr, "number of ways of TLB", true, false},
     {"processor/TLB_repl_policy", DefaultSource::PSV, nullptr, "TLB replacement policy", true, false},
@@ -60,16 +62,16 @@ constexpr DefaultKey MCM_DEFAULT_KEYS[] = {
      "tlbie instructions clears entire TLB congruence class", true, false},
     {"processor/number_of_iERATs", DefaultSource::PSV, nullptr, "number of I-ERATs", true, false},
     {"processor/number_of_dERATs", DefaultSource::PSV, nullptr, "number of D-ERATs", true, false},
-    {"processor/number_of_iERAT_entries", DefaultSource::PSV, nullptr, "number of entries in each iERAT", true,
-     false},
+    {"processor/number_of_iERAT_entries", DefaultSource::PSV, nullptr, "number of entries in each iERAT",
+     true, false},
     {"processor/number_of_dERAT_entries", DefaultSource::PSV, nullptr, "number of entries in the dERAT", true,
      false},
     {"processor/iERAT_depth", DefaultSource::PSV, nullptr, "size of congruence class for iERAT", true, false},
     {"processor/dERAT_depth", DefaultSource::PSV, nullptr, "size of congruence class for dERAT", true, false},
-    {"processor/DERAT_mapped_large_page", DefaultSource::PSV, nullptr, "size of largest page supported in DERAT",
-     false, false},
-    {"processor/IERAT_mapped_large_page", DefaultSource::PSV, nullptr, "size of largest page supported in IERAT",
-     false, false},
+    {"processor/DERAT_mapped_large_page", DefaultSource::PSV, nullptr,
+     "size of largest page supported in DERAT", false, false},
+    {"processor/IERAT_mapped_large_page", DefaultSource::PSV, nullptr,
+     "size of largest page supported in IERAT", false, false},
     {"processor/IERAT_mapped_base_page", DefaultSource::Literal, "0x1000", "", false, false},
     {"processor/DERAT_mapped_base_page", DefaultSource::Literal, "0x1000", "", false, false},
     {"processor/chip_version", DefaultSource::PSV, nullptr, "chip version number", true, false},

@@ -178,7 +178,7 @@ void Default_Write_Memory_Tag(ThreadState *, uint64_t address, int tag, void *da
     if (tag)
         region->bits[g / 8] |= (uint8_t)(1u << (g % 8));
     else
-        region->bits[g / 8] &= (uint8_t)~(1u << (g % 8));
+        region->bits[g / 8] &= (uint8_t) ~(1u << (g % 8));
 }
 
 uint8_t *Default_Memory_Tag_Byte(ThreadState *, uint64_t address, void *data)

@@ -27,7 +27,8 @@ typedef void (*MemoryTagWriteFunction)(ThreadState *thread, uint64_t address, in
 typedef uint8_t *(*MemoryTagResolveFunction)(ThreadState *thread, uint64_t address, void *data);
 
 void Register_Memory_Tag_Functions(GenericMachine *machine, MemoryTagReadFunction read,
-                                   MemoryTagWriteFunction write, MemoryTagResolveFunction resolve, void *data);
+                                   MemoryTagWriteFunction write, MemoryTagResolveFunction resolve,
+                                   void *data);
 // Installs the default functions with the machine as their data.
 void Default_Init_Memory_Tag_Structures(GenericMachine *machine);
 // Covers [start, end] (widened to whole granules) with regions of at most 4 GB; a range that

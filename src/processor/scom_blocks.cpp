@@ -77,7 +77,8 @@ void status_update(uint64_t *regs, uint64_t value)
     uint64_t stat = regs[EX_SCOM_HA_STAT];
     uint64_t clear = value & HA_STAT_CLEAR_BITS;
     if ((stat & clear) != clear)
-        sim_warning(2, "Attempting to clear HA_STAT_REG bits that are not set! 0x%016lX", (unsigned long)value);
+        sim_warning(2, "Attempting to clear HA_STAT_REG bits that are not set! 0x%016lX",
+                    (unsigned long)value);
     stat &= ~clear;
     stat = (stat & ~HA_STAT_REPLACE_BITS) | (value & HA_STAT_REPLACE_BITS);
     regs[EX_SCOM_HA_STAT] = stat;

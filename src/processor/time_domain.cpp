@@ -87,7 +87,8 @@ uint64_t ticks_per_cycle(const machine_time_domains *set, const time_domain *dom
         if (spec->hz) ticks = rate / spec->hz;
     } else if (spec && spec->base && spec->numerator > 0 && spec->denominator > 0) {
         uint64_t base = spec_frequency(spec->base);
-        if (base) ticks = saturate((u128)(rate / base) * (uint32_t)spec->denominator / (uint32_t)spec->numerator);
+        if (base)
+            ticks = saturate((u128)(rate / base) * (uint32_t)spec->denominator / (uint32_t)spec->numerator);
     }
     return ticks ? ticks : 1;
 }

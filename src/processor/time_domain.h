@@ -25,21 +25,21 @@ struct FreqSpec {
 
 // A named clock domain of a machine.
 struct time_domain {
-    int32_t object_id;           // object registry, kind 8
-    char *name;                  // interned; compared exactly
+    int32_t object_id; // object registry, kind 8
+    char *name;        // interned; compared exactly
     uint64_t ticks_per_cycle;
-    uint64_t frequency;          // Hz at the domain's last evaluation
-    time_domain *next;           // next (older) domain of the set
-    machine_time_domains *set;   // the machine's set it belongs to
-    FreqSpec *spec;              // its frequency; owned by the declaring component
+    uint64_t frequency;        // Hz at the domain's last evaluation
+    time_domain *next;         // next (older) domain of the set
+    machine_time_domains *set; // the machine's set it belongs to
+    FreqSpec *spec;            // its frequency; owned by the declaring component
 };
 
 // The time domains of one machine and the tick rate they imply.
 struct machine_time_domains {
-    time_domain *domains;      // newest first
-    uint64_t tick_rate;        // ticks per second
-    uint64_t cached;           // reset to 0 by every re-evaluation
-    uint64_t pico_numerator;   // picoseconds per tick, reduced
+    time_domain *domains;    // newest first
+    uint64_t tick_rate;      // ticks per second
+    uint64_t cached;         // reset to 0 by every re-evaluation
+    uint64_t pico_numerator; // picoseconds per tick, reduced
     uint64_t pico_denominator;
 };
 
@@ -67,7 +67,8 @@ int convert_plist_frequency(time_domain *base_domain, const char *key, const cha
 int get_mcm_plist_frequency(MCM *chip, PropertyList *list, const char *key, FreqSpec *spec);
 // Command forms: set a frequency (Hz or ratio) or a ratio only from text, reporting to the
 // interpreter's result. Set_frequency returns 0 on success, 1 on error; Set_stepdown always 0.
-int Set_frequency(Tcl_Interp *interpreter, const char *name, FreqSpec *spec, const char *text, FreqSpec *base);
+int Set_frequency(Tcl_Interp *interpreter, const char *name, FreqSpec *spec, const char *text,
+                  FreqSpec *base);
 int Set_stepdown(Tcl_Interp *interpreter, const char *name, FreqSpec *spec, const char *text, FreqSpec *base);
 
 // Texts in static buffers, each overwritten by its next call: "2GHz", "1500KHz", "1000500Hz";

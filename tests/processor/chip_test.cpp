@@ -108,7 +108,8 @@ struct DefineCall {
 };
 DefineCall last_define;
 
-void *recording_define(MCM *owner, const char *name, MMAPIentry_s *, uint64_t start, uint64_t end, void *instance)
+void *recording_define(MCM *owner, const char *name, MMAPIentry_s *, uint64_t start, uint64_t end,
+                       void *instance)
 {
     last_define = {owner, name, start, end, instance};
     return instance;

@@ -185,13 +185,13 @@ TEST_F(TimeDomains, PicosecondsRoundUp)
     time_domain *b = TD_declare_time_domain("base", &set, absolute(4000000000));
     time_domain *three = TD_declare_time_domain("three", &set, absolute(3000000000));
     EXPECT_EQ(TD_convert_cycle_to_pico(&set, 0, b), 0u);
-    EXPECT_EQ(TD_convert_cycle_to_pico(&set, 1, b), 250u);      // 3 ticks x 250/3 ps
-    EXPECT_EQ(TD_convert_cycle_to_pico(&set, 1, three), 334u);  // 4 ticks: 333.3 ps
+    EXPECT_EQ(TD_convert_cycle_to_pico(&set, 1, b), 250u);       // 3 ticks x 250/3 ps
+    EXPECT_EQ(TD_convert_cycle_to_pico(&set, 1, three), 334u);   // 4 ticks: 333.3 ps
     EXPECT_EQ(TD_convert_cycle_to_pico(&set, 3, nullptr), 250u); // 1 tick per cycle
 
     tsim_s *tsim = tsim_new("pico");
     tsim->now = 10;
-    EXPECT_EQ(TD_get_current_pico(&set), 834u); // 10 x 250/3
+    EXPECT_EQ(TD_get_current_pico(&set), 834u);  // 10 x 250/3
     EXPECT_EQ(TD_get_current_cycles(three), 3u); // 10 ticks / 4, rounded up
     EXPECT_EQ(TD_get_current_cycles(nullptr), 10u);
     tsim->now = 0;
@@ -245,10 +245,8 @@ TEST(FrequencyCommands, SetFrequencyAndStepdownReportToTheInterpreter)
         int result;
         const char *output;
     } cases[] = {
-        {"3G", 0, "Set core frequency to 3GHz"},
-        {"1/2", 0, "Set core frequency to 1/2"},
-        {"bogus", 1, "1: Error reading freq; got bogus"},
-        {"7/", 1, "1: Error reading freq; got 7/"},
+        {"3G", 0, "Set core frequency to 3GHz"},          {"1/2", 0, "Set core frequency to 1/2"},
+        {"bogus", 1, "1: Error reading freq; got bogus"}, {"7/", 1, "1: Error reading freq; got 7/"},
         {"0", 1, "1: Error reading freq; got 0"},
     };
     for (const auto &c : cases) {
@@ -296,7 +294,8 @@ TEST(MachineTime, RawTimeAndChipFrequenciesUseTheBaseDomain)
     m.set("MCM/0/processor/cpu_frequency", "1/2");
     FreqSpec spec;
     Initialize_FreqSpec(&spec);
-    ASSERT_EQ(get_mcm_plist_frequency(m.chip(), m.machine.property_list, "processor/cpu_frequency", &spec), 1);
+    ASSERT_EQ(get_mcm_plist_frequency(m.chip(), m.machine.property_list, "processor/cpu_frequency", &spec),
+              1);
     EXPECT_EQ(spec.base, &m.machine.base_freq);
     EXPECT_EQ(evaluate_frequency_ratio(&spec, nullptr), 2000000000u);
     tsim_free(m.machine.tsim);

@@ -14,7 +14,8 @@
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 
-class TestMachine {
+class TestMachine
+{
   public:
     explicit TestMachine(const char *name = "m", int chips = 1, int cores = 1)
     {
@@ -37,6 +38,7 @@ class TestMachine {
 
     ~TestMachine()
     {
+        if (Get_Time_Machine() == &machine) Set_Time_Machine(nullptr);
         for (MemoryMap *map = machine.memory_maps; map; map = map->next)
             MemMap_DeleteAll(map);
         while (MemoryMap *map = machine.memory_maps) {

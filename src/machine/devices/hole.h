@@ -22,8 +22,10 @@ void HOLE_SETUP_FUNCTION(GenericMachine *machine, void *instance, uint32_t numbe
 void *HOLE_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link, uint64_t start,
                                uint64_t end);
 void HOLE_QUIT_MMAPI_FUNCTION(void *instance);
-int HOLE_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value, int length);
-int HOLE_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value, int length);
+int HOLE_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
+                             int length);
+int HOLE_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
+                              int length);
 int HOLE_BLOCK_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,
                                    void *destination);
 int HOLE_BLOCK_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,

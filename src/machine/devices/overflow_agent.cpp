@@ -93,9 +93,8 @@ void delete_overflow_tree(overflow_memory_page *root)
 void *MEMORY_OVERFLOW_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *, uint64_t,
                                           uint64_t)
 {
-    overflow_memory *agent =
-        (overflow_memory *)quarn_zalloc(sizeof(overflow_memory), sizeof(overflow_memory), "overflow_memory",
-                                        __FILE__, __LINE__);
+    overflow_memory *agent = (overflow_memory *)quarn_zalloc(sizeof(overflow_memory), sizeof(overflow_memory),
+                                                             "overflow_memory", __FILE__, __LINE__);
     if (!agent) return nullptr;
     agent->ignore_writes = get_plist_boolean(list, name, -1, "ignore_writes");
     agent->constant_reads = get_plist_boolean(list, name, -1, "constant_reads");

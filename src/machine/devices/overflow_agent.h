@@ -12,8 +12,8 @@ struct overflow_memory_page {
     overflow_memory_page *right;
     int32_t left_height;
     int32_t right_height;
-    uint64_t page;  // 4 KB aligned
-    uint8_t *data;  // 4096 bytes, an anonymous mapping "overflow agent page"
+    uint64_t page; // 4 KB aligned
+    uint8_t *data; // 4096 bytes, an anonymous mapping "overflow agent page"
 };
 
 struct overflow_memory {
@@ -41,8 +41,8 @@ void delete_overflow_tree(overflow_memory_page *root);
 void *MEMORY_OVERFLOW_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link,
                                           uint64_t start, uint64_t end);
 void MEMORY_OVERFLOW_QUIT_MMAPI_FUNCTION(void *instance);
-int MEMORY_OVERFLOW_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
-                                        int length);
-int MEMORY_OVERFLOW_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
-                                         int length);
+int MEMORY_OVERFLOW_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset,
+                                        uint64_t *value, int length);
+int MEMORY_OVERFLOW_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset,
+                                         uint64_t value, int length);
 uint8_t *MEMORY_OVERFLOW_RESOLVE_MMAPI_FUNCTION(MemoryClient *client, void *instance, uint64_t page_offset);

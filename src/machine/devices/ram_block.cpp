@@ -18,7 +18,8 @@ bool inside(const RAM_block *ram, uint64_t offset, int length)
 
 void *RAM_INIT_MMAPI_FUNCTION(const char *, PropertyList *, InstanceLink *, uint64_t start, uint64_t end)
 {
-    RAM_block *ram = (RAM_block *)quarn_zalloc(sizeof(RAM_block), sizeof(RAM_block), "RAM", __FILE__, __LINE__);
+    RAM_block *ram =
+        (RAM_block *)quarn_zalloc(sizeof(RAM_block), sizeof(RAM_block), "RAM", __FILE__, __LINE__);
     if (!ram) return nullptr;
     ram->start = start;
     ram->end = end;
@@ -68,6 +69,11 @@ int RAM_WRITE_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offset, ui
     return 1;
 }
 
-MMAPIentry_s G_MMAPI_RAM = {MMAPI_VERSION,           RAM_INIT_MMAPI_FUNCTION, RAM_QUIT_MMAPI_FUNCTION,
-                            RAM_READ_MMAPI_FUNCTION, RAM_WRITE_MMAPI_FUNCTION, nullptr,
-                            nullptr,                 nullptr};
+MMAPIentry_s G_MMAPI_RAM = {MMAPI_VERSION,
+                            RAM_INIT_MMAPI_FUNCTION,
+                            RAM_QUIT_MMAPI_FUNCTION,
+                            RAM_READ_MMAPI_FUNCTION,
+                            RAM_WRITE_MMAPI_FUNCTION,
+                            nullptr,
+                            nullptr,
+                            nullptr};
