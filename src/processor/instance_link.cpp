@@ -61,6 +61,12 @@ void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIent
     return link->define(link->owner, name, operations, start, end, instance);
 }
 
+time_domain *InstanceLink__NewTimeDomain(InstanceLink *link, const char *name, FreqSpec *spec)
+{
+    GenericMachine *machine = InstanceLink__GetMachine(link);
+    return machine ? TD_declare_time_domain(name, &machine->time_domains, spec) : nullptr;
+}
+
 void stat_startIO(void *record)
 {
     InstanceLink *link = record ? *static_cast<InstanceLink **>(record) : nullptr;

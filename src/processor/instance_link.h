@@ -8,6 +8,8 @@ struct GenericMachine;
 struct MCM;
 struct MMAPIentry_s;
 struct tsim_s;
+struct FreqSpec;
+struct time_domain;
 
 // Defines a device in the owner's memory map: (owner, name, operations, start, inclusive end,
 // instance or none) → the device instance.
@@ -34,6 +36,9 @@ void InstanceLink__SetMemMap_Func(InstanceLink *link, MemMapDefineFunction defin
 // Calls the define function with the owner first; without one a warning and null.
 void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIentry_s *operations,
                                   uint64_t start, uint64_t end, void *instance);
+// Declares a time domain on the specification in the time-domain set of the link's machine;
+// null without a machine.
+time_domain *InstanceLink__NewTimeDomain(InstanceLink *link, const char *name, FreqSpec *spec);
 // Counts one started I/O operation on the machine of a record whose first field is an instance
 // link.
 void stat_startIO(void *record);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
 
 #include "coproc/scom_sets.h"
@@ -8,6 +11,7 @@
 #include "processor/instance_link.h"
 #include "processor/mcm.h"
 #include "processor/scom_blocks.h"
+#include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/object_registry.h"
 #include "runtime/property_list.h"
@@ -49,6 +53,49 @@ TEST(Chips, OneChipIsNamedAfterTheMachine)
     EXPECT_EQ(chip->icp_scom_regs->header, SCOM_SET_HEADER_BYTES);
     EXPECT_EQ(chip->icp_scom_regs->extra, 0u);
     EXPECT_NE(chip->hca_scom_regs, nullptr);
+}
+
+// Allocation hooks that keep the type name of every live block.
+std::map<void *, std::string> live_blocks;
+void *tracked_malloc(size_t size, size_t, const char *type, const char *, int)
+{
+    void *p = malloc(size);
+    live_blocks[p] = type ? type : "";
+    return p;
+}
+void *tracked_zalloc(size_t size, size_t, const char *type, const char *, int)
+{
+    void *p = calloc(1, size ? size : 1);
+    live_blocks[p] = type ? type : "";
+    return p;
+}
+void tracked_free(void *p, const char *, int)
+{
+    live_blocks.erase(p);
+    free(p);
+}
+
+TEST(Chips, TeardownReleasesEverythingTheChipOwns)
+{
+    TestMachine m("owner", 1);
+    live_blocks.clear();
+    mm_change_functions(tracked_free, tracked_malloc, tracked_zalloc, nullptr);
+    m.machine.mcms[0] = MCM__Init(&m.machine, 0, m.machine.property_list);
+    ASSERT_NE(m.chip(), nullptr);
+    std::set<std::string> made;
+    for (const auto &block : live_blocks)
+        made.insert(block.second);
+    MCM__Quit(m.chip());
+    m.machine.mcms[0] = nullptr;
+    mm_change_functions(nullptr, nullptr, nullptr, nullptr);
+    for (const char *type :
+         {"MCM", "MBUS", "InstanceLink", "nx_scom_registers_s", "as_scom_registers_s", "phb_scom_registers_s",
+          "pcie_scom_registers_s", "icp_scom_registers_s", "hca_scom_registers_s"}) {
+        EXPECT_TRUE(made.count(type)) << type;
+        for (const auto &block : live_blocks)
+            EXPECT_NE(block.second, type);
+    }
+    live_blocks.clear();
 }
 
 TEST(Chips, SeveralChipsAreNumberedAfterTheMachine)
@@ -141,6 +188,16 @@ TEST(InstanceLinks, AccessorsCopiesAndDefinition)
     EXPECT_EQ(copy->define, &recording_define);
     InstanceLink__Free(copy);
     InstanceLink__Free(link);
+
+    // Domains declared through a link belong to its machine.
+    FreqSpec clock;
+    Initialize_FreqSpec(&clock);
+    Define_FreqSpec_Frequency(&clock, 1000000000);
+    time_domain *domain = InstanceLink__NewTimeDomain(chip->link, "unit-clock", &clock);
+    ASSERT_NE(domain, nullptr);
+    EXPECT_EQ(TD_find_time_domain(&m.machine.time_domains, "unit-clock"), domain);
+    TD_undeclare_time_domain(domain);
+    EXPECT_EQ(InstanceLink__NewTimeDomain(nullptr, "none", &clock), nullptr);
 
     // A record whose first field is an instance link counts a started I/O on its machine.
     stat_startIO(chip);
