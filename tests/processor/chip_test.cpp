@@ -218,6 +218,7 @@ TEST(ChipDefaults, KeysAreHiddenWithProcessorValues)
     PropertyList *list = PropertyList__New("chip-defaults-test");
     PropertyList__UpdatePropertyValue(list, "processor/type", "Ervik", nullptr, 1);
     static int weight = 1;
+    callback_runs = 0;
     Callback_register_create_default_property_list(
         1, "chip-defaults-test", reinterpret_cast<CallbackFunction>(count_default_callback), &weight);
     MCM_Add_Default_Values(list, nullptr);

@@ -136,6 +136,7 @@ int replaced_read(ThreadState *, uint64_t address, void *data)
 TEST_F(MemoryTags, ReplacedFunctionsGetTheirData)
 {
     static int step = 5;
+    replaced_reads = 0;
     Register_Memory_Tag_Functions(&m.machine, replaced_read, nullptr, nullptr, &step);
     EXPECT_EQ(PA_Read_Memory_Tag(&thread, 0x40, 0), 1);
     EXPECT_EQ(PA_Read_Memory_Tag(&thread, 0x50, 0), 0);

@@ -39,8 +39,12 @@ class TestMachine
     ~TestMachine()
     {
         if (Get_Time_Machine() == &machine) Set_Time_Machine(nullptr);
-        for (MemoryMap *map = machine.memory_maps; map; map = map->next)
+        // Clients a test made and left (their owners delete them in a machine).
+        for (MemoryMap *map = machine.memory_maps; map; map = map->next) {
+            while (map->clients)
+                MemoryClientDelete(map->mcm, map->clients);
             MemMap_DeleteAll(map);
+        }
         while (MemoryMap *map = machine.memory_maps) {
             machine.memory_maps = map->next;
             MemMap_DeleteMap(map);
