@@ -132,8 +132,8 @@ extern int standalone_mode;
 // Memory regions keep no data: every region is one 4 KB chunk and only regions are mapped.
 extern int memoryDataless;
 
-// STAND-IN: instructions executed by the machine's threads; 0 until the machine record exists.
+// STAND-IN: instructions executed by the machine's threads; 0 until threads count instructions.
 uint64_t GenericMachine__InstructionCount(GenericMachine *machine);
 // STAND-IN: number of devices of class "Processor" in the machine's device manager; 0 until
-// machines own a device manager.
+// machine creation adds processors.
 int32_t GenericMachine__ProcessorCount(GenericMachine *machine);
