@@ -12,7 +12,7 @@
 #include "processor/default_values_standin.h"
 #include "processor/plist_listing_standin.h"
 #include "processor/processor_create_standin.h"
-#include "processor/time_machine_standin.h"
+#include "processor/time_domain.h"
 #include "processor/trace_text.h"
 #include "runtime/common.h"
 #include "runtime/message.h"

@@ -10,7 +10,7 @@
 #include "command/simtop_standin.h"
 #include "command/tcl_output.h"
 #include "machine/generic_machine.h"
-#include "processor/time_machine_standin.h"
+#include "processor/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/device_manager.h"
