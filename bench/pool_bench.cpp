@@ -8,7 +8,8 @@
 #include "kernel/tsim.h"
 #include "runtime/fast_malloc.h"
 
-namespace {
+namespace
+{
 
 void BM_FastMallocTakeAndReturn(benchmark::State &state)
 {

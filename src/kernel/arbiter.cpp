@@ -10,22 +10,28 @@
 // ---------------------------------------------------------------------------------------------
 // Arbiters
 
-namespace {
+namespace
+{
 
 void arbitrate(void *argument)
 {
     auto *arbiter = static_cast<arbiter_s *>(argument);
     for (;;) {
-        while (arbiter->count == 0) current_block(&arbiter->queue, 0);
+        while (arbiter->count == 0)
+            current_block(&arbiter->queue, 0);
         arbiter->fn(arbiter, arbiter->user_data);
     }
 }
 
-inline bool in_range(arbiter_s *arbiter, int index) { return index >= 0 && index < arbiter->slots; }
+inline bool in_range(arbiter_s *arbiter, int index)
+{
+    return index >= 0 && index < arbiter->slots;
+}
 
 } // namespace
 
-int arbiter_init(arbiter_s *arbiter, tsim_s *tsim, arbiter_fn fn, size_t item_size, int slots, void *user_data)
+int arbiter_init(arbiter_s *arbiter, tsim_s *tsim, arbiter_fn fn, size_t item_size, int slots,
+                 void *user_data)
 {
     memset(arbiter, 0, sizeof(*arbiter));
     arbiter->tsim = tsim;
@@ -134,12 +140,16 @@ void arbiter_delete(arbiter_s *arbiter, int index)
     arbiter->count--;
 }
 
-int arbiter_count(arbiter_s *arbiter) { return arbiter->count; }
+int arbiter_count(arbiter_s *arbiter)
+{
+    return arbiter->count;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Loops
 
-namespace {
+namespace
+{
 
 void loop_body(void *argument)
 {

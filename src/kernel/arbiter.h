@@ -21,16 +21,17 @@ struct arbiter_s {
     arbiter_fn fn;
     int32_t slots;
     void *user_data;
-    int32_t count;         // occupied slots
+    int32_t count; // occupied slots
     arbiter_slot_s *slot;
-    job_s *job;            // "arbiter"
-    jobq_s queue;          // "arbiter-queue": the job waits here while no slot is occupied
-    void *items;           // one zeroed block, item size x slots
+    job_s *job;   // "arbiter"
+    jobq_s queue; // "arbiter-queue": the job waits here while no slot is occupied
+    void *items;  // one zeroed block, item size x slots
 };
 
 arbiter_s *arbiter_new(tsim_s *tsim, arbiter_fn fn, size_t item_size, int slots, void *user_data);
 // 1 on success, 0 when allocation failed (reported).
-int arbiter_init(arbiter_s *arbiter, tsim_s *tsim, arbiter_fn fn, size_t item_size, int slots, void *user_data);
+int arbiter_init(arbiter_s *arbiter, tsim_s *tsim, arbiter_fn fn, size_t item_size, int slots,
+                 void *user_data);
 void arbiter_cleanup(arbiter_s *arbiter);
 void arbiter_free(arbiter_s *arbiter);
 
@@ -47,12 +48,12 @@ typedef void (*loop_fn)(loop_s *loop, void *argument);
 
 // Begins with its own job, initialised in place.
 struct loop_s {
-    job_s job;          // "loop job"
-    uint64_t period;    // 0: idle until loop_set
+    job_s job;       // "loop job"
+    uint64_t period; // 0: idle until loop_set
     uint64_t next_tick;
     loop_fn fn;
     void *argument;
-    counter_s release;  // "loop": set to 0 to re-time the loop
+    counter_s release; // "loop": set to 0 to re-time the loop
 };
 
 loop_s *loop_new(tsim_s *tsim, uint64_t period, loop_fn fn, void *argument);

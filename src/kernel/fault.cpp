@@ -20,7 +20,8 @@
 int tsim_handlers_installed = 0;
 thread_local tsim_fault_hook_fn sig11_handler;
 
-namespace {
+namespace
+{
 
 constexpr size_t ALTERNATE_STACK_SIZE = 0x20000;
 alignas(64) char alternate_stack[ALTERNATE_STACK_SIZE];
@@ -163,7 +164,8 @@ bool grow_stack(tsim_s *tsim, job_s *job, uintptr_t address, void *context)
         stats.biggest_pages = job->guarded_pages;
         strncpy(stats.biggest_name, job_name(job), sizeof(stats.biggest_name) - 1);
         stats.biggest_name[sizeof(stats.biggest_name) - 1] = '\0';
-        tsim_print("New stack fault usage maximum (%d pages) by job '%s'\n", (int)job->guarded_pages, job_name(job));
+        tsim_print("New stack fault usage maximum (%d pages) by job '%s'\n", (int)job->guarded_pages,
+                   job_name(job));
         tsim_fault_stack_trace(tsim, job, context);
     }
     return true;
@@ -261,7 +263,10 @@ void tsim_set_signal_action(tsim_s *tsim, int action)
     if (tsim) tsim->signal_action = action;
 }
 
-void *get_fault_address(siginfo_t *information) { return information ? information->si_addr : nullptr; }
+void *get_fault_address(siginfo_t *information)
+{
+    return information ? information->si_addr : nullptr;
+}
 
 void *get_fault_stack_pointer(void *context)
 {
@@ -273,9 +278,11 @@ int tsim_tracer_pid(const char *status_text)
     const char *field = status_text ? strstr(status_text, "TracerPid:") : nullptr;
     if (!field) return 0;
     field += strlen("TracerPid:");
-    while (*field == ' ' || *field == '\t') field++;
+    while (*field == ' ' || *field == '\t')
+        field++;
     int pid = 0;
-    while (*field >= '0' && *field <= '9' && pid < 100000000) pid = pid * 10 + (*field++ - '0');
+    while (*field >= '0' && *field <= '9' && pid < 100000000)
+        pid = pid * 10 + (*field++ - '0');
     return pid;
 }
 
@@ -291,7 +298,8 @@ int tsim_debugger_attached(void)
 // ---------------------------------------------------------------------------------------------
 // Symbols
 
-namespace {
+namespace
+{
 
 // The object file read for its own symbol table, at most once per process.
 struct SymbolImage {
@@ -430,7 +438,8 @@ void tsim_print_frame_line(int number, void *address)
 // ---------------------------------------------------------------------------------------------
 // Traces
 
-namespace {
+namespace
+{
 
 // Prints the return addresses of the frames from frame upwards, numbered from number, while
 // the frames lie in the usable part of the job's stack and rise. Returns the next number.
@@ -490,9 +499,15 @@ void tsim_calling_job_stack_trace(void)
     __asm__ volatile("" ::: "memory"); // the frame must outlive the walk: no tail call
 }
 
-void tsim_jobs_stack_trace(void) { list_traces(true, 0); }
+void tsim_jobs_stack_trace(void)
+{
+    list_traces(true, 0);
+}
 
-void tsim_jobnum_stack_trace(int number) { list_traces(false, number); }
+void tsim_jobnum_stack_trace(int number)
+{
+    list_traces(false, number);
+}
 
 void tsim_fault_print_location(void *context)
 {
@@ -519,7 +534,8 @@ void tsim_fault_stack_trace(tsim_s *, job_s *job, void *context)
 // ---------------------------------------------------------------------------------------------
 // Assertions
 
-namespace {
+namespace
+{
 
 void report_text(const char *format, va_list arguments)
 {

@@ -3,14 +3,18 @@
 
 #include "kernel/delay.h"
 
-namespace {
+namespace
+{
 
 inline void wake_first(jobq_s *queue)
 {
     if (proxy_s *proxy = jobq_pop(queue)) tsim_schedule(proxy);
 }
 
-inline int32_t advance(int32_t index, int32_t capacity) { return index + 1 >= capacity ? 0 : index + 1; }
+inline int32_t advance(int32_t index, int32_t capacity)
+{
+    return index + 1 >= capacity ? 0 : index + 1;
+}
 
 void drop_waiters(jobq_s *queue)
 {

@@ -10,7 +10,7 @@
 struct mbox_s {
     tsim_s *tsim;
     char *name;
-    int32_t count;     // filled slots
+    int32_t count; // filled slots
     int32_t capacity;
     int32_t get_index; // next slot to read
     int32_t put_index; // next slot to write

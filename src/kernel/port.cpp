@@ -8,7 +8,8 @@
 #include "kernel/delay.h"
 #include "kernel/job.h"
 
-namespace {
+namespace
+{
 
 // The tick at which a message is due: its own tick, or for a clocked port the next grid tick.
 inline uint64_t due_tick(port_s *port, port_message_s *message)
@@ -126,7 +127,9 @@ void port_limited_init(port_s *port, tsim_s *tsim, port_fn fn, size_t payload_si
     port->priority = tsim_active_job ? tsim_active_job->base_priority : 1;
     port->first = port->last = nullptr;
     jobq_init(&port->job_queue, "port job queue", 0);
-    heap_init(&port->pool, tsim_space(tsim), sizeof(port_message_s) + payload_size);
+    // At least one word of payload: the pointer sends store their pointer there.
+    size_t room = payload_size < sizeof(void *) ? sizeof(void *) : payload_size;
+    heap_init(&port->pool, tsim_space(tsim), sizeof(port_message_s) + room);
     port->payload_size = payload_size;
     port->name = strdup("port job");
     port->direct = nullptr;
@@ -137,7 +140,8 @@ void port_unlimited_init(port_s *port, tsim_s *tsim, port_fn fn, size_t payload_
     port_limited_init(port, tsim, fn, payload_size, PORT_UNLIMITED);
 }
 
-void port_unlimited_init_with_name(port_s *port, tsim_s *tsim, const char *name, port_fn fn, size_t payload_size)
+void port_unlimited_init_with_name(port_s *port, tsim_s *tsim, const char *name, port_fn fn,
+                                   size_t payload_size)
 {
     port_limited_init(port, tsim, fn, payload_size, PORT_UNLIMITED);
     if (name) {
@@ -203,7 +207,10 @@ void port_free(port_s *port)
     tsim_put(port->tsim, port);
 }
 
-void *port_send(port_s *port, counter_s *counter) { return send(port, counter, port->tsim->now, false, nullptr); }
+void *port_send(port_s *port, counter_s *counter)
+{
+    return send(port, counter, port->tsim->now, false, nullptr);
+}
 
 void *port_send_at(port_s *port, counter_s *counter, uint64_t tick)
 {
@@ -253,7 +260,8 @@ void port_synchronous(port_s *port, time_domain *clock, uint64_t first, int64_t 
 // ---------------------------------------------------------------------------------------------
 // Delayed calls
 
-namespace {
+namespace
+{
 
 void later_serve(port_s *, void *payload)
 {
@@ -296,7 +304,10 @@ void later_cancel(later_call_s *handle)
     if (handle) handle->cancelled = 1;
 }
 
-void later_cleanup(later_s *later) { port_cleanup(&later->port); }
+void later_cleanup(later_s *later)
+{
+    port_cleanup(&later->port);
+}
 
 void later_free(later_s *later)
 {

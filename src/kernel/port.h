@@ -18,15 +18,21 @@ enum : uint32_t { PORT_UNLIMITED = 0xFFFFFFFFu };
 
 // The header in front of every payload.
 struct port_message_s {
-    uint64_t tick;          // when it is to be handled
-    counter_s *completion;  // counted up at the send, down once handled; or none
+    uint64_t tick;         // when it is to be handled
+    counter_s *completion; // counted up at the send, down once handled; or none
     port_s *port;
-    port_message_s *next;   // message queue link
+    port_message_s *next; // message queue link
 };
 static_assert(sizeof(port_message_s) == 32, "a message header is four words");
 
-inline void *port_message_payload(port_message_s *message) { return message + 1; }
-inline port_message_s *port_payload_message(void *payload) { return static_cast<port_message_s *>(payload) - 1; }
+inline void *port_message_payload(port_message_s *message)
+{
+    return message + 1;
+}
+inline port_message_s *port_payload_message(void *payload)
+{
+    return static_cast<port_message_s *>(payload) - 1;
+}
 
 struct port_s {
     tsim_sync_s sync;
@@ -37,10 +43,10 @@ struct port_s {
     int32_t priority;      // of every serving job
     port_message_s *first; // messages waiting for a serving job, in send order
     port_message_s *last;
-    jobq_s job_queue;      // "port job queue"
-    heap_s pool;           // messages: header and payload
+    jobq_s job_queue; // "port job queue"
+    heap_s pool;      // messages: header and payload
     size_t payload_size;
-    char *name;            // the serving jobs' name
+    char *name;             // the serving jobs' name
     port_message_s *direct; // reserved by port_set_direct_call
 };
 
@@ -49,7 +55,8 @@ port_s *port_unlimited_new(tsim_s *tsim, port_fn fn, size_t payload_size);
 port_s *port_new(tsim_s *tsim, port_fn fn, size_t payload_size, uint32_t limit);
 void port_limited_init(port_s *port, tsim_s *tsim, port_fn fn, size_t payload_size, uint32_t limit);
 void port_unlimited_init(port_s *port, tsim_s *tsim, port_fn fn, size_t payload_size);
-void port_unlimited_init_with_name(port_s *port, tsim_s *tsim, const char *name, port_fn fn, size_t payload_size);
+void port_unlimited_init_with_name(port_s *port, tsim_s *tsim, const char *name, port_fn fn,
+                                   size_t payload_size);
 // Releases the messages, ends the jobs serving this port and clears the direct-call message.
 void port_cleanup(port_s *port);
 void port_free(port_s *port);

@@ -4,4 +4,7 @@
 // STAND-IN: the time_domain record (with its ticks per cycle) is not defined yet; every domain
 // counts one tick per cycle until it is. Then this becomes
 // `return domain ? domain->ticks_per_cycle : 1;`.
-uint64_t TD_ticks_per_cycle(const time_domain *) { return 1; }
+uint64_t TD_ticks_per_cycle(const time_domain *)
+{
+    return 1;
+}

@@ -7,14 +7,16 @@
 #include "runtime/message.h"
 #include "runtime/stat_print.h"
 
-namespace {
+namespace
+{
 
 constexpr int32_t FASTMALLOC_MAX_CHUNKS = 0x100000;
 
 inline int free_length(FastMalloc *pool)
 {
     int length = 0;
-    for (void *element = pool->free_head; element; element = *static_cast<void **>(element)) length++;
+    for (void *element = pool->free_head; element; element = *static_cast<void **>(element))
+        length++;
     return length;
 }
 
@@ -48,7 +50,8 @@ void FastMalloc_Init(FastMalloc *pool, const char *name, int object_size, int ch
     int rounded = header ? (object_size + header - 1) / header * header : (object_size + 7) / 8 * 8;
     pool->stride = (uint16_t)(header + rounded);
     pool->chunk_size = chunk_size;
-    pool->chunk_limit = chunk_limit <= 0 || chunk_limit > FASTMALLOC_MAX_CHUNKS ? FASTMALLOC_MAX_CHUNKS : chunk_limit;
+    pool->chunk_limit =
+        chunk_limit <= 0 || chunk_limit > FASTMALLOC_MAX_CHUNKS ? FASTMALLOC_MAX_CHUNKS : chunk_limit;
 }
 
 FastMalloc *FastMalloc_New(const char *name, int object_size, int chunk_size, int chunk_limit)
@@ -88,7 +91,8 @@ void FastMalloc_Expand(FastMalloc *pool)
     chunk->next = pool->chunks;
     pool->chunks = chunk;
     if (pool->init_func)
-        for (size_t i = 0; i < count; i++) pool->init_func(pool->init_data, memory + i * stride + pool->header);
+        for (size_t i = 0; i < count; i++)
+            pool->init_func(pool->init_data, memory + i * stride + pool->header);
     // The free list is empty here: it becomes the chunk's elements in address order.
     for (size_t i = 0; i + 1 < count; i++)
         *reinterpret_cast<void **>(memory + i * stride) = memory + (i + 1) * stride;
@@ -97,7 +101,10 @@ void FastMalloc_Expand(FastMalloc *pool)
     pool->free_tail = memory + (count - 1) * stride;
 }
 
-int FastMalloc_Used(FastMalloc *pool) { return pool->chunk_count * pool->chunk_size - free_length(pool); }
+int FastMalloc_Used(FastMalloc *pool)
+{
+    return pool->chunk_count * pool->chunk_size - free_length(pool);
+}
 
 void FastMalloc_Dump(FastMalloc *pool, FastMalloc_Func function, void *data)
 {
@@ -110,7 +117,8 @@ void FastMalloc_Dump(FastMalloc *pool, FastMalloc_Func function, void *data)
 
 void FastMalloc_Usage(int indent, FastMalloc *pool, const char *name)
 {
-    Dump_print(indent, "%s: totals=%d, unused=%d\n", name, pool->chunk_count * pool->chunk_size, free_length(pool));
+    Dump_print(indent, "%s: totals=%d, unused=%d\n", name, pool->chunk_count * pool->chunk_size,
+               free_length(pool));
 }
 
 void FastMalloc_Clean(FastMalloc *pool)

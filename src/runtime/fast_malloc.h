@@ -20,8 +20,8 @@ struct FastMalloc {
     int32_t chunk_size;  // elements per chunk
     int32_t chunk_limit; // chunks before the (silent) warning
     int32_t chunk_count;
-    FMChunk *chunks;     // newest first
-    void *free_head;     // oldest returned
+    FMChunk *chunks; // newest first
+    void *free_head; // oldest returned
     void *free_tail;
     FastMalloc_Func init_func;
     FastMalloc_Func exit_func;

@@ -6,14 +6,18 @@
 #include "runtime/stat_print.h"
 #include "runtime/utils.h"
 
-namespace {
+namespace
+{
 
 // Job states as a job's own proxy holds them.
 const IDNamePair job_state_names[] = {
     {-1, "unqueued"}, {0, "ready"}, {1, "frozen"}, {2, "blocked"}, {3, "terminated"}, {0, nullptr},
 };
 
-inline const char *text(const char *name) { return name ? name : ""; }
+inline const char *text(const char *name)
+{
+    return name ? name : "";
+}
 
 } // namespace
 
@@ -41,8 +45,8 @@ void Tagcount_dump(int indent, tagcount_s *tagcount)
 {
     bool queued = tagcount->queue.first != nullptr;
     if (!tagcount->waiter && !queued) return;
-    Dump_print(indent, "tagcount(%s): count=%d, max=%d, waiting=%s\n", text(tagcount->name), (int)tagcount->credits,
-               tagcount->capacity, queued ? "YES" : "NO");
+    Dump_print(indent, "tagcount(%s): count=%d, max=%d, waiting=%s\n", text(tagcount->name),
+               (int)tagcount->credits, tagcount->capacity, queued ? "YES" : "NO");
     Job_dump(indent + 1, tagcount->waiter);
     Jobq_dump(indent + 1, &tagcount->queue);
     for (tagcount_release_s *release = tagcount->first; release; release = release->next)
@@ -77,8 +81,8 @@ void Port_dump(int indent, port_s *port, const char *name, Dump_printer_fn print
 void Arbiter_dump(int indent, arbiter_s *arbiter, const char *name, Dump_printer_fn printer, void *argument)
 {
     if (arbiter->count == 0) return;
-    Dump_print(indent, "arbiter(%s): max=%d, count=%d, job->at=%lld\n", text(name), arbiter->slots, arbiter->count,
-               arbiter->job ? (long long)arbiter->job->proxy.tick : 0ll);
+    Dump_print(indent, "arbiter(%s): max=%d, count=%d, job->at=%lld\n", text(name), arbiter->slots,
+               arbiter->count, arbiter->job ? (long long)arbiter->job->proxy.tick : 0ll);
     for (int i = 0; i < arbiter->slots; i++) {
         if (!arbiter->slot[i].occupied) continue;
         Dump_print(indent + 1, "entry-%d:", i);

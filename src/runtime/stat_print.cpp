@@ -8,7 +8,8 @@
 #include "processor/domain_ticks.h"
 #include "runtime/message.h"
 
-namespace {
+namespace
+{
 
 constexpr size_t LINE_BUFFER = 512;
 constexpr int CONFIG_KEY_COLUMN = 26;
@@ -30,7 +31,8 @@ struct Line {
     }
     void blanks(int n)
     {
-        for (int i = 0; i < n; i++) put(' ');
+        for (int i = 0; i < n; i++)
+            put(' ');
     }
     const char *finish()
     {
@@ -39,7 +41,10 @@ struct Line {
     }
 };
 
-inline bool blank(char c) { return c == ' ' || c == '\t'; }
+inline bool blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Lays out a formatted text. In key mode the text up to the first ':' is the key: its blanks
 // become '_', it is padded with blanks to key_width plus one, and the ':' and the blanks after
@@ -55,9 +60,11 @@ const char *lay_out(const char *text, bool key_mode, int key_width, bool value_c
     }
     int column = 0; // columns left in the current value field
     if (key_mode) {
-        for (; *p && *p != ':'; p++) line.put(blank(*p) ? '_' : *p);
+        for (; *p && *p != ':'; p++)
+            line.put(blank(*p) ? '_' : *p);
         if (*p == ':') {
-            for (size_t i = line.length; i > 0 && line.data[i - 1] == '_'; i--) line.data[i - 1] = ' ';
+            for (size_t i = line.length; i > 0 && line.data[i - 1] == '_'; i--)
+                line.data[i - 1] = ' ';
             line.blanks(key_width - (int)line.length);
             line.put(' ');
             for (p++; blank(*p); p++) {
@@ -92,7 +99,10 @@ const char *lay_out(const char *text, bool key_mode, int key_width, bool value_c
 }
 
 // No ':' after the first character: the text is copied.
-inline bool has_key(const char *text) { return text[0] && strchr(text + 1, ':') != nullptr; }
+inline bool has_key(const char *text)
+{
+    return text[0] && strchr(text + 1, ':') != nullptr;
+}
 
 } // namespace
 

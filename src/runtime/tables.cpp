@@ -65,7 +65,8 @@ void Table_Init(Table *table, int capacity)
     table->used = 0;
     table->slots = table->capacity ? QUARN_ZALLOC(table->capacity, void *) : nullptr;
     table->free_index = table->capacity ? QUARN_MALLOC(table->capacity, uint16_t) : nullptr;
-    for (int i = 0; i < table->capacity; i++) table->free_index[i] = (uint16_t)(table->capacity - 1 - i);
+    for (int i = 0; i < table->capacity; i++)
+        table->free_index[i] = (uint16_t)(table->capacity - 1 - i);
 }
 
 void Table_Clean(Table *table)
@@ -96,9 +97,15 @@ AssetManager *AssetManager_new(int credits, tsim_s *tsim)
     return manager;
 }
 
-void AssetManager_add(AssetManager *manager, int n) { manager->credits += n; }
+void AssetManager_add(AssetManager *manager, int n)
+{
+    manager->credits += n;
+}
 
-void AssetManager_cleanup(AssetManager *manager) { counter_force_cleanup(&manager->counter); }
+void AssetManager_cleanup(AssetManager *manager)
+{
+    counter_force_cleanup(&manager->counter);
+}
 
 void AssetManager_delete(AssetManager *manager)
 {

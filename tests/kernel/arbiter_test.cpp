@@ -3,9 +3,11 @@
 #include "kernel_fixture.h"
 #include "support/sink_capture.h"
 
-namespace {
+namespace
+{
 
-class ArbiterTest : public KernelTest {
+class ArbiterTest : public KernelTest
+{
   protected:
     void TearDown() override
     {
@@ -87,7 +89,8 @@ TEST_F(ArbiterTest, BusySlotAndBadIndexesAreReportedAndChangeNothing)
 // ---------------------------------------------------------------------------------------------
 // Loops
 
-class LoopTest : public KernelTest {
+class LoopTest : public KernelTest
+{
   protected:
     void TearDown() override
     {

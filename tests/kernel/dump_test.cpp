@@ -8,15 +8,16 @@
 #include "runtime/stat_print.h"
 #include "support/sink_capture.h"
 
-namespace {
+namespace
+{
 
 using DumpTest = KernelTest;
 
 std::string job_line(int indent, job_s *job, const char *state, uint64_t tick)
 {
     char line[256];
-    snprintf(line, sizeof line, "%*sjob:%s(<%p>): id=%d, state=%s, at=%ldt\n", indent * 2, "", job->name, (void *)job,
-             job->number, state, (long)tick);
+    snprintf(line, sizeof line, "%*sjob:%s(<%p>): id=%d, state=%s, at=%ldt\n", indent * 2, "", job->name,
+             (void *)job, job->number, state, (long)tick);
     return line;
 }
 
@@ -54,9 +55,11 @@ TEST_F(DumpTest, TagCountWithWaiterQueueAndPendingReleases)
     run();
     SinkCapture out;
     Tagcount_dump(0, tc);
-    EXPECT_EQ(out.text(), "tagcount(credits): count=1, max=1, waiting=YES\n" + job_line(1, first, "ready", 50) +
-                              job_line(1, second, "blocked", 0) + "  Releasing 1 at 50t\n  Releasing 2 at 90t\n");
-    for (job_s *job : {first, second}) job_free(job);
+    EXPECT_EQ(out.text(), "tagcount(credits): count=1, max=1, waiting=YES\n" +
+                              job_line(1, first, "ready", 50) + job_line(1, second, "blocked", 0) +
+                              "  Releasing 1 at 50t\n  Releasing 2 at 90t\n");
+    for (job_s *job : {first, second})
+        job_free(job);
 }
 
 TEST_F(DumpTest, GatesPortsAndArbiters)
@@ -70,11 +73,14 @@ TEST_F(DumpTest, GatesPortsAndArbiters)
         counter_stop(job_counter(tsim_active_job));
     });
     job_s *blocked = spawn("blocked", [&] { gate_enter(&gate); });
-    port_s *port = port_limited_new(tsim, [](port_s *, void *) { current_delay_ticks(100); }, sizeof(int), 1);
-    arbiter_s *arbiter = arbiter_new(tsim, [](arbiter_s *, void *) { counter_stop(job_counter(tsim_active_job)); },
-                                     sizeof(int), 3, nullptr);
+    port_s *port = port_limited_new(
+        tsim, [](port_s *, void *) { current_delay_ticks(100); }, sizeof(int), 1);
+    arbiter_s *arbiter = arbiter_new(
+        tsim, [](arbiter_s *, void *) { counter_stop(job_counter(tsim_active_job)); }, sizeof(int), 3,
+        nullptr);
     spawn("sender", [&] {
-        for (int value : {1, 2, 3}) *static_cast<int *>(port_send(port, nullptr)) = value;
+        for (int value : {1, 2, 3})
+            *static_cast<int *>(port_send(port, nullptr)) = value;
         *static_cast<int *>(arbiter_send(arbiter, 2)) = 22;
         current_delay_ticks(5);
         stop = 1;

@@ -16,7 +16,8 @@
 // local (found in the executable's own symbol table).
 extern "C" __attribute__((noinline, optimize("no-omit-frame-pointer"))) void fault_test_traced_outer(void);
 
-namespace {
+namespace
+{
 
 __attribute__((noinline, optimize("no-omit-frame-pointer"))) void traced_inner(void)
 {
@@ -31,7 +32,8 @@ __attribute__((noinline)) int local_function(int x)
 }
 
 // Restores the stop word that fatal reports set.
-class FaultTest : public KernelTest {
+class FaultTest : public KernelTest
+{
   protected:
     void SetUp() override
     {
@@ -55,7 +57,8 @@ extern "C" void fault_test_traced_outer(void)
     __asm__ volatile("" ::: "memory");
 }
 
-namespace {
+namespace
+{
 
 TEST(FaultSymbols, TracerPidOfAStatusText)
 {
@@ -65,7 +68,8 @@ TEST(FaultSymbols, TracerPidOfAStatusText)
         {"TracerPid: 12", 12},
         {"Name:\tquarn\n", 0},
     };
-    for (auto [text, pid] : cases) EXPECT_EQ(tsim_tracer_pid(text), pid) << text;
+    for (auto [text, pid] : cases)
+        EXPECT_EQ(tsim_tracer_pid(text), pid) << text;
 }
 
 TEST(FaultSymbols, DebuggerCheckAgreesWithTheProcessStatus)
@@ -94,7 +98,8 @@ TEST(FaultSymbols, FrameLinesNameTheSymbol)
     void *local = reinterpret_cast<char *>(&local_function) + 4;
     void *nowhere = reinterpret_cast<void *>(0x10);
     const Case cases[] = {
-        {"exported", exported, "#3\t" + address_text(exported) + " in <fault_test_traced_outer>:.*kernel_test"},
+        {"exported", exported,
+         "#3\t" + address_text(exported) + " in <fault_test_traced_outer>:.*kernel_test"},
         {"local", local, "#4\t" + address_text(local) + " in <.*local_function.* \\+ 0x4> "},
         {"no object", nowhere, "#5\t0x10 in < \\?\\?\\?\\?\\? > "},
     };
@@ -148,9 +153,8 @@ TEST_F(FaultTest, HookThatHandlesTheFaultContinuesSilently)
         bool in_job;
         int signal;
     };
-    const Case cases[] = {{"job, SIGSEGV", true, SIGSEGV},
-                          {"job, SIGFPE", true, SIGFPE},
-                          {"no job, SIGSEGV", false, SIGSEGV}};
+    const Case cases[] = {
+        {"job, SIGSEGV", true, SIGSEGV}, {"job, SIGFPE", true, SIGFPE}, {"no job, SIGSEGV", false, SIGSEGV}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         hook_record = {};
@@ -188,7 +192,8 @@ TEST_F(FaultTest, StartUpSignalHandlersLeaveTheKernelsHandlersAlone)
     ASSERT_TRUE(tsim_handlers_installed);
     const int signals[] = {SIGINT, SIGQUIT, SIGPIPE, SIGABRT, SIGTERM, SIGFPE, SIGILL, SIGTRAP, SIGSEGV};
     struct sigaction saved[std::size(signals)];
-    for (size_t i = 0; i < std::size(signals); i++) sigaction(signals[i], nullptr, &saved[i]);
+    for (size_t i = 0; i < std::size(signals); i++)
+        sigaction(signals[i], nullptr, &saved[i]);
     Setup_Signal_Handlers(); // also what the start-up handler does after every signal
     for (int number : {SIGSEGV, SIGFPE}) {
         struct sigaction now;
@@ -199,7 +204,8 @@ TEST_F(FaultTest, StartUpSignalHandlersLeaveTheKernelsHandlersAlone)
     struct sigaction interrupt;
     sigaction(SIGINT, nullptr, &interrupt);
     EXPECT_EQ(interrupt.sa_handler, Sigusr); // the others are taken
-    for (size_t i = 0; i < std::size(signals); i++) sigaction(signals[i], &saved[i], nullptr);
+    for (size_t i = 0; i < std::size(signals); i++)
+        sigaction(signals[i], &saved[i], nullptr);
 }
 
 TEST_F(FaultTest, GuardedStackGrowsPageByPageAndReportsNewMaxima)
@@ -212,7 +218,8 @@ TEST_F(FaultTest, GuardedStackGrowsPageByPageAndReportsNewMaxima)
         job_s *self = tsim_active_job;
         EXPECT_EQ(self->guarded_pages, 1u);
         char *top = self->stack + self->stack_size;
-        for (int page = 2; page <= 5; page++) *reinterpret_cast<volatile char *>(top - page * 4096 + 64) = 1;
+        for (int page = 2; page <= 5; page++)
+            *reinterpret_cast<volatile char *>(top - page * 4096 + 64) = 1;
         EXPECT_EQ(self->guarded_pages, 5u);
     });
     run();
@@ -222,7 +229,8 @@ TEST_F(FaultTest, GuardedStackGrowsPageByPageAndReportsNewMaxima)
     std::string text = out.text();
     size_t at = 0;
     for (int pages = 2; pages <= 5; pages++) {
-        std::string line = "New stack fault usage maximum (" + std::to_string(pages) + " pages) by job 'grower'\n";
+        std::string line =
+            "New stack fault usage maximum (" + std::to_string(pages) + " pages) by job 'grower'\n";
         size_t found = text.find(line, at);
         ASSERT_NE(found, std::string::npos) << line << text;
         // each followed by the fault stack trace
@@ -253,20 +261,34 @@ volatile int *bad_address(uintptr_t value)
     return address;
 }
 
-int faulting_hook(int, siginfo_t *, void *) { return *bad_address(0x10); }
+int faulting_hook(int, siginfo_t *, void *)
+{
+    return *bad_address(0x10);
+}
 
-class FaultDeathTest : public FaultTest {
+class FaultDeathTest : public FaultTest
+{
   protected:
     void SetUp() override
     {
         GTEST_FLAG_SET(death_test_style, "threadsafe");
         FaultTest::SetUp();
     }
-    // Runs the body in a job with the kernel's messages on the standard error.
-    void die_in_job(const char *name, std::function<void()> body, int signal_action)
+    // The kernel's messages on the standard error, and the handlers installed over the default
+    // actions (a sanitizer's own handlers would otherwise be what a give-up restores).
+    void prepare(int signal_action)
     {
         Quarn_Output_File = stderr;
+        signal(SIGSEGV, SIG_DFL);
+        signal(SIGFPE, SIG_DFL);
+        tsim_handlers_installed = 0;
+        tsim_install_fault_handlers();
         tsim_set_signal_action(tsim, signal_action);
+    }
+    // Runs the body in a job.
+    void die_in_job(const char *name, std::function<void()> body, int signal_action)
+    {
+        prepare(signal_action);
         spawn(name, std::move(body));
         run();
     }
@@ -274,10 +296,13 @@ class FaultDeathTest : public FaultTest {
 
 TEST_F(FaultDeathTest, StackOverflowIsReportedWithATraceAndEndsTheProcess)
 {
-    EXPECT_EXIT(die_in_job("deep", [] { recurse(0); }, 1), testing::KilledBySignal(SIGSEGV),
-                "Stack overflow in job 'deep'\n.*unhandled signal \\(11\\) in job 'deep'\n.*Segmentation info> "
-                "BP: 0x[0-9a-f]+, SP: 0x[0-9a-f]+, IP: 0x[0-9a-f]+\n.*#0\t0x[0-9a-f]+ in <.*recurse.*Restored "
-                "previous handler\\.\n");
+    EXPECT_EXIT(
+        die_in_job(
+            "deep", [] { recurse(0); }, 1),
+        testing::KilledBySignal(SIGSEGV),
+        "Stack overflow in job 'deep'\n.*unhandled signal \\(11\\) in job 'deep'\n.*Segmentation info> "
+        "BP: 0x[0-9a-f]+, SP: 0x[0-9a-f]+, IP: 0x[0-9a-f]+\n.*#0\t0x[0-9a-f]+ in <.*recurse.*Restored "
+        "previous handler\\.\n");
 }
 
 TEST_F(FaultDeathTest, WithoutDebuggerCheckADefaultPreviousActionTrapsFirst)
@@ -286,16 +311,20 @@ TEST_F(FaultDeathTest, WithoutDebuggerCheckADefaultPreviousActionTrapsFirst)
     EXPECT_EXIT(
         {
             signal(SIGTRAP, SIG_IGN);
-            die_in_job("deep", [] { recurse(0); }, 0);
+            die_in_job(
+                "deep", [] { recurse(0); }, 0);
         },
         testing::KilledBySignal(SIGSEGV),
-        "Restored previous handler\\.\n.*If you continue from here, the original signal will be raised\n.*You "
+        "Restored previous handler\\.\n.*If you continue from here, the original signal will be "
+        "raised\n.*You "
         "might want to do things like\n.*    handle 11 stop\n.*    handle 11 print\n.*before you continue\n");
 }
 
 TEST_F(FaultDeathTest, FloatingPointSignalWithoutHookIsUnhandled)
 {
-    EXPECT_EXIT(die_in_job("fpe", [] { raise(SIGFPE); }, 1), testing::KilledBySignal(SIGFPE),
+    EXPECT_EXIT(die_in_job(
+                    "fpe", [] { raise(SIGFPE); }, 1),
+                testing::KilledBySignal(SIGFPE),
                 "job sig11_handler null\n.*unhandled signal \\(8\\) in job 'fpe'\n");
 }
 
@@ -304,7 +333,8 @@ TEST_F(FaultDeathTest, FaultInsideTheHandlerGivesUp)
     EXPECT_EXIT(
         {
             tsim_set_handler(faulting_hook);
-            die_in_job("fpe", [] { raise(SIGFPE); }, 1);
+            die_in_job(
+                "fpe", [] { raise(SIGFPE); }, 1);
         },
         testing::KilledBySignal(SIGSEGV),
         "Recursive segmentation fault in segv_handler on addres 0x10\\. Giving up\\.\n.*Segmentation info> "
@@ -315,8 +345,7 @@ TEST_F(FaultDeathTest, FaultOutsideAnyJob)
 {
     EXPECT_EXIT(
         {
-            Quarn_Output_File = stderr;
-            tsim_set_signal_action(tsim, 1);
+            prepare(1);
             *bad_address(0x18) = 1;
         },
         testing::KilledBySignal(SIGSEGV),

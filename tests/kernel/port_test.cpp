@@ -6,11 +6,13 @@
 #include "kernel_fixture.h"
 #include "support/sink_capture.h"
 
-namespace {
+namespace
+{
 
 // A port whose serving function records (payload value, tick, serving job) and then delays
 // by the port's delay.
-class PortTest : public KernelTest {
+class PortTest : public KernelTest
+{
   protected:
     struct Handled {
         int value;
@@ -24,7 +26,8 @@ class PortTest : public KernelTest {
 
     void TearDown() override
     {
-        for (port_s *port : ports) port_free(port);
+        for (port_s *port : ports)
+            port_free(port);
         KernelTest::TearDown();
     }
 
@@ -44,8 +47,8 @@ class PortTest : public KernelTest {
     }
     static void serve(port_s *, void *payload)
     {
-        current->handled.push_back({static_cast<Payload *>(payload)->value, current->tsim->now,
-                                    job_number(tsim_active_job)});
+        current->handled.push_back(
+            {static_cast<Payload *>(payload)->value, current->tsim->now, job_number(tsim_active_job)});
         if (current->serve_delay) current_delay_ticks(current->serve_delay);
     }
 
@@ -59,7 +62,8 @@ TEST_F(PortTest, LimitedPortServesQueuedMessagesInSendOrderWithOneJob)
 {
     port_s *p = port(1, 5);
     spawn("sender", [&] {
-        for (int value : {1, 2, 3}) send(p, value);
+        for (int value : {1, 2, 3})
+            send(p, value);
         EXPECT_EQ(p->jobs, 1u);
         EXPECT_NE(p->first, nullptr); // two queued
     });
@@ -76,20 +80,24 @@ TEST_F(PortTest, UnlimitedPortStartsAJobPerBusyMessageAndReusesParkedOnes)
     port_s *p = port(PORT_UNLIMITED, 10);
     int numbers_after_first_burst = 0;
     spawn("sender", [&] {
-        for (int value : {1, 2, 3}) send(p, value);
+        for (int value : {1, 2, 3})
+            send(p, value);
         EXPECT_EQ(p->jobs, 3u);
         current_delay_ticks(20);
         numbers_after_first_burst = tsim->next_job_number;
         EXPECT_EQ(jobq_count(&tsim->port_jobs), 3);
-        for (int value : {4, 5}) send(p, value);
+        for (int value : {4, 5})
+            send(p, value);
     });
     run();
     ASSERT_EQ(handled.size(), 5u);
     std::set<int> first_jobs, second_jobs;
-    for (const Handled &h : handled) (h.value <= 3 ? first_jobs : second_jobs).insert(h.job);
+    for (const Handled &h : handled)
+        (h.value <= 3 ? first_jobs : second_jobs).insert(h.job);
     EXPECT_EQ(first_jobs.size(), 3u);
     EXPECT_EQ(second_jobs.size(), 2u);
-    for (int job : second_jobs) EXPECT_TRUE(first_jobs.count(job)) << job;
+    for (int job : second_jobs)
+        EXPECT_TRUE(first_jobs.count(job)) << job;
     EXPECT_EQ(tsim->next_job_number, numbers_after_first_burst); // no job was created
     EXPECT_EQ(handled[3].tick, 20u);
 }
@@ -99,7 +107,8 @@ TEST_F(PortTest, CompletionCounterReturnsToItsValueAfterTheLastMessage)
     port_s *p = port(1, 2);
     counter_s *done = counter("done");
     spawn("sender", [&] {
-        for (int value = 1; value <= 5; value++) send(p, value, done);
+        for (int value = 1; value <= 5; value++)
+            send(p, value, done);
         EXPECT_EQ(counter_get(done), 5);
         counter_sync(done);
         mark("all handled");
@@ -214,7 +223,10 @@ struct Calls {
     tsim_s *tsim;
 };
 Calls *calls;
-void record_call(void *argument) { calls->made.emplace_back((int)(intptr_t)argument, calls->tsim->now); }
+void record_call(void *argument)
+{
+    calls->made.emplace_back((int)(intptr_t)argument, calls->tsim->now);
+}
 
 TEST_F(KernelTest, DelayedCallsRunSideBySideAndCancelledOnesNever)
 {
@@ -245,14 +257,16 @@ TEST_F(KernelTest, MailboxBlocksPutWhenFullAndGetWhenEmpty)
     ASSERT_NE(mbox, nullptr);
     EXPECT_EQ(mbox_try_get(mbox), -1);
     spawn("putter", [&] {
-        for (int i = 0; i < 3; i++) mark("put " + std::to_string(mbox_put(mbox)));
+        for (int i = 0; i < 3; i++)
+            mark("put " + std::to_string(mbox_put(mbox)));
         EXPECT_EQ(mbox_try_put(mbox), -1);
     });
     spawn("getter", [&] {
         current_delay_ticks(5);
         mark("got " + std::to_string(mbox_get(mbox)));
         current_delay_ticks(5);
-        for (int i = 0; i < 2; i++) mark("got " + std::to_string(mbox_get(mbox)));
+        for (int i = 0; i < 2; i++)
+            mark("got " + std::to_string(mbox_get(mbox)));
         mark("got " + std::to_string(mbox_get(mbox))); // empty: waits for the put at 20
     });
     spawn("late putter", [&] {

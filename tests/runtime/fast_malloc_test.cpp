@@ -8,9 +8,10 @@
 #include "runtime/fast_malloc.h"
 #include "runtime/message.h"
 #include "runtime/tables.h"
-#include "support/sink_capture.h"
+#include "runtime_test_util.h"
 
-namespace {
+namespace
+{
 
 TEST(FastMalloc, StrideAndHeaderFollowThePoolKind)
 {
@@ -20,7 +21,8 @@ TEST(FastMalloc, StrideAndHeaderFollowThePoolKind)
         int header, stride;
     };
     const Case cases[] = {
-        {false, 20, 8, 32}, {true, 20, 0, 24}, {false, 8, 8, 16}, {false, 1, 8, 16}, {true, 1, 0, 8}, {true, 24, 0, 24},
+        {false, 20, 8, 32}, {true, 20, 0, 24}, {false, 8, 8, 16},
+        {false, 1, 8, 16},  {true, 1, 0, 8},   {true, 24, 0, 24},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << (c.link_list ? "link list " : "header ") << c.object_size);
@@ -45,7 +47,8 @@ TEST(FastMalloc, FifthTakeOfAFourElementPoolExpandsIt)
     EXPECT_EQ(pool->chunk_count, 0);
     EXPECT_EQ(FastMalloc_Used(pool), 0);
     std::vector<void *> taken;
-    for (int i = 0; i < 4; i++) taken.push_back(FastMalloc_Get(pool));
+    for (int i = 0; i < 4; i++)
+        taken.push_back(FastMalloc_Get(pool));
     EXPECT_EQ(pool->chunk_count, 1);
     taken.push_back(FastMalloc_Get(pool));
     EXPECT_EQ(pool->chunk_count, 2);
@@ -104,9 +107,18 @@ TEST(FastMalloc, LinkWordIsClearedForObjectsInUse)
 struct Visits {
     std::vector<void *> init, exit, dump;
 };
-void on_init(void *data, void *object) { static_cast<Visits *>(data)->init.push_back(object); }
-void on_exit(void *data, void *object) { static_cast<Visits *>(data)->exit.push_back(object); }
-void on_dump(void *data, void *object) { static_cast<Visits *>(data)->dump.push_back(object); }
+void on_init(void *data, void *object)
+{
+    static_cast<Visits *>(data)->init.push_back(object);
+}
+void on_exit(void *data, void *object)
+{
+    static_cast<Visits *>(data)->exit.push_back(object);
+}
+void on_dump(void *data, void *object)
+{
+    static_cast<Visits *>(data)->dump.push_back(object);
+}
 
 TEST(FastMalloc, InitDumpAndExitFunctionsSeeTheRightObjects)
 {
@@ -158,8 +170,10 @@ TEST(Tables, SlotTableHandsOutIndexZeroFirst)
     Table_Init(&table, 3);
     EXPECT_EQ(table.capacity, 3);
     EXPECT_EQ(table.used, 0);
-    EXPECT_EQ(std::vector<uint16_t>(table.free_index, table.free_index + 3), (std::vector<uint16_t>{2, 1, 0}));
-    for (int i = 0; i < 3; i++) EXPECT_EQ(table.slots[i], nullptr);
+    EXPECT_EQ(std::vector<uint16_t>(table.free_index, table.free_index + 3),
+              (std::vector<uint16_t>{2, 1, 0}));
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(table.slots[i], nullptr);
     EXPECT_EQ(table.free_index[table.capacity - 1 - table.used], 0);
     Table_Clean(&table);
     EXPECT_EQ(table.slots, nullptr);
@@ -171,7 +185,8 @@ TEST(Tables, RingsStartEmpty)
     ASSERT_NE(ring, nullptr);
     EXPECT_EQ(ring->capacity, 4);
     EXPECT_EQ(ring->head + ring->tail + ring->count, 0);
-    for (int i = 0; i < 4; i++) EXPECT_EQ(ring->items[i], nullptr);
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(ring->items[i], nullptr);
     Fifo_Free(ring);
     FifoQ *empty = Fifo_New(0);
     EXPECT_EQ(empty->items, nullptr);
@@ -188,7 +203,8 @@ TEST(Tables, MailboxSlotOfTheNthItem)
     mailbox.get_index = 6;
     mailbox.count = 3;
     const std::pair<int, int> cases[] = {{0, 6}, {1, 7}, {2, 0}, {3, -1}, {-1, -1}};
-    for (auto [n, slot] : cases) EXPECT_EQ(Mbox_index(&mailbox, n), slot) << n;
+    for (auto [n, slot] : cases)
+        EXPECT_EQ(Mbox_index(&mailbox, n), slot) << n;
 }
 
 } // namespace

@@ -4,14 +4,19 @@
 #include <string>
 
 #include "runtime/stat_print.h"
-#include "support/sink_capture.h"
+#include "runtime_test_util.h"
 
-namespace {
+namespace
+{
 
-std::string blanks(size_t n) { return std::string(n, ' '); }
+std::string blanks(size_t n)
+{
+    return std::string(n, ' ');
+}
 
 // Every test leaves the tag cleared.
-class StatPrint : public ::testing::Test {
+class StatPrint : public ::testing::Test
+{
   protected:
     void TearDown() override
     {
@@ -28,10 +33,11 @@ TEST_F(StatPrint, ConfigLinesPutTheValueAtColumn27)
     const Case cases[] = {
         {"  num slices:4", "  num_slices" + blanks(14) + " 4\n"},
         {"Number_of_Nodes:4", "Number_of_Nodes" + blanks(11) + " 4\n"},
-        {"key :\t  value with: colon", "key" + blanks(23) + " value with: colon\n"}, // '_' before ':' back to blank
-        {"\ta\tb:1", " a_b" + blanks(22) + " 1\n"},                                    // leading tab, inner tab
+        {"key :\t  value with: colon",
+         "key" + blanks(23) + " value with: colon\n"}, // '_' before ':' back to blank
+        {"\ta\tb:1", " a_b" + blanks(22) + " 1\n"},    // leading tab, inner tab
         {"a_key_longer_than_26_columns:9", "a_key_longer_than_26_columns 9\n"},
-        {" --L2-EDRAM--", " --L2-EDRAM--\n"},        // no ':': copied
+        {" --L2-EDRAM--", " --L2-EDRAM--\n"}, // no ':': copied
         {":only a leading colon", ":only a leading colon\n"},
         {"\n:section: title", "\n:section: title\n"}, // newline and ':' first: copied
     };
@@ -57,8 +63,8 @@ TEST_F(StatPrint, StatLinesPadKeysAndValueFields)
         // A value followed by another field fills 12 columns; after '=' 10.
         {25, "occ: 4; average=3.50", "occ" + blanks(23) + "4" + blanks(11) + "average: 3.50"},
         {22, "  lat: 3; min=2 max=9 avrg=5.00 cycles",
-         "  lat" + blanks(18) + "3" + blanks(11) + "min: 2" + blanks(9) + "max: 9" + blanks(9) + "avrg: 5.00" +
-             blanks(6) + "cycles"},
+         "  lat" + blanks(18) + "3" + blanks(11) + "min: 2" + blanks(9) + "max: 9" + blanks(9) +
+             "avrg: 5.00" + blanks(6) + "cycles"},
         {0, " a b:c d", " a b:c d"}, // no key layout, no '_'
         {25, "no colon here", "no colon here"},
     };
@@ -78,11 +84,13 @@ TEST_F(StatPrint, TaggedLinesCarryTheTagOnEveryPiece)
     SinkCapture lines;
     Stat_print(25, " %s count:%ld", "hits", 5L);
     Stat_print(0, "\nfirst\nsecond\n");
-    EXPECT_EQ(lines.text(), "L2-0::  hits_count" + blanks(14) + " 5\n" + "L2-0:: \nL2-0:: first\nL2-0:: second\n");
+    EXPECT_EQ(lines.text(),
+              "L2-0::  hits_count" + blanks(14) + " 5\n" + "L2-0:: \nL2-0:: first\nL2-0:: second\n");
     SinkCapture tail;
     Stat_print_tail("L2");
     Stat_print(0, "untagged");
-    EXPECT_EQ(tail.text(), "------------------------------------------\n******End of L2 statistics******\nuntagged\n");
+    EXPECT_EQ(tail.text(),
+              "------------------------------------------\n******End of L2 statistics******\nuntagged\n");
 }
 
 TEST_F(StatPrint, TagIsBoundedAndHeadClearsIt)
@@ -98,7 +106,8 @@ TEST_F(StatPrint, TagIsBoundedAndHeadClearsIt)
     SinkCapture head;
     Stat_print_head("Bus");
     Stat_print(0, "plain");
-    EXPECT_EQ(head.text(), "\n******Start of Bus statistics******\n------------------------------------------plain\n");
+    EXPECT_EQ(head.text(),
+              "\n******Start of Bus statistics******\n------------------------------------------plain\n");
 }
 
 TEST_F(StatPrint, OccupancyAndCycleEventRecords)
@@ -138,8 +147,8 @@ TEST_F(StatPrint, OccupancyAndCycleEventRecords)
     EXPECT_EQ(events.minimum, 2u);
     SinkCapture out;
     ST_CYCLE_EVENT_PRINT(&events, "lat", nullptr);
-    EXPECT_EQ(out.text(), "  lat" + blanks(18) + "3" + blanks(11) + "min: 2" + blanks(9) + "max: 8" + blanks(9) +
-                              "avrg: 5.00" + blanks(6) + "cycles\n");
+    EXPECT_EQ(out.text(), "  lat" + blanks(18) + "3" + blanks(11) + "min: 2" + blanks(9) + "max: 8" +
+                              blanks(9) + "avrg: 5.00" + blanks(6) + "cycles\n");
 }
 
 TEST_F(StatPrint, DumpLinesAreIndentedTwoBlanksPerLevel)
