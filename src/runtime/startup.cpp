@@ -13,6 +13,7 @@
 #include "exec/exec_init.h"
 #include "exec/triggers.h"
 #include "isa/decode_init.h"
+#include "isa/decoder.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"

@@ -1,0 +1,4 @@
+#include "machine/devices/console_standin.h"
+
+// STAND-IN: no console exists yet.
+void Console_Quit(ConsoleDevice *) {}
