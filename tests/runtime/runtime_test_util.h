@@ -29,6 +29,10 @@ inline void reset_runtime_options()
 }
 
 // Sends the sink's output to memory for the life of the object; the repeat state starts empty.
+// Local to each test file: tests/support/sink_capture.h has a class of the same name, and the
+// two must not meet in one executable as one class.
+namespace
+{
 class SinkCapture
 {
   public:
@@ -71,3 +75,4 @@ class SinkCapture
     size_t size_ = 0;
     FILE *stream_ = nullptr;
 };
+} // namespace
