@@ -6,7 +6,8 @@
 // ---------------------------------------------------------------------------------------------
 // Gates
 
-namespace {
+namespace
+{
 
 // Admission by the head service of a clocked gate.
 int gate_admit(void *object)
@@ -140,7 +141,10 @@ void gate_leave(gate_s *gate)
     }
 }
 
-void gate_reset_width(gate_s *gate, int width) { gate->width = (uint32_t)width; }
+void gate_reset_width(gate_s *gate, int width)
+{
+    gate->width = (uint32_t)width;
+}
 
 void gate_synchronous(gate_s *gate, time_domain *clock, uint64_t first, int64_t period)
 {

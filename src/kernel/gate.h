@@ -15,7 +15,7 @@ struct gate_s {
     uint32_t count;     // jobs inside
     int32_t in_transit; // admitted from the queue (or entered beside such jobs), not yet resumed
     tsim_sync_s sync;
-    jobq_s queue;       // "gate queue"
+    jobq_s queue; // "gate queue"
 };
 
 void gate_init(gate_s *gate, tsim_s *tsim, int capacity);

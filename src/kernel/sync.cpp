@@ -3,7 +3,8 @@
 
 #include "processor/domain_ticks.h"
 
-namespace {
+namespace
+{
 
 // One per job, created on first use through the job's module data.
 struct head_service_s {
@@ -44,8 +45,8 @@ void head_service_fini(module_s *, void *, void *entry, void *)
     proxy_unlink(&static_cast<head_service_s *>(entry)->proxy);
 }
 
-module_s head_service_module = {-1, 0, nullptr, nullptr, sizeof(head_service_s), head_service_init,
-                                head_service_fini};
+module_s head_service_module = {
+    -1, 0, nullptr, nullptr, sizeof(head_service_s), head_service_init, head_service_fini};
 
 inline uint64_t ticks_per_cycle(const tsim_sync_s *block)
 {
@@ -87,7 +88,8 @@ uint64_t sync_next_tick(const tsim_sync_s *block, uint64_t tick)
     return next;
 }
 
-void head_service_arm(tsim_s *tsim, jobq_s *queue, const tsim_sync_s *block, head_admit_fn admit, void *object)
+void head_service_arm(tsim_s *tsim, jobq_s *queue, const tsim_sync_s *block, head_admit_fn admit,
+                      void *object)
 {
     proxy_s *first = queue->first;
     if (!first) return;

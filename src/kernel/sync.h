@@ -30,4 +30,5 @@ typedef int (*head_admit_fn)(void *object);
 // tick (left alone when it is already queued there for this queue). When dispatched it
 // checks that the waiter is still first and that admit agrees, then pops the waiter and the
 // dispatcher switches to it.
-void head_service_arm(tsim_s *tsim, jobq_s *queue, const tsim_sync_s *block, head_admit_fn admit, void *object);
+void head_service_arm(tsim_s *tsim, jobq_s *queue, const tsim_sync_s *block, head_admit_fn admit,
+                      void *object);

@@ -3,9 +3,11 @@
 #include "kernel_fixture.h"
 #include "support/sink_capture.h"
 
-namespace {
+namespace
+{
 
-class GateTest : public KernelTest {
+class GateTest : public KernelTest
+{
   protected:
     void TearDown() override
     {
@@ -191,8 +193,12 @@ TEST(SyncBlock, NextGridTick)
         uint64_t now, next;
     };
     const Case cases[] = {
-        {100, 50, 0, 100},   {100, 50, 100, 100}, {100, 50, 101, 150},
-        {100, 50, 150, 150}, {100, 0, 130, 130},  {0, 7, 15, 21},
+        {100, 50, 0, 100},
+        {100, 50, 100, 100},
+        {100, 50, 101, 150},
+        {100, 50, 150, 150},
+        {100, 0, 130, 130},
+        {0, 7, 15, 21},
         {10, 1ll << 62, ~uint64_t(0) - 1, ~uint64_t(0)}, // beyond the tick range
     };
     for (const Case &c : cases) {
@@ -235,7 +241,7 @@ TEST_F(GateTest, PriorityGateCleanupReportsWaiters)
     SinkCapture out;
     pgate_cleanup(&pgate);
     EXPECT_EQ(out.text(), "jobs : ERROR : jobs : pgate has waiting jobsjobs : \n");
-    EXPECT_NE(pgate.queue.first, nullptr); // left waiting
+    EXPECT_NE(pgate.queue.first, nullptr);                  // left waiting
     job_free(reinterpret_cast<job_s *>(pgate.queue.first)); // withdraws it
     EXPECT_EQ(pgate.queue.first, nullptr);
 }
