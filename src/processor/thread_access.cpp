@@ -1,19 +1,19 @@
 #include "processor/thread_access.h"
 
-// STAND-IN: no thread record exists yet, so no thread is ever passed with a machine or a name.
-GenericMachine *ThreadState__Machine(ThreadState *)
+#include "processor/processor_state.h"
+#include "processor/thread_state.h"
+
+GenericMachine *ThreadState__Machine(ThreadState *thread)
 {
-    return nullptr;
+    return thread ? thread->machine : nullptr;
 }
 
-// STAND-IN: see above.
-const char *ThreadState__Name(ThreadState *)
+const char *ThreadState__Name(ThreadState *thread)
 {
-    return nullptr;
+    return thread ? thread->name : nullptr;
 }
 
-// STAND-IN: see above.
-uint32_t ThreadState__ProcessorThreadCount(ThreadState *)
+uint32_t ThreadState__ProcessorThreadCount(ThreadState *thread)
 {
-    return 0;
+    return thread && thread->processor ? thread->processor->num_threads : 0;
 }

@@ -7,7 +7,7 @@
 struct ThreadState;
 struct GenericMachine;
 
-// STAND-IN: the thread record is not built yet; these answer "no machine", "no name", "no threads".
+// Each answers "none" (null, null, 0) for no thread.
 GenericMachine *ThreadState__Machine(ThreadState *thread);
 const char *ThreadState__Name(ThreadState *thread);
 uint32_t ThreadState__ProcessorThreadCount(ThreadState *thread);

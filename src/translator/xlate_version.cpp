@@ -1,0 +1,3 @@
+#include "translator/xlate_version.h"
+
+uint64_t current_xlate_version = 0;
