@@ -4,23 +4,45 @@
 #include <tcl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "exec/triggers.h"
+#include "kernel/tsim.h"
+#include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
+
+namespace
+{
+
+// Runs on the stack of the kernel's caller when a job asks (current_call), else directly.
+void evaluate(job_s *, void *code, void *interpreter, void *script, void *)
+{
+    *(int *)code = Tcl_EvalEx((Tcl_Interp *)interpreter, (const char *)script, -1, 0);
+}
+
+} // namespace
 
 int safe_Tcl_Eval(Tcl_Interp *interpreter, const char *script)
 {
     if (!interpreter || !script) return TCL_ERROR;
-    // The saved state holds the running command's result (and error information); the script is
-    // evaluated from its own copy, so the caller's buffer may be reused by a nested call.
-    Tcl_InterpState saved = Tcl_SaveInterpState(interpreter, TCL_OK);
-    Tcl_Obj *text = Tcl_NewStringObj(script, -1);
-    Tcl_IncrRefCount(text);
-    int code = Tcl_EvalObjEx(interpreter, text, TCL_EVAL_DIRECT);
-    Tcl_DecrRefCount(text);
-    if (code == TCL_ERROR) sim_warning(1, "Tcl Error processing command : %s", script);
-    Tcl_RestoreInterpState(interpreter, saved);
+    // One block holds the caller's result and a private copy of the script: a nested call may
+    // rebuild the caller's text (a trigger table's buffer) while this evaluation still reads it.
+    const char *result = Tcl_GetStringResult(interpreter);
+    size_t result_length = strlen(result), script_length = strlen(script);
+    char *saved = (char *)quarn_malloc(result_length + script_length + 2, 1, "char", __FILE__, __LINE__);
+    if (!saved) return TCL_ERROR;
+    memcpy(saved, result, result_length + 1);
+    char *text = saved + result_length + 1;
+    memcpy(text, script, script_length + 1);
+
+    int code = TCL_OK;
+    current_call(evaluate, &code, interpreter, text, nullptr);
+    if (code == TCL_ERROR) sim_warning(1, "Tcl Error processing command : %s", text);
+
+    Tcl_ResetResult(interpreter);
+    Tcl_SetResult(interpreter, saved, TCL_VOLATILE);
+    quarn_free(saved, __FILE__, __LINE__);
     return code;
 }
 

@@ -7,11 +7,16 @@
 
 #include <cctype>
 #include <cstring>
+#include <initializer_list>
 #include <ctime>
 
+#include "command/cmd_table.h"
 #include "command/command_server.h"
+#include "command/config_commands.h"
 #include "command/default_configs.h"
+#include "command/global_commands.h"
 #include "exec/triggers.h"
+#include "machine/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
@@ -31,14 +36,21 @@ void print_hms(const char *format, long seconds)
 
 } // namespace
 
-// STAND-IN: the command tables are not built yet.
-void Init_CommandTables(Tcl_Interp *) {}
+void Init_CommandTables(Tcl_Interp *interpreter)
+{
+    AddSimCommands(interpreter);
+    simtopPropertyListCmd_table = build_simPropertyListCmd_table();
+}
 
-// The default configurations ("myrrin", "ervik").
-void Init_Default_Property_Lists(Tcl_Interp *) { Create_Default_Configurations(); }
-
-// STAND-IN: the command tables are not built yet.
-void Quit_CommandTables(void) {}
+void Quit_CommandTables(void)
+{
+    for (SimCmdTable **table : {&simCmd_table, &defineCmd_table, &debugCmd_table, &triggerCmd_table,
+                                &simstopCmd_table, &versionCmd_table, &modifyCmd_table, &displayCmd_table,
+                                &aliasCmd_table, &simtopPropertyListCmd_table}) {
+        Quit_SimCmdTable(*table);
+        *table = nullptr;
+    }
+}
 
 int Tcl_AppInit(Tcl_Interp *interpreter)
 {
@@ -85,8 +97,8 @@ int Quarn_Init(Tcl_Interp *interpreter)
 
 void tcl_shutdown(void *)
 {
-    // STAND-IN: no machine can be defined yet (that comes with the command tables), so there is
-    // none to quit here.
+    while (Quarn_Machine_List)
+        Machine_Quit(Quarn_Machine_List);
     Assoc_Trigger_Fire(quarn_common.trigger_table, "QUIT", "%s", "");
     Quarn_Quit();
 }

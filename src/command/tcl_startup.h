@@ -13,7 +13,8 @@ int Quarn_Init(Tcl_Interp *interpreter);
 void tcl_shutdown(void *unused);
 // Releases the global structures and, unless quiet, prints the exit report.
 void Quarn_Quit(void);
-// The global command tables and the default configurations.
+// Builds the global command tables, registers the top-level commands and builds the
+// configurations' "property list" table.
 void Init_CommandTables(Tcl_Interp *interpreter);
-void Init_Default_Property_Lists(Tcl_Interp *interpreter);
+// Frees the global command tables.
 void Quit_CommandTables(void);

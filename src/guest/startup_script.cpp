@@ -37,6 +37,8 @@ bool try_lib_path(const char *format_dir, const char *middle, const char *name)
     return true;
 }
 
+} // namespace
+
 // Looks for name in $LIB_DIR/<default configuration in lower case>/ and then in $LIB_DIR/.
 bool find_in_lib_dir(const char *name)
 {
@@ -49,8 +51,6 @@ bool find_in_lib_dir(const char *name)
     configuration[i] = '\0';
     return try_lib_path(dir, configuration, name) || try_lib_path(dir, nullptr, name);
 }
-
-} // namespace
 
 void Setup_Sliplane(void)
 {

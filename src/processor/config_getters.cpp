@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "machine/generic_machine.h"
 #include "processor/property_lookup.h"
 #include "processor/time_domain.h"
 #include "runtime/message.h"
@@ -26,6 +27,12 @@ int convert_integer(const char *key, const char *text, uint64_t *result, const c
     }
     *result = value;
     return 1;
+}
+
+// Ratios are ratios of the base domain of the machine being configured (the current machine).
+time_domain *machine_base_domain(void)
+{
+    return currentMachine ? currentMachine->base_domain : nullptr;
 }
 
 } // namespace
@@ -171,16 +178,14 @@ int get_plist_frequency(PropertyList *list, const char *prefix, int32_t index, c
                         FreqSpec *spec)
 {
     Indexed found(list, prefix, index, name);
-    // STAND-IN: ratios are relative to the machine's reference clock domain, which arrives with
-    // the time domains; until then no base domain is passed.
-    return convert_plist_frequency(nullptr, found.label, found.text, spec);
+    return convert_plist_frequency(machine_base_domain(), found.label, found.text, spec);
 }
 
 int get_plist_frequency_wd(PropertyList *list, const char *prefix, int32_t index, const char *name,
                            FreqSpec *spec, const char *default_text)
 {
     if (get_plist_frequency(list, prefix, index, name, spec)) return 1;
-    return convert_plist_frequency(nullptr, name ? name : prefix, default_text, spec);
+    return convert_plist_frequency(machine_base_domain(), name ? name : prefix, default_text, spec);
 }
 
 int32_t get_plist_enum(PropertyList *list, const char *prefix, int32_t index, const char *name,

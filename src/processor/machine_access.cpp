@@ -1,12 +1,14 @@
 // Machine fields read by the register code.
 #include "processor/machine_access.h"
 
+#include "machine/generic_machine.h"
+#include "runtime/device_manager.h"
+
 MachineRegisterStandin machine_register_standin = {};
 
-// STAND-IN: reads the machine's property list once the machine record has one.
-PropertyList *MachineAccess_PropertyList(GenericMachine *)
+PropertyList *MachineAccess_PropertyList(GenericMachine *machine)
 {
-    return machine_register_standin.property_list;
+    return machine ? machine->property_list : nullptr;
 }
 
 // STAND-IN: reads the machine's transactional-memory block once the machine record has one.
@@ -27,8 +29,11 @@ reg_desc_table *MachineAccess_RegisterDescriptions(GenericMachine *)
     return machine_register_standin.descriptions;
 }
 
-// STAND-IN: looks thread 0 up in the machine's device manager once machines have one.
-ThreadState *MachineAccess_FirstThread(GenericMachine *)
+ThreadState *MachineAccess_FirstThread(GenericMachine *machine)
 {
-    return machine_register_standin.first_thread;
+    if (!machine || !machine->device_manager) return nullptr;
+    if (machine->thread_major < 0)
+        machine->thread_major = DeviceMgr__GetDeviceMajorNum(machine->device_manager, "Thread");
+    if (machine->thread_major < 0) return nullptr;
+    return (ThreadState *)DeviceMgr__GetDevice(machine->device_manager, machine->thread_major, 0);
 }

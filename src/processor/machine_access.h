@@ -10,20 +10,20 @@ struct ThreadState;
 struct htm_data;
 struct reg_desc_table;
 
-// STAND-IN: the machine record does not hold these yet; until it does, every machine (and no
-// machine) answers from machine_register_standin, which tests and start-up code fill.
+// STAND-IN: the machine record does not hold its transactional-memory block, register file and
+// register descriptions yet; until it does, every machine answers from machine_register_standin,
+// which tests fill.
 struct MachineRegisterStandin {
-    PropertyList *property_list;
     htm_data *htm;
     Register_File *register_file;
     reg_desc_table *descriptions;
-    ThreadState *first_thread;
 };
 extern MachineRegisterStandin machine_register_standin;
 
+// The machine's property list; null without a machine.
 PropertyList *MachineAccess_PropertyList(GenericMachine *machine);
 htm_data *MachineAccess_HTM(GenericMachine *machine);
 Register_File *MachineAccess_RegisterFile(GenericMachine *machine);
 reg_desc_table *MachineAccess_RegisterDescriptions(GenericMachine *machine);
-// Thread 0 of the machine's "Thread" class: the owner of machine-scope registers.
+// Thread 0 of the machine's "Thread" device class: the owner of machine-scope registers.
 ThreadState *MachineAccess_FirstThread(GenericMachine *machine);

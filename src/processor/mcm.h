@@ -1,11 +1,24 @@
-// The chip record (MCM): one chip of a machine with its number, name and links. This is the
-// beginning of the record; the chip set-up adds its memory bus, command table and units.
+// The chip record (MCM): one chip of a machine with its number, name, device path, memory bus,
+// command table, coprocessor words and SCOM register blocks, and its life cycle: creation,
+// teardown, renaming, the one-time fix step and the chip and processor configuration defaults.
 #pragma once
 
 #include <cstdint>
 
 struct InstanceLink;
 struct GenericMachine;
+struct IntHandler;
+struct MBUS;
+struct PropertyList;
+struct SimCmdTable;
+struct time_domain;
+struct nx_scom_registers_s;
+struct as_scom_registers_s;
+struct phb_scom_registers_s;
+struct pcie_scom_registers_s;
+struct icp_scom_registers_s;
+struct hca_scom_registers_s;
+struct ha_dirty_entry;
 
 struct MCM {
     InstanceLink *link;      // the chip's own instance link
@@ -13,4 +26,35 @@ struct MCM {
     int32_t object_id;       // object-registry entry (kind 3)
     char *name;              // interned
     int32_t number;          // chip number within the machine
+    uint32_t cores_per_chip; // the machine's cores / its chips
+    char *path;              // "/MCM/%d", interned
+    char *path_copy;         // a second interned copy of path
+    SimCmdTable *command_table;
+    time_domain *domain;         // cleared by undeclare_MCM_time_domains
+    int32_t reservation_granule; // bytes
+    MBUS *mbus;
+    IntHandler *int_handler;
+    int32_t fix_done;
+    void *cop_units[5]; // coprocessor and nest unit words, 0 at creation
+    nx_scom_registers_s *nx_scom_regs;
+    as_scom_registers_s *as_scom_regs;
+    phb_scom_registers_s *phb_scom_regs;
+    pcie_scom_registers_s *pcie_scom_regs;
+    icp_scom_registers_s *icp_scom_regs;
+    hca_scom_registers_s *hca_scom_regs;
+    void *last_word;                // 0 at creation
+    ha_dirty_entry *ha_dirty_table; // HA dirty table, filled by the storage path
 };
+
+// A new chip of the machine (Algorithms of the chip set-up); null when the record cannot be had.
+MCM *MCM__Init(GenericMachine *machine, int32_t number, PropertyList *list);
+// Tears the chip down and frees it.
+void MCM__Quit(MCM *chip);
+// Gives the chip a new name (the registry entry follows) or, with none, releases the name.
+void rename_mcm(MCM *chip, const char *name);
+// Once per chip: a machine without a cycle domain takes its base domain; always 1.
+int MCM_Fix(MCM *chip);
+void undeclare_MCM_time_domains(MCM *chip);
+// Adds the chip and processor default keys under the section, then runs the
+// create_default_property_list callbacks.
+void MCM_Add_Default_Values(PropertyList *list, const char *section);

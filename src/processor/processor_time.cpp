@@ -2,9 +2,22 @@
 
 #include <cstdio>
 
+#include "kernel/tsim.h"
+#include "machine/generic_machine.h"
+#include "processor/time_domain.h"
+
 namespace
 {
+
 char time_text[32];
+
+uint64_t ticks_to_cycles(uint64_t tick, const time_domain *domain)
+{
+    if (tick == 0) return 0;
+    uint64_t per_cycle = domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
+    return tick / per_cycle + (tick % per_cycle != 0);
+}
+
 } // namespace
 
 const char *Prepare_Time(GenericMachine *machine)
@@ -13,15 +26,18 @@ const char *Prepare_Time(GenericMachine *machine)
     return time_text;
 }
 
-// STAND-IN: machines have no event kernel or time domains yet, so every machine is at cycle 0
-// (exact for "no machine").
-uint64_t GetRawTime(GenericMachine *)
+uint64_t GetRawTime(GenericMachine *machine)
 {
-    return 0;
+    if (machine)
+        Set_Time_Machine(machine);
+    else
+        machine = Get_Time_Machine();
+    if (!machine || !machine->tsim || !machine->base_domain) return 0;
+    return ticks_to_cycles(machine->tsim->now, machine->base_domain);
 }
 
-// STAND-IN: no event kernel runs yet; the current tick is 0 and so are its cycles.
-uint64_t TD_get_current_cycles(time_domain *)
+uint64_t TD_get_current_cycles(time_domain *domain)
 {
-    return 0;
+    tsim_s *tsim = tsim_current();
+    return tsim ? ticks_to_cycles(tsim->now, domain) : 0;
 }

@@ -446,7 +446,9 @@ int STRING2BOOLEAN_rc(const char *text, int *ok)
     *ok = 0;
     if (!text) return 0;
     int flag = 0;
-    if (Tcl_GetBoolean(quarn_common.interpreter, text, &flag) != TCL_OK) return 0;
+    // No interpreter is passed: a word that is no boolean must not leave Tcl's message in the
+    // result of the command that is reading it.
+    if (Tcl_GetBoolean(nullptr, text, &flag) != TCL_OK) return 0;
     *ok = 1;
     return flag ? 1 : 0;
 }

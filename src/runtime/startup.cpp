@@ -2,6 +2,7 @@
 #include "runtime/startup.h"
 
 #include <sys/time.h>
+#include <unistd.h>
 #include <tcl.h>
 #include <x86intrin.h>
 
@@ -148,8 +149,9 @@ void Quit_Quarn_Data_Structures(void)
 
 void Sim_Quit(int code)
 {
-    if (system("stty sane") != 0) {
-        // Not a terminal (or no shell): nothing to restore.
+    // Only a terminal has settings to restore (stty complains about anything else).
+    if (isatty(STDIN_FILENO) && system("stty sane") != 0) {
+        // No shell: nothing to restore.
     }
     Tcl_Exit(code);
 }

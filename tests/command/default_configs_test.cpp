@@ -14,7 +14,7 @@ class DefaultConfigurations : public ::testing::Test
     static void SetUpTestSuite()
     {
         if (!PSV_List) Init_PSV_Table();
-        if (!Find_PropertyList_By_Name("myrrin")) Create_Default_Configurations();
+        if (!Find_PropertyList_By_Name("myrrin")) Init_Default_Property_Lists(nullptr);
     }
 };
 

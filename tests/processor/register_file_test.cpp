@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "processor/spr_table.h"
+#include "runtime/device_manager.h"
 #include "runtime/message.h"
 #include "register_fixture.h"
 #include "support/sink_capture.h"
@@ -76,6 +77,38 @@ TEST(RegisterFile, LookupByName)
     EXPECT_EQ(Find_Register_By_Name(nullptr, "MSR"), nullptr);
     Quit_Register_File(machine_file);
     UnDefine_Registers(nullptr);
+}
+
+TEST(RegisterFile, MachineScopeRegisters)
+{
+    TestCore fixture(1);
+    fixture.set("processor/mask/MREG", "0xF");
+    fixture.build();
+    GenericMachine *machine = &fixture.test_machine.machine;
+    machine->device_manager = DeviceMgr__New("registers");
+    int32_t thread_class = DeviceMgr__GetDeviceMajorNum(machine->device_manager, "Thread");
+    DeviceMgr__AddDevice(machine->device_manager, fixture.thread(), thread_class, 0, nullptr);
+    Register_File *file = Init_Register_File();
+    reg_desc_table descriptions{};
+    machine_register_standin.register_file = file;
+    machine_register_standin.descriptions = &descriptions;
+
+    Reg64 slot{};
+    Register_File_Entry *entry = Define_Register(machine, nullptr, nullptr, "MREG", REG_TYPE_REG64, 0, 8, &slot,
+                                                 Read_Register_Reg64, Write_Register_Reg64, nullptr, nullptr);
+    EXPECT_EQ(entry, &file->entries[0]);
+    EXPECT_EQ(entry->scope, REG_SCOPE_MACHINE);
+    EXPECT_EQ(entry->owner, fixture.thread());
+    EXPECT_EQ(entry->desc, descriptions.head);
+    EXPECT_EQ(entry->desc->mask, 0xFu);
+    EXPECT_EQ(slot.rfe, entry);
+    EXPECT_EQ(Find_Register_By_Name(fixture.thread(), "mreg"), entry); // found last, in the machine's file
+
+    UnDefine_Registers(file);
+    Quit_Register_File(file);
+    QUIT_rdt(&descriptions);
+    DeviceMgr__Quit(machine->device_manager);
+    machine->device_manager = nullptr;
 }
 
 TEST(RegisterFile, RedefinitionKeepsOrReplacesGeometry)

@@ -1,7 +1,7 @@
-// A core with its threads, put together by hand for the register tests: every named register of
-// the register lists is defined (GPRs and VSRs too) with the generic and cooked accessors, masks
-// and initial values come from a property list of the test's own. Optional partition views share
-// the core's threads. Helpers attach register triggers as the trigger commands would.
+// A core with its threads on a hand-made machine, put together for the register tests: every
+// named register of the register lists is defined (GPRs and VSRs too) with the generic and cooked
+// accessors; masks and initial values come from the machine's property list. Optional partition
+// views share the core's threads. Helpers attach register triggers as the trigger commands would.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,16 +20,14 @@
 #include "processor/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
+#include "support/test_machine.h"
 
 class TestCore
 {
   public:
     explicit TestCore(int thread_count = 2, int views = 0)
     {
-        static int serial = 0;
-        list = PropertyList__New(("register-test-" + std::to_string(++serial)).c_str());
         machine_register_standin = MachineRegisterStandin{};
-        machine_register_standin.property_list = list;
         thread_total = thread_count;
         view_total = views;
     }
@@ -38,6 +36,7 @@ class TestCore
     void build()
     {
         core = new_core("0:0");
+        core->machine = &test_machine.machine;
         threads = QUARN_ZALLOC(thread_total, ThreadState);
         core->num_threads = (uint32_t)thread_total;
         core->threads = threads;
@@ -48,6 +47,7 @@ class TestCore
             names.push_back("0:0:" + std::to_string(i));
             t->name = const_cast<char *>(names.back().c_str());
             t->processor = core;
+            t->machine = &test_machine.machine;
             t->shared_processor = core;
             t->thread_id_in_core = i;
             t->thread_id_in_partition = i;
@@ -58,6 +58,7 @@ class TestCore
         define_core_registers(core);
         for (int v = 1; v <= view_total; v++) {
             ProcessorState *view = new_core("view");
+            view->machine = &test_machine.machine;
             view->num_threads = core->num_threads;
             view->threads = threads;
             view->partition_views[0] = core;
@@ -87,12 +88,11 @@ class TestCore
             QUARN_FREE(core);
         }
         machine_register_standin = MachineRegisterStandin{};
-        PropertyList__Delete(list);
     }
     TestCore(const TestCore &) = delete;
     TestCore &operator=(const TestCore &) = delete;
 
-    void set(const char *key, const char *value) { PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1); }
+    void set(const char *key, const char *value) { test_machine.set(key, value); }
     ThreadState *thread(int i = 0) { return &threads[i]; }
     ProcessorState *view(int v) { return core->partition_views[v]; }
     reg_desc_table_entry *desc(const char *name)
@@ -116,7 +116,7 @@ class TestCore
         return record;
     }
 
-    PropertyList *list = nullptr;
+    TestMachine test_machine;
     ProcessorState *core = nullptr;
     ThreadState *threads = nullptr;
 

@@ -1,4 +1,4 @@
-// Helpers of the runtime tests: resetting the process-wide options and capturing the sink.
+// Helpers of the runtime tests: resetting the process-wide options (the sink capture is shared).
 #pragma once
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 
 #include "runtime/common.h"
 #include "runtime/message.h"
+#include "support/sink_capture.h"
 
 // Puts every option variable back to its value at process start.
 inline void reset_runtime_options()
@@ -28,46 +29,3 @@ inline void reset_runtime_options()
     quarn_initial_tcl_file_name = nullptr;
 }
 
-// Sends the sink's output to memory for the life of the object; the repeat state starts empty.
-class SinkCapture
-{
-  public:
-    SinkCapture()
-    {
-        FILE *discard = fopen("/dev/null", "w");
-        Quarn_Output_File = discard;
-        RepeatCountFlush();
-        fclose(discard);
-        stream_ = open_memstream(&buffer_, &size_);
-        Quarn_Output_File = stream_;
-    }
-    ~SinkCapture()
-    {
-        Quarn_Output_File = stdout;
-        fclose(stream_);
-        free(buffer_);
-    }
-    SinkCapture(const SinkCapture &) = delete;
-    SinkCapture &operator=(const SinkCapture &) = delete;
-
-    std::string text()
-    {
-        fflush(stream_);
-        return std::string(buffer_, size_);
-    }
-    std::vector<std::string> lines()
-    {
-        std::vector<std::string> result;
-        std::string all = text();
-        size_t start = 0;
-        for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
-            result.push_back(all.substr(start, end - start));
-        if (start < all.size()) result.push_back(all.substr(start));
-        return result;
-    }
-
-  private:
-    char *buffer_ = nullptr;
-    size_t size_ = 0;
-    FILE *stream_ = nullptr;
-};

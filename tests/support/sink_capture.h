@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "runtime/common.h"
 #include "runtime/message.h"
@@ -36,6 +37,17 @@ class SinkCapture {
     {
         fflush(file_);
         return std::string(buffer_, length_);
+    }
+    // Everything written so far, split into lines without their newlines.
+    std::vector<std::string> lines()
+    {
+        std::vector<std::string> result;
+        std::string all = text();
+        size_t start = 0;
+        for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
+            result.push_back(all.substr(start, end - start));
+        if (start < all.size()) result.push_back(all.substr(start));
+        return result;
     }
 
   private:

@@ -1,0 +1,13 @@
+// Listing configurations and their entries for the command language.
+#pragma once
+
+struct PropertyList;
+struct Tcl_Interp;
+
+// The names of all property lists, blank-separated in list order on one line of at most 255
+// characters, then "\n"; nothing without lists.
+void List_All_Property_Lists(Tcl_Interp *interpreter);
+// "name value " for every visible entry whose name contains the filter (any case; all without one).
+void TCL_Print_PropertyList(Tcl_Interp *interpreter, PropertyList *list, const char *filter);
+// "<list>:\n", then "    name = value  (description)\n" (or without the description) per entry.
+void TCL_Print_PropertyList_Annotated(Tcl_Interp *interpreter, PropertyList *list, const char *filter);

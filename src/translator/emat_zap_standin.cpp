@@ -1,0 +1,5 @@
+#include "translator/emat_zap_standin.h"
+
+// STAND-IN: the dynamic translator is not built yet, so there is no translation to drop. Weak, so
+// that the translator's definition replaces it.
+__attribute__((weak)) void EMAT_ZAP_(const char *, const char *, int) {}
