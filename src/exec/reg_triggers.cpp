@@ -100,6 +100,7 @@ uint64_t iGET_MSR(IOPDesc *iop)
 {
     ThreadState *thread = iop->thread;
     uint64_t value = thread->MSR.value;
-    if (Reg_Read_Triggers_Armed(thread->MSR.trigger)) Invoke_Reg_Read_Triggers(iop, thread->MSR.trigger, value);
+    if (Reg_Read_Triggers_Armed(thread->MSR.trigger))
+        Invoke_Reg_Read_Triggers(iop, thread->MSR.trigger, value);
     return value;
 }

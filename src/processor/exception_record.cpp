@@ -75,7 +75,8 @@ void FreeException(PowerPCException *exception, const char *, int)
     if (!exception) return;
     exception->detail = nullptr;
     exception->prev = nullptr;
-    PowerPCException **pool = exception->thread ? &exception->thread->exception_pool : &Free_Exception_Pool_Head;
+    PowerPCException **pool =
+        exception->thread ? &exception->thread->exception_pool : &Free_Exception_Pool_Head;
     exception->next = *pool;
     *pool = exception;
 }

@@ -11,11 +11,11 @@ struct ThreadState;
 struct PowerPCException {
     PowerPCException *next; // list links; `next` also links the free lists
     PowerPCException *prev;
-    ThreadState *thread;    // owner; chooses the pool the record returns to
-    int32_t type;           // row of the exception table
-    int32_t subtype;        // subtype code; 0 none
-    const char *detail;     // detail text given when raised
-    int32_t priority;       // composed priority; lists keep the lowest first
+    ThreadState *thread; // owner; chooses the pool the record returns to
+    int32_t type;        // row of the exception table
+    int32_t subtype;     // subtype code; 0 none
+    const char *detail;  // detail text given when raised
+    int32_t priority;    // composed priority; lists keep the lowest first
     int32_t address_valid;
     uint64_t instruction_address; // instruction the interrupt refers to; all ones: none
     uint64_t vector;              // vector offset

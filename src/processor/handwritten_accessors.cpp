@@ -14,7 +14,7 @@
 namespace
 {
 
-constexpr uint64_t SIM_CTRL_DSCR_WIDE = 0x0001000000000000ull;       // bit 48
+constexpr uint64_t SIM_CTRL_DSCR_WIDE = 0x0001000000000000ull;          // bit 48
 constexpr uint64_t SIM_CTRL_TM_nesting_depth_4 = 0x4000000000000000ull; // bit 62
 constexpr uint64_t SIM_CTRL_TM_nesting_depth_8 = 0x8000000000000000ull; // bit 63
 

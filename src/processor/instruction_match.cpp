@@ -12,12 +12,23 @@ void Decide_if_we_want_to_check_IMC(ProcessorState *core, int32_t n, uint64_t)
     uint64_t compare = (sim_ctrl & 0x10) ? 0xFFFFFFFF0007C000ull : 0xFFFFF003FFFFC000ull;
     uint64_t pair;
     switch (n % 8) {
-    case 0: pair = core->IMA8.value | core->IMA0.value; break;
-    case 1: pair = core->IMA9.value | core->IMA1.value; break;
-    case 2: pair = core->IMA10.value | core->IMA2.value; break;
-    case 3: pair = core->IMA11.value | core->IMA3.value; break;
-    case 4: pair = core->IMA12.value | core->IMA4.value; break;
-    default: return;
+    case 0:
+        pair = core->IMA8.value | core->IMA0.value;
+        break;
+    case 1:
+        pair = core->IMA9.value | core->IMA1.value;
+        break;
+    case 2:
+        pair = core->IMA10.value | core->IMA2.value;
+        break;
+    case 3:
+        pair = core->IMA11.value | core->IMA3.value;
+        break;
+    case 4:
+        pair = core->IMA12.value | core->IMA4.value;
+        break;
+    default:
+        return;
     }
     if (pair & compare) core->check_imc = 1;
 }

@@ -27,24 +27,24 @@ struct IOPResultSlot {
 // the in-flight flag (also called no-side-effects), `use_slots` the operand-slot flag (also
 // called cycle mode).
 struct IOPDesc {
-    IOPDesc *next_free;  // free-list link
+    IOPDesc *next_free; // free-list link
     ThreadState *thread;
-    InstrInfo *row;      // the decoded instruction-table row
-    uint32_t word;       // the instruction word
-    uint32_t aux_word;   // cleared at each hand-out
+    InstrInfo *row;            // the decoded instruction-table row
+    uint32_t word;             // the instruction word
+    uint32_t aux_word;         // cleared at each hand-out
     const char *xlate_message; // why the translator handed the instruction back
-    AXD fetch;           // fetch descriptor: size 4, kind fetch; its ea is the address in flight
-    AXD data;            // data descriptor
-    uint64_t fp_status;  // floating-point status bits raised, ORed in after each FPSCR update
+    AXD fetch;                 // fetch descriptor: size 4, kind fetch; its ea is the address in flight
+    AXD data;                  // data descriptor
+    uint64_t fp_status;        // floating-point status bits raised, ORed in after each FPSCR update
 
     // Per-instruction flags, one byte each.
     uint8_t update_form;
-    uint8_t partial_done;  // an access failed after some of its bytes were done
-    uint8_t addr_only;     // only the effective address is wanted
+    uint8_t partial_done; // an access failed after some of its bytes were done
+    uint8_t addr_only;    // only the effective address is wanted
     uint8_t core_walk;
-    uint8_t algebraic;     // sign-extend the loaded value
-    uint8_t byte_reversed; // byte-reversed access
-    uint8_t length;        // instruction length in bytes
+    uint8_t algebraic;          // sign-extend the loaded value
+    uint8_t byte_reversed;      // byte-reversed access
+    uint8_t length;             // instruction length in bytes
     uint8_t deferred_triggers;  // 2 a register read trigger is due, 4 a write trigger
     uint8_t defer_side_effects; // in flight in the cycle-level core: triggers only noted,
                                 // the record carries its own next address
@@ -53,15 +53,15 @@ struct IOPDesc {
                                 // result slots
     uint8_t ucode_id;           // position of a micro-operation within its instruction
     uint8_t branch_taken;
-    int16_t iid;                // counted back from the instruction's last micro-operation
-    uint32_t counter;           // cleared at each hand-out
+    int16_t iid;      // counted back from the instruction's last micro-operation
+    uint32_t counter; // cleared at each hand-out
 
     uint64_t expected_next_address; // the next address the core expected (cycle model)
     uint64_t next_address;          // the next address the instruction produced (cycle model)
     uint64_t sequence_number;       // global, from New_IOP_Global_Sequence_Number
 
-    CThreadState *cthread;          // the thread's cycle-level core state
-    IOPDesc *core_next;             // links of the core model (self when unlinked)
+    CThreadState *cthread; // the thread's cycle-level core state
+    IOPDesc *core_next;    // links of the core model (self when unlinked)
     IOPDesc *core_prev;
 
     // Source operands of the cycle model (A, B, C, S); a GPR value is doubleword 0, an FPR value

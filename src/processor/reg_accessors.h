@@ -17,28 +17,28 @@
 struct IOPDesc;
 struct ThreadState;
 
-#define QUARN_DECLARE_THREAD_MEMBERS(member, file_name, width, owner, family)                          \
-    extern "C" {                                                                                       \
-    QUARN_REG_VALUE(width) tRAW_GET_##member(ThreadState *thread);                                     \
-    void tRAW_SET_##member(ThreadState *thread, QUARN_REG_VALUE(width) value);                         \
-    QUARN_REG_VALUE(width) tRAW_MFGET_##member(ThreadState *thread);                                   \
-    QUARN_REG_VALUE(width) tCOOKED_GET_##member(ThreadState *thread, uint32_t kind);                   \
-    QUARN_REG_VALUE(width) tCOOKED_SET_##member(ThreadState *thread, QUARN_REG_VALUE(width) value,     \
-                                                uint32_t kind);                                        \
-    QUARN_REG_VALUE(width) tCOOKED_MFGET_##member(ThreadState *thread, uint32_t kind);                 \
-    QUARN_REG_VALUE(width) tGUESS_##member(ThreadState *thread, uint32_t kind);                        \
-    QUARN_REG_VALUE(width) tFORCE_##member(ThreadState *thread, QUARN_REG_VALUE(width) value,          \
-                                           uint32_t kind);                                             \
+#define QUARN_DECLARE_THREAD_MEMBERS(member, file_name, width, owner, family)                                \
+    extern "C" {                                                                                             \
+    QUARN_REG_VALUE(width) tRAW_GET_##member(ThreadState *thread);                                           \
+    void tRAW_SET_##member(ThreadState *thread, QUARN_REG_VALUE(width) value);                               \
+    QUARN_REG_VALUE(width) tRAW_MFGET_##member(ThreadState *thread);                                         \
+    QUARN_REG_VALUE(width) tCOOKED_GET_##member(ThreadState *thread, uint32_t kind);                         \
+    QUARN_REG_VALUE(width)                                                                                   \
+    tCOOKED_SET_##member(ThreadState *thread, QUARN_REG_VALUE(width) value, uint32_t kind);                  \
+    QUARN_REG_VALUE(width) tCOOKED_MFGET_##member(ThreadState *thread, uint32_t kind);                       \
+    QUARN_REG_VALUE(width) tGUESS_##member(ThreadState *thread, uint32_t kind);                              \
+    QUARN_REG_VALUE(width)                                                                                   \
+    tFORCE_##member(ThreadState *thread, QUARN_REG_VALUE(width) value, uint32_t kind);                       \
     }
 
-#define QUARN_DECLARE_INSTRUCTION_MEMBERS(member, file_name, width, owner, family)                     \
+#define QUARN_DECLARE_INSTRUCTION_MEMBERS(member, file_name, width, owner, family)                           \
     QUARN_DECLARE_INSTRUCTION_MEMBERS_##family(member, width)
 #define QUARN_DECLARE_INSTRUCTION_MEMBERS_N(member, width)
-#define QUARN_DECLARE_INSTRUCTION_MEMBERS_I(member, width)                                             \
-    extern "C" {                                                                                       \
-    QUARN_REG_VALUE(width) iGET_##member(IOPDesc *iop);                                                \
-    QUARN_REG_VALUE(width) iMFGET_##member(IOPDesc *iop);                                              \
-    QUARN_REG_VALUE(width) iSET_##member(IOPDesc *iop, QUARN_REG_VALUE(width) value);                  \
+#define QUARN_DECLARE_INSTRUCTION_MEMBERS_I(member, width)                                                   \
+    extern "C" {                                                                                             \
+    QUARN_REG_VALUE(width) iGET_##member(IOPDesc *iop);                                                      \
+    QUARN_REG_VALUE(width) iMFGET_##member(IOPDesc *iop);                                                    \
+    QUARN_REG_VALUE(width) iSET_##member(IOPDesc *iop, QUARN_REG_VALUE(width) value);                        \
     }
 
 QUARN_THREAD_REGISTERS(QUARN_DECLARE_THREAD_MEMBERS)

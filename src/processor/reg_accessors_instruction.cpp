@@ -8,21 +8,21 @@
 
 using namespace quarn_registers;
 
-#define QUARN_DEFINE_INSTRUCTION_MEMBERS(member, file_name, width, owner, family)                      \
+#define QUARN_DEFINE_INSTRUCTION_MEMBERS(member, file_name, width, owner, family)                            \
     QUARN_DEFINE_INSTRUCTION_MEMBERS_##family(member, width)
 #define QUARN_DEFINE_INSTRUCTION_MEMBERS_N(member, width)
-#define QUARN_DEFINE_INSTRUCTION_MEMBERS_I(member, width)                                              \
-    QUARN_REG_VALUE(width) iGET_##member(IOPDesc *iop)                                                 \
-    {                                                                                                  \
-        return instruction_get<REG_ID_##member>(iop, REG_ACCESS_INSTRUCTION);                          \
-    }                                                                                                  \
-    QUARN_REG_VALUE(width) iMFGET_##member(IOPDesc *iop)                                               \
-    {                                                                                                  \
-        return instruction_get<REG_ID_##member>(iop, REG_ACCESS_MOVE_FROM);                            \
-    }                                                                                                  \
-    QUARN_REG_VALUE(width) iSET_##member(IOPDesc *iop, QUARN_REG_VALUE(width) value)                   \
-    {                                                                                                  \
-        return instruction_set<REG_ID_##member>(iop, value);                                           \
+#define QUARN_DEFINE_INSTRUCTION_MEMBERS_I(member, width)                                                    \
+    QUARN_REG_VALUE(width) iGET_##member(IOPDesc *iop)                                                       \
+    {                                                                                                        \
+        return instruction_get<REG_ID_##member>(iop, REG_ACCESS_INSTRUCTION);                                \
+    }                                                                                                        \
+    QUARN_REG_VALUE(width) iMFGET_##member(IOPDesc *iop)                                                     \
+    {                                                                                                        \
+        return instruction_get<REG_ID_##member>(iop, REG_ACCESS_MOVE_FROM);                                  \
+    }                                                                                                        \
+    QUARN_REG_VALUE(width) iSET_##member(IOPDesc *iop, QUARN_REG_VALUE(width) value)                         \
+    {                                                                                                        \
+        return instruction_set<REG_ID_##member>(iop, value);                                                 \
     }
 
 QUARN_THREAD_REGISTERS(QUARN_DEFINE_INSTRUCTION_MEMBERS)

@@ -46,16 +46,16 @@ static_assert(REG_ID_COUNT == 179, "the accessor families cover 179 registers");
 
 template <int Id> struct RegDef;
 
-#define QUARN_REG_DEF(member, file_name, width, owner, family)                                         \
-    template <> struct RegDef<REG_ID_##member> {                                                       \
-        using Slot = Reg##width;                                                                       \
-        using V = QUARN_REG_VALUE(width);                                                              \
-        static Slot *own(ThreadState *thread) { return &QUARN_OWNER_##owner(thread)->member; }        \
-        static Slot *raw(ThreadState *thread)                                                          \
-        {                                                                                              \
-            auto *record = QUARN_RAW_OWNER_##owner(thread);                                            \
-            return record ? &record->member : nullptr;                                                 \
-        }                                                                                              \
+#define QUARN_REG_DEF(member, file_name, width, owner, family)                                               \
+    template <> struct RegDef<REG_ID_##member> {                                                             \
+        using Slot = Reg##width;                                                                             \
+        using V = QUARN_REG_VALUE(width);                                                                    \
+        static Slot *own(ThreadState *thread) { return &QUARN_OWNER_##owner(thread)->member; }               \
+        static Slot *raw(ThreadState *thread)                                                                \
+        {                                                                                                    \
+            auto *record = QUARN_RAW_OWNER_##owner(thread);                                                  \
+            return record ? &record->member : nullptr;                                                       \
+        }                                                                                                    \
     };
 QUARN_THREAD_REGISTERS(QUARN_REG_DEF)
 QUARN_CORE_REGISTERS(QUARN_REG_DEF)
@@ -92,10 +92,14 @@ template <int Id> struct DefaultRules {
         return slot->value;
     }
     static V guess(ThreadState *thread, uint32_t kind) { return Rules<Id>::cooked_get(thread, kind); }
-    static V force(ThreadState *thread, V value, uint32_t kind) { return Rules<Id>::cooked_set(thread, value, kind); }
+    static V force(ThreadState *thread, V value, uint32_t kind)
+    {
+        return Rules<Id>::cooked_set(thread, value, kind);
+    }
 };
 
-template <int Id> struct Rules : DefaultRules<Id> {};
+template <int Id> struct Rules : DefaultRules<Id> {
+};
 
 // Masked stores that leave the written flag alone.
 template <int Id> struct UnflaggedRules : DefaultRules<Id> {
@@ -107,11 +111,16 @@ template <int Id> struct UnflaggedRules : DefaultRules<Id> {
         return slot->value;
     }
 };
-template <> struct Rules<REG_ID_CR> : UnflaggedRules<REG_ID_CR> {};
-template <> struct Rules<REG_ID_VSCR> : UnflaggedRules<REG_ID_VSCR> {};
-template <> struct Rules<REG_ID_VSCR_CHANGE> : UnflaggedRules<REG_ID_VSCR_CHANGE> {};
-template <> struct Rules<REG_ID_FPSCR> : UnflaggedRules<REG_ID_FPSCR> {};
-template <> struct Rules<REG_ID_FPSCR_CHANGE> : UnflaggedRules<REG_ID_FPSCR_CHANGE> {};
+template <> struct Rules<REG_ID_CR> : UnflaggedRules<REG_ID_CR> {
+};
+template <> struct Rules<REG_ID_VSCR> : UnflaggedRules<REG_ID_VSCR> {
+};
+template <> struct Rules<REG_ID_VSCR_CHANGE> : UnflaggedRules<REG_ID_VSCR_CHANGE> {
+};
+template <> struct Rules<REG_ID_FPSCR> : UnflaggedRules<REG_ID_FPSCR> {
+};
+template <> struct Rules<REG_ID_FPSCR_CHANGE> : UnflaggedRules<REG_ID_FPSCR_CHANGE> {
+};
 
 // FPR_INVALID_MAP: stored as given, no mask, no written flag.
 template <> struct Rules<REG_ID_FPR_INVALID_MAP> : DefaultRules<REG_ID_FPR_INVALID_MAP> {
@@ -151,16 +160,26 @@ template <int Id, int Number> struct InstructionMatchRules : DefaultRules<Id> {
     }
     static uint64_t cooked_set(ThreadState *thread, uint64_t value, uint32_t) { return store(thread, value); }
 };
-template <> struct Rules<REG_ID_IMA0> : InstructionMatchRules<REG_ID_IMA0, 0> {};
-template <> struct Rules<REG_ID_IMA1> : InstructionMatchRules<REG_ID_IMA1, 1> {};
-template <> struct Rules<REG_ID_IMA2> : InstructionMatchRules<REG_ID_IMA2, 2> {};
-template <> struct Rules<REG_ID_IMA3> : InstructionMatchRules<REG_ID_IMA3, 3> {};
-template <> struct Rules<REG_ID_IMA4> : InstructionMatchRules<REG_ID_IMA4, 4> {};
-template <> struct Rules<REG_ID_IMA8> : InstructionMatchRules<REG_ID_IMA8, 8> {};
-template <> struct Rules<REG_ID_IMA9> : InstructionMatchRules<REG_ID_IMA9, 9> {};
-template <> struct Rules<REG_ID_IMA10> : InstructionMatchRules<REG_ID_IMA10, 10> {};
-template <> struct Rules<REG_ID_IMA11> : InstructionMatchRules<REG_ID_IMA11, 11> {};
-template <> struct Rules<REG_ID_IMA12> : InstructionMatchRules<REG_ID_IMA12, 12> {};
+template <> struct Rules<REG_ID_IMA0> : InstructionMatchRules<REG_ID_IMA0, 0> {
+};
+template <> struct Rules<REG_ID_IMA1> : InstructionMatchRules<REG_ID_IMA1, 1> {
+};
+template <> struct Rules<REG_ID_IMA2> : InstructionMatchRules<REG_ID_IMA2, 2> {
+};
+template <> struct Rules<REG_ID_IMA3> : InstructionMatchRules<REG_ID_IMA3, 3> {
+};
+template <> struct Rules<REG_ID_IMA4> : InstructionMatchRules<REG_ID_IMA4, 4> {
+};
+template <> struct Rules<REG_ID_IMA8> : InstructionMatchRules<REG_ID_IMA8, 8> {
+};
+template <> struct Rules<REG_ID_IMA9> : InstructionMatchRules<REG_ID_IMA9, 9> {
+};
+template <> struct Rules<REG_ID_IMA10> : InstructionMatchRules<REG_ID_IMA10, 10> {
+};
+template <> struct Rules<REG_ID_IMA11> : InstructionMatchRules<REG_ID_IMA11, 11> {
+};
+template <> struct Rules<REG_ID_IMA12> : InstructionMatchRules<REG_ID_IMA12, 12> {
+};
 
 template <> struct Rules<REG_ID_SIM_CTRL> : DefaultRules<REG_ID_SIM_CTRL> {
     static void raw_set(ThreadState *thread, uint64_t value)
@@ -265,7 +284,10 @@ template <> struct Rules<REG_ID_TB> : DefaultRules<REG_ID_TB> {
     {
         if (thread->processor) RAW_SET_TB(thread->processor, value);
     }
-    static uint64_t cooked_get(ThreadState *thread, uint32_t) { return ProcessorState__GetTB(thread->shared_processor); }
+    static uint64_t cooked_get(ThreadState *thread, uint32_t)
+    {
+        return ProcessorState__GetTB(thread->shared_processor);
+    }
     static uint64_t cooked_set(ThreadState *thread, uint64_t value, uint32_t)
     {
         ProcessorState *partition = thread->shared_processor;
@@ -283,7 +305,10 @@ template <> struct Rules<REG_ID_TBU> : DefaultRules<REG_ID_TBU> {
     {
         if (thread->processor) RAW_SET_TBU(thread->processor, value);
     }
-    static uint32_t cooked_get(ThreadState *thread, uint32_t) { return ProcessorState__GetTBU(thread->shared_processor); }
+    static uint32_t cooked_get(ThreadState *thread, uint32_t)
+    {
+        return ProcessorState__GetTBU(thread->shared_processor);
+    }
     static uint32_t cooked_set(ThreadState *thread, uint32_t value, uint32_t)
     {
         ProcessorState *partition = thread->shared_processor;
@@ -301,7 +326,10 @@ template <> struct Rules<REG_ID_TBL> : DefaultRules<REG_ID_TBL> {
     {
         if (thread->processor) RAW_SET_TBL(thread->processor, value);
     }
-    static uint32_t cooked_get(ThreadState *thread, uint32_t) { return ProcessorState__GetTBL(thread->shared_processor); }
+    static uint32_t cooked_get(ThreadState *thread, uint32_t)
+    {
+        return ProcessorState__GetTBL(thread->shared_processor);
+    }
     static uint32_t cooked_set(ThreadState *thread, uint32_t value, uint32_t)
     {
         ProcessorState *partition = thread->shared_processor;
@@ -319,7 +347,10 @@ template <> struct Rules<REG_ID_HDEC> : DefaultRules<REG_ID_HDEC> {
     {
         if (thread->processor) ProcessorState__SetHDEC(thread->processor, value);
     }
-    static uint32_t cooked_get(ThreadState *thread, uint32_t) { return ProcessorState__GetHDEC(thread->shared_processor); }
+    static uint32_t cooked_get(ThreadState *thread, uint32_t)
+    {
+        return ProcessorState__GetHDEC(thread->shared_processor);
+    }
     static uint32_t cooked_set(ThreadState *thread, uint32_t value, uint32_t)
     {
         ProcessorState *partition = thread->shared_processor;
@@ -365,12 +396,18 @@ template <> struct Rules<REG_ID_SPURR> : DefaultRules<REG_ID_SPURR> {
 template <int Id> struct CounterRules : DefaultRules<Id> {
     static constexpr bool triggers = false;
 };
-template <> struct Rules<REG_ID_PMC1> : CounterRules<REG_ID_PMC1> {};
-template <> struct Rules<REG_ID_PMC2> : CounterRules<REG_ID_PMC2> {};
-template <> struct Rules<REG_ID_PMC3> : CounterRules<REG_ID_PMC3> {};
-template <> struct Rules<REG_ID_PMC4> : CounterRules<REG_ID_PMC4> {};
-template <> struct Rules<REG_ID_PMC5> : CounterRules<REG_ID_PMC5> {};
-template <> struct Rules<REG_ID_PMC6> : CounterRules<REG_ID_PMC6> {};
+template <> struct Rules<REG_ID_PMC1> : CounterRules<REG_ID_PMC1> {
+};
+template <> struct Rules<REG_ID_PMC2> : CounterRules<REG_ID_PMC2> {
+};
+template <> struct Rules<REG_ID_PMC3> : CounterRules<REG_ID_PMC3> {
+};
+template <> struct Rules<REG_ID_PMC4> : CounterRules<REG_ID_PMC4> {
+};
+template <> struct Rules<REG_ID_PMC5> : CounterRules<REG_ID_PMC5> {
+};
+template <> struct Rules<REG_ID_PMC6> : CounterRules<REG_ID_PMC6> {
+};
 
 // ---- instruction level ----
 

@@ -167,8 +167,8 @@ bool configured_value(PropertyList *list, const char *kind, const char *name, ui
 } // namespace
 
 Register_File_Entry *Define_Register(GenericMachine *machine, ProcessorState *core, ThreadState *thread,
-                                     const char *name, int32_t reg_type, int32_t index, int32_t size, void *slot,
-                                     RegGenericRead generic_read, RegGenericWrite generic_write,
+                                     const char *name, int32_t reg_type, int32_t index, int32_t size,
+                                     void *slot, RegGenericRead generic_read, RegGenericWrite generic_write,
                                      RegCookedFn cooked_get, RegCookedFn cooked_set)
 {
     Register_File *file = nullptr;
@@ -196,7 +196,9 @@ Register_File_Entry *Define_Register(GenericMachine *machine, ProcessorState *co
         sim_panic("Assert : %s at line %d, file %s", "M || PS || T", __LINE__, __FILE__);
     }
     if (!file || !table) sim_panic("Assert : %s at line %d, file %s", "file && table", __LINE__, __FILE__);
-    if (!owner) owner = core && core->num_threads && core->threads ? &core->threads[0] : MachineAccess_FirstThread(machine);
+    if (!owner)
+        owner = core && core->num_threads && core->threads ? &core->threads[0]
+                                                           : MachineAccess_FirstThread(machine);
     if (!machine) machine = core ? core->machine : thread->machine;
 
     int32_t position = file->count;
@@ -446,9 +448,8 @@ int32_t Get_Register_Required_Power_Level(reg_desc_table *table, const char *nam
 
 extern "C" void LIBSIM__Set_Register_Power_Level(ThreadState *thread, const char *name, int32_t level)
 {
-    Set_Register_Required_Power_Level(thread && thread->processor ? &thread->processor->register_descriptions
-                                                                   : nullptr,
-                                      name, level);
+    Set_Register_Required_Power_Level(
+        thread && thread->processor ? &thread->processor->register_descriptions : nullptr, name, level);
 }
 
 extern "C" int32_t LIBSIM__Get_Register_Power_Level(ThreadState *thread, const char *name)
@@ -540,7 +541,8 @@ int Register_Alternative_Read_SPR(ProcessorState *core, int32_t spr, RegAlternat
     return 1;
 }
 
-int Register_Alternative_Write_SPR(ProcessorState *core, int32_t spr, RegAlternativeWrite function, void *data)
+int Register_Alternative_Write_SPR(ProcessorState *core, int32_t spr, RegAlternativeWrite function,
+                                   void *data)
 {
     reg_desc_table_entry *desc = SPR_Get_ValidRtde(core, spr);
     if (!desc) {
@@ -550,7 +552,8 @@ int Register_Alternative_Write_SPR(ProcessorState *core, int32_t spr, RegAlterna
     }
     desc->alternative_write_spr = function;
     desc->alternative_write_data = data;
-    SIM_INFO("Register_Alternative_Write_SPR (%d): rdte->alternative_write_spr = <%p>", spr, (void *)function);
+    SIM_INFO("Register_Alternative_Write_SPR (%d): rdte->alternative_write_spr = <%p>", spr,
+             (void *)function);
     return 1;
 }
 
@@ -560,7 +563,8 @@ uint64_t call_alternative_read_spr(reg_desc_table_entry *desc, ThreadState *thre
     return desc->alternative_read_spr(desc->alternative_read_data, thread, desc->index, kind);
 }
 
-void call_alternative_write_spr(reg_desc_table_entry *desc, ThreadState *thread, uint64_t value, uint32_t kind)
+void call_alternative_write_spr(reg_desc_table_entry *desc, ThreadState *thread, uint64_t value,
+                                uint32_t kind)
 {
     if (!desc || !desc->alternative_write_spr) return;
     desc->alternative_write_spr(desc->alternative_write_data, thread, desc->index, value, kind);
@@ -572,8 +576,8 @@ void LPAR_CORRECT_RTI(ProcessorState *core, ThreadState *thread)
 {
     if (!core) return;
     Register_File_Entry *entries[] = {
-        core->PVR.rfe,  core->TB.rfe,   core->TBL.rfe,  core->TBU.rfe, core->PMCR.rfe,  core->SDR1.rfe,
-        core->HDEC.rfe, core->RMOR.rfe, core->PCR.rfe,  core->LPIDR.rfe, core->AMOR.rfe, core->DPDES.rfe,
+        core->PVR.rfe,  core->TB.rfe,   core->TBL.rfe,   core->TBU.rfe,   core->PMCR.rfe, core->SDR1.rfe,
+        core->HDEC.rfe, core->RMOR.rfe, core->PCR.rfe,   core->LPIDR.rfe, core->AMOR.rfe, core->DPDES.rfe,
         core->RPR.rfe,  core->VTB.rfe,  core->LDBAR.rfe, core->PMMAR.rfe, core->MPPR.rfe,
     };
     for (Register_File_Entry *entry : entries) {
@@ -606,9 +610,10 @@ const char *Register_Scope_Name(int32_t scope)
 
 const char *Register_Type_Name(int32_t reg_type)
 {
-    static const char *const names[] = {"Reg32",         "Reg64", "Reg128", "Reg256",    "TLB_RESERVE", "TLBE",
-                                        "RESRV",         "Reg",   "FPReg",  "FPSCR_Reg", "PerfCounter_t",
-                                        "IERAT",         "DERAT", "ERAT_ROUND_ROBIN",    "WATCHLOST",   "Watch_Reg"};
+    static const char *const names[] = {
+        "Reg32",     "Reg64",    "Reg128",    "Reg256",        "TLB_RESERVE", "TLBE",  "RESRV",
+        "Reg",       "FPReg",    "FPSCR_Reg", "PerfCounter_t", "IERAT",       "DERAT", "ERAT_ROUND_ROBIN",
+        "WATCHLOST", "Watch_Reg"};
     return reg_type >= 0 && reg_type <= 15 ? names[reg_type] : "unknown";
 }
 

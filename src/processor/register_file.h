@@ -86,15 +86,15 @@ typedef void (*RegAlternativeWrite)(void *data, ThreadState *thread, int32_t ind
 
 struct reg_desc_table_entry {
     reg_desc_table_entry *next;
-    char *name;        // interned
-    int32_t size;      // bytes
-    int32_t reg_type;  // REG_TYPE_*
-    int32_t index;     // element number of an indexed register (GPR n), else 0
-    int32_t special;   // 1 when defined with scope 0 or marked special
-    int32_t scope;     // REG_SCOPE_*
-    int32_t offset;    // of the slot in its owner record
-    uint64_t mask;     // implemented bits ("processor/mask/%s")
-    uint64_t initial;  // initial value ("processor/initial/%s")
+    char *name;       // interned
+    int32_t size;     // bytes
+    int32_t reg_type; // REG_TYPE_*
+    int32_t index;    // element number of an indexed register (GPR n), else 0
+    int32_t special;  // 1 when defined with scope 0 or marked special
+    int32_t scope;    // REG_SCOPE_*
+    int32_t offset;   // of the slot in its owner record
+    uint64_t mask;    // implemented bits ("processor/mask/%s")
+    uint64_t initial; // initial value ("processor/initial/%s")
     int32_t power_level;
     int32_t spr_number; // the SPR defined last under this name (SPR table)
     RegGenericRead generic_read;
@@ -151,8 +151,8 @@ Register_File_Entry *Find_Register_By_Name(ThreadState *thread, const char *name
 // machine, core, thread), creates or updates its description with its mask and initial value
 // from the configuration, and links the slot to the entry. Returns the entry.
 Register_File_Entry *Define_Register(GenericMachine *machine, ProcessorState *core, ThreadState *thread,
-                                     const char *name, int32_t reg_type, int32_t index, int32_t size, void *slot,
-                                     RegGenericRead generic_read, RegGenericWrite generic_write,
+                                     const char *name, int32_t reg_type, int32_t index, int32_t size,
+                                     void *slot, RegGenericRead generic_read, RegGenericWrite generic_write,
                                      RegCookedFn cooked_get, RegCookedFn cooked_set);
 // Machines define no registers of their own.
 void Define_Machine_Registers(GenericMachine *machine);
@@ -202,9 +202,11 @@ void Lower_Processor_Power_Level(ProcessorState *core, int32_t level);
 
 reg_desc_table_entry *SPR_Get_ValidRtde(ProcessorState *core, int32_t spr);
 int Register_Alternative_Read_SPR(ProcessorState *core, int32_t spr, RegAlternativeRead function, void *data);
-int Register_Alternative_Write_SPR(ProcessorState *core, int32_t spr, RegAlternativeWrite function, void *data);
+int Register_Alternative_Write_SPR(ProcessorState *core, int32_t spr, RegAlternativeWrite function,
+                                   void *data);
 uint64_t call_alternative_read_spr(reg_desc_table_entry *desc, ThreadState *thread, uint32_t kind);
-void call_alternative_write_spr(reg_desc_table_entry *desc, ThreadState *thread, uint64_t value, uint32_t kind);
+void call_alternative_write_spr(reg_desc_table_entry *desc, ThreadState *thread, uint64_t value,
+                                uint32_t kind);
 
 // ---- partitions ----
 

@@ -45,6 +45,6 @@ struct spr_table_entry {
 // The entry of an SPR number; null (with a warning) outside the table.
 spr_table_entry *Index_SPR_Table(ProcessorState *core, int32_t spr);
 // Defines one SPR; null when the number already holds a valid entry.
-spr_table_entry *Define_SPR(ProcessorState *core, int32_t spr, int32_t register_id, const char *name, int32_t width,
-                            SPRReadFn read, uint32_t read_level, SPRWriteFn write, uint32_t write_level,
-                            SPRToolReadFn tool_read, SPRToolWriteFn tool_write);
+spr_table_entry *Define_SPR(ProcessorState *core, int32_t spr, int32_t register_id, const char *name,
+                            int32_t width, SPRReadFn read, uint32_t read_level, SPRWriteFn write,
+                            uint32_t write_level, SPRToolReadFn tool_read, SPRToolWriteFn tool_write);

@@ -39,7 +39,8 @@ __attribute__((weak)) spr_table_entry *Define_SPR(ProcessorState *core, int32_t 
     reg_desc_table_entry *desc = Find_Register_Table_Entry_By_Name(&core->register_descriptions, name);
     if (!desc)
         desc = Register_Table_Entry(&core->register_descriptions, name,
-                                    width == 4 ? REG_TYPE_REG32 : REG_TYPE_REG64, width, spr, REG_SCOPE_OTHER, 0);
+                                    width == 4 ? REG_TYPE_REG32 : REG_TYPE_REG64, width, spr, REG_SCOPE_OTHER,
+                                    0);
     desc->spr_number = spr;
     entry->rdte = desc;
     return entry;

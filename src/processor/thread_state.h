@@ -49,8 +49,8 @@ struct TurboThreadState {
 // One SLB entry.
 struct SLB {
     ThreadState *thread;
-    Reg64 SLBE; // ESID word ("SLBE%d")
-    Reg64 SLBV; // VSID word ("SLBV%d")
+    Reg64 SLBE;         // ESID word ("SLBE%d")
+    Reg64 SLBV;         // VSID word ("SLBV%d")
     uint64_t esid_base; // ESID word with its low 28 bits cleared
     uint8_t valid;      // bit 27 of the ESID word
     uint8_t segment_size;

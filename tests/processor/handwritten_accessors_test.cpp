@@ -88,8 +88,9 @@ TEST(HandWrittenAccessors, FpscrSummary)
     } cases[] = {
         {FPSCR_FX, 0, 0},
         {FPSCR_VE, FPSCR_VXSNAN, FPSCR_VXSNAN | FPSCR_VX | FPSCR_FEX | FPSCR_FX | FPSCR_VE},
-        {0, FPSCR_OX, FPSCR_OX | FPSCR_FX},                                       // not enabled: no FEX
-        {FPSCR_ZE | FPSCR_VX | 0x3, FPSCR_ZX, FPSCR_ZX | FPSCR_FEX | FPSCR_FX | FPSCR_ZE | 0x3}, // old VX replaced
+        {0, FPSCR_OX, FPSCR_OX | FPSCR_FX}, // not enabled: no FEX
+        {FPSCR_ZE | FPSCR_VX | 0x3, FPSCR_ZX,
+         FPSCR_ZX | FPSCR_FEX | FPSCR_FX | FPSCR_ZE | 0x3}, // old VX replaced
         {0xFFFFFFFF00000000ull | FPSCR_XE, FPSCR_XX | 0x80000000,
          0xFFFFFFFF00000000ull | FPSCR_XE | FPSCR_XX | FPSCR_FEX | FPSCR_FX},
     };

@@ -98,8 +98,9 @@ TEST_F(InstructionAccessors, WriteTriggersRunBeforeTheRegisterChanges)
     EXPECT_EQ(fired(), "");
     iSET_CTR(iop, 5);
     iSET_CTR(iop, 5); // a match fires each time the value is written
-    EXPECT_EQ(fired(), "{{mcm 0 cpu 0 thread 0 reg CTR val 0x0000000000000005 match 0x0000000000000005} 8208} "
-                       "{{mcm 0 cpu 0 thread 0 reg CTR val 0x0000000000000005 match 0x0000000000000005} 8208}");
+    EXPECT_EQ(fired(),
+              "{{mcm 0 cpu 0 thread 0 reg CTR val 0x0000000000000005 match 0x0000000000000005} 8208} "
+              "{{mcm 0 cpu 0 thread 0 reg CTR val 0x0000000000000005 match 0x0000000000000005} 8208}");
 
     clear();
     IOPDesc *in_flight = fixture.iop();

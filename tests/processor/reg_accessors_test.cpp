@@ -24,10 +24,10 @@ struct Layers {
     std::function<int32_t *(ThreadState *)> written;
 };
 
-#define LAYERS(R, owner_expr)                                                                          \
-    Layers                                                                                             \
-    {                                                                                                  \
-        #R, [](ThreadState *t, uint64_t v) { tRAW_SET_##R(t, (decltype(tRAW_GET_##R(t)))v); },         \
+#define LAYERS(R, owner_expr)                                                                                \
+    Layers                                                                                                   \
+    {                                                                                                        \
+#R, [](ThreadState *t, uint64_t v) { tRAW_SET_##R(t, (decltype(tRAW_GET_##R(t)))v); },         \
             [](ThreadState *t) -> uint64_t { return tRAW_GET_##R(t); },                                \
             [](ThreadState *t, uint64_t v) -> uint64_t {                                               \
                 return tCOOKED_SET_##R(t, (decltype(tRAW_GET_##R(t)))v, 7);                            \
@@ -35,7 +35,7 @@ struct Layers {
             [](ThreadState *t) -> uint64_t { return tCOOKED_GET_##R(t, 7); },                          \
             [](ThreadState *t, uint64_t v) -> uint64_t { return tFORCE_##R(t, (decltype(tRAW_GET_##R(t)))v, 7); }, \
             [](ThreadState *t) -> uint64_t { return tGUESS_##R(t, 7); },                               \
-            [](ThreadState *t) -> int32_t * { return &(owner_expr)->R.written; }                       \
+            [](ThreadState *t) -> int32_t * { return &(owner_expr)->R.written; }             \
     }
 
 TEST(RegisterAccessorLayers, RawKeepsUnimplementedBitsCookedAndForceStripThem)
@@ -273,8 +273,8 @@ TEST(RegisterAccessorLayers, MembersWithTheirOwnWriteBehaviour)
 TEST(RegisterAccessorLayers, MembersAreExportedUnderTheirNames)
 {
     for (const char *name : {"tRAW_GET_LR", "tRAW_SET_L2QOSR", "tRAW_MFGET_PVR", "tCOOKED_GET_TSRL",
-                             "tCOOKED_SET_PPR32", "tCOOKED_MFGET_TST", "tGUESS_SRR1", "tFORCE_SPURR", "iGET_CTR",
-                             "iMFGET_HDEC", "iSET_TIDR", "iGET_NEXT_PC", "iSET_PC", "iGET_MSR"})
+                             "tCOOKED_SET_PPR32", "tCOOKED_MFGET_TST", "tGUESS_SRR1", "tFORCE_SPURR",
+                             "iGET_CTR", "iMFGET_HDEC", "iSET_TIDR", "iGET_NEXT_PC", "iSET_PC", "iGET_MSR"})
         EXPECT_NE(dlsym(RTLD_DEFAULT, name), nullptr) << name;
     for (const char *name : {"iSET_MSR", "iGET_CR", "iGET_CTRL", "iSET_FPSCR", "iMFGET_PC"})
         EXPECT_EQ(dlsym(RTLD_DEFAULT, name), nullptr) << name;

@@ -94,8 +94,9 @@ TEST(RegisterFile, MachineScopeRegisters)
     machine_register_standin.descriptions = &descriptions;
 
     Reg64 slot{};
-    Register_File_Entry *entry = Define_Register(machine, nullptr, nullptr, "MREG", REG_TYPE_REG64, 0, 8, &slot,
-                                                 Read_Register_Reg64, Write_Register_Reg64, nullptr, nullptr);
+    Register_File_Entry *entry =
+        Define_Register(machine, nullptr, nullptr, "MREG", REG_TYPE_REG64, 0, 8, &slot, Read_Register_Reg64,
+                        Write_Register_Reg64, nullptr, nullptr);
     EXPECT_EQ(entry, &file->entries[0]);
     EXPECT_EQ(entry->scope, REG_SCOPE_MACHINE);
     EXPECT_EQ(entry->owner, fixture.thread());
@@ -114,7 +115,8 @@ TEST(RegisterFile, MachineScopeRegisters)
 TEST(RegisterFile, RedefinitionKeepsOrReplacesGeometry)
 {
     reg_desc_table table{};
-    reg_desc_table_entry *first = Register_Table_Entry(&table, "XYZ", REG_TYPE_REG64, 8, 0, REG_SCOPE_THREAD, 40);
+    reg_desc_table_entry *first =
+        Register_Table_Entry(&table, "XYZ", REG_TYPE_REG64, 8, 0, REG_SCOPE_THREAD, 40);
     first->mask = 0xF0;
     first->initial = 0x10;
     EXPECT_EQ(first->special, 0);
@@ -131,7 +133,8 @@ TEST(RegisterFile, RedefinitionKeepsOrReplacesGeometry)
     EXPECT_EQ(first->mask, 0xF0u);
     EXPECT_EQ(first->initial, 0x10u);
 
-    reg_desc_table_entry *other = Register_Table_Entry(&table, "SPR_ONLY", REG_TYPE_REG64, 8, 900, REG_SCOPE_OTHER, 0);
+    reg_desc_table_entry *other =
+        Register_Table_Entry(&table, "SPR_ONLY", REG_TYPE_REG64, 8, 900, REG_SCOPE_OTHER, 0);
     EXPECT_EQ(other->special, 1);
     EXPECT_EQ(table.head, other);
     EXPECT_EQ(make_register_special(&table, "xyz"), first);
@@ -263,8 +266,9 @@ TEST(RegisterFile, PowerLevelsAndStateLoss)
 
     // Kinds other than 0, 1 and 2 keep their values.
     Reg64 kept{};
-    Register_File_Entry *entry = Define_Register(nullptr, fixture.core, nullptr, "KEPT", REG_TYPE_FPSCR, 0, 8, &kept,
-                                                 Read_Register_Reg64, Write_Register_Reg64, nullptr, nullptr);
+    Register_File_Entry *entry =
+        Define_Register(nullptr, fixture.core, nullptr, "KEPT", REG_TYPE_FPSCR, 0, 8, &kept,
+                        Read_Register_Reg64, Write_Register_Reg64, nullptr, nullptr);
     kept.value = 9;
     reset_register_to_initial_value(entry);
     EXPECT_EQ(kept.value, 9u);
@@ -285,7 +289,8 @@ TEST(RegisterFile, AlternativeSprHandlerOnAnUndefinedSpr)
     {
         SinkCapture capture;
         EXPECT_EQ(Register_Alternative_Read_SPR(core, 500, alternative_read, (void *)1000), 1);
-        EXPECT_NE(capture.text().find("INFO: Register_Alternative_Read_SPR (500): rdte->alternative_read_spr = <0x"),
+        EXPECT_NE(capture.text().find(
+                      "INFO: Register_Alternative_Read_SPR (500): rdte->alternative_read_spr = <0x"),
                   std::string::npos);
     }
     reg_desc_table_entry *desc = SPR_Get_ValidRtde(core, 500);

@@ -133,17 +133,17 @@ class TestCore
     {
         for (int n = 0; n < NUM_GPRS; n++) {
             std::string name = "GPR" + std::to_string(n);
-            Define_Register(nullptr, nullptr, t, name.c_str(), REG_TYPE_REG64, n, 8, &t->GPR[n], Read_Register_GPR,
-                            Write_Register_GPR, nullptr, nullptr);
+            Define_Register(nullptr, nullptr, t, name.c_str(), REG_TYPE_REG64, n, 8, &t->GPR[n],
+                            Read_Register_GPR, Write_Register_GPR, nullptr, nullptr);
         }
         for (int n = 0; n < NUM_VSRS; n++) {
             std::string name = "VSR" + std::to_string(n);
-            Define_Register(nullptr, nullptr, t, name.c_str(), REG_TYPE_REG128, n, 16, &t->VSR[n], Read_Register_VSR,
-                            Write_Register_VSR, nullptr, nullptr);
+            Define_Register(nullptr, nullptr, t, name.c_str(), REG_TYPE_REG128, n, 16, &t->VSR[n],
+                            Read_Register_VSR, Write_Register_VSR, nullptr, nullptr);
         }
-#define TEST_DEFINE_THREAD_REG(member, file_name, width, owner, family)                                \
-    Define_Register(nullptr, nullptr, t, file_name, width == 32 ? REG_TYPE_REG32 : REG_TYPE_REG64, 0, width / 8, \
-                    &t->member, Read_Register_Reg##width, Write_Register_Reg##width,                   \
+#define TEST_DEFINE_THREAD_REG(member, file_name, width, owner, family)                                      \
+    Define_Register(nullptr, nullptr, t, file_name, width == 32 ? REG_TYPE_REG32 : REG_TYPE_REG64, 0,        \
+                    width / 8, &t->member, Read_Register_Reg##width, Write_Register_Reg##width,              \
                     (RegCookedFn)tCOOKED_GET_##member, (RegCookedFn)tCOOKED_SET_##member);
         QUARN_THREAD_REGISTERS(TEST_DEFINE_THREAD_REG)
 #undef TEST_DEFINE_THREAD_REG
@@ -152,11 +152,11 @@ class TestCore
     static void define_core_registers(ProcessorState *p)
     {
         ThreadState *owner = &p->threads[0];
-        Define_Register(nullptr, p, owner, "CTRL", REG_TYPE_REG32, 0, 4, &p->CTRL, Read_Register_CTRL, nullptr,
-                        nullptr, nullptr);
-#define TEST_DEFINE_CORE_REG(member, file_name, width, owner_kind, family)                             \
-    Define_Register(nullptr, p, owner, file_name, width == 32 ? REG_TYPE_REG32 : REG_TYPE_REG64, 0, width / 8, \
-                    &p->member, Read_Register_Reg##width, Write_Register_Reg##width,                   \
+        Define_Register(nullptr, p, owner, "CTRL", REG_TYPE_REG32, 0, 4, &p->CTRL, Read_Register_CTRL,
+                        nullptr, nullptr, nullptr);
+#define TEST_DEFINE_CORE_REG(member, file_name, width, owner_kind, family)                                   \
+    Define_Register(nullptr, p, owner, file_name, width == 32 ? REG_TYPE_REG32 : REG_TYPE_REG64, 0,          \
+                    width / 8, &p->member, Read_Register_Reg##width, Write_Register_Reg##width,              \
                     (RegCookedFn)tCOOKED_GET_##member, (RegCookedFn)tCOOKED_SET_##member);
         QUARN_CORE_REGISTERS(TEST_DEFINE_CORE_REG)
 #undef TEST_DEFINE_CORE_REG
@@ -197,7 +197,7 @@ inline void Attach_Read_Trigger(Reg_Trigger_Desc **slot, const char *name, const
 {
     if (!*slot) {
         *slot = QUARN_ZALLOC(1, Reg_Trigger_Desc);
-        snprintf((*slot)->name, sizeof (*slot)->name, "%s", name);
+        snprintf((*slot)->name, sizeof(*slot)->name, "%s", name);
     }
     Reg_Trigger_Read *read = QUARN_ZALLOC(1, Reg_Trigger_Read);
     snprintf(read->procedure, sizeof read->procedure, "%s", procedure);
@@ -221,7 +221,7 @@ inline void Attach_Write_Trigger(Reg_Trigger_Desc **slot, const char *name, cons
 {
     if (!*slot) {
         *slot = QUARN_ZALLOC(1, Reg_Trigger_Desc);
-        snprintf((*slot)->name, sizeof (*slot)->name, "%s", name);
+        snprintf((*slot)->name, sizeof(*slot)->name, "%s", name);
     }
     Reg_Trigger_Write *write = QUARN_ZALLOC(1, Reg_Trigger_Write);
     write->change_mask = change_mask;
