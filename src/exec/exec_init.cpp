@@ -3,11 +3,5 @@
 // STAND-IN: the fast interpreter is not built yet.
 void fast_init(void) {}
 
-// STAND-IN: exception records are not built yet.
-void Init_GlobalExceptionPool(void) {}
-
-// STAND-IN: exception records are not built yet.
-void Quit_GlobalExceptionPool(void) {}
-
 // STAND-IN: the exception table is not built yet.
 void Init_ExceptionStructures(void) {}

@@ -1,0 +1,10 @@
+// The cycle-level core's release of the instructions waiting for a result slot.
+#pragma once
+
+struct CThreadState;
+struct IOPResultSlot;
+
+// Gives the slot's value to every waiting instruction and sets its pending count to 0.
+void RegReaderQ_release(IOPResultSlot *slot, CThreadState *cthread);
+// Lowers the pending count; at 0 gives each waiting instruction the bits of its mask.
+void RegMaskReaderQ_release(IOPResultSlot *slot, CThreadState *cthread, int ignored);

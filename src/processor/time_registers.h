@@ -1,0 +1,28 @@
+// The time-base, decrementer, PURR/SPURR and TFMR operations that the register accessors of TB,
+// TBL, TBU, HDEC, DEC, PURR, SPURR and TFMR go through.
+#pragma once
+
+#include <cstdint>
+
+struct ProcessorState;
+struct ThreadState;
+
+uint64_t ProcessorState__GetTB(ProcessorState *core);
+uint32_t ProcessorState__GetTBU(ProcessorState *core);
+uint32_t ProcessorState__GetTBL(ProcessorState *core);
+void RAW_SET_TB(ProcessorState *core, uint64_t value);
+void RAW_SET_TBU(ProcessorState *core, uint32_t value);
+void RAW_SET_TBL(ProcessorState *core, uint32_t value);
+
+uint64_t RAW_GET_PURR(ThreadState *thread);
+uint64_t RAW_GET_SPURR(ThreadState *thread);
+void RAW_SET_PURR(ThreadState *thread, uint64_t value);
+void RAW_SET_SPURR(ThreadState *thread, uint64_t value);
+
+// The timer-facility write (status bits, per-thread and per-core parts).
+void RAW_SET_TFMR(ThreadState *thread, uint64_t value);
+
+uint32_t ThreadState__GetDEC(ThreadState *thread);
+void ThreadState__SetDEC(ThreadState *thread, uint32_t value);
+uint32_t ProcessorState__GetHDEC(ProcessorState *core);
+void ProcessorState__SetHDEC(ProcessorState *core, uint32_t value);
