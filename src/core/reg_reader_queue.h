@@ -8,3 +8,7 @@ struct IOPResultSlot;
 void RegReaderQ_release(IOPResultSlot *slot, CThreadState *cthread);
 // Lowers the pending count; at 0 gives each waiting instruction the bits of its mask.
 void RegMaskReaderQ_release(IOPResultSlot *slot, CThreadState *cthread, int ignored);
+// The same as RegReaderQ_release for a 32-bit (CR), a 128-bit (VSR) and an FPR result.
+void Reg32ReaderQ_release(IOPResultSlot *slot, CThreadState *cthread);
+void VRegReaderQ_release(IOPResultSlot *slot, CThreadState *cthread);
+void FPRegReaderQ_release(IOPResultSlot *slot, CThreadState *cthread);

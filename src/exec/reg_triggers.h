@@ -66,5 +66,5 @@ inline bool Reg_Write_Triggers_Armed(const Reg_Trigger_Desc *record)
     return record && record->enabled_write.head;
 }
 
-// The thread's MSR, after firing its read triggers (never deferred).
+// The thread's MSR, noted as the shared MSR text, after firing its read triggers (never deferred).
 extern "C" uint64_t iGET_MSR(IOPDesc *iop);

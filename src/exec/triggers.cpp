@@ -10,8 +10,9 @@ void Global_Assoc_Trigger_Init(void) {}
 // STAND-IN: see Global_Assoc_Trigger_Init; there is no table to release.
 void Global_Assoc_Trigger_Quit(void) {}
 
-// STAND-IN: no trigger can be defined yet, so none is ever found.
-Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *, const char *)
+// STAND-IN: no trigger can be defined yet, so none is ever found. Defined weakly so that the
+// trigger table replaces it.
+__attribute__((weak)) Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *, const char *)
 {
     return nullptr;
 }

@@ -53,12 +53,14 @@ struct IOPDesc {
                                 // result slots
     uint8_t ucode_id;           // position of a micro-operation within its instruction
     uint8_t branch_taken;
+    uint8_t so_value; // summary overflow the core delivered, or the one the operation produced
     int16_t iid;      // counted back from the instruction's last micro-operation
     uint32_t counter; // cleared at each hand-out
 
     uint64_t expected_next_address; // the next address the core expected (cycle model)
     uint64_t next_address;          // the next address the instruction produced (cycle model)
     uint64_t sequence_number;       // global, from New_IOP_Global_Sequence_Number
+    uint64_t time_stamp;            // copied into a result slot before its readers are released
 
     CThreadState *cthread; // the thread's cycle-level core state
     IOPDesc *core_next;    // links of the core model (self when unlinked)

@@ -34,6 +34,7 @@ constexpr int NUM_VSRS = 64;
 constexpr int NUM_BHRB_ENTRIES = 32;
 constexpr int NUM_EMATS = 8;
 constexpr int NUM_INSTRUCTION_MIX_COUNTERS = 595;
+constexpr int MAX_HELD_LOCKS = 4;
 
 // The translator's per-thread state as thread creation fills it.
 struct TurboThreadState {
@@ -147,6 +148,10 @@ struct ThreadState {
     pturbo_lock_s raise_lock; // "Raise Exception": guards interrupt_queue under PTURBO
     uint32_t pending_HDEC;
     uint32_t wake_send_pending;
+    // Guest locks held: physical addresses of successful store-conditionals, released by a
+    // plain store to the same address.
+    uint16_t held_lock_count;
+    uint64_t held_locks[MAX_HELD_LOCKS];
 
     // Loops and timers.
     loop_s *heartbeat_loop;

@@ -1,0 +1,9 @@
+// The functional reads and writes of the vector-scalar registers of a thread.
+#pragma once
+
+#include <cstdint>
+
+struct IOPDesc;
+
+// Writes VSR index (0..63): doubleword 0 (the FPR half) is high, doubleword 1 low.
+void WRITE_VSR_SIMPLE(IOPDesc *iop, uint32_t index, uint64_t high, uint64_t low, const char *operand);

@@ -1,0 +1,10 @@
+// The instruction disassembler.
+#pragma once
+
+#include <cstddef>
+
+struct IOPDesc;
+
+// Writes the disassembly of the instruction (64-bit forms when is64 is set) into the buffer of
+// that size; returns the buffer.
+char *disassemble(char *buffer, size_t size, IOPDesc *iop, int is64);

@@ -1,0 +1,38 @@
+// Exception types (rows of the exception table) and the subtype codes the instruction semantics
+// raise or test.
+#pragma once
+
+#include <cstdint>
+
+enum : int32_t {
+    EXC_ALIGNMENT = 1,
+    EXC_PROGRAM = 2,
+    EXC_SYSTEM_CALL = 3,
+    EXC_SYSTEM_RESET = 6,
+    EXC_MACHINE_CHECK = 7,
+    EXC_DATA_STORAGE = 8,
+    EXC_INSTRUCTION_STORAGE = 13,
+    EXC_EXTERNAL = 17,
+    EXC_MEDIATED_EXTERNAL = 25,
+    EXC_HV_DECREMENTER = 26,
+    EXC_HV_SYSTEM_CALL = 27,
+    EXC_HEA = 28,
+    EXC_HV_ISI = 33,
+    EXC_VMX_UNAVAILABLE = 40,
+    EXC_FACILITY_UNAVAILABLE = 43,
+    EXC_HYPER_FACILITY_UNAVAILABLE = 44,
+    EXC_VECTORED_SYSTEM_CALL = 45,
+    EXC_IMC_SOFTPATCH = 46,
+    EXC_DENORM_SOFTPATCH = 47,
+    EXC_UC_DENORM_SOFTPATCH = 48,
+    EXC_H_DBELL = 50,
+};
+
+// Subtype codes.
+enum : int32_t {
+    EST_UNIMPLEMENTED_INSTRUCTION = 220,
+    EST_ILLEGAL_INSTRUCTION = 221,
+    EST_DSI_REAL_MODE_PROTECTION = 239, // "DSI: Real-Mode Data Storage Protection Fault"
+    EST_DSI_STORAGE_KEY = 249,          // "DSI: Storage Key"
+    EST_DSI_EAO = 268,                  // "DSI: Effective Address Overflow (EAO)"
+};

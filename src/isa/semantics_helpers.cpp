@@ -1,0 +1,194 @@
+// The shared helpers of the semantic routines.
+#include "isa/semantics_helpers.h"
+
+#include "core/vsr_access.h"
+#include "exec/interrupt_raisers.h"
+#include "isa/instruction_raisers.h"
+#include "processor/facility_bits.h"
+#include "processor/handwritten_accessors.h"
+#include "processor/reg_accessors.h"
+#include "processor/register_text.h"
+#include "runtime/debug.h"
+#include "runtime/message.h"
+
+namespace
+{
+
+enum : int { DEBUG_CATEGORY_INTERRUPT_RETURN = 20, DEBUG_CATEGORY_INTERRUPT_RETURN_LPAR = 206 };
+
+// LT, GT or EQ of a value compared with zero.
+uint32_t compare_with_zero(int64_t value)
+{
+    return value < 0 ? CR_LT : (value > 0 ? CR_GT : CR_EQ);
+}
+
+} // namespace
+
+void IOP_Advance_NIA(IOPDesc *iop)
+{
+    if (iop->defer_side_effects) return;
+    ThreadState *thread = iop->thread;
+    uint64_t nia = thread->PC.value + iop->length;
+    if (!(iGET_MSR(iop) & MSR_SF)) nia &= 0xFFFFFFFFull;
+    thread->next_pc = nia;
+    thread->PC.value = nia & Register_Entry_Mask(thread->PC.rfe);
+    thread->PC.written = 1;
+}
+
+void IOP_Set_NIA(IOPDesc *iop, uint64_t target)
+{
+    if (iop->defer_side_effects) {
+        iop->next_address = target;
+        return;
+    }
+    ThreadState *thread = iop->thread;
+    thread->next_pc = target;
+    thread->PC.value = target & Register_Entry_Mask(thread->PC.rfe);
+    thread->PC.written = 1;
+}
+
+int FXCC_Is_Written(IOPDesc *iop)
+{
+    if (!IOP_Option(iop, PO_FXCC_FIELD_IN_XER)) return 0;
+    if (Tags_Active(iop) || IOP_Option(iop, PO_FXCC_ALWAYS_SET)) return 1;
+    return iop->row && (iop->row->class_flags & (II_SETS_FXCC | II_SETS_CR0_FXCC)) != 0;
+}
+
+void SET_CR0(IOPDesc *iop, uint64_t value, uint64_t)
+{
+    uint64_t msr = iGET_MSR(iop);
+    uint32_t bits = (msr & MSR_SF) ? compare_with_zero((int64_t)value) : compare_with_zero((int32_t)value);
+    if (FXCC_Is_Written(iop)) {
+        IOP_Write_XER_Field(iop, xr_mask[XR_FXCC], ((uint64_t)bits << 24) & 0x0E000000ull);
+        XER_Mark_Written(iop, XER_FXCC);
+    }
+    bits |= IOP_Read_SO(iop);
+    SET_CR0_value(iop, bits);
+}
+
+void SET_CR0_value(IOPDesc *iop, uint32_t bits)
+{
+    IOP_Write_CR_Bits(iop, CR0_MASK, bits << 28);
+    CR_Mark_Written(iop, CR0_MASK);
+}
+
+int Invalid_Form(IOPDesc *iop, const char *reason)
+{
+    const char *name = !iop ? "no iop" : (!iop->row ? "no instruction" : iop->row->mnemonic);
+    sim_warning(1, "Invalid Form of %s: %s", name, reason);
+    if (!iop || !iop->thread || !IOP_Option(iop, PO_INVALID_FORMS_ARE_ILLEGAL)) return 0;
+    interrupt_IllegalInstruction(iop, "illegal invalid form");
+    return 1;
+}
+
+int check_64bit_op_ok(IOPDesc *iop)
+{
+    if (!IOP_Option(iop, PO_NO_64BIT_OPS_IN_32BIT_MODE)) return 1;
+    if (iGET_MSR(iop) & MSR_SF) return 1;
+    interrupt_UnimplementedInstruction(iop);
+    return 0;
+}
+
+namespace
+{
+
+int pcr_gate(IOPDesc *iop, uint64_t pcr_bit, const char *text)
+{
+    if (!(iGET_MSR(iop) & MSR_PR)) return 1;
+    if (!(iGET_PCR(iop) & pcr_bit)) return 1;
+    interrupt_IllegalInstruction(iop, text);
+    return 0;
+}
+
+} // namespace
+
+int PCR_Gate_v2_05(IOPDesc *iop)
+{
+    return pcr_gate(iop, 0x2, "2.0.5 is disabled");
+}
+
+int PCR_Gate_v2_06(IOPDesc *iop)
+{
+    return pcr_gate(iop, 0x4, "2.0.6  is disabled");
+}
+
+int Facility_Gate(IOPDesc *iop, int facility, const char *name)
+{
+    uint64_t msr = iGET_MSR(iop);
+    bool problem = (msr & MSR_PR) != 0;
+    bool hypervisor = (msr & MSR_HV) && !problem;
+    if (!hypervisor && HFscr_bits[facility] && !(iGET_HFSCR(iop) & HFscr_bits[facility])) {
+        interrupt_HyperFacilityUnavailable(iop, (uint64_t)facility, name);
+        return 0;
+    }
+    if (problem && Fscr_bits[facility] && !(iGET_FSCR(iop) & Fscr_bits[facility])) {
+        interrupt_FacilityUnavailable(iop, (uint64_t)facility, name);
+        return 0;
+    }
+    return 1;
+}
+
+void Record_a_successful_lock(ThreadState *thread, uint64_t address)
+{
+    if (thread->held_lock_count >= MAX_HELD_LOCKS) return;
+    thread->held_locks[thread->held_lock_count++] = address;
+}
+
+void Check_lock_release(ThreadState *thread, uint64_t address)
+{
+    uint16_t count = thread->held_lock_count;
+    for (uint16_t i = 0; i < count; i++) {
+        if (thread->held_locks[i] != address) continue;
+        for (uint16_t j = i + 1; j < count; j++)
+            thread->held_locks[j - 1] = thread->held_locks[j];
+        thread->held_lock_count = count - 1;
+        return;
+    }
+}
+
+uint64_t Reverse_RegValue(uint64_t value, int size)
+{
+    switch (size) {
+    case 1:
+        return value & 0xFF;
+    case 2:
+        return __builtin_bswap16((uint16_t)value);
+    case 4:
+        return __builtin_bswap32((uint32_t)value);
+    case 8:
+        return __builtin_bswap64(value);
+    default:
+        sim_do_error("common/processor/memory_ops", __LINE__, "Reverse_RegValue: Unknown length: %d\n", size);
+        return value;
+    }
+}
+
+void Interrupt_Return_Debug(IOPDesc *iop)
+{
+    if (debug_state[DEBUG_CATEGORY_INTERRUPT_RETURN] <= 0 && debug_state[DEBUG_CATEGORY_INTERRUPT_RETURN_LPAR] <= 0)
+        return;
+    char text[MSR_TEXT_SIZE];
+    uint64_t msr = iGET_MSR(iop);
+    (void)Fetch_LPIDR(iop);
+    Prepare_MSR(text, msr);
+}
+
+void IOP_Write_VSR_T(IOPDesc *iop, uint64_t high, uint64_t low)
+{
+    uint32_t target = ((iop->word >> 21) & 0x1F) | ((iop->word & 1) << 5);
+    if (iop->use_slots) {
+        IOPResultSlot *slot = &iop->result_gpr2;
+        slot->value[0] = high;
+        slot->value[1] = low;
+        slot->ready_time = iop->time_stamp;
+        VRegReaderQ_release(slot, iop->cthread);
+    } else {
+        WRITE_VSR_SIMPLE(iop, target, high, low, "T");
+    }
+    if (iop->row && (iop->row->class_flags & II_LOAD)) HTM_SmodeUndefTargetVsr(iop, &iop->data, target);
+}
+
+void HTM_SmodeUndefTargetGpr(IOPDesc *, AXD *, uint32_t) {}
+void HTM_SmodeUndefTargetXerTGCC(IOPDesc *, AXD *) {}
+void HTM_SmodeUndefTargetVsr(IOPDesc *, AXD *, uint32_t) {}
+void HTM_SmodeUndefTargetVmx(IOPDesc *, AXD *, uint32_t) {}
