@@ -94,11 +94,13 @@ void take(IOPDesc *iop, const BranchContext &c, uint64_t target, uint64_t count)
     IOP_Set_NIA(iop, target);
 }
 
-// The counter test of BO with the decremented count; true when it passes.
+// The counter test of BO on the CTR before its decrement: the decremented count is zero exactly
+// when CTR is 1 (its low word in 32-bit mode), and BO's branch-on-zero bit says which outcome
+// branches. True when it passes.
 bool counter_test(uint32_t bo, uint64_t ctr, const BranchContext &c)
 {
     uint64_t seen = c.mode64 ? ctr : (ctr & 0xFFFFFFFFull);
-    return (seen == 1) != ((bo & BO_ON_ZERO) != 0);
+    return (seen == 1) == ((bo & BO_ON_ZERO) != 0);
 }
 
 // The condition test of BO on CR bit BI (read from the CR); true when it passes.

@@ -1,0 +1,137 @@
+// Runs single instruction words on a hand-made thread: a core with its threads and every register
+// defined (tests/processor/register_fixture.h), the options of the Ervik processor type that the
+// fixed-point and branch code reads, a 64-bit hypervisor MSR, and for each word a fresh IOPDesc
+// decoded through DecodeInstr whose row's semantic routine is called. Tests then look at the
+// registers, XER, CR, PC and the exceptions filed on the IOPDesc.
+//
+// Trigger helpers: a Tcl interpreter whose procedure "record" appends its arguments to ::fired,
+// and associative triggers defined by name (test doubles of the trigger-table lookup and of the
+// idle-loop service live in after_instruction_test.cpp).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <tcl.h>
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exec/triggers.h"
+#include "isa/decoder.h"
+#include "isa/instr_info.h"
+#include "isa/ppc_bits.h"
+#include "processor/exception_record.h"
+#include "processor/processor_option_ids.h"
+#include "processor/register_fixture.h"
+#include "runtime/common.h"
+
+// ---- test doubles (after_instruction_test.cpp) ----
+
+// Defines an associative trigger of the lookup double: the name fires the command.
+void Test_Assoc_Define(const char *name, const char *command);
+void Test_Assoc_Clear();
+// Calls of the idle-loop service.
+extern int test_bogus_halt_calls;
+
+// A Tcl interpreter installed as the simulator's, with the procedure "record".
+class TclRecorder
+{
+  public:
+    TclRecorder()
+    {
+        interp = Tcl_CreateInterp();
+        saved = quarn_common.interpreter;
+        quarn_common.interpreter = interp;
+        Tcl_Eval(interp, "set ::fired {}; proc record {args} { lappend ::fired $args }");
+    }
+    ~TclRecorder()
+    {
+        quarn_common.interpreter = saved;
+        Tcl_DeleteInterp(interp);
+    }
+    TclRecorder(const TclRecorder &) = delete;
+    TclRecorder &operator=(const TclRecorder &) = delete;
+    std::string fired() { return Tcl_GetVar(interp, "fired", TCL_GLOBAL_ONLY); }
+    void clear() { Tcl_SetVar(interp, "fired", "", TCL_GLOBAL_ONLY); }
+
+  private:
+    Tcl_Interp *interp;
+    Tcl_Interp *saved;
+};
+
+class ExecWord
+{
+  public:
+    // settings: configuration keys (register masks, initial values) applied before the registers
+    // are defined.
+    explicit ExecWord(std::initializer_list<std::pair<const char *, const char *>> settings = {},
+                      int threads = 1)
+        : core(threads)
+    {
+        if (!DecodeInstr) SelectDecoder("Ervik");
+        for (const auto &[key, value] : settings)
+            core.set(key, value);
+        core.build();
+        t = core.thread(0);
+        for (uint32_t option : std::initializer_list<uint32_t>{PO_TAGS_ACTIVE, PO_XER_OC_BEHAVIOR, PO_XER_SET_OV_REPORTS_SO, PO_MAX_SUPPORTED,
+                                PO_FXCC_FIELD_IN_XER, PO_BCCTR_CAN_DECREMENT_CTR})
+            core.core->options[option] = 1;
+        t->MSR.value = MSR_SF | MSR_HV;
+        t->PC.value = 0x1000;
+        iop = core.iop();
+        made.push_back(iop);
+    }
+    ~ExecWord()
+    {
+        for (IOPDesc *record : made)
+            Discard_Instruction_Bound_Exceptions(record, 0);
+        for (int i = 0; i < (int)core.core->num_threads; i++)
+            Quit_ExceptionPool(&core.thread(i)->exception_pool);
+    }
+    ExecWord(const ExecWord &) = delete;
+    ExecWord &operator=(const ExecWord &) = delete;
+
+    void option(uint32_t index, uint32_t value = 1) { core.core->options[index] = value; }
+    void mode32() { t->MSR.value &= ~MSR_SF; }
+    void mode64() { t->MSR.value |= MSR_SF; }
+    uint64_t &gpr(int n) { return t->GPR[n].value; }
+    uint64_t &xer() { return t->XER.value; }
+    uint32_t &cr() { return t->CR.value; }
+
+    // A fresh IOPDesc of the thread for the word, decoded; not run.
+    IOPDesc *prepare(uint32_t word)
+    {
+        iop = core.iop();
+        made.push_back(iop);
+        iop->word = word;
+        iop->row = DecodeInstr(instruction_info_table, word);
+        return iop;
+    }
+    // Decodes the word and runs its row's routine on a fresh IOPDesc; returns the routine's result.
+    int run(uint32_t word)
+    {
+        prepare(word);
+        return iop->row->semantic(iop);
+    }
+    const char *mnemonic() const { return iop->row ? iop->row->mnemonic : ""; }
+    // The first exception the last instruction raised (null when none).
+    PowerPCException *raised() const { return iop->exceptions; }
+
+    TestCore core;
+    ThreadState *t = nullptr;
+    IOPDesc *iop = nullptr;
+
+  private:
+    std::vector<IOPDesc *> made;
+};
+
+// Instruction encodings.
+inline uint32_t XO_FORM(uint32_t xo, uint32_t rt, uint32_t ra, uint32_t rb, uint32_t rc = 0)
+{
+    return (31u << 26) | (rt << 21) | (ra << 16) | (rb << 11) | (xo << 1) | rc;
+}
+inline uint32_t D_FORM(uint32_t opcode, uint32_t rt, uint32_t ra, uint32_t immediate)
+{
+    return (opcode << 26) | (rt << 21) | (ra << 16) | (immediate & 0xFFFF);
+}
