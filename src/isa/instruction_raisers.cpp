@@ -96,7 +96,8 @@ PowerPCException *interrupt_SoftPatch(IOPDesc *iop, uint64_t value, uint64_t cau
 {
     if (taken_by_transaction(iop, EXC_IMC_SOFTPATCH)) return nullptr;
     int32_t type = EXC_IMC_SOFTPATCH;
-    if (cause == SOFTPATCH_DENORM) type = is_uc_denorm_store(iop) ? EXC_UC_DENORM_SOFTPATCH : EXC_DENORM_SOFTPATCH;
+    if (cause == SOFTPATCH_DENORM)
+        type = is_uc_denorm_store(iop) ? EXC_UC_DENORM_SOFTPATCH : EXC_DENORM_SOFTPATCH;
     PowerPCException *record = IOP_New_Exception(iop, type, 0);
     if (!record) return nullptr;
     record->dar_valid = 1;

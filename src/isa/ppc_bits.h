@@ -50,17 +50,59 @@ constexpr uint32_t CR_LT = 0x8, CR_GT = 0x4, CR_EQ = 0x2, CR_SO = 0x1;
 constexpr uint32_t CR0_MASK = 0xF0000000u;
 
 // Instruction-word fields (bit 0 the least significant bit of the word).
-inline uint32_t FIELD_RT(uint32_t word) { return (word >> 21) & 0x1F; }
-inline uint32_t FIELD_RS(uint32_t word) { return (word >> 21) & 0x1F; }
-inline uint32_t FIELD_RA(uint32_t word) { return (word >> 16) & 0x1F; }
-inline uint32_t FIELD_RB(uint32_t word) { return (word >> 11) & 0x1F; }
-inline uint32_t FIELD_RC(uint32_t word) { return (word >> 6) & 0x1F; }
-inline uint32_t FIELD_BO(uint32_t word) { return (word >> 21) & 0x1F; }
-inline uint32_t FIELD_BI(uint32_t word) { return (word >> 16) & 0x1F; }
-inline uint32_t FIELD_BF(uint32_t word) { return (word >> 23) & 0x7; }
-inline uint32_t FIELD_BFA(uint32_t word) { return (word >> 18) & 0x7; }
-inline uint32_t FIELD_L(uint32_t word) { return (word >> 21) & 0x1; }
-inline uint32_t FIELD_UI(uint32_t word) { return word & 0xFFFF; }
-inline uint64_t FIELD_SI(uint32_t word) { return (uint64_t)(int64_t)(int16_t)(word & 0xFFFF); }
-inline uint32_t FIELD_LK(uint32_t word) { return word & 1; }
-inline uint32_t FIELD_AA(uint32_t word) { return (word >> 1) & 1; }
+inline uint32_t FIELD_RT(uint32_t word)
+{
+    return (word >> 21) & 0x1F;
+}
+inline uint32_t FIELD_RS(uint32_t word)
+{
+    return (word >> 21) & 0x1F;
+}
+inline uint32_t FIELD_RA(uint32_t word)
+{
+    return (word >> 16) & 0x1F;
+}
+inline uint32_t FIELD_RB(uint32_t word)
+{
+    return (word >> 11) & 0x1F;
+}
+inline uint32_t FIELD_RC(uint32_t word)
+{
+    return (word >> 6) & 0x1F;
+}
+inline uint32_t FIELD_BO(uint32_t word)
+{
+    return (word >> 21) & 0x1F;
+}
+inline uint32_t FIELD_BI(uint32_t word)
+{
+    return (word >> 16) & 0x1F;
+}
+inline uint32_t FIELD_BF(uint32_t word)
+{
+    return (word >> 23) & 0x7;
+}
+inline uint32_t FIELD_BFA(uint32_t word)
+{
+    return (word >> 18) & 0x7;
+}
+inline uint32_t FIELD_L(uint32_t word)
+{
+    return (word >> 21) & 0x1;
+}
+inline uint32_t FIELD_UI(uint32_t word)
+{
+    return word & 0xFFFF;
+}
+inline uint64_t FIELD_SI(uint32_t word)
+{
+    return (uint64_t)(int64_t)(int16_t)(word & 0xFFFF);
+}
+inline uint32_t FIELD_LK(uint32_t word)
+{
+    return word & 1;
+}
+inline uint32_t FIELD_AA(uint32_t word)
+{
+    return (word >> 1) & 1;
+}

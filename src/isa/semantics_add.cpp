@@ -181,7 +181,10 @@ __attribute__((always_inline)) inline int add_worker(IOPDesc *iop, const AddMemb
 } // namespace
 
 #define QUARN_DEFINE_ADD_MEMBER(name, x, y, c, xer, nibbles, record)                                         \
-    int core_##name(IOPDesc *iop) { return add_worker(iop, AddMember{x, y, c, xer, nibbles, record}); }     \
+    int core_##name(IOPDesc *iop)                                                                            \
+    {                                                                                                        \
+        return add_worker(iop, AddMember{x, y, c, xer, nibbles, record});                                    \
+    }                                                                                                        \
     int semantic_##name(IOPDesc *iop)                                                                        \
     {                                                                                                        \
         if (!core_##name(iop)) return 0;                                                                     \

@@ -165,7 +165,8 @@ uint64_t Reverse_RegValue(uint64_t value, int size)
 
 void Interrupt_Return_Debug(IOPDesc *iop)
 {
-    if (debug_state[DEBUG_CATEGORY_INTERRUPT_RETURN] <= 0 && debug_state[DEBUG_CATEGORY_INTERRUPT_RETURN_LPAR] <= 0)
+    if (debug_state[DEBUG_CATEGORY_INTERRUPT_RETURN] <= 0 &&
+        debug_state[DEBUG_CATEGORY_INTERRUPT_RETURN_LPAR] <= 0)
         return;
     char text[MSR_TEXT_SIZE];
     uint64_t msr = iGET_MSR(iop);

@@ -6,8 +6,14 @@
 constexpr int FACILITY_COUNT = 10;
 
 // Facility numbers with a fixed meaning.
-enum : int { FACILITY_BHRB = 4, FACILITY_TM = 5, FACILITY_ASSIST = 6, FACILITY_EBB = 7, FACILITY_TAR = 8,
-             FACILITY_PBT = 9 };
+enum : int {
+    FACILITY_BHRB = 4,
+    FACILITY_TM = 5,
+    FACILITY_ASSIST = 6,
+    FACILITY_EBB = 7,
+    FACILITY_TAR = 8,
+    FACILITY_PBT = 9
+};
 
 extern const uint64_t HFscr_bits[FACILITY_COUNT];
 extern const uint64_t Fscr_bits[FACILITY_COUNT];

@@ -8,7 +8,8 @@ uint32_t Get_BHRB_Range(ThreadState *thread)
 {
     ProcessorState *core = thread->processor;
     uint64_t mmcrc = core->MMCRC.value;
-    if (!(mmcrc & (1ull << 17))) return core->num_threads ? (uint32_t)NUM_BHRB_ENTRIES / core->num_threads : 0;
+    if (!(mmcrc & (1ull << 17)))
+        return core->num_threads ? (uint32_t)NUM_BHRB_ENTRIES / core->num_threads : 0;
     uint32_t owner = (uint32_t)((mmcrc >> 18) & 7);
     return (uint32_t)thread->thread_id_in_core == owner ? (uint32_t)NUM_BHRB_ENTRIES : 0;
 }

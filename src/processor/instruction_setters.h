@@ -15,7 +15,8 @@
 inline void SET_GPR(IOPDesc *iop, uint32_t n, uint64_t value)
 {
     Reg64 *gpr = &iop->thread->GPR[n];
-    if (Reg_Write_Triggers_Armed(gpr->trigger)) Maybe_Invoke_Reg_Write_Triggers(iop, gpr->trigger, gpr->value, value);
+    if (Reg_Write_Triggers_Armed(gpr->trigger))
+        Maybe_Invoke_Reg_Write_Triggers(iop, gpr->trigger, gpr->value, value);
     gpr->value = value;
 }
 

@@ -14,14 +14,14 @@
 namespace
 {
 
-constexpr uint64_t LPCR_LPES1 = 0x4;             // interrupts of the partition stay with its OS
-constexpr uint64_t LPCR_EXTERNAL_TO_OS = 0x8;    // external interrupts keep HV
-constexpr uint64_t LPCR_ILE = 0x2000000;         // interrupt little-endian
+constexpr uint64_t LPCR_LPES1 = 0x4;          // interrupts of the partition stay with its OS
+constexpr uint64_t LPCR_EXTERNAL_TO_OS = 0x8; // external interrupts keep HV
+constexpr uint64_t LPCR_ILE = 0x2000000;      // interrupt little-endian
 constexpr uint64_t LPCR_KBV = 0x1000000000000000ull;
 constexpr uint64_t PCR_V205 = 0x2;
 constexpr uint64_t SIM_CTRL1_HILE_FROM_HID0 = 0x0400000000000000ull; // bit 58
-constexpr uint64_t HID0_HILE = 0x100000000000ull;                  // bit 44
-constexpr uint64_t SIM_CTRL_HILE = 0x40000;                         // bit 18
+constexpr uint64_t HID0_HILE = 0x100000000000ull;                    // bit 44
+constexpr uint64_t SIM_CTRL_HILE = 0x40000;                          // bit 18
 
 // The MSR of a vectored system call.
 uint64_t vectored_system_call_msr(IOPDesc *iop, uint64_t old_msr)

@@ -24,4 +24,5 @@ enum : uint32_t {
     PO_FXCC_ALWAYS_SET = 420,
     PO_NO_SIAR_SDAR_UNDEFINED_MASK = 421,
 };
-static_assert((uint32_t)PO_NO_SIAR_SDAR_UNDEFINED_MASK < (uint32_t)PO_COUNT, "option indices lie inside the options array");
+static_assert((uint32_t)PO_NO_SIAR_SDAR_UNDEFINED_MASK < (uint32_t)PO_COUNT,
+              "option indices lie inside the options array");

@@ -13,7 +13,14 @@ uint32_t xo(uint32_t code, uint32_t rc = 0)
     return XO_FORM(code, 3, 4, 5, rc);
 }
 enum : uint32_t {
-    ADD = 266, ADDC = 10, ADDE = 138, ADDME = 234, ADDZE = 202, SUBF = 40, SUBFC = 8, NEG = 104,
+    ADD = 266,
+    ADDC = 10,
+    ADDE = 138,
+    ADDME = 234,
+    ADDZE = 202,
+    SUBF = 40,
+    SUBFC = 8,
+    NEG = 104,
 };
 
 struct AddCase {
@@ -74,7 +81,8 @@ TEST(Add, OffsetCarryWidthFollowsRa)
 {
     const AddCase cases[] = {
         {"48-bit offset", xo(ADDC), true, false, 0x0000FFFFFFFFFFFF, 1, 0, 0x0001000000000000, XER_OC},
-        {"24-bit offset carries", xo(ADDC), true, false, 0x0001000000FFFFFF, 1, 0, 0x0001000001000000, XER_OC},
+        {"24-bit offset carries", xo(ADDC), true, false, 0x0001000000FFFFFF, 1, 0, 0x0001000001000000,
+         XER_OC},
         {"24-bit offset no carry", xo(ADDC), true, false, 0x0001000000FFFFFE, 1, 0, 0x0001000000FFFFFF, 0},
     };
     run_cases(cases, std::size(cases));
@@ -93,8 +101,8 @@ TEST(Add, TagsActiveNibbleCarriesAndCarryIn)
     const AddCase cases[] = {
         {"addc tags", xo(ADDC), true, true, 0x9, 0x7, 0, 0x10, nibble0},
         {"addc no tags", xo(ADDC), true, false, 0x9, 0x7, 0, 0x10, 0},
-        {"addc tags clears old carries", xo(ADDC), true, true, 1, 1, XER_NIBBLE_CARRIES | XER_ANY_NIBBLE_CARRY, 2,
-         0},
+        {"addc tags clears old carries", xo(ADDC), true, true, 1, 1,
+         XER_NIBBLE_CARRIES | XER_ANY_NIBBLE_CARRY, 2, 0},
         {"subfc tags", xo(SUBFC), true, true, 1, 1, 0, 0, XER_CA | XER_OC | 0x0000FFFF00800000ull},
         {"adde tags keeps OC", xo(ADDE), true, true, 1, 1, XER_OC, 2, XER_OC},
         {"adde no tags writes OC", xo(ADDE), true, false, 1, 1, XER_OC, 2, 0},

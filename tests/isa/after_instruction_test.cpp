@@ -98,8 +98,9 @@ TEST_F(AfterInstruction, NoopAndBranchSelfFireOnlyForTheirForms)
         {or_word(9, 9, 9), AFTER_NOOP, ""},
         {or_word(10, 10, 11), AFTER_NOOP, ""},
         {0x48000000, AFTER_BRANCH_SELF, "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000001000 }}"}, // b .
-        {0x42800000, AFTER_BRANCH_SELF, "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000001000 }}"}, // bc 20,0,.
-        {0x41820000, AFTER_BRANCH_SELF, ""},                                                      // beq .
+        {0x42800000, AFTER_BRANCH_SELF,
+         "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000001000 }}"}, // bc 20,0,.
+        {0x41820000, AFTER_BRANCH_SELF, ""},                        // beq .
         {0x48000000, 0, ""},
     };
     for (const Case &c : cases) {
@@ -134,8 +135,10 @@ TEST_F(AfterInstruction, AttentionFiresWhenEnabledAndStopsOrStallsByOption)
         bool stalled;
     } cases[] = {
         {false, true, false, false, false, "", STOP_ATTN, false},
-        {true, false, false, false, false, "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000001000 }}", 0, false},
-        {true, true, true, false, false, "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000000FFC }}", STOP_ATTN, false},
+        {true, false, false, false, false, "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000001000 }}", 0,
+         false},
+        {true, true, true, false, false, "{{ sim m mcm 0 cpu 0 thread 0 pc 0x0000000000000FFC }}", STOP_ATTN,
+         false},
         {false, false, false, true, false, "", 0, false}, // the stall is for in-flight instructions
         {false, false, false, true, true, "", 0, true},
     };
@@ -195,8 +198,12 @@ TEST(InstructionPrints, InstructionAndState)
     EXPECT_EQ(lines[3].rfind("  tb:0x", 0), 0u) << lines[3];
     EXPECT_NE(lines[3].find("  dec:0x"), std::string::npos);
     EXPECT_EQ(lines[4].rfind("  fpscr:", 0), 0u) << lines[4];
-    EXPECT_EQ(lines[5], "   r00:0x0000000000000100 r01:0x0000000000000101 r02:0x0000000000000102 r03:0x0000000000000103");
-    EXPECT_EQ(lines[12], "   r28:0x000000000000011C r29:0x000000000000011D r30:0x000000000000011E r31:0x000000000000011F");
+    EXPECT_EQ(
+        lines[5],
+        "   r00:0x0000000000000100 r01:0x0000000000000101 r02:0x0000000000000102 r03:0x0000000000000103");
+    EXPECT_EQ(
+        lines[12],
+        "   r28:0x000000000000011C r29:0x000000000000011D r30:0x000000000000011E r31:0x000000000000011F");
 }
 
 TEST(InstructionPrints, TheHeaderNamesTheThreadOfAMultiThreadedProcessor)

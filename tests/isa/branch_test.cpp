@@ -21,7 +21,8 @@ std::string snapshot(const char *what)
 {
     char text[160];
     snprintf(text, sizeof text, "%s lr=%lx ctr=%lx cfar=%lx pc=%lx", what, (unsigned long)watched->LR.value,
-             (unsigned long)watched->CTR.value, (unsigned long)watched->CFAR.value, (unsigned long)watched->PC.value);
+             (unsigned long)watched->CTR.value, (unsigned long)watched->CFAR.value,
+             (unsigned long)watched->PC.value);
     return text;
 }
 
@@ -123,14 +124,15 @@ TEST_F(Branch, TargetsCountersAndConditions)
         {"bla", b_word(0x2000, 1, 1), true, 0x1000, 0, 0, 0, 0, 0x2000, 0, 0x1004, 1},
         {"bl 32-bit link wraps", b_word(0x10, 0, 1), false, 0xFFFFFFFC, 0, 0, 0, 0, 0xC, 0, 0, 1},
         {"blr", xl_branch(BCLR, 20, 0), true, 0x1000, 0, 0x2003, 0, 0, 0x2000, 0, 0x2003, 1},
-        {"bclrl old LR then link", xl_branch(BCLR, 20, 0, 1), true, 0x1000, 0, 0x2000, 0, 0, 0x2000, 0, 0x1004, 1},
+        {"bclrl old LR then link", xl_branch(BCLR, 20, 0, 1), true, 0x1000, 0, 0x2000, 0, 0, 0x2000, 0,
+         0x1004, 1},
         {"blr 32-bit", xl_branch(BCLR, 20, 0), false, 0x1000, 0, 0xFFFFFFFF00002000, 0, 0, 0x2000, 0,
          0xFFFFFFFF00002000, 1},
         {"bdnzlr", xl_branch(BCLR, 16, 0), true, 0x1000, 2, 0x3000, 0, 0, 0x3000, 1, 0x3000, 1},
         {"bctr", xl_branch(BCCTR, 20, 0), true, 0x1000, 0x5003, 0, 0, 0, 0x5000, 0x5003, 0, 1},
         {"bcctrl", xl_branch(BCCTR, 20, 0, 1), true, 0x1000, 0x5000, 0, 0, 0, 0x5000, 0x5000, 0x1004, 1},
-        {"bdnzctr counts with the option", xl_branch(BCCTR, 16, 0), true, 0x1000, 0x5000, 0, 0, 0, 0x5000, 0x4FFF,
-         0, 1},
+        {"bdnzctr counts with the option", xl_branch(BCCTR, 16, 0), true, 0x1000, 0x5000, 0, 0, 0, 0x5000,
+         0x4FFF, 0, 1},
         {"bctar", xl_branch(BCTAR, 20, 0), true, 0x1000, 0, 0, 0x6004, 0, 0x6004, 0, 0, 1},
     };
     for (const Case &c : cases) {

@@ -59,7 +59,8 @@ TEST(Compare, FxccOnlyWithTagsOrAlwaysSet)
     struct Case {
         bool always, tags;
         uint64_t xer;
-    } cases[] = {{false, false, XER_SO}, {true, false, XER_SO | 0x04000000}, {false, true, XER_SO | 0x04000000}};
+    } cases[] = {
+        {false, false, XER_SO}, {true, false, XER_SO | 0x04000000}, {false, true, XER_SO | 0x04000000}};
     for (const Case &c : cases) {
         ExecWord ew;
         ew.option(PO_FXCC_ALWAYS_SET, c.always);

@@ -66,9 +66,12 @@ TEST(Convention, SetCr0ComparesByModeAndAddsSo)
         bool so;
         uint32_t cr0;
     } cases[] = {
-        {false, 0xFFFFFFFF00000000, false, CR_EQ}, {true, 0xFFFFFFFF00000000, false, CR_LT},
-        {false, 0x0000000080000000, false, CR_LT}, {true, 0x0000000080000000, false, CR_GT},
-        {true, 5, true, CR_GT | CR_SO},            {true, 0, true, CR_EQ | CR_SO},
+        {false, 0xFFFFFFFF00000000, false, CR_EQ},
+        {true, 0xFFFFFFFF00000000, false, CR_LT},
+        {false, 0x0000000080000000, false, CR_LT},
+        {true, 0x0000000080000000, false, CR_GT},
+        {true, 5, true, CR_GT | CR_SO},
+        {true, 0, true, CR_EQ | CR_SO},
         {false, 0x80000000, true, CR_LT | CR_SO},
     };
     for (const Case &c : cases) {
@@ -93,12 +96,13 @@ TEST(Convention, FxccFollowsTheRowTagsAndOptions)
         bool field_in_xer, always, tags;
         bool written;
     } cases[] = {
-        {STWCX_DOT, true, false, false, true},       {STWCX_DOT, false, false, false, false},
+        {STWCX_DOT, true, false, false, true},         {STWCX_DOT, false, false, false, false},
         {ADD_DOT_R3_R4_R5, true, false, false, false}, {ADD_DOT_R3_R4_R5, true, true, false, true},
         {ADD_DOT_R3_R4_R5, true, false, true, true},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << c.word << " " << c.field_in_xer << c.always << c.tags);
+        SCOPED_TRACE(::testing::Message()
+                     << std::hex << c.word << " " << c.field_in_xer << c.always << c.tags);
         ExecWord ew;
         ew.option(PO_FXCC_FIELD_IN_XER, c.field_in_xer);
         ew.option(PO_FXCC_ALWAYS_SET, c.always);
@@ -186,7 +190,8 @@ TEST(Convention, StubRoutines)
     EXPECT_EQ(ew.raised()->subtype, 221);
     EXPECT_EQ(ew.t->PC.value, 0x1000u);
 
-    for (int (*routine)(IOPDesc *) : {semantic_stmprofile, semantic_wclr, semantic_wchkall, semantic_ldawx_dot}) {
+    for (int (*routine)(IOPDesc *) :
+         {semantic_stmprofile, semantic_wclr, semantic_wchkall, semantic_ldawx_dot}) {
         IOPDesc *iop = ew.prepare(0);
         EXPECT_EQ(routine(iop), 0);
         EXPECT_NE(iop->exceptions, nullptr);

@@ -64,18 +64,19 @@ class ExecWord
 {
   public:
     // settings: configuration keys (register masks, initial values) applied before the registers
-    // are defined.
+    // are defined; views: partition views of a split core.
     explicit ExecWord(std::initializer_list<std::pair<const char *, const char *>> settings = {},
-                      int threads = 1)
-        : core(threads)
+                      int threads = 1, int views = 0)
+        : core(threads, views)
     {
         if (!DecodeInstr) SelectDecoder("Ervik");
         for (const auto &[key, value] : settings)
             core.set(key, value);
         core.build();
         t = core.thread(0);
-        for (uint32_t option : std::initializer_list<uint32_t>{PO_TAGS_ACTIVE, PO_XER_OC_BEHAVIOR, PO_XER_SET_OV_REPORTS_SO, PO_MAX_SUPPORTED,
-                                PO_FXCC_FIELD_IN_XER, PO_BCCTR_CAN_DECREMENT_CTR})
+        for (uint32_t option : std::initializer_list<uint32_t>{
+                 PO_TAGS_ACTIVE, PO_XER_OC_BEHAVIOR, PO_XER_SET_OV_REPORTS_SO, PO_MAX_SUPPORTED,
+                 PO_FXCC_FIELD_IN_XER, PO_BCCTR_CAN_DECREMENT_CTR})
             core.core->options[option] = 1;
         t->MSR.value = MSR_SF | MSR_HV;
         t->PC.value = 0x1000;
