@@ -24,16 +24,16 @@ struct TLB_Trigger_Desc {
 };
 
 struct TLB_ENTRY_t {
-    int32_t index;       // the entry's own position
+    int32_t index; // the entry's own position
     int32_t valid;
     uint64_t tag;
-    int32_t lpidr;       // partition of the translation
-    int32_t seg_size;    // segment size shift: 28 (256 MB) or 40 (1 TB)
-    int32_t page_shift;  // hash page offset bits
-    uint64_t pte_addr;   // real address of the PTE (0 when written through the indexed interfaces)
-    uint64_t pte_upper;  // the PTE's first doubleword
-    uint64_t pte_lower;  // the PTE's second doubleword
-    uint32_t stamp;      // LRU stamp; larger is more recent
+    int32_t lpidr;      // partition of the translation
+    int32_t seg_size;   // segment size shift: 28 (256 MB) or 40 (1 TB)
+    int32_t page_shift; // hash page offset bits
+    uint64_t pte_addr;  // real address of the PTE (0 when written through the indexed interfaces)
+    uint64_t pte_upper; // the PTE's first doubleword
+    uint64_t pte_lower; // the PTE's second doubleword
+    uint32_t stamp;     // LRU stamp; larger is more recent
 };
 
 struct TLB {

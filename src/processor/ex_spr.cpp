@@ -70,7 +70,7 @@ uint64_t bit(uint64_t value, int n)
     return (value >> n) & 1;
 }
 
-constexpr uint64_t TLBEV_KEPT = 0xC00000000000007Full; // upper-word bits 0-6 and 62-63
+constexpr uint64_t TLBEV_KEPT = 0xC00000000000007Full;  // upper-word bits 0-6 and 62-63
 constexpr uint64_t TLBEV_VALUE = 0x00FFFFFFFFFFFFFFull; // the 56 bits a TLBEV value carries
 
 ex_spr_reg *row_of(ProcessorState *core, int32_t row)
@@ -140,7 +140,8 @@ void INIT_ex_spr_table(ProcessorState *core)
     Register_ex_SPR32(core, "CR", -1, EX_TOOL_GUESS(CR), EX_TOOL_FORCE(CR));
     Register_ex_SPR64_unique(core, "FPSCR", EX_TOOL_GUESS(FPSCR), EX_TOOL_FORCE(FPSCR));
     Register_ex_SPR32(core, "VSCR", -1, EX_TOOL_GUESS(VSCR), EX_TOOL_FORCE(VSCR));
-#define EX_UNIQUE(member) Register_ex_SPR64_unique(core, #member, EX_TOOL_GUESS(member), EX_TOOL_FORCE(member));
+#define EX_UNIQUE(member)                                                                                    \
+    Register_ex_SPR64_unique(core, #member, EX_TOOL_GUESS(member), EX_TOOL_FORCE(member));
     EX_UNIQUE(IMA0)
     EX_UNIQUE(IMA1)
     EX_UNIQUE(IMA2)
@@ -289,7 +290,8 @@ void xFORCE_TLBEV(ThreadState *thread, int32_t index, uint64_t value, int32_t)
 {
     TLB_ENTRY_t *entry = tlb_entry(thread, index);
     if (!entry) return;
-    entry->pte_upper = (entry->pte_upper & TLBEV_KEPT) | ((value & TLBEV_VALUE) << 7);
+    // The kept bits win over the value: its bit 55 would land on the kept bit 62.
+    entry->pte_upper = (entry->pte_upper & TLBEV_KEPT) | (((value & TLBEV_VALUE) << 7) & ~TLBEV_KEPT);
 }
 
 void xFORCE_TLBER(ThreadState *thread, int32_t index, uint64_t v, int32_t)
@@ -360,7 +362,8 @@ const char *SCOMD_Register_Name(ThreadState *thread, uint64_t scomc)
     int32_t d = c - 8;
     ProcessorState *core = thread->processor;
     if (core && core->options[PO_GLENT_EN_4_LPAR_SYSTEM] &&
-        (core->HID0.value & (HID0_SPLIT_IN_TWO | HID0_SPLIT_IN_FOUR)) && ((c >= 32 && c <= 47) || (d >= 0 && d <= 7))) {
+        (core->HID0.value & (HID0_SPLIT_IN_TWO | HID0_SPLIT_IN_FOUR)) &&
+        ((c >= 32 && c <= 47) || (d >= 0 && d <= 7))) {
         int32_t t = core->partition_count == 1 ? thread->thread_id_in_core : thread->thread_id_in_partition;
         d = (t | (c & ~7)) - 8;
     }
@@ -405,6 +408,7 @@ void FORCE_SCOMD_Register(ThreadState *thread, uint64_t value)
 
 // ---- external register ids ----
 
+// clang-format off
 const char *const EXSR_Names[EXSR_COUNT] = {
     "PVR", "TB", "TBL", "TBU", "HID0", "HID1", "HID4", "HID5", "HMEER", "MMCRH", "RWMR", "PMCR", "IMC",
     "IMA0", "IMA1", "IMA2", "IMA3", "IMA4", "IMA8", "IMA9", "IMA10", "IMA11", "IMA12", "SPR_MODEREG",
@@ -428,6 +432,7 @@ const char *const EXSR_Names[EXSR_COUNT] = {
     "inst_xlate_version", "x_smt_enable", "x_smt_priority", "x_smt_internal_priority", "x_smt_run_latch",
     "pending_decrementer_exception", "tfmr_per_thread", "pending_HDEC", "wake_send_pending",
 };
+// clang-format on
 
 extern "C" int32_t LIBSIM__EXSR_Number(const char *name)
 {

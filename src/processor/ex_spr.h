@@ -13,12 +13,12 @@ struct ProcessorState;
 struct Reg_Trigger_Desc;
 struct ThreadState;
 
-constexpr int32_t EX_SPR_NONE = 16000;  // "no such row"
-constexpr int32_t EX_SPR_ROWS = 1103;   // rows of a core's table
+constexpr int32_t EX_SPR_NONE = 16000;   // "no such row"
+constexpr int32_t EX_SPR_ROWS = 1103;    // rows of a core's table
 constexpr int32_t EX_SPR_TLB_FIRST = 47; // TLBER 0; TLBEV n is row 48 + 2n
 constexpr int32_t EX_SPR_TLB_ENTRIES = 512;
 constexpr int32_t EX_SPR_BHRB_FIRST = 1071;
-constexpr int32_t EXSR_COUNT = 200;     // external register ids 0 to 199
+constexpr int32_t EXSR_COUNT = 200; // external register ids 0 to 199
 
 // Accessors of a unique row, called (thread) and (thread, value, 1), and of an indexed row,
 // called (thread, index) and (thread, index, value, 1).

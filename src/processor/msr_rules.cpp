@@ -45,46 +45,80 @@ bool clears_sle(const IOPDesc *iop)
 {
     const InstrInfo *row = iop ? iop->row : nullptr;
     if (!row || !row->mnemonic) return false;
-    return !strcmp(row->mnemonic, "hrfid") || !strcmp(row->mnemonic, "mtmsrd") || !strcmp(row->mnemonic, "rfid");
+    return !strcmp(row->mnemonic, "hrfid") || !strcmp(row->mnemonic, "mtmsrd") ||
+           !strcmp(row->mnemonic, "rfid");
 }
 
 // Architecture bit numbers (0 the most significant) and their names.
 const char *msr_bit_name(int bit)
 {
     switch (bit) {
-    case 0: return "SF";
-    case 1: return "TA";
-    case 2: return "I64";
-    case 3: return "HV";
-    case 4: return "BTAE";
-    case 5: return "SLE";
-    case 29: return "TM_T";
-    case 30: return "TM_S";
-    case 31: return "TMA";
-    case 34: return "Sim";
-    case 38: return "VMX";
-    case 40: return "VSX";
-    case 41: return "AT";
-    case 45: return "WE";
-    case 46: return "CE";
-    case 47: return "ILE";
-    case 48: return "EE";
-    case 49: return "PR";
-    case 50: return "FP";
-    case 51: return "ME";
-    case 52: return "FE0";
-    case 53: return "SE";
-    case 54: return "BE";
-    case 55: return "FE1";
-    case 56: return "US";
-    case 57: return "IP";
-    case 58: return "IR";
-    case 59: return "DR";
-    case 60: return "SO";
-    case 61: return "PMM";
-    case 62: return "RI";
-    case 63: return "LE";
-    default: return nullptr;
+    case 0:
+        return "SF";
+    case 1:
+        return "TA";
+    case 2:
+        return "I64";
+    case 3:
+        return "HV";
+    case 4:
+        return "BTAE";
+    case 5:
+        return "SLE";
+    case 29:
+        return "TM_T";
+    case 30:
+        return "TM_S";
+    case 31:
+        return "TMA";
+    case 34:
+        return "Sim";
+    case 38:
+        return "VMX";
+    case 40:
+        return "VSX";
+    case 41:
+        return "AT";
+    case 45:
+        return "WE";
+    case 46:
+        return "CE";
+    case 47:
+        return "ILE";
+    case 48:
+        return "EE";
+    case 49:
+        return "PR";
+    case 50:
+        return "FP";
+    case 51:
+        return "ME";
+    case 52:
+        return "FE0";
+    case 53:
+        return "SE";
+    case 54:
+        return "BE";
+    case 55:
+        return "FE1";
+    case 56:
+        return "US";
+    case 57:
+        return "IP";
+    case 58:
+        return "IR";
+    case 59:
+        return "DR";
+    case 60:
+        return "SO";
+    case 61:
+        return "PMM";
+    case 62:
+        return "RI";
+    case 63:
+        return "LE";
+    default:
+        return nullptr;
     }
 }
 
@@ -227,7 +261,8 @@ const char *Prepare_WIMG(uint32_t wimg)
     static const struct {
         uint32_t bit;
         const char *name;
-    } names[] = {{0x8, " Write-Through,"}, {0x4, " Cache-Inhibited,"}, {0x2, " Coherent-Memory,"}, {0x1, " Guarded,"}};
+    } names[] = {
+        {0x8, " Write-Through,"}, {0x4, " Cache-Inhibited,"}, {0x2, " Coherent-Memory,"}, {0x1, " Guarded,"}};
     for (const auto &entry : names)
         if ((wimg & entry.bit) && n < (int)sizeof text)
             n += snprintf(text + n, sizeof text - (size_t)n, "%s", entry.name);

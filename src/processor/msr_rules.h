@@ -59,7 +59,8 @@ uint64_t *SelectImixTable(ThreadState *thread, uint64_t msr);
 // Texts, in static per-thread buffers that the next call overwrites.
 // Room enough for any MSR text.
 constexpr int MSR_TEXT_SIZE = 400;
-// Into the buffer (at least MSR_TEXT_SIZE bytes) or, without one, a static buffer: "0x%016lX  " then "32," (SF clear), "OS," (PR clear) and the names of the set bits.
+// Into the buffer (at least MSR_TEXT_SIZE bytes) or, without one, a static buffer: "0x%016lX  " then "32,"
+// (SF clear), "OS," (PR clear) and the names of the set bits.
 char *Prepare_MSR(char *buffer, uint64_t value);
 // "0x%08X  " and one character per CR field (".", "S", "=", ">", "<", "X" for combinations).
 const char *Prepare_CR(uint32_t value);

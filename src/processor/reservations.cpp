@@ -45,8 +45,8 @@ void assert_core_based(MCM *chip, int line)
 {
     GenericMachine *machine = chip ? chip->machine : nullptr;
     if (machine && machine->mode > MODE_NAMELESS)
-        sim_panic("Assert : %s at line %d, file %s", "RESERVATIONS_CORE_BASED(InstanceLink__GetMachine(mcm->ilink))",
-                  line, __FILE__);
+        sim_panic("Assert : %s at line %d, file %s",
+                  "RESERVATIONS_CORE_BASED(InstanceLink__GetMachine(mcm->ilink))", line, __FILE__);
 }
 
 int32_t reservation_count(MemoryMap *map)
@@ -126,9 +126,11 @@ int stcx_has_proper_reservation(ThreadState *thread, AXD *access)
     int32_t reserved_length = client->reservation_length;
     clear_reservation_bit(client); // a store-conditional always consumes the reservation
     uint64_t address = access->pa;
-    if (option(thread, PO_STWCX_FAILS_IF_ADDRESSES_DIFFER) && (address & granule_mask(client->mcm)) != reserved)
+    if (option(thread, PO_STWCX_FAILS_IF_ADDRESSES_DIFFER) &&
+        (address & granule_mask(client->mcm)) != reserved)
         return 0;
-    if (option(thread, PO_STWCX_FAILS_IF_ON_DIFFERENT_PAGES) && (address & PAGE_4K_MASK) != (reserved & PAGE_4K_MASK))
+    if (option(thread, PO_STWCX_FAILS_IF_ON_DIFFERENT_PAGES) &&
+        (address & PAGE_4K_MASK) != (reserved & PAGE_4K_MASK))
         return 0;
     if (option(thread, PO_STWCX_FAILS_IF_LENGTHS_DIFFER) && access->size != reserved_length) return 0;
     return 1;

@@ -54,7 +54,8 @@ extern "C" int32_t LIBSIM__Thread_GetRunMode(ThreadState *thread)
 
 int32_t Thread_StallReason(ThreadState *thread)
 {
-    if (thread->x_threadState == CPU_STALLED || thread->x_threadState == CPU_WAIT) return thread->stall_reason;
+    if (thread->x_threadState == CPU_STALLED || thread->x_threadState == CPU_WAIT)
+        return thread->stall_reason;
     return 0;
 }
 
@@ -66,55 +67,78 @@ int32_t Thread_Power_Mode(ThreadState *thread)
 const char *Thread_StallReasonName(int32_t reason, int32_t power_mode)
 {
     static const char *const names[] = {
-        "NA",           "Initial state",     "TCL command", "End of trace",   "MSR[WE]",
-        "CCR0",         "ACS de-select",     "SMT control", "Stop command",   "ATTN instruction",
-        "RTAS",         "TEN register",      "wait instruction", "waitrsv instruction", "SCOM THRCTL",
+        "NA",   "Initial state", "TCL command",      "End of trace",        "MSR[WE]",
+        "CCR0", "ACS de-select", "SMT control",      "Stop command",        "ATTN instruction",
+        "RTAS", "TEN register",  "wait instruction", "waitrsv instruction", "SCOM THRCTL",
     };
     if (reason >= 0 && reason < (int32_t)(sizeof names / sizeof names[0])) return names[reason];
     if (reason == STALL_WAITASEC) return "waitasec instruction";
     if (reason != STALL_INSTRUCTION) return "Unknown";
     switch (power_mode) {
-    case POWER_WINKLE: return "Stall instruction: winkle";
-    case POWER_SLEEP: return "Stall instruction: sleep";
-    case POWER_NAP: return "Stall instruction: nap";
-    case POWER_DOZE: return "Stall instruction: doze";
-    default: return "Stall instruction";
+    case POWER_WINKLE:
+        return "Stall instruction: winkle";
+    case POWER_SLEEP:
+        return "Stall instruction: sleep";
+    case POWER_NAP:
+        return "Stall instruction: nap";
+    case POWER_DOZE:
+        return "Stall instruction: doze";
+    default:
+        return "Stall instruction";
     }
 }
 
 const char *Power_Mode_Name(int32_t mode)
 {
     switch (mode) {
-    case POWER_OFF: return "POWER_OFF";
-    case POWER_WINKLE: return "WINKLE";
-    case POWER_SLEEP: return "SLEEP";
-    case POWER_NAP: return "NAP";
-    case POWER_DOZE: return "DOZE";
-    case POWER_ACTIVE: return "ACTIVE_POWER";
-    default: return "Unknown";
+    case POWER_OFF:
+        return "POWER_OFF";
+    case POWER_WINKLE:
+        return "WINKLE";
+    case POWER_SLEEP:
+        return "SLEEP";
+    case POWER_NAP:
+        return "NAP";
+    case POWER_DOZE:
+        return "DOZE";
+    case POWER_ACTIVE:
+        return "ACTIVE_POWER";
+    default:
+        return "Unknown";
     }
 }
 
 const char *Thread_State_Name(int32_t state)
 {
     switch (state) {
-    case CPU_NOT_BOOTED: return "not booted";
-    case CPU_CHECKSTOP: return "checkstop";
-    case CPU_STALLED: return "stalled";
-    case CPU_RUNNING: return "running";
-    default: return "unknown";
+    case CPU_NOT_BOOTED:
+        return "not booted";
+    case CPU_CHECKSTOP:
+        return "checkstop";
+    case CPU_STALLED:
+        return "stalled";
+    case CPU_RUNNING:
+        return "running";
+    default:
+        return "unknown";
     }
 }
 
 const char *Prepare_SMT_Mode(uint32_t mode)
 {
     switch (mode) {
-    case SMT_MODE_0: return "SMT0";
-    case SMT_MODE_1: return "SMT1";
-    case SMT_MODE_2: return "SMT2";
-    case SMT_MODE_4: return "SMT4";
-    case SMT_MODE_8: return "SMT8";
-    default: return "unknown SMT_mode";
+    case SMT_MODE_0:
+        return "SMT0";
+    case SMT_MODE_1:
+        return "SMT1";
+    case SMT_MODE_2:
+        return "SMT2";
+    case SMT_MODE_4:
+        return "SMT4";
+    case SMT_MODE_8:
+        return "SMT8";
+    default:
+        return "unknown SMT_mode";
     }
 }
 
@@ -159,36 +183,54 @@ int SMTA_Start_Thread_On_Interrupt(void)
 int32_t SMTA_CONVERT_OR_VALUE(uint32_t register_number)
 {
     switch (register_number) {
-    case 1: return 2;
-    case 2: return 4;
-    case 3: return 6;
-    case 5: return 5;
-    case 6: return 3;
-    case 7: return 7;
-    case 31: return 1;
-    default: return -1;
+    case 1:
+        return 2;
+    case 2:
+        return 4;
+    case 3:
+        return 6;
+    case 5:
+        return 5;
+    case 6:
+        return 3;
+    case 7:
+        return 7;
+    case 31:
+        return 1;
+    default:
+        return -1;
     }
 }
 
 uint32_t SMT_2_BITS(uint32_t mode)
 {
     switch (mode) {
-    case SMT_MODE_1: return 8;
-    case SMT_MODE_2: return 4;
-    case SMT_MODE_4: return 2;
-    case SMT_MODE_8: return 1;
-    default: return 0;
+    case SMT_MODE_1:
+        return 8;
+    case SMT_MODE_2:
+        return 4;
+    case SMT_MODE_4:
+        return 2;
+    case SMT_MODE_8:
+        return 1;
+    default:
+        return 0;
     }
 }
 
 uint32_t BITS_2_SMT(uint32_t bits)
 {
     switch (bits) {
-    case 1: return SMT_MODE_8;
-    case 2: return SMT_MODE_4;
-    case 4: return SMT_MODE_2;
-    case 8: return SMT_MODE_1;
-    default: return 0;
+    case 1:
+        return SMT_MODE_8;
+    case 2:
+        return SMT_MODE_4;
+    case 4:
+        return SMT_MODE_2;
+    case 8:
+        return SMT_MODE_1;
+    default:
+        return 0;
     }
 }
 
@@ -199,10 +241,14 @@ uint32_t smt_InitialMode(ProcessorState *core)
         if (core->HID0.value & HID0_SPLIT_IN_FOUR) return SMT_MODE_2;
     }
     switch (core->num_threads) {
-    case 1: return SMT_MODE_1;
-    case 2: return SMT_MODE_2;
-    case 4: return SMT_MODE_4;
-    case 8: return SMT_MODE_8;
+    case 1:
+        return SMT_MODE_1;
+    case 2:
+        return SMT_MODE_2;
+    case 4:
+        return SMT_MODE_4;
+    case 8:
+        return SMT_MODE_8;
     default:
         sim_warning(2, "Illegal SMT mode: number of threads = %d", (int)core->num_threads);
         return SMT_MODE_4;
@@ -212,7 +258,8 @@ uint32_t smt_InitialMode(ProcessorState *core)
 ThreadState *OTHER_THREAD(ThreadState *thread)
 {
     ProcessorState *core = thread->processor;
-    if (core->num_threads != 2) sim_warning(2, "calling OTHER_THREAD when threads/cpu = %d", (int)core->num_threads);
+    if (core->num_threads != 2)
+        sim_warning(2, "calling OTHER_THREAD when threads/cpu = %d", (int)core->num_threads);
     uint32_t other = (thread->thread_id_in_core & 1) ? 0 : 1;
     return other < core->num_threads ? &core->threads[other] : nullptr;
 }
@@ -312,14 +359,29 @@ void smt_BoostPriority(ThreadState *thread, int32_t reason)
 void smt_BoostPriorityForException(ThreadState *thread, int32_t exception_type)
 {
     switch (exception_type) {
-    case EXC_PERF_MONITOR: smt_BoostPriority(thread, 4); break;
-    case EXC_SYSTEM_RESET: smt_BoostPriority(thread, 0); break;
-    case EXC_MACHINE_CHECK: smt_BoostPriority(thread, 6); break;
-    case EXC_EXTERNAL: smt_BoostPriority(thread, 1); break;
-    case EXC_DECREMENTER: smt_BoostPriority(thread, 2); break;
-    case EXC_HV_DECREMENTER: smt_BoostPriority(thread, 3); break;
-    case EXC_HMI: smt_BoostPriority(thread, 7); break;
-    default: break;
+    case EXC_PERF_MONITOR:
+        smt_BoostPriority(thread, 4);
+        break;
+    case EXC_SYSTEM_RESET:
+        smt_BoostPriority(thread, 0);
+        break;
+    case EXC_MACHINE_CHECK:
+        smt_BoostPriority(thread, 6);
+        break;
+    case EXC_EXTERNAL:
+        smt_BoostPriority(thread, 1);
+        break;
+    case EXC_DECREMENTER:
+        smt_BoostPriority(thread, 2);
+        break;
+    case EXC_HV_DECREMENTER:
+        smt_BoostPriority(thread, 3);
+        break;
+    case EXC_HMI:
+        smt_BoostPriority(thread, 7);
+        break;
+    default:
+        break;
     }
 }
 

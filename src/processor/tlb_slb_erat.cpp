@@ -68,7 +68,8 @@ TLB *TLB_new(TLB_Geometry geometry, ProcessorState *core, char letter, int32_t h
     TLB *tlb = QUARN_ZALLOC(1, TLB);
     tlb->name = QUARN_ZALLOC(TLB_NAME_SIZE, char);
     snprintf(tlb->name, TLB_NAME_SIZE, "%s_%cTLB", core && core->name ? core->name : "<unknown>", letter);
-    if (!power_of_two(geometry.entries)) sim_panic("%s entries=%d is not a power of two", tlb->name, geometry.entries);
+    if (!power_of_two(geometry.entries))
+        sim_panic("%s entries=%d is not a power of two", tlb->name, geometry.entries);
     if (!power_of_two(geometry.assoc))
         sim_panic("%s associativity=%d is not a power of two", tlb->name, geometry.assoc);
     int32_t entry_bits = log2_of(geometry.entries);
@@ -105,7 +106,8 @@ uint64_t TLB_Define_Replacement_Hint(TLB *tlb, int32_t first)
 {
     int32_t n = tlb->assoc;
     int32_t way = tlb->repl_policy == TLB_REPL_LRU ? lru_way(tlb, first) : tlb->rr_way;
-    if (way >= n) sim_warning(2, "TLB_Define_Replacement_Hint: internal TLB set > tlb associativity: 0x%03X", way);
+    if (way >= n)
+        sim_warning(2, "TLB_Define_Replacement_Hint: internal TLB set > tlb associativity: 0x%03X", way);
     return pow2((int64_t)n - way - 1) + (uint64_t)(int64_t)first * pow2((int64_t)n - tlb->assoc_bits);
 }
 
@@ -130,8 +132,8 @@ void TLB_print_class(TLB *tlb, int32_t entry, int32_t duplicates_only)
         }
         SIM_PRINT("@ tlbe %d: upper:0x%016lX, lower:0x%016lX, tag:0x%016lX, lpidr:%d , segment size: %d, "
                   "hash page offset bits: %d\n",
-                  e[k].index, (unsigned long)e[k].pte_upper, (unsigned long)e[k].pte_lower, (unsigned long)e[k].tag,
-                  e[k].lpidr, e[k].seg_size, e[k].page_shift);
+                  e[k].index, (unsigned long)e[k].pte_upper, (unsigned long)e[k].pte_lower,
+                  (unsigned long)e[k].tag, e[k].lpidr, e[k].seg_size, e[k].page_shift);
     }
 }
 
@@ -156,7 +158,8 @@ uint32_t ReadSR(ThreadState *thread, uint32_t n)
     uint64_t v = entry->SLBV.value;
     uint64_t vsid_mask = core ? core->sr_vsid_mask : 0;
     uint64_t image = ((v >> 7) & vsid_mask) | ((v >> 12) & 0x7FFFFFF) | (uint64_t)(entry->ks & 1) << 30 |
-                     (uint64_t)(entry->kp & 1) << 29 | (uint64_t)(entry->n & 1) << 28 | (uint64_t)(entry->l & 1) << 27;
+                     (uint64_t)(entry->kp & 1) << 29 | (uint64_t)(entry->n & 1) << 28 |
+                     (uint64_t)(entry->l & 1) << 27;
     return (uint32_t)image;
 }
 
