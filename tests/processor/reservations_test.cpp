@@ -57,6 +57,17 @@ class Reservations : public ::testing::Test
     MemoryClient *clients[3] = {};
 };
 
+TEST_F(Reservations, DeletingAClientGivesBackItsReservation)
+{
+    create_reservation(clients[0], 0x1000, 4);
+    create_reservation(clients[1], 0x2000, 4);
+    ASSERT_EQ(map()->reservation_count, 2);
+    MemoryClientDelete(chip(), clients[0]);
+    threads[0].memory_client = clients[0] = nullptr;
+    EXPECT_EQ(map()->reservation_count, 1);
+    EXPECT_EQ(listed(), std::vector<MemoryClient *>{clients[1]});
+}
+
 TEST_F(Reservations, ASecondReserveReplacesTheFirst)
 {
     create_reservation(clients[0], 0x1234, 4);
