@@ -7,7 +7,7 @@
 #include "processor/instruction_record.h"
 #include "processor/mcm.h"
 #include "processor/processor_state.h"
-#include "processor/register_text.h"
+#include "processor/shared_msr_text.h"
 #include "processor/thread_state.h"
 #include "runtime/common.h"
 
@@ -101,7 +101,7 @@ uint64_t iGET_MSR(IOPDesc *iop)
 {
     ThreadState *thread = iop->thread;
     uint64_t value = thread->MSR.value;
-    Prepare_MSR(nullptr, value); // only noted: the shared MSR text is rendered when it is read
+    Prepare_MSR_Deferred(value); // the shared MSR text is rendered only when it is read
     if (Reg_Read_Triggers_Armed(thread->MSR.trigger))
         Invoke_Reg_Read_Triggers(iop, thread->MSR.trigger, value);
     return value;

@@ -21,7 +21,6 @@ constexpr uint64_t ISI_CAUSE = 0x10000000;
 constexpr uint64_t SOFTPATCH_DENORM = 0x100000;
 constexpr uint64_t SOFTPATCH_SRR1_MASK = 0x782F0000;
 constexpr uint64_t TSRL_PRIORITY = 0x1C000000000000ull; // bits 50-52
-constexpr int TSRL_PRIORITY_SHIFT = 50;
 
 // The transaction rule: outside operating-system support for transactions, an interrupt raised
 // in a transaction goes to the transactional-memory model first; true when it took it.

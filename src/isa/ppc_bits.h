@@ -5,31 +5,19 @@
 
 #include <cstdint>
 
-// MSR bits.
-constexpr uint64_t MSR_SF = 0x8000000000000000ull;
-constexpr uint64_t MSR_TA = 0x4000000000000000ull;
+#include "processor/msr_rules.h"
+
+// MSR bits beside those of msr_rules.h.
 constexpr uint64_t MSR_I64 = 0x2000000000000000ull;
-constexpr uint64_t MSR_HV = 0x1000000000000000ull;
 constexpr uint64_t MSR_TS = 0x0000000600000000ull;
 constexpr uint64_t MSR_TS_TRANSACTIONAL = 0x0000000400000000ull;
 constexpr uint64_t MSR_TS_SUSPENDED = 0x0000000200000000ull;
 constexpr uint64_t MSR_TM = 0x0000000100000000ull;
-constexpr uint64_t MSR_VEC = 0x0000000002000000ull;
-constexpr uint64_t MSR_VSX = 0x0000000000800000ull;
 constexpr uint64_t MSR_ILE = 0x0000000000010000ull;
-constexpr uint64_t MSR_EE = 0x0000000000008000ull;
-constexpr uint64_t MSR_PR = 0x0000000000004000ull;
-constexpr uint64_t MSR_FP = 0x0000000000002000ull;
-constexpr uint64_t MSR_ME = 0x0000000000001000ull;
 constexpr uint64_t MSR_SE = 0x0000000000000400ull;
 constexpr uint64_t MSR_BE = 0x0000000000000200ull;
 constexpr uint64_t MSR_US = 0x0000000000000080ull;
-constexpr uint64_t MSR_IP = 0x0000000000000040ull;
-constexpr uint64_t MSR_IR = 0x0000000000000020ull;
-constexpr uint64_t MSR_DR = 0x0000000000000010ull;
 constexpr uint64_t MSR_PMM = 0x0000000000000004ull;
-constexpr uint64_t MSR_RI = 0x0000000000000002ull;
-constexpr uint64_t MSR_LE = 0x0000000000000001ull;
 
 // XER bits and fields.
 constexpr uint64_t XER_SO = 0x80000000ull;

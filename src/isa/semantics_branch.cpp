@@ -8,7 +8,7 @@
 #include "exec/interrupt_raisers.h"
 #include "exec/machine_trigger_table.h"
 #include "exec/triggers.h"
-#include "guest/bogus_halt.h"
+#include "guest/sim_support_halt.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "processor/facility_bits.h"

@@ -7,7 +7,7 @@
 #include "processor/facility_bits.h"
 #include "processor/handwritten_accessors.h"
 #include "processor/reg_accessors.h"
-#include "processor/register_text.h"
+#include "processor/msr_rules.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
 
@@ -143,23 +143,6 @@ void Check_lock_release(ThreadState *thread, uint64_t address)
             thread->held_locks[j - 1] = thread->held_locks[j];
         thread->held_lock_count = count - 1;
         return;
-    }
-}
-
-uint64_t Reverse_RegValue(uint64_t value, int size)
-{
-    switch (size) {
-    case 1:
-        return value & 0xFF;
-    case 2:
-        return __builtin_bswap16((uint16_t)value);
-    case 4:
-        return __builtin_bswap32((uint32_t)value);
-    case 8:
-        return __builtin_bswap64(value);
-    default:
-        sim_do_error("common/processor/memory_ops", __LINE__, "Reverse_RegValue: Unknown length: %d\n", size);
-        return value;
     }
 }
 

@@ -235,10 +235,6 @@ inline int CHECK_FOR_UCODE(void)
 void Record_a_successful_lock(ThreadState *thread, uint64_t address);
 void Check_lock_release(ThreadState *thread, uint64_t address);
 
-// The value with its low size bytes (1, 2, 4 or 8) in reverse order; another size is an error and
-// the value comes back unchanged.
-uint64_t Reverse_RegValue(uint64_t value, int size);
-
 // Debug of interrupt returns (categories 20 and 206): reads the MSR and LPIDR and renders the MSR.
 void Interrupt_Return_Debug(IOPDesc *iop);
 

@@ -691,6 +691,8 @@ void MemoryClientDelete(MCM *chip, MemoryClient *client)
 {
     if (!client) return;
     MemoryMap *map = chip_map(chip);
+    // A client that still holds a reservation gives it back, so the map's count stays exact.
+    clear_reservation_bit_notrace(client);
     MemoryClientRemoveFromReservationList(map, client);
     MemoryClient **link = map ? &map->clients : nullptr;
     while (link && *link && *link != client)

@@ -15,7 +15,8 @@
 #include "processor/processor_option_ids.h"
 #include "processor/processor_state.h"
 #include "processor/reg_accessors.h"
-#include "processor/register_text.h"
+#include "processor/msr_rules.h"
+#include "processor/smt.h"
 #include "processor/thread_run_state.h"
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
@@ -125,7 +126,7 @@ void Handle_Trigger_After_Instruction(IOPDesc *iop)
             fire(iop, "ATTN", options[PO_ATTN_ADVANCE_NIA] ? address - 4 : address, -1);
         if (options[PO_ATTN_STOP]) Stop_The_Simulation(STOP_ATTN);
         if (iop->use_slots && options[PO_ATTN_STALL])
-            Thread_StallState(thread, "ATTN instruction", STALL_ATTN_INSTRUCTION);
+            Thread_StallState(thread, "ATTN instruction", STALL_ATTN);
     }
     iop->deferred_triggers = 0;
 }

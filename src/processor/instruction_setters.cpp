@@ -1,25 +1,16 @@
-// The move from a branch-history entry and the branch-history range.
+// The move from a branch-history entry.
 #include "processor/instruction_setters.h"
 
+#include "processor/ex_spr.h"
 #include "processor/processor_state.h"
 #include "processor/register_file.h"
-
-uint32_t Get_BHRB_Range(ThreadState *thread)
-{
-    ProcessorState *core = thread->processor;
-    uint64_t mmcrc = core->MMCRC.value;
-    if (!(mmcrc & (1ull << 17)))
-        return core->num_threads ? (uint32_t)NUM_BHRB_ENTRIES / core->num_threads : 0;
-    uint32_t owner = (uint32_t)((mmcrc >> 18) & 7);
-    return (uint32_t)thread->thread_id_in_core == owner ? (uint32_t)NUM_BHRB_ENTRIES : 0;
-}
 
 int core_mfbhrbe(IOPDesc *iop)
 {
     ThreadState *thread = iop->thread;
     uint32_t index = (iop->word >> 11) & 0x3FF;
     uint32_t target = (iop->word >> 21) & 0x1F;
-    if (index >= Get_BHRB_Range(thread) || index >= (uint32_t)NUM_BHRB_ENTRIES) {
+    if ((int32_t)index >= Get_BHRB_Range(thread, nullptr) || index >= (uint32_t)NUM_BHRB_ENTRIES) {
         SET_GPR(iop, target, 0);
         return 1;
     }

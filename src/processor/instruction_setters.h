@@ -1,6 +1,5 @@
 // Instruction-level register writes beside the generated iSET_ members (reg_accessors.h): the GPR
-// write of an instruction, the move from a branch-history entry and the thread's branch-history
-// range.
+// write of an instruction and the move from a branch-history entry.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +18,6 @@ inline void SET_GPR(IOPDesc *iop, uint32_t n, uint64_t value)
         Maybe_Invoke_Reg_Write_Triggers(iop, gpr->trigger, gpr->value, value);
     gpr->value = value;
 }
-
-// The number of branch-history entries the thread may read: 32 / the core's thread count with
-// MMCRC bit 17 clear; with it set, 32 for the thread numbered MMCRC bits 20..18, 0 for the others.
-uint32_t Get_BHRB_Range(ThreadState *thread);
 
 // mfbhrbe's worker: RT := the branch-history entry (word bits 20..11) when it lies inside the
 // thread's range, else 0. Returns 1.

@@ -27,7 +27,7 @@ constexpr uint64_t SIM_CTRL_HILE = 0x40000;                          // bit 18
 uint64_t vectored_system_call_msr(IOPDesc *iop, uint64_t old_msr)
 {
     uint64_t msr = (old_msr & ~(MSR_PR | MSR_SE | MSR_BE | MSR_PMM)) | MSR_SF | MSR_IR | MSR_DR;
-    if (iGET_PCR(iop) & PCR_V205) msr &= ~(MSR_FP | MSR_VEC);
+    if (iGET_PCR(iop) & PCR_V205) msr &= ~(MSR_FP | MSR_VMX);
     if ((msr & MSR_TS) == MSR_TS_TRANSACTIONAL) msr = (msr & ~MSR_TS) | MSR_TS_SUSPENDED;
     return msr;
 }

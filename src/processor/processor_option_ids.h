@@ -16,7 +16,6 @@ enum : uint32_t {
     PO_MSR_IP_BIT = 315,
     PO_MSR_ILE_BIT = 316,
     PO_LPES_1_REMOVED = 358,
-    PO_GLENT_EN_4_LPAR_SYSTEM = 395,
     PO_LPCR_KBV_ENABLE_BIT = 411,
     // Provisional indices.
     PO_INVALID_FORMS_ARE_ILLEGAL = 418,

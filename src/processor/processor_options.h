@@ -20,5 +20,17 @@ enum : uint32_t {
     PO_SUPPORTS_WIMG_W_BIT = 194,
     PO_Dravo_DSCR = 305,
     PO_DIVIDE_W_UPDATE_DO_NOT_SET_XER_OV = 382,
+    PO_POWERPC_V2 = 136,
+    PO_RESERVE_MSR_WE_BIT = 147,
+    PO_STWCX_FAILS_IF_ADDRESSES_DIFFER = 203,
+    PO_STWCX_FAILS_IF_LENGTHS_DIFFER = 204,
+    PO_STWCX_FAILS_IF_ON_DIFFERENT_PAGES = 205,
+    PO_GLENT_EN_4_LPAR_SYSTEM = 395,
+    PO_GLENT_EN_PTE_B_BITS_MOVE = 397,
+    // Not fixed yet; placed in free slots until the option table assigns them.
+    PO_POWERPC_V2_MSR_LIMITS = 137,
+    PO_AKRA_PLUS = 138,
+    PO_INVALID_SR_IS_ZERO = 139,
+    PO_GLENT_STYLE_CTRL = 396,
     PO_COUNT = 424, // also the index that ends PO_list
 };

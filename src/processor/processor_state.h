@@ -24,6 +24,7 @@ struct TLB;
 struct ThreadState;
 struct chip_version_info;
 struct ex_scom_registers_s;
+struct ex_spr_reg;
 struct spr_table_entry;
 
 // Processor run states (x_cpuState; threads also use CPU_WAIT).
@@ -92,11 +93,17 @@ struct ProcessorState {
     uint64_t pcr_mask;
     uint64_t srr1_mask;
     uint64_t hsrr1_mask;
+    uint64_t sr_vsid_mask; // VSID bits of a segment-register image taken from VSID-word bits 7 up
 
     // SPR table.
     spr_table_entry *spr_table;
     int32_t spr_count;
     uint32_t pir_spr_number;
+
+    // Extended-SPR table: rows by number, grown as rows are registered.
+    ex_spr_reg *ex_spr_table;
+    int32_t ex_spr_capacity;
+    int32_t ex_spr_count;
 
     uint64_t slbe_esid_mask;
     uint64_t slbe_vsid_mask;

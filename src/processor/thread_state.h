@@ -108,6 +108,7 @@ struct ThreadState {
 
     // Assist threads.
     uint32_t is_assist_thread;
+    int32_t assist_thread_running; // the thread has started assist threads that still run
     ThreadState *assist_parent;
     ThreadState *next_assist;
 
@@ -136,6 +137,11 @@ struct ThreadState {
     uint8_t x_smt_priority;
     uint8_t x_smt_internal_priority;
     int32_t x_smt_run_latch;
+
+    // Derived from the MSR by every MSR write.
+    uint8_t address_width; // 64 or 32 (MSR[SF])
+    uint8_t data_relocate; // MSR[DR]
+    uint8_t problem_state; // MSR[PR]
 
     // SLB and decrementer.
     SLB *slb;

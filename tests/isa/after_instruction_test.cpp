@@ -5,7 +5,7 @@
 #include <string>
 
 #include "exec_word.h"
-#include "guest/bogus_halt.h"
+#include "guest/sim_support_halt.h"
 #include "processor/instruction_prints.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
@@ -51,7 +51,7 @@ Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *table, const char *name)
 
 int test_bogus_halt_calls = 0;
 
-int32_t SimBogusHalt(ThreadState *)
+int SimBogusHalt(ThreadState *)
 {
     ++test_bogus_halt_calls;
     return 0;

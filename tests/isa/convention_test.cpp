@@ -1,9 +1,10 @@
 // The semantic-routine convention: the next-instruction advance, the register path under
-// no-side-effects, CR0 and FXCC, the invalid-form and 64-bit gates, held locks, value reversal,
-// the stub routines and the VSR target write.
+// no-side-effects, CR0 and FXCC, the invalid-form and 64-bit gates, held locks, the lazy MSR
+// text, the stub routines and the VSR target write.
 #include "exec_word.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
+#include "processor/shared_msr_text.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 
@@ -167,19 +168,16 @@ TEST(Convention, HeldLocks)
     EXPECT_EQ(t->held_lock_count, 0);
 }
 
-TEST(Convention, ReverseRegValue)
+TEST(Convention, MsrReadsNoteTheSharedTextRenderedWhenRead)
 {
-    EXPECT_EQ(Reverse_RegValue(0xAB, 1), 0xABu);
-    EXPECT_EQ(Reverse_RegValue(0x1122, 2), 0x2211u);
-    EXPECT_EQ(Reverse_RegValue(0x11223344, 4), 0x44332211u);
-    EXPECT_EQ(Reverse_RegValue(0x1122334455667788, 8), 0x8877665544332211u);
-
-    uint32_t saved = stop_simulation;
-    SinkCapture sink;
-    EXPECT_EQ(Reverse_RegValue(0x112233, 3), 0x112233u);
-    EXPECT_EQ(sink.text(), "FATAL ERROR: Reverse_RegValue: Unknown length: 3\n\n");
-    EXPECT_TRUE(stop_simulation & STOP_QUARN_ERROR);
-    stop_simulation = saved;
+    ExecWord ew;
+    ew.t->MSR.value = MSR_SF | MSR_HV | MSR_ME;
+    iGET_MSR(ew.iop);
+    char expected[MSR_TEXT_SIZE];
+    EXPECT_STREQ(Shared_MSR_Text(), Prepare_MSR(expected, MSR_SF | MSR_HV | MSR_ME));
+    ew.mode32();
+    EXPECT_EQ(ew.run(ADD_R3_R4_R5), 1); // the advance reads the MSR
+    EXPECT_STREQ(Shared_MSR_Text(), Prepare_MSR(expected, MSR_HV | MSR_ME));
 }
 
 TEST(Convention, StubRoutines)

@@ -17,7 +17,7 @@ struct MsrCase {
 
 TEST(InterruptMsr, ComputeNewMsr)
 {
-    const uint64_t busy = MSR_TA | MSR_VEC | MSR_EE | MSR_PR | MSR_FP | MSR_ME | MSR_IR | MSR_DR | MSR_RI |
+    const uint64_t busy = MSR_TA | MSR_VMX | MSR_EE | MSR_PR | MSR_FP | MSR_ME | MSR_IR | MSR_DR | MSR_RI |
                           MSR_LE | MSR_US | MSR_IP | MSR_ILE;
     const uint64_t sim_ctrl1_hile = 0x0400000000000000ull;
     std::vector<MsrCase> cases = {
@@ -133,7 +133,7 @@ TEST(InterruptMsr, ComputeNewMsr)
         {"no HILE without the option", 2, MSR_PR, {}, 0x2000000, 0, 0x40000, 0, 0, 0, MSR_SF | MSR_HV},
         {"vectored system call",
          45,
-         MSR_PR | MSR_SE | MSR_BE | MSR_EE | MSR_FP | MSR_VEC | MSR_HV,
+         MSR_PR | MSR_SE | MSR_BE | MSR_EE | MSR_FP | MSR_VMX | MSR_HV,
          {},
          0,
          0,
@@ -141,10 +141,10 @@ TEST(InterruptMsr, ComputeNewMsr)
          0,
          0,
          0,
-         MSR_SF | MSR_HV | MSR_EE | MSR_FP | MSR_VEC | MSR_IR | MSR_DR},
+         MSR_SF | MSR_HV | MSR_EE | MSR_FP | MSR_VMX | MSR_IR | MSR_DR},
         {"vectored system call under 2.05 compatibility",
          45,
-         MSR_EE | MSR_FP | MSR_VEC,
+         MSR_EE | MSR_FP | MSR_VMX,
          {},
          0,
          0x2,

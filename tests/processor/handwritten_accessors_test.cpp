@@ -110,13 +110,14 @@ TEST(HandWrittenAccessors, CtrlThroughTheRegisterFile)
 {
     TestCore fixture(2);
     fixture.build();
-    fixture.thread(0)->CTRL.value = 0x80000001; // what the CTRL image of thread 0 reads now
+    // The image thread 0 reads: its own bit 31, its run latch at bits 0 and 15.
+    fixture.thread(0)->x_smt_run_latch = 1;
     Register_File_Entry *entry = Search_Register_File(fixture.core->register_file, "CTRL");
     ASSERT_NE(entry, nullptr);
     uint32_t value = 0;
     EXPECT_EQ(entry->desc->generic_read(entry, &value), 2);
-    EXPECT_EQ(value, 0x80000001u);
-    EXPECT_EQ(tGUESS_CTRL(fixture.thread(0), 7), 0x80000001u);
+    EXPECT_EQ(value, 0x80008001u);
+    EXPECT_EQ(tGUESS_CTRL(fixture.thread(0), 7), 0x80008001u);
     // Thread and core CTRL share one description; the core's definition came last.
     EXPECT_EQ(Search_Register_File(fixture.thread(1)->register_file, "CTRL")->desc, entry->desc);
     EXPECT_EQ(entry->desc->generic_read, Read_Register_CTRL);

@@ -1,0 +1,100 @@
+// Reservations as every store and every larx/stcx. pair meets them, and the byte reversal of
+// byte-reversed and little-endian accesses.
+#include <benchmark/benchmark.h>
+
+#include "machine/generic_machine.h"
+#include "machine/memory_bus.h"
+#include "machine/memory_map.h"
+#include "mmu/axd.h"
+#include "processor/mcm.h"
+#include "processor/processor_state.h"
+#include "processor/reservations.h"
+#include "processor/thread_state.h"
+#include "processor/value_ops.h"
+#include "runtime/alloc.h"
+#include "runtime/property_list.h"
+
+namespace
+{
+
+// One chip with its memory map and two clients: a storing thread and another holder.
+struct BenchChip {
+    GenericMachine machine{};
+    ProcessorState core{};
+    ThreadState thread{};
+    MemoryClient *other = nullptr;
+
+    BenchChip()
+    {
+        machine.name = REMEMBER_STRING("bench");
+        machine.num_mcms = 1;
+        machine.mode = MODE_SIMPLE;
+        machine.property_list = PropertyList__New("reservations-bench");
+        machine.mcms = QUARN_ZALLOC(1, MCM *);
+        Initialize_Machine_Time_Domain_Variables(&machine.time_domains);
+        MCM *chip = machine.mcms[0] = MCM__Init(&machine, 0, machine.property_list);
+        chip->mbus->memory_map = MemMap_Create(chip);
+        chip->reservation_granule = 128;
+        thread.processor = &core;
+        thread.mcm = chip;
+        thread.memory_client = MemoryClientCreate(&machine, chip, "thread", 0);
+        other = MemoryClientCreate(&machine, chip, "other", 1);
+    }
+    ~BenchChip()
+    {
+        MCM *chip = machine.mcms[0];
+        MemoryMap *map = chip->mbus->memory_map;
+        MemoryClientDelete(chip, thread.memory_client);
+        MemoryClientDelete(chip, other);
+        MemMap_DeleteAll(map);
+        MemMap_DeleteMap(map);
+        MCM__Quit(chip);
+        Quit_Machine_Time_Domain(&machine.time_domains);
+        QUARN_FREE(machine.mcms);
+        PropertyList__Delete(machine.property_list);
+        FORGET_STRING(machine.name);
+    }
+    MCM *chip() { return machine.mcms[0]; }
+};
+
+// A load-and-reserve and its store-conditional.
+void BM_ReserveAndStoreConditional(benchmark::State &state)
+{
+    BenchChip bench;
+    AXD store = INITIAL_AXD;
+    store.pa = 0x1000;
+    store.size = 8;
+    for (auto _ : state) {
+        create_reservation(bench.thread.memory_client, 0x1000, 8);
+        benchmark::DoNotOptimize(stcx_has_proper_reservation(&bench.thread, &store));
+    }
+}
+BENCHMARK(BM_ReserveAndStoreConditional);
+
+// A store's revocation with no reservation on the chip (the common case), and with one held
+// elsewhere.
+void BM_RevokeOnStore(benchmark::State &state)
+{
+    BenchChip bench;
+    if (state.range(0)) create_reservation(bench.other, 0x9000, 8);
+    uint64_t address = 0;
+    for (auto _ : state) {
+        revoke_core_reservations(bench.chip(), bench.thread.memory_client, address);
+        address += 8;
+    }
+}
+BENCHMARK(BM_RevokeOnStore)->Arg(0)->Arg(1);
+
+void BM_ReverseRegValue(benchmark::State &state)
+{
+    static const int32_t lengths[4] = {1, 2, 4, 8};
+    uint64_t value = 0x0123456789ABCDEFull;
+    int i = 0;
+    for (auto _ : state) {
+        value = Reverse_RegValue(value, lengths[i++ & 3]) + 1;
+        benchmark::DoNotOptimize(value);
+    }
+}
+BENCHMARK(BM_ReverseRegValue);
+
+} // namespace

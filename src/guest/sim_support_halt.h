@@ -1,0 +1,8 @@
+// The sim-support halt delay: a thread gives up its time until something may have changed.
+#pragma once
+
+struct ThreadState;
+
+// 0 when the halt-delay feature is off; 1 (nothing done) when the thread has pending exceptions;
+// otherwise delays the thread and gives 0.
+int SimBogusHalt(ThreadState *thread);
