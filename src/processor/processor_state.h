@@ -81,6 +81,7 @@ struct ProcessorState {
     // Partitions: [0] the core itself (for a view: its core), [1]..[3] the views of a split core.
     ProcessorState *partition_views[PARTITION_VIEW_COUNT];
     int32_t partition_count; // 1, or 2 or 4 while split; 0 in a view
+    int32_t is_copy;         // 1 while a partition view is being built
 
     // Masks.
     uint64_t mmcr0_interrupt_enabled_mask;
