@@ -108,7 +108,8 @@ int ModeChangeCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 int Display_machine_cycles(Selector *selector, Tcl_Interp *interpreter, int, char **)
 {
     GenericMachine *machine = select_machine(selector);
-    time_domain *domain = machine ? (machine->cycle_domain ? machine->cycle_domain : machine->base_domain) : nullptr;
+    time_domain *domain =
+        machine ? (machine->cycle_domain ? machine->cycle_domain : machine->base_domain) : nullptr;
     SIM_TCLPRINT(interpreter, "%ld", domain ? (long)TD_get_current_cycles(domain) : 0L);
     return 0;
 }

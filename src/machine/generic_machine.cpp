@@ -107,7 +107,6 @@ void activity_monitor(void *argument)
     }
 }
 
-
 typedef void (*MachineCallback)(void *data, GenericMachine *machine);
 
 void run_list(int index, GenericMachine *machine)
@@ -237,7 +236,8 @@ void populate_fbars(GenericMachine *machine)
             if (memory_system_of(machine, n) != system) continue;
             MCM *chip = GenericMachine__GetMCM(machine, (int32_t)n);
             if (!chip) continue;
-            hole_instance = MemMap_Define(chip, name, &G_MMAPI_HOLE, fbar.hole_start, fbar.hole_end, hole_instance);
+            hole_instance =
+                MemMap_Define(chip, name, &G_MMAPI_HOLE, fbar.hole_start, fbar.hole_end, hole_instance);
             HOLE_SETUP_FUNCTION(machine, hole_instance, n);
         }
     }
@@ -280,16 +280,18 @@ ProcessorState *GenericMachine__Processor(GenericMachine *machine, int32_t numbe
 {
     if (!machine) return nullptr;
     int32_t major = device_class(machine, machine->processor_major, "Processor");
-    return major < 0 ? nullptr
-                     : static_cast<ProcessorState *>(DeviceMgr__GetDevice(machine->device_manager, major, number));
+    return major < 0
+               ? nullptr
+               : static_cast<ProcessorState *>(DeviceMgr__GetDevice(machine->device_manager, major, number));
 }
 
 ThreadState *GenericMachine__Thread(GenericMachine *machine, int32_t number)
 {
     if (!machine) return nullptr;
     int32_t major = device_class(machine, machine->thread_major, "Thread");
-    return major < 0 ? nullptr
-                     : static_cast<ThreadState *>(DeviceMgr__GetDevice(machine->device_manager, major, number));
+    return major < 0
+               ? nullptr
+               : static_cast<ThreadState *>(DeviceMgr__GetDevice(machine->device_manager, major, number));
 }
 
 MCM *GenericMachine__GetMCM(GenericMachine *machine, int32_t number)
@@ -335,7 +337,8 @@ GenericMachine *GenericMachine_Init(const char *name, PropertyList *list)
     machine->property_list = list;
     Tcl_Interp *interpreter = quarn_common.interpreter;
     if (interpreter)
-        Tcl_SetVar2(interpreter, "QuarnMachineType", machine->name, MachineType_2_Name(type), TCL_GLOBAL_ONLY);
+        Tcl_SetVar2(interpreter, "QuarnMachineType", machine->name, MachineType_2_Name(type),
+                    TCL_GLOBAL_ONLY);
     machine->command_table = build_simtopCmd_table(machine->name);
     Initialize_Machine_Time_Domain_Variables(&machine->time_domains);
 
@@ -397,7 +400,8 @@ GenericMachine *GenericMachine_Init(const char *name, PropertyList *list)
         if (machine->cycle_mode) counter_set(machine->cycle_mode, 1);
     }
     PropertyList__Set_Immutable(list);
-    machine->htm = (htm_data *)quarn_zalloc(sizeof(htm_data), sizeof(htm_data), "struct htm_data", __FILE__, __LINE__);
+    machine->htm =
+        (htm_data *)quarn_zalloc(sizeof(htm_data), sizeof(htm_data), "struct htm_data", __FILE__, __LINE__);
     return machine;
 }
 
@@ -495,8 +499,8 @@ void Add_Processor(GenericMachine *machine, int32_t n)
         core->cache_container = cc_CacheContainer_init(core->name, machine->cache_contained_checker_type);
     if (PropertyList__GetBoolean(list, "enable_page_cache_mode_checker"))
         core->page_cacheable_check = PageCacheableCheck_init(core->name);
-    core->ex_scom_regs = (ex_scom_registers_s *)quarn_zalloc(sizeof(ex_scom_registers_s), sizeof(ex_scom_registers_s),
-                                                              "ex_scom_registers_s", __FILE__, __LINE__);
+    core->ex_scom_regs = (ex_scom_registers_s *)quarn_zalloc(
+        sizeof(ex_scom_registers_s), sizeof(ex_scom_registers_s), "ex_scom_registers_s", __FILE__, __LINE__);
     ex_scom_init(core);
 }
 
@@ -509,7 +513,8 @@ uint32_t GenericMachine__SetMaxThreads(GenericMachine *machine, uint32_t threads
         int32_t cores = GenericMachine__ProcessorCount(machine);
         Add_Processor(machine, cores);
         // A processor without threads (or none at all) would never get there.
-        if (GenericMachine__ProcessorCount(machine) == cores || (uint32_t)GenericMachine__ThreadCount(machine) == have)
+        if (GenericMachine__ProcessorCount(machine) == cores ||
+            (uint32_t)GenericMachine__ThreadCount(machine) == have)
             return (uint32_t)GenericMachine__ThreadCount(machine);
     }
 }
@@ -534,7 +539,7 @@ void GenericMachine_Quit(GenericMachine *machine)
 {
     if (!machine) return;
     run_list(CALLBACK_UNDECLARE_TIME_DOMAIN, machine);
-    if (machine->num_mcms) GenericMachine__GetMCM(machine, 0);
+    GenericMachine__GetMCM(machine, 0); // a machine without chips reports it
     MemMap_Empty(machine);
     run_list(CALLBACK_QUIT_MACHINE, machine);
     Triggers_Quit(machine);
@@ -581,8 +586,8 @@ void GenericMachine_Quit(GenericMachine *machine)
     if (machine->generic_event) later_free(machine->generic_event);
     machine->generic_event = nullptr;
     machine->stop_after_ticks = nullptr;
-    for (counter_s **counter :
-         {&machine->switch_mode_status, &machine->switch_mode_done, &machine->functional_mode, &machine->cycle_mode}) {
+    for (counter_s **counter : {&machine->switch_mode_status, &machine->switch_mode_done,
+                                &machine->functional_mode, &machine->cycle_mode}) {
         if (*counter) counter_force_free(*counter);
         *counter = nullptr;
     }
@@ -685,7 +690,8 @@ void GenericMachine__ThreadGoingActive(GenericMachine *machine, ThreadState *)
 
 void GenericMachine__ThreadGoingInactive(GenericMachine *machine, ThreadState *)
 {
-    if (machine && machine->active_threads > 0) __atomic_sub_fetch(&machine->active_threads, 1, __ATOMIC_SEQ_CST);
+    if (machine && machine->active_threads > 0)
+        __atomic_sub_fetch(&machine->active_threads, 1, __ATOMIC_SEQ_CST);
 }
 
 void GenericMachine_MemTraceEnable(GenericMachine *machine)

@@ -170,7 +170,7 @@ struct GenericMachine {
     uint32_t fbar_count;
     FbarRegionDesc fbars[MAX_FBAR_REGIONS];
 
-    int32_t phantom_mmio;  // devices may mark accesses as phantom (see Read_Mapped_Memory_Reg)
+    int32_t phantom_mmio;   // devices may mark accesses as phantom (see Read_Mapped_Memory_Reg)
     int32_t max_smt_quanta; // INT_MAX at creation; at least 1
     float cpi;              // cycles per instruction
 
@@ -187,8 +187,8 @@ struct GenericMachine {
     ConsoleDevice *default_console;
     ConsoleDevice *consoles; // head of the console list
 
-    void *process_tree;            // the guest process tree
-    uint64_t loader_high_memory;   // the loader's high-memory mark
+    void *process_tree;             // the guest process tree
+    uint64_t loader_high_memory;    // the loader's high-memory mark
     uint64_t loader_lowest_address; // lowest address an ELF load wrote
 
     // Time.
@@ -215,9 +215,9 @@ struct GenericMachine {
     void *tag_data;
 
     // Event kernel.
-    tsim_s *tsim;                       // the machine's event-kernel instance
-    later_s *generic_event;             // "generic event" delayed calls
-    later_call_s *stop_after_ticks;     // the armed stop-after-ticks call, or none
+    tsim_s *tsim;                   // the machine's event-kernel instance
+    later_s *generic_event;         // "generic event" delayed calls
+    later_call_s *stop_after_ticks; // the armed stop-after-ticks call, or none
 
     // Activity.
     volatile int32_t activity;
@@ -236,9 +236,9 @@ struct GenericMachine {
     counter_s *cycle_mode;
 
     // Run control.
-    uint64_t instruction_count; // instructions completed by all threads
-    uint64_t instruction_limit; // absolute; 0 when none
-    uint64_t cycle_limit;       // absolute base cycles; 0 when none
+    uint64_t instruction_count;  // instructions completed by all threads
+    uint64_t instruction_limit;  // absolute; 0 when none
+    uint64_t cycle_limit;        // absolute base cycles; 0 when none
     uint64_t heartbeat_interval; // cycles
     int64_t heartbeat_start_sec; // wall clock of the current run's start
     int64_t heartbeat_start_usec;
@@ -249,8 +249,8 @@ struct GenericMachine {
     halvo_nvram *nvram;
 
     // Real-time clock.
-    int64_t rtc_base;     // seconds since 1970
-    int32_t rtc_speedup;  // clock speed-up divisor
+    int64_t rtc_base;    // seconds since 1970
+    int32_t rtc_speedup; // clock speed-up divisor
     RTC *rtc;
 
     // Transactional memory.

@@ -31,12 +31,12 @@ const MachineOptionRow MO_list[] = {
 };
 
 const IDNamePair Machine_Type_Name[] = {
-    {0, "NONE"},         {1, "ZOLT"},         {2, "TOLMA"},       {3, "Dravo"},      {4, "MYRRIN"},
-    {5, "Fosk"},         {6, "TARMIN"},       {7, "NOLDE"},       {8, "SORVA"},      {9, "MERIDU"},
-    {10, "KOPRA"},       {11, "TILVE"},       {12, "FENDRA"},     {13, "DOLMAR"},    {14, "RISTEL"},
-    {15, "GAVOT"},       {16, "ISSKAV"},      {17, "PUREPPC"},    {18, "PUREBOOKE"}, {19, "WOLKKolm"},
-    {20, "WOLKKolmO"},   {21, "WOLKDravo"},   {22, "WOLKErvik"},  {23, "WOLKFosk"},  {24, "WOLKPELK"},
-    {25, "SIMICSDravo"}, {26, "SIMICSKolm"},  {27, "CUSTRA"},     {28, "OMBRA"},     {29, "PELK"},
+    {0, "NONE"},         {1, "ZOLT"},        {2, "TOLMA"},      {3, "Dravo"},      {4, "MYRRIN"},
+    {5, "Fosk"},         {6, "TARMIN"},      {7, "NOLDE"},      {8, "SORVA"},      {9, "MERIDU"},
+    {10, "KOPRA"},       {11, "TILVE"},      {12, "FENDRA"},    {13, "DOLMAR"},    {14, "RISTEL"},
+    {15, "GAVOT"},       {16, "ISSKAV"},     {17, "PUREPPC"},   {18, "PUREBOOKE"}, {19, "WOLKKolm"},
+    {20, "WOLKKolmO"},   {21, "WOLKDravo"},  {22, "WOLKErvik"}, {23, "WOLKFosk"},  {24, "WOLKPELK"},
+    {25, "SIMICSDravo"}, {26, "SIMICSKolm"}, {27, "CUSTRA"},    {28, "OMBRA"},     {29, "PELK"},
     {0, nullptr},
 };
 
@@ -97,7 +97,8 @@ void read_topology(GenericMachine *machine, PropertyList *list)
         machine->total_cores += (uint32_t)cores;
     }
 
-    machine->core_configs = machine->total_cores ? QUARN_ZALLOC(machine->total_cores, CoreTopConfig) : nullptr;
+    machine->core_configs =
+        machine->total_cores ? QUARN_ZALLOC(machine->total_cores, CoreTopConfig) : nullptr;
     machine->total_threads = 0;
     uint32_t k = 0;
     for (uint32_t i = 0; i < chips; i++) {
@@ -106,7 +107,8 @@ void read_topology(GenericMachine *machine, PropertyList *list)
         chip.num_threads = 0;
         for (uint32_t j = 0; j < chip.num_cores; j++, k++) {
             CoreTopConfig &core = machine->core_configs[k];
-            core.num_threads = (int32_t)get_plist_int_wd(list, "processor", (int32_t)k, "number_of_threads", 1);
+            core.num_threads =
+                (int32_t)get_plist_int_wd(list, "processor", (int32_t)k, "number_of_threads", 1);
             chip.num_threads += (uint32_t)core.num_threads;
             Initialize_FreqSpec(&core.freq);
             get_plist_frequency_wd(list, "processor", (int32_t)k, "cpu_frequency", &core.freq, "1/1");
@@ -144,7 +146,8 @@ void read_switches(GenericMachine *machine, PropertyList *list)
     machine->htm_texasr_extra_info = PropertyList__GetBoolean(list, "htm/TEXASR_extra_info");
     machine->htm_inject_transaction_fail_rate = get_plist_float(list, "htm/inject_transaction_fail_rate");
     machine->htm_cache_store_lines_log2 = PropertyList__GetUint64(list, "htm/cache_store_lines_log2");
-    if (machine->htm_cache_store_lines_log2 == 0) machine->htm_cache_store_lines_log2 = machine->htm_cache_lines_log2;
+    if (machine->htm_cache_store_lines_log2 == 0)
+        machine->htm_cache_store_lines_log2 = machine->htm_cache_lines_log2;
 
     machine->nvram_enabled = standalone_mode ? 0 : PropertyList__GetBoolean(list, "enable_halvo_nvram");
     machine->emulate_fp = 0;
@@ -239,7 +242,8 @@ void read_distributed_smp(GenericMachine *machine, PropertyList *list)
         snprintf(key, sizeof key, "dsmp_memory_system/%u/memory_start", j);
         machine->memory_systems[j].start = get_plist_scaled_int(list, key, 1024);
         snprintf(key, sizeof key, "dsmp_memory_system/%u/memory_size", j);
-        machine->memory_systems[j].end = machine->memory_systems[j].start + get_plist_scaled_int(list, key, 1024) - 1;
+        machine->memory_systems[j].end =
+            machine->memory_systems[j].start + get_plist_scaled_int(list, key, 1024) - 1;
     }
 }
 

@@ -11,18 +11,12 @@
 #include "translator/emat_zap_standin.h"
 
 const IDNamePair modeTypesName[] = {
-    {MODE_LOOSE, "LOOSE"},
-    {MODE_FAST, "FAST"},
-    {MODE_SIMPLE, "SIMPLE"},
-    {MODE_WARMUP, "WARMUP"},
-    {MODE_CACHE_ONLY, "CACHE_ONLY"},
-    {MODE_FULL, "FULL"},
-    {MODE_CYCLE, "CYCLE"},
-    {MODE_TURBO, "TURBO"},
-    {MODE_PTURBO, "PTURBO"},
-    {MODE_SIMPLE_WARMUP, "SIMPLE_WARMUP"},
-    {MODE_TURBO, "FASTEST"},
-    {0, nullptr},
+    {MODE_LOOSE, "LOOSE"},           {MODE_FAST, "FAST"},
+    {MODE_SIMPLE, "SIMPLE"},         {MODE_WARMUP, "WARMUP"},
+    {MODE_CACHE_ONLY, "CACHE_ONLY"}, {MODE_FULL, "FULL"},
+    {MODE_CYCLE, "CYCLE"},           {MODE_TURBO, "TURBO"},
+    {MODE_PTURBO, "PTURBO"},         {MODE_SIMPLE_WARMUP, "SIMPLE_WARMUP"},
+    {MODE_TURBO, "FASTEST"},         {0, nullptr},
 };
 
 namespace
@@ -60,7 +54,8 @@ void Mode_Switched(GenericMachine *machine)
     if (!machine) return;
     typedef void (*SwitchModeFunction)(void *data, GenericMachine *machine, uint32_t mode);
     for (Callback_Function *f = callBackFunctionLists[CALLBACK_SWITCH_MODE].head; f; f = f->next)
-        if (f->function) reinterpret_cast<SwitchModeFunction>(f->function)(f->data, machine, machine->pending_mode);
+        if (f->function)
+            reinterpret_cast<SwitchModeFunction>(f->function)(f->data, machine, machine->pending_mode);
     machine->mode = machine->pending_mode;
     machine->pending_mode = 0;
     if (machine->switch_mode_status) counter_set(machine->switch_mode_status, 0);

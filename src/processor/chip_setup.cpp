@@ -15,7 +15,8 @@
 
 MCM *Assign_MCM(GenericMachine *machine, int32_t n, int32_t *local)
 {
-    if (!machine || !machine->mcms || machine->num_mcms == 0) sim_panic("%s:%d: mcm is NULL", __FILE__, __LINE__);
+    if (!machine || !machine->mcms || machine->num_mcms == 0)
+        sim_panic("%s:%d: mcm is NULL", __FILE__, __LINE__);
     MCM *chip = nullptr;
     for (uint32_t i = 0; i < machine->num_mcms; i++) {
         chip = GenericMachine__GetMCM(machine, (int32_t)i);
@@ -47,7 +48,8 @@ void MCM_Memory_Map_Populate(MCM *chip, PropertyList *list)
         get_conditional_mcm_property_uint64_t_rc(chip, list, "ppcic/end", &end);
         char name[64];
         snprintf(name, sizeof name, "PPCIC_%d", chip->number);
-        auto *controller = static_cast<PPCIC_s *>(MemMap_Define(chip, name, &G_MMAPI_PPCIC, start, end, nullptr));
+        auto *controller =
+            static_cast<PPCIC_s *>(MemMap_Define(chip, name, &G_MMAPI_PPCIC, start, end, nullptr));
         if (controller) {
             PPCIC_init(controller, GenericMachine__ThreadCount(machine));
             controller->chip = chip;

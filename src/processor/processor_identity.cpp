@@ -86,7 +86,8 @@ void Processor_Add_Default_Values(PropertyList *list, const char *section)
 {
     const char *type = PropertyList__GetString(list, "processor/type");
     PropertyList__AddDefaultString(list, nullptr, "processor/initial/PVR",
-                                   Search_PSV_Value(type, "processor/initial/PVR"), "Initial Value of PVR register");
+                                   Search_PSV_Value(type, "processor/initial/PVR"),
+                                   "Initial Value of PVR register");
     PropertyList__AddDefaultString(list, nullptr, "processor/floating_point_estimate_precision",
                                    Search_PSV_Value(type, "processor/floating_point_estimate_precision"),
                                    "Number of meaningful bits for floating point estimate instructions");
@@ -124,7 +125,8 @@ void Processor_Options_List(ProcessorState *core)
     }
 }
 
-ExternalDecoder_t *ThreadState_register_decoder(ThreadState *thread, ExternalDecoderFunction decoder, void *data)
+ExternalDecoder_t *ThreadState_register_decoder(ThreadState *thread, ExternalDecoderFunction decoder,
+                                                void *data)
 {
     if (!thread) return nullptr;
     ExternalDecoder_t *entry = QUARN_ZALLOC(1, ExternalDecoder_t);

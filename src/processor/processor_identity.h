@@ -42,7 +42,8 @@ struct ExternalDecoder_t {
     void *data;
     ExternalDecoder_t *next;
 };
-ExternalDecoder_t *ThreadState_register_decoder(ThreadState *thread, ExternalDecoderFunction decoder, void *data);
+ExternalDecoder_t *ThreadState_register_decoder(ThreadState *thread, ExternalDecoderFunction decoder,
+                                                void *data);
 extern "C" int LIBSIM__RegisterDecoder(ThreadState *thread, ExternalDecoderFunction decoder, void *data);
 // The OR of every decoder's result, newest first; 0 for none.
 uint32_t ThreadState_check_decoders(ThreadState *thread, uint32_t first, uint32_t second);

@@ -18,8 +18,11 @@ int Processor_Interrupt_Handler(void *data, int32_t operation, int32_t index, ui
     case 0:
         if (thread) thread->external_interrupt_line = 0;
         break;
-    case 2: break;
-    default: sim_error("1: Processor_Interrupt_Handler: Unhandled event_type %d", operation); break;
+    case 2:
+        break;
+    default:
+        sim_error("1: Processor_Interrupt_Handler: Unhandled event_type %d", operation);
+        break;
     }
     return thread && thread->external_interrupt_line ? 1 : 0;
 }

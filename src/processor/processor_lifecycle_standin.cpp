@@ -79,8 +79,8 @@ void thread_quit(ThreadState *thread)
 
 } // namespace
 
-// STAND-IN: of the processor record's creation only the record and its registry entry exist; the
-// name is the caller's (the full creation comes with the processor life cycle).
+// STAND-IN: complete as it stands (record, name, registry entry), kept with the stand-in life cycle
+// of this file until the processor life cycle replaces the whole file.
 ProcessorState *Processor_Create(PropertyList *, const char *name)
 {
     ProcessorState *core = QUARN_ZALLOC(1, ProcessorState);
@@ -109,10 +109,12 @@ void Processor_Init(ProcessorState *core, PropertyList *list)
     }
     Processor_Options_Init(core, list);
     Set_Chip_Version(core, get_plist_string(list, "processor", (int32_t)core->core_id, "chip_version"));
-    int64_t granule = (int64_t)get_plist_int(list, "processor", (int32_t)core->core_id, "reservation_granularity");
+    int64_t granule =
+        (int64_t)get_plist_int(list, "processor", (int32_t)core->core_id, "reservation_granularity");
     if (core->mcm)
-        core->mcm->reservation_granule =
-            (int32_t)(granule > 0 ? granule : machine ? (int64_t)machine->coherence_block_size : 0);
+        core->mcm->reservation_granule = (int32_t)(granule > 0 ? granule
+                                                   : machine   ? (int64_t)machine->coherence_block_size
+                                                               : 0);
     if (const CoreTopConfig *config = core_config(core)) {
         core->core_domain = config->domain;
         core->core_freq = const_cast<FreqSpec *>(&config->freq);
@@ -128,8 +130,8 @@ void Processor_Init(ProcessorState *core, PropertyList *list)
     if (!core->threads) core->num_threads = 0;
     for (uint32_t i = 0; i < core->num_threads; i++)
         thread_init(core, i, &core->threads[i]);
-    core->fp_estimate_precision =
-        (int32_t)get_plist_int(list, "processor", (int32_t)core->core_id, "floating_point_estimate_precision");
+    core->fp_estimate_precision = (int32_t)get_plist_int(list, "processor", (int32_t)core->core_id,
+                                                         "floating_point_estimate_precision");
 }
 
 // STAND-IN: releases what Processor_Init made, the partition views and the core's SCOM block.

@@ -115,8 +115,8 @@ struct ProcessorState {
     int32_t check_imc; // instruction-match checking armed
 
     // Time-base and hypervisor-decrementer state.
-    uint64_t tb_value;        // the time base as of tb_last_cycle
-    uint64_t tb_last_cycle;   // time-base-domain cycle at which tb_value was true
+    uint64_t tb_value;      // the time base as of tb_last_cycle
+    uint64_t tb_last_cycle; // time-base-domain cycle at which tb_value was true
     int32_t tb_frozen;
     uint64_t tb_at_last_purr; // time base at the last PURR update
     int32_t hdec_value;

@@ -77,7 +77,8 @@ void GenericMachine__Run(GenericMachine *machine)
     machine->heartbeat_start_sec = now.tv_sec;
     machine->heartbeat_start_usec = now.tv_usec;
     how_to_run(machine);
-    if (__atomic_load_n(&stop_simulation, __ATOMIC_SEQ_CST) & ~(uint32_t)(STOP_CYCLE_COUNT | STOP_INSTRUCTION_COUNT))
+    if (__atomic_load_n(&stop_simulation, __ATOMIC_SEQ_CST) &
+        ~(uint32_t)(STOP_CYCLE_COUNT | STOP_INSTRUCTION_COUNT))
         SIM_INFO("** Execution stopped: %s **", SimStopText());
     if (machine->instruction_count - instructions <= 1 && machine_tick(machine) - tick <= 1) return;
     if (quarn_common.print_flags & PRINT_FLAG_INSTR_COUNT)
@@ -114,7 +115,8 @@ void StopAfterTicks(GenericMachine *machine, uint64_t ticks)
     if (!machine) return;
     ClearAfterTicks(machine);
     if (!machine->generic_event) return;
-    machine->stop_after_ticks = later_call_ticks(machine->generic_event, stop_after_ticks_fired, machine, ticks);
+    machine->stop_after_ticks =
+        later_call_ticks(machine->generic_event, stop_after_ticks_fired, machine, ticks);
 }
 
 void ClearAfterTicks(GenericMachine *machine)
@@ -204,7 +206,8 @@ void Thread_delay_ticks(ThreadState *thread, uint64_t ticks)
 void Thread_delay_cycles(ThreadState *thread, uint64_t cycles)
 {
     const ProcessorState *core = thread->processor;
-    uint64_t ticks = cycles * (thread->smt_delay_factor + 1) * ticks_per_cycle(core ? core->core_domain : nullptr);
+    uint64_t ticks =
+        cycles * (thread->smt_delay_factor + 1) * ticks_per_cycle(core ? core->core_domain : nullptr);
     Thread_delay_ticks(thread, ticks);
 }
 
@@ -244,7 +247,8 @@ void Schedule_Heartbeat(ThreadState *thread)
 
 void Schedule_PERIODIC_STATS(ThreadState *thread)
 {
-    if (thread && thread->stats_loop) cycle_loop_set(thread->stats_loop, thread->processor, thread->stats_interval);
+    if (thread && thread->stats_loop)
+        cycle_loop_set(thread->stats_loop, thread->processor, thread->stats_interval);
 }
 
 void get_time_for_heartbeat(timeval *record)
@@ -255,21 +259,23 @@ void get_time_for_heartbeat(timeval *record)
 void Callbacks_register_SimpleMode(void)
 {
     Callback_register_stats_print(CALLBACK_ID_CORE, "simple",
-                                  reinterpret_cast<CallbackFunction>(Concurrency_Stats_Find_Thread_Callback), nullptr);
+                                  reinterpret_cast<CallbackFunction>(Concurrency_Stats_Find_Thread_Callback),
+                                  nullptr);
     Callback_register_stats_reset(CALLBACK_ID_CORE, "simple",
-                                  reinterpret_cast<CallbackFunction>(+[](void *, GenericMachine *) {}), nullptr);
-    Callback_register_thread_switch_state(CALLBACK_ID_CORE, "simple",
-                                          reinterpret_cast<CallbackFunction>(Concurrency_Stats_State_Callback),
-                                          nullptr);
-    Callback_register_periodic_stats_print(CALLBACK_ID_CORE, "simple",
-                                           reinterpret_cast<CallbackFunction>(Concurrency_Stats_Thread_Callback),
-                                           nullptr);
+                                  reinterpret_cast<CallbackFunction>(+[](void *, GenericMachine *) {}),
+                                  nullptr);
+    Callback_register_thread_switch_state(
+        CALLBACK_ID_CORE, "simple", reinterpret_cast<CallbackFunction>(Concurrency_Stats_State_Callback),
+        nullptr);
+    Callback_register_periodic_stats_print(
+        CALLBACK_ID_CORE, "simple", reinterpret_cast<CallbackFunction>(Concurrency_Stats_Thread_Callback),
+        nullptr);
 }
 
 void Callbacks_register_ppc_generic(void)
 {
-    Callback_register_periodic_stats_print(CALLBACK_ID_CORE, "KIPS",
-                                           reinterpret_cast<CallbackFunction>(Periodic_Rate_Callback), nullptr);
+    Callback_register_periodic_stats_print(
+        CALLBACK_ID_CORE, "KIPS", reinterpret_cast<CallbackFunction>(Periodic_Rate_Callback), nullptr);
 }
 
 extern "C" const char *LIBSIM__GetMode(vLIBSIM_data *handle)

@@ -161,7 +161,9 @@ TEST_F(ConsoleTest, DisplayOfControlBytesAndCarriageReturns)
     Console_Write(console, '\r'); // after text: the next character starts a fresh line
     Console_Write(console, 'b');
     EXPECT_EQ(sink.text(), "^Aa\r\nb");
-    EXPECT_EQ(channel.received(), std::string("\r\x01\x00" "a\rb", 6));
+    EXPECT_EQ(channel.received(), std::string("\r\x01\x00"
+                                              "a\rb",
+                                              6));
 
     console->column = 1;
     Console_Write(console, 8);
@@ -224,7 +226,8 @@ TEST_F(ConsoleTest, BackgroundListenerAppendsItsChannelAndStopsWithTheConsole)
 {
     SinkCapture sink;
     int port = free_port();
-    EXPECT_EQ(Console_Create_Listen_IO(console, "bg", std::to_string(port).c_str(), FDS_OUTPUT, 0, 0, 1), nullptr);
+    EXPECT_EQ(Console_Create_Listen_IO(console, "bg", std::to_string(port).c_str(), FDS_OUTPUT, 0, 0, 1),
+              nullptr);
     int client = connect_loopback(port);
     ASSERT_GE(client, 0);
     fd_element_s *channel = nullptr;

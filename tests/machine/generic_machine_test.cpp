@@ -156,7 +156,8 @@ void add_console_at_fix(void *, GenericMachine *machine)
 TEST(Machine, DefaultConsoleOnlyWhenTheListIsEmpty)
 {
     fix_calls = 0;
-    Callback_register_fix(99, "early-console", reinterpret_cast<CallbackFunction>(add_console_at_fix), nullptr);
+    Callback_register_fix(99, "early-console", reinterpret_cast<CallbackFunction>(add_console_at_fix),
+                          nullptr);
     {
         BuiltMachine m("console");
         ASSERT_NE(m.machine, nullptr);
@@ -202,7 +203,8 @@ void on_quit(void *, GenericMachine *machine)
 TEST(Machine, TeardownRunsItsPhasesInOrder)
 {
     teardown_log.clear();
-    Callback_register_undeclare_time_domain(99, "order", reinterpret_cast<CallbackFunction>(on_undeclare), nullptr);
+    Callback_register_undeclare_time_domain(99, "order", reinterpret_cast<CallbackFunction>(on_undeclare),
+                                            nullptr);
     Callback_register_quit_machine(99, "order", reinterpret_cast<CallbackFunction>(on_quit), nullptr);
     std::string nvram;
     {

@@ -31,7 +31,8 @@ TEST(Modes, AtTimeZeroTheSwitchHappensAtOnce)
 {
     BuiltMachine m("modes");
     ASSERT_NE(m.machine, nullptr);
-    Callback_register_switch_mode(99, "modes-test", reinterpret_cast<CallbackFunction>(remember_mode), nullptr);
+    Callback_register_switch_mode(99, "modes-test", reinterpret_cast<CallbackFunction>(remember_mode),
+                                  nullptr);
     SinkCapture sink;
     Mode_Change(m.machine, MODE_TURBO);
     EXPECT_EQ(m.machine->mode, (uint32_t)MODE_TURBO);
@@ -42,7 +43,8 @@ TEST(Modes, AtTimeZeroTheSwitchHappensAtOnce)
     EXPECT_EQ(sink.lines().size(), 1u);
 
     Mode_Change(m.machine, MODE_NAMELESS);
-    EXPECT_NE(sink.text().find("!!!!!! Simulator now in Name for 8 not found mode !!!!!!"), std::string::npos);
+    EXPECT_NE(sink.text().find("!!!!!! Simulator now in Name for 8 not found mode !!!!!!"),
+              std::string::npos);
     Callback_Clear_function("modes-test");
 }
 

@@ -19,7 +19,9 @@ namespace
 std::vector<std::string> hook_calls;
 int record_hook(void *, int32_t operation, int32_t line, uint64_t)
 {
-    hook_calls.push_back((operation == INT_RAISE ? "raise " : operation == INT_LOWER ? "lower " : "other ") +
+    hook_calls.push_back((operation == INT_RAISE   ? "raise "
+                          : operation == INT_LOWER ? "lower "
+                                                   : "other ") +
                          std::to_string(line));
     return 1;
 }
@@ -61,10 +63,7 @@ class PpcicTest : public ::testing::Test
         return PPCIC__Interrupt(controller, operation, 0, (uint64_t)irq);
     }
     // A source of thread 1 at priority 5.
-    void configure(int32_t irq)
-    {
-        ASSERT_NE(set_InterruptSource_Config(&thread, irq, 1, 5), nullptr);
-    }
+    void configure(int32_t irq) { ASSERT_NE(set_InterruptSource_Config(&thread, irq, 1, 5), nullptr); }
 
     MCM chip{};
     ThreadState thread{};
@@ -162,7 +161,7 @@ TEST_F(PpcicTest, AMoreFavouredRequestTakesThePresentation)
     device(INT_RAISE, 0x25);
     EXPECT_EQ(read(0x1000, 4) & 0xFFFFFF, 0x25u);
     EXPECT_NE(controller->threads[1].queues[5], nullptr); // pushed back
-    EXPECT_EQ(hook_calls.size(), 1u);                      // the line stayed raised
+    EXPECT_EQ(hook_calls.size(), 1u);                     // the line stayed raised
 }
 
 TEST_F(PpcicTest, ServersWithoutAPageAreDropped)

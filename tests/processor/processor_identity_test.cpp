@@ -92,9 +92,14 @@ TEST(ProcessorOptions, TableKeepsItsFixedIndices)
     const struct {
         uint32_t index;
         const char *name;
-    } fixed[] = {{29, "DIVW_CLEARS_RT0_31"},    {115, "NO_64BIT_OPS_IN_32BIT_MODE"}, {151, "FREEZE_TIME_BASE_AND_DEC"},
-                 {160, "TAGS_ACTIVE"},          {193, "SUPPORTS_WIMG_M_BIT"},        {305, "Dravo_DSCR"},
-                 {382, "DIVIDE_W_UPDATE_DO_NOT_SET_XER_OV"}, {417, "KEPL_DISABLE_XLATE"}};
+    } fixed[] = {{29, "DIVW_CLEARS_RT0_31"},
+                 {115, "NO_64BIT_OPS_IN_32BIT_MODE"},
+                 {151, "FREEZE_TIME_BASE_AND_DEC"},
+                 {160, "TAGS_ACTIVE"},
+                 {193, "SUPPORTS_WIMG_M_BIT"},
+                 {305, "Dravo_DSCR"},
+                 {382, "DIVIDE_W_UPDATE_DO_NOT_SET_XER_OV"},
+                 {417, "KEPL_DISABLE_XLATE"}};
     for (const auto &f : fixed) {
         const ProcessorOption *found = nullptr;
         for (const ProcessorOption *option = PO_list; option->index != PO_COUNT; option++)

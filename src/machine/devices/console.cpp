@@ -112,9 +112,10 @@ void write_to_channels(ConsoleDevice *console, unsigned char byte, int skip_conn
             for (;;) {
                 ssize_t n = write(channel->fd, &byte, 1);
                 if (n == 1) break;
-                if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))) continue;
-                sim_warning(2, "write error: %d on %s, name=%s info=%s (fd=%d)", errno, console->name, channel->id,
-                            channel->info, channel->fd);
+                if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)))
+                    continue;
+                sim_warning(2, "write error: %d on %s, name=%s info=%s (fd=%d)", errno, console->name,
+                            channel->id, channel->info, channel->fd);
                 channel->state = FDS_DISABLE;
                 break;
             }
@@ -223,8 +224,8 @@ int wait_for_connection(int listener, int timeout_seconds, ConsoleListener *back
     }
 }
 
-fd_element_s *listen_once(ConsoleDevice *console, const char *id, const char *info, uint32_t scope, int32_t port,
-                          int32_t timeout, int32_t tries, ConsoleListener *background)
+fd_element_s *listen_once(ConsoleDevice *console, const char *id, const char *info, uint32_t scope,
+                          int32_t port, int32_t timeout, int32_t tries, ConsoleListener *background)
 {
     int listener = socket(AF_INET, SOCK_STREAM, 0);
     if (listener < 0) {
@@ -260,7 +261,8 @@ fd_element_s *listen_once(ConsoleDevice *console, const char *id, const char *in
             if (timeout < 1)
                 SIM_PRINT("Waiting indefinitely for a console connection on port %d ...\n", port);
             else
-                SIM_PRINT("Waiting for up to %d seconds for a console connection on port %d ...\n", timeout, port);
+                SIM_PRINT("Waiting for up to %d seconds for a console connection on port %d ...\n", timeout,
+                          port);
         }
         int ready = wait_for_connection(listener, timeout, background);
         if (ready > 0) return accept_channel(console, id, info, scope, listener, port);
@@ -287,7 +289,8 @@ void *background_listener(void *argument)
         if (!channel) continue;
         int fd = channel->fd;
         for (;;) {
-            for (int waited = 0; waited < KEEPALIVE_SECONDS * 1000 && !listener->stop; waited += BACKGROUND_SLICE_MS)
+            for (int waited = 0; waited < KEEPALIVE_SECONDS * 1000 && !listener->stop;
+                 waited += BACKGROUND_SLICE_MS)
                 usleep(BACKGROUND_SLICE_MS * 1000);
             if (listener->stop) break;
             const unsigned char keepalive = 0x16;
@@ -307,32 +310,46 @@ void *background_listener(void *argument)
 const char *Console_State_Name(uint32_t state)
 {
     switch (state) {
-    case FDS_ENABLE: return "ENABLE";
-    case FDS_DISABLE: return "DISABLE";
-    case FDS_DEAD: return "DEAD";
-    default: return "unknown FDS value";
+    case FDS_ENABLE:
+        return "ENABLE";
+    case FDS_DISABLE:
+        return "DISABLE";
+    case FDS_DEAD:
+        return "DEAD";
+    default:
+        return "unknown FDS value";
     }
 }
 
 const char *Console_Scope_Name(uint32_t scope)
 {
     switch (scope) {
-    case FDS_INPUT: return "input";
-    case FDS_OUTPUT: return "output";
-    case FDS_BOTH: return "input+output";
-    default: return "unknown scope value";
+    case FDS_INPUT:
+        return "input";
+    case FDS_OUTPUT:
+        return "output";
+    case FDS_BOTH:
+        return "input+output";
+    default:
+        return "unknown scope value";
     }
 }
 
 const char *Console_Type_Name(uint32_t type)
 {
     switch (type) {
-    case FDR_FILE: return "file";
-    case FDR_STRING: return "string";
-    case FDR_SOCKET: return "socket";
-    case FDR_LISTEN: return "listen";
-    case FDR_PROGRAM: return "program";
-    default: return "unknown FDR value";
+    case FDR_FILE:
+        return "file";
+    case FDR_STRING:
+        return "string";
+    case FDR_SOCKET:
+        return "socket";
+    case FDR_LISTEN:
+        return "listen";
+    case FDR_PROGRAM:
+        return "program";
+    default:
+        return "unknown FDR value";
     }
 }
 
@@ -377,7 +394,8 @@ fd_element_s *Console_New_FD(ConsoleDevice *console, const char *id, uint32_t ty
     return channel;
 }
 
-fd_element_s *Console_Create_String_IO(ConsoleDevice *console, const char *id, const char *text, uint32_t scope)
+fd_element_s *Console_Create_String_IO(ConsoleDevice *console, const char *id, const char *text,
+                                       uint32_t scope)
 {
     return Console_New_FD(console, id, FDR_STRING, scope, text, 0);
 }
@@ -426,8 +444,8 @@ fd_element_s *Setup_Listener_Socket(ConsoleDevice *console, const char *id, cons
     return nullptr;
 }
 
-fd_element_s *Console_Create_Listen_IO(ConsoleDevice *console, const char *id, const char *port, uint32_t scope,
-                                       int32_t tries, int32_t timeout, int32_t background)
+fd_element_s *Console_Create_Listen_IO(ConsoleDevice *console, const char *id, const char *port,
+                                       uint32_t scope, int32_t tries, int32_t timeout, int32_t background)
 {
     int ok = 0;
     uint64_t number = port ? STRING2INT_rc(port, &ok) : 0;
@@ -503,7 +521,8 @@ fd_element_s *Console_Create_Program_IO(ConsoleDevice *console, const char *id, 
     }
     int flags = fcntl(slave, F_GETFL, 0);
     if (flags < 0 || fcntl(slave, F_SETFL, flags | O_NONBLOCK) < 0)
-        sim_warning(2, "Console_Create_Program_IO could not make pty file ID non-blocking. Might hang on read...");
+        sim_warning(
+            2, "Console_Create_Program_IO could not make pty file ID non-blocking. Might hang on read...");
 
     // The terminal option names the pseudo-terminal by the digits after "/dev/pts/".
     const char *number = strlen(slave_name) > 9 ? slave_name + 9 : "";
@@ -514,8 +533,9 @@ fd_element_s *Console_Create_Program_IO(ConsoleDevice *console, const char *id, 
     } else if (digits == 2) {
         snprintf(option, sizeof option, "-S%c%c%d", number[0], number[1], 1);
     } else {
-        sim_warning(2, "The pseudo-terminal number is greater than 2 digits (%s) and xterm can't handle it, "
-                       "using '1/' instead.",
+        sim_warning(2,
+                    "The pseudo-terminal number is greater than 2 digits (%s) and xterm can't handle it, "
+                    "using '1/' instead.",
                     number);
         snprintf(option, sizeof option, "-S%c%c%d", '1', '/', 1);
     }
@@ -600,8 +620,8 @@ int Console_Read(ConsoleDevice *console)
             } else if (n == 0) {
                 channel->state = FDS_DEAD;
             } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
-                sim_warning(2, "read error on %s, name=%s info=%s (fd=%d)", console->name, channel->id, channel->info,
-                            channel->fd);
+                sim_warning(2, "read error on %s, name=%s info=%s (fd=%d)", console->name, channel->id,
+                            channel->info, channel->fd);
                 system_error(channel->id);
                 channel->state = FDS_DISABLE;
             }

@@ -20,11 +20,26 @@ namespace
 constexpr uint64_t COMMON_LENGTH = 368;
 
 const char *const COMMON_VARIABLES[] = {
-    "auto-boot?=true",      "diag-switch?=false",    "fcode-debug?=false", "oem-banner?=false",
-    "oem-logo?=false",      "use-nvramrc?=false",    "little-endian?=false", "real-mode?=true",
-    "menu?=false",          "screen-#columns=100",   "screen-#rows=40",    "security-#badlogins=0",
-    "security-mode=none",   "selftest-#megs=0",      "loadbase=16384",     "boot-command=boot",
-    "boot-file=",           "diag-file=diag",        "nvramrc=",           "oem-banner=",
+    "auto-boot?=true",
+    "diag-switch?=false",
+    "fcode-debug?=false",
+    "oem-banner?=false",
+    "oem-logo?=false",
+    "use-nvramrc?=false",
+    "little-endian?=false",
+    "real-mode?=true",
+    "menu?=false",
+    "screen-#columns=100",
+    "screen-#rows=40",
+    "security-#badlogins=0",
+    "security-mode=none",
+    "selftest-#megs=0",
+    "loadbase=16384",
+    "boot-command=boot",
+    "boot-file=",
+    "diag-file=diag",
+    "nvramrc=",
+    "oem-banner=",
     "reboot-command=",
 };
 

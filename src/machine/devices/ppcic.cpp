@@ -140,7 +140,8 @@ PPCIC_Thread_s *target_entry(PPCIC_s *controller, uint32_t server)
     uint32_t index = server;
     if (machine && machine->num_mcms > 1) {
         ProcessorState *first = GenericMachine__Processor(machine, 0);
-        uint32_t per_chip = (first ? first->num_threads : 1) * (chip->cores_per_chip ? chip->cores_per_chip : 1);
+        uint32_t per_chip =
+            (first ? first->num_threads : 1) * (chip->cores_per_chip ? chip->cores_per_chip : 1);
         if (per_chip == 0) per_chip = 1;
         MCM *target_chip = GenericMachine__GetMCM(machine, (int32_t)(server / per_chip));
         target = target_chip ? PPCIC_Of_Chip(target_chip) : nullptr;
@@ -338,8 +339,8 @@ int PPCIC_READ_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offset, u
     }
     PPCIC_Thread_s &entry = controller->threads[page];
     auto invalid = [&]() {
-        sim_error("Invalid read. MMIO offset 0x%016lX  internal offset 0x%016lX length %d", (unsigned long)offset,
-                  (unsigned long)r, length);
+        sim_error("Invalid read. MMIO offset 0x%016lX  internal offset 0x%016lX length %d",
+                  (unsigned long)offset, (unsigned long)r, length);
     };
     switch (r) {
     case 0:
@@ -408,8 +409,8 @@ int PPCIC_WRITE_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offset, 
     } else if (r == 16) {
         // ignored
     } else {
-        sim_error("Invalid write. MMIO offset 0x%016lX  internal offset 0x%016lX length %d", (unsigned long)offset,
-                  (unsigned long)r, length);
+        sim_error("Invalid write. MMIO offset 0x%016lX  internal offset 0x%016lX length %d",
+                  (unsigned long)offset, (unsigned long)r, length);
     }
     return 1;
 }
@@ -439,7 +440,8 @@ int disable_InterruptSource(ThreadState *thread, int32_t irq)
     if (!controller) return 0;
     PPC_Int_Source_s *source = find_source(source_owner(controller), irq);
     if (!source) {
-        sim_warning(2, "Disable interrupt request without an established interrupt source for irq=0x%0X", irq);
+        sim_warning(2, "Disable interrupt request without an established interrupt source for irq=0x%0X",
+                    irq);
         return 0;
     }
     source->enabled = 0;
@@ -449,7 +451,8 @@ int disable_InterruptSource(ThreadState *thread, int32_t irq)
     return 1;
 }
 
-PPC_Int_Source_s *set_InterruptSource_Config(ThreadState *thread, int32_t irq, uint32_t server, uint32_t priority)
+PPC_Int_Source_s *set_InterruptSource_Config(ThreadState *thread, int32_t irq, uint32_t server,
+                                             uint32_t priority)
 {
     PPCIC_s *controller = thread_controller(thread);
     if (!controller) return nullptr;

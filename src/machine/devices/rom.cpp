@@ -60,7 +60,8 @@ void release(ROM *rom)
 
 void ROM_Add_Default_Values(PropertyList *list, const char *section)
 {
-    PropertyList__AddDefaultString(list, section, "start", "0xF0000000", "starting memory address of the ROM memory area");
+    PropertyList__AddDefaultString(list, section, "start", "0xF0000000",
+                                   "starting memory address of the ROM memory area");
     PropertyList__AddDefaultString(list, section, "size", "0", "size of the ROM memory area");
 }
 
@@ -92,7 +93,8 @@ void Setup_ROM(PropertyList *list, MCM *chip)
     if (size <= 0) size = (int64_t)ROM_DetectSize(machine ? machine->coherence_block_size : 0, file_name);
     if (size <= 0) return;
     if (start == 0) start = 0x100000000ULL - (uint64_t)size;
-    if (!standalone_mode) MemMap_Define(chip, "ROM", &G_MMAPI_ROM, start, start + (uint64_t)size - 1, nullptr);
+    if (!standalone_mode)
+        MemMap_Define(chip, "ROM", &G_MMAPI_ROM, start, start + (uint64_t)size - 1, nullptr);
 }
 
 void *ROM_INIT_MMAPI_FUNCTION(const char *, PropertyList *list, InstanceLink *, uint64_t start, uint64_t end)
@@ -190,8 +192,9 @@ int ROM_BLOCK_READ_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offse
         return 0;
     }
     if (!inside(rom, offset, length)) {
-        sim_error("ROM_Block_Read: reference exceeds size of memory 0x%016lX + length %d = 0x%016lX > 0x%016lX",
-                  (unsigned long)offset, (int)length, (unsigned long)(offset + length), (unsigned long)rom->size);
+        sim_error(
+            "ROM_Block_Read: reference exceeds size of memory 0x%016lX + length %d = 0x%016lX > 0x%016lX",
+            (unsigned long)offset, (int)length, (unsigned long)(offset + length), (unsigned long)rom->size);
         return 0;
     }
     memcpy(destination, rom->bytes + offset, length);

@@ -36,8 +36,10 @@ uint64_t ROM_DetectSize(uint64_t block_size, const char *file_name);
 void *ROM_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link, uint64_t start,
                               uint64_t end);
 void ROM_QUIT_MMAPI_FUNCTION(void *instance);
-int ROM_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value, int length);
-int ROM_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value, int length);
+int ROM_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
+                            int length);
+int ROM_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
+                             int length);
 int ROM_BLOCK_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,
                                   void *destination);
 int ROM_BLOCK_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t length,

@@ -24,7 +24,8 @@ namespace
 {
 
 // Reads from the backing element at a physical address; 0 when it lies outside it.
-int backing_read(MMAPI_Access *access, const RTAS_CONSOLE *window, uint64_t address, uint64_t *value, int length)
+int backing_read(MMAPI_Access *access, const RTAS_CONSOLE *window, uint64_t address, uint64_t *value,
+                 int length)
 {
     const MapListElement *backing = window->backing;
     if (!backing || !backing->ops || !backing->ops->read || address < backing->start ||
@@ -61,7 +62,8 @@ void Setup_RTAS_CONSOLE(PropertyList *list, MCM *chip)
     window->console = Get_Console(chip->machine);
 }
 
-void *RTAS_CONSOLE_INIT_MMAPI_FUNCTION(const char *, PropertyList *, InstanceLink *, uint64_t start, uint64_t end)
+void *RTAS_CONSOLE_INIT_MMAPI_FUNCTION(const char *, PropertyList *, InstanceLink *, uint64_t start,
+                                       uint64_t end)
 {
     RTAS_CONSOLE *window = (RTAS_CONSOLE *)quarn_zalloc(sizeof(RTAS_CONSOLE), sizeof(RTAS_CONSOLE),
                                                         "RTAS_CONSOLE", __FILE__, __LINE__);
@@ -82,8 +84,9 @@ int RTAS_CONSOLE_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint6
 {
     auto *window = static_cast<RTAS_CONSOLE *>(instance);
     if (length <= 0 || offset + (uint64_t)length > window->size) {
-        sim_error("RTAS_CONSOLE_Read: reference exceeds size of memory 0x%016lX + length %d = 0x%016lX > 0x%016lX",
-                  (unsigned long)offset, length, (unsigned long)(offset + length - 1), (unsigned long)window->size);
+        sim_error(
+            "RTAS_CONSOLE_Read: reference exceeds size of memory 0x%016lX + length %d = 0x%016lX > 0x%016lX",
+            (unsigned long)offset, length, (unsigned long)(offset + length - 1), (unsigned long)window->size);
         *value = 0;
         return 0;
     }
@@ -95,8 +98,9 @@ int RTAS_CONSOLE_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint
 {
     auto *window = static_cast<RTAS_CONSOLE *>(instance);
     if (length <= 0 || offset + (uint64_t)length > window->size) {
-        sim_error("RTAS_CONSOLE_Write: reference exceeds size of memory 0x%016lX + length %d = 0x%016lX > 0x%016lX",
-                  (unsigned long)offset, length, (unsigned long)(offset + length - 1), (unsigned long)window->size);
+        sim_error(
+            "RTAS_CONSOLE_Write: reference exceeds size of memory 0x%016lX + length %d = 0x%016lX > 0x%016lX",
+            (unsigned long)offset, length, (unsigned long)(offset + length - 1), (unsigned long)window->size);
         return 0;
     }
     uint64_t address = window->start + offset;

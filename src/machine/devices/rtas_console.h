@@ -27,8 +27,8 @@ extern MMAPIentry_s G_MMAPI_RTAS_CONSOLE;
 // one element backs the whole range.
 void Setup_RTAS_CONSOLE(PropertyList *list, MCM *chip);
 
-void *RTAS_CONSOLE_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link, uint64_t start,
-                                       uint64_t end);
+void *RTAS_CONSOLE_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link,
+                                       uint64_t start, uint64_t end);
 void RTAS_CONSOLE_QUIT_MMAPI_FUNCTION(void *instance);
 int RTAS_CONSOLE_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
                                      int length);

@@ -37,9 +37,12 @@ int month_length(int month, int year, int century)
     case 3:
     case 5:
     case 8:
-    case 10: return 30;
-    case 1: return leap_year(year, century) ? 29 : 28;
-    default: return 31;
+    case 10:
+        return 30;
+    case 1:
+        return leap_year(year, century) ? 29 : 28;
+    default:
+        return 31;
     }
 }
 
@@ -156,7 +159,8 @@ void RTC_Body(RTC *rtc, int64_t n)
     rtc->hours = (uint8_t)hours;
 }
 
-void *RTC_INIT_MMAPI_FUNCTION(const char *name, PropertyList *, InstanceLink *link, uint64_t start, uint64_t end)
+void *RTC_INIT_MMAPI_FUNCTION(const char *name, PropertyList *, InstanceLink *link, uint64_t start,
+                              uint64_t end)
 {
     RTC *rtc = (RTC *)quarn_zalloc(sizeof(RTC), sizeof(RTC), "RTC", __FILE__, __LINE__);
     if (!rtc) return nullptr;
@@ -181,14 +185,30 @@ int RTC_READ_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offset, uin
 {
     RTC *rtc = static_cast<RTC *>(instance);
     switch (offset) {
-    case 0: *value = encode(rtc, rtc->century) | rtc->control; break;
-    case 1: *value = encode(rtc, rtc->seconds); break;
-    case 2: *value = encode(rtc, rtc->minutes); break;
-    case 3: *value = encode(rtc, rtc->hours); break;
-    case 4: *value = encode(rtc, rtc->weekday + 1) | 0x80; break;
-    case 5: *value = encode(rtc, rtc->day + 1); break;
-    case 6: *value = encode(rtc, rtc->month + 1); break;
-    case 7: *value = encode(rtc, rtc->year); break;
+    case 0:
+        *value = encode(rtc, rtc->century) | rtc->control;
+        break;
+    case 1:
+        *value = encode(rtc, rtc->seconds);
+        break;
+    case 2:
+        *value = encode(rtc, rtc->minutes);
+        break;
+    case 3:
+        *value = encode(rtc, rtc->hours);
+        break;
+    case 4:
+        *value = encode(rtc, rtc->weekday + 1) | 0x80;
+        break;
+    case 5:
+        *value = encode(rtc, rtc->day + 1);
+        break;
+    case 6:
+        *value = encode(rtc, rtc->month + 1);
+        break;
+    case 7:
+        *value = encode(rtc, rtc->year);
+        break;
     default:
         sim_error("1: RTC_Read: illegal offset 0x%016lX", (unsigned long)offset);
         return 0;
@@ -209,18 +229,33 @@ int RTC_WRITE_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offset, ui
         return 1;
     }
     if (rtc->control != 0x80) {
-        sim_warning(2, "RTC_Write: ignoring write to %s with control = %d", REGISTER_NAMES[offset], rtc->control);
+        sim_warning(2, "RTC_Write: ignoring write to %s with control = %d", REGISTER_NAMES[offset],
+                    rtc->control);
         return 1;
     }
     int v = decode(rtc, value);
     switch (offset) {
-    case 1: rtc->seconds = (uint8_t)v; break;
-    case 2: rtc->minutes = (uint8_t)v; break;
-    case 3: rtc->hours = (uint8_t)v; break;
-    case 4: rtc->weekday = (uint8_t)(v - 1); break;
-    case 5: rtc->day = (uint8_t)(v - 1); break;
-    case 6: rtc->month = (uint8_t)(v - 1); break;
-    default: rtc->year = (uint8_t)v; break;
+    case 1:
+        rtc->seconds = (uint8_t)v;
+        break;
+    case 2:
+        rtc->minutes = (uint8_t)v;
+        break;
+    case 3:
+        rtc->hours = (uint8_t)v;
+        break;
+    case 4:
+        rtc->weekday = (uint8_t)(v - 1);
+        break;
+    case 5:
+        rtc->day = (uint8_t)(v - 1);
+        break;
+    case 6:
+        rtc->month = (uint8_t)(v - 1);
+        break;
+    default:
+        rtc->year = (uint8_t)v;
+        break;
     }
     return 1;
 }

@@ -13,7 +13,7 @@ struct RTC {
     GenericMachine *machine;
     char *name; // interned
     uint64_t start;
-    uint64_t end; // inclusive
+    uint64_t end;             // inclusive
     uint64_t cycles_per_step; // base cycles per clock step
     uint8_t control;
     uint8_t seconds;
@@ -43,5 +43,7 @@ void RTC_Body(RTC *rtc, int64_t seconds);
 void *RTC_INIT_MMAPI_FUNCTION(const char *name, PropertyList *list, InstanceLink *link, uint64_t start,
                               uint64_t end);
 void RTC_QUIT_MMAPI_FUNCTION(void *instance);
-int RTC_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value, int length);
-int RTC_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value, int length);
+int RTC_READ_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t *value,
+                            int length);
+int RTC_WRITE_MMAPI_FUNCTION(MMAPI_Access *access, void *instance, uint64_t offset, uint64_t value,
+                             int length);
