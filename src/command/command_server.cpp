@@ -8,3 +8,6 @@ int QuarnServer_Init(Tcl_Interp *)
 {
     return TCL_OK;
 }
+
+// STAND-IN: the command server is not built yet, so no server runs and no machine job serves it.
+void QuarnServer_Machine_Init(GenericMachine *) {}

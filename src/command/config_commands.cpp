@@ -9,9 +9,9 @@
 #include "command/tcl_output.h"
 #include "exec/triggers.h"
 #include "machine/generic_machine.h"
-#include "processor/default_values_standin.h"
+#include "processor/default_values.h"
 #include "processor/plist_listing_standin.h"
-#include "processor/processor_create_standin.h"
+#include "processor/processor_lifecycle.h"
 #include "processor/time_domain.h"
 #include "processor/trace_text.h"
 #include "runtime/common.h"
@@ -160,12 +160,6 @@ int CreateMachine_Cmd(Selector *, Tcl_Interp *interpreter, int, char **argv)
     }
     if (!CheckUniqueName(machine_name)) {
         SIM_TCLPRINT(interpreter, "machine name %s already in use", machine_name);
-        return 1;
-    }
-    // Only one machine can exist; creating a second one is a fatal internal error of the machine
-    // layer, so the command refuses it first.
-    if (Quarn_Machine_List || currentMachine) {
-        SIM_TCLPRINT(interpreter, "The cycle mode doesn't support multiple current machines.");
         return 1;
     }
     PropertyList *list = PropertyList__New(machine_name);

@@ -8,7 +8,7 @@
 #include <initializer_list>
 
 #include "command/config_commands.h"
-#include "processor/default_values_standin.h"
+#include "processor/default_values.h"
 #include "processor/processor_type.h"
 #include "runtime/common.h"
 #include "runtime/message.h"

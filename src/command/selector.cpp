@@ -6,7 +6,6 @@
 
 #include "command/cmd_table.h"
 #include "command/tcl_output.h"
-#include "machine/devices/console_standin.h"
 #include "machine/generic_machine.h"
 #include "processor/mcm.h"
 #include "processor/processor_state.h"

@@ -14,3 +14,5 @@ void PBIC_Init(MCM *chip);
 void PBIC_Quit(MCM *chip);
 // Global teardown of the coprocessors: nothing is left to release.
 void Quit__Coprocessors(void);
+// The nest units' hook in the default configurations.
+void Nest_Add_Default_Values(PropertyList *list, const char *section);

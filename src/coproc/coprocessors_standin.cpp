@@ -13,3 +13,6 @@ void PBIC_Init(MCM *) {}
 void PBIC_Quit(MCM *) {}
 
 void Quit__Coprocessors(void) {}
+
+// STAND-IN: the nest units are not built yet; they add no defaults.
+void Nest_Add_Default_Values(PropertyList *, const char *) {}

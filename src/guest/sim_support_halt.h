@@ -6,3 +6,6 @@ struct ThreadState;
 // 0 when the halt-delay feature is off; 1 (nothing done) when the thread has pending exceptions;
 // otherwise delays the thread and gives 0.
 int SimBogusHalt(ThreadState *thread);
+
+// STAND-IN: the number of calls so far, while the halt delay is a stand-in.
+extern int simbogushalt_standin_calls;

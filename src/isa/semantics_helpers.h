@@ -23,7 +23,7 @@
 #include "isa/ppc_bits.h"
 #include "processor/instruction_record.h"
 #include "processor/instruction_setters.h"
-#include "processor/processor_option_ids.h"
+#include "processor/processor_options.h"
 #include "processor/processor_state.h"
 #include "processor/register_file.h"
 #include "processor/thread_state.h"

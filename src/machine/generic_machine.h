@@ -1,5 +1,7 @@
-// The simulated machine record (GenericMachine), the machine-wide globals, and the few machine
-// facts that message headers need. Creation, modes and teardown fill in the rest of the record.
+// The simulated machine (GenericMachine): the record, the global machine list, a machine's
+// creation from its configuration and its teardown, the addition of processors, the active
+// processor and thread counts with the activity monitor, and the small machine services other
+// subsystems call (chip lookup, consoles, statistics, clock frequency).
 #pragma once
 
 #include <cstdint>
@@ -7,12 +9,24 @@
 #include "processor/memory_tags.h"
 #include "processor/time_domain.h"
 
+struct ChipTopConfig;
+struct ConsoleDevice;
+struct CoreTopConfig;
 struct DeviceMgr;
 struct MCM;
 struct MemoryMap;
 struct PropertyList;
+struct RTC;
 struct SimCmdTable;
 struct Tcl_Interp;
+struct ThreadState;
+struct TriggerTable;
+struct counter_s;
+struct halvo_nvram;
+struct htm_data;
+struct job_s;
+struct later_call_s;
+struct later_s;
 struct sim_memory;
 struct tsim_s;
 
@@ -46,12 +60,36 @@ enum : uint32_t {
 };
 
 constexpr int MAX_MEMORY_REGIONS = 16;
+// Chips of the per-chip memory-system table, memory systems and FBAR regions.
+constexpr int MAX_DSMP_CHIPS = 16;
+constexpr int MAX_MEMORY_SYSTEMS = 16;
+constexpr int MAX_FBAR_REGIONS = 16;
+
+// The NVRAM image of a machine: "halvo_nvram.<pid>.bin", 0x1e000 bytes.
+constexpr uint64_t MACHINE_NVRAM_SIZE = 0x1e000;
 
 // One configured memory region.
 struct MemoryRegionDesc {
     uint64_t start;
     uint64_t end; // inclusive
     uint64_t size;
+};
+
+// One memory system of distributed SMP support.
+struct MemorySystemDesc {
+    uint64_t start;
+    uint64_t end; // inclusive
+};
+
+// One FBAR region: a window onto a far chip's memory with a hole in the near memory system.
+struct FbarRegionDesc {
+    uint64_t start;
+    uint64_t end; // inclusive
+    uint64_t hole_start;
+    uint64_t hole_end; // inclusive
+    uint32_t near_mcm;
+    uint32_t far_mcm;
+    sim_memory *instance;
 };
 
 // The machine's statistics block; always cleared as a whole.
@@ -72,9 +110,42 @@ struct GenericMachine {
     uint32_t machine_type;
 
     // Topology.
+    uint32_t num_nodes;
+    uint32_t num_chip_configs; // "chips"
+    ChipTopConfig *chip_configs;
     uint32_t total_cores;
     uint32_t total_threads;
-    uint32_t num_mcms; // number of chips (MCM records)
+    CoreTopConfig *core_configs; // one per core
+    uint32_t num_mcms;           // number of chips (MCM records)
+
+    // Run-time settings copied from the configuration.
+    uint64_t chunky_instructions_default;
+    uint64_t turbo_xlimit;
+    uint64_t turbo_minimum;
+    uint64_t turbo_maximum;
+    uint64_t turbo_noop_delay;
+    uint64_t turbo_mftb_xtra;
+    int32_t turbo_debug;
+    int32_t turbo_dynamic_debug;
+    int32_t turbo_standalone;
+    int32_t turbo_fmadd;
+    int32_t turbo_mftb;
+    int32_t turbo_nop;
+    int32_t turbo_delay_on_priority_low;
+    int32_t enable_scalability_analysis;
+    uint64_t htm_max_tbegin_nesting;
+    uint64_t htm_cache_lines_log2;
+    uint64_t htm_cache_set_size_log2;
+    int32_t htm_os_supports_tm;
+    int32_t htm_texasr_extra_info;
+    double htm_inject_transaction_fail_rate;
+    uint64_t htm_cache_store_lines_log2;
+    int32_t enable_breakpoint_instruction;
+    int32_t enable_sim_support;
+    int32_t enable_rtas_support;
+    int32_t nvram_enabled;
+    int32_t emulate_fp;
+    int32_t pturbo_workers; // "pturbo_threads" - 1
 
     // Memory layout.
     uint32_t memory_region_count;
@@ -87,9 +158,21 @@ struct GenericMachine {
     MemoryRegionDesc memory_regions[MAX_MEMORY_REGIONS];
     uint64_t coherence_block_size;
     uint64_t cache_block_size;
-    int32_t distributed_smp; // each chip has its own memory map
+    int32_t page_cache_mode_checker;
+    int32_t cache_contained_checker;
+    int32_t cache_contained_checker_type;
 
-    int32_t phantom_mmio; // devices may mark accesses as phantom (see Read_Mapped_Memory_Reg)
+    // Distributed SMP: each chip (or memory system) has its own memory map.
+    int32_t distributed_smp;
+    uint32_t memory_system_of_chip[MAX_DSMP_CHIPS];
+    uint32_t num_memory_systems;
+    MemorySystemDesc memory_systems[MAX_MEMORY_SYSTEMS];
+    uint32_t fbar_count;
+    FbarRegionDesc fbars[MAX_FBAR_REGIONS];
+
+    int32_t phantom_mmio;   // devices may mark accesses as phantom (see Read_Mapped_Memory_Reg)
+    int32_t max_smt_quanta; // INT_MAX at creation; at least 1
+    float cpi;              // cycles per instruction
 
     PropertyList *property_list; // the machine's own frozen copy
     DeviceMgr *device_manager;
@@ -100,11 +183,24 @@ struct GenericMachine {
     MemoryMap *memory_maps;        // the machine's maps, linked through their first field
     MCM **mcms;                    // num_mcms chips, chip 0 first
 
+    // Consoles.
+    ConsoleDevice *default_console;
+    ConsoleDevice *consoles; // head of the console list
+
+    void *process_tree;             // the guest process tree
+    uint64_t loader_high_memory;    // the loader's high-memory mark
+    uint64_t loader_lowest_address; // lowest address an ELF load wrote
+
     // Time.
     FreqSpec base_freq;
     time_domain *base_domain;
     machine_time_domains time_domains;
     time_domain *cycle_domain; // the domain in which the machine's time is counted and printed
+    time_domain *step_domain;  // the domain of "cycle" and "to_cycle"; the base domain when null
+
+    // The linked Tcl variable "%s.Cycles" and its text.
+    char cycles_variable[101];
+    char *cycles_text; // 50 bytes from the Tcl allocator
 
     SimCmdTable *command_table; // the machine's top command table
 
@@ -118,12 +214,62 @@ struct GenericMachine {
     MemoryTagResolveFunction tag_resolve;
     void *tag_data;
 
-    tsim_s *tsim; // the machine's event-kernel instance
+    // Event kernel.
+    tsim_s *tsim;                   // the machine's event-kernel instance
+    later_s *generic_event;         // "generic event" delayed calls
+    later_call_s *stop_after_ticks; // the armed stop-after-ticks call, or none
 
+    // Activity.
+    volatile int32_t activity;
+    volatile int32_t active_processors; // changed atomically
+    volatile int32_t active_threads;    // changed atomically
+    int64_t last_activity_time;         // wall-clock seconds
+    job_s *activity_monitor;
+
+    // Mode.
     uint32_t mode;         // MODE_*
     uint32_t pending_mode; // 0 when no switch is pending
+    int32_t bit_accurate;
+    counter_s *switch_mode_status;
+    counter_s *switch_mode_done;
+    counter_s *functional_mode;
+    counter_s *cycle_mode;
+
+    // Run control.
+    uint64_t instruction_count;  // instructions completed by all threads
+    uint64_t instruction_limit;  // absolute; 0 when none
+    uint64_t cycle_limit;        // absolute base cycles; 0 when none
+    uint64_t heartbeat_interval; // cycles
+    int64_t heartbeat_start_sec; // wall clock of the current run's start
+    int64_t heartbeat_start_usec;
 
     GenericMachineStats stats;
+    int32_t memory_trace;
+    TriggerTable *trigger_table;
+    halvo_nvram *nvram;
+
+    // Real-time clock.
+    int64_t rtc_base;    // seconds since 1970
+    int32_t rtc_speedup; // clock speed-up divisor
+    RTC *rtc;
+
+    // Transactional memory.
+    int32_t threads_in_transaction;
+    htm_data *htm;
+};
+
+// Chip and core topology as read from the configuration.
+struct ChipTopConfig {
+    uint32_t num_cores;
+    uint32_t num_threads;
+    int32_t node;
+    CoreTopConfig *first_core;
+};
+
+struct CoreTopConfig {
+    int32_t num_threads;
+    FreqSpec freq;
+    time_domain *domain;
 };
 
 // The machine made current by the last creation; null while no machine exists.
@@ -135,21 +281,65 @@ extern int standalone_mode;
 // Memory regions keep no data: every region is one 4 KB chunk and only regions are mapped.
 extern int memoryDataless;
 
-// STAND-IN: instructions executed by the machine's threads; 0 until threads count instructions.
+// Instructions executed by the machine's threads.
 uint64_t GenericMachine__InstructionCount(GenericMachine *machine);
-// STAND-IN: number of devices of class "Processor" in the machine's device manager; 0 until
-// machine creation adds processors.
+// Number of devices of class "Processor" in the machine's device manager.
 int32_t GenericMachine__ProcessorCount(GenericMachine *machine);
+// Number of devices of class "Thread" in the machine's device manager.
+int32_t GenericMachine__ThreadCount(GenericMachine *machine);
+// The processor or thread of that device number, or null.
+struct ProcessorState;
+ProcessorState *GenericMachine__Processor(GenericMachine *machine, int32_t number);
+ThreadState *GenericMachine__Thread(GenericMachine *machine, int32_t number);
 
-// Builds a machine from the configuration copy (made immutable) or gives null; a second machine
-// while one is current is a fatal internal error.
+// Builds a whole machine from the configuration copy (made immutable), or gives null. A second
+// machine while one is current is refused with a fatal error before anything is made.
 GenericMachine *GenericMachine_Create(const char *name, PropertyList *list);
+// The first part of creation: record, kernel, devices, configuration, chips.
+GenericMachine *GenericMachine_Init(const char *name, PropertyList *list);
+// Allocates and links the record; null when another machine is current or memory is short.
+GenericMachine *GenericMachine__New(const char *name, int32_t *object_id);
+// Creates one core (with its partition core states) for the machine-wide core number.
+void Add_Processor(GenericMachine *machine, int32_t number);
+// Adds cores until the machine has at least that many hardware threads; the thread count.
+uint32_t GenericMachine__SetMaxThreads(GenericMachine *machine, uint32_t threads);
 // Stops the simulation ("user (tcl)"), deletes the machine's configuration copy and tears the
 // machine down with its Tcl command and top command table.
 void Machine_Quit(GenericMachine *machine);
 void GenericMachine_Quit(GenericMachine *machine);
+// Removes every element of every memory map of the machine.
+void MemMap_Empty(GenericMachine *machine);
 // The machine of that name (case-sensitive), or null.
 GenericMachine *Find_Machine_By_Name(const char *name);
 // The machine names, newest first, separated by blanks and ended by "\n", into the command result;
 // nothing at all without machines.
 void List_All_Machines(Tcl_Interp *interpreter);
+// The chip of that number; "bad mcm number: %d" and null when there is none.
+MCM *GenericMachine__GetMCM(GenericMachine *machine, int32_t number);
+// The head of the machine's console list / appends a console at its end.
+ConsoleDevice *Get_Console(GenericMachine *machine);
+void Set_Console(GenericMachine *machine, ConsoleDevice *console);
+// Both give the machine's one kernel instance.
+tsim_s *MACHINE_GET_TSIM_BY_THREAD(GenericMachine *machine, ThreadState *thread);
+tsim_s *MACHINE_GET_TSIM_BY_PROCESSOR(GenericMachine *machine, ProcessorState *processor);
+// Sets the asynchronous flag of every machine's kernel (from a signal handler).
+void GenericMachine_Schedule_All_Asynchronous_Jobs(void);
+// Active counts; the decrements never go below 0.
+void GenericMachine__ProcessorGoingActive(GenericMachine *machine);
+void GenericMachine__ProcessorGoingInactive(GenericMachine *machine);
+void GenericMachine__ThreadGoingActive(GenericMachine *machine, ThreadState *thread);
+void GenericMachine__ThreadGoingInactive(GenericMachine *machine, ThreadState *thread);
+void GenericMachine_MemTraceEnable(GenericMachine *machine);
+void GenericMachine_MemTraceDisable(GenericMachine *machine);
+void setemulateFPConfig(GenericMachine *machine, int32_t value);
+void setbitaccuratemode(GenericMachine *machine, int32_t value);
+void GenericMachine_StatInit(GenericMachine *machine);
+void GenericMachine_StatClear(GenericMachine *machine);
+void GenericMachine_StatDump(GenericMachine *machine);
+// Changes the base frequency keeping the real-time clock continuous.
+void Machine__ResetClockFreqHZ(GenericMachine *machine, uint64_t hz);
+// The machine's current time in base cycles (rounded up; 0 at tick 0); "tsim in machine is
+// NULL!!!!" and 0 without a kernel.
+uint64_t GenericMachine__BaseCycles(GenericMachine *machine);
+// Adds nothing: the machine's hook in the default configurations.
+void Machine_Add_Default_Values(PropertyList *list);

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "coproc/coprocessors.h"
-#include "machine/devices/console_standin.h"
+#include "machine/devices/console.h"
 #include "machine/devices/ram_block.h"
-#include "machine/devices/rom_standin.h"
+#include "machine/devices/rom.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "processor/instance_link.h"
@@ -56,7 +56,7 @@ void MBUS_Memory_Map_Populate(MBUS *bus, PropertyList *list)
     if (!bus) return;
     MCM *chip = bus->mcm;
     GenericMachine *machine = bus->machine;
-    if (!machine || !machine->machine_options[MO_NO_ROM]) Setup_ROM(chip, list);
+    if (!machine || !machine->machine_options[MO_NO_ROM]) Setup_ROM(list, chip);
     if (!standalone_mode && !(machine && machine->machine_options[MO_NO_RAM]))
         MemMap_Define(chip, "RAM", &G_MMAPI_RAM, MBUS_RAM_START, MBUS_RAM_END, nullptr);
     MBUS_Fix(bus);

@@ -9,3 +9,7 @@ struct GenericMachine;
 extern int global_htm_status;
 // Aborts every transaction of the machine with the failure code; non-zero on success.
 int htm_rollback_all_transactions(GenericMachine *machine, uint64_t failure_code);
+
+struct htm_data;
+// Releases what the machine's transactional-memory block holds (the caller frees the block).
+void htm_free(htm_data *data);

@@ -12,7 +12,7 @@
 #include "machine/generic_machine.h"
 #include "processor/instruction_record.h"
 #include "processor/mcm.h"
-#include "processor/processor_option_ids.h"
+#include "processor/processor_options.h"
 #include "processor/processor_state.h"
 #include "processor/reg_accessors.h"
 #include "processor/msr_rules.h"

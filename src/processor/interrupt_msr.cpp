@@ -6,7 +6,7 @@
 #include "isa/ppc_bits.h"
 #include "processor/exception_record.h"
 #include "processor/instruction_record.h"
-#include "processor/processor_option_ids.h"
+#include "processor/processor_options.h"
 #include "processor/processor_state.h"
 #include "processor/reg_accessors.h"
 #include "processor/thread_state.h"

@@ -11,9 +11,10 @@ PropertyList *MachineAccess_PropertyList(GenericMachine *machine)
     return machine ? machine->property_list : nullptr;
 }
 
-// STAND-IN: reads the machine's transactional-memory block once the machine record has one.
-htm_data *MachineAccess_HTM(GenericMachine *)
+htm_data *MachineAccess_HTM(GenericMachine *machine)
 {
+    // A machine's own block first; the stand-in block serves machines made without one.
+    if (machine && machine->htm) return machine->htm;
     return machine_register_standin.htm;
 }
 

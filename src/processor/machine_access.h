@@ -10,9 +10,9 @@ struct ThreadState;
 struct htm_data;
 struct reg_desc_table;
 
-// STAND-IN: the machine record does not hold its transactional-memory block, register file and
-// register descriptions yet; until it does, every machine answers from machine_register_standin,
-// which tests fill.
+// STAND-IN: the machine record does not hold its register file and register descriptions yet;
+// until it does, every machine answers from machine_register_standin, which tests fill (its
+// transactional-memory block serves machines without a block of their own).
 struct MachineRegisterStandin {
     htm_data *htm;
     Register_File *register_file;

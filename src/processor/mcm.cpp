@@ -6,7 +6,7 @@
 #include "command/mcm_cmd_table_standin.h"
 #include "coproc/coprocessors.h"
 #include "coproc/scom_sets.h"
-#include "machine/devices/interrupt_hook_standin.h"
+#include "machine/devices/interrupt_hook.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
@@ -139,8 +139,11 @@ void MCM__Quit(MCM *chip)
     PBIC_Quit(chip);
     MBUS__Quit(chip->mbus);
     chip->mbus = nullptr;
-    IntHandler__Delete(chip->int_handler);
+    // The device hook belongs to the interrupt controller, which the memory map quits.
+    IntHandler__Delete(chip->processor_hook);
+    chip->processor_hook = nullptr;
     chip->int_handler = nullptr;
+    chip->ppcic = nullptr;
     Quit_SimCmdTable(chip->command_table);
     chip->command_table = nullptr;
     FORGET_STRING(chip->path);

@@ -9,6 +9,7 @@ struct InstanceLink;
 struct GenericMachine;
 struct IntHandler;
 struct MBUS;
+struct PPCIC_s;
 struct PropertyList;
 struct SimCmdTable;
 struct time_domain;
@@ -33,7 +34,9 @@ struct MCM {
     time_domain *domain;         // cleared by undeclare_MCM_time_domains
     int32_t reservation_granule; // bytes
     MBUS *mbus;
-    IntHandler *int_handler;
+    IntHandler *int_handler;    // the device interrupt hook (the controller's incoming hook)
+    IntHandler *processor_hook; // "Processor": raises and lowers the threads' external interrupt
+    PPCIC_s *ppcic;             // the chip's interrupt presentation controller, or none
     int32_t fix_done;
     void *cop_units[5]; // coprocessor and nest unit words, 0 at creation
     nx_scom_registers_s *nx_scom_regs;

@@ -82,6 +82,7 @@ struct ProcessorState {
     // Partitions: [0] the core itself (for a view: its core), [1]..[3] the views of a split core.
     ProcessorState *partition_views[PARTITION_VIEW_COUNT];
     int32_t partition_count; // 1, or 2 or 4 while split; 0 in a view
+    int32_t is_copy;         // 1 while a partition view is being built
 
     // Masks.
     uint64_t mmcr0_interrupt_enabled_mask;
@@ -121,8 +122,8 @@ struct ProcessorState {
     int32_t check_imc; // instruction-match checking armed
 
     // Time-base and hypervisor-decrementer state.
-    uint64_t tb_value;        // the time base as of tb_last_cycle
-    uint64_t tb_last_cycle;   // time-base-domain cycle at which tb_value was true
+    uint64_t tb_value;      // the time base as of tb_last_cycle
+    uint64_t tb_last_cycle; // time-base-domain cycle at which tb_value was true
     int32_t tb_frozen;
     uint64_t tb_at_last_purr; // time base at the last PURR update
     int32_t hdec_value;

@@ -13,6 +13,7 @@
 #include "translator/pturbo_locks.h"
 
 struct CThreadState;
+struct ExternalDecoder_t;
 struct GenericMachine;
 struct IOPDesc;
 struct MCM;
@@ -114,6 +115,7 @@ struct ThreadState {
 
     // Counts.
     uint64_t Instruction_Number;
+    uint64_t stop_after_instructions; // absolute count that ends a run; 0 when none
     uint64_t inst_xlate_version;
     IOPDesc *current_iop;
     Xlate_Debug *xlate_debug;
@@ -137,6 +139,16 @@ struct ThreadState {
     uint8_t x_smt_priority;
     uint8_t x_smt_internal_priority;
     int32_t x_smt_run_latch;
+    uint64_t smt_delay_factor; // extra delay per cycle
+
+    // Chunk mode: the delays of a chunk of instructions accumulate and are spent at its end.
+    int32_t chunk_mode;
+    uint64_t chunk_delay;     // accumulated ticks
+    uint64_t chunk_delay_cap; // most ticks spent at once
+
+    // External instruction decoders (newest first) and the external-interrupt line.
+    ExternalDecoder_t *decoders;
+    int32_t external_interrupt_line; // as the processor interrupt hook last set it
 
     // Derived from the MSR by every MSR write.
     uint8_t address_width; // 64 or 32 (MSR[SF])

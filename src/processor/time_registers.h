@@ -26,3 +26,6 @@ uint32_t ThreadState__GetDEC(ThreadState *thread);
 void ThreadState__SetDEC(ThreadState *thread, uint32_t value);
 uint32_t ProcessorState__GetHDEC(ProcessorState *core);
 void ProcessorState__SetHDEC(ProcessorState *core, uint32_t value);
+
+// The body of a thread's decrementer job "dec %s" (argument: the thread).
+void Decrementer_Body(void *thread);

@@ -1,4 +1,6 @@
 // Stand-ins of the time-base, decrementer, PURR and TFMR operations.
+#include "kernel/counter.h"
+#include "kernel/tsim.h"
 #include "processor/processor_state.h"
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
@@ -101,4 +103,14 @@ __attribute__((weak)) uint32_t ProcessorState__GetHDEC(ProcessorState *core)
 __attribute__((weak)) void ProcessorState__SetHDEC(ProcessorState *core, uint32_t value)
 {
     core->hdec_value = (int32_t)value;
+}
+
+// STAND-IN: the decrementer does not count down yet; its job stays parked on its own counter.
+__attribute__((weak)) void Decrementer_Body(void *)
+{
+    job_s *self = tsim_active_job;
+    for (;;) {
+        counter_set(&self->counter, 1);
+        counter_wait(&self->counter, 0);
+    }
 }

@@ -9,7 +9,7 @@
 #include "core/cycle_core_callbacks.h"
 #include "fabric/fabric_callbacks.h"
 #include "mmu/htm_callbacks.h"
-#include "processor/processor_callbacks.h"
+#include "processor/run_control.h"
 #include "runtime/alloc.h"
 #include "trace/trace_callbacks.h"
 #include "translator/turbo_callbacks.h"

@@ -9,7 +9,9 @@
 
 #include "exec/triggers.h"
 #include "kernel/kernel_now.h"
+#include "kernel/tsim.h"
 #include "machine/generic_machine.h"
+#include "processor/processor_time.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 
@@ -136,8 +138,15 @@ void BreakPoint(const char *text)
 
 uint64_t Sim_Current_Cycles(void)
 {
-    if (!currentMachine) return 0;
-    // STAND-IN: machines have no event kernel yet, which is the missing-kernel case.
-    sim_error("tsim in machine is NULL!!!!");
-    return 0;
+    GenericMachine *machine = currentMachine;
+    if (!machine) return 0;
+    time_domain *domain = machine->cycle_domain ? machine->cycle_domain : machine->base_domain;
+    if (tsim_active_proxy) return TD_get_current_cycles(domain);
+    if (!machine->tsim) {
+        sim_error("tsim in machine is NULL!!!!");
+        return 0;
+    }
+    uint64_t tick = machine->tsim->now;
+    uint64_t per_cycle = domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
+    return tick / per_cycle + (tick % per_cycle != 0);
 }

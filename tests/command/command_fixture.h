@@ -27,6 +27,8 @@ class CommandLanguageTest : public ::testing::Test
     void SetUp() override
     {
         quiet_mode = regress_mode = standalone_mode = 0;
+        // Machines made here open no terminal windows.
+        useXterms = 0;
         sim_warning_level = 3;
         simcmd_reveal_mask = 0xFFFFFFFFu;
         interp = Tcl_CreateInterp();
@@ -49,6 +51,7 @@ class CommandLanguageTest : public ::testing::Test
         quarn_common.interpreter = nullptr;
         Tcl_DeleteInterp(interp);
         quiet_mode = regress_mode = standalone_mode = 0;
+        useXterms = 1;
         sim_warning_level = 3;
     }
 

@@ -49,13 +49,6 @@ Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *table, const char *name)
     return it != defined_triggers.end() && it->second.active ? &it->second : nullptr;
 }
 
-int test_bogus_halt_calls = 0;
-
-int SimBogusHalt(ThreadState *)
-{
-    ++test_bogus_halt_calls;
-    return 0;
-}
 
 // ---- tests ----
 

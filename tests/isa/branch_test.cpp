@@ -1,6 +1,7 @@
 // Branches: targets by mode, counter and condition tests, link and count writes, the branch to
 // the next instruction, the branch to itself, the bctar gates, the invalid decrementing bcctr, the
 // in-flight form and the order of the side effects.
+#include "guest/sim_support_halt.h"
 #include <string>
 #include <vector>
 
@@ -87,7 +88,7 @@ class Branch : public ::testing::Test
     {
         hook_log.clear();
         trace_listening = false;
-        test_bogus_halt_calls = 0;
+        simbogushalt_standin_calls = 0;
     }
     void TearDown() override
     {
@@ -201,20 +202,20 @@ TEST_F(Branch, BranchToItself)
     EXPECT_EQ(ew.iop->branch_taken, 1);
     EXPECT_EQ(ew.t->CFAR.value, 0x1000u);
     EXPECT_EQ(ew.t->PC.value, 0x1000u);
-    EXPECT_EQ(test_bogus_halt_calls, 1);
+    EXPECT_EQ(simbogushalt_standin_calls, 1);
     EXPECT_EQ(ew.iop->deferred_triggers, 0);
 
     Test_Assoc_Define("BRANCH_SELF", "record");
     EXPECT_EQ(ew.run(b_word(0)), 1);
     EXPECT_EQ(ew.iop->deferred_triggers, 8);
-    EXPECT_EQ(test_bogus_halt_calls, 2);
+    EXPECT_EQ(simbogushalt_standin_calls, 2);
 
     IOPDesc *iop = ew.prepare(b_word(0));
     iop->defer_side_effects = 1;
     iop->fetch.ea = 0x1000;
     EXPECT_EQ(iop->row->semantic(iop), 1);
     EXPECT_EQ(iop->next_address, 0x1000u);
-    EXPECT_EQ(test_bogus_halt_calls, 2); // no idle-loop service without side effects
+    EXPECT_EQ(simbogushalt_standin_calls, 2); // no idle-loop service without side effects
     EXPECT_EQ(iop->deferred_triggers, 8);
 }
 

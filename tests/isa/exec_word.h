@@ -22,7 +22,8 @@
 #include "isa/instr_info.h"
 #include "isa/ppc_bits.h"
 #include "processor/exception_record.h"
-#include "processor/processor_option_ids.h"
+#include "guest/sim_support_halt.h"
+#include "processor/processor_options.h"
 #include "processor/register_fixture.h"
 #include "runtime/common.h"
 
@@ -31,8 +32,6 @@
 // Defines an associative trigger of the lookup double: the name fires the command.
 void Test_Assoc_Define(const char *name, const char *command);
 void Test_Assoc_Clear();
-// Calls of the idle-loop service.
-extern int test_bogus_halt_calls;
 
 // A Tcl interpreter installed as the simulator's, with the procedure "record".
 class TclRecorder

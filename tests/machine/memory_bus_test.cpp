@@ -64,6 +64,7 @@ TEST(MemoryBus, PopulateMapsTheRamWindowUnlessToldNot)
         TestMachine m("bus");
         m.create_chips();
         m.machine.machine_options[MO_NO_RAM] = c.no_ram;
+        m.machine.machine_options[MO_NO_ROM] = 1; // the ROM would end at 4 GB, over the window
         standalone_mode = c.standalone;
         MBUS_Memory_Map_Populate(m.chip()->mbus, m.machine.property_list);
         standalone_mode = 0;

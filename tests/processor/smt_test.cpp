@@ -10,21 +10,6 @@
 namespace
 {
 
-int halts = 0; // the yields a lowered priority asks for
-
-} // namespace
-
-// Replaces the sim-support halt delay for these tests, to see the yield of a lowered priority.
-// Remove once the real halt delay is part of the library (the link then reports the duplicate).
-int SimBogusHalt(ThreadState *)
-{
-    halts++;
-    return 0;
-}
-
-namespace
-{
-
 TEST(SmtCodes, Texts)
 {
     struct {
@@ -102,7 +87,7 @@ TEST(Smt, TsrlWrite)
     SMTA_Set_Power_On_Thread_Priority(t);
     SMTA_Set_Thread_Enabled(t);
     t->TSRL.value = 0x123;
-    halts = 0;
+    simbogushalt_standin_calls = 0;
 
     smt_WriteTSRL(t, 0xFFF0000000000000ull & ~(7ull << TSRL_PRIORITY_SHIFT)); // priority field 0
     EXPECT_EQ(t->TSRL.value, 0x123u);
@@ -114,13 +99,13 @@ TEST(Smt, TsrlWrite)
     EXPECT_EQ(t->x_smt_internal_priority, 2);
     EXPECT_EQ(t->TSRL.value, 2ull << TSRL_PRIORITY_SHIFT); // masked
     EXPECT_EQ(t->TSRL.written, 1);
-    EXPECT_EQ(halts, 1); // lowered below 3: the thread yields
+    EXPECT_EQ(simbogushalt_standin_calls, 1); // lowered below 3: the thread yields
     EXPECT_EQ(smt_ReadTSRL(t, 0, 0), 2ull << TSRL_PRIORITY_SHIFT);
 
     // Raising, or lowering to 3 or more, does not yield.
     smt_WriteTSRL(t, 6ull << TSRL_PRIORITY_SHIFT);
     smt_WriteTSRL(t, 3ull << TSRL_PRIORITY_SHIFT);
-    EXPECT_EQ(halts, 1);
+    EXPECT_EQ(simbogushalt_standin_calls, 1);
     smt_SetPriority(t, -1);
     EXPECT_EQ(t->x_smt_priority, 3);
 

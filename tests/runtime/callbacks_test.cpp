@@ -21,7 +21,12 @@ std::string order(int index)
 class CallbackTest : public ::testing::Test
 {
   protected:
-    void SetUp() override { Callback_Lists_Init(); }
+    // Named lists without the components' own entries.
+    void SetUp() override
+    {
+        Callback_Lists_Init();
+        Callback_Lists_Quit();
+    }
     void TearDown() override { Callback_Lists_Quit(); }
 };
 

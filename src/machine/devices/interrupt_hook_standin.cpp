@@ -1,4 +1,0 @@
-#include "machine/devices/interrupt_hook_standin.h"
-
-// STAND-IN: no interrupt hook exists yet.
-void IntHandler__Delete(IntHandler *) {}
