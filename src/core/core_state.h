@@ -9,4 +9,3 @@ void Thread_changing_state(ThreadState *thread);
 // Thread_changing_state for every thread of the core, when the core model exists.
 void Processor_changing_state(ProcessorState *core);
 // The thread's priority (values above 6 become 6) for the core model's issue shares.
-void CycleCore_set_smt_priority(ThreadState *thread, int priority);

@@ -6,6 +6,3 @@ __attribute__((weak)) void Thread_changing_state(ThreadState *) {}
 
 // STAND-IN: see Thread_changing_state; the core model never exists.
 void Processor_changing_state(ProcessorState *) {}
-
-// STAND-IN: see Thread_changing_state; there are no issue shares to recompute.
-void CycleCore_set_smt_priority(ThreadState *, int) {}
