@@ -17,6 +17,7 @@ __attribute__((weak)) void WRITE_MSR_WITH_PC(IOPDesc *iop, uint64_t msr, uint64_
     }
     ThreadState *thread = iop->thread;
     Reg64 *slot = &thread->MSR;
-    if (Reg_Write_Triggers_Armed(slot->trigger)) Maybe_Invoke_Reg_Write_Triggers(iop, slot->trigger, slot->value, msr);
+    if (Reg_Write_Triggers_Armed(slot->trigger))
+        Maybe_Invoke_Reg_Write_Triggers(iop, slot->trigger, slot->value, msr);
     _WriteMSR(thread, msr & Register_Entry_Mask(slot->rfe), cia, nia, __FILE__, __LINE__);
 }

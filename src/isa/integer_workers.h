@@ -7,6 +7,7 @@
 
 struct IOPDesc;
 
+// clang-format off
 #define QUARN_LOGICAL_WORKERS(X)                                                                             \
     X(and) X(and_dot) X(andc) X(andc_dot) X(or) X(or_dot) X(orc) X(orc_dot) X(xor) X(xor_dot) X(nor)         \
     X(nor_dot) X(nand) X(nand_dot) X(eqv) X(eqv_dot) X(andi_dot) X(andis_dot) X(ori) X(oris) X(xori)         \
@@ -28,6 +29,8 @@ struct IOPDesc;
     X(divd_dot) X(divdo) X(divdo_dot) X(divdu) X(divdu_dot) X(divduo) X(divduo_dot) X(divwe) X(divwe_dot)    \
     X(divweo) X(divweo_dot) X(divweu) X(divweu_dot) X(divweuo) X(divweuo_dot) X(divde) X(divde_dot)          \
     X(divdeo) X(divdeo_dot) X(divdeu) X(divdeu_dot) X(divdeuo) X(divdeuo_dot)
+
+// clang-format on
 
 #define QUARN_DECLARE_INTEGER_WORKER(name) int core_##name(IOPDesc *iop);
 QUARN_LOGICAL_WORKERS(QUARN_DECLARE_INTEGER_WORKER)

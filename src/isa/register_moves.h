@@ -9,8 +9,8 @@ struct IOPDesc;
 struct ThreadState;
 
 // Each returns 1 when done, 0 when it raised an interrupt (the target is then unchanged).
-int core_mfcr(IOPDesc *iop);   // mfcr and mfocrf
-int core_mtcrf(IOPDesc *iop);  // mtcrf and mtocrf
+int core_mfcr(IOPDesc *iop);  // mfcr and mfocrf
+int core_mtcrf(IOPDesc *iop); // mtcrf and mtocrf
 int core_mfxer(IOPDesc *iop);
 int core_mtxer(IOPDesc *iop);
 int core_mcrxr(IOPDesc *iop);

@@ -90,7 +90,8 @@ Quotient divide(IOPDesc *iop, DivideKind kind, uint64_t ra, uint64_t rb)
     }
 }
 
-__attribute__((always_inline)) inline int divide_worker(IOPDesc *iop, DivideKind kind, bool overflow, bool record)
+__attribute__((always_inline)) inline int divide_worker(IOPDesc *iop, DivideKind kind, bool overflow,
+                                                        bool record)
 {
     const uint32_t word = iop->word;
     const uint64_t ra = IOP_Read_GPR(iop, FIELD_RA(word), OPERAND_A);

@@ -418,8 +418,8 @@ int semantic_popcntw(IOPDesc *iop)
 
 int semantic_popcntd(IOPDesc *iop)
 {
-    if (!option_gate(iop, PO_POPCNTD_SUPPORTED, "popcntd") || !PCR_Gate_v2_05(iop) || !check_64bit_op_ok(iop) ||
-        CHECK_FOR_UCODE() || !option_gate(iop, PO_POWERPC_V206, "popcntd"))
+    if (!option_gate(iop, PO_POPCNTD_SUPPORTED, "popcntd") || !PCR_Gate_v2_05(iop) ||
+        !check_64bit_op_ok(iop) || CHECK_FOR_UCODE() || !option_gate(iop, PO_POWERPC_V206, "popcntd"))
         return 0;
     return complete(iop, core_popcntd);
 }

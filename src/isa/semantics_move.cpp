@@ -63,7 +63,8 @@ inline const char *mnemonic(IOPDesc *iop)
 void store_cr(IOPDesc *iop, uint32_t value)
 {
     Reg32 *cr = &iop->thread->CR;
-    if (Reg_Write_Triggers_Armed(cr->trigger)) Maybe_Invoke_Reg_Write_Triggers(iop, cr->trigger, cr->value, value);
+    if (Reg_Write_Triggers_Armed(cr->trigger))
+        Maybe_Invoke_Reg_Write_Triggers(iop, cr->trigger, cr->value, value);
     cr->value = value & (uint32_t)Register_Entry_Mask(cr->rfe);
 }
 
@@ -128,7 +129,8 @@ int core_mfcr(IOPDesc *iop)
     uint64_t value = cr;
     if (IOP_Option(iop, PO_OMFCR_REPLICATES_VALUE)) value = ((cr >> (28 - 4 * index)) & 0xF) * 0x11111111ull;
     if (!IOP_Option(iop, PO_OMFCR_DEFINES_ALL_FIELDS)) {
-        uint64_t rest = IOP_Option(iop, PO_OMFCR_BITS_ZERO) ? 0 : IOP_Read_GPR(iop, rt, OPERAND_S) & ~(uint64_t)mask;
+        uint64_t rest =
+            IOP_Option(iop, PO_OMFCR_BITS_ZERO) ? 0 : IOP_Read_GPR(iop, rt, OPERAND_S) & ~(uint64_t)mask;
         value = (mask & value) | rest;
     }
     if (IOP_Option(iop, PO_OMFCR_DOUBLES_NIBBLE)) value |= (index & 1) ? value << 4 : value >> 4;
@@ -371,8 +373,7 @@ void Write_MSR_And_NIA(IOPDesc *iop, uint64_t msr, uint64_t cia, uint64_t nia)
     const char *row = iop->row ? iop->row->mnemonic : nullptr;
     bool msr_move = row && (std::strcmp(row, "mtmsr") == 0 || std::strcmp(row, "mtmsrd") == 0);
     if (!msr_move) iSET_CFAR(iop, cia);
-    bool whole = (msr & MSR_SF) ||
-                 (IOP_Option(iop, PO_TAGS_ACTIVE) && (msr & MSR_TA) && !(msr & MSR_LE));
+    bool whole = (msr & MSR_SF) || (IOP_Option(iop, PO_TAGS_ACTIVE) && (msr & MSR_TA) && !(msr & MSR_LE));
     if (!whole) nia &= 0xFFFFFFFFull;
     IOP_Set_NIA(iop, nia);
     WRITE_MSR_WITH_PC(iop, msr, cia, nia);

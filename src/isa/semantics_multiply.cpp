@@ -10,8 +10,14 @@
 namespace
 {
 
-enum MultiplyKind : uint8_t { LOW_WORD, HIGH_WORD, HIGH_WORD_UNSIGNED, LOW_DOUBLEWORD, HIGH_DOUBLEWORD,
-                              HIGH_DOUBLEWORD_UNSIGNED };
+enum MultiplyKind : uint8_t {
+    LOW_WORD,
+    HIGH_WORD,
+    HIGH_WORD_UNSIGNED,
+    LOW_DOUBLEWORD,
+    HIGH_DOUBLEWORD,
+    HIGH_DOUBLEWORD_UNSIGNED
+};
 
 // The undefined-bits mask CR0 of the high-word record forms is given.
 constexpr uint64_t HIGH_WORD_UNDEFINED = 0xFFFFFFFF00000000ull;
@@ -24,7 +30,8 @@ uint64_t high_word_result(IOPDesc *iop, uint64_t high)
     return high;
 }
 
-__attribute__((always_inline)) inline int multiply(IOPDesc *iop, MultiplyKind kind, bool overflow, bool record)
+__attribute__((always_inline)) inline int multiply(IOPDesc *iop, MultiplyKind kind, bool overflow,
+                                                   bool record)
 {
     const uint32_t word = iop->word;
     const uint64_t ra = IOP_Read_GPR(iop, FIELD_RA(word), OPERAND_A);

@@ -38,7 +38,6 @@ constexpr int HTM_DEBUG_LAST = 224;
 constexpr uint32_t TO_SIGNED_LESS = 16, TO_SIGNED_GREATER = 8, TO_EQUAL = 4, TO_UNSIGNED_LESS = 2,
                    TO_UNSIGNED_GREATER = 1;
 
-
 // An assist thread executing the instruction stops itself; true when it did.
 bool assist_thread_stopped(IOPDesc *iop)
 {
@@ -59,8 +58,8 @@ bool htm_debug_on()
 bool trap_condition(uint32_t to, int64_t a, int64_t b, uint32_t suppressed = 0)
 {
     to &= ~suppressed;
-    return ((to & TO_SIGNED_LESS) && a < b) || ((to & TO_SIGNED_GREATER) && a > b) || ((to & TO_EQUAL) && a == b) ||
-           ((to & TO_UNSIGNED_LESS) && (uint64_t)a < (uint64_t)b) ||
+    return ((to & TO_SIGNED_LESS) && a < b) || ((to & TO_SIGNED_GREATER) && a > b) ||
+           ((to & TO_EQUAL) && a == b) || ((to & TO_UNSIGNED_LESS) && (uint64_t)a < (uint64_t)b) ||
            ((to & TO_UNSIGNED_GREATER) && (uint64_t)a > (uint64_t)b);
 }
 
@@ -69,7 +68,8 @@ bool tagged_trap(uint32_t to, uint64_t a, uint64_t b)
 {
     const uint64_t hi_a = a >> 48, hi_b = b >> 48;
     const uint64_t mid_a = (a >> 24) & 0xFFFFFF, mid_b = (b >> 24) & 0xFFFFFF;
-    if (to == 28 && !(hi_a == hi_b && (hi_a == 0 || (mid_a == mid_b && (int64_t)a >= (int64_t)b)))) return true;
+    if (to == 28 && !(hi_a == hi_b && (hi_a == 0 || (mid_a == mid_b && (int64_t)a >= (int64_t)b))))
+        return true;
     if (to == 29 && (hi_a != hi_b || (hi_a != 0 && mid_a != mid_b))) return true;
     if (to == 30 && (a >> 24) != (b >> 24)) return true;
     uint32_t suppressed = 0;

@@ -53,7 +53,8 @@ TEST(Logical, ResultsAndCr0InBothModes)
     const uint64_t ones = ~0ull;
     const ResultCase cases[] = {
         {"and", x(AND, 4, 3, 5), 0xF0F0, 0xFF00, 0xF000, -1, -1},
-        {"and.", x(AND, 4, 3, 5, 1), 0xFFFFFFFF0000FFFF, 0xFFFFFFFFFFFF0000, 0xFFFFFFFF00000000, CR_LT, CR_EQ},
+        {"and.", x(AND, 4, 3, 5, 1), 0xFFFFFFFF0000FFFF, 0xFFFFFFFFFFFF0000, 0xFFFFFFFF00000000, CR_LT,
+         CR_EQ},
         {"andc", x(ANDC, 4, 3, 5), 0xFF, 0x0F, 0xF0, -1, -1},
         {"or.", x(OR, 4, 3, 5, 1), 0x1, 0x80000000, 0x80000001, CR_GT, CR_LT},
         {"orc", x(ORC, 4, 3, 5), 0, ones, 0, -1, -1},
@@ -86,7 +87,8 @@ TEST(Logical, ResultsAndCr0InBothModes)
     };
     for (const ResultCase &c : cases) {
         for (bool mode64 : {true, false}) {
-            SCOPED_TRACE(::testing::Message() << c.mnemonic << (mode64 ? " 64" : " 32") << " rs " << std::hex << c.rs);
+            SCOPED_TRACE(::testing::Message()
+                         << c.mnemonic << (mode64 ? " 64" : " 32") << " rs " << std::hex << c.rs);
             ExecWord ew;
             if (!mode64) ew.mode32();
             ew.gpr(4) = c.rs;

@@ -9,8 +9,16 @@ namespace
 
 constexpr uint32_t OE = 512;
 enum : uint32_t { MULLW = 235, MULHW = 75, MULHWU = 11, MULLD = 233, MULHD = 73, MULHDU = 9 };
-enum : uint32_t { DIVW = 491, DIVWU = 459, DIVD = 489, DIVDU = 457, DIVWE = 427, DIVWEU = 395, DIVDE = 425,
-                  DIVDEU = 393 };
+enum : uint32_t {
+    DIVW = 491,
+    DIVWU = 459,
+    DIVD = 489,
+    DIVDU = 457,
+    DIVWE = 427,
+    DIVWEU = 395,
+    DIVDE = 425,
+    DIVDEU = 393
+};
 
 // XO-form words RT 3, RA 4, RB 5.
 uint32_t xo(uint32_t code, uint32_t rc = 0)
@@ -29,7 +37,8 @@ struct Case {
     uint64_t xer; // XER afterwards (from 0)
 };
 
-void run_cases(const Case *cases, size_t count, std::initializer_list<std::pair<uint32_t, uint32_t>> options = {})
+void run_cases(const Case *cases, size_t count,
+               std::initializer_list<std::pair<uint32_t, uint32_t>> options = {})
 {
     for (size_t i = 0; i < count; i++) {
         const Case &c = cases[i];
@@ -190,7 +199,8 @@ TEST(Divide, WordResultOptions)
     const Case copies_whole_ra[] = {
         {"divwuo", xo(DIVWU + OE), 0x1234567887654321, 0, 0x1234567887654321, OV},
     };
-    run_cases(copies_whole_ra, std::size(copies_whole_ra), {{PO_DIV_BY_ZERO_COPIES_RA, 1}, {PO_DIVW_CLEARS_RT0_31, 0}});
+    run_cases(copies_whole_ra, std::size(copies_whole_ra),
+              {{PO_DIV_BY_ZERO_COPIES_RA, 1}, {PO_DIVW_CLEARS_RT0_31, 0}});
 
     // divwuo of 0x80000000 by 0xFFFFFFFF reports overflow only without the update option.
     const Case update[] = {

@@ -161,9 +161,15 @@ TEST(Rotate, OffsetCarryRuleOfTheAlgebraicShifts)
 
 TEST(Rotate, DoublewordFormsAreRefusedIn32BitModeWithTheOption)
 {
-    const uint32_t words[] = {MD_FORM(RLDICL, 4, 3, 1, 0), MD_FORM(RLDICR, 4, 3, 1, 63), MD_FORM(RLDIC, 4, 3, 1, 0),
-                              MD_FORM(RLDIMI, 4, 3, 1, 0), MDS_FORM(RLDCL, 4, 3, 5, 0), MDS_FORM(RLDCR, 4, 3, 5, 63),
-                              shift(SLD),                  shift(SRD),                   shift(SRAD),
+    const uint32_t words[] = {MD_FORM(RLDICL, 4, 3, 1, 0),
+                              MD_FORM(RLDICR, 4, 3, 1, 63),
+                              MD_FORM(RLDIC, 4, 3, 1, 0),
+                              MD_FORM(RLDIMI, 4, 3, 1, 0),
+                              MDS_FORM(RLDCL, 4, 3, 5, 0),
+                              MDS_FORM(RLDCR, 4, 3, 5, 63),
+                              shift(SLD),
+                              shift(SRD),
+                              shift(SRAD),
                               SRADI(4, 3, 1, 1)};
     for (uint32_t word : words) {
         SCOPED_TRACE(::testing::Message() << std::hex << word);
@@ -196,13 +202,13 @@ TEST(Rotate, MagicRlwimiReportsItsCodeBeforeRunning)
         long calls;
         uint32_t code;
     } cases[] = {
-        {M_FORM(RLWIMI, 5, 5, 0, 3, 20), 1, 0x534},       // 5 x 256 + 3 x 16 + 4
-        {M_FORM(RLWIMI, 31, 31, 0, 15, 31), 1, 0x1FFF},   // the largest code
-        {M_FORM(RLWIMI, 5, 5, 0, 3, 20, 1), 0, 0},        // rlwimi.: no hook
-        {M_FORM(RLWIMI, 5, 5, 1, 3, 20), 0, 0},           // SH != 0
-        {M_FORM(RLWIMI, 5, 6, 0, 3, 20), 0, 0},           // RA != RS
-        {M_FORM(RLWIMI, 5, 5, 0, 16, 20), 0, 0},          // MB >= 16
-        {M_FORM(RLWIMI, 5, 5, 0, 3, 15), 0, 0},           // ME < 16
+        {M_FORM(RLWIMI, 5, 5, 0, 3, 20), 1, 0x534},     // 5 x 256 + 3 x 16 + 4
+        {M_FORM(RLWIMI, 31, 31, 0, 15, 31), 1, 0x1FFF}, // the largest code
+        {M_FORM(RLWIMI, 5, 5, 0, 3, 20, 1), 0, 0},      // rlwimi.: no hook
+        {M_FORM(RLWIMI, 5, 5, 1, 3, 20), 0, 0},         // SH != 0
+        {M_FORM(RLWIMI, 5, 6, 0, 3, 20), 0, 0},         // RA != RS
+        {M_FORM(RLWIMI, 5, 5, 0, 16, 20), 0, 0},        // MB >= 16
+        {M_FORM(RLWIMI, 5, 5, 0, 3, 15), 0, 0},         // ME < 16
     };
     for (const MagicCase &c : cases) {
         SCOPED_TRACE(::testing::Message() << std::hex << c.word);
