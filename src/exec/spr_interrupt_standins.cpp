@@ -1,0 +1,84 @@
+// Stand-ins of the interrupt raisers and counter access that the SPR moves call.
+#include "exec/spr_interrupt_standins.h"
+
+#include "processor/exception_record.h"
+#include "processor/instruction_record.h"
+#include "processor/processor_state.h"
+#include "processor/thread_state.h"
+
+PowerPCException *File_Standin_Exception(IOPDesc *iop, int32_t type, int32_t subtype, const char *detail)
+{
+    if (!iop || !iop->thread) return nullptr;
+    PowerPCException *record = GetException(iop->thread);
+    if (!record) return nullptr;
+    record->type = type;
+    record->subtype = subtype;
+    record->detail = detail;
+    record->next = nullptr;
+    record->prev = nullptr;
+    PowerPCException **tail = &iop->exceptions;
+    while (*tail) {
+        record->prev = *tail;
+        tail = &(*tail)->next;
+    }
+    *tail = record;
+    return record;
+}
+
+// STAND-IN: the program-interrupt raiser (priority, vector, SRR1 bits 0x40000, the filing in
+// priority order, the translation-debug text) is not built; the record of type 2, reason 218 is
+// appended to the instruction's list.
+__attribute__((weak)) PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop)
+{
+    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_PROGRAM, EXC_REASON_PRIVILEGED,
+                                                      "PROGRAM: Privileged Instruction");
+    if (record) record->srr1_set = 0x40000;
+    return record;
+}
+
+// STAND-IN: as interrupt_PrivilegedInstruction (type 2, reason 277, SRR1 bits 0x200000); the
+// transactional-memory pre-check is missing. The text is kept as the detail for inspection.
+__attribute__((weak)) PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text)
+{
+    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_PROGRAM, EXC_REASON_TM_BAD_THING, text);
+    if (record) record->srr1_set = 0x200000;
+    return record;
+}
+
+// STAND-IN: the facility-unavailable raiser (transactional-memory pre-check, priority, vector) is
+// not built; the record of type 43 with the FSCR cause is appended to the instruction's list.
+__attribute__((weak)) PowerPCException *interrupt_FacilityUnavailable(IOPDesc *iop, uint64_t cause,
+                                                                     const char *text)
+{
+    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_FACILITY_UNAVAILABLE, 0, text);
+    if (record) {
+        record->fscr_valid = 1;
+        record->fscr_cause = cause;
+    }
+    return record;
+}
+
+// STAND-IN: the counting model (event statistics per group, counter bases) is not built; the live
+// value of a counter is the stored PMCn.
+__attribute__((weak)) uint64_t PMC_get_counter(ThreadState *thread, uint32_t n)
+{
+    switch (n) {
+    case 1: return thread->PMC1.value;
+    case 2: return thread->PMC2.value;
+    case 3: return thread->PMC3.value;
+    case 4: return thread->PMC4.value;
+    case 5: return thread->PMC5.value;
+    case 6: return thread->PMC6.value;
+    default: return 0;
+    }
+}
+
+// STAND-IN: see PMC_get_counter; the value is stored (masked) as PMCn, no re-basing, no watcher.
+__attribute__((weak)) void PMC_set_counter(ThreadState *thread, uint32_t n, uint64_t value)
+{
+    Reg32 *slots[] = {&thread->PMC1, &thread->PMC2, &thread->PMC3, &thread->PMC4, &thread->PMC5, &thread->PMC6};
+    if (n < 1 || n > 6) return;
+    Reg32 *slot = slots[n - 1];
+    slot->value = (uint32_t)(value & Register_Entry_Mask(slot->rfe));
+    slot->written = 1;
+}
