@@ -58,19 +58,24 @@ __attribute__((weak)) PowerPCException *interrupt_FacilityUnavailable(IOPDesc *i
     return record;
 }
 
+uint64_t pmc_counter_standin_live_offset = 0;
+
 // STAND-IN: the counting model (event statistics per group, counter bases) is not built; the live
-// value of a counter is the stored PMCn.
+// value of a counter is the stored PMCn plus pmc_counter_standin_live_offset (events counted since
+// the counter was stored, as tests choose).
 __attribute__((weak)) uint64_t PMC_get_counter(ThreadState *thread, uint32_t n)
 {
+    uint64_t stored;
     switch (n) {
-    case 1: return thread->PMC1.value;
-    case 2: return thread->PMC2.value;
-    case 3: return thread->PMC3.value;
-    case 4: return thread->PMC4.value;
-    case 5: return thread->PMC5.value;
-    case 6: return thread->PMC6.value;
+    case 1: stored = thread->PMC1.value; break;
+    case 2: stored = thread->PMC2.value; break;
+    case 3: stored = thread->PMC3.value; break;
+    case 4: stored = thread->PMC4.value; break;
+    case 5: stored = thread->PMC5.value; break;
+    case 6: stored = thread->PMC6.value; break;
     default: return 0;
     }
+    return stored + pmc_counter_standin_live_offset;
 }
 
 // STAND-IN: see PMC_get_counter; the value is stored (masked) as PMCn, no re-basing, no watcher.
