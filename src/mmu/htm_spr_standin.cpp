@@ -36,9 +36,3 @@ __attribute__((weak)) void htm_record_failure(ThreadState *thread, int32_t cause
     htm_failure_standin_log.cause = cause;
     htm_failure_standin_log.address = address;
 }
-
-// STAND-IN: transactions have no ids yet; every thread reports 0.
-__attribute__((weak)) uint32_t htm_thread_id(ThreadState *)
-{
-    return 0;
-}

@@ -1,5 +1,5 @@
 // The transactional-memory services the SPR moves use: the facility check of transactional
-// memory, the recording of a transaction failure and the thread's transaction id.
+// memory and the recording of a transaction failure.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,6 @@ int HTM_ENABLED_CHECK(IOPDesc *iop);
 // suspended and no failure is recorded yet.
 void htm_record_failure(ThreadState *thread, int32_t cause, uint64_t address, int32_t flag, uint32_t code,
                         uint64_t msr);
-// The thread's transactional-memory id (printed as HTMTID_%08X).
-uint32_t htm_thread_id(ThreadState *thread);
 
 // STAND-IN support: the failures recorded so far (the transactional-memory model is not built).
 struct HTMFailureStandinLog {

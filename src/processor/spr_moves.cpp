@@ -12,6 +12,7 @@
 #include "isa/semantics.h"
 #include "isa/spr_support_standins.h"
 #include "machine/generic_machine.h"
+#include "mmu/htm_reservation_standin.h"
 #include "mmu/htm_spr_standin.h"
 #include "processor/handwritten_accessors.h"
 #include "processor/instruction_record.h"
@@ -93,7 +94,7 @@ void fail_transaction(IOPDesc *iop, uint64_t msr, const char *format, const char
     ThreadState *thread = iop->thread;
     if (htm_debug_on())
         sim_do_debug(htm_debug_tag(), nullptr, thread, format, thread->name ? thread->name : "",
-                     htm_thread_id(thread), name ? name : "");
+                     htm_transaction_id(thread), name ? name : "");
     htm_record_failure(thread, HTM_FAILURE_SPR_WRITE, iGET_NEXT_PC(iop), 1, 0, msr);
 }
 
