@@ -30,12 +30,10 @@ enum : int32_t {
 
 // Subtype codes.
 enum : int32_t {
-    EST_PRIVILEGED_INSTRUCTION = 218, // "PROGRAM: Privileged Instruction"
-    EST_TRAP_INSTRUCTION = 219,       // "PROGRAM: Trap Instruction"
+    EST_TRAP_INSTRUCTION = 219, // "PROGRAM: Trap Instruction"
     EST_UNIMPLEMENTED_INSTRUCTION = 220,
     EST_ILLEGAL_INSTRUCTION = 221,
     EST_DSI_REAL_MODE_PROTECTION = 239, // "DSI: Real-Mode Data Storage Protection Fault"
     EST_DSI_STORAGE_KEY = 249,          // "DSI: Storage Key"
     EST_DSI_EAO = 268,                  // "DSI: Effective Address Overflow (EAO)"
-    EST_TM_BAD_THING = 277,             // "PROGRAM: TM Bad Thing"
 };

@@ -29,11 +29,8 @@ PowerPCException *interrupt_UnimplementedInstruction(IOPDesc *iop);
 // The facility-unavailable interrupt (type 43) with the FSCR cause.
 PowerPCException *interrupt_FacilityUnavailable(IOPDesc *iop, uint64_t cause, const char *text);
 
-// Program interrupts: privileged instruction (subtype 218, SRR1 0x40000), trap (219, 0x20000) and
-// the transactional-memory bad thing (277, 0x200000; the text is accepted and not used).
-PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop);
+// The trap program interrupt (subtype 219, SRR1 0x20000).
 PowerPCException *interrupt_TrapInstruction(IOPDesc *iop);
-PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text);
 // The hypervisor system call (type 27) and the vectored system call (type 45, vector offset plus
 // LEV x 32); both return to the instruction after the call.
 PowerPCException *interrupt_HvSystemCall(IOPDesc *iop);

@@ -1,4 +1,4 @@
-// Stand-ins of the program-interrupt and system-call raisers of the execution engine: records are
+// Stand-ins of the trap and system-call raisers of the execution engine: records are
 // made and filed on the instruction's IOPDesc like the other raiser stand-ins.
 #include "exec/exception_types.h"
 #include "exec/interrupt_raisers.h"
@@ -20,39 +20,20 @@ bool taken_by_transaction(IOPDesc *iop, int32_t type)
     return htm_handle_exception(iop, type) != 0;
 }
 
-PowerPCException *program(IOPDesc *iop, int32_t subtype, uint64_t srr1_bits, const char *text,
-                          bool transaction_check)
-{
-    if (transaction_check && taken_by_transaction(iop, EXC_PROGRAM)) return nullptr;
-    PowerPCException *record = IOP_New_Exception(iop, EXC_PROGRAM, subtype);
-    if (!record) return nullptr;
-    record->srr1_set = srr1_bits;
-    return Take_Care_Of_Exception(iop, record, text);
-}
-
 } // namespace
 
 // STAND-IN: the program-interrupt raiser of the execution engine is not built; the record comes
-// from the record stand-ins (no exception table: priority and vector 0) and the translation-debug
-// note of a privileged instruction is missing.
-__attribute__((weak)) PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop)
-{
-    return program(iop, EST_PRIVILEGED_INSTRUCTION, 0x40000, "PROGRAM: Privileged Instruction", false);
-}
-
-// STAND-IN: see interrupt_PrivilegedInstruction.
+// from the record stand-ins (no exception table: priority and vector 0).
 __attribute__((weak)) PowerPCException *interrupt_TrapInstruction(IOPDesc *iop)
 {
-    return program(iop, EST_TRAP_INSTRUCTION, 0x20000, "PROGRAM: Trap Instruction", true);
+    if (taken_by_transaction(iop, EXC_PROGRAM)) return nullptr;
+    PowerPCException *record = IOP_New_Exception(iop, EXC_PROGRAM, EST_TRAP_INSTRUCTION);
+    if (!record) return nullptr;
+    record->srr1_set = 0x20000;
+    return Take_Care_Of_Exception(iop, record, "PROGRAM: Trap Instruction");
 }
 
-// STAND-IN: see interrupt_PrivilegedInstruction.
-__attribute__((weak)) PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *)
-{
-    return program(iop, EST_TM_BAD_THING, 0x200000, "PROGRAM: TM Bad Thing", true);
-}
-
-// STAND-IN: see interrupt_PrivilegedInstruction; the return address is the record's instruction
+// STAND-IN: see interrupt_TrapInstruction; the return address is the record's instruction
 // address moved past the instruction.
 __attribute__((weak)) PowerPCException *interrupt_HvSystemCall(IOPDesc *iop)
 {

@@ -26,7 +26,7 @@ bool taken_by_transaction(IOPDesc *iop, int32_t type)
 }
 
 // A hypervisor-emulation-assist record: to HSRR0/HSRR1, the instruction word for HEIR.
-PowerPCException *raise_emulation_assist(IOPDesc *iop, int32_t subtype)
+PowerPCException *raise_emulation_assist(IOPDesc *iop, int32_t subtype, const char *text)
 {
     if (taken_by_transaction(iop, EXC_HEA)) return nullptr;
     PowerPCException *record = IOP_New_Exception(iop, EXC_HEA, subtype);
@@ -36,7 +36,7 @@ PowerPCException *raise_emulation_assist(IOPDesc *iop, int32_t subtype)
     record->save_to = 1;
     record->heir_valid = 1;
     record->heir = iop->word;
-    return Take_Care_Of_Exception(iop, record, "Hypervisor Emulation Assist");
+    return Take_Care_Of_Exception(iop, record, text ? text : "Hypervisor Emulation Assist");
 }
 
 } // namespace
@@ -117,15 +117,17 @@ __attribute__((weak)) void Exception_Set_DAR_From_Instruction(IOPDesc *iop, Powe
 }
 
 // STAND-IN: the record of the execution engine's raiser, built with the stand-ins above.
-__attribute__((weak)) PowerPCException *interrupt_IllegalInstruction(IOPDesc *iop, const char *)
+__attribute__((weak)) PowerPCException *interrupt_IllegalInstruction(IOPDesc *iop, const char *text)
 {
-    return raise_emulation_assist(iop, EST_ILLEGAL_INSTRUCTION);
+    // The reason text is kept as the record's detail while this stand-in serves, so that tests can
+    // tell which rule raised it.
+    return raise_emulation_assist(iop, EST_ILLEGAL_INSTRUCTION, text);
 }
 
 // STAND-IN: see interrupt_IllegalInstruction.
 __attribute__((weak)) PowerPCException *interrupt_UnimplementedInstruction(IOPDesc *iop)
 {
-    return raise_emulation_assist(iop, EST_UNIMPLEMENTED_INSTRUCTION);
+    return raise_emulation_assist(iop, EST_UNIMPLEMENTED_INSTRUCTION, nullptr);
 }
 
 // STAND-IN: see interrupt_IllegalInstruction.

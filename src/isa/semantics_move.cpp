@@ -10,6 +10,7 @@
 #include "core/msr_with_pc.h"
 #include "core/vsr_access.h"
 #include "exec/interrupt_raisers.h"
+#include "exec/spr_interrupt_standins.h"
 #include "isa/instruction_raisers.h"
 #include "isa/register_moves.h"
 #include "isa/semantics.h"
@@ -17,7 +18,7 @@
 #include "processor/facility_bits.h"
 #include "processor/reg_accessors.h"
 #include "processor/run_control.h"
-#include "processor/spr_get.h"
+#include "processor/spr_moves.h"
 #include "runtime/plugin_events.h"
 
 namespace

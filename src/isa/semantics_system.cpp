@@ -14,14 +14,14 @@
 #include "isa/transaction_guard.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
-#include "mmu/htm_failure.h"
+#include "exec/spr_interrupt_standins.h"
+#include "mmu/htm_spr_standin.h"
 #include "mmu/htm_reservation_standin.h"
-#include "processor/assist_threads.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/reg_accessors.h"
 #include "processor/smt.h"
+#include "processor/spr_services.h"
 #include "processor/thread_run_state.h"
-#include "runtime/debug.h"
 
 namespace
 {
@@ -31,8 +31,6 @@ constexpr uint64_t HID1_POWER_SAVING_ALLOWED = 0x0080000002000000ull;
 constexpr uint64_t SIM_CTRL_WAITASEC_DISABLE = 0x400000000ull; // bit 34
 constexpr uint64_t SIM_CTRL1_WAITASEC_IN_SUSPEND = 0x8000000000000000ull;
 constexpr int32_t TM_CAUSE_DISALLOWED = 0x1800000;
-constexpr int HTM_DEBUG_FIRST = 222;
-constexpr int HTM_DEBUG_LAST = 224;
 
 // TO bits of the traps.
 constexpr uint32_t TO_SIGNED_LESS = 16, TO_SIGNED_GREATER = 8, TO_EQUAL = 4, TO_UNSIGNED_LESS = 2,
@@ -45,13 +43,6 @@ bool assist_thread_stopped(IOPDesc *iop)
     if (!We_are_Assist_Thread(thread)) return false;
     Stop_One_Assist_Thread(thread, thread);
     return true;
-}
-
-bool htm_debug_on()
-{
-    for (int category = HTM_DEBUG_FIRST; category <= HTM_DEBUG_LAST; category++)
-        if (debug_state[category] > 0) return true;
-    return false;
 }
 
 // The ordinary trap conditions of TO on a and b; `suppressed` holds the TO bits that do not trap.
@@ -124,7 +115,7 @@ int power_saving(IOPDesc *iop, int32_t mode, const char *name)
     const uint64_t msr = iGET_MSR(iop);
     const bool hypervisor = (msr & MSR_HV) && !(msr & MSR_PR);
     if (!(iGET_HID1(iop) & HID1_POWER_SAVING_ALLOWED) && !hypervisor) return refuse_power_saving(iop, name);
-    if (HTM_Transaction_Guard(iop, name)) return 1;
+    if (Transaction_Guard(iop)) return 1;
     if ((iGET_MSR(iop) & MSR_TS) == MSR_TS_SUSPENDED) {
         interrupt_HTM_Bad_Thing(iop, name);
         return 0;
@@ -283,11 +274,7 @@ int semantic_waitasec(IOPDesc *iop)
     const bool allowed_in_suspend =
         (iGET_SIM_CTRL1(iop) & SIM_CTRL1_WAITASEC_IN_SUSPEND) && ts == MSR_TS_SUSPENDED;
     if (!allowed_in_suspend && ts != 0) {
-        if (htm_debug_on())
-            sim_do_debug(debug_name[HTM_DEBUG_LAST].name, nullptr, thread,
-                         "Thread %s, HTMTID_%08X. Unsupported instruction: 'waitasec' in Transactional or "
-                         "Suspend mode.",
-                         thread->name ? thread->name : "", htm_transaction_id(thread));
+        HTM_Debug_Failure(iop, "Unsupported instruction: 'waitasec' in Transactional or Suspend mode.");
         htm_record_failure(thread, TM_CAUSE_DISALLOWED, IOP_Current_Address(iop), 1, 0, msr);
         if (ts == MSR_TS_TRANSACTIONAL) return 1;
     }
@@ -306,16 +293,12 @@ int semantic_wait(IOPDesc *iop)
         IOP_Advance_NIA(iop);
         return 1;
     }
-    if (HTM_Transaction_Guard(iop, "wait")) return 1;
+    if (Transaction_Guard(iop)) return 1;
     ThreadState *thread = iop->thread;
     if (wc != 1 || !IOP_Option(iop, PO_CAN_WAIT_FOR_RESERVERATION)) {
         stop_thread(thread, false, "wait instruction", STALL_WAIT);
     } else if (htm_check_S_with_reservation_in_T(thread)) {
-        if (htm_debug_on())
-            sim_do_debug(debug_name[HTM_DEBUG_LAST].name, nullptr, thread,
-                         "Thread %s, HTMTID_%08X. 'waitrsc' in Suspended mode with reservation taken in "
-                         "Transactional mode.",
-                         thread->name ? thread->name : "", htm_transaction_id(thread));
+        HTM_Debug_Failure(iop, "'waitrsc' in Suspended mode with reservation taken in Transactional mode.");
     } else if (thread->memory_client && thread->memory_client->reservation_valid) {
         stop_thread(thread, false, "waitrsv instruction", STALL_WAITRSV);
     }

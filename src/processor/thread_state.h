@@ -104,6 +104,7 @@ struct ThreadState {
     int32_t stall_reason;
     int32_t power_mode;
     int32_t thread_id_in_partition; // number within its sub-core
+    int32_t partition_index;        // its sub-core's number while the core is split, else 0
     int32_t in_pturbo;              // runs under the parallel translator
     int32_t ha_flush_pending;       // flush request of the core's HA command register
 
@@ -186,5 +187,6 @@ struct ThreadState {
 
     // Transactional memory.
     htm_user_state *htm;
+    int32_t texasr_upper; // TEXASR was forced with a value beyond 32 bits
     uint64_t htm_words[2];
 };

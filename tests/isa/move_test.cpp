@@ -4,6 +4,7 @@
 #include "exec_word.h"
 #include "isa/register_moves.h"
 #include "isa/semantics.h"
+#include "processor/spr_table.h"
 #include "runtime/plugin_events.h"
 
 namespace
@@ -316,8 +317,10 @@ TEST(MoveSpecial, MftbReadsTheTimeBaseOnly)
         ExecWord ew;
         ew.option(PO_MFTB_SUPPORTED, c.supported);
         ew.core.core->tb_value = 0x0000000123456789;
+        INIT_SPR_Table(ew.core.core, ew.core.test_machine.machine.property_list);
         ew.gpr(3) = 0x5A;
         EXPECT_EQ(ew.run(mfspr_form(MFTB, 3, c.tbr)), c.result);
+        QUIT_SPR_Table(ew.core.core);
         EXPECT_EQ(ew.gpr(3), c.rt);
         EXPECT_EQ(ew.t->PC.value, c.result ? 0x1004u : 0x1000u);
         if (!c.result) {

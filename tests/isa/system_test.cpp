@@ -8,7 +8,7 @@
 #include "isa/system_instructions.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
-#include "mmu/htm_failure.h"
+#include "mmu/htm_spr_standin.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/smt.h"
 
@@ -118,7 +118,6 @@ TEST_F(SystemCall, AssistThreadStopsItself)
         EXPECT_EQ(ew.raised(), nullptr);
         EXPECT_EQ(ew.t->x_threadState, (uint32_t)CPU_STALLED);
         EXPECT_EQ(ew.t->stall_reason, STALL_ASSIST_STOPPED);
-        EXPECT_EQ(ew.t->is_assist_thread, 0u);
         EXPECT_EQ(ew.t->PC.value, 0x1000u);
     }
 }
@@ -276,7 +275,7 @@ class PowerSaving : public ::testing::Test
     void SetUp() override
     {
         wakeup_standin_log = {};
-        transaction_failure_standin_log = {};
+        htm_failure_standin_log = {};
     }
 };
 
@@ -356,9 +355,9 @@ TEST_F(PowerSaving, WaitSwitchOffAndTransactions)
         running(ew);
         ew.t->MSR.value |= MSR_TS_TRANSACTIONAL;
         EXPECT_EQ(ew.run(NAP), 1);
-        EXPECT_EQ(transaction_failure_standin_log.calls, 1);
-        EXPECT_EQ(transaction_failure_standin_log.cause, 0x1800000);
-        EXPECT_EQ(transaction_failure_standin_log.address, 0x1000u);
+        EXPECT_EQ(htm_failure_standin_log.calls, 1);
+        EXPECT_EQ(htm_failure_standin_log.cause, 0x1800000);
+        EXPECT_EQ(htm_failure_standin_log.address, 0x1000u);
         EXPECT_EQ(ew.t->x_smt_enable, 1u);
         EXPECT_EQ(ew.t->PC.value, 0x1004u);
     }
@@ -396,7 +395,7 @@ TEST_F(PowerSaving, WaitasecWaitsUnlessAWakeIsPending)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        transaction_failure_standin_log = {};
+        htm_failure_standin_log = {};
         ExecWord ew;
         running(ew);
         ew.t->SIM_CTRL.value = c.sim_ctrl;
@@ -414,7 +413,7 @@ TEST_F(PowerSaving, WaitasecWaitsUnlessAWakeIsPending)
             EXPECT_EQ(ew.t->stall_reason, STALL_WAITASEC);
         }
         EXPECT_EQ(ew.t->wake_send_pending, 0u);
-        EXPECT_EQ(transaction_failure_standin_log.calls, c.failures);
+        EXPECT_EQ(htm_failure_standin_log.calls, c.failures);
         EXPECT_EQ(ew.t->PC.value, c.pc);
         EXPECT_EQ(ew.raised() != nullptr, c.result == 0);
     }

@@ -1,0 +1,77 @@
+// Stand-ins of the interrupt raisers and counter access that the SPR moves call.
+#include "exec/spr_interrupt_standins.h"
+
+#include "processor/exception_record.h"
+#include "processor/instruction_record.h"
+#include "processor/processor_state.h"
+#include "processor/thread_state.h"
+
+PowerPCException *File_Standin_Exception(IOPDesc *iop, int32_t type, int32_t subtype, const char *detail)
+{
+    if (!iop || !iop->thread) return nullptr;
+    PowerPCException *record = GetException(iop->thread);
+    if (!record) return nullptr;
+    record->type = type;
+    record->subtype = subtype;
+    record->detail = detail;
+    record->next = nullptr;
+    record->prev = nullptr;
+    PowerPCException **tail = &iop->exceptions;
+    while (*tail) {
+        record->prev = *tail;
+        tail = &(*tail)->next;
+    }
+    *tail = record;
+    return record;
+}
+
+// STAND-IN: the program-interrupt raiser (priority, vector, SRR1 bits 0x40000, the filing in
+// priority order, the translation-debug text) is not built; the record of type 2, reason 218 is
+// appended to the instruction's list.
+__attribute__((weak)) PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop)
+{
+    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_PROGRAM, EXC_REASON_PRIVILEGED,
+                                                      "PROGRAM: Privileged Instruction");
+    if (record) record->srr1_set = 0x40000;
+    return record;
+}
+
+// STAND-IN: as interrupt_PrivilegedInstruction (type 2, reason 277, SRR1 bits 0x200000); the
+// transactional-memory pre-check is missing. The text is kept as the detail for inspection.
+__attribute__((weak)) PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text)
+{
+    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_PROGRAM, EXC_REASON_TM_BAD_THING, text);
+    if (record) record->srr1_set = 0x200000;
+    return record;
+}
+
+
+uint64_t pmc_counter_standin_live_offset = 0;
+
+// STAND-IN: the counting model (event statistics per group, counter bases) is not built; the live
+// value of a counter is the stored PMCn plus pmc_counter_standin_live_offset (events counted since
+// the counter was stored, as tests choose).
+__attribute__((weak)) uint64_t PMC_get_counter(ThreadState *thread, uint32_t n)
+{
+    uint64_t stored;
+    switch (n) {
+    case 1: stored = thread->PMC1.value; break;
+    case 2: stored = thread->PMC2.value; break;
+    case 3: stored = thread->PMC3.value; break;
+    case 4: stored = thread->PMC4.value; break;
+    case 5: stored = thread->PMC5.value; break;
+    case 6: stored = thread->PMC6.value; break;
+    default: return 0;
+    }
+    return stored + pmc_counter_standin_live_offset;
+}
+
+// STAND-IN: see PMC_get_counter; the value is stored (masked) as PMCn, no re-basing, no watcher.
+__attribute__((weak)) void PMC_set_counter(ThreadState *thread, uint32_t n, uint64_t value)
+{
+    Reg32 *slots[] = {&thread->PMC1, &thread->PMC2, &thread->PMC3, &thread->PMC4, &thread->PMC5, &thread->PMC6};
+    if (n < 1 || n > 6) return;
+    Reg32 *slot = slots[n - 1];
+    slot->value = (uint32_t)(value & Register_Entry_Mask(slot->rfe));
+    slot->written = 1;
+}
