@@ -75,7 +75,8 @@ uint64_t big_endian_value(const uint8_t *bytes, int count)
 bool crossing_refused(const IOPDesc *iop, int status)
 {
     const AXD *data = &iop->data;
-    if (status == XLATE_CROSSES_PAGE && option(iop, PO_LOADS_STORES_CROSSING_4K_BOUNDARY_CAUSE_ALIGNMENT_EXCEPTION))
+    if (status == XLATE_CROSSES_PAGE &&
+        option(iop, PO_LOADS_STORES_CROSSING_4K_BOUNDARY_CAUSE_ALIGNMENT_EXCEPTION))
         return TEST_BIT_XUCR0_FLSTA_AFLSTA() != 0;
     if (status == XLATE_OK && data->size > 0 &&
         option(iop, PO_LOADS_STORES_CROSSING_OPERAND_BOUNDARY_CAUSE_ALIGNMENT_EXCEPTION)) {
@@ -113,7 +114,8 @@ int load_register(IOPDesc *iop, int advance, uint64_t update_base, uint32_t targ
 
     if (glent && update && target == 0 && ra == 0) {
         uint64_t address = ea;
-        if (is_algebraic_row(iop) && (data->size == 2 || data->size == 4)) address = sign_extend(address, data->size);
+        if (is_algebraic_row(iop) && (data->size == 2 || data->size == 4))
+            address = sign_extend(address, data->size);
         uint64_t ignored = 0;
         if (!Load_Memory_Value(iop, &ignored)) return 0;
         UPDATE_EA(iop, 0, address);
@@ -165,7 +167,8 @@ void failed_stcx_in_suspended_state(IOPDesc *iop)
     uint64_t msr = iop->thread->MSR.value;
     if ((msr & MSR_TS) != MSR_TS_SUSPENDED) return;
     if (!Is_PA_To_HTM_Store_Footprint(iop, iop->data.pa)) return;
-    HTM_Debug_Failure(iop, "Failed Store conditional '%s' to store footprint in Suspend mode kills Transaction.",
+    HTM_Debug_Failure(iop,
+                      "Failed Store conditional '%s' to store footprint in Suspend mode kills Transaction.",
                       iop->row ? iop->row->mnemonic : "no instruction");
     htm_record_failure(iop->thread, HTM_FAILURE_STCX_TO_FOOTPRINT, IOP_Current_Address(iop), 0, 0, msr);
 }
@@ -302,7 +305,8 @@ int Store_Memory_Value(IOPDesc *iop, uint64_t value, int offset, int reverse)
 
     if (conditional && option(iop, PO_CHECK_RESERVATION_BEFORE_TRANSLATION) && mode <= MODE_NAMELESS &&
         !holds_reservation(thread)) {
-        if (option(iop, PO_DABR_AND_FAILED_STORE_CONDITIONAL_MATCHES) && CheckDAWR(iop, data->ea, data, 0)) return 1;
+        if (option(iop, PO_DABR_AND_FAILED_STORE_CONDITIONAL_MATCHES) && CheckDAWR(iop, data->ea, data, 0))
+            return 1;
         return 2;
     }
     int status = EA_Write_Memory_Reg_Part1(iop, 1);
@@ -330,7 +334,8 @@ int Store_Memory_Value(IOPDesc *iop, uint64_t value, int offset, int reverse)
                 failed_stcx_in_suspended_state(iop);
                 return 2;
             }
-            if (map->reservation_count > 0) revoke_core_reservations(thread->mcm, thread->memory_client, data->pa);
+            if (map->reservation_count > 0)
+                revoke_core_reservations(thread->mcm, thread->memory_client, data->pa);
         }
     }
     uint32_t result = EA_Write_Memory_Reg_Part2(iop, value, 1, status);
@@ -387,8 +392,8 @@ int Start_Quadword_Access(IOPDesc *iop, uint32_t must_be_even, uint32_t *reg)
         allowed = 0;
     }
     if (*reg & 1) {
-        sim_warning(1, "%s instruction to odd source register RS(%d).", iop->row ? iop->row->mnemonic : "no instruction",
-                    (int)*reg);
+        sim_warning(1, "%s instruction to odd source register RS(%d).",
+                    iop->row ? iop->row->mnemonic : "no instruction", (int)*reg);
         if (must_be_even) {
             interrupt_IllegalInstruction(iop, "RS is odd for lq/stq");
             allowed = 0;
@@ -454,7 +459,8 @@ int Actual_QuadWord_Load(IOPDesc *iop, uint32_t rt, uint64_t offset, AXD *data, 
         }
         take_quadword_reservation(iop, pa);
         uint64_t again_low = 0, again_high = 0;
-        if (!quiet_doubleword(iop, ea, &again_low, nullptr) || !quiet_doubleword(iop, ea + 8, &again_high, nullptr))
+        if (!quiet_doubleword(iop, ea, &again_low, nullptr) ||
+            !quiet_doubleword(iop, ea + 8, &again_high, nullptr))
             sim_panic("Assert : %s at line %d, file %s", "status == MMU_SUCCESS", __LINE__, __FILE__);
         if (low == check_low && low == again_low && high == check_high && high == again_high) return 1;
     }
@@ -550,7 +556,8 @@ void PageCheckCacheableAccess(const char *name, AXD *axd)
 {
     if (get_debug_flag(DEBUG_CATEGORY_PAGE_CHECK) <= 0) return;
     sim_do_debug(debug_name[DEBUG_CATEGORY_PAGE_CHECK].name, nullptr, nullptr,
-                 "%s: cacheable(?) access to 0x%016lX, WIMG = %d", name, (unsigned long)axd->pa, (int)axd->wimg);
+                 "%s: cacheable(?) access to 0x%016lX, WIMG = %d", name, (unsigned long)axd->pa,
+                 (int)axd->wimg);
 }
 
 int Is_EA_Odd_Word_Aligned(uint32_t address)

@@ -132,7 +132,8 @@ int IOP_Do_Cache_Operation(IOPDesc *iop, uint32_t operation, int, CachePerformFu
     default:
         break;
     }
-    if (touch && transactions_exist(iop)) htm_check_touch_collision(iop, thread->device_number, data->pa, 0, touch);
+    if (touch && transactions_exist(iop))
+        htm_check_touch_collision(iop, thread->device_number, data->pa, 0, touch);
     if (mode <= MODE_SIMPLE) return 1;
 
     uint32_t th = field_th(iop->word);
@@ -174,7 +175,8 @@ int Cache_Block_Operation(IOPDesc *iop, uint32_t operation, uint16_t kind, Cache
     data->ea = data->orig_ea = data->ea2 = ea;
     if (iop->defer_side_effects) iop->operand_slot2[0] = index;
     int overflow = CEA_CHECK_EAO(iop, ra, index, 1);
-    if (touch_row && option(iop, PO_DCBT_TH_8) && option(iop, PO_POWERPC_V206)) data->ea = ea & ~(alignment - 1);
+    if (touch_row && option(iop, PO_DCBT_TH_8) && option(iop, PO_POWERPC_V206))
+        data->ea = ea & ~(alignment - 1);
 
     if (overflow == 1 || overflow == 3) {
         if (touch_row && option(iop, PO_DCBT_W_EAO_STILL_XLATE)) {

@@ -141,7 +141,8 @@ bool pass_gate(IOPDesc *iop, Gate gate)
         return gate == Gate::PRIVILEGED || check_64bit_op_ok(iop);
     case Gate::REVERSED_DOUBLEWORD:
         if (!Check_PCR_2_05_Mode(iop) || !check_64bit_op_ok(iop)) return false;
-        iop->byte_reversed = option(iop, PO_DOUBLE_BYTE_REVERSE_INSTS_SUPPORTED) || option(iop, PO_POWERPC_V206);
+        iop->byte_reversed =
+            option(iop, PO_DOUBLE_BYTE_REVERSE_INSTS_SUPPORTED) || option(iop, PO_POWERPC_V206);
         return true;
     }
     return true;
@@ -396,7 +397,8 @@ int Load_Multiple_Registers(IOPDesc *iop, uint32_t rt)
     iop->partial_done = 0;
     data->row_size = data->size;
     int16_t size = data->size;
-    if (option(iop, PO_LOAD_STORE_MULTIPLE_MUST_BE_NATURALLY_ALIGNED) && size > 0 && data->ea % (uint64_t)size) {
+    if (option(iop, PO_LOAD_STORE_MULTIPLE_MUST_BE_NATURALLY_ALIGNED) && size > 0 &&
+        data->ea % (uint64_t)size) {
         interrupt_AlignmentException(iop, data->ea, 0, data->kind, EST_ALIGN_LOAD_MULTIPLE_UNALIGNED);
         PPC_MMU_AddressTranslate(0, iop, data);
         return 0;
@@ -443,7 +445,8 @@ int Store_Multiple_Registers(IOPDesc *iop, uint32_t rs)
     iop->partial_done = 0;
     data->row_size = data->size;
     int16_t size = data->size;
-    if (option(iop, PO_LOAD_STORE_MULTIPLE_MUST_BE_NATURALLY_ALIGNED) && size > 0 && data->ea % (uint64_t)size) {
+    if (option(iop, PO_LOAD_STORE_MULTIPLE_MUST_BE_NATURALLY_ALIGNED) && size > 0 &&
+        data->ea % (uint64_t)size) {
         interrupt_AlignmentException(iop, data->ea, 0, data->kind, EST_ALIGN_STORE_MULTIPLE_UNALIGNED);
         PPC_MMU_AddressTranslate(0, iop, data);
         return 0;
@@ -451,7 +454,8 @@ int Store_Multiple_Registers(IOPDesc *iop, uint32_t rs)
     bool single_bytes = option(iop, PO_LOAD_STORE_MULTIPLE_SINGLE_BYTE_ACCESS);
     uint32_t wimg = 0;
     for (uint32_t reg = rs; reg < 32; reg++) {
-        if (reg != rs && page_check_due(iop) && !same_page_attributes(iop, wimg, EST_ALIGN_STORE_MULTIPLE_WIMG))
+        if (reg != rs && page_check_due(iop) &&
+            !same_page_attributes(iop, wimg, EST_ALIGN_STORE_MULTIPLE_WIMG))
             return 0;
         uint64_t value = iop->use_slots ? iop->operand_slot4[0] : iGET_GPR(iop, reg);
         if (single_bytes) {
@@ -658,7 +662,8 @@ int Store_String_Bytes(IOPDesc *iop, uint32_t rs, int count, int element)
 {
     AXD *data = &iop->data;
     if (count == 0) {
-        if (option(iop, PO_DABR_AND_ZERO_LENGTH_STRING_MATCHES) && CheckDAWR(iop, data->ea, data, 0)) return 0;
+        if (option(iop, PO_DABR_AND_ZERO_LENGTH_STRING_MATCHES) && CheckDAWR(iop, data->ea, data, 0))
+            return 0;
         data->size = 1;
         data->size2 = 0;
         return 1;
@@ -894,7 +899,8 @@ int semantic_stq(IOPDesc *iop)
 int semantic_attn(IOPDesc *iop)
 {
     if (!(iGET_HID0(iop) & HID0_ATTN_ENABLE)) {
-        sim_warning(1, "attn instruction is currently disabled.   Taking an illegal instruction interrupt...");
+        sim_warning(1,
+                    "attn instruction is currently disabled.   Taking an illegal instruction interrupt...");
         interrupt_IllegalInstruction(iop, "attn");
         return 0;
     }

@@ -20,11 +20,11 @@ enum : int {
 
 // Results.
 enum : int {
-    XLATE_OK = 0,            // translated: pa, wimg, page_shift and le are valid
-    XLATE_EXCEPTION = 1,     // an exception is pending on the instruction
-    XLATE_CROSSES_PAGE = 2,  // the access crosses into an accessible second page: done byte by byte
-    XLATE_LE_BYTEWISE = 3,   // byte by byte in little-endian order (never produced)
-    XLATE_ADDRESS_ONLY = 6,  // the cycle-level core asked for the address only; nothing accessed
+    XLATE_OK = 0,           // translated: pa, wimg, page_shift and le are valid
+    XLATE_EXCEPTION = 1,    // an exception is pending on the instruction
+    XLATE_CROSSES_PAGE = 2, // the access crosses into an accessible second page: done byte by byte
+    XLATE_LE_BYTEWISE = 3,  // byte by byte in little-endian order (never produced)
+    XLATE_ADDRESS_ONLY = 6, // the cycle-level core asked for the address only; nothing accessed
 };
 
 // Translates the access's effective address and completes the descriptor.

@@ -50,15 +50,16 @@ __attribute__((weak)) int PPC_MMU_AddressTranslate(int, IOPDesc *iop, AXD *axd)
     uint32_t wimg = 0;
     bool fetch = axd->kind == AXD_KIND_FETCH;
     if (!fetch && iop->row && (iop->row->class_flags & II_CACHE_INHIBITED)) wimg |= AXD_WIMG_I | AXD_WIMG_G;
-    if (standalone_mode && axd->pa >= STANDALONE_CI_START && axd->pa < STANDALONE_CI_START + STANDALONE_CI_LENGTH)
+    if (standalone_mode && axd->pa >= STANDALONE_CI_START &&
+        axd->pa < STANDALONE_CI_START + STANDALONE_CI_LENGTH)
         wimg |= AXD_WIMG_I | AXD_WIMG_G;
     if (options[PO_SUPPORTS_WIMG_M_BIT]) wimg |= AXD_WIMG_M;
     if (!standalone_mode) wimg |= AXD_WIMG_G;
     axd->wimg = wimg;
 
     int result = XLATE_OK;
-    bool wraps_4g = !(msr & MSR_SF) && axd->size > 1 &&
-                    ((axd->xlate_ea + (uint64_t)(axd->size - 1)) >> 32) != 0;
+    bool wraps_4g =
+        !(msr & MSR_SF) && axd->size > 1 && ((axd->xlate_ea + (uint64_t)(axd->size - 1)) >> 32) != 0;
     if (crosses_4k(axd->xlate_ea, axd->size) || wraps_4g) {
         axd->crosses = 1;
         result = XLATE_CROSSES_PAGE;

@@ -87,7 +87,8 @@ __attribute__((weak)) uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value,
 {
     AXD *data = &iop->data;
     data->kind = AXD_KIND_LOAD;
-    int status = PPC_MMU_AddressTranslate(effects ? 0 : ADDRESS_TRANSLATE_DATA_NOSIDEEFFECT_NOEXCEPTION, iop, data);
+    int status =
+        PPC_MMU_AddressTranslate(effects ? 0 : ADDRESS_TRANSLATE_DATA_NOSIDEEFFECT_NOEXCEPTION, iop, data);
     if (!effects) Discard_Instruction_Bound_Exceptions(iop, 1);
     if (iop->addr_only) {
         iop->core_rec.kind = 1;
@@ -126,13 +127,15 @@ __attribute__((weak)) int EA_Write_Memory_Reg_Part1(IOPDesc *iop, int effects)
     AXD *data = &iop->data;
     data->pa = 0;
     data->kind = AXD_KIND_STORE;
-    int status = PPC_MMU_AddressTranslate(effects ? 0 : ADDRESS_TRANSLATE_DATA_NOSIDEEFFECT_NOEXCEPTION, iop, data);
+    int status =
+        PPC_MMU_AddressTranslate(effects ? 0 : ADDRESS_TRANSLATE_DATA_NOSIDEEFFECT_NOEXCEPTION, iop, data);
     if (!effects) Discard_Instruction_Bound_Exceptions(iop, 1);
     return status;
 }
 
 // STAND-IN: as specified, on the stand-in physical write.
-__attribute__((weak)) uint32_t EA_Write_Memory_Reg_Part2(IOPDesc *iop, uint64_t value, int effects, int status)
+__attribute__((weak)) uint32_t EA_Write_Memory_Reg_Part2(IOPDesc *iop, uint64_t value, int effects,
+                                                         int status)
 {
     AXD *data = &iop->data;
     if (data->size < 8 && data->size >= 0) value &= (1ull << (8 * data->size)) - 1;
@@ -168,8 +171,7 @@ namespace
 
 // The byte-wise walk: each byte translated when it starts a new 4 KB page (every byte for the
 // little-endian forms), then read or written; ea, xlate_ea, pa and size are restored on success.
-template <typename Access>
-uint32_t bytewise(IOPDesc *iop, bool every_byte, bool store, Access access)
+template <typename Access> uint32_t bytewise(IOPDesc *iop, bool every_byte, bool store, Access access)
 {
     AXD *data = &iop->data;
     uint64_t ea = data->ea, xlate_ea = data->xlate_ea, pa = data->pa, orig_ea = data->orig_ea;

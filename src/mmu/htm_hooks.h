@@ -12,9 +12,9 @@ struct ThreadState;
 
 // Failure causes recorded by the instructions.
 enum : uint64_t {
-    HTM_FAILURE_STCX_TO_FOOTPRINT = 0x1100000,   // failed store-conditional to the store footprint
-    HTM_FAILURE_NOT_ALLOWED = 0x1800000,         // instruction not allowed in transactional state
-    HTM_FAILURE_ATTN = 0x1010000,                // attn in a transaction
+    HTM_FAILURE_STCX_TO_FOOTPRINT = 0x1100000, // failed store-conditional to the store footprint
+    HTM_FAILURE_NOT_ALLOWED = 0x1800000,       // instruction not allowed in transactional state
+    HTM_FAILURE_ATTN = 0x1010000,              // attn in a transaction
 };
 
 // Records the first failure cause of the thread's current transaction.

@@ -29,8 +29,8 @@ enum : int32_t {
 };
 
 // Alignment interrupt (type 1) at the address; ignored: an alignment mask some callers pass.
-PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, uint64_t ignored, uint32_t kind,
-                                               int32_t subtype);
+PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, uint64_t ignored,
+                                               uint32_t kind, int32_t subtype);
 // Data-storage interrupt (type 8) for an access the storage does not support.
 PowerPCException *interrupt_DataStorageAccess(IOPDesc *iop, uint64_t address, uint32_t kind, int32_t subtype);
 // Data-storage interrupt for a cache-inhibited load or store made with data relocation on.

@@ -93,7 +93,7 @@ PowerPCException *data_storage(IOPDesc *iop, uint64_t address, int32_t subtype, 
 // STAND-IN: the storage interrupts are not built. The alignment interrupt leaves DSISR as it was
 // and sets DAR; the SDAR fill and the page-crossing DAR adjustments are missing.
 __attribute__((weak)) PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, uint64_t,
-                                                                      uint32_t, int32_t subtype)
+                                                                     uint32_t, int32_t subtype)
 {
     if (taken_by_transaction(iop, EXC_ALIGNMENT)) return nullptr;
     PowerPCException *record = IOP_New_Exception(iop, EXC_ALIGNMENT, subtype);
@@ -106,15 +106,15 @@ __attribute__((weak)) PowerPCException *interrupt_AlignmentException(IOPDesc *io
 }
 
 // STAND-IN: see interrupt_AlignmentException; the hypervisor routing (HV_DSI) is missing.
-__attribute__((weak)) PowerPCException *interrupt_DataStorageAccess(IOPDesc *iop, uint64_t address, uint32_t kind,
-                                                                     int32_t subtype)
+__attribute__((weak)) PowerPCException *interrupt_DataStorageAccess(IOPDesc *iop, uint64_t address,
+                                                                    uint32_t kind, int32_t subtype)
 {
     return data_storage(iop, address, subtype, store_like(kind) ? 0x6000000u : 0x4000000u);
 }
 
 // STAND-IN: see interrupt_AlignmentException.
 __attribute__((weak)) PowerPCException *interrupt_DataStorageCILoadStore(IOPDesc *iop, uint64_t address,
-                                                                          uint32_t kind)
+                                                                         uint32_t kind)
 {
     return data_storage(iop, address, EST_DSI_CI_LOAD_STORE, store_like(kind) ? 0x2000002u : 0x2u);
 }

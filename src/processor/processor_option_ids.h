@@ -1,6 +1,7 @@
-// Indices of the processor options read by the fixed-point, compare, branch and interrupt code,
-// beside those of processor_options.h. The numbered ones are fixed; the four marked provisional
-// have no fixed index yet and take free slots until the option table assigns them.
+// Indices of the processor options read by the fixed-point, compare, branch, interrupt, load,
+// store and cache code, beside those of processor_options.h. The numbered ones are fixed; those
+// marked provisional have no fixed index yet and take free slots until the option table assigns
+// them.
 #pragma once
 
 #include "processor/processor_options.h"
