@@ -327,10 +327,10 @@ int Store_Memory_Value(IOPDesc *iop, uint64_t value, int offset, int reverse)
     // reservations on the address are one step for every other job.
     MemoryMap *map = mode <= MODE_NAMELESS ? reservation_map(thread) : nullptr;
     if (map) {
-        gate_enter(&map->gate);
+        gate_enter_inline(&map->gate);
         if (conditional) {
             if (!stcx_has_proper_reservation(thread, data)) {
-                gate_leave(&map->gate);
+                gate_leave_inline(&map->gate);
                 failed_stcx_in_suspended_state(iop);
                 return 2;
             }
@@ -342,7 +342,7 @@ int Store_Memory_Value(IOPDesc *iop, uint64_t value, int offset, int reverse)
     if (map) {
         if (map->reservation_count > 0 && data->size > 0)
             revoke_core_reservations_range(thread->mcm, nullptr, data->pa, (uint64_t)data->size);
-        gate_leave(&map->gate);
+        gate_leave_inline(&map->gate);
     }
     if (result == 5) return 2;
     if (result != 0) return 1;
