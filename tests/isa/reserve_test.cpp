@@ -1,6 +1,8 @@
 // Load-and-reserve and store-conditional through exec_word on a machine with RAM: the reservation
 // and its revocation, CR0, held locks, the Rc = 0 rows, the storage-attribute rules and the
 // quadword store-conditional.
+#include <vector>
+
 #include "exec_word.h"
 #include "isa/load_store_path.h"
 #include "machine/generic_machine.h"
@@ -277,6 +279,49 @@ TEST(Reserve, GatesOfTheByteAndDoublewordForms)
     EXPECT_STREQ(e64.mnemonic(), "ldarx");
     ASSERT_NE(e64.raised(), nullptr);
     EXPECT_EQ(e64.raised()->subtype, 220);
+}
+
+// A word array run in real mode: store, reload and byte-reverse a word, then a lwarx/stwcx./bne
+// increment loop run 1,000 times.
+TEST(Reserve, IncrementLoopProgram)
+{
+    const std::vector<uint32_t> program = {
+        0x38602000,            // li r3,0x2000
+        0x38801234,            // li r4,0x1234
+        0x90830000,            // stw r4,0(r3)
+        0x80A30000,            // lwz r5,0(r3)
+        XO_FORM(534, 6, 0, 3), // lwbrx r6,0,r3
+        0x90C30004,            // stw r6,4(r3)
+        0x39430008,            // addi r10,r3,8
+        0x39000000,            // li r8,0
+        lwarx(9, 0, 10),       // loop: lwarx r9,0,r10
+        0x39290001,            // addi r9,r9,1
+        stwcx_dot(9, 0, 10),   // stwcx. r9,0,r10
+        0x4082FFF4,            // bne loop
+        0x39080001,            // addi r8,r8,1
+        0x2C0803E8,            // cmpwi r8,1000
+        0x4180FFE8,            // blt loop
+        0x48000000,            // b .
+    };
+    ExecWord ew;
+    ew.memory();
+    const uint64_t base = 0x100;
+    ew.t->PC.value = base;
+    int count = 0;
+    for (; count < 10000; count++) {
+        uint64_t pc = ew.t->PC.value;
+        ASSERT_TRUE(pc >= base && pc < base + 4 * program.size());
+        ASSERT_EQ(ew.run(program[(pc - base) / 4]), 1);
+        if (ew.t->PC.value == pc) break;
+    }
+    EXPECT_EQ(count + 1, 8 + 7 * 1000 + 1);
+    EXPECT_EQ(ew.read(0x2000, 4), 0x1234u);
+    EXPECT_EQ(ew.gpr(5), 0x1234u);
+    EXPECT_EQ(ew.gpr(6), 0x34120000u);
+    EXPECT_EQ(ew.read(0x2004, 4), 0x34120000u);
+    EXPECT_EQ(ew.read(0x2008, 4), 1000u);
+    EXPECT_EQ(ew.gpr(8), 1000u);
+    EXPECT_EQ(ew.gpr(9), 1000u);
 }
 
 } // namespace
