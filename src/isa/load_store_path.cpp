@@ -543,11 +543,13 @@ int Load_String_Length(IOPDesc *iop, int bytes, int ra, int rb, int rt, int unit
 
 void Load_String_Undefined_Targets(IOPDesc *iop, uint32_t first, uint32_t count)
 {
-    enum : uint16_t { ROW_LSDI = 396, ROW_LSWX = 399 };
+    enum : uint16_t { ROW_LSDI = 396, ROW_LSDX = 397, ROW_LSWI = 398, ROW_LSWX = 399 };
     if (!option(iop, PO_GPRS_UNDEFINED_FOR_LOAD_STRING_EXCEPTION) || !iop->row) return;
-    if (iop->row->id < ROW_LSDI || iop->row->id > ROW_LSWX) return;
-    uint64_t alignment = 4ull * iop->row->access_size;
-    if (alignment == 0 || iop->data.ea2 % alignment == 0) return;
+    uint16_t id = iop->row->id;
+    if (id < ROW_LSDI || id > ROW_LSWX) return;
+    // Four registers' worth: 16 bytes for the word strings, 32 for the doubleword strings.
+    uint64_t alignment = (id == ROW_LSWI || id == ROW_LSWX) ? 16 : 32;
+    if (iop->data.ea2 % alignment == 0) return;
     for (uint32_t i = 0; i < count; i++)
         SET_GPR(iop, (first + i) % 32, 0);
 }

@@ -296,6 +296,30 @@ TEST(LoadStore, LoadStringWrapsToGpr0AndMarksRa0AsInRange)
     }
 }
 
+TEST(LoadStore, LoadStringFailingPartWay)
+{
+    // lswi r3,r10,8 from 0x3FFFE: two bytes load, the third lies past the end of RAM.
+    for (bool undefined : {false, true}) {
+        SCOPED_TRACE(undefined ? "GPRS_UNDEFINED_FOR_LOAD_STRING_EXCEPTION" : "registers kept");
+        ExecWord ew;
+        ew.memory(0x40000);
+        ew.option(PO_MOVE_ASSIST_INSTRUCTIONS_SUPPORTED);
+        ew.option(PO_GPRS_UNDEFINED_FOR_LOAD_STRING_EXCEPTION, undefined);
+        ew.write(0x3FFFE, 2, 0x4142);
+        ew.gpr(3) = 0x33;
+        ew.gpr(4) = 0x44;
+        ew.gpr(10) = 0x3FFFE;
+        EXPECT_EQ(ew.run(x_form(597, 3, 10, 8)), 0);
+        ASSERT_NE(ew.raised(), nullptr);
+        EXPECT_EQ(ew.raised()->type, 7); // machine check: no device at 0x40000
+        EXPECT_EQ(ew.iop->partial_done, 1);
+        EXPECT_EQ(ew.iop->data.ea, 0x40000u); // the failing byte, for DAR
+        EXPECT_EQ(ew.gpr(3), undefined ? 0u : 0x33u);
+        EXPECT_EQ(ew.gpr(4), undefined ? 0u : 0x44u);
+        EXPECT_EQ(ew.t->PC.value, 0x1000u);
+    }
+}
+
 TEST(LoadStore, ZeroLengthLoadStringOptions)
 {
     struct Case {

@@ -125,7 +125,10 @@ TEST(Reserve, LoadAndReserveThatFailsClearsTheEarlierReservation)
     // A cache-inhibited reservation access with the DSI option raises DSI 228 on lwarx.
     for (bool kept : {false, true}) {
         SCOPED_TRACE(kept ? "kept" : "cleared");
-        standalone_mode = 1;
+        struct Standalone {
+            Standalone() { standalone_mode = 1; }
+            ~Standalone() { standalone_mode = 0; }
+        } standalone; // the cache-inhibited window of standalone mode
         ExecWord ew;
         ew.memory();
         ew.more_memory("CI", 0xF00000EF000000, 0x1000);
@@ -144,7 +147,6 @@ TEST(Reserve, LoadAndReserveThatFailsClearsTheEarlierReservation)
         EXPECT_EQ(ew.gpr(3), 0x99u);
         EXPECT_EQ(holds(ew.t), kept);
         EXPECT_EQ(ew.iop->data.access_origin, 0);
-        standalone_mode = 0;
     }
 }
 
