@@ -44,7 +44,8 @@ uint64_t big_endian_value(const uint8_t *buffer, int size)
 
 } // namespace
 
-// STAND-IN: address generation is not built yet; this computes the sums as specified.
+// STAND-IN: the address-generation module is not built yet; this computes the three address sums
+// (the micro-coded forms' generators are missing).
 __attribute__((weak)) int EA_gen_d_loads_stores(IOPDesc *iop)
 {
     return publish_ea(iop, FIELD_RA(iop->word), FIELD_SI(iop->word));
@@ -81,7 +82,8 @@ __attribute__((weak)) int CheckDAWR(IOPDesc *, uint64_t, AXD *, int)
     return 0;
 }
 
-// STAND-IN: the read as specified on the stand-in translation; the page-crossing alignment
+// STAND-IN: the effective-address read, complete but built on the stand-in translation and physical
+// read; the page-crossing alignment
 // option raises subtype 6 here (the real path's subtype 24 has the same text).
 __attribute__((weak)) uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value, int effects)
 {
@@ -121,7 +123,7 @@ __attribute__((weak)) uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value,
     return result;
 }
 
-// STAND-IN: as specified, on the stand-in translation.
+// STAND-IN: complete, but built on the stand-in translation.
 __attribute__((weak)) int EA_Write_Memory_Reg_Part1(IOPDesc *iop, int effects)
 {
     AXD *data = &iop->data;
@@ -133,7 +135,7 @@ __attribute__((weak)) int EA_Write_Memory_Reg_Part1(IOPDesc *iop, int effects)
     return status;
 }
 
-// STAND-IN: as specified, on the stand-in physical write.
+// STAND-IN: complete, but built on the stand-in translation and physical write.
 __attribute__((weak)) uint32_t EA_Write_Memory_Reg_Part2(IOPDesc *iop, uint64_t value, int effects,
                                                          int status)
 {
@@ -217,7 +219,7 @@ __attribute__((weak)) uint32_t Read_Data_One_Byte_at_a_Time(IOPDesc *iop, uint8_
     });
 }
 
-// STAND-IN: as specified, on the stand-in translation.
+// STAND-IN: complete, but built on the stand-in translation and physical read.
 __attribute__((weak)) uint32_t Read_LE_Data_One_Byte_at_a_Time(IOPDesc *iop, uint8_t *buffer, int effects)
 {
     int last = iop->data.size - 1;
