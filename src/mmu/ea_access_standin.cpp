@@ -82,9 +82,9 @@ __attribute__((weak)) int CheckDAWR(IOPDesc *, uint64_t, AXD *, int)
     return 0;
 }
 
-// STAND-IN: the effective-address read, complete but built on the stand-in translation and physical
-// read; the page-crossing alignment
-// option raises subtype 6 here (the real path's subtype 24 has the same text).
+// STAND-IN: the effective-address read, complete but built on the stand-in translation and
+// physical read; the page-crossing alignment option raises subtype 6 here (the real path's
+// subtype 24 has the same text).
 __attribute__((weak)) uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value, int effects)
 {
     AXD *data = &iop->data;
