@@ -83,8 +83,7 @@ __attribute__((weak)) int CheckDAWR(IOPDesc *, uint64_t, AXD *, int)
 }
 
 // STAND-IN: the effective-address read, complete but built on the stand-in translation and
-// physical read; the page-crossing alignment option raises subtype 6 here (the real path's
-// subtype 24 has the same text).
+// physical read.
 __attribute__((weak)) uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value, int effects)
 {
     AXD *data = &iop->data;
@@ -102,12 +101,22 @@ __attribute__((weak)) uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value,
     switch (status) {
     case XLATE_OK:
         if (effects && !IOP_Check_Reservation_Storage(iop)) return 1;
+        if (effects && data->size > 0 &&
+            IOP_Option(iop, PO_LOADS_STORES_CROSSING_OPERAND_BOUNDARY_CAUSE_ALIGNMENT_EXCEPTION) &&
+            ((data->ea ^ (data->ea + (uint64_t)(data->size - 1))) & ~(uint64_t)(data->size - 1))) {
+            interrupt_AlignmentException(iop, data->orig_ea, 0, data->kind, EST_ALIGN_LOAD_CROSSES_BOUNDARY);
+            return 1;
+        }
         result = PA_Read_Memory_BigEndian_Buffer(iop, buffer, data, effects);
         break;
     case XLATE_EXCEPTION:
     case XLATE_ADDRESS_ONLY:
         return (uint32_t)status;
     case XLATE_CROSSES_PAGE:
+        if (effects && IOP_Option(iop, PO_LOADS_STORES_CROSSING_4K_BOUNDARY_CAUSE_ALIGNMENT_EXCEPTION)) {
+            interrupt_AlignmentException(iop, data->orig_ea, 0, data->kind, EST_ALIGN_LOAD_CROSSES_BOUNDARY);
+            return 1;
+        }
         data->crosses = 1;
         result = Read_Data_One_Byte_at_a_Time(iop, buffer, 1);
         data->crosses = 0;

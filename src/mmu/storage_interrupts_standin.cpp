@@ -20,6 +20,7 @@ const char *subtype_text(int32_t subtype)
     if (const char *text = est_string(subtype)) return text;
     switch (subtype) {
     case EST_ALIGN_LOAD_CROSSES_PAGE:
+    case EST_ALIGN_LOAD_CROSSES_BOUNDARY:
         return "ALIGNMENT: load crosses page boundary";
     case EST_ALIGN_STORE_CROSSES_PAGE:
         return "ALIGNMENT: store crosses page boundary";
