@@ -25,16 +25,6 @@ PowerPCException *File_Standin_Exception(IOPDesc *iop, int32_t type, int32_t sub
     return record;
 }
 
-// STAND-IN: the program-interrupt raiser (priority, vector, SRR1 bits 0x40000, the filing in
-// priority order, the translation-debug text) is not built; the record of type 2, reason 218 is
-// appended to the instruction's list.
-__attribute__((weak)) PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop)
-{
-    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_PROGRAM, EXC_REASON_PRIVILEGED,
-                                                      "PROGRAM: Privileged Instruction");
-    if (record) record->srr1_set = 0x40000;
-    return record;
-}
 
 // STAND-IN: as interrupt_PrivilegedInstruction (type 2, reason 277, SRR1 bits 0x200000); the
 // transactional-memory pre-check is missing. The text is kept as the detail for inspection.

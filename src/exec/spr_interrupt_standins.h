@@ -3,6 +3,8 @@
 // stand-ins).
 #pragma once
 
+#include "exec/privileged_interrupt.h" // interrupt_PrivilegedInstruction
+
 #include <cstdint>
 
 #include "exec/interrupt_raisers.h"
@@ -23,8 +25,7 @@ enum : int32_t {
     EXC_REASON_TM_BAD_THING = 277,
 };
 
-// Program interrupt, privileged instruction (type 2, reason 218).
-PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop);
+
 // Program interrupt, transactional-memory bad thing (type 2, reason 277).
 PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text);
 // Facility Unavailable (type 43) with the facility number as FSCR cause.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "isa/semantics_helpers.h"
+#include "mmu/htm_hooks.h"
 #include "mmu/htm_reservation_standin.h"
 #include "mmu/htm_spr_standin.h"
 #include "runtime/debug.h"
@@ -14,7 +15,6 @@ namespace
 
 constexpr int HTM_DEBUG_FIRST = 222;
 constexpr int HTM_DEBUG_LAST = 224;
-constexpr int32_t HTM_FAILURE_NOT_ALLOWED = 0x1800000;
 
 } // namespace
 

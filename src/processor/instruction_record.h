@@ -23,6 +23,16 @@ struct IOPResultSlot {
     int32_t pending;     // producers still to deliver
 };
 
+// The cycle-level core's record of an instruction's memory access, filled by the storage path
+// when the core asks for the address only: the access kind (1 load, 2 store), the cache
+// operation of a cache-block instruction, the translation result and flag bits.
+struct IOPCoreRecord {
+    uint8_t flags;
+    uint8_t kind;
+    uint8_t operation;
+    int32_t result;
+};
+
 // Field names used across the system for the cycle-level core's flags: `defer_side_effects` is
 // the in-flight flag (also called no-side-effects), `use_slots` the operand-slot flag (also
 // called cycle mode).
@@ -63,6 +73,8 @@ struct IOPDesc {
     uint64_t time_stamp;            // copied into a result slot before its readers are released
 
     CThreadState *cthread; // the thread's cycle-level core state
+    IOPCoreRecord core_rec; // the core's record of the memory access (address-only runs)
+    IOPDesc *partner;       // the address operation of a cracked store's data micro-operation
     IOPDesc *core_next;    // links of the core model (self when unlinked)
     IOPDesc *core_prev;
 

@@ -25,3 +25,11 @@ struct PluginEventStandinLog {
     uint32_t mode;
 };
 extern PluginEventStandinLog plugin_event_standin_log;
+
+// Synchronising-instruction kinds.
+enum : int { SYNC_EVENT_ISYNC = 0, SYNC_EVENT_SYNC = 1, SYNC_EVENT_EIEIO = 2 };
+
+void Event_DCBZ_Start_End(ThreadState *thread, uint64_t ea, uint64_t pa, int64_t size);
+void Event_Core_Sync_Instruction(ThreadState *thread, int kind);
+// code: the instruction's 15-bit field (word bits 11-25).
+void Event_Attn_Inst(ThreadState *thread, uint32_t code);

@@ -27,3 +27,14 @@ __attribute__((weak)) int Event_Core_Mode_Change(ThreadState *thread, uint32_t m
     plugin_event_standin_log.mode = mode;
     return 0;
 }
+
+
+// STAND-IN: the plug-in event lists are not built; with no listener to call, firing an event does
+// nothing.
+__attribute__((weak)) void Event_DCBZ_Start_End(ThreadState *, uint64_t, uint64_t, int64_t) {}
+
+// STAND-IN: see Event_DCBZ_Start_End.
+__attribute__((weak)) void Event_Core_Sync_Instruction(ThreadState *, int) {}
+
+// STAND-IN: see Event_DCBZ_Start_End.
+__attribute__((weak)) void Event_Attn_Inst(ThreadState *, uint32_t) {}

@@ -4,6 +4,10 @@
 // decoded through DecodeInstr whose row's semantic routine is called. Tests then look at the
 // registers, XER, CR, PC and the exceptions filed on the IOPDesc.
 //
+// Memory: memory() gives the machine chip 0 with its memory map and RAM from address 0, a memory
+// client per thread, a cache-block size and reservation granule of 128 bytes and the default
+// memory tags; read()/write() reach the RAM as the chip map's client, big-endian.
+//
 // Trigger helpers: a Tcl interpreter whose procedure "record" appends its arguments to ::fired,
 // and associative triggers defined by name (test doubles of the trigger-table lookup and of the
 // idle-loop service live in after_instruction_test.cpp).
@@ -21,6 +25,10 @@
 #include "isa/decoder.h"
 #include "isa/instr_info.h"
 #include "isa/ppc_bits.h"
+#include "machine/devices/ram_block.h"
+#include "machine/memory_map.h"
+#include "processor/mcm.h"
+#include "processor/memory_tags.h"
 #include "processor/exception_record.h"
 #include "guest/sim_support_halt.h"
 #include "processor/processor_options.h"
@@ -32,6 +40,20 @@
 // Defines an associative trigger of the lookup double: the name fires the command.
 void Test_Assoc_Define(const char *name, const char *command);
 void Test_Assoc_Clear();
+
+// Calls of the cache model's entries and of the plug-in events (cache_test.cpp), cleared by
+// Test_Storage_Calls_Clear.
+struct TestStorageCall {
+    std::string name; // "Cache_dcbt", ..., "Event_DCBZ_Start_End", ...
+    ThreadState *thread;
+    MemoryClient *client;
+    uint64_t ea, pa;
+    int64_t size; // the access size, the dcbz size, the sync kind or the attn code
+};
+extern std::vector<TestStorageCall> test_storage_calls;
+void Test_Storage_Calls_Clear();
+// The calls of one name.
+std::vector<TestStorageCall> Test_Storage_Calls(const char *name);
 
 // A Tcl interpreter installed as the simulator's, with the procedure "record".
 class TclRecorder
@@ -110,6 +132,41 @@ class ExecWord
     ExecWord &operator=(const ExecWord &) = delete;
 
     void option(uint32_t index, uint32_t value = 1) { core.core->options[index] = value; }
+
+    // A chip with RAM [0, ram_size) and a memory client for each thread.
+    void memory(uint64_t ram_size = 0x40000)
+    {
+        TestMachine &m = core.test_machine;
+        m.create_chips();
+        chip = m.chip();
+        chip->reservation_granule = 128;
+        m.machine.cache_block_size = 128;
+        MemMap_Define(chip, "RAM", &G_MMAPI_RAM, 0, ram_size - 1, nullptr);
+        Default_Init_Memory_Tag_Structures(&m.machine);
+        core.core->mcm = chip;
+        for (int i = 0; i < (int)core.core->num_threads; i++) {
+            ThreadState *thread = core.thread(i);
+            thread->mcm = chip;
+            thread->memory_client = MemoryClientCreate(&m.machine, chip, thread->name, (uint32_t)i);
+            thread->memory_client->thread = thread;
+        }
+    }
+    // Another RAM block of the chip (for a second range such as the cache-inhibited window).
+    void more_memory(const char *name, uint64_t start, uint64_t size)
+    {
+        MemMap_Define(chip, name, &G_MMAPI_RAM, start, start + size - 1, nullptr);
+    }
+    uint64_t read(uint64_t address, int size)
+    {
+        uint64_t value = 0;
+        EXPECT_EQ(Read_Mapped_Memory_Reg(t->memory_client, address, size, &value, 0, 1), 1);
+        return value;
+    }
+    void write(uint64_t address, int size, uint64_t value)
+    {
+        EXPECT_EQ(Write_Mapped_Memory_Reg(t->memory_client, address, size, value, 0), 1);
+    }
+    void little_endian() { t->MSR.value |= MSR_LE; }
     void mode32() { t->MSR.value &= ~MSR_SF; }
     void mode64() { t->MSR.value |= MSR_SF; }
     uint64_t &gpr(int n) { return t->GPR[n].value; }
@@ -137,6 +194,7 @@ class ExecWord
 
     TestCore core;
     ThreadState *t = nullptr;
+    MCM *chip = nullptr;
     IOPDesc *iop = nullptr;
 
   private:
@@ -174,4 +232,8 @@ inline uint32_t MDS_FORM(uint32_t xo, uint32_t rs, uint32_t ra, uint32_t rb, uin
 inline uint32_t SRADI(uint32_t rs, uint32_t ra, uint32_t sh, uint32_t rc = 0)
 {
     return (31u << 26) | (rs << 21) | (ra << 16) | ((sh & 31) << 11) | (413u << 2) | ((sh >> 5) << 1) | rc;
+}
+inline uint32_t DS_FORM(uint32_t opcode, uint32_t rt, uint32_t ra, int32_t displacement, uint32_t xo)
+{
+    return (opcode << 26) | (rt << 21) | (ra << 16) | ((uint32_t)displacement & 0xFFFC) | xo;
 }
