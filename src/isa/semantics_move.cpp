@@ -342,6 +342,19 @@ void MTSPR_Advance_NIA(IOPDesc *iop)
     IOP_Advance_NIA(iop);
 }
 
+int semantic_mfspr(IOPDesc *iop)
+{
+    return complete(iop, core_mfspr);
+}
+
+// With option IAR a move to SPR 882 sets the next-instruction address itself.
+int semantic_mtspr(IOPDesc *iop)
+{
+    if (!core_mtspr(iop)) return 0;
+    MTSPR_Advance_NIA(iop);
+    return 1;
+}
+
 int semantic_mfbhrbe(IOPDesc *iop)
 {
     if (!PCR_Gate_v2_06(iop)) return 0;

@@ -636,12 +636,3 @@ void Request_MTSPR_Event(ProcessorState *core, int32_t spr, SPRMoveToEventFn rou
 
 // ---- the semantic routines of the two instructions ----
 
-int semantic_mfspr(IOPDesc *iop)
-{
-    return core_mfspr(iop);
-}
-
-int semantic_mtspr(IOPDesc *iop)
-{
-    return core_mtspr(iop);
-}

@@ -37,7 +37,7 @@ uint32_t mfspr_form(uint32_t base, uint32_t rt, uint32_t spr)
 }
 constexpr uint32_t MFXER = 0x7C0102A6, MTXER = 0x7C0103A6, MFLR = 0x7C0802A6, MTLR = 0x7C0803A6,
                    MFCTR = 0x7C0902A6, MTCTR = 0x7C0903A6, MFMSR = 0x7C0000A6, MFTB = 0x7C0002E6,
-                   MTSPR = 0x7C0003A6, MCRXR = 0x7C000400, MCRXRT = 0x7C000440, MFBHRBE = 0x7C00025C;
+                   MTSPR = 0x7C0003A6, MFSPR = 0x7C0002A6, MCRXR = 0x7C000400, MCRXRT = 0x7C000440, MFBHRBE = 0x7C00025C;
 
 // ---- mfcr, mfocrf ----
 
@@ -344,6 +344,21 @@ TEST(MoveSpecial, MtsprToTheProgramCounterLeavesTheNextAddressToTheWrite)
         MTSPR_Advance_NIA(iop);
         EXPECT_EQ(ew.t->PC.value, c.pc) << c.iar << " " << c.spr;
     }
+}
+
+// The generic mfspr/mtspr rows move the value through the SPR table and advance like every move.
+TEST(MoveSpecial, GenericSprMovesAdvance)
+{
+    ExecWord ew;
+    INIT_SPR_Table(ew.core.core, ew.core.test_machine.machine.property_list);
+    ew.gpr(4) = 0x1122334455667788;
+    ASSERT_EQ(ew.run(mfspr_form(MTSPR, 4, 272)), 1); // SPRG0
+    EXPECT_EQ(ew.t->PC.value, 0x1004u);
+    ew.t->PC.value = 0x1000;
+    ASSERT_EQ(ew.run(mfspr_form(MFSPR, 3, 272)), 1);
+    EXPECT_EQ(ew.gpr(3), 0x1122334455667788u);
+    EXPECT_EQ(ew.t->PC.value, 0x1004u);
+    QUIT_SPR_Table(ew.core.core);
 }
 
 // mfbhrbe: the compatibility gate, the hypervisor facility bit, then in problem state the
