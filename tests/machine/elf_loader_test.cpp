@@ -30,6 +30,7 @@ struct ReadelfSection {
 };
 struct Readelf {
     uint64_t entry = 0;
+    uint64_t program_headers = 0;
     std::vector<ReadelfSection> sections;
     const ReadelfSection *containing(uint64_t address) const
     {
@@ -48,6 +49,8 @@ bool run_readelf(const std::string &tool, const std::string &path, Readelf *out)
     while (fgets(line, sizeof line, pipe)) {
         unsigned long long entry;
         if (sscanf(line, " Entry point address: %llx", &entry) == 1) out->entry = entry;
+        unsigned long long count;
+        if (sscanf(line, " Number of program headers: %llu", &count) == 1) out->program_headers = count;
         const char *bracket = strchr(line, ']');
         if (line[0] == ' ' && line[1] == ' ' && line[2] == '[' && bracket) {
             char name[128], type[64];
@@ -396,6 +399,25 @@ TEST_F(ElfLoaderTest, EntryDescriptorPastTheEndOfTheFileFailsTheLoad)
     SinkCapture sink;
     EXPECT_EQ(Load_Elf_Processor(m.thread, "short-descriptor.elf", 0, 1, 0), 0);
     EXPECT_NE(sink.text().find("entry function descriptor"), std::string::npos) << sink.text();
+}
+
+TEST(ElfLoaderStandaloneTest, GuestProgramGetsItsAuxiliaryVectorBelowItsFirstSegment)
+{
+    std::string path = guest_program("elf_be64");
+    if (path.empty()) GTEST_SKIP() << "guest programs not built (no PowerPC cross compiler)";
+    Readelf elf;
+    ASSERT_TRUE(run_readelf("powerpc64-linux-gnu-readelf", path, &elf));
+    const ReadelfSection *opd = elf.containing(elf.entry);
+    ASSERT_NE(opd, nullptr);
+    uint64_t pc = file_word(file_bytes(path), opd->offset + (elf.entry - opd->address), 8, false);
+
+    LoaderMachine alone([](BuiltMachine &b) { b.set("standalone_app", "true"); });
+    ASSERT_EQ(Load_Elf_Processor(alone.thread, path.c_str(), 0, 1, 0), 1) << alone.sink.text();
+    EXPECT_EQ(alone.thread->GPR[6].value, 0x0FFFFFB0u);
+    EXPECT_EQ(alone.machine->loader_lowest_address, 0x0FFFFFB0u);
+    const uint64_t expected[12] = {3, 0x10000040, 4, 56, 5, elf.program_headers, 9, pc, 6, 4096, 0, 0};
+    for (int i = 0; i < 12; i++)
+        EXPECT_EQ(alone.read(0x0FFFFFB0 + 8 * i, 8), expected[i]) << i;
 }
 
 TEST(ElfLoaderBoundedTest, RegionOutsideTheMemoryMapEndsTheLoadSilently)
