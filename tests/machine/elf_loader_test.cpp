@@ -149,7 +149,8 @@ TEST_F(ElfLoaderTest, GuestBigEndianProgramStartsAtItsFunctionDescriptor)
     EXPECT_EQ(m.machine->loader_high_memory, (highest + 4096) & ~4095ull);
 
     char line[128];
-    snprintf(line, sizeof line, "LOAD : ELF startup: PC=0x%016lX, msr=0x9000000100001000\n", (unsigned long)pc);
+    snprintf(line, sizeof line, "LOAD : ELF startup: PC=0x%016lX, msr=0x9000000100001000\n",
+             (unsigned long)pc);
     std::string text_out = m.sink.text();
     EXPECT_NE(text_out.find("LOAD : Opening ELF image file: " + path + "\n"), std::string::npos);
     EXPECT_NE(text_out.find("Elf text start address saved is 0x0000000010000000\n"), std::string::npos);
@@ -247,7 +248,8 @@ TEST_F(ElfLoaderTest, ThirtyTwoBitSegmentsGetZerosBeyondFileSizeAndFileEnd)
         for (int i = 0; i < 64; i += 8)
             m.write(a + i, 8, ~0ull);
     ASSERT_EQ(load(image, "be32.elf"), 1) << m.sink.text();
-    EXPECT_EQ(m.read_bytes(0x10000000, 16), Bytes({0x11, 0x11, 0x11, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(m.read_bytes(0x10000000, 16),
+              Bytes({0x11, 0x11, 0x11, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(m.read(0x10001000, 4), 0x33333333u);
     EXPECT_EQ(m.read_bytes(0x10001004, 60), Bytes(60, 0));
     EXPECT_EQ(m.thread->PC.value, 0x10000000u);
@@ -319,7 +321,8 @@ TEST_F(ElfLoaderTest, FilesThatAreNotLoadableFailWithTheirMessage)
         std::string message;
     } cases[] = {
         {"le32.elf", le32, "FATAL ERROR: 2: Elf_Load32bitLE: Elf32 LSB loading not supported yet...\n"},
-        {"text.elf", Bytes{'n', 'o', 't', ' ', 'e', 'l', 'f'}, "FATAL ERROR: 2: ElfLoadImage: text.elf is not an elf file\n"},
+        {"text.elf", Bytes{'n', 'o', 't', ' ', 'e', 'l', 'f'},
+         "FATAL ERROR: 2: ElfLoadImage: text.elf is not an elf file\n"},
         {"empty.elf", Bytes{}, "FATAL ERROR: 2: ElfLoadImage: empty.elf is not an elf file\n"},
         {"other-be.elf", be_other,
          "FATAL ERROR: 2: ElfLoadImageBE: other-be.elf is not 32 or 64 bit PowerPC Elf, Unknown mcm type 3 "

@@ -71,7 +71,7 @@ TEST_F(PhbTest, RegistersTakeOnlyAlignedEightByteAccesses)
     EXPECT_EQ(reg_write(0x300, 8, 5), 1); // not a register: accepted and forgotten
     EXPECT_EQ(reg_read(0x300, 8, &value), 1);
     EXPECT_EQ(value, 0u);
-    EXPECT_EQ(m.sink.text(), ""); // the warnings are silent
+    EXPECT_EQ(m.sink.text(), "");                         // the warnings are silent
     EXPECT_EQ(phb_create(m.chip, PHB_BASE + 0x10000), 0); // one bridge per chip
 }
 

@@ -19,7 +19,14 @@ constexpr uint64_t NONE = ~0ull;
 const uint64_t NO_ADDRESSES[3] = {NONE, NONE, NONE};
 
 // Symbol-table indexes of the program below (each symbol has one aux entry).
-enum : uint32_t { SYM_TEXT = 0, SYM_DATA = 2, SYM_MAIN = 4, SYM_PRINTF = 6, SYM_MYSTERY = 8, SYM_SNPRINTF = 10 };
+enum : uint32_t {
+    SYM_TEXT = 0,
+    SYM_DATA = 2,
+    SYM_MAIN = 4,
+    SYM_PRINTF = 6,
+    SYM_MYSTERY = 8,
+    SYM_SNPRINTF = 10
+};
 
 // A program: text (link 0, 0x200 bytes) with calls at 0x104 (printf), 0x108 (an unknown
 // routine) and 0x10C (snprintf); data (link 0x1000) holding main's descriptor {0x100, TOC
@@ -33,16 +40,20 @@ XcoffBuilder xcoff_program(bool wide)
     Bytes text;
     for (int i = 0; i < 0x80; i++)
         put_field(text, text.size(), 4, 0x60000000);
-    x.sections.push_back({0x20, 0, text, 0,
+    x.sections.push_back({0x20,
+                          0,
+                          text,
+                          0,
                           {{0x104, SYM_PRINTF, 0x19, R_RBR},
                            {0x108, SYM_MYSTERY, 0x19, R_RBR},
                            {0x10C, SYM_SNPRINTF, 0x19, R_RBR}}});
     Bytes data = wide ? be64_words({0x100, 0x1800}) : be32_words({0x100, 0x1800});
     data.resize(0x40);
-    x.sections.push_back({0x40, 0x1000, data, 0, {{0x1000, SYM_TEXT, pos, R_POS}, {0x1000 + p, SYM_DATA, pos, R_POS}}});
+    x.sections.push_back(
+        {0x40, 0x1000, data, 0, {{0x1000, SYM_TEXT, pos, R_POS}, {0x1000 + p, SYM_DATA, pos, R_POS}}});
     x.sections.push_back({0x80, 0x2000, {}, 0x100, {}});
-    x.symbols = {{".text", 0, 1, C_HIDEXT},     {".data", 0x1000, 2, C_HIDEXT}, {"main", 0x1000, 2, C_EXT},
-                 {".printf", 0, 0, C_EXT},      {".mystery", 0, 0, C_EXT},      {".snprintf", 0, 0, C_EXT}};
+    x.symbols = {{".text", 0, 1, C_HIDEXT}, {".data", 0x1000, 2, C_HIDEXT}, {"main", 0x1000, 2, C_EXT},
+                 {".printf", 0, 0, C_EXT},  {".mystery", 0, 0, C_EXT},      {".snprintf", 0, 0, C_EXT}};
     return x;
 }
 
@@ -91,7 +102,7 @@ TEST_F(XcoffLoaderTest, SixtyFourBitProgramIsPlacedRelocatedAndStarted)
     ThreadState *t = m.thread;
     EXPECT_EQ(m.read(TEXT_AT, 4), 0x60000000u);
     EXPECT_EQ(m.read(STUB_AT, 4), XCOFF_CALL_MAIN_RETURN);
-    EXPECT_EQ(m.read(DATA_AT, 8), TEXT_AT + 0x100);          // descriptor words moved with
+    EXPECT_EQ(m.read(DATA_AT, 8), TEXT_AT + 0x100);               // descriptor words moved with
     EXPECT_EQ(m.read(DATA_AT + 8, 8), DATA_AT - 0x1000 + 0x1800); // their sections
     EXPECT_EQ(m.read_bytes(BSS_AT, 0x100), Bytes(0x100, 0));
     // Calls to library routines became host-call words; an unknown routine the invalid word.
@@ -189,7 +200,7 @@ TEST_F(XcoffLoaderTest, EntryComesFromTheAuxiliaryHeaderOrTheMainSymbol)
     SinkCapture sink;
     EXPECT_EQ(load(none), 0);
     EXPECT_EQ(sink.text(), "LOAD XCOFF : cannot find \"main\" entry point\n");
-    EXPECT_EQ(m.thread->GPR[1].value, 0x77u); // the registers are not set
+    EXPECT_EQ(m.thread->GPR[1].value, 0x77u);             // the registers are not set
     EXPECT_EQ(m.thread->host_call_hook, xcoff_host_call); // the hook stays after a failed load
 }
 
@@ -211,7 +222,7 @@ TEST_F(XcoffLoaderTest, RawLoadPlacesAndRelocatesOnly)
     const uint64_t at[3] = {0x20000, NONE, NONE};
     ASSERT_EQ(load(x, {}, at, 1, 1), 1) << m.sink.text();
     EXPECT_EQ(m.read(0x20000, 4), 0x60000000u);
-    EXPECT_EQ(m.read(0x20200, 8), 0x20100u); // data right after text, relocated
+    EXPECT_EQ(m.read(0x20200, 8), 0x20100u);  // data right after text, relocated
     EXPECT_EQ(m.thread->GPR[1].value, 0x55u); // registers are not touched
 
     // Without relocation a 64-bit file goes where its headers say.
@@ -277,7 +288,8 @@ TEST_F(XcoffLoaderTest, OffsetsOutsideTheFileNeverReadPastIt)
         write_file("bad.xcoff", c.bytes);
         char *argv[] = {const_cast<char *>("xcoff"), const_cast<char *>("bad.xcoff")};
         SinkCapture sink;
-        EXPECT_EQ(Load_XCOFF(m.thread, 0, "bad.xcoff", nullptr, NO_ADDRESSES, 1, 1, 2, argv), c.result) << c.what;
+        EXPECT_EQ(Load_XCOFF(m.thread, 0, "bad.xcoff", nullptr, NO_ADDRESSES, 1, 1, 2, argv), c.result)
+            << c.what;
         EXPECT_NE(sink.text().find(c.message), std::string::npos) << c.what << ": " << sink.text();
     }
 
@@ -373,7 +385,9 @@ TEST_F(XcoffLoaderTest, DumpAndDebugListing)
     EXPECT_NE(out.find("  [0] .snprintf (old 0x0, new 0x0) UNDEFINED\n"), std::string::npos) << out;
     EXPECT_NE(out.find("  [3] main (old 0x1000, new 0x12000) \n"), std::string::npos) << out;
     EXPECT_NE(out.find("  Additional code        addr 0x11000      length 0x4\n"
-                       "    0x           11000  000000FE \n"), std::string::npos) << out;
+                       "    0x           11000  000000FE \n"),
+              std::string::npos)
+        << out;
 }
 
 class XcoffHostCallTest : public XcoffLoaderTest

@@ -60,8 +60,8 @@ struct ElfSection {
 struct ElfSegment {
     uint32_t type;
     uint64_t address;
-    Bytes data;            // the file bytes
-    uint64_t memory_size;  // p_memsz
+    Bytes data;           // the file bytes
+    uint64_t memory_size; // p_memsz
     uint32_t flags = 0;
     uint64_t file_size = ~0ull; // p_filesz; the data's size when not given
 };
@@ -84,7 +84,10 @@ struct ElfBuilder {
     uint64_t ehdr_size() const { return wide ? 64 : 52; }
     uint64_t phent() const { return wide ? 56 : 32; }
     uint64_t shent() const { return wide ? 64 : 40; }
-    void field(Bytes &b, uint64_t at, int width, uint64_t v) const { put_field(b, at, width, v, little_endian); }
+    void field(Bytes &b, uint64_t at, int width, uint64_t v) const
+    {
+        put_field(b, at, width, v, little_endian);
+    }
 
     Bytes build()
     {
@@ -320,7 +323,10 @@ struct XcoffBuilder {
             const XcoffSectionSpec &s = sections[i];
             uint64_t h = scnhdr + i * scnsize();
             uint64_t size = s.flags == 0x80 ? s.bss_size : s.data.size();
-            const char *name = s.flags == 0x20 ? ".text" : s.flags == 0x40 ? ".data" : s.flags == 0x80 ? ".bss" : ".info";
+            const char *name = s.flags == 0x20   ? ".text"
+                               : s.flags == 0x40 ? ".data"
+                               : s.flags == 0x80 ? ".bss"
+                                                 : ".info";
             for (size_t c = 0; name[c]; c++)
                 b[h + c] = (uint8_t)name[c];
             if (wide) {

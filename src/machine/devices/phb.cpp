@@ -16,7 +16,7 @@ namespace
 
 constexpr uint64_t IVT_ENABLE = 0x8000000000000000ull;
 constexpr uint64_t IVT_BASE_MASK = 0x3FFFFFFFF8000ull; // bits 15-49
-constexpr uint64_t IVT_LENGTH_MASK = 0xFFF;             // bits 0-11
+constexpr uint64_t IVT_LENGTH_MASK = 0xFFF;            // bits 0-11
 constexpr uint32_t IVT_MAX_LENGTH = 2048;
 constexpr uint64_t LARGE_ENTRY_BIT = 1ull << 39;
 constexpr uint64_t SMALL_ENTRY_SIZE = 16;
@@ -26,8 +26,8 @@ constexpr uint32_t MASKED_PRIORITY = 0xFF;
 bool access_ok(uint64_t offset, int length)
 {
     if (length == 8 && (offset & 7) == 0) return true;
-    sim_warning(2, "PHB: Only 8 byte accesses are allowed: Address 0x%016lX and length %d", (unsigned long)offset,
-                length);
+    sim_warning(2, "PHB: Only 8 byte accesses are allowed: Address 0x%016lX and length %d",
+                (unsigned long)offset, length);
     return false;
 }
 
@@ -142,8 +142,14 @@ int PHB_WRITE_MMAPI_FUNCTION(MMAPI_Access *, void *instance, uint64_t offset, ui
 } // namespace
 
 MMAPIentry_s G_MMAPI_PHB_BASE = {
-    MMAPI_VERSION,           PHB_INIT_MMAPI_FUNCTION, PHB_QUIT_MMAPI_FUNCTION, PHB_READ_MMAPI_FUNCTION,
-    PHB_WRITE_MMAPI_FUNCTION, nullptr,                 nullptr,                 nullptr,
+    MMAPI_VERSION,
+    PHB_INIT_MMAPI_FUNCTION,
+    PHB_QUIT_MMAPI_FUNCTION,
+    PHB_READ_MMAPI_FUNCTION,
+    PHB_WRITE_MMAPI_FUNCTION,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 int phb_create(MCM *chip, uint64_t base)
@@ -193,10 +199,12 @@ PPC_Int_Source_s *PPC_PHB_IVT_Read(PPCIC_s *controller, int32_t irq)
         return nullptr;
     }
     if (index != (uint32_t)irq) {
-        if (index == 0 && irq != 0) sim_warning(2, "IVTE is 0 for IRQ %u, ivt_mask = %u", (uint32_t)irq, mask);
+        if (index == 0 && irq != 0)
+            sim_warning(2, "IVTE is 0 for IRQ %u, ivt_mask = %u", (uint32_t)irq, mask);
         sim_warning(2, "IVT[%u] doesn't match IRQ %u !!", index, (uint32_t)irq);
-        sim_warning(2, "Note: IVT[index] has a max depth of 2K, per kestor spec. `IVT Base Address and Length "
-                       "Register`.");
+        sim_warning(2,
+                    "Note: IVT[index] has a max depth of 2K, per kestor spec. `IVT Base Address and Length "
+                    "Register`.");
         sim_warning(2, "      IVT Length is: %u", (uint32_t)(phb->ivt_bar & IVT_LENGTH_MASK));
         sim_warning(2, "      IVTE is derived by: IRQ & IVT Length.");
         sim_warning(2, "      In this case, IRQ is exceeding the defined IVT Length.");

@@ -13,18 +13,18 @@ struct PPCIC_s;
 struct PPC_Int_Source_s;
 
 // Register offsets in the page.
-constexpr uint64_t PHB_IVT_BAR = 0x150;        // bit 63 enable, bits 15-49 base, bits 0-11 entries
+constexpr uint64_t PHB_IVT_BAR = 0x150; // bit 63 enable, bits 15-49 base, bits 0-11 entries
 constexpr uint64_t PHB_REG_238 = 0x238;
 constexpr uint64_t PHB_REG_240 = 0x240;
 constexpr uint64_t PHB_IVC_INVALIDATE = 0x2A0; // a write discards the controller's sources
 constexpr uint64_t PHB_REG_2A8 = 0x2A8;
-constexpr uint64_t PHB_REG_810 = 0x810;        // bit 39: 128-byte table entries
+constexpr uint64_t PHB_REG_810 = 0x810; // bit 39: 128-byte table entries
 constexpr uint64_t PHB_PAGE_SIZE = 4096;
 
 struct PHB_State {
     int32_t created;
-    uint64_t base; // of the register page
-    char *name;    // "PHB", unique per chip, interned
+    uint64_t base;        // of the register page
+    char *name;           // "PHB", unique per chip, interned
     MemoryClient *client; // hardware thread 0's, for table reads
     uint64_t ivt_bar;
     uint64_t reg_238;

@@ -76,7 +76,10 @@ struct ElfLoad {
     int relocate;
     uint64_t load_address;
 
-    uint64_t field(uint64_t offset, int width) const { return Loader_Field(data + offset, width, little_endian); }
+    uint64_t field(uint64_t offset, int width) const
+    {
+        return Loader_Field(data + offset, width, little_endian);
+    }
 };
 
 // The section-header or program-header table: where it is and how its entries are laid out.
@@ -89,8 +92,9 @@ struct ElfTable {
 
 void report_truncated(const ElfLoad &load, const char *what, uint64_t offset, uint64_t length)
 {
-    sim_error("2: ElfLoadImage: %s: %s (0x%lX bytes at file offset 0x%lX) lies outside the file of 0x%lX bytes",
-              load.path, what, (unsigned long)length, (unsigned long)offset, (unsigned long)load.size);
+    sim_error(
+        "2: ElfLoadImage: %s: %s (0x%lX bytes at file offset 0x%lX) lies outside the file of 0x%lX bytes",
+        load.path, what, (unsigned long)length, (unsigned long)offset, (unsigned long)load.size);
 }
 
 // A table of count entries of entry_size bytes (at least minimum) that lies inside the file.
@@ -324,7 +328,8 @@ int load_32bit(ElfLoad &load)
                     return 0;
                 }
                 uint64_t target = address + offset;
-                if (!load_region(load, load.data + file_offset, size, file_offset, target, size, target, true))
+                if (!load_region(load, load.data + file_offset, size, file_offset, target, size, target,
+                                 true))
                     return 0;
             }
             highest = std::max(highest, address + size);
@@ -424,7 +429,8 @@ void write_auxiliary_vector(ThreadState *thread, const ElfImageInfo &info)
     uint64_t base = (machine->loader_lowest_address - 10 * word) & ~7ull;
     machine->loader_lowest_address = base;
     const uint64_t pairs[5][2] = {
-        {3, info.phdr_address}, {4, info.phdr_entry_size}, {5, info.phdr_count}, {9, info.entry}, {6, PAGE_SIZE},
+        {3, info.phdr_address}, {4, info.phdr_entry_size}, {5, info.phdr_count}, {9, info.entry},
+        {6, PAGE_SIZE},
     };
     uint64_t at = base;
     for (const auto &pair : pairs) {
@@ -439,7 +445,8 @@ void write_auxiliary_vector(ThreadState *thread, const ElfImageInfo &info)
 
 } // namespace
 
-int Elf_ReadImage(MemoryClient *client, const char *path, ElfImageInfo *info, int relocate, uint64_t load_address)
+int Elf_ReadImage(MemoryClient *client, const char *path, ElfImageInfo *info, int relocate,
+                  uint64_t load_address)
 {
     SIM_PRINT("LOAD : Opening ELF image file: %s\n", path);
     MCM *chip = client ? client->mcm : nullptr;
@@ -469,7 +476,8 @@ int Elf_ReadImage(MemoryClient *client, const char *path, ElfImageInfo *info, in
     if (Loader_Read_Fully(fd, buffer, size) != (int64_t)size) {
         sim_error("Unable to read entire file: %s", path);
     } else {
-        ElfLoad load = {path, buffer, size, false, client, client->machine, map, info, relocate, load_address};
+        ElfLoad load = {path, buffer, size,     false,       client, client->machine,
+                        map,  info,   relocate, load_address};
         result = load_image(load);
         if (result)
             Assoc_Trigger_Fire(Machine_Trigger_Table(client->machine), "OBJECT_LOAD",
@@ -527,11 +535,11 @@ int Load_Elf_Processor(ThreadState *thread, const char *path, int relocate, int 
     SIM_PRINT("LOAD : ELF startup: PC=0x%016lX, msr=0x%016lX\n", (unsigned long)thread->PC.value,
               (unsigned long)thread->MSR.value);
     if (info.elfv2)
-        SIM_PRINT("LOAD :              gpr[1]=0x%016lX, gpr[12]=0x%016lX\n", (unsigned long)thread->GPR[1].value,
-                  (unsigned long)thread->GPR[12].value);
+        SIM_PRINT("LOAD :              gpr[1]=0x%016lX, gpr[12]=0x%016lX\n",
+                  (unsigned long)thread->GPR[1].value, (unsigned long)thread->GPR[12].value);
     else
-        SIM_PRINT("LOAD :              gpr[1]=0x%016lX, gpr[2]=0x%016lX\n", (unsigned long)thread->GPR[1].value,
-                  (unsigned long)thread->GPR[2].value);
+        SIM_PRINT("LOAD :              gpr[1]=0x%016lX, gpr[2]=0x%016lX\n",
+                  (unsigned long)thread->GPR[1].value, (unsigned long)thread->GPR[2].value);
 
     POSTFIRMWARE_SETTINGS(machine);
     MemoryMap *map = thread->mcm && thread->mcm->mbus ? thread->mcm->mbus->memory_map : nullptr;

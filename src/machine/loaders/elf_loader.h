@@ -11,14 +11,14 @@ struct ThreadState;
 
 // What a load found. The caller sets entry and toc to all ones and elfv2 to 0 before reading.
 struct ElfImageInfo {
-    uint64_t entry;              // start address; all ones when not found
-    uint64_t toc;                // TOC word of the entry's function descriptor; all ones for none
-    uint64_t phdr_address;       // guest address of the program-header table (64-bit images)
-    uint64_t phdr_entry_size;    // e_phentsize (64-bit images)
-    uint64_t phdr_count;         // e_phnum (64-bit images)
-    int32_t dynamic;             // the image has a SHT_DYNAMIC section
-    int32_t little_endian;       // the image is little-endian
-    int32_t elfv2;               // a little-endian image of the second 64-bit ABI (e_flags 2)
+    uint64_t entry;           // start address; all ones when not found
+    uint64_t toc;             // TOC word of the entry's function descriptor; all ones for none
+    uint64_t phdr_address;    // guest address of the program-header table (64-bit images)
+    uint64_t phdr_entry_size; // e_phentsize (64-bit images)
+    uint64_t phdr_count;      // e_phnum (64-bit images)
+    int32_t dynamic;          // the image has a SHT_DYNAMIC section
+    int32_t little_endian;    // the image is little-endian
+    int32_t elfv2;            // a little-endian image of the second 64-bit ABI (e_flags 2)
 };
 
 // Reads the file and fills memory; with relocate the image is shifted so that its lowest

@@ -30,8 +30,8 @@ int Loader_Copy_To_Memory(MemoryClient *client, uint64_t address, const void *bu
     MemoryMap *map = client_map(client);
     if (!map) return 0;
     GenericMachine *machine = client->machine;
-    bool translated =
-        machine && (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS);
+    bool translated = machine && (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO ||
+                                  machine->mode == MODE_NAMELESS);
     const uint8_t *bytes = static_cast<const uint8_t *>(buffer);
     int result = 1;
     uint64_t done = 0;
@@ -43,7 +43,8 @@ int Loader_Copy_To_Memory(MemoryClient *client, uint64_t address, const void *bu
                      piece - 1 <= element->end - a;
         if (block) {
             MMAPI_Access access = {0, 0, client};
-            if (!element->ops->block_write(&access, element->instance, a - element->start, piece, bytes + done))
+            if (!element->ops->block_write(&access, element->instance, a - element->start, piece,
+                                           bytes + done))
                 result = 0;
             if (translated) turbo_xlate_flush_for_pa(a & ~(PIECE_SIZE - 1), map->page_table, client);
         } else if (!PA_copy_buffer_directly_to_memory(client, a, bytes + done, (int64_t)piece, 0)) {

@@ -34,7 +34,8 @@ uint64_t field(const XcoffImage *image, uint64_t offset, int width)
 const char *string_at(const XcoffImage *image, const XcoffLayout &layout, uint64_t k)
 {
     uint64_t table = 0;
-    if (!Loader_Table_End(layout.symbol_table, layout.symbol_count, XCOFF_SYMBOL_SIZE, &table)) return nullptr;
+    if (!Loader_Table_End(layout.symbol_table, layout.symbol_count, XCOFF_SYMBOL_SIZE, &table))
+        return nullptr;
     if (table > image->length || k >= image->length - table) return nullptr;
     const char *start = reinterpret_cast<const char *>(image->mapping + table + k);
     if (!memchr(start, 0, image->length - table - k)) return nullptr;
@@ -121,9 +122,23 @@ const CodeName storage_class_names[] = {
 };
 
 const CodeName mapping_class_names[] = {
-    {0, "PR"},  {1, "RO"},  {2, "DB"},  {3, "TC"},   {4, "UA"},   {5, "RW"},   {6, "GL"},
-    {7, "XO"},  {8, "SV"},  {9, "BS"},  {10, "DS"},  {11, "UC"},  {15, "TC0"}, {16, "TD"},
-    {17, "SV64"}, {18, "SV3264"}, {END_OF_TABLE, nullptr},
+    {0, "PR"},
+    {1, "RO"},
+    {2, "DB"},
+    {3, "TC"},
+    {4, "UA"},
+    {5, "RW"},
+    {6, "GL"},
+    {7, "XO"},
+    {8, "SV"},
+    {9, "BS"},
+    {10, "DS"},
+    {11, "UC"},
+    {15, "TC0"},
+    {16, "TD"},
+    {17, "SV64"},
+    {18, "SV3264"},
+    {END_OF_TABLE, nullptr},
 };
 
 const char *const symbol_type_names[8] = {"ER", "SD", "LD", "CM", "??", "??", "??", "??"};
@@ -263,12 +278,14 @@ int xcoff_extract_symbol(XcoffSymbol *symbol, const XcoffImage *image, int32_t i
     return (int)span;
 }
 
-int xcoff_extract_reloc(XcoffReloc *reloc, const XcoffImage *image, int32_t section_index, int32_t reloc_index)
+int xcoff_extract_reloc(XcoffReloc *reloc, const XcoffImage *image, int32_t section_index,
+                        int32_t reloc_index)
 {
     memset(reloc, 0, sizeof *reloc);
     XcoffLayout layout;
     uint64_t header = 0;
-    if (!xcoff_layout(image, &layout) || section_index < 0 || (uint32_t)section_index >= layout.section_count ||
+    if (!xcoff_layout(image, &layout) || section_index < 0 ||
+        (uint32_t)section_index >= layout.section_count ||
         !xcoff_section_header(image, layout, (uint32_t)section_index, &header) || reloc_index < 0)
         return 0;
     bool wide = layout.bits == 64;

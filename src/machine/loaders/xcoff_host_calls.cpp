@@ -269,14 +269,10 @@ int call_free(ThreadState *, XcoffImage *)
 } // namespace
 
 const XcoffHostCall xcoff_host_calls[XCOFF_HOST_CALL_ROWS] = {
-    {"*mainret*", XCOFF_CALL_MAIN_RETURN, main_returned},
-    {".exit", XCOFF_CALL_EXIT, call_exit},
-    {".printf", XCOFF_CALL_PRINTF, call_printf},
-    {".sprintf", XCOFF_CALL_SPRINTF, call_sprintf},
-    {".snprintf", XCOFF_CALL_SNPRINTF, call_snprintf},
-    {".malloc", XCOFF_CALL_MALLOC, call_malloc},
-    {".calloc", XCOFF_CALL_CALLOC, call_calloc},
-    {".free", XCOFF_CALL_FREE, call_free},
+    {"*mainret*", XCOFF_CALL_MAIN_RETURN, main_returned}, {".exit", XCOFF_CALL_EXIT, call_exit},
+    {".printf", XCOFF_CALL_PRINTF, call_printf},          {".sprintf", XCOFF_CALL_SPRINTF, call_sprintf},
+    {".snprintf", XCOFF_CALL_SNPRINTF, call_snprintf},    {".malloc", XCOFF_CALL_MALLOC, call_malloc},
+    {".calloc", XCOFF_CALL_CALLOC, call_calloc},          {".free", XCOFF_CALL_FREE, call_free},
     {"*invalid*", XCOFF_CALL_INVALID, nullptr},
 };
 

@@ -145,7 +145,8 @@ bool place_section(XcoffLoad &load, const SectionHeader &header, uint64_t addres
     if (header.kind == BSS)
         PA_clear_memory_directly(thread, address, (int64_t)header.size, 0);
     else
-        Loader_Copy_To_Memory(thread->memory_client, address, image->mapping + header.file_offset, header.size);
+        Loader_Copy_To_Memory(thread->memory_client, address, image->mapping + header.file_offset,
+                              header.size);
     image->sections[header.kind] = {SECTION_NAMES[header.kind], address, header.vaddr, header.size};
     return true;
 }
@@ -218,7 +219,8 @@ void print_section_line(const XcoffImage *image, int k)
         SIM_PRINT("         %s       0x%.16llX, len 0x%llX\n", labels[k], (unsigned long long)s.load,
                   (unsigned long long)s.size);
     else
-        SIM_PRINT("         %s       0x%.8X, len 0x%llX\n", labels[k], (unsigned)s.load, (unsigned long long)s.size);
+        SIM_PRINT("         %s       0x%.8X, len 0x%llX\n", labels[k], (unsigned)s.load,
+                  (unsigned long long)s.size);
 }
 
 void dump_section(ThreadState *thread, const XcoffImage *image, int k)
@@ -366,7 +368,8 @@ int normal_load(XcoffLoad &load, const char *entry_name, int argc, char **argv)
         // o_entry and o_snentry count only when they lie inside the auxiliary header and the file.
         uint64_t aux = load.layout.file_header_size;
         uint64_t entry_at = wide ? 80 : 16, entry_width = wide ? 8 : 4;
-        bool fits = entry_at + entry_width <= load.layout.aux_header_size && 34 <= load.layout.aux_header_size &&
+        bool fits = entry_at + entry_width <= load.layout.aux_header_size &&
+                    34 <= load.layout.aux_header_size &&
                     Loader_Range_Fits(aux, load.layout.aux_header_size, image->length);
         if (fits) {
             entry_word = xcoff_get_field_unsigned(image->mapping + aux + entry_at, (int)entry_width);
@@ -419,7 +422,8 @@ int normal_load(XcoffLoad &load, const char *entry_name, int argc, char **argv)
         const XcoffSymbolNode *node = nullptr;
         if (entry_name) {
             node = find_entry_symbol(image, entry_name);
-            if (!node) SIM_PRINT("LOAD XCOFF : cannot find \"%s\" entry point; trying \"main\"\n", entry_name);
+            if (!node)
+                SIM_PRINT("LOAD XCOFF : cannot find \"%s\" entry point; trying \"main\"\n", entry_name);
         }
         if (!node) node = find_entry_symbol(image, "main");
         if (!node) {
@@ -480,8 +484,8 @@ int normal_load(XcoffLoad &load, const char *entry_name, int argc, char **argv)
 
 } // namespace
 
-int Load_XCOFF(ThreadState *thread, int raw, const char *path, const char *entry_name, const uint64_t addresses[3],
-               int relocate, int reset, int argc, char **argv)
+int Load_XCOFF(ThreadState *thread, int raw, const char *path, const char *entry_name,
+               const uint64_t addresses[3], int relocate, int reset, int argc, char **argv)
 {
     if (!thread || !thread->machine || !path) return 0;
     static const uint64_t none[3] = {ALL_ONES, ALL_ONES, ALL_ONES};

@@ -108,8 +108,8 @@ extern const XcoffHostCall xcoff_host_calls[XCOFF_HOST_CALL_ROWS];
 // Loads path for the thread (see the header comment); addresses are the load addresses of the
 // first three section headers (all ones: not given); argc/argv are the command's words, in which
 // a lone "-" starts the program's arguments. 1 on success.
-int Load_XCOFF(ThreadState *thread, int raw, const char *path, const char *entry_name, const uint64_t addresses[3],
-               int relocate, int reset, int argc, char **argv);
+int Load_XCOFF(ThreadState *thread, int raw, const char *path, const char *entry_name,
+               const uint64_t addresses[3], int relocate, int reset, int argc, char **argv);
 
 // The thread's host-call hook: serves a host-call word; 0 for a word that is none.
 int xcoff_host_call(ThreadState *thread, uint32_t word);
@@ -124,7 +124,8 @@ int64_t xcoff_get_field_signed(const void *pointer, int width);
 int xcoff_extract_symbol(XcoffSymbol *symbol, const XcoffImage *image, int32_t index);
 // Fills the relocation from entry reloc_index of section header section_index (0-based); 1, or
 // 0 when either index is out of range.
-int xcoff_extract_reloc(XcoffReloc *reloc, const XcoffImage *image, int32_t section_index, int32_t reloc_index);
+int xcoff_extract_reloc(XcoffReloc *reloc, const XcoffImage *image, int32_t section_index,
+                        int32_t reloc_index);
 // A hex dump of guest memory.
 void xcoff_dump(ThreadState *thread, const char *title, uint64_t address, uint64_t length);
 // Hexadecimal digits (after an optional "0x" when the text has three or more characters) up to
