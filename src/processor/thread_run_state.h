@@ -3,7 +3,13 @@
 
 #include <cstdint>
 
+struct IOPDesc;
 struct ThreadState;
 
 // Enters CPU_STALLED with the reason (the text has no effect).
 void Thread_StallState(ThreadState *thread, const char *text, int32_t reason);
+// Enters CPU_WAIT with the reason: as stalling, but the core keeps running.
+void Thread_WaitState(ThreadState *thread, const char *text, int32_t reason);
+// The stop of a power-saving instruction: when the thread is SMT-enabled and the machine's WE bit
+// has effect, disables it and stalls it (reason 15) in the power mode; 1 when stopped, else 0.
+int SMTA_Inst_Stop_Thread(IOPDesc *iop, int32_t power_mode);
