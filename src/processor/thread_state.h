@@ -37,6 +37,9 @@ constexpr int NUM_EMATS = 8;
 constexpr int NUM_INSTRUCTION_MIX_COUNTERS = 595;
 constexpr int MAX_HELD_LOCKS = 4;
 
+// Byte orders of a thread (its byte_order field).
+enum : int32_t { THREAD_LITTLE_ENDIAN = 0, THREAD_BIG_ENDIAN = 1, THREAD_ENDIAN_FROM_MSR = 2 };
+
 // The translator's per-thread state as thread creation fills it.
 struct TurboThreadState {
     uint64_t *instruction_mix[3]; // NUM_INSTRUCTION_MIX_COUNTERS counters each, owned
@@ -122,6 +125,12 @@ struct ThreadState {
     Xlate_Debug *xlate_debug;
     MemoryClient *memory_client; // the thread as a memory agent of its chip
     CThreadState *cthread;       // the cycle-level core's per-thread state
+    // Program loaders: the thread's byte order (THREAD_BIG_ENDIAN, THREAD_LITTLE_ENDIAN or
+    // THREAD_ENDIAN_FROM_MSR), the host-call hook that the interpreter offers a word without a
+    // semantic routine (non-zero: the word was served), and the loader's state record.
+    int32_t byte_order;
+    int (*host_call_hook)(ThreadState *thread, uint32_t word);
+    void *loader_state;
 
     // Registers.
     Register_File *register_file;

@@ -141,7 +141,7 @@ TEST_F(ConfigCommandsTest, DefineMachineMakesOneMachineWithItsCommand)
     // The machine's command reaches its top table; quit tears it all down.
     EXPECT_EQ(fails("alpha"), "alpha: Available Commands\n\tcycle {number}\n\texit\n\tgo\n"
                               "\tmode {turbo|simple}\n\tquit\n\ttick {number}\n\tto_cycle {number}\n"
-                              "\tcpu {cpu-number} ->\n\tdisplay ->\n\tkepl ->\n\tmcm {mcm-number} ->\n"
+                              "\tcpu {cpu-number} ->\n\tdisplay ->\n\tkepl ->\n\tload ->\n\tmcm {mcm-number} ->\n"
                               "\tthread {thread-number} ->");
     Start_The_Simulation();
     EXPECT_EQ(ok("alpha quit"), "");

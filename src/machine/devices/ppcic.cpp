@@ -201,6 +201,32 @@ PPC_Int_Source_s *int_source_new(int32_t irq)
     return source;
 }
 
+void PPCIC_Free_Sources(PPCIC_s *controller)
+{
+    if (!controller) return;
+    // Requests of every chip's controller may name these sources (chip 0 holds the sources of
+    // a machine with several chips).
+    auto detach = [](PPCIC_s *holder) {
+        if (!holder) return;
+        for (PPCIC_Thread_s &entry : holder->threads) {
+            for (PIR_s *head : entry.queues)
+                for (PIR_s *request = head; request; request = request->next)
+                    request->source = nullptr;
+            if (entry.presented) entry.presented->source = nullptr;
+        }
+    };
+    detach(controller);
+    MCM *chip = controller->chip;
+    GenericMachine *machine = chip ? chip->machine : nullptr;
+    if (machine && machine->mcms)
+        for (uint32_t c = 0; c < machine->num_mcms; c++)
+            if (machine->mcms[c] && machine->mcms[c] != chip) detach(PPCIC_Of_Chip(machine->mcms[c]));
+    while (PPC_Int_Source_s *source = controller->sources) {
+        controller->sources = source->next;
+        QUARN_FREE(source);
+    }
+}
+
 PIR_s *ireq_new(uint32_t server, uint32_t priority, int32_t irq, int32_t ipi, int32_t chip)
 {
     PIR_s *request = QUARN_ZALLOC(1, PIR_s);
@@ -324,6 +350,7 @@ void PPCIC_QUIT_MMAPI_FUNCTION(void *instance)
     }
     IntHandler__Delete(controller->incoming);
     IntHandler__Delete(controller->outgoing);
+    if (controller->phb.name) FORGET_STRING(controller->phb.name);
     QUARN_FREE(controller);
 }
 

@@ -8,11 +8,11 @@
 
 #include <cstdint>
 
+#include "machine/devices/phb.h"
 #include "machine/memory_map.h"
 
 struct IntHandler;
 struct MCM;
-struct PHB_State;
 struct PPCIC_s;
 struct ThreadState;
 
@@ -58,7 +58,7 @@ struct PPCIC_s {
     int32_t num_pages; // -1 until initialised
     IntHandler *incoming;
     IntHandler *outgoing;
-    PHB_State *phb; // the chip's PCI host bridge, when one was created
+    PHB_State phb; // the chip's PCI host bridge (created flag clear until one is created)
 };
 
 extern MMAPIentry_s G_MMAPI_PPCIC;
@@ -73,6 +73,9 @@ IntHandler *PPCIC__Incoming_IntHandler(PPCIC_s *controller);
 int PPCIC__Interrupt(void *controller, int32_t operation, int32_t line, uint64_t irq);
 
 PPC_Int_Source_s *int_source_new(int32_t irq);
+// Frees every interrupt source of the controller and empties its list; pending and presented
+// requests stay, no longer linked to a source.
+void PPCIC_Free_Sources(PPCIC_s *controller);
 PIR_s *ireq_new(uint32_t server, uint32_t priority, int32_t irq, int32_t ipi, int32_t chip);
 // The XISR of a request: (chip << 17) | irq; 0 for none.
 uint32_t PPCIC_XISR(const PIR_s *request);

@@ -1,0 +1,114 @@
+// The program loading commands.
+#include "command/load_commands.h"
+
+#include <strings.h>
+
+#include <cstring>
+
+#include "command/cmd_table.h"
+#include "command/selector.h"
+#include "command/tcl_output.h"
+#include "machine/loaders/boot_image_loaders.h"
+#include "machine/loaders/elf_loader.h"
+#include "machine/loaders/xcoff_loader.h"
+#include "runtime/message.h"
+#include "runtime/property_list.h"
+
+namespace
+{
+
+// Thread 0 of processor 0 unless the words chose others.
+ThreadState *load_thread(Selector *selector)
+{
+    if (selector->thread_index == -1) selector->thread_index = 0;
+    if (selector->cpu_index == -1) selector->cpu_index = 0;
+    return select_thread(selector);
+}
+
+bool is_noreset(const char *word)
+{
+    return word && strcasecmp(word, "-noreset") == 0;
+}
+
+} // namespace
+
+int Load_Elf_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
+{
+    if (argc < 2) {
+        SIM_TCLPRINT(interpreter, "Usage: %s {filename} [-noreset]", argv[0]);
+        return 1;
+    }
+    ThreadState *thread = load_thread(selector);
+    if (!thread) return 1;
+    int reset = !(argc > 2 && is_noreset(argv[2]));
+    return Load_Elf_Processor(thread, argv[1], 0, reset, 0) ? 0 : 1;
+}
+
+int Load_Vmlinux_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
+{
+    if (argc < 3) {
+        SIM_TCLPRINT(interpreter, "Usage: %s {file} [address]", argv[0]);
+        return 1;
+    }
+    ThreadState *thread = load_thread(selector);
+    if (!thread) return 1;
+    int ok = 0;
+    uint64_t address = STRING2INT_rc(argv[2], &ok);
+    int reset = !(argc > 3 && is_noreset(argv[3]));
+    return Load_Elf_Processor(thread, argv[1], 1, reset, address) ? 0 : 1;
+}
+
+int Load_XCOFF_Cmd(Selector *selector, Tcl_Interp *, int argc, char **argv)
+{
+    if (argc < 2) {
+        SIM_PRINT("LOAD XCOFF : file name not specified\n");
+        return 1;
+    }
+    int raw = 0, relocate = 1, reset = 1;
+    uint64_t addresses[3] = {~0ull, ~0ull, ~0ull};
+    int end = argc;
+    for (int i = 2; i < argc; i++)
+        if (!strcmp(argv[i], "-")) {
+            end = i;
+            break;
+        }
+    int word = 2;
+    if (word < end && !strcmp(argv[word], "-raw")) {
+        raw = 1;
+        word++;
+    }
+    if (word < end && !strcmp(argv[word], "-norelo")) {
+        relocate = 0;
+        word++;
+    }
+    if (word < end && !strcmp(argv[word], "-noreset")) {
+        reset = 0;
+        word++;
+    }
+    for (int n = 0; n < 3 && word < end; n++, word++)
+        addresses[n] = xcoff_get_hex(argv[word]);
+    ThreadState *thread = load_thread(selector);
+    if (!thread) return 1;
+    return Load_XCOFF(thread, raw, argv[1], nullptr, addresses, relocate, reset, argc, argv) ? 0 : 1;
+}
+
+int Load_Linux_Cmd(Selector *selector, Tcl_Interp *, int, char **argv)
+{
+    return Load_Linux(select_mcm(selector), argv[1]) ? 0 : 1;
+}
+
+int Load_Plan9_Cmd(Selector *selector, Tcl_Interp *, int, char **argv)
+{
+    return Load_Plan9(select_mcm(selector), argv[1]) ? 0 : 1;
+}
+
+SimCmdTable *build_load_Cmd_table(void *)
+{
+    SimCmdTable *table = Init_SimCmdTable("Load");
+    add_simcommand(table, "xcoff", Load_XCOFF_Cmd, "Load_XCOFF_Cmd", -1, 0, "{filename} {entry point}");
+    add_simcommand(table, "linux", Load_Linux_Cmd, "Load_Linux_Cmd", 1, 0, "{filename}");
+    add_simcommand(table, "plan9", Load_Plan9_Cmd, "Load_Plan9_Cmd", 1, 4, "{filename}");
+    add_simcommand(table, "elf", Load_Elf_Cmd, "Load_Elf_Cmd", -1, 0, "{filename}");
+    add_simcommand(table, "vmlinux", Load_Vmlinux_Cmd, "Load_Vmlinux_Cmd", -1, 0, "{filename} {address}");
+    return table;
+}
