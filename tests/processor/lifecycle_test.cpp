@@ -104,19 +104,33 @@ struct InitCase {
 };
 
 const InitCase INIT_CASES[] = {
-    {"real-mode bits", {{"processor/real_mode_address_bits", "42"}}, {}, 0,
+    {"real-mode bits",
+     {{"processor/real_mode_address_bits", "42"}},
+     {},
+     0,
      [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->real_mode_mask, 0x3FFFFFFFFFFull); }},
-    {"real-mode bits standalone", {{"processor/real_mode_address_bits", "42"}, {"standalone_app", "on"}}, {}, 1,
+    {"real-mode bits standalone",
+     {{"processor/real_mode_address_bits", "42"}, {"standalone_app", "on"}},
+     {},
+     1,
      [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->real_mode_mask, ~0ull); }},
-    {"real-mode bits 64", {{"processor/real_mode_address_bits", "64"}}, {}, 0,
+    {"real-mode bits 64",
+     {{"processor/real_mode_address_bits", "64"}},
+     {},
+     0,
      [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->real_mode_mask, ~0ull); }},
-    {"virtual-address bits", {{"processor/virtual_address_bits", "68"}, {"processor/slbe_B_field_bits", "2"}}, {},
+    {"virtual-address bits",
+     {{"processor/virtual_address_bits", "68"}, {"processor/slbe_B_field_bits", "2"}},
+     {},
      0,
      [](BuiltMachine &m) {
          EXPECT_EQ(core_of(m)->vsid_mask, 0xFFFFFFFFFF000ull);
          EXPECT_EQ(core_of(m)->slbe_b_mask, 3u);
      }},
-    {"virtual-address bits beyond 64", {{"processor/virtual_address_bits", "100"}}, {}, 0,
+    {"virtual-address bits beyond 64",
+     {{"processor/virtual_address_bits", "100"}},
+     {},
+     0,
      [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->vsid_mask, 0xFFFFFFFFFFFFF000ull); }},
     {"PIR of processor 2 at chip position 1",
      {{"chips", "2"},
@@ -139,31 +153,48 @@ const InitCase INIT_CASES[] = {
      {"processor/PIR_bits_for_thread", "processor/PIR_bits_for_processor"},
      0,
      [](BuiltMachine &m) { EXPECT_EQ(core_of(m, 1)->threads[0].PIR.rfe->desc->initial, 2u); }},
-    {"one processor: one time-base domain", {}, {}, 0,
+    {"one processor: one time-base domain",
+     {},
+     {},
+     0,
      [](BuiltMachine &m) {
          ASSERT_NE(core_of(m)->timebase_domain, nullptr);
          EXPECT_STREQ(core_of(m)->timebase_domain->name, "timebase");
          EXPECT_EQ(evaluate_frequency_ratio(&core_of(m)->timebase_freq, nullptr), 512000000u);
      }},
-    {"two processors: a time-base domain each", {{"cpus", "2"}, {"processor/number_of_threads", "1"}}, {}, 0,
+    {"two processors: a time-base domain each",
+     {{"cpus", "2"}, {"processor/number_of_threads", "1"}},
+     {},
+     0,
      [](BuiltMachine &m) {
          EXPECT_STREQ(core_of(m, 0)->timebase_domain->name, "timebase-0");
          EXPECT_STREQ(core_of(m, 1)->timebase_domain->name, "timebase-1");
          EXPECT_EQ(TD_find_time_domain(&m.machine->time_domains, "timebase"), nullptr);
      }},
-    {"MSR without the IP option, mask open", {{"processor/mask/MSR", "0xFFFFFFFFFFFFFFFF"}}, {}, 0,
+    {"MSR without the IP option, mask open",
+     {{"processor/mask/MSR", "0xFFFFFFFFFFFFFFFF"}},
+     {},
+     0,
      [](BuiltMachine &m) {
          ProcessorState *core = core_of(m);
          EXPECT_EQ(core->options[PO_MSR_IP_BIT], 0u);
          EXPECT_EQ(core->msr_mask & 0x40, 0u); // the configured mask cannot add it
          EXPECT_EQ(core->msr_mask & 0x9000000002803000ull, 0x9000000002803000ull);
      }},
-    {"MSR with the IP option", {{"processor/mask/MSR", "0xFFFFFFFFFFFFFFFF"}, {"processor_option/MSR_IP_BIT", "TRUE"}},
-     {}, 0, [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->msr_mask & 0x40, 0x40u); }},
-    {"MSR mask only removes bits", {{"processor/mask/MSR", "0xFFFFFFFFFFFF0FFF"}}, {}, 0,
+    {"MSR with the IP option",
+     {{"processor/mask/MSR", "0xFFFFFFFFFFFFFFFF"}, {"processor_option/MSR_IP_BIT", "TRUE"}},
+     {},
+     0,
+     [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->msr_mask & 0x40, 0x40u); }},
+    {"MSR mask only removes bits",
+     {{"processor/mask/MSR", "0xFFFFFFFFFFFF0FFF"}},
+     {},
+     0,
      [](BuiltMachine &m) { EXPECT_EQ(core_of(m)->msr_mask & 0xF000, 0u); }},
     {"SRR1 masks gain the always-implemented bits",
-     {{"processor/mask/SRR1", "0x1"}, {"processor/mask/HSRR1", "0x2"}}, {}, 0,
+     {{"processor/mask/SRR1", "0x1"}, {"processor/mask/HSRR1", "0x2"}},
+     {},
+     0,
      [](BuiltMachine &m) {
          ProcessorState *core = core_of(m);
          EXPECT_EQ(core->srr1_mask, 0x702200001ull);
@@ -172,7 +203,9 @@ const InitCase INIT_CASES[] = {
          EXPECT_EQ(core->threads[5].turbo.srr1_bits & ~1ull, 0x702200000ull);
      }},
     {"per-processor SLB count before the general one",
-     {{"cpus", "3"}, {"processor/number_of_threads", "1"}, {"processor/2/number_of_SLB_Entries", "4"}}, {}, 0,
+     {{"cpus", "3"}, {"processor/number_of_threads", "1"}, {"processor/2/number_of_SLB_Entries", "4"}},
+     {},
+     0,
      [](BuiltMachine &m) {
          EXPECT_EQ(core_of(m, 2)->threads[0].slb_entries, 4);
          EXPECT_EQ(core_of(m, 1)->threads[0].slb_entries, 32);

@@ -55,7 +55,8 @@ TEST_F(Listing, FilteredListsShowVisibleEntriesContainingTheMatchInAnyCase)
     TCL_Print_PropertyList(interpreter, list, "TLB");
     EXPECT_EQ(result(), "Atlbx 1 processor/number_of_TLB_entries 512 processor/tlbie_mode on ");
     TCL_Print_PropertyList(interpreter, list, nullptr);
-    EXPECT_EQ(result(), "Atlbx 1 memory_size 1G processor/number_of_TLB_entries 512 processor/tlbie_mode on ");
+    EXPECT_EQ(result(),
+              "Atlbx 1 memory_size 1G processor/number_of_TLB_entries 512 processor/tlbie_mode on ");
     TCL_Print_PropertyList(interpreter, list, "nothing-like-it");
     EXPECT_EQ(result(), "");
 
@@ -153,7 +154,10 @@ class UnitSharing : public ::testing::Test
   protected:
     void SetUp() override { list = PropertyList__New("unit-sharing"); }
     void TearDown() override { PropertyList__Delete(list); }
-    void set(const char *key, const char *value) { PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1); }
+    void set(const char *key, const char *value)
+    {
+        PropertyList__UpdatePropertyValue(list, key, value, nullptr, 1);
+    }
     PropertyList *list = nullptr;
     int records[4] = {};
     void *units[4] = {&records[0], &records[1], &records[2], &records[3]};
@@ -202,7 +206,7 @@ TEST_F(UnitSharing, LookupsEndOnDupCyclesAndOnKeysThatDoNotFit)
     set("core/1/dup", "2");
     set("core/2/dup", "0");
     set("core/2/width", "6");
-    EXPECT_STREQ(get_plist_string(list, "core", 0, "width"), "6"); // 0 -> 1 -> 2
+    EXPECT_STREQ(get_plist_string(list, "core", 0, "width"), "6");  // 0 -> 1 -> 2
     EXPECT_EQ(get_plist_string(list, "core", 1, "depth"), nullptr); // 1 -> 2 -> 0 -> back to 1
     set("core/depth", "9");
     EXPECT_STREQ(get_plist_string(list, "core", 1, "depth"), "9");

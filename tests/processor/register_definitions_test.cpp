@@ -148,8 +148,8 @@ struct SyntheticOwner {
     void define(int n)
     {
         std::string name = "R" + std::to_string(n);
-        Define_Register(nullptr, nullptr, &thread, name.c_str(), REG_TYPE_REG64, n, 8, &slot, Read_Register_Reg64,
-                        Write_Register_Reg64, nullptr, nullptr);
+        Define_Register(nullptr, nullptr, &thread, name.c_str(), REG_TYPE_REG64, n, 8, &slot,
+                        Read_Register_Reg64, Write_Register_Reg64, nullptr, nullptr);
     }
 };
 

@@ -27,8 +27,8 @@ ProcessorState *core_of(BuiltMachine &m, int n = 0)
 TEST(Reset, InitialValuesAreMaskedExceptForTheUnmaskedRegisters)
 {
     BuiltMachine m("masked", [](BuiltMachine &b) {
-        for (const char *name : {"DAR", "GPR3", "BHRBE2", "FPR_INVALID_MAP", "SRR0", "HID1", "IMA9", "CR", "PMCR",
-                                 "SDR1", "L2QOSR", "TIDR"}) {
+        for (const char *name : {"DAR", "GPR3", "BHRBE2", "FPR_INVALID_MAP", "SRR0", "HID1", "IMA9", "CR",
+                                 "PMCR", "SDR1", "L2QOSR", "TIDR"}) {
             b.set((std::string("processor/initial/") + name).c_str(), "0x1FF");
             b.set((std::string("processor/mask/") + name).c_str(), "0xF");
         }
@@ -41,18 +41,12 @@ TEST(Reset, InitialValuesAreMaskedExceptForTheUnmaskedRegisters)
         uint64_t value;
         uint64_t expected;
     } rows[] = {
-        {"DAR", t->DAR.value, 0xF},
-        {"SRR0", t->SRR0.value, 0xF},
-        {"TIDR", t->TIDR.value, 0xF},
-        {"CR", t->CR.value, 0xF},
-        {"HID1", core->HID1.value, 0xF},
-        {"IMA9", core->IMA9.value, 0xF},
-        {"PMCR", core->PMCR.value, 0xF},
-        {"SDR1", core->SDR1.value, 0xF},
-        {"L2QOSR", core->L2QOSR.value, 0xF},
-        {"GPR3", t->GPR[3].value, 0x1FF},
-        {"BHRBE2", t->BHRBE[2].value, 0x1FF},
-        {"FPR_INVALID_MAP", t->FPR_INVALID_MAP.value, 0x1FF},
+        {"DAR", t->DAR.value, 0xF},           {"SRR0", t->SRR0.value, 0xF},
+        {"TIDR", t->TIDR.value, 0xF},         {"CR", t->CR.value, 0xF},
+        {"HID1", core->HID1.value, 0xF},      {"IMA9", core->IMA9.value, 0xF},
+        {"PMCR", core->PMCR.value, 0xF},      {"SDR1", core->SDR1.value, 0xF},
+        {"L2QOSR", core->L2QOSR.value, 0xF},  {"GPR3", t->GPR[3].value, 0x1FF},
+        {"BHRBE2", t->BHRBE[2].value, 0x1FF}, {"FPR_INVALID_MAP", t->FPR_INVALID_MAP.value, 0x1FF},
     };
     for (const auto &row : rows)
         EXPECT_EQ(row.value, row.expected) << row.name;
