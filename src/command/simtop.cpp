@@ -89,7 +89,7 @@ int Quit_Cmd(Selector *selector, Tcl_Interp *, int, char **)
     GenericMachine *machine = select_machine(selector);
     if (!machine) return 0;
     if (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS)
-        turbo_xlate_flush();
+        turbo_xlate_flush(machine);
     Machine_Quit(machine);
     return 0;
 }

@@ -1,4 +1,4 @@
-// The functional reads and writes of the vector-scalar registers of a thread.
+// The functional reads and writes of the vector-scalar and floating-point registers of a thread.
 #pragma once
 
 #include <cstdint>
@@ -7,3 +7,5 @@ struct IOPDesc;
 
 // Writes VSR index (0..63): doubleword 0 (the FPR half) is high, doubleword 1 low.
 void WRITE_VSR_SIMPLE(IOPDesc *iop, uint32_t index, uint64_t high, uint64_t low, const char *operand);
+// The 64-bit image of FPR index (0..31), doubleword 0 of its VSR, with its read triggers.
+uint64_t READ_FPR_SIMPLE(IOPDesc *iop, uint32_t index, const char *operand);

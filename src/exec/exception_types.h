@@ -30,6 +30,7 @@ enum : int32_t {
 
 // Subtype codes.
 enum : int32_t {
+    EST_TRAP_INSTRUCTION = 219, // "PROGRAM: Trap Instruction"
     EST_UNIMPLEMENTED_INSTRUCTION = 220,
     EST_ILLEGAL_INSTRUCTION = 221,
     EST_DSI_REAL_MODE_PROTECTION = 239, // "DSI: Real-Mode Data Storage Protection Fault"

@@ -28,3 +28,10 @@ PowerPCException *interrupt_IllegalInstruction(IOPDesc *iop, const char *text);
 PowerPCException *interrupt_UnimplementedInstruction(IOPDesc *iop);
 // The facility-unavailable interrupt (type 43) with the FSCR cause.
 PowerPCException *interrupt_FacilityUnavailable(IOPDesc *iop, uint64_t cause, const char *text);
+
+// The trap program interrupt (subtype 219, SRR1 0x20000).
+PowerPCException *interrupt_TrapInstruction(IOPDesc *iop);
+// The hypervisor system call (type 27) and the vectored system call (type 45, vector offset plus
+// LEV x 32); both return to the instruction after the call.
+PowerPCException *interrupt_HvSystemCall(IOPDesc *iop);
+PowerPCException *interrupt_VectoredSystemCall(IOPDesc *iop, uint32_t lev);

@@ -230,6 +230,7 @@ struct GenericMachine {
     uint32_t mode;         // MODE_*
     uint32_t pending_mode; // 0 when no switch is pending
     int32_t bit_accurate;
+    int32_t we_bit_ignored; // "WE bit has no effect": power saving leaves run states alone
     counter_s *switch_mode_status;
     counter_s *switch_mode_done;
     counter_s *functional_mode;

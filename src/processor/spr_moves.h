@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "isa/ppc_bits.h"
 #include "processor/spr_table.h"
 
 struct IOPDesc;
@@ -13,15 +14,8 @@ struct ProcessorState;
 struct Reg_Trigger_Desc;
 struct ThreadState;
 
-// MSR bits and HID0 partition-mode bits the SPR moves test.
-constexpr uint64_t MSR_SF = 0x8000000000000000ull;
-constexpr uint64_t MSR_HV = 0x1000000000000000ull;
-constexpr uint64_t MSR_TA = 0x4000000000000000ull;
-constexpr uint64_t MSR_TS_MASK = 0x600000000ull;
-constexpr uint64_t MSR_TS_TRANSACTIONAL = 0x400000000ull;
-constexpr uint64_t MSR_TS_SUSPENDED = 0x200000000ull;
-constexpr uint64_t MSR_EE = 0x8000;
-constexpr uint64_t MSR_PR = 0x4000;
+// MSR bits (beside those of isa/ppc_bits.h) and HID0 partition-mode bits the SPR moves test.
+constexpr uint64_t MSR_TS_MASK = MSR_TS;
 constexpr uint64_t HID0_FOUR_PARTITIONS = 0x2000000000000000ull;
 constexpr uint64_t HID0_TWO_PARTITIONS = 0x0200000000000000ull;
 constexpr uint64_t HID0_MULTI_PARTITION = HID0_FOUR_PARTITIONS | HID0_TWO_PARTITIONS;

@@ -1,6 +1,6 @@
 // Runs single instruction words on a hand-made thread: a core with its threads and every register
 // defined (tests/processor/register_fixture.h), the options of the Ervik processor type that the
-// fixed-point and branch code reads, a 64-bit hypervisor MSR, and for each word a fresh IOPDesc
+// fixed-point, branch, move and system code reads (on by default for that type), a 64-bit hypervisor MSR, and for each word a fresh IOPDesc
 // decoded through DecodeInstr whose row's semantic routine is called. Tests then look at the
 // registers, XER, CR, PC and the exceptions filed on the IOPDesc.
 //
@@ -52,6 +52,15 @@ class TclRecorder
     TclRecorder(const TclRecorder &) = delete;
     TclRecorder &operator=(const TclRecorder &) = delete;
     std::string fired() { return Tcl_GetVar(interp, "fired", TCL_GLOBAL_ONLY); }
+    // How many recorded firings name the register.
+    int count(const std::string &reg)
+    {
+        std::string all = fired(), key = "reg " + reg + " ";
+        int n = 0;
+        for (size_t at = all.find(key); at != std::string::npos; at = all.find(key, at + 1))
+            n++;
+        return n;
+    }
     void clear() { Tcl_SetVar(interp, "fired", "", TCL_GLOBAL_ONLY); }
 
   private:
@@ -75,7 +84,15 @@ class ExecWord
         t = core.thread(0);
         for (uint32_t option : std::initializer_list<uint32_t>{
                  PO_TAGS_ACTIVE, PO_XER_OC_BEHAVIOR, PO_XER_SET_OV_REPORTS_SO, PO_MAX_SUPPORTED,
-                 PO_FXCC_FIELD_IN_XER, PO_BCCTR_CAN_DECREMENT_CTR})
+                 PO_FXCC_FIELD_IN_XER, PO_BCCTR_CAN_DECREMENT_CTR,
+                 // logical, rotate, multiply, divide, moves, system calls and power saving
+                 PO_DIVW_CLEARS_RT0_31, PO_MULHW_DOUBLES, PO_DIVDE_SUPPORTED, PO_DIVWE_SUPPORTED,
+                 PO_DIVIDE_W_UPDATE_DO_NOT_SET_XER_OV, PO_KNOW_OR_NOP, PO_KNOW_ORI_NOP, PO_KNOW_ORI_ZERO_NOP,
+                 PO_KNOW_AND_ZERO_NOP, PO_POPCNTB_SUPPORTED, PO_POPCNTW_SUPPORTED, PO_POPCNTD_SUPPORTED,
+                 PO_BPERMD_SUPPORTED, PO_POWERPC_V202, PO_POWERPC_V206, PO_ARITHMETIC_SHIFT_FORCES_XER_OC_ZERO,
+                 PO_MFTB_SUPPORTED, PO_MFOCRF_SUPPORTED, PO_MTOCRF_SUPPORTED, PO_OMFCR_BITS_ZERO,
+                 PO_OMFCR_IGNORE_INVALID, PO_OMFCR_DOUBLES_NIBBLE, PO_OMFCR_CRM_EQ_0_MOVES_CR8,
+                 PO_SC00_FORM_SUPPORTED, PO_SCV_SUPPORTED, PO_NAP_OPS_VALID_HV_MODE_ONLY})
             core.core->options[option] = 1;
         t->MSR.value = MSR_SF | MSR_HV;
         t->PC.value = 0x1000;
@@ -134,4 +151,27 @@ inline uint32_t XO_FORM(uint32_t xo, uint32_t rt, uint32_t ra, uint32_t rb, uint
 inline uint32_t D_FORM(uint32_t opcode, uint32_t rt, uint32_t ra, uint32_t immediate)
 {
     return (opcode << 26) | (rt << 21) | (ra << 16) | (immediate & 0xFFFF);
+}
+// M-form word rotates (rlwinm 21, rlwnm 23, rlwimi 20): SH is RB's field for rlwnm.
+inline uint32_t M_FORM(uint32_t opcode, uint32_t rs, uint32_t ra, uint32_t sh, uint32_t mb, uint32_t me,
+                       uint32_t rc = 0)
+{
+    return (opcode << 26) | (rs << 21) | (ra << 16) | (sh << 11) | (mb << 6) | (me << 1) | rc;
+}
+// MD-form doubleword rotates (xo: rldicl 0, rldicr 1, rldic 2, rldimi 3), 6-bit sh and mb/me.
+inline uint32_t MD_FORM(uint32_t xo, uint32_t rs, uint32_t ra, uint32_t sh, uint32_t mb, uint32_t rc = 0)
+{
+    return (30u << 26) | (rs << 21) | (ra << 16) | ((sh & 31) << 11) | ((mb & 31) << 6) | ((mb >> 5) << 5) |
+           (xo << 2) | ((sh >> 5) << 1) | rc;
+}
+// MDS-form rldcl (xo 8) and rldcr (xo 9).
+inline uint32_t MDS_FORM(uint32_t xo, uint32_t rs, uint32_t ra, uint32_t rb, uint32_t mb, uint32_t rc = 0)
+{
+    return (30u << 26) | (rs << 21) | (ra << 16) | (rb << 11) | ((mb & 31) << 6) | ((mb >> 5) << 5) | (xo << 1) |
+           rc;
+}
+// XS-form sradi.
+inline uint32_t SRADI(uint32_t rs, uint32_t ra, uint32_t sh, uint32_t rc = 0)
+{
+    return (31u << 26) | (rs << 21) | (ra << 16) | ((sh & 31) << 11) | (413u << 2) | ((sh >> 5) << 1) | rc;
 }

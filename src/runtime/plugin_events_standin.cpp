@@ -1,0 +1,29 @@
+// Stand-ins of the plug-in events the instruction semantics fire.
+#include "runtime/plugin_events.h"
+
+PluginEventStandinLog plugin_event_standin_log = {};
+
+// STAND-IN: the event table with its listener rings (registration, firing in registration order)
+// is not built; nobody listens unless a test says so.
+__attribute__((weak)) int AnyoneListening(const char *)
+{
+    return plugin_event_standin_log.listening;
+}
+
+// STAND-IN: see AnyoneListening; the call is recorded, no listener runs.
+__attribute__((weak)) int Event_Magic_Inst(ThreadState *thread, uint32_t code, uint64_t)
+{
+    plugin_event_standin_log.magic_calls++;
+    plugin_event_standin_log.magic_thread = thread;
+    plugin_event_standin_log.magic_code = code;
+    return 0;
+}
+
+// STAND-IN: see AnyoneListening; the call is recorded, no listener runs.
+__attribute__((weak)) int Event_Core_Mode_Change(ThreadState *thread, uint32_t mode, uint64_t)
+{
+    plugin_event_standin_log.mode_change_calls++;
+    plugin_event_standin_log.mode_change_thread = thread;
+    plugin_event_standin_log.mode = mode;
+    return 0;
+}
