@@ -10,7 +10,7 @@
 #include "exec/triggers.h"
 #include "machine/generic_machine.h"
 #include "processor/default_values.h"
-#include "processor/plist_listing_standin.h"
+#include "processor/plist_listing.h"
 #include "processor/processor_lifecycle.h"
 #include "processor/time_domain.h"
 #include "processor/trace_text.h"

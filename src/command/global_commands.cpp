@@ -15,7 +15,7 @@
 #include "command/tcl_output.h"
 #include "command/trigger_commands_standin.h"
 #include "machine/generic_machine.h"
-#include "processor/plist_listing_standin.h"
+#include "processor/plist_listing.h"
 #include "runtime/callbacks.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"

@@ -37,3 +37,11 @@ struct ERAT_Struct {
     char name[64];              // "%s_%sERAT.%d"
     ERAT_Trigger_Desc *trigger; // null until a trigger is set
 };
+
+struct ProcessorState;
+
+// Sets up ERAT index of the processor with rows × ways zeroed entries named "%s[%d]" after the
+// ERAT "%s_%sERAT.%d" (processor name, "i" or "d", index). Rows or ways of 0 or less: the error
+// "bad ERAT size: rows = %d, cols = %d" and the record stays unset.
+void ERAT_Init(ProcessorState *processor, int32_t index, ERAT_Struct *erat, int32_t rows, int32_t ways,
+               int32_t is_instruction);

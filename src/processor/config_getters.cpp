@@ -84,41 +84,55 @@ int convert_plist_PA(const char *key, const char *text, uint64_t *result)
 namespace
 {
 
-// A dup chain is followed at most this far; a chain that long has a loop and ends as not found.
-constexpr int MAX_DUP_DEPTH = 16;
+// The indices a lookup has passed through its dup redirects, innermost last.
+struct Visited {
+    int32_t index;
+    const Visited *outer;
+    bool contains(int32_t n) const
+    {
+        for (const Visited *v = this; v; v = v->outer)
+            if (v->index == n) return true;
+        return false;
+    }
+};
 
-const char *lookup_indexed(PropertyList *list, const char *prefix, int32_t index, const char *name, int depth)
+// Formats a key; false when it does not fit (such a key can find nothing).
+template <typename... Args> bool make_key(char (&key)[256], const char *format, Args... args)
+{
+    int n = snprintf(key, sizeof key, format, args...);
+    return n >= 0 && (size_t)n < sizeof key;
+}
+
+const char *lookup_indexed(PropertyList *list, const char *prefix, int32_t index, const char *name,
+                           const Visited *outer)
 {
     char key[256];
     if (index >= 0) {
         if (prefix) {
-            if (name)
-                snprintf(key, sizeof key, "%s/%d/%s", prefix, index, name);
-            else
-                snprintf(key, sizeof key, "%s/%d", prefix, index);
-            if (const char *value = PropertyList__GetString(list, key)) return value;
+            bool fits = name ? make_key(key, "%s/%d/%s", prefix, index, name) : make_key(key, "%s/%d", prefix, index);
+            if (fits)
+                if (const char *value = PropertyList__GetString(list, key)) return value;
         }
-        if (prefix)
-            snprintf(key, sizeof key, "%s/%d/dup", prefix, index);
-        else
-            snprintf(key, sizeof key, "%d/dup", index);
+        bool fits = prefix ? make_key(key, "%s/%d/dup", prefix, index) : make_key(key, "%d/dup", index);
+        const char *dup = fits ? PropertyList__GetString(list, key) : nullptr;
         int ok = 0;
-        const char *dup = PropertyList__GetString(list, key);
         uint64_t target = dup ? STRING2INT_rc(dup, &ok) : 0;
-        if (ok && depth < MAX_DUP_DEPTH && (int32_t)target != index) {
-            if (const char *value = lookup_indexed(list, prefix, (int32_t)target, name, depth + 1))
-                return value;
+        // A redirect back to an index already on the way would never end: it finds nothing.
+        Visited here{index, outer};
+        if (ok && !here.contains((int32_t)target)) {
+            if (const char *value = lookup_indexed(list, prefix, (int32_t)target, name, &here)) return value;
         }
     }
+    bool fits;
     if (prefix && name)
-        snprintf(key, sizeof key, "%s/%s", prefix, name);
+        fits = make_key(key, "%s/%s", prefix, name);
     else if (prefix)
-        snprintf(key, sizeof key, "%s", prefix);
+        fits = make_key(key, "%s", prefix);
     else if (name)
-        snprintf(key, sizeof key, "%s", name);
+        fits = make_key(key, "%s", name);
     else
         return nullptr;
-    return PropertyList__GetString(list, key);
+    return fits ? PropertyList__GetString(list, key) : nullptr;
 }
 
 // The text of the indexed lookup and the composed name for messages.
@@ -139,7 +153,7 @@ struct Indexed {
 
 const char *get_plist_string(PropertyList *list, const char *prefix, int32_t index, const char *name)
 {
-    return lookup_indexed(list, prefix, index, name, 0);
+    return lookup_indexed(list, prefix, index, name, nullptr);
 }
 
 uint64_t get_plist_int(PropertyList *list, const char *prefix, int32_t index, const char *name)
@@ -319,4 +333,29 @@ uint64_t get_cpu_plist_int(ProcessorState *core, PropertyList *list, const char 
     uint64_t value = 0;
     convert_plist_int(key, get_cpu_plist_string(core, list, key), &value);
     return value;
+}
+
+// ---- units sharing a configuration ----
+
+int copy_configuration_data_from_another_unit(void **units, PropertyList *list, const char *prefix, int32_t n)
+{
+    if (n >= 0 && get_plist_string(list, prefix, n, "dup")) {
+        uint64_t d = get_plist_int(list, prefix, n, "dup");
+        if (d > (uint64_t)n) sim_panic("Cannot dup a later config");
+        if (d == (uint64_t)n) return 0;
+        units[n] = units[d];
+        return 1;
+    }
+    char key[256];
+    int length;
+    if (!prefix)
+        length = snprintf(key, sizeof key, "configured");
+    else if (n < 0)
+        length = snprintf(key, sizeof key, "%s/configured", prefix);
+    else
+        length = snprintf(key, sizeof key, "%s/%d/configured", prefix, n);
+    bool configured = length >= 0 && (size_t)length < sizeof key && PropertyList__GetString(list, key);
+    if (configured || n < 1) return 0;
+    units[n] = units[0];
+    return 1;
 }

@@ -61,3 +61,8 @@ int get_conditional_mcm_property_Cycle_rc(MCM *chip, PropertyList *list, const c
 int get_conditional_mcm_property_Tick_rc(MCM *chip, PropertyList *list, const char *key, uint64_t *value);
 int get_mcm_plist_float_rc(MCM *chip, PropertyList *list, const char *key, double *value);
 uint64_t get_cpu_plist_int(ProcessorState *core, PropertyList *list, const char *key);
+
+// Lets timing-model unit n share another unit's configuration record: the unit its "dup" names
+// (an earlier one; a later one is a fatal internal error, n itself reads normally), else unit 0
+// when n >= 1 has no "configured" key. 1 when units[n] was set, 0 otherwise.
+int copy_configuration_data_from_another_unit(void **units, PropertyList *list, const char *prefix, int32_t n);

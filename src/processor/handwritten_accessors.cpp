@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "isa/ctrl.h"
 #include "mmu/tm/htm_data.h"
 #include "processor/instruction_record.h"
 #include "processor/machine_access.h"
@@ -98,6 +99,14 @@ int Read_Register_CTRL(Register_File_Entry *entry, void *value)
     uint32_t v = GUESS_CTRL(entry->owner, REG_ACCESS_FILE);
     memcpy(value, &v, sizeof v);
     return 2;
+}
+
+void Write_Register_CTRL(Register_File_Entry *entry, const void *value, const void *)
+{
+    uint32_t v;
+    memcpy(&v, value, sizeof v);
+    if (entry->owner) FORCE_CTRL(entry->owner, v);
+    ((Reg32 *)entry->slot)->value = v & (uint32_t)Register_Entry_Mask(entry);
 }
 
 void Set_FPSCR_With_Summary(IOPDesc *iop, const FPSCR_Pair *pair)

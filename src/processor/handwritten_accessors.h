@@ -32,6 +32,9 @@ uint32_t cooked_get_CTRL(ThreadState *thread, uint32_t kind);
 uint32_t GUESS_CTRL(ThreadState *thread, uint32_t kind);
 // The register-file read of the core's CTRL: GUESS_CTRL of the entry's owner thread.
 int Read_Register_CTRL(Register_File_Entry *entry, void *value);
+// The register-file write of the core's CTRL: FORCE_CTRL on the entry's owner thread, then the
+// entry's slot takes the value masked by its implemented bits.
+void Write_Register_CTRL(Register_File_Entry *entry, const void *value, const void *mask);
 
 // An FPSCR value and the exception bits an instruction produced.
 struct FPSCR_Pair {

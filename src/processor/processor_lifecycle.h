@@ -1,16 +1,33 @@
-// The processor and thread life cycle as the machine reaches it: creating a processor record,
-// initialising it (options, chip version, reservation granule, threads, run state) from the
-// configuration, defining its processor-scope registers, and tearing it down.
+// The processor and thread life cycle: creating a processor record, initialising it from the
+// configuration (options, chip version, decoder, clocks, ERATs, TLB, masks, threads with their
+// jobs, loops and registers, SPR tables, initial MSR and PC, the first reset), defining the
+// registers of threads and processors, and tearing both down.
 #pragma once
+
+#include <cstdint>
 
 struct ProcessorState;
 struct PropertyList;
+struct ThreadState;
 
 // A zeroed processor record registered as an object of kind 4 under the name; null on failure.
 // The property list is not used.
 ProcessorState *Processor_Create(PropertyList *list, const char *name);
+// Reads every per-core setting once and builds the core; ends with the first reset. A bad ERAT
+// count is a fatal internal error.
 void Processor_Init(ProcessorState *processor, PropertyList *list);
-// Tears the processor and its threads down; the quit routine of "Processor" devices.
+// Initialises thread i of the processor (called by Processor_Init only).
+void Thread_Init(ProcessorState *processor, uint32_t index, ThreadState *thread, PropertyList *list);
+void Thread_Quit(ThreadState *thread);
+// Tears the processor and its threads down; the quit routine of "Processor" devices. Also takes a
+// record that was only created.
 void Processor_Quit(void *processor);
-// Defines the processor-scope registers of a processor state.
+// The thread's SLB: "number_of_SLB_Entries" zeroed entries owned by the thread (none for 0).
+void SLB_Init(ThreadState *thread, PropertyList *list);
+
+// Defines the registers of a thread: GPRs, VSRs, branch-history entries, the SLB pairs and the
+// named registers, then the special marks.
+void Define_Thread_Registers(ThreadState *thread);
+// Initialises the time base and the hypervisor decrementer, then defines the processor-scope
+// registers with the processor's thread 0 as owner.
 void Define_Processor_Registers(ProcessorState *processor);

@@ -25,14 +25,40 @@ Register_File *Init_Register_File(void)
     return QUARN_ZALLOC(1, Register_File);
 }
 
+namespace
+{
+
+// Frees a slot's trigger record with its trigger lists.
+void free_trigger_record(Reg_Trigger_Desc **slot)
+{
+    if (!*slot) return;
+    Reg_Trigger_List_Free(&(*slot)->read, &(*slot)->enabled_read);
+    Reg_Trigger_List_Free(&(*slot)->write, &(*slot)->enabled_write);
+    QUARN_FREE(*slot);
+    *slot = nullptr;
+}
+
+} // namespace
+
 void UnDefine_Registers(Register_File *file)
 {
     if (!file) return;
     for (int32_t i = 0; i < file->count; i++) {
-        reg_desc_table_entry *desc = file->entries[i].desc;
-        if (desc && desc->name) {
-            FORGET_STRING(desc->name);
-            desc->name = nullptr;
+        Register_File_Entry *entry = &file->entries[i];
+        if (!entry->slot || !entry->desc) continue;
+        switch (entry->desc->reg_type) {
+        case REG_TYPE_REG32:
+        case REG_TYPE_PERF_COUNTER:
+            free_trigger_record(&((Reg32 *)entry->slot)->trigger);
+            break;
+        case REG_TYPE_REG64:
+        case REG_TYPE_REG:
+        case REG_TYPE_FPREG:
+        case REG_TYPE_FPSCR:
+            free_trigger_record(&((Reg64 *)entry->slot)->trigger);
+            break;
+        default: // vector-scalar slots have no triggers
+            break;
         }
     }
 }
@@ -160,7 +186,9 @@ bool configured_value(PropertyList *list, const char *kind, const char *name, ui
 {
     if (!list) return false;
     char key[64];
-    snprintf(key, sizeof key, "processor/%s/%s", kind, name);
+    int length = snprintf(key, sizeof key, "processor/%s/%s", kind, name);
+    // A key that does not fit names nothing (its cut text could name another register).
+    if (length < 0 || (size_t)length >= sizeof key) return false;
     return convert_plist_int(key, PropertyList__GetString(list, key), value) != 0;
 }
 

@@ -69,6 +69,8 @@ int32_t SMTA_CONVERT_OR_VALUE(uint32_t register_number);
 uint32_t SMT_2_BITS(uint32_t mode);
 // CTRL bits 1, 2, 4, 8 to the SMT modes 4, 3, 2, 1; 0 for others.
 uint32_t BITS_2_SMT(uint32_t bits);
+// The thread's initial SMT state (the core's CTRL write of a reset); the core is not used.
+void SMTA_InitState(ProcessorState *core, ThreadState *thread);
 // The SMT mode the core starts in.
 uint32_t smt_InitialMode(ProcessorState *core);
 // The sibling of a thread on a two-thread core.

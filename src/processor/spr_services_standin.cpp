@@ -71,20 +71,6 @@ __attribute__((weak)) void ThreadState__SetTBL(ThreadState *thread, uint32_t val
     RAW_SET_TBL(thread->shared_processor, value);
 }
 
-// STAND-IN: the disassembler is not built; the instruction is shown by its mnemonic (or its word).
-__attribute__((weak)) int PrintInstruction(IOPDesc *iop)
-{
-    if (!iop || !iop->thread) return 0;
-    char text[64];
-    if (iop->row && iop->row->mnemonic)
-        snprintf(text, sizeof text, "%s", iop->row->mnemonic);
-    else
-        snprintf(text, sizeof text, ".long 0x%08X", iop->word);
-    uint64_t address = iop->defer_side_effects ? iop->fetch.ea : iop->thread->PC.value;
-    SIM_PRINT("%s0x%016lX : %s\n", "", (unsigned long)address, text);
-    return (int)strlen(text);
-}
-
 namespace
 {
 struct chip_version_row {
@@ -96,24 +82,3 @@ const chip_version_row standin_chip_versions[] = {
     {"DD3.0", 0x300}, {"DD3.1", 0x301}, {nullptr, 0},
 };
 } // namespace
-
-// STAND-IN: the processor-identity code (its chip-version table and the PVR link) is not built;
-// the stand-in keeps the same rows.
-__attribute__((weak)) int Set_Chip_Version(ProcessorState *core, const char *name)
-{
-    const chip_version_row *row = standin_chip_versions;
-    while (row->name && (!name || strcmp(row->name, name) != 0))
-        row++;
-    if (!row->name) {
-        sim_error("Unknown chip version '%s'.  Using DD2.0.", name ? name : "");
-        row = &standin_chip_versions[2];
-    }
-    core->chip_version = (chip_version_info *)const_cast<chip_version_row *>(row);
-    return 1;
-}
-
-// STAND-IN: see Set_Chip_Version; 0 for a core without a chip version.
-__attribute__((weak)) int32_t PROCESSOR_CHIP_VERSION(const ProcessorState *core)
-{
-    return core && core->chip_version ? ((const chip_version_row *)core->chip_version)->number : 0;
-}

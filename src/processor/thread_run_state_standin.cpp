@@ -2,6 +2,7 @@
 #include "processor/thread_run_state.h"
 
 #include "processor/processor_state.h"
+#include "processor/smt.h"
 #include "processor/thread_state.h"
 
 // STAND-IN: only the state and the reason are recorded; the active-thread count, the processor's
@@ -10,4 +11,15 @@ __attribute__((weak)) void Thread_StallState(ThreadState *thread, const char *, 
 {
     thread->x_threadState = CPU_STALLED;
     thread->stall_reason = reason;
+}
+
+// STAND-IN: the run-state change (active-thread count, the processor's own run state, the
+// cycle-level core, the state-change callbacks) is missing; a thread stalled in "waitrsv" is
+// marked running.
+__attribute__((weak)) void wait_lost_reservation_callback(void *data)
+{
+    auto *thread = static_cast<ThreadState *>(data);
+    if (!thread || thread->x_threadState != CPU_STALLED || thread->stall_reason != STALL_WAITRSV) return;
+    thread->x_threadState = CPU_RUNNING;
+    thread->stall_reason = STALL_NA;
 }

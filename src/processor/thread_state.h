@@ -49,6 +49,26 @@ struct TurboThreadState {
     double one;              // 1.0
     int32_t minus_one;       // -1
     int32_t two;             // 2
+    uint64_t srr1_bits;      // the core's SRR1 mask, with bit 0 from chip version 0x300 on
+};
+
+// The host floating-point control words by FPSCR rounding mode (nearest, toward zero, toward
+// +infinity, toward -infinity).
+constexpr uint32_t TURBO_SSE_CONTROL_WORDS[4] = {0x1F80, 0x7F80, 0x5F80, 0x3F80};
+constexpr uint32_t TURBO_X87_CONTROL_WORDS[4] = {0x37F, 0xF7F, 0xB7F, 0x77F};
+
+// Translation-debug record: three text buffers behind a header of three words.
+constexpr int XLATE_DEBUG_TEXT = 256;
+struct Xlate_Debug_Buffer {
+    char text[XLATE_DEBUG_TEXT]; // empty at creation
+    uint64_t address;            // all ones at creation
+    int32_t index;               // -1 at creation
+    int32_t width;               // 8 at creation
+    uint64_t words[2];
+};
+struct Xlate_Debug {
+    int32_t header[3];
+    Xlate_Debug_Buffer buffers[3];
 };
 
 // One SLB entry.

@@ -27,5 +27,14 @@ void ThreadState__SetDEC(ThreadState *thread, uint32_t value);
 uint32_t ProcessorState__GetHDEC(ProcessorState *core);
 void ProcessorState__SetHDEC(ProcessorState *core, uint32_t value);
 
+// The decrementer reset: record cleared and stamped, then DEC := 0x7FFFFFFF.
+void Reset_Decrementer(ThreadState *thread);
+// The hypervisor decrementer of a processor: set-up (its job, then the reset) and reset (HDEC 0,
+// stamped now, then 0x7FFFFFFF).
+void Init_HDecrementer(ProcessorState *core);
+void Reset_HDecrementer(ProcessorState *core);
+// Every thread's instruction count and the processor's time base as of the last PURR update.
+void Update_PURR_state(ProcessorState *core);
+
 // The body of a thread's decrementer job "dec %s" (argument: the thread).
 void Decrementer_Body(void *thread);

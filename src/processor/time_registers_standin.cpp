@@ -1,6 +1,8 @@
 // Stand-ins of the time-base, decrementer, PURR and TFMR operations.
 #include "kernel/counter.h"
+#include "kernel/job.h"
 #include "kernel/tsim.h"
+#include "machine/generic_machine.h"
 #include "processor/processor_state.h"
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
@@ -105,12 +107,65 @@ __attribute__((weak)) void ProcessorState__SetHDEC(ProcessorState *core, uint32_
     core->hdec_value = (int32_t)value;
 }
 
+namespace
+{
+
+// The current cycle of the processor's time-base domain (the tick rounded up).
+uint64_t timebase_cycle_now(ProcessorState *core)
+{
+    uint64_t now = core && core->machine && core->machine->tsim ? core->machine->tsim->now : 0;
+    uint64_t per_cycle = core && core->timebase_domain && core->timebase_domain->ticks_per_cycle
+                             ? core->timebase_domain->ticks_per_cycle
+                             : 1;
+    return now / per_cycle + (now % per_cycle ? 1 : 0);
+}
+
+} // namespace
+
+// STAND-IN: the decrementer module is not built; the record is cleared and stamped with the
+// current time-base cycle, then DEC goes through the (stand-in) DEC setter.
+__attribute__((weak)) void Reset_Decrementer(ThreadState *thread)
+{
+    if (!thread) return;
+    if (DECREMENTER *dec = thread->decrementer) {
+        dec->frozen = 0;
+        dec->value = 0;
+        dec->last_cycle = timebase_cycle_now(thread->processor);
+    }
+    ThreadState__SetDEC(thread, 0x7FFFFFFF);
+}
+
+// STAND-IN: the hypervisor decrementer's job "hdec" is not built; only the reset runs.
+__attribute__((weak)) void Init_HDecrementer(ProcessorState *core)
+{
+    Reset_HDecrementer(core);
+}
+
+// STAND-IN: the HDEC value and stamp are set as the hypervisor decrementer will; the HDEC setter
+// is a stand-in too.
+__attribute__((weak)) void Reset_HDecrementer(ProcessorState *core)
+{
+    if (!core) return;
+    core->hdec_value = 0;
+    core->hdec_last_cycle = timebase_cycle_now(core);
+    ProcessorState__SetHDEC(core, 0x7FFFFFFF);
+}
+
+// STAND-IN: the PURR accounting is not built; the marks it starts from are refreshed.
+__attribute__((weak)) void Update_PURR_state(ProcessorState *core)
+{
+    if (!core) return;
+    for (uint32_t i = 0; core->threads && i < core->num_threads; i++)
+        core->threads[i].instructions_at_last_purr = core->threads[i].Instruction_Number;
+    core->tb_at_last_purr = ProcessorState__GetTB(core);
+}
+
 // STAND-IN: the decrementer does not count down yet; its job stays parked on its own counter.
 __attribute__((weak)) void Decrementer_Body(void *)
 {
     job_s *self = tsim_active_job;
     for (;;) {
         counter_set(&self->counter, 1);
-        counter_wait(&self->counter, 0);
+        job_sync(self);
     }
 }

@@ -149,6 +149,23 @@ void SLB_Quit(ThreadState *thread)
     thread->slb = nullptr;
 }
 
+void SLB_Reset(ThreadState *thread)
+{
+    for (int32_t i = 0; thread->slb && i < thread->slb_entries; i++) {
+        SLB *entry = &thread->slb[i];
+        entry->esid_base = 0;
+        entry->valid = 0;
+        entry->segment_size = 0;
+        entry->SLBE.value = 0;
+        entry->SLBV.value = 0;
+        entry->vsid = 0;
+        entry->ks = entry->kp = entry->n = entry->l = entry->c = 0;
+        entry->bit57 = 0;
+        entry->lp = 0;
+        entry->noa[0] = entry->noa[1] = 0;
+    }
+}
+
 uint32_t ReadSR(ThreadState *thread, uint32_t n)
 {
     if (!thread->slb || thread->slb_entries <= 0) return 0;

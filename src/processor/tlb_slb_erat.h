@@ -37,6 +37,9 @@ void TLB_print_class(TLB *tlb, int32_t entry, int32_t duplicates_only);
 void SLBE_Init(SLB *entry, ThreadState *thread);
 // Frees the thread's SLB array.
 void SLB_Quit(ThreadState *thread);
+// Clears every entry of the thread's SLB (ESID and VSID words and the fields derived from them);
+// the written flags stay.
+void SLB_Reset(ThreadState *thread);
 // The 32-bit segment-register image of SLB slot n.
 uint32_t ReadSR(ThreadState *thread, uint32_t n);
 

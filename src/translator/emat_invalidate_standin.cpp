@@ -3,9 +3,3 @@
 
 // STAND-IN: effective-address maps are not built, so there is nothing to invalidate.
 __attribute__((weak)) void EMAT_INVALIDATE_ALL(ThreadState *, int32_t, const char *) {}
-
-// STAND-IN: trace libraries are not built; tracing is never on.
-__attribute__((weak)) int TRC_IS_ON(void)
-{
-    return 0;
-}

@@ -11,5 +11,8 @@ struct pturbo_lock_s {
 
 void pturbo_acquire_malloc_lock(void);
 void pturbo_release_malloc_lock(void);
+// A free lock of that name (the name is not copied); destroying it releases nothing.
+void pturbo_spin_lock_init(pturbo_lock_s *lock, const char *name);
+void pturbo_spin_lock_destroy(pturbo_lock_s *lock);
 void pturbo_spin_lock(pturbo_lock_s *lock);
 void pturbo_spin_unlock(pturbo_lock_s *lock);

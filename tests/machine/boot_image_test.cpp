@@ -65,7 +65,7 @@ TEST_F(BootImageTest, Plan9ImageIsCopiedAsTextDataAndZerosBelowTheEntry)
 
 TEST_F(BootImageTest, Plan9FailuresLeaveTheThreadAlone)
 {
-    m.thread->GPR[1].value = 0x99;
+    m.preset_gpr(1, 0x99);
     const struct {
         const char *name;
         Bytes bytes;

@@ -211,7 +211,7 @@ TEST_F(ElfLoaderTest, HandBuiltProgramLoadsSectionsAndProgramHeaders)
 TEST_F(ElfLoaderTest, RelocatedKernelStartsAtTheLoadAddressInThirtyTwoBitMode)
 {
     ElfBuilder image = be64_program();
-    m.thread->GPR[2].value = 0x5A5A;
+    m.preset_gpr(2, 0x5A5A);
     ASSERT_EQ(load(image, "kernel.elf", 1, 0x200000), 1) << m.sink.text();
     EXPECT_EQ(m.thread->PC.value, 0x200000u);
     EXPECT_EQ(m.thread->MSR.value, MSR_32BIT_START);

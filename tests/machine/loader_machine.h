@@ -13,6 +13,7 @@
 #include "machine/memory_map.h"
 #include "processor/mcm.h"
 #include "processor/processor_state.h"
+#include "processor/register_file.h"
 #include "processor/thread_state.h"
 #include "runtime/stop.h"
 #include "support/built_machine.h"
@@ -50,6 +51,13 @@ class LoaderMachine
         return bytes;
     }
     MemoryMap *map() { return chip->mbus->memory_map; }
+    // Gives general register n of thread 0 a value that a processor reset also restores (its
+    // initial value), so that a test can tell whether a load set the register.
+    void preset_gpr(int n, uint64_t value)
+    {
+        thread->GPR[n].value = value;
+        if (thread->GPR[n].rfe && thread->GPR[n].rfe->desc) thread->GPR[n].rfe->desc->initial = value;
+    }
 
     SinkCapture sink; // before the machine: its creation and teardown are captured too
     BuiltMachine built;

@@ -1,7 +1,7 @@
 // The standalone start-up state of a hardware thread, on a core whose registers are defined.
 #include <gtest/gtest.h>
 
-#include "processor/initial_state.h"
+#include "processor/processor_reset.h"
 #include "processor/msr_rules.h"
 #include "processor/register_fixture.h"
 

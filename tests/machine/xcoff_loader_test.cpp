@@ -196,7 +196,7 @@ TEST_F(XcoffLoaderTest, EntryComesFromTheAuxiliaryHeaderOrTheMainSymbol)
     none.o_entry = 0x1000;
     none.o_snentry = 7;
     none.symbols[2].name = "not_main";
-    m.thread->GPR[1].value = 0x77;
+    m.preset_gpr(1, 0x77);
     SinkCapture sink;
     EXPECT_EQ(load(none), 0);
     EXPECT_EQ(sink.text(), "LOAD XCOFF : cannot find \"main\" entry point\n");
@@ -217,7 +217,7 @@ TEST_F(XcoffLoaderTest, SymbolsOutsideTheThreeSectionsAreUndefined)
 
 TEST_F(XcoffLoaderTest, RawLoadPlacesAndRelocatesOnly)
 {
-    m.thread->GPR[1].value = 0x55;
+    m.preset_gpr(1, 0x55);
     XcoffBuilder x = xcoff_program(true);
     const uint64_t at[3] = {0x20000, NONE, NONE};
     ASSERT_EQ(load(x, {}, at, 1, 1), 1) << m.sink.text();

@@ -159,18 +159,22 @@ TEST(Decrementer, JobUnlessTheTimeBaseIsFrozen)
     ThreadState *thread = GenericMachine__Thread(m.machine, 1);
     ASSERT_NE(thread, nullptr);
     ASSERT_NE(thread->decrementer, nullptr);
-    ereg_dec(thread);
-    ASSERT_NE(thread->dec_job, nullptr);
+    ASSERT_NE(thread->dec_job, nullptr); // made with the thread
     EXPECT_STREQ(job_name(thread->dec_job), "dec 0:0:1");
     EXPECT_EQ(job_get_priority(thread->dec_job), 0x7FFFFFFD);
     job_s *first = thread->dec_job;
     ereg_dec(thread);
     EXPECT_EQ(thread->dec_job, first); // one per thread
 
+    // Without a job yet, a frozen time base gives none (the kernel keeps and frees the old one).
     ThreadState *frozen = GenericMachine__Thread(m.machine, 2);
+    frozen->dec_job = nullptr;
     frozen->processor->options[PO_FREEZE_TIME_BASE_AND_DEC] = 1;
     ereg_dec(frozen);
     EXPECT_EQ(frozen->dec_job, nullptr);
+    frozen->processor->options[PO_FREEZE_TIME_BASE_AND_DEC] = 0;
+    ereg_dec(frozen);
+    EXPECT_NE(frozen->dec_job, nullptr);
     Quit_Decrementer(thread);
     EXPECT_EQ(thread->decrementer, nullptr);
 }

@@ -62,7 +62,7 @@ TEST(RunControl, OnlyTheLastStopAfterTicksFires)
     SimpleCPUTick(m.machine, 0); // nothing at all
     EXPECT_EQ(m.machine->tsim->now, 130u);
     SimpleCPUCycle(m.machine, 20);
-    EXPECT_EQ(m.machine->tsim->now, 150u);
+    EXPECT_EQ(m.machine->tsim->now, 130u + 20 * Machine_Step_Domain(m.machine)->ticks_per_cycle);
 }
 
 TEST(RunControl, InstructionStopsAreAbsoluteCounts)

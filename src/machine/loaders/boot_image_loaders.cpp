@@ -11,7 +11,7 @@
 #include "exec/cpu_config.h"
 #include "machine/generic_machine.h"
 #include "machine/loaders/loader_support.h"
-#include "processor/initial_state.h"
+#include "processor/processor_reset.h"
 #include "processor/mcm.h"
 #include "processor/msr_rules.h"
 #include "processor/reg_accessors.h"

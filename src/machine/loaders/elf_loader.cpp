@@ -20,7 +20,7 @@
 #include "machine/loaders/loader_support.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/initial_state.h"
+#include "processor/processor_reset.h"
 #include "processor/mcm.h"
 #include "processor/msr_rules.h"
 #include "processor/processor_identity.h"

@@ -17,7 +17,7 @@
 #include "machine/loaders/loader_support.h"
 #include "machine/loaders/xcoff_file.h"
 #include "machine/memory_map.h"
-#include "processor/initial_state.h"
+#include "processor/processor_reset.h"
 #include "processor/msr_rules.h"
 #include "processor/reg_accessors.h"
 #include "processor/thread_state.h"

@@ -1,12 +1,10 @@
-#include "processor/plist_listing_standin.h"
+// Configuration listings and maintenance for the command language.
+#include "processor/plist_listing.h"
 
 #include "command/tcl_output.h"
+#include "processor/trace_text.h"
 #include "runtime/property_list.h"
 #include "runtime/utils.h"
-
-// STAND-IN: the configuration getters and listings of the processor set-up are not built yet;
-// these three follow their listing rules. Weak, so that the processor set-up's definitions
-// replace them.
 
 namespace
 {
@@ -18,7 +16,7 @@ bool listed(const ConfigEntry *entry, const char *filter)
 
 } // namespace
 
-__attribute__((weak)) void List_All_Property_Lists(Tcl_Interp *interpreter)
+void List_All_Property_Lists(Tcl_Interp *interpreter)
 {
     if (!Quarn_PropertyList_List) return;
     char line[256] = "";
@@ -29,8 +27,7 @@ __attribute__((weak)) void List_All_Property_Lists(Tcl_Interp *interpreter)
     SIM_TCLPRINT(interpreter, "%s\n", line);
 }
 
-__attribute__((weak)) void TCL_Print_PropertyList(Tcl_Interp *interpreter, PropertyList *list,
-                                                  const char *filter)
+void TCL_Print_PropertyList(Tcl_Interp *interpreter, PropertyList *list, const char *filter)
 {
     if (!list) return;
     for (ConfigEntry *entry = list->entries; entry; entry = entry->next)
@@ -38,8 +35,7 @@ __attribute__((weak)) void TCL_Print_PropertyList(Tcl_Interp *interpreter, Prope
             SIM_TCLPRINT(interpreter, "%s %s ", entry->key, entry->value ? entry->value : "");
 }
 
-__attribute__((weak)) void TCL_Print_PropertyList_Annotated(Tcl_Interp *interpreter, PropertyList *list,
-                                                            const char *filter)
+void TCL_Print_PropertyList_Annotated(Tcl_Interp *interpreter, PropertyList *list, const char *filter)
 {
     if (!list) return;
     SIM_TCLPRINT(interpreter, "%s:\n", list->name);
@@ -51,4 +47,14 @@ __attribute__((weak)) void TCL_Print_PropertyList_Annotated(Tcl_Interp *interpre
         else
             SIM_TCLPRINT(interpreter, "    %s = %s\n", entry->key, value);
     }
+}
+
+int CheckPropertyList(const char *name)
+{
+    return Find_PropertyList_By_Name(name) ? 1 : 0;
+}
+
+void PropertyList__DeletePropertyValue(PropertyList *list, int count, char **words)
+{
+    PropertyList__DeleteValue(list, SquashArgV(count, words));
 }
