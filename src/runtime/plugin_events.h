@@ -33,3 +33,5 @@ void Event_DCBZ_Start_End(ThreadState *thread, uint64_t ea, uint64_t pa, int64_t
 void Event_Core_Sync_Instruction(ThreadState *thread, int kind);
 // code: the instruction's 15-bit field (word bits 11-25).
 void Event_Attn_Inst(ThreadState *thread, uint32_t code);
+// An interrupt of the type is being delivered to the thread.
+void Event_Core_Exception(ThreadState *thread, int32_t type);

@@ -38,3 +38,6 @@ __attribute__((weak)) void Event_Core_Sync_Instruction(ThreadState *, int) {}
 
 // STAND-IN: see Event_DCBZ_Start_End.
 __attribute__((weak)) void Event_Attn_Inst(ThreadState *, uint32_t) {}
+
+// STAND-IN: see Event_DCBZ_Start_End.
+__attribute__((weak)) void Event_Core_Exception(ThreadState *, int32_t) {}
