@@ -83,21 +83,21 @@ template <size_t N> constexpr FamilyTable family(const std::pair<int, int> (&ent
 }
 
 constexpr std::pair<int, int> durn_entries[] = {
-    {4, 2},    {5, 3},    {8, 1},   {17, 1},   {80, 3},   {81, 12},  {82, 12},  {107, 9},
-    {121, 3},  {122, 9},  {126, 6}, {134, 12}, {135, 12}, {229, 1},  {234, 11}, {239, 4},
-    {247, 7},  {248, 8},  {249, 11}, {254, 14}, {261, 5}, {265, 9},  {266, 13}, {267, 9},
+    {4, 2},   {5, 3},   {8, 1},    {17, 1},   {80, 3},   {81, 12}, {82, 12},  {107, 9},
+    {121, 3}, {122, 9}, {126, 6},  {134, 12}, {135, 12}, {229, 1}, {234, 11}, {239, 4},
+    {247, 7}, {248, 8}, {249, 11}, {254, 14}, {261, 5},  {265, 9}, {266, 13}, {267, 9},
 };
 constexpr std::pair<int, int> dravo_entries[] = {
     {228, 11}, {229, 10}, {238, 3}, {239, 5}, {242, 14}, {247, 6}, {248, 7}, {249, 8}, {268, 4},
 };
 constexpr std::pair<int, int> glent_entries[] = {
-    {50, 3},   {51, 3},   {87, 3},  {134, 3}, {228, 11}, {229, 10}, {238, 3}, {239, 5},
-    {242, 14}, {247, 6},  {248, 7}, {249, 8}, {268, 4},  {289, 5},  {290, 1},
+    {50, 3},   {51, 3},  {87, 3},  {134, 3}, {228, 11}, {229, 10}, {238, 3}, {239, 5},
+    {242, 14}, {247, 6}, {248, 7}, {249, 8}, {268, 4},  {289, 5},  {290, 1},
 };
 constexpr std::pair<int, int> fendra_entries[] = {
-    {4, 4},    {65, 8},   {74, 8},  {109, 7}, {113, 7}, {114, 7}, {121, 5}, {140, 7},
-    {142, 7},  {218, 1},  {219, 1}, {221, 1}, {232, 10}, {248, 9}, {249, 11}, {251, 2},
-    {252, 2},  {271, 2},  {273, 4}, {274, 4}, {275, 3}, {276, 6},
+    {4, 4},   {65, 8},  {74, 8},  {109, 7}, {113, 7},  {114, 7}, {121, 5},  {140, 7},
+    {142, 7}, {218, 1}, {219, 1}, {221, 1}, {232, 10}, {248, 9}, {249, 11}, {251, 2},
+    {252, 2}, {271, 2}, {273, 4}, {274, 4}, {275, 3},  {276, 6},
 };
 
 constexpr FamilyTable durn_table = family(durn_entries);
@@ -156,9 +156,8 @@ int32_t FENDRA_exception_priority(int32_t priority, int32_t subtype)
 
 int32_t PowerPCException__Priority(PowerPCException *record)
 {
-    int32_t priority = (record->type >= 0 && record->type < NUM_EXCEPTION_TYPES)
-                           ? ExceptionInfo[record->type].priority
-                           : 0;
+    int32_t priority =
+        (record->type >= 0 && record->type < NUM_EXCEPTION_TYPES) ? ExceptionInfo[record->type].priority : 0;
     ProcessorState *core = record->thread ? record->thread->processor : nullptr;
     switch (core ? core->processor_type : 0) {
     case 11:

@@ -48,17 +48,17 @@ enum : int32_t {
 // Subtype codes.
 enum : int32_t {
     EST_PRIVILEGED_INSTRUCTION = 218, // "PROGRAM: Privileged Instruction"
-    EST_TRAP_INSTRUCTION = 219, // "PROGRAM: Trap Instruction"
+    EST_TRAP_INSTRUCTION = 219,       // "PROGRAM: Trap Instruction"
     EST_UNIMPLEMENTED_INSTRUCTION = 220,
     EST_ILLEGAL_INSTRUCTION = 221,
     EST_DSI_REAL_MODE_PROTECTION = 239, // "DSI: Real-Mode Data Storage Protection Fault"
     EST_DSI_STORAGE_KEY = 249,          // "DSI: Storage Key"
     EST_DSI_EAO = 268,                  // "DSI: Effective Address Overflow (EAO)"
     EST_IRPT_CTL = 270,
-    EST_TM_BAD_THING = 277,             // "PROGRAM: TM Bad Thing"
-    EST_TRACE_CIABR = 279,              // "TRACE: CIABR MATCH"
+    EST_TM_BAD_THING = 277, // "PROGRAM: TM Bad Thing"
+    EST_TRACE_CIABR = 279,  // "TRACE: CIABR MATCH"
     EST_TM_OP_FAILURE = 286,
-    EST_TRACE_CIABR_AND_STEP = 288,     // "TRACE: CIABR MATCH and Single Step or Branch Trace"
+    EST_TRACE_CIABR_AND_STEP = 288, // "TRACE: CIABR MATCH and Single Step or Branch Trace"
 };
 
 // Instruction-table rows the exception code recognises by id.

@@ -75,13 +75,19 @@ uint32_t privilege_mode(uint64_t msr)
 bool enabled(ThreadState *thread, IOPDesc *iop, PowerPCException *record, int wake)
 {
     switch (record->type) {
-    case EXC_EXTERNAL: return EnabledExternalInterrupt(thread, iop, record);
-    case EXC_DECREMENTER: return enabled_DEC_Interrupt(thread, wake);
-    case EXC_MEDIATED_EXTERNAL: return EnabledMediatedExternalInterrupt(thread, record);
-    case EXC_HV_DECREMENTER: return enabled_HDEC_Interrupt(thread);
+    case EXC_EXTERNAL:
+        return EnabledExternalInterrupt(thread, iop, record);
+    case EXC_DECREMENTER:
+        return enabled_DEC_Interrupt(thread, wake);
+    case EXC_MEDIATED_EXTERNAL:
+        return EnabledMediatedExternalInterrupt(thread, record);
+    case EXC_HV_DECREMENTER:
+        return enabled_HDEC_Interrupt(thread);
     case EXC_P_DBELL:
-    case EXC_H_DBELL: return EnabledDoorbellInterrupt(thread, iop, record);
-    default: return true;
+    case EXC_H_DBELL:
+        return EnabledDoorbellInterrupt(thread, iop, record);
+    default:
+        return true;
     }
 }
 
@@ -97,7 +103,8 @@ bool relocated_type(int32_t type)
 bool forced_msr_type(int32_t type)
 {
     return (type >= 1 && type <= 5) || (type >= 8 && type <= 18) || (type >= 20 && type <= 23) ||
-           (type >= 26 && type <= 38) || type == 40 || (type >= 42 && type <= 44) || (type >= 49 && type <= 54);
+           (type >= 26 && type <= 38) || type == 40 || (type >= 42 && type <= 44) ||
+           (type >= 49 && type <= 54);
 }
 
 bool is_irpt_ctl(int32_t type)
@@ -208,7 +215,8 @@ int32_t DeliverException(IOPDesc *iop)
     if (!record) return 0;
 
     if (standalone_mode)
-        sim_panic("%s: Exception in standalone mode: %s", thread->name ? thread->name : "", Exception_Name(record));
+        sim_panic("%s: Exception in standalone mode: %s", thread->name ? thread->name : "",
+                  Exception_Name(record));
 
     int32_t type = record->type;
     switch (type) {
@@ -252,7 +260,8 @@ int32_t DeliverException(IOPDesc *iop)
         else
             iSET_DAR(iop, record->dar);
     }
-    if (record->fscr_valid) iSET_FSCR(iop, (iGET_FSCR(iop) & 0x00FFFFFFFFFFFFFFull) | (record->fscr_cause << 56));
+    if (record->fscr_valid)
+        iSET_FSCR(iop, (iGET_FSCR(iop) & 0x00FFFFFFFFFFFFFFull) | (record->fscr_cause << 56));
     if (record->hfscr_valid)
         iSET_HFSCR(iop, (iGET_HFSCR(iop) & 0x00FFFFFFFFFFFFFFull) | (record->hfscr_cause << 56));
     if (record->dsisr_valid) {
@@ -269,7 +278,7 @@ int32_t DeliverException(IOPDesc *iop)
     bool v2 = option(thread, PO_POWERPC_V2) != 0;
     bool narrow = !(thread->MSR.value & MSR_SF);
     uint64_t f = record->instruction_address != NO_ADDRESS ? record->instruction_address
-                                                            : IOP_Current_Instruction_Address(iop);
+                                                           : IOP_Current_Instruction_Address(iop);
     uint64_t e = iop->fetch.ea;
     bool trace_on_mtmsrd = type == EXC_TRACE && instruction_is(iop, ROW_MTMSRD);
     if (trace_on_mtmsrd) {
@@ -356,13 +365,15 @@ void Set_New_MSR_and_PC_For_Exception(IOPDesc *iop, PowerPCException *record, in
         }
     }
     if (adjust && forced_msr_type(type) && record->msr_override_mask)
-        new_msr = (new_msr & ~record->msr_override_mask) | (record->msr_override_mask & record->msr_override_value);
+        new_msr =
+            (new_msr & ~record->msr_override_mask) | (record->msr_override_mask & record->msr_override_value);
 
     GenericMachine *machine = thread->machine;
     if (!option(thread, PO_IGNORE_CONTINUOUS_INTERRUPTS) && !(machine && machine->mode == MODE_CYCLE)) {
         uint64_t current = IOP_Current_Instruction_Address(iop);
         if (new_pc == current && new_msr == iGET_MSR(iop)) {
-            sim_warning(1, "Interrupt to 0x%016lX from 0x%016lX", (unsigned long)new_pc, (unsigned long)current);
+            sim_warning(1, "Interrupt to 0x%016lX from 0x%016lX", (unsigned long)new_pc,
+                        (unsigned long)current);
             Stop_The_Simulation(STOP_CONTINUOUS_INTERRUPT);
         }
     }

@@ -92,9 +92,10 @@ int CheckExceptionWakeup(ThreadState *thread, PowerPCException *record)
     case EXC_EXTERNAL:
         return wake(thread, record, 8);
     case EXC_MEDIATED_EXTERNAL:
-        SIM_PRINT("%s: LPCR[MER]=%d Processor is in an instruction triggered power-saving mode with a pending "
-                  "mediated interrupt.   The architecture states the hypervisor should not allow this to occur\n",
-                  thread_name(thread), (lpcr & 0x800) ? 1 : 0);
+        SIM_PRINT(
+            "%s: LPCR[MER]=%d Processor is in an instruction triggered power-saving mode with a pending "
+            "mediated interrupt.   The architecture states the hypervisor should not allow this to occur\n",
+            thread_name(thread), (lpcr & 0x800) ? 1 : 0);
         return 0;
     case EXC_HMI:
         return wake(thread, record, 10);
@@ -148,11 +149,12 @@ void UnScheduleException(ThreadState *thread, PowerPCException *record, const ch
     if (now > record->schedule_cycle && age > LONG_LIFE_CYCLES) {
         const char *woke = record->woke_thread == 1 ? "Caused Wakeup" : "";
         if (record->deliver_cycle)
-            sim_warning(1,
-                        "%s @ %ld: UnScheduling Long Life Exception (Type=%s Cause=%s) Schedule->Deliver = %ld  "
-                        "Schedule->UnSchedule=%ld %s\n",
-                        thread_name(thread), (long)now, Exception_Name(record), cause,
-                        (long)(record->deliver_cycle - record->schedule_cycle), (long)age, woke);
+            sim_warning(
+                1,
+                "%s @ %ld: UnScheduling Long Life Exception (Type=%s Cause=%s) Schedule->Deliver = %ld  "
+                "Schedule->UnSchedule=%ld %s\n",
+                thread_name(thread), (long)now, Exception_Name(record), cause,
+                (long)(record->deliver_cycle - record->schedule_cycle), (long)age, woke);
         else
             sim_warning(1,
                         "%s @ %ld: UnScheduling Long Life Exception (Type=%s Cause=%s) Schedule->Deliver = "

@@ -160,11 +160,18 @@ PowerPCException *Take_Care_Of_Exception(IOPDesc *iop, PowerPCException *record,
     // to the element for the vector element and quadword loads.
     uint64_t reported = iop->data.ea2;
     switch (row_id(iop)) {
-    case ROW_LVEHX: reported &= ~1ull; break;
-    case ROW_LVEWX: reported &= ~3ull; break;
+    case ROW_LVEHX:
+        reported &= ~1ull;
+        break;
+    case ROW_LVEWX:
+        reported &= ~3ull;
+        break;
     case ROW_LVX:
-    case ROW_LVXL: reported &= ~15ull; break;
-    default: break;
+    case ROW_LVXL:
+        reported &= ~15ull;
+        break;
+    default:
+        break;
     }
     iop->data.orig_ea = reported;
     return filed;
@@ -195,7 +202,8 @@ void Exception_Set_DAR_From_Instruction(IOPDesc *iop, PowerPCException *record, 
         address &= ~(vector_element_alignment(id) - 1);
         if (cache_op) {
             uint32_t th = (iop->word >> 21) & 0x1F;
-            if ((id == ROW_DCBT && (th == 10 || th == 11)) || is_data_stream_row(id) || id == ROW_ICSWX) return;
+            if ((id == ROW_DCBT && (th == 10 || th == 11)) || is_data_stream_row(id) || id == ROW_ICSWX)
+                return;
         } else if (is_string_form(id) && iop->data.size2 == 0) {
             return;
         }
@@ -329,8 +337,8 @@ PowerPCException *interrupt_FloatingPointException(IOPDesc *iop, int kind)
     PowerPCException *record = IOP_New_Exception(iop, EXC_FLOATING_POINT, 0);
     if (!record) return nullptr;
     record->srr1_set = kind == 1 ? 0x110000 : 0x100000;
-    Take_Care_Of_Exception(iop, record, "Floating Point Exception");
-    return record;
+    // The filed record, or null when it was a duplicate (and is back in its pool).
+    return Take_Care_Of_Exception(iop, record, "Floating Point Exception");
 }
 
 PowerPCException *interrupt_HTM_Op_Failure(IOPDesc *iop, int32_t code, uint64_t address, int32_t flag,
@@ -449,7 +457,8 @@ void execute_illegal_instruction(IOPDesc *iop)
         sim_warning(1, "[%s]: Invalid/unsupported instr 0x%08X%s", thread_name(thread), iop->word, text);
         sim_warning(1, " PC(EA): 0x%016lX PC(RA):0x%016lX MSR: 0x%016lX LR: 0x%016lX",
                     (unsigned long)iop->fetch.ea, (unsigned long)iop->fetch.pa,
-                    (unsigned long)(thread ? thread->MSR.value : 0), (unsigned long)(thread ? thread->LR.value : 0));
+                    (unsigned long)(thread ? thread->MSR.value : 0),
+                    (unsigned long)(thread ? thread->LR.value : 0));
     }
     ProcessorState *core = thread ? thread->processor : nullptr;
     if (core && core->options[PO_STOP_ON_ILLEGAL_INSTRUCTION]) {

@@ -69,8 +69,8 @@ void WriteMSR_interrupts(IOPDesc *iop, uint64_t old_msr, uint64_t new_msr, uint6
     if (privilege_change) trc_mode_change(new_msr, return_address, new_pc);
 }
 
-void _WriteMSR(ThreadState *thread, uint64_t value, uint64_t return_address, uint64_t new_pc, const char *file,
-               int line)
+void _WriteMSR(ThreadState *thread, uint64_t value, uint64_t return_address, uint64_t new_pc,
+               const char *file, int line)
 {
     if (!thread) return;
     IOPDesc *iop = thread->current_iop;
@@ -118,14 +118,18 @@ uint64_t element_alignment(uint32_t id)
 {
     switch (id) {
     case ROW_LVEHX:
-    case ROW_STVEHX: return 2;
+    case ROW_STVEHX:
+        return 2;
     case ROW_LVEWX:
-    case ROW_STVEWX: return 4;
+    case ROW_STVEWX:
+        return 4;
     case ROW_LVX:
     case ROW_LVXL:
     case ROW_STVX:
-    case ROW_STVXL: return 16;
-    default: return 1;
+    case ROW_STVXL:
+        return 16;
+    default:
+        return 1;
     }
 }
 
@@ -144,7 +148,8 @@ bool overlapping_string_load(const IOPDesc *iop, uint32_t id)
 PowerPCException *interrupt_TraceSingleStep(IOPDesc *iop, int32_t subtype)
 {
     ThreadState *thread = iop->thread;
-    if (!OS_SUPPORTS_HTM(iop) && (iGET_MSR(iop) & MSR_TS) && htm_handle_exception(iop, EXC_TRACE)) return nullptr;
+    if (!OS_SUPPORTS_HTM(iop) && (iGET_MSR(iop) & MSR_TS) && htm_handle_exception(iop, EXC_TRACE))
+        return nullptr;
     PowerPCException *record = IOP_New_Exception(iop, EXC_TRACE, subtype);
     if (!record) return nullptr;
     record->srr1_set = 0x40000000;
@@ -196,8 +201,8 @@ PowerPCException *interrupt_TraceSingleStep(IOPDesc *iop, int32_t subtype)
             record->sdar = address;
         }
         GenericMachine *machine = thread ? thread->machine : nullptr;
-        if ((id == ROW_DCBT || id == ROW_DCBTST) && (iGET_MSR(iop) & MSR_TS) == MSR_TS_TRANSACTIONAL && machine &&
-            machine->htm && (iop->data.wimg & 0x4)) {
+        if ((id == ROW_DCBT || id == ROW_DCBTST) && (iGET_MSR(iop) & MSR_TS) == MSR_TS_TRANSACTIONAL &&
+            machine && machine->htm && (iop->data.wimg & 0x4)) {
             record->sdar_valid = 1;
             record->sdar = 0;
         }

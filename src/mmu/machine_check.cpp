@@ -24,7 +24,8 @@ PowerPCException *interrupt_MachineCheck(IOPDesc *iop, uint64_t srr1_bits)
     ProcessorState *core = thread ? thread->processor : nullptr;
     if (!iop->defer_side_effects && !(iGET_MSR(iop) & MSR_ME) &&
         !(core && core->options[PO_MACHINE_CHECK_WHEN_MSR_ME_0])) {
-        sim_error("Check Stop for %s: Machine Check with ME bit of MSR off", thread && thread->name ? thread->name : "");
+        sim_error("Check Stop for %s: Machine Check with ME bit of MSR off",
+                  thread && thread->name ? thread->name : "");
         GenericMachine *machine = thread ? thread->machine : nullptr;
         if (!(machine && machine->we_bit_ignored)) {
             if (core) CPU_CheckStop(core);

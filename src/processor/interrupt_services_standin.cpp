@@ -9,10 +9,11 @@
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
 
-// STAND-IN: the thread run states are not built; the thread's state word becomes running (3).
+// STAND-IN: the thread run states are not built; the thread's state word becomes running (the
+// SMT enable, the state callbacks, the trace line and the "THREAD_RUN" trigger are missing).
 __attribute__((weak)) void Thread_RunState(ThreadState *thread)
 {
-    if (thread) thread->x_threadState = 3;
+    if (thread) thread->x_threadState = CPU_RUNNING;
 }
 
 // STAND-IN: the power-saving wake-up is not built; the thread only becomes running again (the

@@ -117,13 +117,11 @@ TEST_F(Interrupts, FamilyPrioritiesOrderBySubtype)
         uint32_t processor_type;
         int32_t type, subtype, priority;
     } cases[] = {
-        {15, EXC_DATA_STORAGE, 248, 0x30907}, // Ervik: Glent table
-        {15, EXC_DATA_STORAGE, 0, 0x30900},
-        {6, EXC_PROGRAM, 218, 0x301},         // FENDRA: low byte replaced
-        {6, EXC_PROGRAM, 0, 0x304},
-        {21, EXC_DATA_STORAGE, 248, 0x30908}, // DURN
-        {11, EXC_DATA_STORAGE, 248, 0x30907}, // Dravo
-        {1, EXC_DATA_STORAGE, 248, 0x309},    // no family
+        {15, EXC_DATA_STORAGE, 248, 0x30907},                               // Ervik: Glent table
+        {15, EXC_DATA_STORAGE, 0, 0x30900},   {6, EXC_PROGRAM, 218, 0x301}, // FENDRA: low byte replaced
+        {6, EXC_PROGRAM, 0, 0x304},           {21, EXC_DATA_STORAGE, 248, 0x30908}, // DURN
+        {11, EXC_DATA_STORAGE, 248, 0x30907},                                       // Dravo
+        {1, EXC_DATA_STORAGE, 248, 0x309},                                          // no family
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(::testing::Message() << c.processor_type << "/" << c.subtype);
@@ -167,8 +165,10 @@ TEST_F(Interrupts, PoolsAndListRemoval)
 TEST_F(Interrupts, EqualPrioritiesKeepTheFirstAndDiscardTheRest)
 {
     IOPDesc *iop = prepare(NOP);
-    PowerPCException *first = Take_Care_Of_Exception(iop, IOP_New_Exception(iop, EXC_FP_UNAVAILABLE, 0), "one");
-    PowerPCException *second = Take_Care_Of_Exception(iop, IOP_New_Exception(iop, EXC_VSX_UNAVAILABLE, 0), "two");
+    PowerPCException *first =
+        Take_Care_Of_Exception(iop, IOP_New_Exception(iop, EXC_FP_UNAVAILABLE, 0), "one");
+    PowerPCException *second =
+        Take_Care_Of_Exception(iop, IOP_New_Exception(iop, EXC_VSX_UNAVAILABLE, 0), "two");
     ASSERT_NE(second, nullptr);
     // The same type, subtype and address again is a duplicate, freed silently.
     EXPECT_EQ(Take_Care_Of_Exception(iop, IOP_New_Exception(iop, EXC_VSX_UNAVAILABLE, 0), "two"), nullptr);
@@ -324,6 +324,56 @@ TEST_F(Interrupts, ExternalLineMakesOnePersistentRecord)
     EXPECT_EQ(queued(), 0);
     EXPECT_EQ(ew.t->persistent_exceptions[0], nullptr);
     EXPECT_EQ(ew.t->exception_pool, line);
+}
+
+TEST_F(Interrupts, DoorbellWakesANappingThreadByLpcr)
+{
+    struct Case {
+        int32_t type;
+        uint64_t lpcr;
+        int woke;
+    } cases[] = {
+        {EXC_P_DBELL, 0x8000, 1},  {EXC_P_DBELL, 0x10000, 1}, {EXC_P_DBELL, 0, 0},
+        {EXC_H_DBELL, 0x10000, 0}, {EXC_H_DBELL, 0x8000, 1},  {EXC_EXTERNAL, 0, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.type << " lpcr " << std::hex << c.lpcr);
+        ew.t->x_smt_enable = 0;
+        ew.t->stall_reason = 15; // nap
+        ew.t->LPCR.value = c.lpcr;
+        PowerPCException *r = record(c.type);
+        ScheduleException(ew.t, r);
+        EXPECT_EQ(r->woke_thread, c.woke);
+        EXPECT_EQ(ew.t->interrupt_queue.head, r); // queued either way
+        UnScheduleException(ew.t, r, "test");
+        FreeException(r, __FILE__, __LINE__);
+    }
+}
+
+TEST_F(Interrupts, FacilityChecksByState)
+{
+    struct Case {
+        const char *what;
+        uint64_t msr, hfscr, fscr;
+        int32_t facility;
+        int result;
+        int32_t raised;
+    } cases[] = {
+        {"hypervisor state", MSR_SF | MSR_HV, 0, 0, 2, 1, 0},
+        {"guest, HFSCR bit clear", MSR_SF, 0, 0, 2, 0, EXC_HYPER_FACILITY_UNAVAILABLE},
+        {"guest kernel, FSCR not asked", MSR_SF, 0x4, 0, 2, 1, 0},
+        {"problem state, FSCR bit clear", MSR_SF | MSR_PR, 0x4, 0, 2, 0, EXC_FACILITY_UNAVAILABLE},
+        {"problem state, facility without FSCR bit", MSR_SF | MSR_PR, 0x1, 0, 0, 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ew.t->MSR.value = c.msr;
+        ew.t->HFSCR.value = c.hfscr;
+        ew.t->FSCR.value = c.fscr;
+        IOPDesc *iop = prepare(NOP);
+        EXPECT_EQ(Check_Facility_Enabled(iop, c.facility, "test"), c.result);
+        EXPECT_EQ(iop->exceptions ? iop->exceptions->type : 0, c.raised);
+    }
 }
 
 TEST_F(Interrupts, UnknownSprNameIsMinusOne)
@@ -499,6 +549,22 @@ TEST_F(Interrupts, MsrWrites)
     _WriteMSR(ew.t, MSR_SF | MSR_HV | MSR_ME | MSR_EE, 0, 0, __FILE__, __LINE__);
     ASSERT_EQ(queued(), 1);
     EXPECT_EQ(ew.t->interrupt_queue.head->type, EXC_DECREMENTER);
+}
+
+TEST_F(Interrupts, EnablingFloatingPointExceptionsChecksTheFpscr)
+{
+    ew.t->FPSCR.value = 0x40000000; // FEX
+    IOPDesc *iop = prepare(NOP);
+    _WriteMSR(ew.t, HV_REAL | 0x800, 0, 0, __FILE__, __LINE__); // FE0 on
+    ASSERT_NE(iop->exceptions, nullptr);
+    EXPECT_EQ(iop->exceptions->type, EXC_FLOATING_POINT);
+    EXPECT_EQ(iop->exceptions->srr1_set, 0x110000u);
+    EXPECT_EQ(iop->msr, HV_REAL | 0x800);
+
+    // Already enabled: no new check.
+    iop = prepare(NOP);
+    _WriteMSR(ew.t, HV_REAL | 0x900, 0, 0, __FILE__, __LINE__);
+    EXPECT_EQ(iop->exceptions, nullptr);
 }
 
 TEST_F(Interrupts, TraceRecordsDescribeTheInstruction)
