@@ -376,6 +376,36 @@ TEST_F(Interrupts, FacilityChecksByState)
     }
 }
 
+TEST_F(Interrupts, MediatedExternalFollowsLpcrMer)
+{
+    ew.t->MSR.value = MSR_SF | MSR_EE; // guest, EE on
+    ew.t->LPCR.value = 0x800;          // MER
+    IOPDesc *iop = prepare(NOP);
+    CheckForMediatedInterrupt(iop);
+    PowerPCException *r = ew.t->interrupt_queue.head;
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->type, EXC_MEDIATED_EXTERNAL);
+    EXPECT_EQ(r->save_to, 1);
+    EXPECT_EQ(r->srr1_set, 0x200000u);
+    EXPECT_EQ(interrupt_MER(iop), nullptr); // one at a time
+    CheckForMediatedInterruptOff(iop);      // MER still on
+    EXPECT_EQ(queued(), 1);
+    ew.t->LPCR.value = 0;
+    CheckForMediatedInterruptOff(iop);
+    EXPECT_EQ(queued(), 0);
+    EXPECT_EQ(ew.t->exception_pool, r);
+}
+
+TEST_F(Interrupts, UnschedulingARecordNotQueuedIsAnError)
+{
+    PowerPCException *r = record(EXC_SYSTEM_ERROR);
+    SinkCapture sink;
+    UnScheduleException(ew.t, r, "why");
+    EXPECT_EQ(sink.text(), "FATAL ERROR: UnSchedule Exception: Exception not found in list!!!!  " +
+                               std::string(ew.t->name) + " : (Type=SYSTEM_ERROR Cause=why)\n\n");
+    FreeException(r, __FILE__, __LINE__);
+}
+
 TEST_F(Interrupts, UnknownSprNameIsMinusOne)
 {
     // Without an embedding handle's machine there is no processor to ask.
