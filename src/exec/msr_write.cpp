@@ -103,6 +103,8 @@ void _WriteMSR(ThreadState *thread, uint64_t value, uint64_t return_address, uin
         ERAT_InvalidateAll(thread, 5, "mtmsr");
         EMAT_INVALIDATE_ALL(thread, 0, "ta-change");
     }
+    // Nothing outlives the stand-in record: what the re-checks filed on it goes back to the pool.
+    if (iop == &blank) Discard_Instruction_Bound_Exceptions(&blank, 0);
     current_xlate_version++;
 }
 
