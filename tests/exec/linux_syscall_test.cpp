@@ -373,6 +373,16 @@ TEST_F(Syscall, FileStatusRecordsFromTheHost)
     EXPECT_EQ(ew.read(0x1000 + 12, 4), 0u);
     EXPECT_EQ(ew.read(0x1000 + 2, 8), 0xAAAAAAAAAAAAAAAAu); // bytes 2..11 are skipped
 
+    // A little-endian guest reads its numbers in its own byte order.
+    ew.mode64();
+    ew.little_endian();
+    fill(0x1000, 128, 0xAA);
+    call(108, {(uint64_t)fd, 0x1000});
+    EXPECT_EQ(ew.read(0x1000 + 48, 8), __builtin_bswap64(5));
+    call(197, {(uint64_t)fd, 0x1000});
+    EXPECT_EQ(ew.read(0x1000 + 44, 8), __builtin_bswap64(5));
+    ew.t->MSR.value &= ~MSR_LE;
+
     // stat64: an all-zero record, the path read at a physical address.
     put_string(0x800, "/anything");
     fill(0x1000, 128, 0xAA);
