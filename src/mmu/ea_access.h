@@ -41,3 +41,10 @@ uint32_t Write_Data_One_Byte_at_a_Time(IOPDesc *iop, const uint8_t *buffer, int 
 int PPC_MMU_CheckAlignment(IOPDesc *iop, AXD *axd);
 // The data-address watchpoint; 1 when it matched and its interrupt was raised.
 int CheckDAWR(IOPDesc *iop, uint64_t dar, AXD *axd, int check_end);
+
+// The floating-point drivers. The read always has effects; the write translates, asks the producer
+// for the memory image (producer(iop, axd, register, translation result)), reverses it for a
+// byte-reversed access and writes it; *value receives the image stored.
+typedef uint64_t (*FPStoreDataProducer)(IOPDesc *iop, AXD *axd, int reg, int status);
+uint32_t EA_Read_Memory_FPReg(IOPDesc *iop, uint64_t *value);
+uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, FPStoreDataProducer producer, int reg, uint64_t *value);

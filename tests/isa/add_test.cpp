@@ -21,6 +21,7 @@ enum : uint32_t {
     SUBF = 40,
     SUBFC = 8,
     NEG = 104,
+    SUBFZE = 200,
 };
 
 struct AddCase {
@@ -63,6 +64,10 @@ TEST(Add, CarriesAndOverflowByMode)
         {"nego 64", xo(NEG + OE), true, false, 0x8000000000000000, 0, 0, 0x8000000000000000, XER_SO | XER_OV},
         {"nego 32", xo(NEG + OE), false, false, 0x80000000, 0, 0, 0xFFFFFFFF80000000, XER_SO | XER_OV},
         {"nego of 0", xo(NEG + OE), true, false, 0, 0, 0, 0, 0},
+        {"nego 32 keeps the high word", xo(NEG + OE), false, false, 0x0000000180000000, 0, 0, 0xFFFFFFFE80000000,
+         XER_SO | XER_OV},
+        {"addo 32 into the sign", xo(ADD + OE), false, false, 0x40000000, 0x40000000, 0, 0x80000000,
+         XER_SO | XER_OV},
         {"neg", xo(NEG), true, false, 5, 0, XER_CA, (uint64_t)-5, XER_CA},
         {"subf", xo(SUBF), true, false, 3, 10, 0, 7, 0},
         {"subfc equal", xo(SUBFC), true, false, 5, 5, 0, 0, XER_CA | XER_OC},
@@ -84,6 +89,10 @@ TEST(Add, OffsetCarryWidthFollowsRa)
         {"24-bit offset carries", xo(ADDC), true, false, 0x0001000000FFFFFF, 1, 0, 0x0001000001000000,
          XER_OC},
         {"24-bit offset no carry", xo(ADDC), true, false, 0x0001000000FFFFFE, 1, 0, 0x0001000000FFFFFF, 0},
+        {"adde carries into bit 48", xo(ADDE), true, false, 0x0000FFFFFFFFFFFF, 0, XER_CA, 0x0001000000000000,
+         XER_OC},
+        {"adde at 2^48 takes the 24-bit sum", xo(ADDE), true, false, 0x0001000000FFFFFF, 0, XER_CA,
+         0x0001000001000000, XER_OC},
     };
     run_cases(cases, std::size(cases));
 
@@ -109,6 +118,17 @@ TEST(Add, TagsActiveNibbleCarriesAndCarryIn)
         {"add tags no carries", xo(ADD), true, true, 0x9, 0x7, 0, 0x10, 0},
     };
     run_cases(cases, std::size(cases));
+}
+
+TEST(Add, SubfzeRecordOfAllOnes)
+{
+    ExecWord ew;
+    ew.gpr(4) = ~0ull;
+    ew.xer() = XER_SO;
+    EXPECT_EQ(ew.run(xo(SUBFZE, 1)), 1);
+    EXPECT_EQ(ew.gpr(3), 0u);
+    EXPECT_EQ(ew.xer() & XER_CA, 0u);
+    EXPECT_EQ(ew.cr() >> 28, 0x2u | 0x1u); // EQ, and SO copied from XER
 }
 
 TEST(Add, ImmediateForms)

@@ -244,6 +244,12 @@ int load_64bit(ElfLoad &load)
     if (programs.count > 0) {
         uint64_t base = load.field(programs.offset + 16, 8) + offset;
         uint64_t length = programs.count * programs.entry_size;
+        // A first segment that maps the file from its start holds the ELF header too, as a Linux
+        // process sees it (static C libraries read their own header there).
+        const uint64_t header_size = load.field(52, 2);
+        if (load.field(programs.offset + 8, 8) == 0 && header_size > 0 && header_size <= programs.offset &&
+            !load_region(load, load.data, header_size, 0, base, header_size, base, true))
+            return 0;
         if (!load_region(load, load.data + programs.offset, length, programs.offset, base + programs.offset,
                          length, base, true))
             return 0;
@@ -263,7 +269,9 @@ int load_64bit(ElfLoad &load)
         uint64_t size = load.field(e + 32, 8);
         if (debug) print_section_flags(flags, true);
         if (type == SHT_DYNAMIC) info->dynamic = 1;
-        if (loadable_section(type, load.little_endian) && (flags & SHF_ALLOC) && size != 0) {
+        // Allocated relocations are loaded for both byte orders: a static big-endian C library
+        // applies its IFUNC relocations from them at start-up.
+        if ((loadable_section(type, load.little_endian) || type == SHT_RELA) && (flags & SHF_ALLOC) && size != 0) {
             if (!Loader_Range_Fits(file_offset, size, load.size)) {
                 report_truncated(load, "section", file_offset, size);
                 return 0;
