@@ -3,7 +3,7 @@
 
 #include "core/reg_reader_queue.h"
 #include "core/vsr_access.h"
-#include "exec/fp_unavailable.h"
+#include "exec/interrupt_raisers.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/privileged_interrupt.h"
 #include "fp/fp_store_data.h"
