@@ -63,23 +63,10 @@ __attribute__((weak)) int EA_gen_x_loads_stores(IOPDesc *iop)
     return publish_ea(iop, FIELD_RA(iop->word), IOP_Read_GPR(iop, FIELD_RB(iop->word), OPERAND_B));
 }
 
-// STAND-IN: the tags-active overflow check is not built: every address is fine.
-__attribute__((weak)) int CEA_CHECK_EAO(IOPDesc *, uint32_t, uint64_t, int64_t)
-{
-    return 2;
-}
-
 // STAND-IN: the family alignment rules are not built: no access is refused.
 __attribute__((weak)) int PPC_MMU_CheckAlignment(IOPDesc *, AXD *)
 {
     return 1;
-}
-
-// STAND-IN: the data-address watchpoint is not built: it never matches (as while DAWRX0 has
-// neither DW nor DR).
-__attribute__((weak)) int CheckDAWR(IOPDesc *, uint64_t, AXD *, int)
-{
-    return 0;
 }
 
 // STAND-IN: the effective-address read, complete but built on the stand-in translation and
