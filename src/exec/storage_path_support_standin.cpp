@@ -27,10 +27,10 @@ __attribute__((weak)) int TerminatePendingTransaction(IOPDesc *iop)
 }
 
 // STAND-IN: complete; the MSR predicates of interrupt delivery are not built yet.
-__attribute__((weak)) int IOP_Access_Is_Little_Endian(IOPDesc *iop, AXD *axd)
+__attribute__((weak)) int IOP_Access_Is_Little_Endian(IOPDesc *iop, uint32_t access_kind)
 {
     uint64_t msr = iGET_MSR(iop);
     int little = (msr & MSR_LE) ? 1 : 0;
-    if ((msr & MSR_SLE) && axd->kind != AXD_KIND_FETCH) little ^= 1;
+    if ((msr & MSR_SLE) && access_kind != AXD_KIND_FETCH) little ^= 1;
     return little;
 }

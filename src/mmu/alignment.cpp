@@ -238,7 +238,7 @@ int PPC_MMU_CheckGlentAlignment(IOPDesc *iop, AXD *axd)
         alignment(iop, axd, axd->ea, EST_ALIGN_NOT_NATURAL);
         result = 0;
     }
-    if (has(flags, II_STRING | II_MULTIPLE) && first && IOP_Access_Is_Little_Endian(iop, axd)) {
+    if (has(flags, II_STRING | II_MULTIPLE) && first && IOP_Access_Is_Little_Endian(iop, axd->kind)) {
         alignment(iop, axd, axd->ea, EST_ALIGN_LITTLE_ENDIAN_MULTIPLE);
         result = 0;
     }
@@ -383,7 +383,7 @@ int PPC_MMU_CheckDravoAlignment(IOPDesc *iop, AXD *axd, int)
         alignment(iop, axd, ea, EST_ALIGN_NOT_NATURAL);
         return 0;
     }
-    if (has(flags, II_QUAD | II_STRING | II_MULTIPLE) && first && IOP_Access_Is_Little_Endian(iop, axd)) {
+    if (has(flags, II_QUAD | II_STRING | II_MULTIPLE) && first && IOP_Access_Is_Little_Endian(iop, axd->kind)) {
         alignment(iop, axd, ea, EST_ALIGN_LITTLE_ENDIAN_MULTIPLE);
         return 0;
     }
@@ -418,7 +418,7 @@ int PPC_MMU_CheckDravoAlignment(IOPDesc *iop, AXD *axd, int)
             alignment(iop, axd, axd->orig_ea, EST_ALIGN_VSX_NOT_WORD_ALIGNED);
             return 0;
         }
-        if (has(flags, II_VSX_VECTOR) && IOP_Access_Is_Little_Endian(iop, axd)) {
+        if (has(flags, II_VSX_VECTOR) && IOP_Access_Is_Little_Endian(iop, axd->kind)) {
             if (ea % 8) {
                 alignment(iop, axd, axd->orig_ea, EST_ALIGN_VSX_LE_NOT_DOUBLEWORD);
                 return 0;
@@ -440,7 +440,7 @@ int PPC_MMU_CheckDravoAlignment(IOPDesc *iop, AXD *axd, int)
             return 0;
         }
     }
-    if (first && IOP_Access_Is_Little_Endian(iop, axd) && crosses(ea, axd->size, 32) &&
+    if (first && IOP_Access_Is_Little_Endian(iop, axd->kind) && crosses(ea, axd->size, 32) &&
         Vrill_LE_Align_DD2_1_Refine(iop, axd)) {
         alignment(iop, axd, axd->orig_ea, EST_ALIGN_LE_CROSSES_32);
         return 0;
@@ -514,7 +514,7 @@ int Check_Integer_Load_Alignment(IOPDesc *iop, AXD *axd)
 {
     if (!option(iop, PO_SERVER_ALIGNMENT_INTERRUPTS) || !iop->row) return 1;
     uint64_t span = axd->ea ^ (axd->ea + (uint64_t)(axd->size - 1));
-    bool le = IOP_Access_Is_Little_Endian(iop, axd) != 0;
+    bool le = IOP_Access_Is_Little_Endian(iop, axd->kind) != 0;
     bool ci = inhibited(axd);
     int raised = 0;
     static const ServerRule multiple_word[] = {{{ROW_LMW}, 118}};
@@ -548,7 +548,7 @@ int Check_Integer_Store_Alignment(IOPDesc *iop, AXD *axd)
     if (!option(iop, PO_SERVER_ALIGNMENT_INTERRUPTS) || !iop->row) return 1;
     int raised = Check_Special_Alignment(iop, axd) ? 0 : 1;
     uint64_t span = axd->ea ^ (axd->ea + (uint64_t)(axd->size - 1));
-    bool le = IOP_Access_Is_Little_Endian(iop, axd) != 0;
+    bool le = IOP_Access_Is_Little_Endian(iop, axd->kind) != 0;
     bool ci = inhibited(axd);
     static const ServerRule word_span[] = {{{ROW_STMW}, 190}, {{ROW_STWCX_DOT}, 211}};
     static const ServerRule dword_span[] = {{{ROW_STDCX_DOT}, 165}, {{ROW_STMD}, 189}};

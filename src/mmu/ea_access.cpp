@@ -258,7 +258,7 @@ uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, EA_FP_Store_Producer producer, uint
     }
     if (status == XLATE_EXCEPTION || status == XLATE_ADDRESS_ONLY) return (uint32_t)status;
     uint64_t image = producer(iop, data, reg, status);
-    if (IOP_Access_Is_Little_Endian(iop, data)) image = Reverse_RegValue(image, data->size);
+    if (IOP_Access_Is_Little_Endian(iop, data->kind)) image = Reverse_RegValue(image, data->size);
 
     uint32_t result;
     if (status == XLATE_OK && data->size <= 8) {

@@ -1,5 +1,5 @@
-// The translation debug narration: the texts of a translation step, recorded per thread and
-// printed when translation debugging (debug category 27) is on.
+// The translation-debug record's texts: recording a message while translation debugging is on
+// and printing the summary of the last translations.
 #pragma once
 
 #include <cstdint>
@@ -7,18 +7,16 @@
 struct AXD;
 struct ThreadState;
 
-// Message types: commands, then the translation modes.
-enum : int32_t {
-    XLAT_DEBUG_UNKNOWN = 0,
-    XLAT_DEBUG_START = 1,
-    XLAT_DEBUG_INFO = 2,
-    XLAT_DEBUG_PAUSE = 3,
-    XLAT_DEBUG_FAIL = 4,
-    XLAT_DEBUG_END = 5,
-    XLAT_DEBUG_FLUSH = 6,
+// Message types of the record.
+enum : int {
+    XLATE_DEBUG_START = 0,
+    XLATE_DEBUG_MODE = 1,
+    XLATE_DEBUG_INFO = 2,
+    XLATE_DEBUG_END = 3,
 };
 
-// Formats the text and records it for the thread's current translation of the access (axd may be
-// null); nothing at all while translation debugging is off.
-void Xlate_Debug_Printf(ThreadState *thread, int32_t type, AXD *axd, const char *format, ...)
+// Appends the formatted text to the thread's record (only while debug category 27 is on).
+void Xlate_Debug_Printf(ThreadState *thread, int type, AXD *axd, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
+// Prints the record's texts when debug categories 27 and 28 are both on.
+void Print_Xlate_Debug_Summary(ThreadState *thread);

@@ -1,8 +1,8 @@
-// Stand-in of the translation debug narration.
+// Stand-ins of the translation-debug record.
 #include "mmu/xlate_debug.h"
 
-// STAND-IN: the translation debug record (its per-instruction texts, modes and summary) is not
-// built; the texts are dropped.
-__attribute__((weak)) void Xlate_Debug_Printf(ThreadState *, int32_t, AXD *, const char *, ...)
-{
-}
+// STAND-IN: the translation-debug record is not built; texts are not recorded.
+__attribute__((weak)) void Xlate_Debug_Printf(ThreadState *, int, AXD *, const char *, ...) {}
+
+// STAND-IN: the translation-debug record is not built; there is nothing to print.
+__attribute__((weak)) void Print_Xlate_Debug_Summary(ThreadState *) {}
