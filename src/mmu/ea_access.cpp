@@ -157,9 +157,10 @@ uint32_t EA_Read_Memory(IOPDesc *iop, AXD *axd, uint8_t *buffer, int effects)
             interrupt_AlignmentException(iop, axd->orig_ea, 0, axd->kind, EST_ALIGN_LOAD_CROSSES_BOUNDARY);
             return 1;
         }
+        // A quiet read stays quiet byte by byte too: no interrupt from the second page.
         AXD *data = &iop->data;
         data->crosses = 1;
-        uint32_t result = Read_Data_One_Byte_at_a_Time(iop, buffer, 1);
+        uint32_t result = Read_Data_One_Byte_at_a_Time(iop, buffer, effects);
         data->crosses = 0;
         return result;
     }

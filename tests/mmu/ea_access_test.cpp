@@ -156,6 +156,20 @@ TEST(EAAccess, QuietAccessesLeaveNoException)
     EXPECT_EQ(ew.raised(), nullptr);
 }
 
+TEST(EAAccess, QuietReadAcrossAPageStaysQuiet)
+{
+    ExecWord ew;
+    ew.memory(0x2000); // nothing behind 0x2000
+    for (int effects : {0, 1}) {
+        SCOPED_TRACE(effects ? "architected" : "quiet");
+        access(ew, ROW_LD, 0x1FFC, 8);
+        uint64_t value = 0x99;
+        EXPECT_NE(EA_Read_Memory_Reg(ew.iop, &value, effects), 0u);
+        EXPECT_EQ(value, 0x99u);
+        EXPECT_EQ(ew.raised() != nullptr, effects == 1);
+    }
+}
+
 TEST(EAAccess, OversizedAccessIsRefused)
 {
     ExecWord ew;
