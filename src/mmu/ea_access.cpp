@@ -269,12 +269,15 @@ uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, EA_FP_Store_Producer producer, uint
         uint64_t ea = data->ea, orig_ea = data->orig_ea, xlate_ea = data->xlate_ea, pa = data->pa;
         data->size = 8;
         result = EA_Write_Memory_Reg_Part2(iop, image >> 32, 1, XLATE_OK);
-        if (result == 0) {
+        // A watchpoint match on the first half still completes the store.
+        if (result == 0 || result == 4) {
+            uint32_t first = result;
             data->ea = ea + 8;
             data->orig_ea = orig_ea + 8;
             data->xlate_ea = xlate_ea + 8;
             data->pa = pa + 8;
             result = EA_Write_Memory_Reg_Part2(iop, image & 0xFFFFFFFFull, 1, XLATE_OK);
+            if (result == 0) result = first;
         }
         data->ea = ea;
         data->orig_ea = orig_ea;

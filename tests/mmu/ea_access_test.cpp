@@ -228,44 +228,46 @@ TEST(EAAccess, FloatingPointStoreDriver)
 
 TEST(EAAccess, ReservationAttributeRules)
 {
-    StandaloneMode standalone;
+    // A translated store-conditional access to cache-inhibited or write-through storage.
     struct Case {
         const char *what;
-        bool dsi_option;
+        uint32_t wimg;
+        uint32_t options[3];
         int32_t type, subtype;
-        uint64_t address;
+        uint64_t address; // ea 0x5010, orig_ea 0x5000
     };
     const Case cases[] = {
-        {"cache-inhibited, DSI", true, 8, 228, CI_WINDOW + 0x10},
-        {"cache-inhibited, alignment", false, 1, 30, CI_WINDOW + 0x10},
+        {"cache-inhibited, DSI", AXD_WIMG_I,
+         {PO_CACHE_INHIBITED_LSWD_ARX, PO_CACHE_INHIBITED_LSWD_ARX_CAUSE_DSI}, 8, 228, 0x5000},
+        {"cache-inhibited, alignment", AXD_WIMG_I, {PO_CACHE_INHIBITED_LSWD_ARX}, 1, 30, 0x5010},
+        {"write-through, DSI", AXD_WIMG_W, {PO_RESERVATION_WRITE_THROUGH_CAUSES_EXCEPTION}, 8, 227, 0x5000},
+        {"write-through, alignment", AXD_WIMG_W,
+         {PO_RESERVATION_WRITE_THROUGH_CAUSES_EXCEPTION, PO_WRITE_THRU_LSWD_ARX}, 1, 83, 0x5010},
+        {"write-through without its option goes on to the inhibited test", AXD_WIMG_W | AXD_WIMG_I,
+         {PO_CACHE_INHIBITED_LSWD_ARX, PO_CACHE_INHIBITED_LSWD_ARX_CAUSE_DSI}, 8, 228, 0x5000},
+        {"no option: written", AXD_WIMG_I, {}, 0, 0, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ExecWord ew;
         ew.memory();
-        ew.more_memory("CI", CI_WINDOW, 0x1000);
-        ew.option(PO_CACHE_INHIBITED_LSWD_ARX);
-        ew.option(PO_CACHE_INHIBITED_LSWD_ARX_CAUSE_DSI, c.dsi_option);
-        AXD *data = access(ew, ROW_LWZ, CI_WINDOW + 0x10, 4);
+        for (uint32_t option : c.options)
+            if (option) ew.option(option);
+        ew.write(0x5010, 4, 0);
+        AXD *data = access(ew, ROW_STWCX_DOT, 0x5010, 4);
+        data->orig_ea = 0x5000;
         data->access_origin = 2;
-        uint64_t value = 0x99;
-        EXPECT_EQ(EA_Read_Memory_Reg(ew.iop, &value, 1), 1u);
-        EXPECT_EQ(value, 0x99u);
+        data->kind = AXD_KIND_STORE;
+        data->pa = 0x5010;
+        data->wimg = c.wimg;
+        EXPECT_EQ(EA_Write_Memory_Reg_Part2(ew.iop, 0x5A5A5A5A, 1, 0), c.type ? 1u : 0u);
+        EXPECT_EQ(ew.read(0x5010, 4), c.type ? 0u : 0x5A5A5A5Au);
+        if (!c.type) continue;
         ASSERT_NE(ew.raised(), nullptr);
         EXPECT_EQ(ew.raised()->type, c.type);
         EXPECT_EQ(ew.raised()->subtype, c.subtype);
         EXPECT_EQ(ew.raised()->address, c.address);
     }
-    // The same access without the reservation origin is read.
-    ExecWord ew;
-    ew.memory();
-    ew.more_memory("CI", CI_WINDOW, 0x1000);
-    ew.option(PO_CACHE_INHIBITED_LSWD_ARX);
-    ew.write(CI_WINDOW + 0x10, 4, 0x5A5A5A5A);
-    access(ew, ROW_LWZ, CI_WINDOW + 0x10, 4);
-    uint64_t value = 0;
-    EXPECT_EQ(EA_Read_Memory_Reg(ew.iop, &value, 1), 0u);
-    EXPECT_EQ(value, 0x5A5A5A5Au);
 }
 
 TEST(EAAccess, WatchedStoreReturnsFourAfterWriting)
