@@ -34,6 +34,10 @@ constexpr uint32_t DSISR_HYPERVISOR_ONLY = 0x4;
 constexpr uint32_t MERGED_UNDEFINED = 0x10000;
 constexpr uint32_t MERGED_ALIGNMENT = 0x1F;
 
+// The segment-fault subtypes (the translation driver names them too).
+constexpr int32_t SUBTYPE_DSI_SEGMENT_FAULT = 247;
+constexpr int32_t SUBTYPE_ISI_SEGMENT_FAULT = 250;
+
 constexpr uint64_t SRR1_PAGE_FAULT = 0x40000000;
 constexpr uint64_t SRR1_PROTECTION = 0x8000000;
 constexpr uint64_t SRR1_DIRECT_STORE = 0x10000000;
@@ -307,7 +311,7 @@ PowerPCException *interrupt_DataStorageSegmentFault(IOPDesc *iop, uint64_t addre
     bool fetch = is_fetch(kind);
     int32_t type = fetch ? EXC_TYPE_INST_SEG_FAULT : EXC_TYPE_DATA_SEG_FAULT;
     note_transaction(iop, msr, type);
-    int32_t subtype = fetch ? EST_ISI_SEGMENT_FAULT : EST_DSI_SEGMENT_FAULT;
+    int32_t subtype = fetch ? SUBTYPE_ISI_SEGMENT_FAULT : SUBTYPE_DSI_SEGMENT_FAULT;
     PowerPCException *record = new_record(iop, type, subtype, address, false);
     if (!record) return nullptr;
     if (!fetch) {
