@@ -247,7 +247,7 @@ uint32_t EA_Read_Memory_FPReg(IOPDesc *iop, uint64_t *value)
     return 1;
 }
 
-uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, EA_FP_Store_Producer producer, uint32_t reg, uint64_t *value_out)
+uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, FPStoreDataProducer producer, int reg, uint64_t *value_out)
 {
     AXD *data = &iop->data;
     data->kind = AXD_KIND_STORE;

@@ -42,10 +42,10 @@ uint32_t EA_Write_Memory_Reg_Part2(IOPDesc *iop, uint64_t value, int effects, in
 uint32_t EA_Read_Memory_FPReg(IOPDesc *iop, uint64_t *value);
 // The memory image of a floating-point store: (instruction, data descriptor, register number,
 // translation result).
-typedef uint64_t (*EA_FP_Store_Producer)(IOPDesc *iop, AXD *axd, uint32_t reg, int status);
+typedef uint64_t (*FPStoreDataProducer)(IOPDesc *iop, AXD *axd, int reg, int status);
 // The floating-point store driver: translates, asks the producer for the image (byte-reversed for
-// a little-endian access), stores it and returns the image through value_out (may be null).
-uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, EA_FP_Store_Producer producer, uint32_t reg, uint64_t *value_out);
+// a little-endian access), stores it and returns the image through value (may be null).
+uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, FPStoreDataProducer producer, int reg, uint64_t *value);
 
 // The byte-wise forms on the data descriptor (after a page-crossing translation): big-endian in
 // ascending addresses; the little-endian forms reverse the buffer.

@@ -190,7 +190,7 @@ TEST(EAAccess, OversizedAccessIsRefused)
 namespace
 {
 
-uint64_t image_of(IOPDesc *, AXD *, uint32_t reg, int)
+uint64_t image_of(IOPDesc *, AXD *, int reg, int)
 {
     return reg == 1 ? 0x1122334455667788ull : 0x0102030405060708ull;
 }
