@@ -16,6 +16,7 @@ struct IOPDesc;
 
 // (RA|0) + D, DS × 4 or GPR[RB] into ea, orig_ea and ea2; size, size2 and row_size from the row's
 // access size; the displacement or RB value in operand slot B for an instruction in flight.
+// The sum is not cut to 32 bits (translation does that).
 // Return the overflow check's result: 0 when it raised an interrupt.
 int EA_gen_d_loads_stores(IOPDesc *iop);
 int EA_gen_ds_loads_stores(IOPDesc *iop);
@@ -24,7 +25,11 @@ int EA_gen_x_loads_stores(IOPDesc *iop);
 // overflow found without an interrupt, 0 the interrupt was raised. length 0: not tested.
 int CEA_CHECK_EAO(IOPDesc *iop, uint32_t ra, uint64_t value, int64_t length);
 
-// Reads the data descriptor's size bytes; effects 0 is a quiet read that leaves no interrupt.
+// Reads the descriptor's size bytes into buffer (memory order); effects 0 is a quiet read that
+// leaves no interrupt.
+uint32_t EA_Read_Memory(IOPDesc *iop, AXD *axd, uint8_t *buffer, int effects);
+// Reads the data descriptor's size bytes (at most 24; the last 8 form the value); effects 0 is a
+// quiet read that leaves no interrupt. The value is written only on result 0.
 uint32_t EA_Read_Memory_Reg(IOPDesc *iop, uint64_t *value, int effects);
 // Clears the physical address, sets kind "Store" and translates; returns the translation result.
 int EA_Write_Memory_Reg_Part1(IOPDesc *iop, int effects);
@@ -32,10 +37,22 @@ int EA_Write_Memory_Reg_Part1(IOPDesc *iop, int effects);
 // and the watchpoint matched, 5 a store-conditional not performed by the cache model, else 1 or
 // the code.
 uint32_t EA_Write_Memory_Reg_Part2(IOPDesc *iop, uint64_t value, int effects, int status);
-// The byte-wise forms on the data descriptor (after a page-crossing translation).
+
+// The floating-point operand read (always with effects); sizes above 8 are read byte by byte.
+uint32_t EA_Read_Memory_FPReg(IOPDesc *iop, uint64_t *value);
+// The memory image of a floating-point store: (instruction, data descriptor, register number,
+// translation result).
+typedef uint64_t (*FPStoreDataProducer)(IOPDesc *iop, AXD *axd, int reg, int status);
+// The floating-point store driver: translates, asks the producer for the image (byte-reversed for
+// a little-endian access), stores it and returns the image through value (may be null).
+uint32_t EA_Write_Memory_FPReg(IOPDesc *iop, FPStoreDataProducer producer, int reg, uint64_t *value);
+
+// The byte-wise forms on the data descriptor (after a page-crossing translation): big-endian in
+// ascending addresses; the little-endian forms reverse the buffer.
 uint32_t Read_Data_One_Byte_at_a_Time(IOPDesc *iop, uint8_t *buffer, int effects);
 uint32_t Read_LE_Data_One_Byte_at_a_Time(IOPDesc *iop, uint8_t *buffer, int effects);
 uint32_t Write_Data_One_Byte_at_a_Time(IOPDesc *iop, const uint8_t *buffer, int effects);
+uint32_t Write_LE_Data_One_Byte_at_a_Time(IOPDesc *iop, const uint8_t *buffer, int effects);
 
 // The processor family's alignment rules for the translated access; 1 when no interrupt was raised.
 int PPC_MMU_CheckAlignment(IOPDesc *iop, AXD *axd);
