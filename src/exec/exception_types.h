@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include "isa/row_ids.h"
 
 enum : int32_t {
     EXC_ILLEGAL_ENTRY = 0,
@@ -61,35 +62,3 @@ enum : int32_t {
     EST_TRACE_CIABR_AND_STEP = 288, // "TRACE: CIABR MATCH and Single Step or Branch Trace"
 };
 
-// Instruction-table rows the exception code recognises by id.
-enum : uint32_t {
-    ROW_DCBT = 101,
-    ROW_DCBTST = 102,
-    ROW_DSS = 208,
-    ROW_DSSALL = 209,
-    ROW_DST = 210,
-    ROW_DSTST = 211,
-    ROW_DSTSTT = 212,
-    ROW_DSTT = 213,
-    ROW_ICSWX = 346,
-    ROW_LSDI = 396,
-    ROW_LSDX = 397,
-    ROW_LSWI = 398,
-    ROW_LSWX = 399,
-    ROW_LVEHX = 402,
-    ROW_LVEWX = 403,
-    ROW_LVX = 406,
-    ROW_LVXL = 407,
-    ROW_MTMSRD = 489,
-    ROW_PBT = 548,
-    ROW_PBT_DOT = 549,
-    ROW_STSDI = 659,
-    ROW_STSDX = 660,
-    ROW_STSWI = 661,
-    ROW_STSWX = 662,
-    ROW_STVEHX = 664,
-    ROW_STVEWX = 665,
-    ROW_STVX = 666,
-    ROW_STVXL = 667,
-    ROW_TRESUME_DOT = 728,
-};

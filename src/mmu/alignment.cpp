@@ -2,7 +2,8 @@
 #include "mmu/alignment.h"
 
 #include "exec/reg_triggers.h"
-#include "exec/storage_path_support.h"
+#include "exec/interrupt_raisers.h"
+#include "exec/interrupt_delivery.h"
 #include "isa/instr_info.h"
 #include "isa/ppc_bits.h"
 #include "isa/semantics_helpers.h"

@@ -2,7 +2,8 @@
 // physical accesses (one big-endian buffer, or byte by byte); and the D/DS/X address generators.
 #include "mmu/ea_access.h"
 
-#include "exec/storage_path_support.h"
+#include "exec/interrupt_raisers.h"
+#include "exec/interrupt_delivery.h"
 #include "isa/instr_info.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
