@@ -86,6 +86,8 @@ struct SLB {
     uint8_t noa[2];
 };
 
+constexpr int NUM_PERSISTENT_EXCEPTIONS = 5;
+
 // The thread's decrementer: its value as of last_cycle.
 struct DECREMENTER {
     int32_t value;
@@ -128,6 +130,8 @@ struct ThreadState {
     int32_t power_mode;
     int32_t thread_id_in_partition; // number within its sub-core
     int32_t partition_index;        // its sub-core's number while the core is split, else 0
+    int32_t rtas_stopped;           // 1 at set-up and after the RTAS stop-self call
+    uint64_t restart_address;       // where a start resumes (read by the cycle-level core's fetch)
     int32_t in_pturbo;              // runs under the parallel translator
     int32_t ha_flush_pending;       // flush request of the core's HA command register
 
@@ -176,9 +180,8 @@ struct ThreadState {
     uint64_t chunk_delay;     // accumulated ticks
     uint64_t chunk_delay_cap; // most ticks spent at once
 
-    // External instruction decoders (newest first) and the external-interrupt line.
+    // External instruction decoders (newest first).
     ExternalDecoder_t *decoders;
-    int32_t external_interrupt_line; // as the processor interrupt hook last set it
 
     // Derived from the MSR by every MSR write.
     uint8_t address_width; // 64 or 32 (MSR[SF])
@@ -191,6 +194,9 @@ struct ThreadState {
     DECREMENTER *decrementer;
     uint32_t pending_decrementer_exception;
     InterruptQueue interrupt_queue;
+    // Level-style exceptions that stay queued until lowered; slot 0 is the external interrupt
+    // raised by an interrupt controller.
+    PowerPCException *persistent_exceptions[NUM_PERSISTENT_EXCEPTIONS];
 
     // Locks.
     pturbo_lock_s raise_lock; // "Raise Exception": guards interrupt_queue under PTURBO
