@@ -265,3 +265,48 @@ TEST_F(RunStates, StoppingAnAssistThread)
 }
 
 } // namespace
+
+// ---- register-trigger nodes and associative-trigger firing ----
+
+#include "exec/reg_triggers.h"
+#include "processor/register_file.h"
+
+namespace
+{
+
+TEST(RegTriggerNodes, IndexesAndReuse)
+{
+    Reg_Trigger_Desc set{};
+    EXPECT_EQ(Reg_Trigger_Node_New(&set, "LR", "a", ~0ull), 0);
+    EXPECT_EQ(Reg_Trigger_Node_New(&set, "LR", "b", ~0ull), 1);
+    EXPECT_EQ(Reg_Trigger_Node_New(&set, "LR", "c", 0xF0), 2);
+    EXPECT_EQ(set.write.count, 3);
+    EXPECT_EQ(set.enabled_write.count, 3);
+    EXPECT_STREQ(set.name, "LR");
+    Reg_Trigger_Node *second = set.write.head->next;
+    Reg_Trigger_List_Remove(&set.write, &set.enabled_write, second);
+    ASSERT_EQ(second->data, nullptr);
+    EXPECT_EQ(Reg_Trigger_Node_New(&set, "ignored", "d", 1), 1);
+    EXPECT_EQ(set.write.count, 3);
+    auto *record = static_cast<Reg_Trigger_Write *>(second->data);
+    ASSERT_NE(record, nullptr);
+    EXPECT_STREQ(record->procedure, "d");
+    EXPECT_EQ(record->change_mask, 1u);
+    EXPECT_STREQ(set.name, "LR");
+    Reg_Trigger_List_Free(&set.write, &set.enabled_write);
+}
+
+TEST(AssocTriggers, OnlyDefinedAndActiveTriggersRun)
+{
+    Triggers triggers({"DEFINED"});
+    EXPECT_EQ(Assoc_Trigger_Fire(quarn_common.trigger_table, "UNKNOWN", "{x %d}", 1), 0);
+    EXPECT_EQ(triggers.fired(), "");
+    EXPECT_EQ(Assoc_Trigger_Fire(quarn_common.trigger_table, "DEFINED", "{x %d}", 2), 1);
+    EXPECT_EQ(triggers.fired(), "{DEFINED {x 2}}");
+    defined_triggers["DEFINED"].active = 0;
+    EXPECT_EQ(Assoc_Trigger_Fire(quarn_common.trigger_table, "DEFINED", "{x %d}", 3), 0);
+    EXPECT_EQ(Assoc_Trigger_Fire(nullptr, "DEFINED", "{x %d}", 4), 0);
+    EXPECT_EQ(triggers.fired(), "{DEFINED {x 2}}");
+}
+
+} // namespace
