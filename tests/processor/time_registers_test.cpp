@@ -7,6 +7,7 @@
 #include "exec/interrupt_raisers.h"
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
+#include "processor/decrementer_wakeup.h"
 #include "processor/exception_record.h"
 #include "processor/processor_interrupt.h"
 #include "processor/processor_options.h"
@@ -283,6 +284,29 @@ TEST_F(TimeBase, DecrementerInterruptNeedsEE)
     t(0)->MSR.value = 0x8000;
     ThreadState__SetDEC(t(0), 0xFFFFFFFF);
     EXPECT_EQ(queued(t(0), DECREMENTER), 1);
+}
+
+TEST_F(TimeBase, ANegativeDecrementerWakesASleepingThread)
+{
+    ThreadState *s = t(1);
+    core->x_cpuState = CPU_RUNNING;
+    core->options[PO_DEC_CANNOT_WAKEUP_THREAD] = 1;
+    s->x_smt_enable = 0;
+    s->x_threadState = CPU_STALLED;
+    s->stall_reason = STALL_INSTRUCTION;
+    s->power_mode = POWER_NAP;
+    s->LPCR.value = 0x2000;
+    tsim->now = 5;
+    s->decrementer->value = 3;
+    s->decrementer->last_cycle = 5;
+    EXPECT_EQ(CheckExceptionQueueForWakeup(s), 1);
+    EXPECT_EQ(s->x_threadState, (uint32_t)CPU_STALLED); // DEC still positive
+    tsim->now = 9;
+    EXPECT_EQ(CheckExceptionQueueForWakeup(s), 1);
+    EXPECT_EQ(s->x_threadState, (uint32_t)CPU_RUNNING);
+    EXPECT_EQ(s->PC.value, 0x100u);
+    EXPECT_EQ((s->SRR1.value >> 18) & 0xF, 6u);
+    EXPECT_EQ(queued(s, DECREMENTER), 0); // a woken thread takes no interrupt by this check
 }
 
 TEST_F(TimeBase, NegativeHdecWriteChecksEveryThreadFirst)
