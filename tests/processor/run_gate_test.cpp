@@ -14,6 +14,8 @@
 #include "processor/processor_time.h"
 #include "processor/run_control.h"
 #include "processor/run_gate.h"
+#include "processor/smt.h"
+#include "processor/thread_run_state.h"
 #include "processor/thread_state.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
@@ -88,6 +90,30 @@ TEST(RunGate, AnswersWithoutBlocking)
         c.unblock(m.machine, core, t);
         EXPECT_EQ(Check_Can_Run(t, 0), 1);
     }
+}
+
+TEST(RunGate, EmbeddingThreadControls)
+{
+    BuiltMachine m("controls", threads("2"));
+    ASSERT_NE(m.machine, nullptr);
+    ProcessorState *core = all_running(m.machine);
+    ThreadState *t = &core->threads[1];
+    EXPECT_EQ(LIBSIM__DisableThread(t), 1);
+    EXPECT_EQ(t->manual_disable, 1u);
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_STALLED);
+    EXPECT_EQ(t->stall_reason, STALL_TCL_COMMAND);
+    EXPECT_EQ(Check_Can_Run(t, 0), 0);
+    EXPECT_EQ(LIBSIM__Thread_SetRunMode(t, 1), 1); // refused: still manually disabled
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_STALLED);
+    core->x_cpuState = CPU_STALLED;
+    EXPECT_EQ(LIBSIM__EnableThread(t), 1);
+    EXPECT_EQ(core->x_cpuState, (uint32_t)CPU_RUNNING);
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_RUNNING);
+    EXPECT_EQ(Check_Can_Run(t, 0), 1);
+    EXPECT_EQ(LIBSIM__Thread_SetRunMode(t, 0), 0);
+    EXPECT_EQ(t->stall_reason, STALL_SMT_CONTROL);
+    EXPECT_EQ(LIBSIM__Thread_SetRunMode(t, 1), 1);
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_RUNNING);
 }
 
 // A stand-in thread job: passes its gate, counts the pass, spends a tick.
