@@ -36,6 +36,11 @@ FreqSpec *absolute(uint64_t hz)
     return spec;
 }
 
+BuiltMachine::Configure threads_config(const char *n)
+{
+    return [n](BuiltMachine &b) { b.set("processor/number_of_threads", n); };
+}
+
 int queued(ThreadState *t, int32_t type)
 {
     int n = 0;
@@ -352,6 +357,40 @@ TEST(DecrementerJob, ChecksOneCycleAfterZero)
     EXPECT_EQ(tsim->now, 9 * per);
     EXPECT_EQ(queued(t, DECREMENTER), 1);
     EXPECT_EQ((int32_t)ThreadState__GetDEC(t), -1);
+}
+
+// The HDEC job wakes when HDEC crosses zero and raises the interrupt on enabled threads.
+TEST(DecrementerJob, HdecCrossingZeroRaisesOnEnabledThreads)
+{
+    BuiltMachine m("hdecjob", threads_config("2"));
+    ASSERT_NE(m.machine, nullptr);
+    ProcessorState *core = GenericMachine__Processor(m.machine, 0);
+    ASSERT_NE(core->hdec_job, nullptr);
+    uint64_t per = core->timebase_domain ? core->timebase_domain->ticks_per_cycle : 1;
+    for (uint32_t i = 0; i < 2; i++) {
+        core->threads[i].LPCR.value = 1;
+        core->threads[i].MSR.value = 0;
+        core->threads[i].pending_HDEC = 0;
+    }
+    core->threads[0].x_smt_enable = 1;
+    core->threads[1].x_smt_enable = 0;
+    SimpleCPUTick(m.machine, per);
+    ProcessorState__SetHDEC(core, 2);
+    SimpleCPUTick(m.machine, 2 * per);
+    EXPECT_EQ(queued(&core->threads[0], HV_DECREMENTER), 0);
+    SimpleCPUTick(m.machine, per);
+    EXPECT_EQ(queued(&core->threads[0], HV_DECREMENTER), 1);
+    EXPECT_EQ(core->threads[0].pending_HDEC, 1u);
+    EXPECT_EQ(queued(&core->threads[1], HV_DECREMENTER), 0); // not SMT-enabled
+
+    // The machine-wide freeze holds every time base until the thaw.
+    uint64_t tb = ProcessorState__GetTB(core);
+    GenericMachine__Freeze_Time_Base(m.machine);
+    SimpleCPUTick(m.machine, 10 * per);
+    EXPECT_EQ(ProcessorState__GetTB(core), tb);
+    GenericMachine__Thaw_Time_Base(m.machine);
+    SimpleCPUTick(m.machine, 3 * per);
+    EXPECT_EQ(ProcessorState__GetTB(core), tb + 3);
 }
 
 TEST(ProcessorInterrupt, OneRecordPerRaisedLine)
