@@ -31,7 +31,7 @@ int Check_Can_Run(ThreadState *thread, int may_block)
             Thread_switch_mode(thread);
         }
         counter_s *functional = machine->functional_mode;
-        if (functional && counter_get(functional) > 0) {
+        if (functional && functional->value > 0) { // plain reads: this runs between instructions
             if (!may_block) return 0;
             counter_sync(functional);
             continue;
@@ -46,7 +46,7 @@ int Check_Can_Run(ThreadState *thread, int may_block)
         park_on(&core->ppu_counter);
     }
     job_s *job = tsim_active_job ? tsim_active_job : thread->job;
-    if (job && job_get(job) != 0) {
+    if (job && job->counter.value != 0) {
         if (!may_block) return 0;
         job_sync(job);
     }
