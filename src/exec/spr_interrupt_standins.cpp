@@ -26,16 +26,6 @@ PowerPCException *File_Standin_Exception(IOPDesc *iop, int32_t type, int32_t sub
 }
 
 
-// STAND-IN: as interrupt_PrivilegedInstruction (type 2, reason 277, SRR1 bits 0x200000); the
-// transactional-memory pre-check is missing. The text is kept as the detail for inspection.
-__attribute__((weak)) PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text)
-{
-    PowerPCException *record = File_Standin_Exception(iop, EXC_TYPE_PROGRAM, EXC_REASON_TM_BAD_THING, text);
-    if (record) record->srr1_set = 0x200000;
-    return record;
-}
-
-
 uint64_t pmc_counter_standin_live_offset = 0;
 
 // STAND-IN: the counting model (event statistics per group, counter bases) is not built; the live

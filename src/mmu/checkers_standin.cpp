@@ -11,9 +11,3 @@ void *cc_CacheContainer_init(const char *, int32_t)
 {
     return nullptr;
 }
-
-// STAND-IN: the page-cacheability checker is not built yet (it is off by default); no checker.
-void *PageCacheableCheck_init(const char *)
-{
-    return nullptr;
-}

@@ -116,15 +116,3 @@ __attribute__((weak)) void PA_Write_Memory_Tag_AXD(IOPDesc *iop, AXD *axd, int t
     uint64_t end = (axd->pa + (uint64_t)axd->size + TAG_GRANULE - 1) & ~(TAG_GRANULE - 1);
     PA_Write_Memory_Tag(iop->thread, first, end - first, tag);
 }
-
-// STAND-IN: the machine-check raiser is not built: the strict setting, the MSR[ME] check-stop and
-// the instruction print are missing; a machine check (type 7, RI cleared) is filed.
-__attribute__((weak)) PowerPCException *interrupt_BadAddress(IOPDesc *iop, uint64_t, int)
-{
-    if (!iop || !iop->thread) return nullptr;
-    PowerPCException *record = IOP_New_Exception(iop, EXC_MACHINE_CHECK, 0);
-    if (!record) return nullptr;
-    record->srr1_set = 0;
-    record->srr1_clear = 2;
-    return Take_Care_Of_Exception(iop, record, "Machine Check");
-}

@@ -1,6 +1,6 @@
 #include "processor/decrementer_wakeup.h"
 
-#include "exec/async_interrupts_standin.h"
+#include "exec/interrupt_queue.h"
 #include "processor/exception_record.h"
 #include "processor/smt.h"
 #include "processor/thread_state.h"

@@ -1,6 +1,6 @@
 // The lazy decrementer and hypervisor decrementer, their kernel jobs, the chunk caps they impose
 // and the decrementer interrupt checks.
-#include "exec/async_interrupts_standin.h"
+#include "exec/interrupt_queue.h"
 #include "kernel/counter.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"

@@ -98,6 +98,9 @@ struct IOPDesc {
 
     PowerPCException *exceptions; // raised by this instruction
     uint64_t new_msr;             // MSR the instruction is about to install
+    uint64_t msr;                 // MSR recorded for the instruction
+    uint64_t start_msr;           // MSR when the instruction began
+    int32_t delivered_type;       // type of the exception this record last delivered
     uint8_t finished;             // cleared at each hand-out
 };
 

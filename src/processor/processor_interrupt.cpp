@@ -1,6 +1,6 @@
 #include "processor/processor_interrupt.h"
 
-#include "exec/async_interrupts_standin.h"
+#include "exec/interrupt_queue.h"
 #include "exec/interrupt_raisers.h"
 #include "machine/generic_machine.h"
 #include "processor/exception_record.h"
@@ -13,22 +13,17 @@
 
 namespace
 {
-constexpr int32_t EXTERNAL_TYPE = 17;
 constexpr int EXTERNAL_SLOT = 0;
 } // namespace
 
 void raise_persistent_exception(ThreadState *thread)
 {
-    if (thread->persistent_exceptions[EXTERNAL_SLOT]) {
-        Thread_RunState(thread);
+    // A line raised again only runs the thread.
+    if (!raise_persistent_external(thread)) {
+        if (thread->persistent_exceptions[EXTERNAL_SLOT]) Thread_RunState(thread);
         return;
     }
-    PowerPCException *record = ThreadState__New_Exception(thread, EXTERNAL_TYPE, 0);
-    if (!record) return;
-    record->deliver_cycle = 0;
-    record->persistent = 1;
-    Async_Take_Care_Of_Exception(thread, record, "External Interrupt");
-    thread->persistent_exceptions[EXTERNAL_SLOT] = record;
+    thread->persistent_exceptions[EXTERNAL_SLOT]->deliver_cycle = 0;
     smt_BoostPriority(thread, 1);
     if (SMTA_Start_Thread_On_Interrupt()) SMTA_Start_Thread(thread, 8, 0x100);
 }

@@ -36,6 +36,7 @@ constexpr int NUM_BHRB_ENTRIES = 32;
 constexpr int NUM_EMATS = 8;
 constexpr int NUM_INSTRUCTION_MIX_COUNTERS = 595;
 constexpr int MAX_HELD_LOCKS = 4;
+constexpr int NUM_PERSISTENT_EXCEPTIONS = 5;
 
 // Byte orders of a thread (its byte_order field).
 enum : int32_t { THREAD_LITTLE_ENDIAN = 0, THREAD_BIG_ENDIAN = 1, THREAD_ENDIAN_FROM_MSR = 2 };
@@ -85,8 +86,6 @@ struct SLB {
     uint8_t lp;
     uint8_t noa[2];
 };
-
-constexpr int NUM_PERSISTENT_EXCEPTIONS = 5;
 
 // The thread's decrementer: its value as of last_cycle.
 struct DECREMENTER {
@@ -194,8 +193,7 @@ struct ThreadState {
     DECREMENTER *decrementer;
     uint32_t pending_decrementer_exception;
     InterruptQueue interrupt_queue;
-    // Level-style exceptions that stay queued until lowered; slot 0 is the external interrupt
-    // raised by an interrupt controller.
+    // Level-style exceptions kept queued while their line is raised; slot 0 the external line.
     PowerPCException *persistent_exceptions[NUM_PERSISTENT_EXCEPTIONS];
 
     // Locks.

@@ -309,6 +309,9 @@ TEST(LoadStore, LoadStringFailingPartWay)
         ew.memory(0x40000);
         ew.option(PO_MOVE_ASSIST_INSTRUCTIONS_SUPPORTED);
         ew.option(PO_GPRS_UNDEFINED_FOR_LOAD_STRING_EXCEPTION, undefined);
+        // A hole is a machine check only on a strict machine, and taken only with MSR[ME].
+        ew.core.test_machine.machine.machine_options[MO_STRICT] = 1;
+        ew.t->MSR.value |= MSR_ME;
         ew.write(0x3FFFE, 2, 0x4142);
         ew.gpr(3) = 0x33;
         ew.gpr(4) = 0x44;
