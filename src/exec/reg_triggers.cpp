@@ -9,6 +9,7 @@
 #include "processor/processor_state.h"
 #include "processor/shared_msr_text.h"
 #include "processor/thread_state.h"
+#include "runtime/alloc.h"
 #include "runtime/common.h"
 
 namespace
@@ -34,6 +35,45 @@ int evaluate(const char *text)
 }
 
 } // namespace
+
+namespace
+{
+
+Reg_Trigger_Node *append_node(Reg_Trigger_List *list, void *data)
+{
+    Reg_Trigger_Node *node = QUARN_ZALLOC(1, Reg_Trigger_Node);
+    if (!node) return nullptr;
+    node->data = data;
+    node->prev = list->tail;
+    if (list->tail)
+        list->tail->next = node;
+    else
+        list->head = node;
+    list->tail = node;
+    list->count++;
+    return node;
+}
+
+} // namespace
+
+int Reg_Trigger_Node_New(Reg_Trigger_Desc *set, const char *name, const char *command, uint64_t value)
+{
+    if (!set->name[0]) snprintf(set->name, sizeof set->name, "%s", name ? name : "");
+    int index = 0;
+    Reg_Trigger_Node *node = set->write.head;
+    for (; node && node->data; node = node->next) index++;
+    if (!node) {
+        node = append_node(&set->write, nullptr);
+        if (!node) return index;
+    }
+    Reg_Trigger_Write *record = QUARN_ZALLOC(1, Reg_Trigger_Write);
+    if (!record) return index;
+    record->change_mask = value;
+    snprintf(record->procedure, sizeof record->procedure, "%s", command ? command : "");
+    node->data = record;
+    append_node(&set->enabled_write, record);
+    return index;
+}
 
 int Invoke_Reg_Read_Triggers(IOPDesc *iop, Reg_Trigger_Desc *record, uint64_t value)
 {

@@ -40,6 +40,11 @@ struct Reg_Trigger_Desc {
     Reg_Trigger_List enabled_write;
 };
 
+// Adds a write trigger (change mask value, the command at most 256 characters) to the register's
+// list, reusing the first free node, and enables it; the position of the node used. The set's
+// register name is filled on first use.
+int Reg_Trigger_Node_New(Reg_Trigger_Desc *set, const char *name, const char *command, uint64_t value);
+
 // Fires every enabled read trigger with "mcm %d cpu %d thread %d reg %s val 0x%016lX"; returns the
 // completion code of the last evaluation (0 when nothing ran).
 int Invoke_Reg_Read_Triggers(IOPDesc *iop, Reg_Trigger_Desc *record, uint64_t value);

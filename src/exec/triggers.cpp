@@ -21,7 +21,7 @@ int Assoc_Trigger_Fire(TriggerTable *table, const char *name, const char *format
 {
     if (!table || table->assoc_count == 0) return 0;
     Assoc_TriggerEntry *entry = Assoc_Trigger_Search(table, name);
-    if (!entry) return 0;
+    if (!entry || !entry->active) return 0;
     va_list args;
     va_start(args, format);
     int code = vTriggers_TCL_Call(table, entry->command, format, args);

@@ -6,10 +6,3 @@ struct ThreadState;
 
 // Looks at the thread's pending exceptions for one that wakes it, then at its decrementer; 1.
 int CheckExceptionQueueForWakeup(ThreadState *thread);
-
-// STAND-IN support: the calls the stand-in received.
-struct WakeupStandinLog {
-    long calls;
-    ThreadState *thread;
-};
-extern WakeupStandinLog wakeup_standin_log;

@@ -182,7 +182,7 @@ void ereg_dec(ThreadState *thread)
     if (!machine || !machine->tsim) return;
     char name[256];
     snprintf(name, sizeof name, "dec %s", thread->name ? thread->name : "");
-    thread->dec_job = job_new(machine->tsim, name, Decrementer_Body, thread);
+    thread->dec_job = job_new(machine->tsim, name, ereg_dec_callback, thread);
     if (!thread->dec_job) return;
     job_set_priority(thread->dec_job, DECREMENTER_JOB_PRIORITY);
     job_set(thread->dec_job, 0);

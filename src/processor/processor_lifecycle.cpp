@@ -351,6 +351,7 @@ void Thread_Init(ProcessorState *core, uint32_t index, ThreadState *t, PropertyL
 
     Init_Decrementer(t);
     ereg_dec(t);
+    t->rtas_stopped = 1; // until the firmware's start-cpu call
     t->current_iop = get_Instruction(t);
 
     if (!quiet_mode) {

@@ -1,4 +1,5 @@
-// Simulated time as cycle counts: the machine's current cycle and a time domain's cycles.
+// Simulated time as cycle counts: conversions between time domains, a domain's current cycle and
+// phase, and the machine's current time in base cycles as a number and as text.
 #pragma once
 
 #include <cstdint>
@@ -6,12 +7,14 @@
 struct GenericMachine;
 struct time_domain;
 
-// The machine's current cycle count as decimal text in a static buffer (overwritten by the next
-// call); a null machine means the machine asked about last (0 when there was none).
+// The machine's current cycle count as decimal text in one shared 32-byte buffer (overwritten by
+// the next call); a null machine means the machine asked about last (0 when there was none).
 const char *Prepare_Time(GenericMachine *machine);
 // The machine's current time in cycles of its base domain, rounded up; 0 without a kernel, a
 // base domain or at tick 0. A machine given is remembered for later calls without one.
 uint64_t GetRawTime(GenericMachine *machine);
 // The running kernel's current tick in cycles of the domain (1 tick per cycle without one),
-// rounded up; 0 at tick 0 or without a kernel.
-uint64_t TD_get_current_cycles(time_domain *domain);
+// rounded up, and the tick's phase within that cycle; (0, 0) at tick 0.
+uint64_t TD_get_current_cycles(time_domain *domain, uint64_t *phase = nullptr);
+// n cycles of one domain in cycles of another (rounded up); n unchanged when either is missing.
+uint64_t TD_Cross_Domain_Convert(uint64_t n, time_domain *from, time_domain *to);

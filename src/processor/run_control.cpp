@@ -43,6 +43,15 @@ uint64_t machine_tick(GenericMachine *machine)
     return machine->tsim->now;
 }
 
+// Current base cycles: 0 at tick 0, else the tick in base cycles rounded up.
+uint64_t current_base_cycles(GenericMachine *machine)
+{
+    uint64_t tick = machine_tick(machine);
+    if (tick == 0) return 0;
+    uint64_t per_cycle = ticks_per_cycle(machine->base_domain);
+    return tick / per_cycle + (tick % per_cycle != 0);
+}
+
 // The call of the stop-after-ticks: the rest of its tick runs first, then the run stops.
 void stop_after_ticks_fired(void *argument)
 {
@@ -96,6 +105,53 @@ void SimpleCPUTick(GenericMachine *machine, uint64_t ticks)
     if (!machine || ticks == 0) return;
     StopAfterTicks(machine, ticks);
     GenericMachine__Run(machine);
+}
+
+uint64_t ThreadState__Step(ThreadState *thread, uint64_t n)
+{
+    if (n == 0) return 0;
+    ProcessorState *core = thread->processor;
+    if (core && core->x_cpuState != CPU_RUNNING)
+        sim_warning(0, "processor %s is not running", core->name ? core->name : "");
+    if (!thread->x_smt_enable) sim_warning(0, "thread %s is not smt enabled", thread->name ? thread->name : "");
+    StopAfterThreadInstructions(thread, n);
+    uint64_t before = thread->Instruction_Number;
+    GenericMachine__Run(thread->machine);
+    return thread->Instruction_Number - before;
+}
+
+extern "C" uint64_t LIBSIM__Run(vLIBSIM_data *handle)
+{
+    GenericMachine *machine = LSD_Machine(handle);
+    if (!machine) return 0;
+    how_to_run(machine);
+    return current_base_cycles(machine);
+}
+
+extern "C" uint64_t LIBSIM__CycleLimit(vLIBSIM_data *handle, uint64_t n)
+{
+    GenericMachine *machine = LSD_Machine(handle);
+    if (!machine) return 0;
+    machine->cycle_limit = current_base_cycles(machine) + n;
+    StopAfterTicks(machine, n * ticks_per_cycle(machine->base_domain));
+    return current_base_cycles(machine);
+}
+
+extern "C" uint64_t LIBSIM__Tick_Get(vLIBSIM_data *handle)
+{
+    GenericMachine *machine = LSD_Machine(handle);
+    return machine ? machine_tick(machine) : 0;
+}
+
+extern "C" void LIBSIM__Tick_Set(vLIBSIM_data *handle, uint64_t tick)
+{
+    GenericMachine *machine = LSD_Machine(handle);
+    if (!machine) return;
+    if (!machine->tsim) {
+        sim_error("tsim in machine is NULL!!!!");
+        return;
+    }
+    if (tick <= machine->tsim->now) machine->tsim->now = tick;
 }
 
 time_domain *Machine_Step_Domain(GenericMachine *machine)

@@ -25,6 +25,9 @@ void SimpleCPURun(GenericMachine *machine);
 void SimpleCPUTick(GenericMachine *machine, uint64_t ticks);
 // SimpleCPUTick with the cycles of the machine's step time domain.
 void SimpleCPUCycle(GenericMachine *machine, uint64_t cycles);
+// Runs until the thread completed n more instructions (0: nothing at all); the instructions it
+// completed during the run.
+uint64_t ThreadState__Step(ThreadState *thread, uint64_t n);
 // The domain of "cycle" and "to_cycle": the chosen step domain, else the base domain.
 struct time_domain;
 time_domain *Machine_Step_Domain(GenericMachine *machine);
@@ -66,6 +69,14 @@ void Callbacks_register_ppc_generic(void);
 // Embedding interface.
 struct vLIBSIM_data;
 extern "C" const char *LIBSIM__GetMode(vLIBSIM_data *handle);
+// Runs the handle's machine (no report); the current base cycles after the run.
+extern "C" uint64_t LIBSIM__Run(vLIBSIM_data *handle);
+// Cycle limit := current base cycles + n, and a stop armed after n base cycles of ticks; the
+// current base cycles.
+extern "C" uint64_t LIBSIM__CycleLimit(vLIBSIM_data *handle, uint64_t n);
+extern "C" uint64_t LIBSIM__Tick_Get(vLIBSIM_data *handle);
+// Sets the kernel's tick back to the value; a value above the current tick is ignored.
+extern "C" void LIBSIM__Tick_Set(vLIBSIM_data *handle, uint64_t tick);
 extern "C" int32_t LIBSIM__GetMode_ID_for_name(const char *name);
 extern "C" void LIBSIM__Thread_Restart(void);
 void Thread_Restart_Jobs(void);

@@ -129,6 +129,8 @@ struct ThreadState {
     int32_t power_mode;
     int32_t thread_id_in_partition; // number within its sub-core
     int32_t partition_index;        // its sub-core's number while the core is split, else 0
+    int32_t rtas_stopped;           // 1 at set-up and after the RTAS stop-self call
+    uint64_t restart_address;       // where a start resumes (read by the cycle-level core's fetch)
     int32_t in_pturbo;              // runs under the parallel translator
     int32_t ha_flush_pending;       // flush request of the core's HA command register
 
@@ -177,9 +179,8 @@ struct ThreadState {
     uint64_t chunk_delay;     // accumulated ticks
     uint64_t chunk_delay_cap; // most ticks spent at once
 
-    // External instruction decoders (newest first) and the external-interrupt line.
+    // External instruction decoders (newest first).
     ExternalDecoder_t *decoders;
-    int32_t external_interrupt_line; // as the processor interrupt hook last set it
 
     // Derived from the MSR by every MSR write.
     uint8_t address_width; // 64 or 32 (MSR[SF])

@@ -39,5 +39,11 @@ __attribute__((weak)) void Event_Core_Sync_Instruction(ThreadState *, int) {}
 // STAND-IN: see Event_DCBZ_Start_End.
 __attribute__((weak)) void Event_Attn_Inst(ThreadState *, uint32_t) {}
 
+// STAND-IN: see Event_DCBZ_Start_End; the power-saving events reach no listener.
+__attribute__((weak)) void Event_Sleep_Enter_Inst(ThreadState *) {}
+__attribute__((weak)) void Event_Winkle_Enter_Inst(ThreadState *) {}
+__attribute__((weak)) void Event_Sleep_Exit_Inst(ThreadState *) {}
+__attribute__((weak)) void Event_Winkle_Exit_Inst(ThreadState *) {}
+
 // STAND-IN: see Event_DCBZ_Start_End.
 __attribute__((weak)) void Event_Core_Exception(ThreadState *, int32_t) {}

@@ -206,10 +206,10 @@ TEST(ChipSetup, TheProcessorHookRaisesAThreadsExternalInterrupt)
     ASSERT_NE(chip->processor_hook, nullptr);
     ThreadState *thread = GenericMachine__Thread(m.machine, 5);
     EXPECT_EQ(IntHandler__Raise(chip->processor_hook, 5, 0, "test"), 1);
-    EXPECT_EQ(thread->external_interrupt_line, 1);
+    EXPECT_EQ(thread->persistent_exceptions[0] != nullptr, true);
     EXPECT_EQ(IntHandler__State(chip->processor_hook, 5, 0), 1);
     EXPECT_EQ(IntHandler__Lower(chip->processor_hook, 5, 0), 0);
-    EXPECT_EQ(thread->external_interrupt_line, 0);
+    EXPECT_EQ(thread->persistent_exceptions[0], nullptr);
     SinkCapture sink;
     IntHandler__Message(chip->processor_hook, 5, 0);
     EXPECT_EQ(sink.text(), "FATAL ERROR: 1: Processor_Interrupt_Handler: Unhandled event_type 3\n");
@@ -218,7 +218,7 @@ TEST(ChipSetup, TheProcessorHookRaisesAThreadsExternalInterrupt)
     set_InterruptSource_Config(server, 0x40, 5, 4);
     enable_InterruptSource(server, 0x40);
     IntHandler__Raise(chip->int_handler, 0, 0x40, "device");
-    EXPECT_EQ(thread->external_interrupt_line, 1);
+    EXPECT_EQ(thread->persistent_exceptions[0] != nullptr, true);
     Start_The_Simulation();
 }
 

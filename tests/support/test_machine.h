@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "kernel/tsim.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
@@ -32,6 +33,7 @@ class TestMachine
         machine.mcms = QUARN_ZALLOC(chips, MCM *);
         Initialize_FreqSpec(&machine.base_freq);
         Initialize_Machine_Time_Domain_Variables(&machine.time_domains);
+        machine.tsim = tsim_new(name); // time registers read the kernel's tick
     }
     TestMachine(const TestMachine &) = delete;
     TestMachine &operator=(const TestMachine &) = delete;
@@ -57,6 +59,7 @@ class TestMachine
         if (machine.region_instances) QUARN_FREE(machine.region_instances);
         PropertyList__Delete(machine.property_list);
         FORGET_STRING(machine.name);
+        tsim_free(machine.tsim);
     }
 
     // Creates every chip and its memory map (shared by all chips unless distributed).

@@ -1,0 +1,21 @@
+#include "processor/decrementer_wakeup.h"
+
+#include "exec/interrupt_queue.h"
+#include "processor/exception_record.h"
+#include "processor/smt.h"
+#include "processor/thread_state.h"
+#include "processor/time_registers.h"
+
+int CheckExceptionQueueForWakeup(ThreadState *thread)
+{
+    if (!SMTA_Check_Thread_Enabled(thread) && thread->stall_reason == STALL_INSTRUCTION) {
+        for (PowerPCException *e = thread->interrupt_queue.head; e; e = e->next) {
+            if (CheckExceptionWakeup(thread, e)) {
+                (void)Exception_Name(e);
+                break;
+            }
+        }
+    }
+    enabled_DEC_Interrupt(thread, 1);
+    return 1;
+}

@@ -1,0 +1,270 @@
+// The run gate, the mode-switch rendezvous of thread jobs, and the run entry points.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kernel/counter.h"
+#include "kernel/delay.h"
+#include "kernel/job.h"
+#include "kernel/tsim.h"
+#include "machine/generic_machine.h"
+#include "machine/modes.h"
+#include "processor/processor_state.h"
+#include "processor/processor_time.h"
+#include "processor/run_control.h"
+#include "processor/run_gate.h"
+#include "processor/smt.h"
+#include "processor/thread_run_state.h"
+#include "processor/thread_state.h"
+#include "runtime/common.h"
+#include "runtime/stop.h"
+#include "support/built_machine.h"
+#include "support/sink_capture.h"
+
+// The embedding interface's machine of a handle, for this test program: the handle is the machine.
+GenericMachine *LSD_Machine(vLIBSIM_data *handle)
+{
+    return reinterpret_cast<GenericMachine *>(handle);
+}
+
+namespace
+{
+
+int count(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
+    return n;
+}
+
+BuiltMachine::Configure threads(const char *n)
+{
+    return [n](BuiltMachine &b) { b.set("processor/number_of_threads", n); };
+}
+
+// Makes the core and its threads running and enabled, their jobs free to run.
+ProcessorState *all_running(GenericMachine *machine)
+{
+    ProcessorState *core = GenericMachine__Processor(machine, 0);
+    core->x_cpuState = CPU_RUNNING;
+    for (uint32_t i = 0; i < core->num_threads; i++) {
+        core->threads[i].x_threadState = CPU_RUNNING;
+        core->threads[i].x_smt_enable = 1;
+        core->threads[i].manual_disable = 0;
+        job_set(core->threads[i].job, 0);
+    }
+    return core;
+}
+
+TEST(RunGate, AnswersWithoutBlocking)
+{
+    BuiltMachine m("gate", threads("2"));
+    ASSERT_NE(m.machine, nullptr);
+    ProcessorState *core = all_running(m.machine);
+    ThreadState *t = &core->threads[1];
+    ASSERT_EQ(Check_Can_Run(t, 0), 1);
+    struct Case {
+        const char *what;
+        void (*block)(GenericMachine *, ProcessorState *, ThreadState *);
+        void (*unblock)(GenericMachine *, ProcessorState *, ThreadState *);
+    } cases[] = {
+        {"switch pending", [](GenericMachine *g, ProcessorState *, ThreadState *) { g->pending_mode = MODE_FAST; },
+         [](GenericMachine *g, ProcessorState *, ThreadState *) { g->pending_mode = 0; }},
+        {"CYCLE mode", [](GenericMachine *g, ProcessorState *, ThreadState *) { counter_set(g->functional_mode, 1); },
+         [](GenericMachine *g, ProcessorState *, ThreadState *) { counter_set(g->functional_mode, 0); }},
+        {"processor stalled", [](GenericMachine *, ProcessorState *c, ThreadState *) { c->x_cpuState = CPU_STALLED; },
+         [](GenericMachine *, ProcessorState *c, ThreadState *) { c->x_cpuState = CPU_RUNNING; }},
+        {"manually disabled", [](GenericMachine *, ProcessorState *, ThreadState *x) { x->manual_disable = 1; },
+         [](GenericMachine *, ProcessorState *, ThreadState *x) { x->manual_disable = 0; }},
+        {"SMT-disabled", [](GenericMachine *, ProcessorState *, ThreadState *x) { x->x_smt_enable = 0; },
+         [](GenericMachine *, ProcessorState *, ThreadState *x) { x->x_smt_enable = 1; }},
+        {"job held", [](GenericMachine *, ProcessorState *, ThreadState *x) { job_set(x->job, 1); },
+         [](GenericMachine *, ProcessorState *, ThreadState *x) { job_set(x->job, 0); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.block(m.machine, core, t);
+        EXPECT_EQ(Check_Can_Run(t, 0), 0);
+        c.unblock(m.machine, core, t);
+        EXPECT_EQ(Check_Can_Run(t, 0), 1);
+    }
+}
+
+TEST(RunGate, EmbeddingThreadControls)
+{
+    BuiltMachine m("controls", threads("2"));
+    ASSERT_NE(m.machine, nullptr);
+    ProcessorState *core = all_running(m.machine);
+    ThreadState *t = &core->threads[1];
+    EXPECT_EQ(LIBSIM__DisableThread(t), 1);
+    EXPECT_EQ(t->manual_disable, 1u);
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_STALLED);
+    EXPECT_EQ(t->stall_reason, STALL_TCL_COMMAND);
+    EXPECT_EQ(Check_Can_Run(t, 0), 0);
+    EXPECT_EQ(LIBSIM__Thread_SetRunMode(t, 1), 1); // refused: still manually disabled
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_STALLED);
+    core->x_cpuState = CPU_STALLED;
+    EXPECT_EQ(LIBSIM__EnableThread(t), 1);
+    EXPECT_EQ(core->x_cpuState, (uint32_t)CPU_RUNNING);
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_RUNNING);
+    EXPECT_EQ(Check_Can_Run(t, 0), 1);
+    EXPECT_EQ(LIBSIM__Thread_SetRunMode(t, 0), 0);
+    EXPECT_EQ(t->stall_reason, STALL_SMT_CONTROL);
+    EXPECT_EQ(LIBSIM__Thread_SetRunMode(t, 1), 1);
+    EXPECT_EQ(t->x_threadState, (uint32_t)CPU_RUNNING);
+}
+
+// A stand-in thread job: passes its gate, counts the pass, spends a tick.
+struct GateJob {
+    ThreadState *thread;
+    std::vector<uint32_t> modes; // the machine's mode at each pass
+};
+
+void gate_job(void *argument)
+{
+    auto *g = static_cast<GateJob *>(argument);
+    for (;;) {
+        Check_Can_Run(g->thread, 1);
+        g->modes.push_back(g->thread->machine->mode);
+        current_delay_ticks(1);
+    }
+}
+
+struct Rendezvous {
+    const char *what;
+    int standalone;
+    int stall_second; // thread 1 stalled when the switch is asked for
+};
+
+void PrintTo(const Rendezvous &r, std::ostream *os)
+{
+    *os << r.what;
+}
+
+class ModeSwitch : public ::testing::TestWithParam<Rendezvous>
+{
+};
+
+TEST_P(ModeSwitch, ThreadsMeetAndSwitchOnce)
+{
+    const Rendezvous &r = GetParam();
+    int saved_standalone = standalone_mode;
+    BuiltMachine m("switch", threads("2"));
+    ASSERT_NE(m.machine, nullptr);
+    ProcessorState *core = all_running(m.machine);
+    standalone_mode = r.standalone;
+    GateJob jobs[2] = {{&core->threads[0], {}}, {&core->threads[1], {}}};
+    for (GateJob &g : jobs) job_new(m.machine->tsim, "gate job", gate_job, &g);
+    SimpleCPUTick(m.machine, 3);
+    if (r.stall_second) core->threads[1].x_threadState = CPU_STALLED, core->threads[1].x_smt_enable = 0;
+    SinkCapture sink;
+    Mode_Change(m.machine, MODE_FAST);
+    ASSERT_EQ(m.machine->pending_mode, (uint32_t)MODE_FAST);
+    SimpleCPUTick(m.machine, 3);
+    EXPECT_EQ(m.machine->mode, (uint32_t)MODE_FAST);
+    EXPECT_EQ(m.machine->pending_mode, 0u);
+    EXPECT_EQ(count(sink.text(), "!!!!!! Simulator now in FAST mode !!!!!!"), 1);
+    EXPECT_EQ(jobs[0].modes.back(), (uint32_t)MODE_FAST);
+    size_t passes = jobs[1].modes.size();
+    if (r.stall_second) {
+        EXPECT_NE(jobs[1].modes.back(), (uint32_t)MODE_FAST); // parked in its gate
+        core->threads[1].x_threadState = CPU_RUNNING;
+        core->threads[1].x_smt_enable = 1;
+        counter_set(&core->threads[1].wake_counter, 0);
+        SimpleCPUTick(m.machine, 2);
+        EXPECT_GT(jobs[1].modes.size(), passes); // meets the new mode at its next gate
+    }
+    EXPECT_EQ(jobs[1].modes.back(), (uint32_t)MODE_FAST);
+    EXPECT_EQ(count(sink.text(), "Simulator now in"), 1);
+    standalone_mode = saved_standalone;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rendezvous, ModeSwitch,
+                         ::testing::Values(Rendezvous{"two running threads", 0, 0},
+                                           Rendezvous{"one running thread", 0, 1},
+                                           Rendezvous{"standalone", 1, 0}),
+                         [](const auto &info) { return std::to_string(info.index); });
+
+TEST(RunEntry, ZeroCountsDoNothing)
+{
+    BuiltMachine m("zero", threads("1"));
+    ASSERT_NE(m.machine, nullptr);
+    SinkCapture sink;
+    SimpleCPUCycle(m.machine, 0);
+    SimpleCPUTick(m.machine, 0);
+    EXPECT_EQ(ThreadState__Step(GenericMachine__Thread(m.machine, 0), 0), 0u);
+    EXPECT_EQ(m.machine->tsim->now, 0u);
+    EXPECT_EQ(m.machine->stop_after_ticks, nullptr);
+    EXPECT_EQ(sink.text(), "");
+}
+
+TEST(RunEntry, TheClosingReport)
+{
+    BuiltMachine m("report", threads("1"));
+    ASSERT_NE(m.machine, nullptr);
+    SinkCapture sink;
+    quarn_common.print_flags = PRINT_FLAG_INSTR_COUNT;
+    SimpleCPUTick(m.machine, 1); // neither count advanced by more than 1
+    EXPECT_EQ(sink.text(), "");
+    m.machine->step_domain = m.machine->base_domain;
+    uint64_t before = GetRawTime(m.machine);
+    m.machine->instruction_count = 42; // instructions of earlier runs count too
+    SimpleCPUCycle(m.machine, 100);
+    EXPECT_EQ(sink.text(), std::to_string(before + 100) + ": ** finished running 42 instructions **\n");
+}
+
+TEST(RunEntry, OnlyOtherCausesPrintTheStop)
+{
+    struct Case {
+        uint32_t cause;
+        bool printed;
+    } cases[] = {{STOP_CYCLE_COUNT, false}, {STOP_INSTRUCTION_COUNT, false}, {STOP_USER_INTERRUPT, true},
+                 {STOP_EVENT_QUEUE_EMPTY, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.cause);
+        GenericMachine machine{};
+        machine.tsim = tsim_new("stops");
+        uint32_t cause = c.cause;
+        job_new(machine.tsim, "stopper", [](void *a) { Stop_The_Simulation(*static_cast<uint32_t *>(a)); }, &cause);
+        SinkCapture sink;
+        GenericMachine__Run(&machine);
+        EXPECT_EQ(sink.text().find("** Execution stopped:") != std::string::npos, c.printed) << sink.text();
+        tsim_free(machine.tsim);
+        Start_The_Simulation();
+    }
+}
+
+TEST(RunEntry, EmbeddingTicksAndCycleLimit)
+{
+    BuiltMachine m("embed", threads("1"));
+    ASSERT_NE(m.machine, nullptr);
+    auto *handle = reinterpret_cast<vLIBSIM_data *>(m.machine);
+    m.machine->tsim->now = 500;
+    LIBSIM__Tick_Set(handle, 900);
+    EXPECT_EQ(LIBSIM__Tick_Get(handle), 500u);
+    LIBSIM__Tick_Set(handle, 300);
+    EXPECT_EQ(LIBSIM__Tick_Get(handle), 300u);
+
+    uint64_t per = m.machine->base_domain->ticks_per_cycle;
+    m.machine->tsim->now = 10 * per;
+    EXPECT_EQ(LIBSIM__CycleLimit(handle, 0), 10u);
+    EXPECT_EQ(m.machine->cycle_limit, 10u);
+    EXPECT_NE(m.machine->stop_after_ticks, nullptr); // armed after 0 ticks
+    EXPECT_EQ(LIBSIM__CycleLimit(handle, 5), 10u);
+    EXPECT_EQ(m.machine->cycle_limit, 15u);
+    EXPECT_EQ(LIBSIM__Run(handle), 15u);
+    EXPECT_EQ(stop_simulation, (uint32_t)STOP_CYCLE_COUNT);
+}
+
+TEST(RunEntry, NoKernel)
+{
+    GenericMachine machine{};
+    SinkCapture sink;
+    EXPECT_EQ(LIBSIM__Tick_Get(reinterpret_cast<vLIBSIM_data *>(&machine)), 0u);
+    EXPECT_EQ(sink.text(), "FATAL ERROR: tsim in machine is NULL!!!!\n");
+    Start_The_Simulation();
+}
+
+} // namespace
