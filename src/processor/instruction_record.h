@@ -99,6 +99,13 @@ struct IOPDesc {
     PowerPCException *exceptions; // raised by this instruction
     uint64_t new_msr;             // MSR the instruction is about to install
     uint8_t finished;             // cleared at each hand-out
+
+    // The one-instruction interpreter's bookkeeping.
+    int32_t cycles;             // cycles charged to the instruction (interpreter and semantics)
+    const char *fail;           // why the last step failed; null when it succeeded
+    uint64_t msr;               // MSR when the instruction started
+    uint64_t start_msr;         // a second copy of it, kept for the interrupt code
+    uint64_t second_page_pa;    // physical address of the second page of a crossing access
 };
 
 // The global free list, the sequence counter and the kept row of the no-op word 0x60000000.
