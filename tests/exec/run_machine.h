@@ -33,6 +33,7 @@ class RunMachine
         t->MSR.value = 0x9000000000000000ull; // SF, HV; relocation off
         core->HRMOR.value = 0;
         t->PC.value = 0x100;
+        Start_The_Simulation(); // a stop word left set would end every step at once
     }
 
     bool ok() const { return m.machine && core && t; }
