@@ -102,9 +102,13 @@ uint32_t chunk_size(ThreadState *thread, bool *engine)
             *engine = false;
             return 1;
         }
-        uint64_t tpc = ticks_per_cycle(thread->processor);
-        uint32_t c = (uint32_t)((t + tpc - 1) / tpc);
-        if (c < n) n = c;
+        // All ones: no other event is scheduled, so nothing caps the chunk (the rounding-up
+        // division would wrap to 0 there).
+        if (t != ~0ull) {
+            uint64_t tpc = ticks_per_cycle(thread->processor);
+            uint32_t c = (uint32_t)((t + tpc - 1) / tpc);
+            if (c < n) n = c;
+        }
     }
     if (n > 1 && thread->smt_delay_factor != 0) {
         n = (uint32_t)(n / (thread->smt_delay_factor + 1));
