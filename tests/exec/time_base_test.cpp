@@ -6,6 +6,7 @@
 #include "kernel/tsim.h"
 #include "processor/instruction_record.h"
 #include "processor/processor_options.h"
+#include "processor/reg_accessors.h"
 #include "processor/time_domain.h"
 
 namespace
@@ -82,6 +83,17 @@ TEST(Clocks, LpesBits)
     r.t->LPCR.value = 0;
     EXPECT_EQ(LPCR_LPES_Bit(iop, 1), 1);
     EXPECT_EQ(LPCR_LPES_Bit(iop, 0), 0);
+}
+
+TEST(Clocks, PriorityWriteTakesTheLowThreeBits)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    IOPDesc *iop = r.t->current_iop;
+    set_PPR32_priority(iop, 9); // 0b1001: only 0b001 fits the field
+    EXPECT_EQ((r.t->TSRL.value >> 50) & 7, 1u); // the field as the thread keeps it (PPR)
+    set_PPR32_priority(iop, 3);
+    EXPECT_EQ((r.t->TSRL.value >> 50) & 7, 3u);
 }
 
 TEST(Clocks, MakeQuietSetsTheTopFractionBitOnly)
