@@ -30,8 +30,6 @@ constexpr int DEBUG_MEM_REFS = 77;
 constexpr uint64_t TAG_GRANULE = 16;
 constexpr uint64_t MSR_TS_BITS = 0x0000000600000000ull;
 constexpr uint64_t MSR_TS_T = 0x0000000400000000ull;
-// MSR bit 60 in the numbering from the most significant bit.
-constexpr uint64_t MSR_HV_BIT60 = 0x8;
 constexpr int MODE_THROUGH_CACHE = 5; // modes above this reach memory through the cache model
 
 uint32_t stop_word()
@@ -90,7 +88,7 @@ void dirty_table_after(GenericMachine *machine, ThreadState *thread, IOPDesc *io
         ha_table_touch(thread, axd->pa, value);
         return;
     }
-    if (!thread || (thread->MSR.value & MSR_HV_BIT60) || (axd->wimg & AXD_WIMG_I)) return;
+    if (!thread || (thread->MSR.value & MSR_HV) || (axd->wimg & AXD_WIMG_I)) return;
     if (!ha_tracking_enabled(thread)) return;
     if (write)
         ha_add_dirty_address(iop, axd);

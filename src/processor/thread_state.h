@@ -139,7 +139,7 @@ struct ThreadState {
 
     // Counts.
     uint64_t Instruction_Number;
-    uint64_t stop_after_instructions; // absolute count that ends a run; 0 when none
+    uint64_t stop_after_instructions; // absolute count that ends a run; 0 or all ones when none
     uint64_t inst_xlate_version;
     IOPDesc *current_iop;
     Xlate_Debug *xlate_debug;
