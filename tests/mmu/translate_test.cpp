@@ -106,6 +106,48 @@ TEST_F(Translate, GuardedOutsideStandaloneWithoutStorageControl)
     EXPECT_EQ(axd.wimg, AXD_WIMG_M);
 }
 
+TEST_F(Translate, RealModeStorageControl)
+{
+    constexpr uint64_t HID4_EN_RMSC = 0x40000000;
+    constexpr uint64_t HID4_RMSC_256M = 1ull << 59; // applies from 2^28 up
+    constexpr uint64_t LPCR_RMI = 0x2;
+    option(PO_SUPPORTS_RMSC);
+    option(PO_SUPPORTS_RMSC_FOR_IFETCH, 0);
+    option(PO_RMSC_IFETCH_FORCES_G_0, 0);
+    option(PO_GLENT_EN_RMSC_HV_CACHE_INHIB_LD_ST_G_1, 0);
+    struct Case {
+        const char *name;
+        uint64_t msr, hid4, lpcr, ea;
+        uint16_t kind;
+        uint32_t wimg;
+        uint8_t perm;
+    };
+    const uint64_t HV = 0x9000000000000000ull, HV_PR = HV | MSR_PR;
+    for (const Case &c : {
+             Case{"hypervisor load, RMSC on, RMI", HV, HID4_EN_RMSC, LPCR_RMI, 0x1000, AXD_KIND_LOAD, 0x5, 0xA},
+             Case{"fetch: RMI only with the fetch option", HV, HID4_EN_RMSC, LPCR_RMI, 0x1000, AXD_KIND_FETCH, 0x1, 0xA},
+             Case{"below the RMSC size: guarded, not inhibited", HV, HID4_RMSC_256M, LPCR_RMI, 0x1000, AXD_KIND_LOAD, 0x1,
+                  0xA},
+             Case{"above the RMSC size", HV, HID4_RMSC_256M, LPCR_RMI, 0x10000000, AXD_KIND_STORE, 0x5, 0xA},
+             Case{"problem state within the limit", HV_PR, HID4_EN_RMSC, LPCR_LPES1 | LPCR_RMLS_256M, 0x1000,
+                  AXD_KIND_LOAD, 0x1, 0x6},
+             Case{"problem state without LPES1", HV_PR, HID4_EN_RMSC, LPCR_RMLS_256M, 0x1000, AXD_KIND_LOAD, 0x1, 0x4},
+         }) {
+        SCOPED_TRACE(c.name);
+        r.t->MSR.value = c.msr;
+        r.core->HID4.value = c.hid4;
+        r.t->LPCR.value = c.lpcr;
+        ASSERT_EQ(translate(c.ea, 4, c.kind), XLATE_OK);
+        EXPECT_EQ(axd.wimg, c.wimg);
+        EXPECT_EQ(axd.perm, c.perm);
+    }
+    option(PO_RMSC_IFETCH_FORCES_G_0);
+    r.t->MSR.value = HV;
+    r.core->HID4.value = HID4_EN_RMSC;
+    ASSERT_EQ(translate(0x1000, 4, AXD_KIND_FETCH), XLATE_OK);
+    EXPECT_EQ(axd.wimg, 0u);
+}
+
 TEST_F(Translate, PageCrossing)
 {
     option(PO_POWERPC_V2);
