@@ -8,7 +8,7 @@
 
 #include "exec/reg_triggers.h"
 #include "exec/syscall_trigger.h"
-#include "exec/thread_clock.h"
+#include "exec/time_base.h"
 #include "isa/load_store_path.h"
 #include "isa/ppc_bits.h"
 #include "isa/semantics_helpers.h"

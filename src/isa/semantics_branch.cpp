@@ -80,7 +80,7 @@ void trace(IOPDesc *iop, const BranchContext &c, uint64_t target, bool taken, bo
 {
     if (!trc_is_active(TRC_EVENT_BRANCH)) return;
     uint64_t pa = iop->fetch.pa;
-    ProfileEntry *entry = prof_lookup(iop->word, (uint32_t)((pa >> 2) & 0x3FF), pa & ~0xFFFull);
+    prof_entry *entry = prof_lookup(iop->word, (uint32_t)((pa >> 2) & 0x3FF), pa & ~0xFFFull);
     trc_branch(c.cia, target, taken, entry, iop->word, unconditional);
 }
 

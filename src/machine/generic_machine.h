@@ -257,6 +257,8 @@ struct GenericMachine {
     // Transactional memory.
     int32_t threads_in_transaction;
     htm_data *htm;
+
+    int32_t exerciser_trace_mode; // non-zero: every executed instruction prints its exerciser line
 };
 
 // Chip and core topology as read from the configuration.

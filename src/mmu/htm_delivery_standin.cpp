@@ -21,9 +21,3 @@ __attribute__((weak)) uint64_t htm_checkpointed_fpscr(ThreadState *)
 {
     return 0;
 }
-
-// STAND-IN: see htm_failure_recorded; no transaction ids are handed out.
-__attribute__((weak)) uint32_t htm_transaction_id(ThreadState *)
-{
-    return 0;
-}

@@ -3,6 +3,8 @@
 // hand-over, the checkpointed FPSCR and the transaction id.
 #pragma once
 
+#include "mmu/htm_reservation_standin.h"
+
 #include <cstdint>
 
 struct IOPDesc;
@@ -12,4 +14,3 @@ int htm_failure_recorded(ThreadState *thread);
 int htm_handles_failures_at_once(ThreadState *thread);
 void htm_handle_failure(IOPDesc *iop);
 uint64_t htm_checkpointed_fpscr(ThreadState *thread);
-uint32_t htm_transaction_id(ThreadState *thread);

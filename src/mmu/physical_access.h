@@ -16,6 +16,8 @@ struct PowerPCException;
 // effects non-zero: an architected access (guest instruction); 0: a tool's quiet access.
 uint32_t PA_Read_Memory_Effect(IOPDesc *iop, uint64_t *value, AXD *axd, int effects);
 uint32_t PA_Write_Memory_Effect(IOPDesc *iop, uint64_t value, AXD *axd, int effects);
+// The write from its watchpoint check on, without the assist-thread, trigger and dirty-table steps.
+uint32_t PA_Write_Memory_Effect2(IOPDesc *iop, uint64_t value, AXD *axd, int effects);
 // size bytes (any size) in memory order, in pieces of at most 8; the descriptor is not changed.
 uint32_t PA_Read_Memory_BigEndian_Buffer(IOPDesc *iop, uint8_t *buffer, AXD *axd, int effects);
 uint32_t PA_Write_Memory_BigEndian_Buffer(IOPDesc *iop, const uint8_t *buffer, AXD *axd, int effects);

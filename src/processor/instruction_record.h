@@ -102,6 +102,11 @@ struct IOPDesc {
     uint64_t start_msr;           // MSR when the instruction began
     int32_t delivered_type;       // type of the exception this record last delivered
     uint8_t finished;             // cleared at each hand-out
+
+    // The one-instruction interpreter's bookkeeping.
+    int32_t cycles;             // cycles charged to the instruction (interpreter and semantics)
+    const char *fail;           // why the last step failed; null when it succeeded
+    uint64_t second_page_pa;    // physical address of the second page of a crossing access
 };
 
 // The global free list, the sequence counter and the kept row of the no-op word 0x60000000.

@@ -156,6 +156,8 @@ void Processor_Init(ProcessorState *core, PropertyList *list)
     core->instruction_table =
         InstrInfo__id2table((int32_t)get_plist_int(list, "core", index, "private_ii_table"));
     core->decoder = SelectDecoder(core->type_name);
+    core->cpi = machine ? machine->cpi : 0.0f;
+    core->cpi_fraction = 0.0f;
     core->command_table = build_ppc_Cmd_table(core->type_name);
 
     const CoreTopConfig *config = core_config(core);
@@ -292,6 +294,9 @@ void Thread_Init(ProcessorState *core, uint32_t index, ThreadState *t, PropertyL
     t->machine = machine;
     t->thread_id_in_core = (int32_t)index;
     t->thread_id_in_partition = (int32_t)index;
+    t->pc_trigger_mark = ~0ull;
+    t->turbo_counted_ea = ~0ull;
+    t->inst_xlate_version = ~0ull; // the first fetch translates
 
     if (machine && machine->device_manager) {
         if (machine->thread_major < 0)

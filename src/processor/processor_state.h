@@ -120,6 +120,8 @@ struct ProcessorState {
     Reg32 CTRL;
     uint32_t smt_mode;
     int32_t check_imc; // instruction-match checking armed
+    float cpi;          // cycles per instruction; 0: each row's throughput
+    float cpi_fraction; // the fraction carried from one instruction to the next
 
     // Time-base and hypervisor-decrementer state.
     uint64_t tb_value;      // the time base as of tb_last_cycle

@@ -142,7 +142,7 @@ struct ThreadState {
 
     // Counts.
     uint64_t Instruction_Number;
-    uint64_t stop_after_instructions; // absolute count that ends a run; 0 when none
+    uint64_t stop_after_instructions; // absolute count that ends a run; 0 or all ones when none
     uint64_t inst_xlate_version;
     IOPDesc *current_iop;
     Xlate_Debug *xlate_debug;
@@ -218,7 +218,22 @@ struct ThreadState {
     // Exceptions: the thread's free list of exception records.
     PowerPCException *exception_pool;
 
-    // Transactional memory.
+    // Execution engine: the PC-trigger mark (all ones: none), the value of the latest physical
+    // write, the address the translator has already counted (all ones: none), the translator's
+    // remaining chunk budget and last exit reason, the dirty-table walk request.
+    uint64_t pc_trigger_mark;
+    uint64_t last_store_value;
+    uint64_t turbo_counted_ea;
+    uint32_t turbo_remaining;
+    int32_t turbo_exit_reason;
+    int32_t ha_walk_pending;
+    int32_t interrupt_check_pending; // the chunk loop checks for interrupts before the next step
+
+    // Transactional memory: a failure recorded for the transaction (pending flag, stage: -1
+    // recorded by the instruction just run, -2 one instruction later; reason code).
+    int32_t htm_failure_pending;
+    int32_t htm_failure_stage;
+    uint64_t htm_failure_reason;
     htm_user_state *htm;
     int32_t texasr_upper; // TEXASR was forced with a value beyond 32 bits
     uint64_t htm_words[2];

@@ -7,11 +7,5 @@ __attribute__((weak)) int trc_is_active(int)
     return 0;
 }
 
-// STAND-IN: the instruction profile is not built.
-__attribute__((weak)) ProfileEntry *prof_lookup(uint32_t, uint32_t, uint64_t)
-{
-    return nullptr;
-}
-
 // STAND-IN: see trc_is_active; there is nobody to tell.
-__attribute__((weak)) void trc_branch(uint64_t, uint64_t, int, ProfileEntry *, uint32_t, int) {}
+__attribute__((weak)) void trc_branch(uint64_t, uint64_t, int, prof_entry *, uint32_t, int) {}

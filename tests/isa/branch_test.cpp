@@ -51,12 +51,12 @@ int trc_is_active(int event)
     return trace_listening && event == TRC_EVENT_BRANCH;
 }
 
-ProfileEntry *prof_lookup(uint32_t, uint32_t, uint64_t)
+prof_entry *prof_lookup(uint32_t, uint32_t, uint64_t)
 {
     return nullptr;
 }
 
-void trc_branch(uint64_t from, uint64_t to, int taken, ProfileEntry *, uint32_t, int unconditional)
+void trc_branch(uint64_t from, uint64_t to, int taken, prof_entry *, uint32_t, int unconditional)
 {
     char text[96];
     snprintf(text, sizeof text, "trace(%lx,%lx,%d,%d)", (unsigned long)from, (unsigned long)to, taken,

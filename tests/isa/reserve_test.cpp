@@ -113,6 +113,7 @@ TEST(Reserve, AnotherThreadsStoreToTheGranuleRevokesTheReservation)
     iop->row = DecodeInstr(instruction_info_table, iop->word);
     other->GPR[6].value = 7;
     other->PC.value = 0x2000;
+    other->MSR.value = MSR_SF | MSR_HV; // hypervisor real mode, as thread 0
     ASSERT_EQ(iop->row->semantic(iop), 1);
     EXPECT_FALSE(holds(ew.t));
     ASSERT_EQ(ew.run(stwcx_dot(3, 4, 5)), 1);

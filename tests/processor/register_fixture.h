@@ -42,6 +42,7 @@ class TestCore
         core->threads = threads;
         core->partition_count = 1;
         core->partition_views[0] = core;
+        core->real_mode_mask = ~0ull; // every real address reaches memory
         for (int i = 0; i < thread_total; i++) {
             ThreadState *t = &threads[i];
             names.push_back("0:0:" + std::to_string(i));

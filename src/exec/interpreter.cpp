@@ -1,0 +1,311 @@
+// The one-instruction interpreter.
+#include "exec/interpreter.h"
+
+#include <cstring>
+
+#include "cache/cache_data_path.h"
+#include "exec/instruction_hooks.h"
+#include "exec/interrupt_delivery.h"
+#include "exec/interrupt_queue.h"
+#include "exec/interrupt_raisers.h"
+#include "exec/msr_write.h"
+#include "exec/pc_triggers.h"
+#include "exec/reg_triggers.h"
+#include "isa/ppc_bits.h"
+#include "isa/instr_info.h"
+#include "isa/instruction_raisers.h"
+#include "isa/semantics_helpers.h"
+#include "machine/generic_machine.h"
+#include "mmu/address_translate.h"
+#include "mmu/axd.h"
+#include "mmu/data_path_hooks.h"
+#include "mmu/physical_access.h"
+#include "mmu/xlate_debug.h"
+#include "processor/exception_record.h"
+#include "processor/instruction_prints.h"
+#include "processor/instruction_record.h"
+#include "processor/msr_rules.h"
+#include "processor/processor_options.h"
+#include "processor/processor_state.h"
+#include "processor/smt.h"
+#include "processor/spindrel_trace_standin.h"
+#include "processor/thread_state.h"
+#include "processor/value_ops.h"
+#include "runtime/instruction_events.h"
+#include "runtime/message.h"
+#include "runtime/stop.h"
+#include "translator/xlate_version.h"
+
+uint32_t z93_pending_IPIs = 0;
+
+const char *const FAIL_TRANSLATION = "Instruction Translation Fault";
+const char *const FAIL_CACHED_READ = "Cached Instruction Read Fails";
+const char *const FAIL_READ = "Instruction Read Fails";
+const char *const FAIL_INSTRUCTION = "Instruction Failed";
+const char *const FAIL_ILLEGAL = "Illegal Instruction";
+
+namespace
+{
+
+constexpr uint64_t PAGE_MASK_4K = ~0xFFFull;
+constexpr int MODE_THROUGH_CACHE = 5;
+// Rows whose execution goes on although an interrupt was raised before it (the soft-patch match):
+// floating point, VMX, VSX, transactional memory, pbt, branch history and two internal classes.
+constexpr uint64_t EXECUTE_DESPITE_RAISED = 0x0068000028048040ull;
+constexpr uint64_t FPSCR_FEX = 0x40000000;
+constexpr uint64_t MSR_FE0 = 0x800;
+constexpr uint64_t MSR_FE1 = 0x100;
+constexpr uint64_t MSR_TS_BITS = 0x0000000600000000ull;
+constexpr uint64_t SRR1_TS_BITS = 0x600000000ull;
+constexpr uint16_t ROW_MTMSRD = 489;
+constexpr uint16_t ROW_RFEBB = 555;
+constexpr uint16_t ROW_TRESUME = 728;
+constexpr int32_t TRACE_CIABR = 279;
+constexpr int32_t TRACE_CIABR_AND_STEP = 288;
+
+bool stopping()
+{
+    uint32_t word = __atomic_load_n(&stop_simulation, __ATOMIC_SEQ_CST);
+    return word != 0 && word != STOP_USER_INTERRUPT;
+}
+
+void clear_debug_entry(Xlate_Debug_Buffer &entry)
+{
+    entry.text[0] = '\0';
+    entry.address = ~0ull;
+    entry.index = -1;
+    entry.width = 8;
+    entry.words[0] = entry.words[1] = 0;
+}
+
+// The translation-debug record when the fetch translation is reused: entry 0 stands for this fetch.
+void debug_reuse(Xlate_Debug *record)
+{
+    Xlate_Debug_Buffer &first = record->buffers[0];
+    if (record->header[0] != 0 && first.text[0] == '\0') {
+        strncpy(first.text, "SIM_DEBUG_EXXLATE Fetch message error: should be same page as previous accress",
+                sizeof first.text - 1);
+        first.text[sizeof first.text - 1] = '\0';
+        first.address = ~0ull;
+        first.index = 12;
+        first.width = 8;
+    } else {
+        first.address += 4;
+    }
+    first.words[0] = first.words[1] = 0;
+    record->header[0] = 1;
+    record->header[1] = record->header[2] = 0;
+    clear_debug_entry(record->buffers[1]);
+    clear_debug_entry(record->buffers[2]);
+}
+
+void debug_new(Xlate_Debug *record)
+{
+    record->header[0] = record->header[1] = record->header[2] = 0;
+    for (Xlate_Debug_Buffer &entry : record->buffers)
+        clear_debug_entry(entry);
+}
+
+// The cost of the instruction: the row's throughput, or the processor's cycles per instruction
+// with the fraction carried to the next instruction.
+void charge_cycles(IOPDesc *iop, ProcessorState *core, const InstrInfo *row)
+{
+    int32_t t;
+    if (core->cpi == 0.0f) {
+        t = (int32_t)row->throughput;
+    } else {
+        float x = core->cpi + core->cpi_fraction;
+        t = (int32_t)((double)x + 0.5);
+        core->cpi_fraction = x - (float)t;
+    }
+    if (t > 0) iop->cycles += t;
+}
+
+// After a transactional instruction whose transaction has recorded a failure; returns whether
+// the trace step still follows.
+bool transaction_post_check(IOPDesc *iop, ThreadState *thread, const InstrInfo *row, uint64_t msr_before)
+{
+    GenericMachine *machine = thread->machine;
+    if (!thread->htm_failure_pending || thread->htm_failure_stage == 0) return true;
+    uint64_t msr = iGET_MSR(iop);
+    if ((msr & MSR_TS_BITS) != MSR_TS_TRANSACTIONAL || !machine || machine->threads_in_transaction == 0) return true;
+    uint64_t flags = row->class_flags;
+    if ((msr & MSR_SE) && row->id == ROW_TRESUME) return true;
+    if ((msr_before & MSR_SE) && !(flags & II_SYSTEM) && (flags & II_MSR_CHANGE) && (flags & II_SPR)) {
+        if (thread->htm_failure_stage != -1) return true;
+        htm_handle_failure(iop);
+        return false;
+    }
+    if (row->id == ROW_RFEBB && (msr & (MSR_SE | MSR_BE))) return true;
+    htm_handle_failure(iop);
+    uint64_t msr_after = iGET_MSR(iop);
+    if ((thread->FPSCR.value & FPSCR_FEX) && (msr_after & (MSR_FE0 | MSR_FE1)) &&
+        !((msr_before & MSR_SE) && row->id == ROW_MTMSRD)) {
+        PowerPCException *record = interrupt_FloatingPointException(iop, 1);
+        if (record && row->id == ROW_TRESUME) record->srr1_set |= SRR1_TS_BITS;
+    }
+    if (flags & II_TABORT) return true;
+    if ((flags & II_SYSTEM) && (flags & II_MSR_CHANGE)) return true;
+    if (row->id == ROW_MTMSRD && (thread->htm_failure_stage > 0 || thread->htm_failure_stage == -2)) return true;
+    return false;
+}
+
+void trace_interrupts(IOPDesc *iop, const InstrInfo *row, uint64_t msr_before, int ciabr)
+{
+    if (row->attributes & II_ATTR_NO_TRACE_AFTER) return;
+    bool traced = (msr_before & MSR_SE) ||
+                  (((row->class_flags & II_BRANCH) || (row->class_flags & II_RFEBB)) && (iGET_MSR(iop) & MSR_BE));
+    if (traced && ciabr == 1)
+        interrupt_TraceSingleStep(iop, TRACE_CIABR_AND_STEP);
+    else if (ciabr == 1)
+        interrupt_TraceSingleStep(iop, TRACE_CIABR);
+    else if (traced)
+        interrupt_TraceSingleStep(iop, 0);
+}
+
+} // namespace
+
+int32_t In_Spindrel_Trace_Mode(GenericMachine *machine)
+{
+    return machine ? machine->exerciser_trace_mode : 0;
+}
+
+int run_one_instruction(IOPDesc *iop)
+{
+    ThreadState *thread = iop->thread;
+    ProcessorState *core = thread->processor;
+    GenericMachine *machine = thread->machine;
+    iop->fail = nullptr;
+
+    if (process_wolk_IRPT_CTL_interrupt(iop)) return 1;
+
+    int32_t number = thread->device_number;
+    if (number >= 0 && number < 32) {
+        uint32_t bit = 1u << (31 - number);
+        if ((z93_pending_IPIs & bit) && (thread->MSR.value & MSR_EE)) {
+            interrupt_IPI(thread);
+            z93_pending_IPIs &= ~bit;
+        }
+    }
+
+    if (thread->htm_failure_stage == -1) thread->htm_failure_stage = -2;
+
+    if (!SMTA_Check_Thread_Enabled(thread)) {
+        sim_warning(2, "SMT enable not set for active thread! Setting enable flag.");
+        SMTA_Set_Thread_Enabled(thread);
+    }
+
+    iop->length = 4;
+    iop->fetch.le = 0;
+    iop->data.size = iop->data.size2 = iop->data.row_size = iop->data.align = -1;
+    Discard_Instruction_Bound_Exceptions(iop, 1);
+
+    uint64_t pc = iop->defer_side_effects ? iop->fetch.ea : thread->PC.value;
+    iop->msr = iop->start_msr = thread->MSR.value;
+
+    AXD *fetch = &iop->fetch;
+    if (current_xlate_version == thread->inst_xlate_version && (pc & PAGE_MASK_4K) == (fetch->ea & PAGE_MASK_4K)) {
+        if (thread->xlate_debug) debug_reuse(thread->xlate_debug);
+        fetch->ea = pc;
+        fetch->pa = (fetch->pa & PAGE_MASK_4K) | (pc & ~PAGE_MASK_4K);
+    } else {
+        if (thread->xlate_debug) debug_new(thread->xlate_debug);
+        fetch->ea = fetch->orig_ea = pc;
+        fetch->size = 4;
+        fetch->iop = iop;
+        fetch->crosses = 0;
+        fetch->kind = AXD_KIND_FETCH;
+        if (PPC_MMU_AddressTranslate(0, iop, fetch) != 0) {
+            iop->fail = FAIL_TRANSLATION;
+            return 1;
+        }
+        thread->inst_xlate_version = current_xlate_version;
+    }
+
+    if (fetch->ea == thread->pc_trigger_mark) {
+        thread->pc_trigger_mark = ~0ull;
+        Trigger_RealPC__Find_And_Doit(machine, thread, fetch->pa);
+        if (stopping()) return 0;
+    }
+
+    uint32_t word = 0;
+    if (machine && machine->mode > MODE_THROUGH_CACHE) {
+        if (PA_Read_inst_Cached(thread->memory_client, fetch, &word) != 0) {
+            iop->fail = FAIL_CACHED_READ;
+            return 1;
+        }
+    } else {
+        uint64_t value = 0;
+        if (PA_Read_Memory_Effect(iop, &value, fetch, 1) != 0) {
+            iop->fail = FAIL_READ;
+            return 1;
+        }
+        word = (uint32_t)value;
+    }
+
+    if (iGET_MSR(iop) & MSR_LE) word = (uint32_t)Reverse_RegValue(word, 4);
+
+    iop->word = word;
+    iop->update_form = iop->algebraic = iop->byte_reversed = 0;
+
+    Trigger_RealPC__Find_And_Doit(machine, thread, fetch->pa);
+    if (stopping()) return 0;
+
+    if (core->check_imc && check_for_imc_match(iop) == 0) return 1;
+
+    InstrInfo *table = core->instruction_table ? core->instruction_table : instruction_info_table;
+    InstrInfo *row = core->decoder ? core->decoder(table, iop->word) : &table[0];
+    iop->row = row;
+
+    AXD *data = &iop->data;
+    data->access_origin = 0;
+    data->wimg = 0;
+    data->le = 0;
+    data->crosses = 0;
+    data->row = row;
+    data->closing[0] = data->closing[1] = ~0ull;
+
+    if (!row->semantic) {
+        if (thread->host_call_hook && thread->host_call_hook(thread, iop->word)) {
+            IOP_Advance_NIA(iop);
+            iop->fail = nullptr;
+            Print_Xlate_Debug_Summary(thread);
+            return 1;
+        }
+        execute_illegal_instruction(iop);
+        iop->fail = FAIL_ILLEGAL;
+        Print_Xlate_Debug_Summary(thread);
+        return 1;
+    }
+
+    if (iop->exceptions && !(row->class_flags & EXECUTE_DESPITE_RAISED)) {
+        Print_Xlate_Debug_Summary(thread);
+        return 1;
+    }
+    charge_cycles(iop, core, row);
+    if (!iop->defer_side_effects) Event_Instruction_PreExecution(iop);
+    row = iop->row;
+    if (!row->semantic) {
+        sim_error("6. no semantic routine for %s", row->mnemonic);
+        iop->fail = FAIL_INSTRUCTION;
+        return 1;
+    }
+    iop->sequence_number = New_IOP_Global_Sequence_Number();
+    uint64_t msr_before = iGET_MSR(iop);
+    int ciabr = CheckCIABR(iop, fetch->ea, fetch->kind);
+
+    int rc = row->semantic(iop);
+    if (iop->deferred_triggers) Handle_Trigger_After_Instruction(iop);
+    Print_Xlate_Debug_Summary(thread);
+    if (rc != 1) {
+        iop->fail = FAIL_INSTRUCTION;
+        return 1;
+    }
+    if (!iop->defer_side_effects) Event_Instruction_Commit(iop);
+    HTM_INCR_INSTR_COUNT(iop);
+    bool trace = transaction_post_check(iop, thread, row, msr_before);
+    if (trace && core->options[PO_PROCESS_TRACE_EXCEPTIONS]) trace_interrupts(iop, row, msr_before, ciabr);
+    iop->fail = nullptr;
+    if (In_Spindrel_Trace_Mode(machine)) Print_Spindrel_Trace(iop);
+    return 1;
+}

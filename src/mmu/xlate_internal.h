@@ -1,0 +1,28 @@
+// Pieces of the translation shared by its stages and real mode.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/debug.h"
+
+struct AXD;
+struct IOPDesc;
+struct SLB;
+
+constexpr int DEBUG_CATEGORY_XLATE_TEXT = 27;
+
+// Translation-debug texts are formatted only while the category is on.
+#define XLATE_DEBUG(thread, type, axd, ...)                                                                  \
+    do {                                                                                                     \
+        if (debug_state[DEBUG_CATEGORY_XLATE_TEXT] > 0) Xlate_Debug_Printf((thread), (type), (axd), __VA_ARGS__); \
+    } while (0)
+
+// The adjustment of WIMG for the cache-inhibited load/store instructions and the standalone
+// window of cache-inhibited storage.
+void Xlate_Inhibited_Adjust(IOPDesc *iop, AXD *axd);
+// The page-crossing rules for pages of 2^shift bytes; result is the result decided so far.
+int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int result);
+// The page stage of a translation with its segment (relocation on, or the virtual real mode area).
+int PPC_MMU_Xlate_Page(int mode, IOPDesc *iop, AXD *axd, SLB *segment);
+// The byte order of the access: MSR[LE], flipped by MSR[SLE] for data.
+int Xlate_Little_Endian(uint64_t msr, const AXD *axd);

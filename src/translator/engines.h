@@ -1,0 +1,28 @@
+// The translator's engines and statistics hooks as the chunk loop calls them: the translated-code
+// engines, the instruction profile, the trace library and the instruction mix.
+#pragma once
+
+#include <cstdint>
+
+struct ThreadState;
+
+// A profile entry: the count of executions and the last address counted.
+struct prof_entry {
+    uint64_t count;
+    uint64_t last_address;
+};
+
+// Run up to n instructions of translated code (TURBO, mode 8) or the parallel translator's budget
+// (PTURBO); each returns the number executed and leaves the stopping instruction to the interpreter.
+uint32_t turbo_go(ThreadState *thread, uint32_t n);
+uint32_t pturbo_go(ThreadState *thread);
+// Instruction profile.
+int prof_is_on(void);
+prof_entry *prof_lookup(uint32_t word, uint32_t offset, uint64_t page);
+// Trace library records.
+void trc_smt(ThreadState *thread);
+void trc_mem(uint64_t ea, prof_entry *entry);
+void trc_ins(uint32_t word, uint64_t ea, prof_entry *entry);
+// Instruction mix: on, and the operation-kind index of a word.
+int imix_is_on(void);
+uint32_t turbo_id(uint32_t word);

@@ -1,0 +1,167 @@
+// One instruction at a time: illegal words and the host-call hook, fetch-translation reuse, the
+// cost of an instruction, and the keyed instruction tables of processors.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "exec/instr_tables.h"
+#include "exec/interpreter.h"
+#include "exec/run_machine.h"
+#include "exec/thread_job.h"
+#include "processor/instruction_record.h"
+#include "support/sink_capture.h"
+#include "translator/xlate_version.h"
+
+namespace
+{
+
+constexpr uint32_t LI_R3_5 = 0x38600005;
+constexpr uint32_t ADDI_R3_R3_1 = 0x38630001;
+constexpr uint32_t B_SELF = 0x48000000;
+constexpr uint32_t NOP = 0x60000000;
+constexpr uint32_t ILLEGAL_WORD = 0x00000000;
+
+int hook_calls = 0;
+int claim_word(ThreadState *, uint32_t word)
+{
+    hook_calls++;
+    return word == ILLEGAL_WORD;
+}
+
+TEST(Interpreter, UndecodableWordStopsTheRunWithoutExecuting)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.core->options[PO_STOP_ON_ILLEGAL_INSTRUCTION] = 1; // otherwise a program interrupt is taken
+    r.program(0x100, {ILLEGAL_WORD, LI_R3_5});
+    r.t->GPR[3].value = 77;
+    SinkCapture sink;
+    r.run(2);
+    EXPECT_NE(stop_simulation & STOP_QUARN_ERROR, 0u);
+    EXPECT_NE(sink.text().find("FATAL ERROR: "), std::string::npos);
+    EXPECT_NE(sink.text().find("Stopping execution.\n"), std::string::npos);
+    EXPECT_STREQ(r.t->current_iop->fail, "Illegal Instruction");
+    EXPECT_EQ(r.t->PC.value, 0x100u); // neither the word nor the next one ran
+    EXPECT_EQ(r.t->GPR[3].value, 77u);
+}
+
+TEST(Interpreter, HostCallHookClaimsAnUndecodableWord)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.program(0x100, {ILLEGAL_WORD, LI_R3_5, B_SELF});
+    r.t->host_call_hook = claim_word;
+    hook_calls = 0;
+    SinkCapture sink;
+    r.run(2);
+    EXPECT_EQ(stop_simulation, (uint32_t)STOP_INSTRUCTION_COUNT);
+    EXPECT_EQ(hook_calls, 1);
+    EXPECT_EQ(r.t->PC.value, 0x108u);
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+    EXPECT_EQ(r.t->Instruction_Number, 2u);
+    EXPECT_EQ(r.t->current_iop->fail, nullptr);
+    EXPECT_EQ(sink.text(), "");
+}
+
+// With a translation-debug record the interpreter marks a reused fetch translation (entry index 1)
+// and a new one (index 0).
+struct ReuseProbe {
+    explicit ReuseProbe(ThreadState *t) : thread(t)
+    {
+        std::memset(&record, 0, sizeof record);
+        thread->xlate_debug = &record;
+    }
+    ~ReuseProbe() { thread->xlate_debug = nullptr; }
+    bool reused()
+    {
+        EXPECT_EQ(run_one_instruction(thread->current_iop), 1);
+        return record.header[0] == 1;
+    }
+    ThreadState *thread;
+    Xlate_Debug record;
+};
+
+TEST(Interpreter, FetchTranslationIsReusedWithinAPageUntilTheVersionChanges)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.program(0x100, {NOP, NOP, 0x48001000 /* b +0x1000 */, NOP});
+    r.program(0x1108, {NOP, NOP});
+    ReuseProbe probe(r.t);
+    EXPECT_FALSE(probe.reused()); // first fetch
+    EXPECT_TRUE(probe.reused());  // 0x104, same page
+    EXPECT_TRUE(probe.reused());  // 0x108: the branch
+    EXPECT_EQ(r.t->PC.value, 0x1108u);
+    EXPECT_FALSE(probe.reused()); // another page
+    current_xlate_version++;
+    EXPECT_FALSE(probe.reused()); // same page, new version
+    EXPECT_EQ(r.t->current_iop->fetch.pa, 0x110Cu);
+
+    // A reused translation keeps the old real address: the offset register changed without a
+    // new version reaches the next fetch only after a new translation.
+    r.program(0x10000000 + 0x1110, {LI_R3_5});
+    r.core->HRMOR.value = 0x10000000;
+    r.t->GPR[3].value = 0;
+    r.program(0x1110, {NOP});
+    EXPECT_TRUE(probe.reused());
+    EXPECT_EQ(r.t->GPR[3].value, 0u);
+    r.t->PC.value = 0x1110;
+    current_xlate_version++;
+    EXPECT_FALSE(probe.reused());
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+}
+
+TEST(Interpreter, CostFollowsCpiOrTheRowThroughput)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.program(0x100, {NOP, NOP, NOP, NOP});
+    IOPDesc *iop = r.t->current_iop;
+    r.core->cpi = 1.5f;
+    r.core->cpi_fraction = 0.0f;
+    for (int expected : {2, 1, 2, 1}) {
+        iop->cycles = 0;
+        ASSERT_EQ(run_one_instruction(iop), 1);
+        EXPECT_EQ(iop->cycles, expected);
+    }
+
+    // cpi off: the row's throughput, nothing for a row of throughput 0.
+    r.core->cpi = 0.0f;
+    InstrInfo *table = InstrInfo__id2table(41);
+    ASSERT_NE(table, nullptr);
+    InstrInfo *saved = r.core->instruction_table;
+    r.core->instruction_table = table;
+    r.program(0x110, {ADDI_R3_R3_1, ADDI_R3_R3_1, ADDI_R3_R3_1});
+    r.t->PC.value = 0x110;
+    Set_instr_throughput_and_iops(table, "addi", 3, 1);
+    iop->cycles = 0;
+    ASSERT_EQ(run_one_instruction(iop), 1);
+    EXPECT_EQ(iop->cycles, 3);
+    Set_instr_throughput_and_iops(table, "addi", 0, 1);
+    iop->cycles = 0;
+    ASSERT_EQ(run_one_instruction(iop), 1);
+    EXPECT_EQ(iop->cycles, 0);
+    EXPECT_EQ(r.t->GPR[3].value, 2u);
+    r.core->instruction_table = saved;
+    InstrInfo__Quit();
+}
+
+TEST(Interpreter, ProcessorsWithTheSamePrivateKeyShareOneTable)
+{
+    RunMachine r([](BuiltMachine &b) {
+        b.set("cpus", "2");
+        b.set("core/private_ii_table", "3");
+    });
+    ASSERT_TRUE(r.ok());
+    ProcessorState *second = GenericMachine__Processor(r.m.machine, 1);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(r.core->instruction_table, instruction_info_table);
+    EXPECT_EQ(second->instruction_table, r.core->instruction_table);
+    Set_instr_throughput_and_iops(InstrInfo__id2table(3), "addi", 7, 1);
+    EXPECT_EQ(second->instruction_table[16].throughput, 7u);
+    EXPECT_EQ(instruction_info_table[16].throughput, 1u);
+    InstrInfo__Quit();
+}
+
+} // namespace
