@@ -1,9 +1,6 @@
 // Standalone guest programs run end to end: quarn defines a machine with "standalone_app" on,
 // loads a cross-compiled big-endian program and runs it; its output reaches the console and the
 // exit system call stops the run.
-//
-// DISABLED until the one-instruction run loop, interrupt delivery and the effective-address
-// accesses are merged: without them the thread job never executes an instruction.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -63,7 +60,7 @@ class StandaloneProgram : public ::testing::TestWithParam<const char *>
 {
 };
 
-TEST_P(StandaloneProgram, DISABLED_PrintsItsOutputAndStopsAtExit)
+TEST_P(StandaloneProgram, PrintsItsOutputAndStopsAtExit)
 {
     const std::string name = GetParam();
     const std::string program = name + "_be64";
