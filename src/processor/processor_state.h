@@ -87,6 +87,7 @@ struct ProcessorState {
     // Masks.
     uint64_t mmcr0_interrupt_enabled_mask;
     uint64_t sim_msr_bit;
+    float cpi; // cycles per instruction of the processor; 0 off
     uint64_t msr_mask;
     uint64_t real_mode_mask;
     uint64_t vsid_mask;
