@@ -170,8 +170,26 @@ TEST_F(ThreadCommandsTest, FloatingPointText)
     EXPECT_EQ(FPR_ConvertFloat(0xC008000000000000ull), -3.0);
 }
 
-TEST_F(ThreadCommandsTest, CheckpointDisplay)
+TEST_F(ThreadCommandsTest, CheckpointAndSlbDisplay)
 {
+    std::vector<std::string> gprs = lines(ok("alpha display tm gprs"));
+    ASSERT_EQ(gprs.size(), 32u);
+    EXPECT_EQ(gprs[3], "    3: 0000000000000000");
+    EXPECT_EQ(gprs[31], "   31: 0000000000000000");
+    // The limited table takes one word after tm; the full one reaches the two-word forms.
+    EXPECT_EQ(fails("alpha display tm spr list"), "Usage: alpha display tm {name|list}");
+
+    ASSERT_GT(thread0->slb_entries, 1);
+    thread0->slb[1].valid = 1;
+    thread0->slb[1].vsid = 0x123;
+    thread0->slb[1].esid_base = 0x10000000;
+    const char *header = " #        VSID              ESID         Ks Kp N  L  C  V  LP B\n";
+    const char *line = " 1 0x0000000000000123 0x0000000010000000 0  0  0  0  0  1  0  0\n";
+    EXPECT_EQ(ok("alpha display slb valid"), std::string(header) + line);
+    EXPECT_EQ(ok("alpha display slb 1"), std::string(header) + line);
+    EXPECT_EQ(lines(ok("alpha display slb ALL")).size(), (size_t)thread0->slb_entries + 1);
+    EXPECT_EQ(fails("alpha display slb 9999"), "Error: (alpha display slb) : Invalid SLB number found:9999");
+
     EXPECT_EQ(ok("alpha display tm spr"),
               "Error: must specify SPR name|list|values\nUsage: alpha display tm spr {name|list|values}");
     EXPECT_EQ(fails("alpha display tm bogus"),
@@ -421,6 +439,16 @@ TEST_F(ThreadCommandsTest, UnattachedSettingsTables)
     EXPECT_EQ(ok("alpha thread 0 fulldisplay reservation").substr(0, 14), "0x000000000000");
     ok("alpha thread 0 fullset reservation none");
     EXPECT_EQ(ok("alpha thread 0 fulldisplay reservation"), "none");
+    EXPECT_EQ(ok("alpha thread 0 fulldisplay tm spr list"), "PC\nCR\nXER\nLR\nCTR\n");
+    EXPECT_EQ(ok("alpha thread 0 fulldisplay tm gpr 5"), "0x0000000000000000");
+    EXPECT_EQ(ok("alpha thread 0 fulldisplay itimes add addi"), "add: throughput 1\naddi: throughput 1\n");
+    EXPECT_EQ(ok("alpha thread 0 fulldisplay itimes ADD"), "");
+    EXPECT_EQ(ok("alpha thread 0 set kips 1000000"), "Kips Interval for 0:0:0 = 1000000");
+    EXPECT_EQ(thread0->stats_interval, 1000000u);
+    ok("alpha stall");
+    EXPECT_EQ(ok("alpha thread 0 fulldisplay status"), "CPU[0:0:0]: stalled, reason: TCL command");
+    EXPECT_EQ(ok("alpha thread 0 set msr_quarn_bit 0x8"), "0x0000000000000008");
+    EXPECT_EQ(fails("alpha thread 0 set msr_quarn_bit 8q"), "set quarn msr value: error reading value");
     // The limited table has no reservation word.
     EXPECT_EQ(fails("alpha thread 0 set reservation none").rfind("alpha thread 0 set: command reservation not found\n", 0), 0u);
 }
