@@ -8,6 +8,10 @@
 #include "command/cmd_table.h"
 #include "command/selector.h"
 #include "command/tcl_output.h"
+#include "core/cycle_core_tcl.h"
+#include "machine/generic_machine.h"
+#include "machine/memory_map.h"
+#include "processor/thread_state.h"
 #include "machine/loaders/boot_image_loaders.h"
 #include "machine/loaders/elf_loader.h"
 #include "machine/loaders/xcoff_loader.h"
@@ -23,6 +27,13 @@ ThreadState *load_thread(Selector *selector)
     if (selector->thread_index == -1) selector->thread_index = 0;
     if (selector->cpu_index == -1) selector->cpu_index = 0;
     return select_thread(selector);
+}
+
+// A loaded program's data lie below its initial stack pointer.
+int loaded(ThreadState *thread, int result)
+{
+    if (result && thread->machine) thread->machine->stack_top = thread->GPR[1].value;
+    return result ? 0 : 1;
 }
 
 bool is_noreset(const char *word)
@@ -41,7 +52,7 @@ int Load_Elf_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **a
     ThreadState *thread = load_thread(selector);
     if (!thread) return 1;
     int reset = !(argc > 2 && is_noreset(argv[2]));
-    return Load_Elf_Processor(thread, argv[1], 0, reset, 0) ? 0 : 1;
+    return loaded(thread, Load_Elf_Processor(thread, argv[1], 0, reset, 0));
 }
 
 int Load_Vmlinux_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
@@ -55,7 +66,7 @@ int Load_Vmlinux_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char
     int ok = 0;
     uint64_t address = STRING2INT_rc(argv[2], &ok);
     int reset = !(argc > 3 && is_noreset(argv[3]));
-    return Load_Elf_Processor(thread, argv[1], 1, reset, address) ? 0 : 1;
+    return loaded(thread, Load_Elf_Processor(thread, argv[1], 1, reset, address));
 }
 
 int Load_XCOFF_Cmd(Selector *selector, Tcl_Interp *, int argc, char **argv)
@@ -89,7 +100,7 @@ int Load_XCOFF_Cmd(Selector *selector, Tcl_Interp *, int argc, char **argv)
         addresses[n] = xcoff_get_hex(argv[word]);
     ThreadState *thread = load_thread(selector);
     if (!thread) return 1;
-    return Load_XCOFF(thread, raw, argv[1], nullptr, addresses, relocate, reset, argc, argv) ? 0 : 1;
+    return loaded(thread, Load_XCOFF(thread, raw, argv[1], nullptr, addresses, relocate, reset, argc, argv));
 }
 
 int Load_Linux_Cmd(Selector *selector, Tcl_Interp *, int, char **argv)
@@ -100,6 +111,36 @@ int Load_Linux_Cmd(Selector *selector, Tcl_Interp *, int, char **argv)
 int Load_Plan9_Cmd(Selector *selector, Tcl_Interp *, int, char **argv)
 {
     return Load_Plan9(select_mcm(selector), argv[1]) ? 0 : 1;
+}
+
+int setargsConfigCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    if (!machine || machine->stack_top == ~0ull) {
+        SIM_TCLPRINT(interpreter, "\nERROR: config setargs needs to have an elf object loaded first!");
+        return 1;
+    }
+    ThreadState *thread = select_thread(selector);
+    if (!thread) return 1;
+    uint64_t pointer = (thread->MSR.value & 0x8000000000000000ull) ? 8 : 4;
+    uint64_t area = (uint64_t)(argc + 2) * pointer;
+    for (int i = 0; i < argc; i++)
+        area += strlen(argv[i]) + 8;
+    // The area lies below 2 GiB: the arithmetic is done on the low 32 bits and sign-extended.
+    uint32_t low = ((uint32_t)machine->stack_top - (uint32_t)area) & ~7u;
+    uint64_t top = (uint64_t)(int64_t)(int32_t)low;
+    machine->stack_top = top;
+    CycleCore_TCL_forced(thread);
+    thread->GPR[4].value = top;
+    thread->GPR[3].value = (uint64_t)argc;
+    uint64_t text = top + (uint64_t)(argc + 2) * pointer;
+    for (int i = 0; i < argc; i++) {
+        Write_Mapped_Memory_Reg(thread->memory_client, top + (uint64_t)i * pointer, (int)pointer, text, 0);
+        size_t length = strlen(argv[i]) + 1;
+        PA_copy_buffer_directly_to_memory(thread->memory_client, text, argv[i], (int64_t)length, 1);
+        text += length;
+    }
+    return 0;
 }
 
 SimCmdTable *build_load_Cmd_table(void *)

@@ -11,7 +11,8 @@ SimCmdTable *build_phb_table(void *argument);
 SimCmdTable *build_xscom_table(void *argument);
 SimCmdTable *build_cop_table(void *argument);
 SimCmdTable *build_pbic_table(void *argument);
-// The chip vocabulary ("console", "trigger", "of", "bogus", "bogushalt").
+// The chip vocabulary ("console", "trigger", "of", the processor and thread set, "bogus",
+// "bogushalt").
 void Add_MCM_Cmds(SimCmdTable *table, void *argument);
 // The processor and thread vocabularies (with the path words "mcm", "cpu", "ppc", "thread").
 void Add_CPU_Cmds(SimCmdTable *table, void *argument);

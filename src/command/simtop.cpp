@@ -210,7 +210,5 @@ SimCmdTable *build_simtopCmd_table(void *argument)
     add_simtable(table, "cop", nullptr, "build_cop_table", build_cop_table, argument, 4, nullptr);
     add_simtable(table, "pbic", nullptr, "build_pbic_table", build_pbic_table, argument, 4, nullptr);
     Add_MCM_Cmds(table, argument);
-    Add_CPU_Cmds(table, argument);
-    Add_Thread_Cmds(table, argument);
     return table;
 }

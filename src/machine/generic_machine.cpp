@@ -316,6 +316,7 @@ GenericMachine *GenericMachine__New(const char *name, int32_t *object_id)
         sim_error("Unable to allocate Generic Machine");
         return nullptr;
     }
+    machine->stack_top = ~0ull;
     machine->name = REMEMBER_STRING(name);
     machine->next = Quarn_Machine_List;
     Quarn_Machine_List = machine;

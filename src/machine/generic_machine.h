@@ -190,6 +190,7 @@ struct GenericMachine {
     void *process_tree;             // the guest process tree
     uint64_t loader_high_memory;    // the loader's high-memory mark
     uint64_t loader_lowest_address; // lowest address an ELF load wrote
+    uint64_t stack_top;             // the loaded program's stack top; all ones until a program is loaded
 
     // Time.
     FreqSpec base_freq;

@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-#include "command/mcm_cmd_table_standin.h"
+#include "command/cmd_table.h"
+#include "command/mcm_commands.h"
 #include "coproc/coprocessors.h"
 #include "coproc/scom_sets.h"
 #include "machine/devices/interrupt_hook.h"

@@ -139,10 +139,13 @@ TEST_F(ConfigCommandsTest, DefineMachineMakesOneMachineWithItsCommand)
     EXPECT_EQ(fails("define config alpha"), "new config name alpha already in use");
 
     // The machine's command reaches its top table; quit tears it all down.
-    EXPECT_EQ(fails("alpha"), "alpha: Available Commands\n\tcycle {number}\n\texit\n\tgo\n"
-                              "\tmode {turbo|simple}\n\tquit\n\ttick {number}\n\tto_cycle {number}\n"
-                              "\tcpu {cpu-number} ->\n\tdisplay ->\n\tkepl ->\n\tload ->\n\tmcm {mcm-number} ->\n"
-                              "\tthread {thread-number} ->");
+    EXPECT_EQ(fails("alpha"), "alpha: Available Commands\n\tconfig_on\n\tcycle {number}\n\tdtranslate \n\texit\n"
+                              "\tgo\n\titranslate \n\tmode {turbo|simple}\n\tquit\n\tsetargs [args list]\n\tstall\n"
+                              "\tstart_thread {PC_address}\n\tstep {number of instructions}\n\tstop_thread\n"
+                              "\ttick {number}\n\tto_cycle {number}\n\tbogus ->\n\tbogushalt ->\n\tconsole ->\n"
+                              "\tcpu {cpu-number} ->\n\tdisplay ->\n\tinterrupt ->\n\tkepl ->\n\tload ->\n"
+                              "\tmcm {mcm-number} ->\n\tmemory ->\n\tof ->\n\tprocess ->\n"
+                              "\tthread {thread-number} ->\n\tutil ->");
     Start_The_Simulation();
     EXPECT_EQ(ok("alpha quit"), "");
     EXPECT_EQ(stop_simulation, STOP_USER_TCL);
