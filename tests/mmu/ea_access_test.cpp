@@ -73,6 +73,7 @@ TEST(EAAccess, PageCrossingLoadIsBytewiseAndStopsAtDifferentAttributes)
     ExecWord ew;
     ew.memory();
     ew.more_memory("CI", CI_WINDOW - 0x1000, 0x2000);
+    ew.option(PO_POWERPC_V2); // a crossing into an accessible page is done piecewise
     ew.write(CI_WINDOW - 2, 4, 0x11223344);
     for (bool same_wimg_only : {false, true}) {
         SCOPED_TRACE(same_wimg_only ? "same-WIMG option on" : "off");
@@ -131,6 +132,7 @@ TEST(EAAccess, StoreWritesTheLowSizeBytes)
     EXPECT_EQ(EA_Write_Memory_Reg_Part2(ew.iop, 0x12345678, 1, status), 0u);
     EXPECT_EQ(ew.read(0x1000, 4), 0x56780000u);
     // Across a page the same bytes go one at a time.
+    ew.option(PO_POWERPC_V2);
     access(ew, ROW_STW, 0x1FFE, 4);
     status = EA_Write_Memory_Reg_Part1(ew.iop, 1);
     ASSERT_EQ(status, 2);
@@ -343,6 +345,7 @@ TEST(EAAccess, LoadsAndStoresAcrossAPageInBothByteOrders)
         SCOPED_TRACE(little ? "little-endian" : "big-endian");
         ExecWord ew;
         ew.memory();
+        ew.option(PO_POWERPC_V2);
         if (little) ew.little_endian();
         ew.gpr(4) = 0x1FFC;
         ew.gpr(6) = 0x0123456789ABCDEF;
