@@ -2,13 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "kernel/counter.h"
-#include "kernel/delay.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
+#include "machine/memory_map.h"
 #include "machine/modes.h"
 #include "processor/processor_state.h"
 #include "processor/processor_time.h"
@@ -17,6 +16,7 @@
 #include "processor/smt.h"
 #include "processor/thread_run_state.h"
 #include "processor/thread_state.h"
+#include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
 #include "support/built_machine.h"
@@ -116,32 +116,74 @@ TEST(RunGate, EmbeddingThreadControls)
     EXPECT_EQ(t->x_threadState, (uint32_t)CPU_RUNNING);
 }
 
-// A stand-in thread job: passes its gate, counts the pass, spends a tick.
-struct GateJob {
-    ThreadState *thread;
-    std::vector<uint32_t> modes; // the machine's mode at each pass
+// Both threads in hypervisor real mode loop over "addi r3,r3,1; b .-4" at 0x100.
+void run_a_loop(ProcessorState *core)
+{
+    MemoryClient *client = core->threads[0].memory_client;
+    ASSERT_EQ(Write_Mapped_Memory_Reg(client, 0x100, 4, 0x38630001, 0), 1);
+    ASSERT_EQ(Write_Mapped_Memory_Reg(client, 0x104, 4, 0x4BFFFFFC, 0), 1);
+    core->HRMOR.value = 0;
+    for (uint32_t i = 0; i < core->num_threads; i++) {
+        core->threads[i].MSR.value = 0x9000000000000000ull; // SF, HV; relocation off
+        core->threads[i].PC.value = 0x100;
+    }
+}
+
+// What the switch_mode callback saw: per thread, its instruction count, whether its job is the
+// one performing the switch and whether it is held on "switch-mode-done"; the status counter.
+struct AtSwitch {
+    ProcessorState *core;
+    GenericMachine *machine;
+    int calls = 0;
+    int status = 0;
+    int done = 0;
+    uint64_t instructions[2] = {};
+    bool leads[2] = {};
+    bool held[2] = {};
 };
 
-void gate_job(void *argument)
+void at_switch(void *data, GenericMachine *, uint32_t)
 {
-    auto *g = static_cast<GateJob *>(argument);
-    for (;;) {
-        Check_Can_Run(g->thread, 1);
-        g->modes.push_back(g->thread->machine->mode);
-        current_delay_ticks(1);
+    auto *a = static_cast<AtSwitch *>(data);
+    a->calls++;
+    a->status = counter_get(a->machine->switch_mode_status);
+    a->done = counter_get(a->machine->switch_mode_done);
+    for (int i = 0; i < 2; i++) {
+        job_s *job = a->core->threads[i].job;
+        a->instructions[i] = a->core->threads[i].Instruction_Number;
+        a->leads[i] = job == tsim_active_job;
+        a->held[i] = job->proxy.state == PROXY_BLOCKED && job->proxy.queue == &a->machine->switch_mode_done->queue;
     }
 }
 
 struct Rendezvous {
     const char *what;
     int standalone;
-    int stall_second; // thread 1 stalled when the switch is asked for
+    int parked;    // the thread parked in its gate when the switch is asked for, -1 none
+    int disabled;  // parked by a manual disable (run state still running), else stalled
+    int status;    // "switch-mode-status" while the switch is performed
+    bool follower; // a second job waits in the rendezvous during the switch
 };
 
 void PrintTo(const Rendezvous &r, std::ostream *os)
 {
     *os << r.what;
 }
+
+// Standalone mode and the test's switch_mode callback, for one test.
+struct SwitchWatch {
+    SwitchWatch(int standalone, AtSwitch *seen) : saved(standalone_mode)
+    {
+        standalone_mode = standalone;
+        Callback_register_switch_mode(99, "rendezvous-test", reinterpret_cast<CallbackFunction>(at_switch), seen);
+    }
+    ~SwitchWatch()
+    {
+        Callback_Clear_function("rendezvous-test");
+        standalone_mode = saved;
+    }
+    int saved;
+};
 
 class ModeSwitch : public ::testing::TestWithParam<Rendezvous>
 {
@@ -150,41 +192,62 @@ class ModeSwitch : public ::testing::TestWithParam<Rendezvous>
 TEST_P(ModeSwitch, ThreadsMeetAndSwitchOnce)
 {
     const Rendezvous &r = GetParam();
-    int saved_standalone = standalone_mode;
     BuiltMachine m("switch", threads("2"));
     ASSERT_NE(m.machine, nullptr);
     ProcessorState *core = all_running(m.machine);
-    standalone_mode = r.standalone;
-    GateJob jobs[2] = {{&core->threads[0], {}}, {&core->threads[1], {}}};
-    for (GateJob &g : jobs) job_new(m.machine->tsim, "gate job", gate_job, &g);
-    SimpleCPUTick(m.machine, 3);
-    if (r.stall_second) core->threads[1].x_threadState = CPU_STALLED, core->threads[1].x_smt_enable = 0;
+    ASSERT_EQ(core->num_threads, 2u);
+    ASSERT_NO_FATAL_FAILURE(run_a_loop(core));
+    ThreadState *t = core->threads;
+    uint64_t tpc = core->core_domain ? core->core_domain->ticks_per_cycle : 1;
+    AtSwitch seen{core, m.machine};
+    SwitchWatch watch(r.standalone, &seen);
+    SimpleCPUTick(m.machine, 3 * tpc);
+    ASSERT_GT(t[0].Instruction_Number, 0u);
+    ASSERT_GT(t[1].Instruction_Number, 0u);
+    if (r.parked >= 0 && r.disabled) {
+        t[r.parked].manual_disable = 1;
+        SimpleCPUTick(m.machine, 2 * tpc); // parked on its wake counter before the request
+    }
+    if (r.parked >= 0 && !r.disabled) t[r.parked].x_threadState = CPU_STALLED, t[r.parked].x_smt_enable = 0;
     SinkCapture sink;
     Mode_Change(m.machine, MODE_FAST);
     ASSERT_EQ(m.machine->pending_mode, (uint32_t)MODE_FAST);
-    SimpleCPUTick(m.machine, 3);
+    SimpleCPUTick(m.machine, 3 * tpc);
     EXPECT_EQ(m.machine->mode, (uint32_t)MODE_FAST);
     EXPECT_EQ(m.machine->pending_mode, 0u);
     EXPECT_EQ(count(sink.text(), "!!!!!! Simulator now in FAST mode !!!!!!"), 1);
-    EXPECT_EQ(jobs[0].modes.back(), (uint32_t)MODE_FAST);
-    size_t passes = jobs[1].modes.size();
-    if (r.stall_second) {
-        EXPECT_NE(jobs[1].modes.back(), (uint32_t)MODE_FAST); // parked in its gate
-        core->threads[1].x_threadState = CPU_RUNNING;
-        core->threads[1].x_smt_enable = 1;
-        counter_set(&core->threads[1].wake_counter, 0);
-        SimpleCPUTick(m.machine, 2);
-        EXPECT_GT(jobs[1].modes.size(), passes); // meets the new mode at its next gate
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_EQ(seen.status, r.status); // every counted thread had arrived
+    EXPECT_EQ(seen.done, 1);
+    EXPECT_EQ(seen.leads[0] + seen.leads[1], 1);
+    if (r.parked >= 0 && !r.disabled) {
+        EXPECT_TRUE(seen.leads[1 - r.parked]); // a stalled thread takes no part
     }
-    EXPECT_EQ(jobs[1].modes.back(), (uint32_t)MODE_FAST);
+    EXPECT_EQ(seen.held[0] || seen.held[1], r.follower);
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE(i);
+        if (i == r.parked) {
+            EXPECT_EQ(t[i].Instruction_Number, seen.instructions[i]); // parked in its gate
+            t[i].manual_disable = 0;
+            t[i].x_threadState = CPU_RUNNING;
+            t[i].x_smt_enable = 1;
+            counter_set(&t[i].wake_counter, 0);
+            SimpleCPUTick(m.machine, 2 * tpc);
+        }
+        EXPECT_GT(t[i].Instruction_Number, seen.instructions[i]); // went on in the new mode
+    }
     EXPECT_EQ(count(sink.text(), "Simulator now in"), 1);
-    standalone_mode = saved_standalone;
+    EXPECT_EQ(seen.calls, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rendezvous, ModeSwitch,
-                         ::testing::Values(Rendezvous{"two running threads", 0, 0},
-                                           Rendezvous{"one running thread", 0, 1},
-                                           Rendezvous{"standalone", 1, 0}),
+                         ::testing::Values(Rendezvous{"two running threads", 0, -1, 0, 0, true},
+                                           Rendezvous{"one running thread", 0, 1, 0, 0, false},
+                                           Rendezvous{"standalone", 1, -1, 0, -1, false},
+                                           Rendezvous{"first thread stalled", 0, 0, 0, 0, false},
+                                           // Counted, released from its gate by the leader, then
+                                           // parked again after the switch.
+                                           Rendezvous{"second thread disabled", 0, 1, 1, 0, true}),
                          [](const auto &info) { return std::to_string(info.index); });
 
 TEST(RunEntry, ZeroCountsDoNothing)
