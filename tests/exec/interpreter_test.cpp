@@ -9,6 +9,9 @@
 #include "exec/interpreter.h"
 #include "exec/run_machine.h"
 #include "exec/thread_job.h"
+#include "isa/ppc_bits.h"
+#include "machine/generic_machine.h"
+#include "processor/processor_options.h"
 #include "processor/instruction_record.h"
 #include "support/sink_capture.h"
 #include "translator/xlate_version.h"
@@ -162,6 +165,52 @@ TEST(Interpreter, ProcessorsWithTheSamePrivateKeyShareOneTable)
     EXPECT_EQ(second->instruction_table[16].throughput, 7u);
     EXPECT_EQ(instruction_info_table[16].throughput, 1u);
     InstrInfo__Quit();
+}
+
+// Without the stop option an undecodable word is a hypervisor emulation assist: HSRR0/HSRR1 get
+// the return state, HEIR the word, and the thread goes on at 0xE40 with SRR0/SRR1 untouched.
+TEST(Interpreter, UndecodableWordTakesTheHypervisorEmulationAssist)
+{
+    constexpr uint32_t UNDECODABLE = 0x00001234;
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.core->options[PO_STOP_ON_ILLEGAL_INSTRUCTION] = 0;
+    r.program(0x100, {UNDECODABLE});
+    r.program(0xE40, {LI_R3_5});
+    SinkCapture sink;
+    r.run(2);
+    EXPECT_EQ(stop_simulation, (uint32_t)STOP_INSTRUCTION_COUNT) << sink.text();
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+    EXPECT_EQ(r.t->PC.value, 0xE44u);
+    EXPECT_EQ(r.t->HSRR0.value, 0x100u);
+    EXPECT_EQ(r.t->HSRR1.value, 0x9000000000000000ull);
+    EXPECT_EQ(r.t->HEIR.value, UNDECODABLE);
+    EXPECT_EQ(r.t->SRR0.value, 0u);
+    EXPECT_EQ(r.t->SRR1.value, 0u);
+    EXPECT_EQ(r.t->MSR.value, 0x9000000000000000ull);
+    EXPECT_EQ(r.t->Instruction_Number, 2u);
+}
+
+// In a machine with an operating system, sc goes to 0xC00 with SRR0 the address after it.
+TEST(Interpreter, SystemCallTakesTheSystemCallInterrupt)
+{
+    constexpr uint32_t SC = 0x44000002;
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    ASSERT_EQ(standalone_mode, 0);
+    r.t->MSR.value |= MSR_EE;
+    r.program(0x100, {SC});
+    r.program(0xC00, {LI_R3_5});
+    SinkCapture sink;
+    r.run(2);
+    EXPECT_EQ(stop_simulation, (uint32_t)STOP_INSTRUCTION_COUNT) << sink.text();
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+    EXPECT_EQ(r.t->PC.value, 0xC04u);
+    EXPECT_EQ(r.t->SRR0.value, 0x104u);
+    EXPECT_EQ(r.t->SRR1.value, 0x9000000000008000ull);
+    EXPECT_EQ(r.t->MSR.value, 0x9000000000000000ull); // EE off in the handler
+    EXPECT_EQ(r.t->HSRR0.value, 0u);
+    EXPECT_EQ(r.t->Instruction_Number, 2u);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "exec/cpu_config.h"
+#include "exec/exec_init.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "processor/processor_state.h"
@@ -27,6 +28,7 @@ class RunMachine
               if (configure) configure(b);
           })
     {
+        Init_ExceptionStructures(); // as the program's start-up does: vectors and priorities
         if (!m.machine) return;
         core = GenericMachine__Processor(m.machine, 0);
         t = &core->threads[0];
