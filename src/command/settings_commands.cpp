@@ -11,7 +11,7 @@
 #include "command/tcl_output.h"
 #include "exec/periodic_stats_standin.h"
 #include "machine/generic_machine.h"
-#include "mmu/htm_standin.h"
+#include "mmu/htm.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"

@@ -18,7 +18,7 @@
 #include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/axd.h"
-#include "mmu/data_path_hooks.h"
+#include "mmu/htm.h"
 #include "mmu/physical_access.h"
 #include "mmu/xlate_debug.h"
 #include "processor/exception_record.h"

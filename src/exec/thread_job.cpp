@@ -18,6 +18,7 @@
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
 #include "mmu/data_path_hooks.h"
+#include "mmu/htm.h"
 #include "processor/instruction_record.h"
 #include "processor/msr_rules.h"
 #include "processor/processor_options.h"

@@ -7,7 +7,7 @@
 #include "exec/exception_types.h"
 #include "exec/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
-#include "mmu/htm_exception_standin.h"
+#include "mmu/htm.h"
 #include "processor/exception_record.h"
 #include "processor/reg_accessors.h"
 #include "processor/smt.h"

@@ -13,7 +13,7 @@
 #include "machine/memory_map.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
-#include "mmu/htm_hooks.h"
+#include "mmu/htm.h"
 #include "mmu/physical_access.h"
 #include "mmu/storage_interrupts.h"
 #include "processor/exception_record.h"

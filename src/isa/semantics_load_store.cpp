@@ -13,7 +13,7 @@
 #include "isa/transaction_guard.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
-#include "mmu/htm_hooks.h"
+#include "mmu/htm.h"
 #include "mmu/storage_interrupts.h"
 #include "processor/instruction_prints.h"
 #include "processor/reg_accessors.h"

@@ -10,7 +10,7 @@
 #include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
-#include "mmu/htm_hooks.h"
+#include "mmu/htm.h"
 #include "mmu/physical_access.h"
 #include "processor/reservations.h"
 #include "processor/value_ops.h"

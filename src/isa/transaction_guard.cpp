@@ -5,9 +5,7 @@
 #include <cstdio>
 
 #include "isa/semantics_helpers.h"
-#include "mmu/htm_hooks.h"
-#include "mmu/htm_reservation_standin.h"
-#include "mmu/htm_spr_standin.h"
+#include "mmu/htm.h"
 #include "runtime/debug.h"
 
 namespace

@@ -35,7 +35,7 @@
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
 #include "mmu/checkers.h"
-#include "mmu/htm_standin.h"
+#include "mmu/htm.h"
 #include "mmu/tm/htm_data.h"
 #include "processor/chip_setup.h"
 #include "processor/config_getters.h"

@@ -10,7 +10,7 @@
 #include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/axd.h"
-#include "mmu/htm_spr_standin.h"
+#include "mmu/htm.h"
 #include "mmu/storage_interrupts.h"
 #include "mmu/storage_rows.h"
 #include "processor/exception_record.h"

@@ -1,8 +1,6 @@
-// What the physical data path calls besides the memory map: the transactional reads and writes,
-// the dirty-address table, the cache-containment checker and the transaction failure handling.
+// What the physical data path calls besides the memory map and the transactional-memory model
+// (mmu/htm.h): the dirty-address table and the cache-containment checker.
 #pragma once
-
-#include "mmu/htm_delivery_standin.h"
 
 #include <cstdint>
 
@@ -10,13 +8,6 @@ struct AXD;
 struct GenericMachine;
 struct IOPDesc;
 struct ThreadState;
-
-// Transactional accesses (the footprint of the running transaction); 0 when the access failed.
-int HTM_PA_Read_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t *value);
-int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value);
-void HTM_PA_Write_Memory_TAG(IOPDesc *iop, AXD *axd, int tag);
-// Failure handling of the running transaction and its instruction count.
-void HTM_INCR_INSTR_COUNT(IOPDesc *iop);
 
 // Dirty-address table and reference history.
 int mc_dirty_table_hit(GenericMachine *machine, uint64_t pa);

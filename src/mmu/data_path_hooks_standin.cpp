@@ -1,19 +1,5 @@
-// Stand-ins of the transactional, dirty-address and checker hooks of the physical data path.
+// Stand-ins of the dirty-address and checker hooks of the physical data path.
 #include "mmu/data_path_hooks.h"
-
-// STAND-IN: transactional reads and writes are not built; they are never reached while no thread
-// is inside a transaction, and fail when they are.
-__attribute__((weak)) int HTM_PA_Read_Memory_Reg(IOPDesc *, AXD *, uint64_t *)
-{
-    return 0;
-}
-__attribute__((weak)) int HTM_PA_Write_Memory_Reg(IOPDesc *, AXD *, uint64_t)
-{
-    return 0;
-}
-__attribute__((weak)) void HTM_PA_Write_Memory_TAG(IOPDesc *, AXD *, int) {}
-
-__attribute__((weak)) void HTM_INCR_INSTR_COUNT(IOPDesc *) {}
 
 // STAND-IN: the dirty-address table and the reference history are not built; no range is hit
 // and tracking is off.

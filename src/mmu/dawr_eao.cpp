@@ -8,7 +8,7 @@
 #include "isa/ppc_bits.h"
 #include "isa/semantics_helpers.h"
 #include "mmu/axd.h"
-#include "mmu/htm_exception_standin.h"
+#include "mmu/htm.h"
 #include "mmu/storage_interrupts.h"
 #include "mmu/storage_rows.h"
 #include "mmu/xlate_debug.h"

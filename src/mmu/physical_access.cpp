@@ -10,6 +10,7 @@
 #include "machine/memory_map.h"
 #include "mmu/axd.h"
 #include "mmu/data_path_hooks.h"
+#include "mmu/htm.h"
 #include "mmu/ea_access.h"
 #include "processor/instruction_record.h"
 #include "processor/memory_tags.h"

@@ -2,7 +2,7 @@
 #include "processor/memory_tags.h"
 
 #include "machine/generic_machine.h"
-#include "mmu/htm_tag_standin.h"
+#include "mmu/htm.h"
 #include "processor/height_tree.h"
 #include "processor/thread_state.h"
 #include "runtime/alloc.h"

@@ -5,7 +5,7 @@
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "mmu/axd.h"
-#include "mmu/htm_reservation_standin.h"
+#include "mmu/htm.h"
 #include "processor/mcm.h"
 #include "processor/processor_state.h"
 #include "processor/thread_state.h"

@@ -2,7 +2,7 @@
 // (BESCR and its set/reset forms, EBBHR, EBBRR), of the facility controls (FSCR, HFSCR), DSCR,
 // TAR and the upper half of APSCR.
 #include "exec/spr_interrupt_standins.h"
-#include "mmu/htm_spr_standin.h"
+#include "mmu/htm.h"
 #include "processor/instruction_record.h"
 #include "processor/processor_state.h"
 #include "processor/reg_accessors.h"

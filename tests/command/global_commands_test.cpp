@@ -10,7 +10,7 @@
 #include "runtime/callbacks.h"
 #include "command_fixture.h"
 #include "exec/periodic_stats_standin.h"
-#include "mmu/htm_standin.h"
+#include "mmu/htm.h"
 
 namespace
 {

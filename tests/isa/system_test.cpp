@@ -8,7 +8,7 @@
 #include "isa/system_instructions.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
-#include "mmu/htm_spr_standin.h"
+#include "mmu/htm.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/smt.h"
 

@@ -10,7 +10,7 @@
 #include "exec/interrupt_raisers.h"
 #include "exec/spr_interrupt_standins.h"
 #include "machine/generic_machine.h"
-#include "mmu/htm_spr_standin.h"
+#include "mmu/htm.h"
 #include "processor/exception_record.h"
 #include "processor/handwritten_accessors.h"
 #include "processor/scom_blocks.h"
