@@ -1,5 +1,5 @@
 // Stand-ins of the transactional-memory model; the model replaces this file as a whole. The
-// definitions are weak (all but HTM_PA_Read_Memory_TAG and the stand-in log), so that a definition
+// definitions are weak (all but the stand-in log), so that a definition
 // elsewhere overrides them.
 #include "mmu/htm.h"
 
@@ -146,7 +146,7 @@ __attribute__((weak)) int HTM_PA_Write_Memory_Reg(IOPDesc *, AXD *, uint64_t)
 __attribute__((weak)) void HTM_PA_Write_Memory_TAG(IOPDesc *, AXD *, int) {}
 
 // STAND-IN: no transaction exists yet, so no footprint holds a tag (never holds one: 0).
-int HTM_PA_Read_Memory_TAG(ThreadState *, uint64_t, int *)
+__attribute__((weak)) int HTM_PA_Read_Memory_TAG(ThreadState *, uint64_t, int *)
 {
     return 0;
 }
