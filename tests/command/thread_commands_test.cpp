@@ -155,6 +155,7 @@ TEST_F(ThreadCommandsTest, SprNamesNumbersAndTheStrictFlag)
     EXPECT_EQ(ok("alpha thread 0 set spr ctr 0x55"), "0x0000000000000055");
     EXPECT_EQ(ok("alpha display spr CTR"), "0x0000000000000055");
     EXPECT_EQ(fails("alpha thread 0 set spr ctr 5x"), "set spr: error reading value");
+    EXPECT_EQ(fails("alpha thread 0 set spr nosuch 1"), std::string("Set Error: Unknown spr name: nosuch\n") + hint);
     EXPECT_EQ(std::string(Translate_SPR_Name("DMA_U")), "dmau");
     EXPECT_EQ(std::string(Translate_SPR_Name("hid_g")), "HID2");
 }
