@@ -116,7 +116,8 @@ bool unconditional(uint32_t bo)
     return (bo & (BO_NO_CR_TEST | BO_NO_DECREMENT)) == (BO_NO_CR_TEST | BO_NO_DECREMENT);
 }
 
-// The CTR step of bc and bclr: whether BO decrements CTR, the decremented count, and whether the
+// The CTR step of bc and bclr: whether BO decrements CTR, the decremented count (0 when it does
+// not), and whether the
 // counter test passes (true when CTR is not decremented).
 struct CounterStep {
     bool counted;
@@ -206,7 +207,7 @@ int semantic_bc(IOPDesc *iop)
         IOP_Advance_NIA(iop);
         iop->branch_taken = 1;
     } else {
-        branch_to(iop, c, taken, target, counter.counted ? counter.count : 0);
+        branch_to(iop, c, taken, target, counter.count);
     }
     return finish(iop, c, bo, target, taken, counter.counted, counter.count);
 }
@@ -227,7 +228,7 @@ int semantic_bclr(IOPDesc *iop)
     uint64_t target = adjust(c, to_tar ? iGET_TAR(iop) : read_lr(iop));
 
     bool taken = counter.ok && cond_ok;
-    branch_to(iop, c, taken, target, counter.counted ? counter.count : 0);
+    branch_to(iop, c, taken, target, counter.count);
     return finish(iop, c, bo, target, taken, counter.counted, counter.count);
 }
 
