@@ -168,6 +168,63 @@ constexpr const char *FREAD_ADDRESS =
 constexpr const char *FWRITE_ADDRESS =
     "Error reading address got 0x%016lX from %s\n    usage: memory fwrite [address] [bytes] [filename]";
 
+// The complaints of the file commands about a file they cannot open, read or write.
+void open_error(Tcl_Interp *interpreter, const char *name, bool reading)
+{
+    SIM_TCLPRINT(interpreter, reading ? "Error opening file %s for reading\n" : "Error opening file %s for writing\n",
+                 name);
+}
+
+void io_error(Tcl_Interp *interpreter, const char *name, bool reading)
+{
+    SIM_TCLPRINT(interpreter, reading ? "Error reading file %s\n" : "Error writing file %s\n", name);
+}
+
+// Opens a compressed file of a file command; says so and returns null when it cannot.
+gzFile open_compressed(Tcl_Interp *interpreter, const char *name, bool reading)
+{
+    gzFile file = gzopen(name, reading ? "r" : "w");
+    if (!file) open_error(interpreter, name, reading);
+    return file;
+}
+
+// Moves exactly `length` bytes to or from a compressed file; says so when it cannot.
+bool compressed_exact(Tcl_Interp *interpreter, gzFile file, const char *name, void *bytes, unsigned length,
+                      bool reading)
+{
+    int moved = reading ? gzread(file, bytes, length) : gzwrite(file, bytes, length);
+    if (moved == (int)length) return true;
+    io_error(interpreter, name, reading);
+    return false;
+}
+
+// The result of a file command over the whole range: the byte count on success.
+int range_result(Tcl_Interp *interpreter, bool ok, uint64_t bytes)
+{
+    if (!ok) return 1;
+    SIM_TCLPRINT(interpreter, "%ld", (long)bytes);
+    return 0;
+}
+
+// Walks the command's range piece by piece in address order until `step` fails (false) or the
+// range, or RAM, ends (true).
+template <typename Step> bool each_piece(const FileCommand &command, Step step)
+{
+    for (uint64_t done = 0; done < command.bytes;) {
+        MemoryPiece piece;
+        if (!Memory_Piece(command.machine, command.address + done, command.bytes - done, &piece)) break;
+        if (!step(piece)) return false;
+        done += piece.length;
+    }
+    return true;
+}
+
+// Copies a piece of RAM into the buffer through the memory client.
+void copy_out(MemoryClient *client, const MemoryPiece &piece, PieceBuffer &buffer)
+{
+    PA_copy_buffer_directly_from_memory(client, piece.physical, buffer.bytes, (int64_t)piece.length, 1);
+}
+
 int fread_counter = 0;
 
 } // namespace
@@ -324,7 +381,7 @@ int MEMTCL_MemoryFreadCmd(Selector *selector, Tcl_Interp *interpreter, int, char
     if (!file_command_words(selector, interpreter, argv, FREAD_ADDRESS, true, false, &command)) return 1;
     int fd = open(argv[3], O_RDONLY);
     if (fd < 0) {
-        SIM_TCLPRINT(interpreter, "Error opening file %s for reading\n", argv[3]);
+        open_error(interpreter, argv[3], true);
         return 1;
     }
     int copy = -1;
@@ -333,27 +390,22 @@ int MEMTCL_MemoryFreadCmd(Selector *selector, Tcl_Interp *interpreter, int, char
         snprintf(name, sizeof name, "/tmp/fred%d", ++fread_counter);
         copy = open(name, O_RDWR | O_CREAT, 0644);
     }
-    int result = 0;
-    for (uint64_t done = 0; done < command.bytes;) {
-        MemoryPiece piece;
-        if (!Memory_Piece(command.machine, command.address + done, command.bytes - done, &piece)) break;
+    bool ok = each_piece(command, [&](const MemoryPiece &piece) {
         PieceBuffer buffer(piece.length);
         if (read(fd, buffer.bytes, piece.length) != (ssize_t)piece.length) {
-            SIM_TCLPRINT(interpreter, "Error reading file %s\n", argv[3]);
-            result = 1;
-            break;
+            io_error(interpreter, argv[3], true);
+            return false;
         }
         if (copy >= 0 && write(copy, buffer.bytes, piece.length) < 0) {
             close(copy);
             copy = -1;
         }
         deliver(command.machine, piece, buffer.bytes, piece.length, RestoreInProgress != 0);
-        done += piece.length;
-    }
+        return true;
+    });
     close(fd);
     if (copy >= 0) close(copy);
-    if (result == 0) SIM_TCLPRINT(interpreter, "%ld", (long)command.bytes);
-    return result;
+    return range_result(interpreter, ok, command.bytes);
 }
 
 int MEMTCL_MemoryFwriteCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
@@ -367,25 +419,21 @@ int MEMTCL_MemoryFwriteCmd(Selector *selector, Tcl_Interp *interpreter, int argc
     bool append = argc > 4 && (argv[4][0] == 'a' || argv[4][0] == 'A');
     int fd = open(argv[3], O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0600);
     if (fd < 0) {
-        SIM_TCLPRINT(interpreter, "Error opening file %s for writing\n", argv[3]);
+        open_error(interpreter, argv[3], false);
         return 1;
     }
     MemoryClient *client = file_client(command.machine);
-    for (uint64_t done = 0; done < command.bytes;) {
-        MemoryPiece piece;
-        if (!Memory_Piece(command.machine, command.address + done, command.bytes - done, &piece)) break;
+    bool ok = each_piece(command, [&](const MemoryPiece &piece) {
         PieceBuffer buffer(piece.length);
-        PA_copy_buffer_directly_from_memory(client, piece.physical, buffer.bytes, (int64_t)piece.length, 1);
+        copy_out(client, piece, buffer);
         if (write(fd, buffer.bytes, piece.length) != (ssize_t)piece.length) {
-            SIM_TCLPRINT(interpreter, "Error writing file %s\n", argv[3]);
-            close(fd);
-            return 1;
+            io_error(interpreter, argv[3], false);
+            return false;
         }
-        done += piece.length;
-    }
+        return true;
+    });
     close(fd);
-    SIM_TCLPRINT(interpreter, "%ld", (long)command.bytes);
-    return 0;
+    return range_result(interpreter, ok, command.bytes);
 }
 
 int MEMTCL_MemoryFwritecmpCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
@@ -396,79 +444,50 @@ int MEMTCL_MemoryFwritecmpCmd(Selector *selector, Tcl_Interp *interpreter, int a
     }
     FileCommand command;
     if (!file_command_words(selector, interpreter, argv, FWRITE_ADDRESS, false, false, &command)) return 1;
-    gzFile file = gzopen(argv[3], "w");
-    if (!file) {
-        SIM_TCLPRINT(interpreter, "Error opening file %s for writing\n", argv[3]);
-        return 1;
-    }
+    gzFile file = open_compressed(interpreter, argv[3], false);
+    if (!file) return 1;
     MemoryClient *client = file_client(command.machine);
-    for (uint64_t done = 0; done < command.bytes;) {
-        MemoryPiece piece;
-        if (!Memory_Piece(command.machine, command.address + done, command.bytes - done, &piece)) break;
+    bool ok = each_piece(command, [&](const MemoryPiece &piece) {
         int32_t flag = piece.chunk_exists ? 1 : 0;
         gzwrite(file, &flag, sizeof flag);
-        if (flag) {
-            PieceBuffer buffer(piece.length);
-            PA_copy_buffer_directly_from_memory(client, piece.physical, buffer.bytes, (int64_t)piece.length, 1);
-            if (gzwrite(file, buffer.bytes, (unsigned)piece.length) != (int)piece.length) {
-                SIM_TCLPRINT(interpreter, "Error writing file %s\n", argv[3]);
-                gzclose(file);
-                return 1;
-            }
-        }
-        done += piece.length;
-    }
+        if (!flag) return true;
+        PieceBuffer buffer(piece.length);
+        copy_out(client, piece, buffer);
+        return compressed_exact(interpreter, file, argv[3], buffer.bytes, (unsigned)piece.length, false);
+    });
     gzclose(file);
-    SIM_TCLPRINT(interpreter, "%ld", (long)command.bytes);
-    return 0;
+    return range_result(interpreter, ok, command.bytes);
 }
 
 int MEMTCL_MemoryFreadcmpCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
     FileCommand command;
     if (!file_command_words(selector, interpreter, argv, FREAD_ADDRESS, true, false, &command)) return 1;
-    gzFile file = gzopen(argv[3], "r");
-    if (!file) {
-        SIM_TCLPRINT(interpreter, "Error opening file %s for reading\n", argv[3]);
-        return 1;
-    }
-    for (uint64_t done = 0; done < command.bytes;) {
-        MemoryPiece piece;
-        if (!Memory_Piece(command.machine, command.address + done, command.bytes - done, &piece)) break;
+    gzFile file = open_compressed(interpreter, argv[3], true);
+    if (!file) return 1;
+    bool ok = each_piece(command, [&](const MemoryPiece &piece) {
         int32_t flag = 0;
         // A truncated file is an error, not a run of untouched pieces.
-        if (gzread(file, &flag, sizeof flag) != (int)sizeof flag) {
-            SIM_TCLPRINT(interpreter, "Error reading file %s\n", argv[3]);
-            gzclose(file);
-            return 1;
-        }
-        if (flag) {
-            PieceBuffer buffer(piece.length);
-            if (gzread(file, buffer.bytes, (unsigned)piece.length) != (int)piece.length) {
-                SIM_TCLPRINT(interpreter, "Error reading file %s\n", argv[3]);
-                gzclose(file);
-                return 1;
-            }
-            deliver(command.machine, piece, buffer.bytes, piece.length, RestoreInProgress != 0);
-        }
-        done += piece.length;
-    }
+        if (!compressed_exact(interpreter, file, argv[3], &flag, sizeof flag, true)) return false;
+        if (!flag) return true;
+        PieceBuffer buffer(piece.length);
+        if (!compressed_exact(interpreter, file, argv[3], buffer.bytes, (unsigned)piece.length, true)) return false;
+        deliver(command.machine, piece, buffer.bytes, piece.length, RestoreInProgress != 0);
+        return true;
+    });
     gzclose(file);
-    SIM_TCLPRINT(interpreter, "%ld", (long)command.bytes);
-    return 0;
+    return range_result(interpreter, ok, command.bytes);
 }
 
 int MEMTCL_MemoryFreadgzCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
     FileCommand command;
     if (!file_command_words(selector, interpreter, argv, FREAD_ADDRESS, true, true, &command)) return 1;
-    gzFile file = gzopen(argv[3], "r");
-    if (!file) {
-        SIM_TCLPRINT(interpreter, "Error opening file %s for reading\n", argv[3]);
-        return 1;
-    }
+    gzFile file = open_compressed(interpreter, argv[3], true);
+    if (!file) return 1;
     bool direct = command.machine->mode <= 8;
     uint64_t delivered = 0;
+    // Stops quietly at the end of the file: a short file fills only the start of the range.
     while (delivered < command.bytes) {
         MemoryPiece piece;
         if (!Memory_Piece(command.machine, command.address + delivered, command.bytes - delivered, &piece)) break;
@@ -488,27 +507,17 @@ int MEMTCL_MemoryFwritegzCmd(Selector *selector, Tcl_Interp *interpreter, int, c
 {
     FileCommand command;
     if (!file_command_words(selector, interpreter, argv, FWRITE_ADDRESS, false, true, &command)) return 1;
-    gzFile file = gzopen(argv[3], "w");
-    if (!file) {
-        SIM_TCLPRINT(interpreter, "Error opening file %s for writing\n", argv[3]);
-        return 1;
-    }
+    gzFile file = open_compressed(interpreter, argv[3], false);
+    if (!file) return 1;
     MemoryClient *client = file_client(command.machine);
-    for (uint64_t done = 0; done < command.bytes;) {
-        MemoryPiece piece;
-        if (!Memory_Piece(command.machine, command.address + done, command.bytes - done, &piece)) break;
+    bool ok = each_piece(command, [&](const MemoryPiece &piece) {
         PieceBuffer buffer(piece.length);
         memset(buffer.bytes, 0, piece.length);
-        if (piece.chunk_exists)
-            PA_copy_buffer_directly_from_memory(client, piece.physical, buffer.bytes, (int64_t)piece.length, 1);
-        if (gzwrite(file, buffer.bytes, (unsigned)piece.length) != (int)piece.length) {
-            SIM_TCLPRINT(interpreter, "Error writing file %s\n", argv[3]);
-            gzclose(file);
-            return 1;
-        }
-        done += piece.length;
-    }
+        if (piece.chunk_exists) copy_out(client, piece, buffer);
+        return compressed_exact(interpreter, file, argv[3], buffer.bytes, (unsigned)piece.length, false);
+    });
     gzclose(file);
+    if (!ok) return 1;
     SIM_TCLPRINT(interpreter, "%ld bytes written from memory\n", (long)command.bytes);
     return 0;
 }

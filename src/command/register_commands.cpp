@@ -94,6 +94,64 @@ bool valid_element_size(uint64_t size)
     return size == 1 || size == 2 || size == 4 || size == 8 || size == 16;
 }
 
+// The register number of a GPR or FPR command (`kind` "gpr" or "fpr"); says so when it is not 0 to 31.
+bool scalar_number(Tcl_Interp *interpreter, char **argv, const char *kind, uint64_t *n)
+{
+    *n = number_word(argv[1]);
+    if (*n < 32) return true;
+    SIM_TCLPRINT(interpreter, "Error: (%s) : Invalid %s number found:%s", argv[0], kind, argv[1]);
+    return false;
+}
+
+// The value word of a set command (`kind` "gpr", "fpr" or "spr"); says so when it is not a number.
+bool set_value(Tcl_Interp *interpreter, const char *word, const char *kind, uint64_t *value)
+{
+    if (whole_number(word, value)) return true;
+    SIM_TCLPRINT(interpreter, "set %s: error reading value", kind);
+    return false;
+}
+
+// The number of a VMX register word; says so when it is not 0 to 31.
+bool vmx_number(Tcl_Interp *interpreter, const char *word, uint64_t *n)
+{
+    *n = number_word(word);
+    if (*n < 32) return true;
+    SIM_TCLPRINT(interpreter, "Error: Invalid vmxr number found:%s", word);
+    return false;
+}
+
+// The element size word of a VMX command; says so when it is not 1, 2, 4, 8 or 16.
+bool vmx_size(Tcl_Interp *interpreter, const char *word, uint64_t *size)
+{
+    *size = number_word(word);
+    if (valid_element_size(*size)) return true;
+    SIM_TCLPRINT(interpreter, "Error: Invalid vmxr size found:%s", word);
+    return false;
+}
+
+// An SPR a command cannot show or set: the complaint (`lead` then the name), the hint, and the
+// result the strict flag decides.
+int spr_error(Tcl_Interp *interpreter, ThreadState *thread, const char *lead, const char *name)
+{
+    SIM_TCLPRINT(interpreter, "%s%s\n", lead, name);
+    SIM_TCLPRINT(interpreter, "%s", SPR_HINT);
+    return strict_result(thread);
+}
+
+// Sets a whole vector register from a hex word, as a command does; says `usage` when the word is not
+// hex. The new bytes are left in `bytes`.
+bool set_whole_vector(Tcl_Interp *interpreter, ThreadState *thread, Reg128 *vsr, const char *word, const char *usage,
+                      uint8_t bytes[16])
+{
+    if (!Parse_vmxr_hex(word, bytes)) {
+        SIM_TCLPRINT(interpreter, "%s", usage);
+        return false;
+    }
+    CycleCore_TCL_forced(thread);
+    store_vsr(vsr, bytes);
+    return true;
+}
+
 // The four single-precision elements, or the two double-precision elements, as values.
 void print_float_view(Tcl_Interp *interpreter, const uint8_t bytes[16], bool doubles)
 {
@@ -127,11 +185,8 @@ int display_vmx(Selector *selector, Tcl_Interp *interpreter, const char *word, i
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t n = number_word(word);
-    if (n >= 32) {
-        SIM_TCLPRINT(interpreter, "Error: Invalid vmxr number found:%s", word);
-        return 1;
-    }
+    uint64_t n;
+    if (!vmx_number(interpreter, word, &n)) return 1;
     uint8_t bytes[16];
     vsr_bytes(thread->VSR[n + 32].value, bytes);
     if (size == 0)
@@ -272,11 +327,8 @@ int PPC_DisplayGPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **a
             SIM_TCLPRINT(interpreter, "GPR%02d = 0x%016lX\n", n, (unsigned long)thread->GPR[n].value);
         return 0;
     }
-    uint64_t n = number_word(argv[1]);
-    if (n >= 32) {
-        SIM_TCLPRINT(interpreter, "Error: (%s) : Invalid gpr number found:%s", argv[0], argv[1]);
-        return 1;
-    }
+    uint64_t n;
+    if (!scalar_number(interpreter, argv, "gpr", &n)) return 1;
     SIM_TCLPRINT(interpreter, "0x%016lX", (unsigned long)thread->GPR[n].value);
     return 0;
 }
@@ -294,16 +346,9 @@ int PPC_SetGPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t value;
-    if (!whole_number(argv[2], &value)) {
-        SIM_TCLPRINT(interpreter, "set gpr: error reading value");
-        return 1;
-    }
-    uint64_t n = number_word(argv[1]);
-    if (n >= 32) {
-        SIM_TCLPRINT(interpreter, "Error: (%s) : Invalid gpr number found:%s", argv[0], argv[1]);
-        return 1;
-    }
+    uint64_t value, n;
+    if (!set_value(interpreter, argv[2], "gpr", &value)) return 1;
+    if (!scalar_number(interpreter, argv, "gpr", &n)) return 1;
     CycleCore_TCL_forced(thread);
     thread->GPR[n].value = value;
     SIM_TCLPRINT(interpreter, "%s", argv[2]);
@@ -314,11 +359,8 @@ int PPC_DisplayFPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **a
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t n = number_word(argv[1]);
-    if (n > 31) {
-        SIM_TCLPRINT(interpreter, "Error: (%s) : Invalid fpr number found:%s", argv[0], argv[1]);
-        return 1;
-    }
+    uint64_t n;
+    if (!scalar_number(interpreter, argv, "fpr", &n)) return 1;
     SIM_TCLPRINT(interpreter, "0x%016lX", (unsigned long)thread->VSR[n].value[1]);
     return 0;
 }
@@ -327,11 +369,8 @@ int PPC_DisplayFPRasFPCmd(Selector *selector, Tcl_Interp *interpreter, int, char
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t n = number_word(argv[1]);
-    if (n > 31) {
-        SIM_TCLPRINT(interpreter, "Error: (%s) : Invalid fpr number found:%s", argv[0], argv[1]);
-        return 1;
-    }
+    uint64_t n;
+    if (!scalar_number(interpreter, argv, "fpr", &n)) return 1;
     SIM_TCLPRINT(interpreter, "%-16.8G", FPR_ConvertFloat(thread->VSR[n].value[1]));
     return 0;
 }
@@ -349,16 +388,9 @@ int PPC_SetFPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t value;
-    if (!whole_number(argv[2], &value)) {
-        SIM_TCLPRINT(interpreter, "set fpr: error reading value");
-        return 1;
-    }
-    uint64_t n = number_word(argv[1]);
-    if (n > 31) {
-        SIM_TCLPRINT(interpreter, "Error: (%s) : Invalid fpr number found:%s", argv[0], argv[1]);
-        return 1;
-    }
+    uint64_t value, n;
+    if (!set_value(interpreter, argv[2], "fpr", &value)) return 1;
+    if (!scalar_number(interpreter, argv, "fpr", &n)) return 1;
     CycleCore_TCL_forced(thread);
     thread->VSR[n].value[1] = value;
     thread->VSR[n].value[0] = 0;
@@ -397,9 +429,7 @@ int PPC_DisplaySPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **a
             SIM_TCLPRINT(interpreter, "%s", text);
             return 0;
         }
-        SIM_TCLPRINT(interpreter, "Error: Invalid spr value: %s\n", name);
-        SIM_TCLPRINT(interpreter, "%s", SPR_HINT);
-        return strict_result(thread);
+        return spr_error(interpreter, thread, "Error: Invalid spr value: ", name);
     }
     int32_t row = Convert_ex_SPR_Name_To_Enum(core, name);
     const char *text = row != EX_SPR_NONE ? ex_spr_value(thread, row) : nullptr;
@@ -407,9 +437,7 @@ int PPC_DisplaySPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **a
         SIM_TCLPRINT(interpreter, "%s", text);
         return 0;
     }
-    SIM_TCLPRINT(interpreter, "Display Error: Unknown spr name: %s\n", name);
-    SIM_TCLPRINT(interpreter, "%s", SPR_HINT);
-    return strict_result(thread);
+    return spr_error(interpreter, thread, "Display Error: Unknown spr name: ", name);
 }
 
 int PPC_SetSPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
@@ -417,18 +445,13 @@ int PPC_SetSPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
     uint64_t value;
-    if (!whole_number(argv[2], &value)) {
-        SIM_TCLPRINT(interpreter, "set spr: error reading value");
-        return 1;
-    }
+    if (!set_value(interpreter, argv[2], "spr", &value)) return 1;
     const char *name = Translate_SPR_Name(argv[1]);
     int32_t number = resolve_spr(thread, name);
     if (number != SPR_NONE) {
         CycleCore_TCL_forced(thread);
         if (!valid_spr_number(thread->processor, number)) {
-            SIM_TCLPRINT(interpreter, "Error: Invalid spr name: %s\n", name);
-            SIM_TCLPRINT(interpreter, "%s", SPR_HINT);
-            return strict_result(thread);
+            return spr_error(interpreter, thread, "Error: Invalid spr name: ", name);
         }
         FORCE_spr(thread, number, value, 7);
         SIM_TCLPRINT(interpreter, "%s", spr_value(thread, number));
@@ -436,9 +459,7 @@ int PPC_SetSPRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
     }
     int32_t row = Convert_ex_SPR_Name_To_Enum(thread->processor, name);
     if (row == EX_SPR_NONE) {
-        SIM_TCLPRINT(interpreter, "Set Error: Unknown spr name: %s\n", name);
-        SIM_TCLPRINT(interpreter, "%s", SPR_HINT);
-        return strict_result(thread);
+        return spr_error(interpreter, thread, "Set Error: Unknown spr name: ", name);
     }
     FORCE_ex_spr(thread, row, value);
     SIM_TCLPRINT(interpreter, "%s", ex_spr_value(thread, row));
@@ -474,11 +495,8 @@ int VMX_DisplayVMXRasFloatCmd(Selector *selector, Tcl_Interp *interpreter, int, 
 
 int VMX_DisplayVMXCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
-    uint64_t size = number_word(argv[2]);
-    if (!valid_element_size(size)) {
-        SIM_TCLPRINT(interpreter, "Error: Invalid vmxr size found:%s", argv[2]);
-        return 1;
-    }
+    uint64_t size;
+    if (!vmx_size(interpreter, argv[2], &size)) return 1;
     return display_vmx(selector, interpreter, argv[1], (int)size);
 }
 
@@ -516,18 +534,12 @@ int VMX_SetVMXRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t n = number_word(argv[1]);
-    if (n >= 32) {
-        SIM_TCLPRINT(interpreter, "Error: Invalid vmxr number found:%s", argv[1]);
-        return 1;
-    }
+    uint64_t n;
+    if (!vmx_number(interpreter, argv[1], &n)) return 1;
     uint8_t bytes[16];
-    if (!Parse_vmxr_hex(argv[2], bytes)) {
-        SIM_TCLPRINT(interpreter, "usage: set vmxr [reg-num] [128-bit hex value]");
+    if (!set_whole_vector(interpreter, thread, &thread->VSR[n + 32], argv[2],
+                          "usage: set vmxr [reg-num] [128-bit hex value]", bytes))
         return 1;
-    }
-    CycleCore_TCL_forced(thread);
-    store_vsr(&thread->VSR[n + 32], bytes);
     SIM_TCLPRINT(interpreter, "%s", Prepare_vmxr(bytes, 16));
     return 0;
 }
@@ -536,16 +548,10 @@ int VMX_SetVMXCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t n = number_word(argv[1]);
-    if (n >= 32) {
-        SIM_TCLPRINT(interpreter, "Error: Invalid vmxr number found:%s", argv[1]);
-        return 1;
-    }
-    uint64_t size = number_word(argv[2]);
-    if (!valid_element_size(size)) {
-        SIM_TCLPRINT(interpreter, "Error: Invalid vmxr size found:%s", argv[2]);
-        return 1;
-    }
+    uint64_t n;
+    if (!vmx_number(interpreter, argv[1], &n)) return 1;
+    uint64_t size;
+    if (!vmx_size(interpreter, argv[2], &size)) return 1;
     uint64_t index = number_word(argv[3]);
     if (index > 15) {
         SIM_TCLPRINT(interpreter, "Error: Invalid vmxr index found:%s", argv[3]);
@@ -581,12 +587,9 @@ int VSX_SetVSXRCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv
         return 1;
     }
     uint8_t bytes[16];
-    if (!Parse_vmxr_hex(argv[2], bytes)) {
-        SIM_TCLPRINT(interpreter, "usage: set vsxr [reg-num] [128-bit hex value]");
+    if (!set_whole_vector(interpreter, thread, &thread->VSR[n], argv[2],
+                          "usage: set vsxr [reg-num] [128-bit hex value]", bytes))
         return 1;
-    }
-    CycleCore_TCL_forced(thread);
-    store_vsr(&thread->VSR[n], bytes);
     if (thread->VSR[n].rfe) thread->VSR[n].rfe->access_kind = REG_ACCESS_COMMAND;
     SIM_TCLPRINT(interpreter, "%s", Prepare_vsxr(bytes, 16));
     return 0;

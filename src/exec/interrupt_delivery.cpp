@@ -6,6 +6,7 @@
 #include "exec/exception_table.h"
 #include "exec/exception_types.h"
 #include "exec/interrupt_queue.h"
+#include "exec/queue_lock.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/msr_write.h"
 #include "exec/reg_triggers.h"
@@ -40,24 +41,6 @@ constexpr uint64_t NO_ADDRESS = ~0ull;
 constexpr uint64_t SAVED_MSR_MASK = 0xFFFFFFFF8780FFFFull; // bits 0x787F0000 never reach SRR1
 constexpr uint64_t LPCR_LPES = 0x8;
 constexpr uint64_t SIM_CTRL_TM_INIT_FAIL = 0x8000000000ull;
-
-class QueueLock
-{
-  public:
-    explicit QueueLock(ThreadState *thread) : thread_(thread->in_pturbo ? thread : nullptr)
-    {
-        if (thread_) pturbo_spin_lock(&thread_->raise_lock);
-    }
-    ~QueueLock()
-    {
-        if (thread_) pturbo_spin_unlock(&thread_->raise_lock);
-    }
-    QueueLock(const QueueLock &) = delete;
-    QueueLock &operator=(const QueueLock &) = delete;
-
-  private:
-    ThreadState *thread_;
-};
 
 bool hypervisor_state(uint64_t msr)
 {

@@ -4,6 +4,7 @@
 #include "exec/exception_table.h"
 #include "exec/exception_types.h"
 #include "exec/interrupt_raisers.h"
+#include "exec/queue_lock.h"
 #include "exec/reg_triggers.h"
 #include "isa/ppc_bits.h"
 #include "machine/generic_machine.h"
@@ -28,25 +29,6 @@ namespace
 {
 
 constexpr uint64_t LONG_LIFE_CYCLES = 100000000;
-
-// The queue lock, taken only while the thread runs under the parallel translator.
-class QueueLock
-{
-  public:
-    explicit QueueLock(ThreadState *thread) : thread_(thread->in_pturbo ? thread : nullptr)
-    {
-        if (thread_) pturbo_spin_lock(&thread_->raise_lock);
-    }
-    ~QueueLock()
-    {
-        if (thread_) pturbo_spin_unlock(&thread_->raise_lock);
-    }
-    QueueLock(const QueueLock &) = delete;
-    QueueLock &operator=(const QueueLock &) = delete;
-
-  private:
-    ThreadState *thread_;
-};
 
 const char *thread_name(ThreadState *thread)
 {

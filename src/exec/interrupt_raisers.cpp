@@ -15,6 +15,7 @@
 #include "isa/ppc_bits.h"
 #include "machine/generic_machine.h"
 #include "mmu/htm.h"
+#include "mmu/storage_rows.h"
 #include "processor/exception_record.h"
 #include "processor/instruction_record.h"
 #include "processor/interrupt_msr.h"
@@ -58,33 +59,9 @@ uint32_t row_id(const IOPDesc *iop)
     return iop->row ? iop->row->id : 0;
 }
 
-bool is_string_form(uint32_t id)
-{
-    return (id >= ROW_LSDI && id <= ROW_LSWX) || (id >= ROW_STSDI && id <= ROW_STSWX);
-}
-
 bool is_data_stream_row(uint32_t id)
 {
     return id >= ROW_DSS && id <= ROW_DSTT;
-}
-
-uint64_t vector_element_alignment(uint32_t id)
-{
-    switch (id) {
-    case ROW_LVEHX:
-    case ROW_STVEHX:
-        return 2;
-    case ROW_LVEWX:
-    case ROW_STVEWX:
-        return 4;
-    case ROW_LVX:
-    case ROW_LVXL:
-    case ROW_STVX:
-    case ROW_STVXL:
-        return 16;
-    default:
-        return 1;
-    }
 }
 
 const char *thread_name(ThreadState *thread)
@@ -198,12 +175,12 @@ void Exception_Set_DAR_From_Instruction(IOPDesc *iop, PowerPCException *record, 
     if (id != ROW_PBT && id != ROW_PBT_DOT) {
         bool load_store = (row->class_flags & (II_LOAD | II_STORE | II_DCBZ)) != 0;
         if (!load_store && !cache_op) return;
-        address &= ~(vector_element_alignment(id) - 1);
+        address = Vector_Element_Align(row, address);
         if (cache_op) {
             uint32_t th = (iop->word >> 21) & 0x1F;
             if ((id == ROW_DCBT && (th == 10 || th == 11)) || is_data_stream_row(id) || id == ROW_ICSWX)
                 return;
-        } else if (is_string_form(id) && iop->data.size2 == 0) {
+        } else if (Is_String_Row(id) && iop->data.size2 == 0) {
             return;
         }
     }

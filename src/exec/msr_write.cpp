@@ -14,6 +14,7 @@
 #include "machine/generic_machine.h"
 #include "mmu/erat_invalidate.h"
 #include "mmu/htm.h"
+#include "mmu/storage_rows.h"
 #include "processor/exception_record.h"
 #include "processor/instruction_record.h"
 #include "processor/thread_run_state.h"
@@ -111,30 +112,6 @@ void _WriteMSR(ThreadState *thread, uint64_t value, uint64_t return_address, uin
 namespace
 {
 
-bool is_string_row(uint32_t id)
-{
-    return (id >= ROW_LSDI && id <= ROW_LSWX) || (id >= ROW_STSDI && id <= ROW_STSWX);
-}
-
-uint64_t element_alignment(uint32_t id)
-{
-    switch (id) {
-    case ROW_LVEHX:
-    case ROW_STVEHX:
-        return 2;
-    case ROW_LVEWX:
-    case ROW_STVEWX:
-        return 4;
-    case ROW_LVX:
-    case ROW_LVXL:
-    case ROW_STVX:
-    case ROW_STVXL:
-        return 16;
-    default:
-        return 1;
-    }
-}
-
 // lswx whose RT equals RA or RB, or lswi whose RT equals RA (RA non-zero): an invalid form.
 bool overlapping_string_load(const IOPDesc *iop, uint32_t id)
 {
@@ -192,12 +169,12 @@ PowerPCException *interrupt_TraceSingleStep(IOPDesc *iop, int32_t subtype)
             if (stream_touch || (id >= ROW_DSS && id <= ROW_DSTT) || id == ROW_ICSWX) no_address = true;
         }
         if (flags & II_RESERVE) record->srr1_set |= 0x200000;
-        if (is_string_row(id) && iop->data.size2 == 0) {
+        if (Is_String_Row(id) && iop->data.size2 == 0) {
             record->srr1_clear |= 0x18000000;
             no_address = true;
         }
         if ((load || store || cache) && !no_address) {
-            uint64_t address = iop->data.ea2 & ~(element_alignment(id) - 1);
+            uint64_t address = Vector_Element_Align(row, iop->data.ea2);
             if (!(iop->msr & MSR_SF)) address &= 0xFFFFFFFFull;
             record->sdar_valid = 1;
             record->sdar = address;

@@ -116,6 +116,49 @@ bool unconditional(uint32_t bo)
     return (bo & (BO_NO_CR_TEST | BO_NO_DECREMENT)) == (BO_NO_CR_TEST | BO_NO_DECREMENT);
 }
 
+// The CTR step of bc and bclr: whether BO decrements CTR, the decremented count (0 when it does
+// not), and whether the
+// counter test passes (true when CTR is not decremented).
+struct CounterStep {
+    bool counted;
+    uint64_t count;
+    bool ok;
+};
+
+CounterStep counter_step(IOPDesc *iop, uint32_t bo, const BranchContext &c)
+{
+    CounterStep step{!(bo & BO_NO_DECREMENT), 0, true};
+    if (step.counted) {
+        uint64_t ctr = read_ctr(iop);
+        step.ok = counter_test(bo, ctr, c);
+        step.count = ctr - 1;
+    }
+    return step;
+}
+
+// Goes to the target when taken (with `count` as the call filter's counter), else on to the next
+// instruction.
+void branch_to(IOPDesc *iop, const BranchContext &c, bool taken, uint64_t target, uint64_t count)
+{
+    if (taken) {
+        take(iop, c, target, count);
+        iop->branch_taken = 1;
+    } else {
+        IOP_Advance_NIA(iop);
+        iop->branch_taken = 0;
+    }
+}
+
+// What a conditional branch does last: the trace, the decremented CTR when BO counts, the link.
+int finish(IOPDesc *iop, const BranchContext &c, uint32_t bo, uint64_t target, bool taken, bool counted,
+           uint64_t count)
+{
+    trace(iop, c, target, taken, unconditional(bo));
+    if (counted) write_ctr(iop, count);
+    if (FIELD_LK(iop->word)) link(iop, c);
+    return 1;
+}
+
 // An enabled associative trigger of that name in the thread's machine.
 bool assoc_trigger_enabled(IOPDesc *iop, const char *name)
 {
@@ -151,36 +194,22 @@ int semantic_bc(IOPDesc *iop)
     const uint32_t bo = FIELD_BO(word);
     BranchContext c = context(iop);
 
-    bool counted = !(bo & BO_NO_DECREMENT);
-    uint64_t count = 0;
-    bool ctr_ok = true;
-    if (counted) {
-        uint64_t ctr = read_ctr(iop);
-        ctr_ok = counter_test(bo, ctr, c);
-        count = ctr - 1;
-    }
+    CounterStep counter = counter_step(iop, bo, c);
     bool cond_ok = condition_test(iop, bo, FIELD_BI(word));
 
     uint64_t target = EXTS(word & 0xFFFCull, 16);
     if (!FIELD_AA(word)) target += c.cia;
     target = adjust(c, target);
 
-    bool taken = ctr_ok && cond_ok;
-    if (taken) {
+    bool taken = counter.ok && cond_ok;
+    if (taken && unconditional(bo) && !FIELD_AA(word) && target == adjust(c, c.cia + 4)) {
         // The branch to the next instruction only moves on and records nothing.
-        if (unconditional(bo) && !FIELD_AA(word) && target == adjust(c, c.cia + 4))
-            IOP_Advance_NIA(iop);
-        else
-            take(iop, c, target, counted ? count : 0);
+        IOP_Advance_NIA(iop);
         iop->branch_taken = 1;
     } else {
-        IOP_Advance_NIA(iop);
-        iop->branch_taken = 0;
+        branch_to(iop, c, taken, target, counter.count);
     }
-    trace(iop, c, target, taken, unconditional(bo));
-    if (counted) write_ctr(iop, count);
-    if (FIELD_LK(word)) link(iop, c);
-    return 1;
+    return finish(iop, c, bo, target, taken, counter.counted, counter.count);
 }
 
 int semantic_bclr(IOPDesc *iop)
@@ -194,29 +223,13 @@ int semantic_bclr(IOPDesc *iop)
     }
     BranchContext c = context(iop);
 
-    bool counted = !(bo & BO_NO_DECREMENT);
-    uint64_t count = 0;
-    bool ctr_ok = true;
-    if (counted) {
-        uint64_t ctr = read_ctr(iop);
-        ctr_ok = counter_test(bo, ctr, c);
-        count = ctr - 1;
-    }
+    CounterStep counter = counter_step(iop, bo, c);
     bool cond_ok = condition_test(iop, bo, FIELD_BI(word));
     uint64_t target = adjust(c, to_tar ? iGET_TAR(iop) : read_lr(iop));
 
-    bool taken = ctr_ok && cond_ok;
-    if (taken) {
-        take(iop, c, target, counted ? count : 0);
-        iop->branch_taken = 1;
-    } else {
-        IOP_Advance_NIA(iop);
-        iop->branch_taken = 0;
-    }
-    trace(iop, c, target, taken, unconditional(bo));
-    if (counted) write_ctr(iop, count);
-    if (FIELD_LK(word)) link(iop, c);
-    return 1;
+    bool taken = counter.ok && cond_ok;
+    branch_to(iop, c, taken, target, counter.count);
+    return finish(iop, c, bo, target, taken, counter.counted, counter.count);
 }
 
 int semantic_bcctr(IOPDesc *iop)
@@ -239,15 +252,6 @@ int semantic_bcctr(IOPDesc *iop)
     bool cond_ok = condition_test(iop, bo, FIELD_BI(word));
 
     bool taken = ctr_ok && cond_ok;
-    if (taken) {
-        take(iop, c, target, ctr - 1);
-        iop->branch_taken = 1;
-    } else {
-        IOP_Advance_NIA(iop);
-        iop->branch_taken = 0;
-    }
-    trace(iop, c, target, taken, unconditional(bo));
-    if (counted) write_ctr(iop, ctr - 1);
-    if (FIELD_LK(word)) link(iop, c);
-    return 1;
+    branch_to(iop, c, taken, target, ctr - 1);
+    return finish(iop, c, bo, target, taken, counted, ctr - 1);
 }

@@ -188,6 +188,35 @@ PowerPCException *new_record(IOPDesc *iop, int32_t type, int32_t subtype, uint64
     return record;
 }
 
+// Notes the interrupt to the transactional model, then makes its record.
+PowerPCException *raise_record(IOPDesc *iop, uint64_t msr, int32_t type, int32_t subtype, uint64_t address,
+                               bool hypervisor)
+{
+    note_transaction(iop, msr, type);
+    return new_record(iop, type, subtype, address, hypervisor);
+}
+
+// A data storage interrupt in the form the partition's routing picks for the access.
+PowerPCException *routed_dsi_record(IOPDesc *iop, uint32_t kind, int32_t subtype, uint64_t address)
+{
+    uint64_t msr = iGET_MSR(iop);
+    bool hypervisor = routed_to_hypervisor(iop, msr, kind);
+    int32_t type = hypervisor ? EXC_TYPE_HV_DSI : EXC_TYPE_DATA_STORAGE;
+    return raise_record(iop, msr, type, subtype, address, hypervisor);
+}
+
+// The hypervisor data storage interrupt of an instruction the partition may not use (PBT, AMO):
+// noted to the transactional model, always the hypervisor form, no fault address of its own.
+PowerPCException *hypervisor_only_record(IOPDesc *iop, int32_t subtype)
+{
+    note_transaction(iop, iGET_MSR(iop), EXC_TYPE_HV_DSI);
+    PowerPCException *record = IOP_New_Exception(iop, EXC_TYPE_HV_DSI, subtype);
+    if (!record) return nullptr;
+    record->hypervisor = record->save_to = 1;
+    record->srr1_set = 0;
+    return record;
+}
+
 // The SDAR of a data access traced by single-stepping.
 void fill_sdar(IOPDesc *iop, PowerPCException *record)
 {
@@ -214,6 +243,25 @@ PowerPCException *file(IOPDesc *iop, PowerPCException *record, uint32_t kind, co
     const char *text = subtype_text(record->subtype);
     if (debug_format) Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, access_of(iop, kind), debug_format, text);
     return Take_Care_Of_Exception(iop, record, text);
+}
+
+// A data access's record: SDAR, DAR and DSISR (with the store bit for a store), then filed with the
+// debug line.
+PowerPCException *file_data_access(IOPDesc *iop, PowerPCException *record, uint32_t kind, uint64_t address,
+                                   uint32_t dsisr, bool merged)
+{
+    data_access(iop, record, kind, address, store_bits(dsisr, kind), merged);
+    return file(iop, record, kind, "\nINTERRUPT: %s\n");
+}
+
+// A fetch reports through SRR1 bits, a data access through SDAR, DAR and DSISR (merged).
+void fetch_or_data(IOPDesc *iop, PowerPCException *record, uint32_t kind, uint64_t address, uint64_t srr1,
+                   uint32_t dsisr)
+{
+    if (is_fetch(kind))
+        record->srr1_set = srr1;
+    else
+        data_access(iop, record, kind, address, store_bits(dsisr, kind), true);
 }
 
 constexpr RowSet SCALAR_VSX_ROWS{ROW_LXSDX, ROW_LXVDSX, ROW_STXSDX};
@@ -293,14 +341,10 @@ PowerPCException *interrupt_DataStoragePageFault(IOPDesc *iop, uint64_t address,
     bool fetch = is_fetch(kind);
     int32_t type = fetch ? (hypervisor ? EXC_TYPE_HV_ISI : EXC_TYPE_INSTRUCTION_STORAGE)
                          : (hypervisor ? EXC_TYPE_HV_DSI : EXC_TYPE_DATA_STORAGE);
-    note_transaction(iop, msr, type);
     PowerPCException *record =
-        new_record(iop, type, fetch ? EST_ISI_PAGE_FAULT : EST_DSI_PAGE_FAULT, address, hypervisor);
+        raise_record(iop, msr, type, fetch ? EST_ISI_PAGE_FAULT : EST_DSI_PAGE_FAULT, address, hypervisor);
     if (!record) return nullptr;
-    if (fetch)
-        record->srr1_set = SRR1_PAGE_FAULT;
-    else
-        data_access(iop, record, kind, address, store_bits(DSISR_PAGE_FAULT, kind), true);
+    fetch_or_data(iop, record, kind, address, SRR1_PAGE_FAULT, DSISR_PAGE_FAULT);
     return file(iop, record, kind, "\nINTERRUPT: %s\n");
 }
 
@@ -310,9 +354,8 @@ PowerPCException *interrupt_DataStorageSegmentFault(IOPDesc *iop, uint64_t addre
     uint64_t msr = iGET_MSR(iop);
     bool fetch = is_fetch(kind);
     int32_t type = fetch ? EXC_TYPE_INST_SEG_FAULT : EXC_TYPE_DATA_SEG_FAULT;
-    note_transaction(iop, msr, type);
     int32_t subtype = fetch ? SUBTYPE_ISI_SEGMENT_FAULT : SUBTYPE_DSI_SEGMENT_FAULT;
-    PowerPCException *record = new_record(iop, type, subtype, address, false);
+    PowerPCException *record = raise_record(iop, msr, type, subtype, address, false);
     if (!record) return nullptr;
     if (!fetch) {
         fill_sdar(iop, record);
@@ -348,16 +391,12 @@ PowerPCException *interrupt_DataStorageKey(IOPDesc *iop, uint64_t address, uint3
     }
     int32_t type = fetch ? (hypervisor ? EXC_TYPE_HV_ISI_KEY : EXC_TYPE_INSTRUCTION_KEY)
                          : (hypervisor || hypervisor_flag ? EXC_TYPE_HV_DSI_KEY : EXC_TYPE_DATA_STORAGE_KEY);
-    note_transaction(iop, msr, type);
-    PowerPCException *record = new_record(iop, type, fetch ? (int32_t)EST_ISI_KEY : (int32_t)EST_DSI_STORAGE_KEY, address, hypervisor);
+    PowerPCException *record = raise_record(
+        iop, msr, type, fetch ? (int32_t)EST_ISI_KEY : (int32_t)EST_DSI_STORAGE_KEY, address, hypervisor);
     if (!record) return nullptr;
     if (hypervisor_flag) record->hypervisor = 1;
-    if (fetch) {
-        record->srr1_set = srr1_bits;
-    } else {
-        if (kbv && record->hypervisor && (msr & MSR_DR)) dsisr = DSISR_KEY;
-        data_access(iop, record, kind, address, store_bits(dsisr, kind), true);
-    }
+    if (!fetch && kbv && record->hypervisor && (msr & MSR_DR)) dsisr = DSISR_KEY;
+    fetch_or_data(iop, record, kind, address, srr1_bits, dsisr);
     return file(iop, record, kind, "\nINTERRUPT: %s\n");
 }
 
@@ -368,37 +407,26 @@ PowerPCException *interrupt_DataStorageProtection(IOPDesc *iop, uint64_t address
     bool fetch = is_fetch(kind);
     int32_t type = fetch ? (hypervisor ? EXC_TYPE_HV_ISI_PROTECTION : EXC_TYPE_INSTRUCTION_PROTECTION)
                          : (hypervisor ? EXC_TYPE_HV_DSI_PROTECTION : EXC_TYPE_DATA_PROTECTION);
-    note_transaction(iop, msr, type);
-    PowerPCException *record = new_record(iop, type, subtype, address, hypervisor);
+    PowerPCException *record = raise_record(iop, msr, type, subtype, address, hypervisor);
     if (!record) return nullptr;
     if (subtype == EST_DSI_REAL_MODE_PROTECTION) record->address_valid = 0;
-    if (fetch)
-        record->srr1_set = SRR1_PROTECTION;
-    else
-        data_access(iop, record, kind, address, store_bits(DSISR_PROTECTION, kind), true);
+    fetch_or_data(iop, record, kind, address, SRR1_PROTECTION, DSISR_PROTECTION);
     return file(iop, record, kind, "\nINTERRUPT: %s\n ");
 }
 
 PowerPCException *interrupt_DataStorageAccess(IOPDesc *iop, uint64_t address, uint32_t kind, int32_t subtype)
 {
-    uint64_t msr = iGET_MSR(iop);
-    bool hypervisor = routed_to_hypervisor(iop, msr, kind);
-    int32_t type = hypervisor ? EXC_TYPE_HV_DSI : EXC_TYPE_DATA_STORAGE;
-    note_transaction(iop, msr, type);
-    PowerPCException *record = new_record(iop, type, subtype, address, hypervisor);
+    PowerPCException *record = routed_dsi_record(iop, kind, subtype, address);
     if (!record) return nullptr;
-    data_access(iop, record, kind, address, store_bits(DSISR_UNSUPPORTED_ACCESS, kind), true);
-    return file(iop, record, kind, "\nINTERRUPT: %s\n");
+    return file_data_access(iop, record, kind, address, DSISR_UNSUPPORTED_ACCESS, true);
 }
 
 PowerPCException *interrupt_DataStorageCILoadStore(IOPDesc *iop, uint64_t address, uint32_t kind)
 {
-    uint64_t msr = iGET_MSR(iop);
-    note_transaction(iop, msr, EXC_TYPE_DATA_STORAGE);
-    PowerPCException *record = new_record(iop, EXC_TYPE_DATA_STORAGE, EST_DSI_CI_LOAD_STORE, address, false);
+    PowerPCException *record =
+        raise_record(iop, iGET_MSR(iop), EXC_TYPE_DATA_STORAGE, EST_DSI_CI_LOAD_STORE, address, false);
     if (!record) return nullptr;
-    data_access(iop, record, kind, address, store_bits(DSISR_CI_LOAD_STORE, kind), false);
-    return file(iop, record, kind, "\nINTERRUPT: %s\n");
+    return file_data_access(iop, record, kind, address, DSISR_CI_LOAD_STORE, false);
 }
 
 PowerPCException *interrupt_HVTLBException(IOPDesc *iop, uint64_t address, uint32_t kind)
@@ -406,8 +434,7 @@ PowerPCException *interrupt_HVTLBException(IOPDesc *iop, uint64_t address, uint3
     uint64_t msr = iGET_MSR(iop);
     bool fetch = is_fetch(kind);
     int32_t type = fetch ? EXC_TYPE_HV_ITLB : EXC_TYPE_HV_DTLB;
-    note_transaction(iop, msr, type);
-    PowerPCException *record = new_record(iop, type, 0, address, true);
+    PowerPCException *record = raise_record(iop, msr, type, 0, address, true);
     if (!record) return nullptr;
     if (!fetch) {
         Set_DSISR_DAR(iop, record, kind, address, store_bits(DSISR_PROTECTION, kind), 1, 1);
@@ -419,11 +446,7 @@ PowerPCException *interrupt_HVTLBException(IOPDesc *iop, uint64_t address, uint3
 
 PowerPCException *interrupt_ICSWX(IOPDesc *iop, uint64_t address, uint32_t dsisr)
 {
-    uint64_t msr = iGET_MSR(iop);
-    bool hypervisor = routed_to_hypervisor(iop, msr, AXD_KIND_STORE);
-    int32_t type = hypervisor ? EXC_TYPE_HV_DSI : EXC_TYPE_DATA_STORAGE;
-    note_transaction(iop, msr, type);
-    PowerPCException *record = new_record(iop, type, EST_DSI_ICSWX_UNAVAILABLE, address, hypervisor);
+    PowerPCException *record = routed_dsi_record(iop, AXD_KIND_STORE, EST_DSI_ICSWX_UNAVAILABLE, address);
     if (!record) return nullptr;
     Set_DSISR_DAR(iop, record, AXD_KIND_STORE, address, store_bits(dsisr, AXD_KIND_STORE), 1, 1);
     return Take_Care_Of_Exception(iop, record, "icswx Data Storage Interrupt");
@@ -431,22 +454,16 @@ PowerPCException *interrupt_ICSWX(IOPDesc *iop, uint64_t address, uint32_t dsisr
 
 PowerPCException *interrupt_DataStoragePBT(IOPDesc *iop, uint64_t, uint32_t kind)
 {
-    uint64_t msr = iGET_MSR(iop);
-    note_transaction(iop, msr, EXC_TYPE_HV_DSI);
-    PowerPCException *record = IOP_New_Exception(iop, EXC_TYPE_HV_DSI, EST_DSI_PBT);
+    PowerPCException *record = hypervisor_only_record(iop, EST_DSI_PBT);
     if (!record) return nullptr;
-    record->hypervisor = record->save_to = 1;
-    record->srr1_set = 0;
     uint64_t dar = IOP_Read_GPR(iop, FIELD_RS(iop->word), OPERAND_S) & 0xFFF;
-    data_access(iop, record, kind, dar, store_bits(DSISR_HYPERVISOR_ONLY, kind), false);
-    return file(iop, record, kind, "\nINTERRUPT: %s\n");
+    return file_data_access(iop, record, kind, dar, DSISR_HYPERVISOR_ONLY, false);
 }
 
 PowerPCException *interrupt_DirectStorage(IOPDesc *iop, uint64_t address, uint32_t kind)
 {
-    uint64_t msr = iGET_MSR(iop);
-    note_transaction(iop, msr, EXC_TYPE_DATA_STORAGE);
-    PowerPCException *record = new_record(iop, EXC_TYPE_DATA_STORAGE, EST_DSI_DIRECT_STORE, address, false);
+    PowerPCException *record =
+        raise_record(iop, iGET_MSR(iop), EXC_TYPE_DATA_STORAGE, EST_DSI_DIRECT_STORE, address, false);
     if (!record) return nullptr;
     if (is_fetch(kind)) {
         record->srr1_set = SRR1_DIRECT_STORE;
@@ -461,14 +478,9 @@ PowerPCException *interrupt_DirectStorage(IOPDesc *iop, uint64_t address, uint32
 
 PowerPCException *interrupt_DataStorageAMO(IOPDesc *iop, uint64_t address, uint32_t kind)
 {
-    uint64_t msr = iGET_MSR(iop);
-    note_transaction(iop, msr, EXC_TYPE_HV_DSI);
-    PowerPCException *record = IOP_New_Exception(iop, EXC_TYPE_HV_DSI, EST_DSI_AMO);
+    PowerPCException *record = hypervisor_only_record(iop, EST_DSI_AMO);
     if (!record) return nullptr;
-    record->hypervisor = record->save_to = 1;
-    record->srr1_set = 0;
-    data_access(iop, record, kind, address, store_bits(DSISR_HYPERVISOR_ONLY, kind), false);
-    return file(iop, record, kind, "\nINTERRUPT: %s\n");
+    return file_data_access(iop, record, kind, address, DSISR_HYPERVISOR_ONLY, false);
 }
 
 uint32_t Compute_DSISR_Bits_From_inst(IOPDesc *iop)

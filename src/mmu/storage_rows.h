@@ -33,6 +33,12 @@ class RowSet
 // The 16-byte VSX vector loads and stores, whose fault address names the second page they touch.
 inline constexpr RowSet VSX_VECTOR_ROWS{ROW_LXVD2X, ROW_LXVW4X, ROW_STXVD2X, ROW_STXVW4X};
 
+// The string loads and stores (lsdi to lswx, stsdi to stswx).
+inline bool Is_String_Row(uint32_t id)
+{
+    return (id >= ROW_LSDI && id <= ROW_LSWX) || (id >= ROW_STSDI && id <= ROW_STSWX);
+}
+
 // The address an interrupt reports for a vector element or whole-vector access: rounded down to
 // the element (halfword, word) or to the quadword.
 inline uint64_t Vector_Element_Align(const InstrInfo *row, uint64_t address)

@@ -155,6 +155,7 @@ TEST_F(ThreadCommandsTest, SprNamesNumbersAndTheStrictFlag)
     EXPECT_EQ(ok("alpha thread 0 set spr ctr 0x55"), "0x0000000000000055");
     EXPECT_EQ(ok("alpha display spr CTR"), "0x0000000000000055");
     EXPECT_EQ(fails("alpha thread 0 set spr ctr 5x"), "set spr: error reading value");
+    EXPECT_EQ(fails("alpha thread 0 set spr nosuch 1"), std::string("Set Error: Unknown spr name: nosuch\n") + hint);
     EXPECT_EQ(std::string(Translate_SPR_Name("DMA_U")), "dmau");
     EXPECT_EQ(std::string(Translate_SPR_Name("hid_g")), "HID2");
 }
@@ -321,6 +322,17 @@ TEST_F(ThreadCommandsTest, CompressedImagesSkipUntouchedChunks)
     ok("alpha memory set 0x40 word 0");
     ok("alpha memory freadcmp 0 0x100 touched.cmp");
     EXPECT_EQ(ok("alpha memory display 0x40 word"), "0x0000CAFE");
+
+    // A piece flagged as present whose bytes are missing is an error; so is a file that cannot be made.
+    file = gzopen("cut.cmp", "w");
+    ASSERT_NE(file, nullptr);
+    gzwrite(file, "\x01\0\0\0", 4);
+    gzclose(file);
+    EXPECT_EQ(fails("alpha memory freadcmp 0 0x100 cut.cmp"), "Error reading file cut.cmp\n");
+    for (const char *command : {"fwrite", "fwritecmp", "fwritegz"})
+        EXPECT_EQ(fails(std::string("alpha memory ") + command + " 0 8 no/such/file"),
+                  "Error opening file no/such/file for writing\n")
+            << command;
 }
 
 // ---- program arguments ----

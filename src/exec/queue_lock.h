@@ -1,0 +1,24 @@
+// The guard of a thread's interrupt queue: holds the thread's raise lock for its scope, but only
+// while the thread runs under the parallel translator (elsewhere the queue has one user).
+#pragma once
+
+#include "processor/thread_state.h"
+#include "translator/pturbo_locks.h"
+
+class QueueLock
+{
+  public:
+    explicit QueueLock(ThreadState *thread) : thread_(thread->in_pturbo ? thread : nullptr)
+    {
+        if (thread_) pturbo_spin_lock(&thread_->raise_lock);
+    }
+    ~QueueLock()
+    {
+        if (thread_) pturbo_spin_unlock(&thread_->raise_lock);
+    }
+    QueueLock(const QueueLock &) = delete;
+    QueueLock &operator=(const QueueLock &) = delete;
+
+  private:
+    ThreadState *thread_;
+};
