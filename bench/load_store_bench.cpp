@@ -2,6 +2,8 @@
 // translation, the reservation gate, the memory map and the byte order.
 #include <benchmark/benchmark.h>
 
+#include "bench_chip.h"
+
 #include "isa/load_store_path.h"
 #include "machine/devices/ram_block.h"
 #include "machine/generic_machine.h"
@@ -30,15 +32,7 @@ struct BenchThread {
 
     BenchThread()
     {
-        machine.name = REMEMBER_STRING("bench");
-        machine.num_mcms = 1;
-        machine.mode = MODE_SIMPLE;
-        machine.property_list = PropertyList__New("load-store-bench");
-        machine.mcms = QUARN_ZALLOC(1, MCM *);
-        Initialize_Machine_Time_Domain_Variables(&machine.time_domains);
-        MCM *chip = machine.mcms[0] = MCM__Init(&machine, 0, machine.property_list);
-        chip->mbus->memory_map = MemMap_Create(chip);
-        chip->reservation_granule = 128;
+        MCM *chip = bench_single_chip(machine, "load-store-bench");
         MemMap_Define(chip, "RAM", &G_MMAPI_RAM, 0, 0xFFFF, nullptr);
         thread.processor = &core;
         thread.machine = &machine;

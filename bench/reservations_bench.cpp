@@ -2,6 +2,8 @@
 // byte-reversed and little-endian accesses.
 #include <benchmark/benchmark.h>
 
+#include "bench_chip.h"
+
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
@@ -26,15 +28,7 @@ struct BenchChip {
 
     BenchChip()
     {
-        machine.name = REMEMBER_STRING("bench");
-        machine.num_mcms = 1;
-        machine.mode = MODE_SIMPLE;
-        machine.property_list = PropertyList__New("reservations-bench");
-        machine.mcms = QUARN_ZALLOC(1, MCM *);
-        Initialize_Machine_Time_Domain_Variables(&machine.time_domains);
-        MCM *chip = machine.mcms[0] = MCM__Init(&machine, 0, machine.property_list);
-        chip->mbus->memory_map = MemMap_Create(chip);
-        chip->reservation_granule = 128;
+        MCM *chip = bench_single_chip(machine, "reservations-bench");
         thread.processor = &core;
         thread.mcm = chip;
         thread.memory_client = MemoryClientCreate(&machine, chip, "thread", 0);

@@ -117,8 +117,7 @@ bool unconditional(uint32_t bo)
 }
 
 // The CTR step of bc and bclr: whether BO decrements CTR, the decremented count (0 when it does
-// not), and whether the
-// counter test passes (true when CTR is not decremented).
+// not), and whether the counter test passes (true when CTR is not decremented).
 struct CounterStep {
     bool counted;
     uint64_t count;

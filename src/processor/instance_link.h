@@ -36,7 +36,7 @@ void InstanceLink__SetMemMap_Func(InstanceLink *link, MemMapDefineFunction defin
 // Calls the define function with the owner first; without one a warning and null.
 void *InstanceLink__MemMap_Define(InstanceLink *link, const char *name, MMAPIentry_s *operations,
                                   uint64_t start, uint64_t end, void *instance);
-// Declares a time domain on the specification in the time-domain set of the link's machine;
+// Declares a time domain on the frequency setting in the time-domain set of the link's machine;
 // null without a machine.
 time_domain *InstanceLink__NewTimeDomain(InstanceLink *link, const char *name, FreqSpec *spec);
 // Counts one started I/O operation on the machine of a record whose first field is an instance

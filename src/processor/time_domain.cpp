@@ -1,4 +1,4 @@
-// Frequency specifications, time domains and the machine's tick rate.
+// Frequency settings, time domains and the machine's tick rate.
 #include "processor/time_domain.h"
 
 #include <cerrno>
@@ -58,7 +58,7 @@ uint64_t evaluate(const FreqSpec *spec, uint64_t *remainder, int depth)
     return saturate(product / d);
 }
 
-// The frequency of a domain's specification; 0 for none.
+// The frequency of a domain's frequency setting; 0 for none.
 uint64_t spec_frequency(const FreqSpec *spec)
 {
     return spec ? evaluate(spec, nullptr, 0) : 0;

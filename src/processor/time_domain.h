@@ -1,5 +1,5 @@
-// Frequencies and time domains: frequency specifications (Hz, or a ratio of another
-// specification), the named clock domains of a machine, the machine's tick rate (the least
+// Frequencies and time domains: frequency settings (Hz, or a ratio of another
+// frequency setting), the named clock domains of a machine, the machine's tick rate (the least
 // common multiple of the domains' frequencies) with each domain's ticks per cycle, the
 // conversions to picoseconds, and the parsing, setting and printing of frequencies.
 #pragma once
@@ -19,7 +19,7 @@ struct FreqSpec {
     uint64_t hz;         // meaningful when absolute
     int32_t numerator;   // frequency = base x numerator / denominator
     int32_t denominator;
-    FreqSpec *base;      // the specification a ratio refers to
+    FreqSpec *base;      // the frequency setting a ratio refers to
     time_domain *domain; // the domain declared on it, or null
 };
 
@@ -43,24 +43,24 @@ struct machine_time_domains {
     uint64_t pico_denominator;
 };
 
-// Specifications.
-// A new specification: absolute, 0 Hz, ratio 0/0, no base, no domain.
+// Frequency settings.
+// A new frequency setting: absolute, 0 Hz, ratio 0/0, no base, no domain.
 void Initialize_FreqSpec(FreqSpec *spec);
-// Makes the specification absolute (no base) and re-evaluates its domain. A frequency of 0 is
-// refused (0, specification unchanged); 1 otherwise.
+// Makes the frequency setting absolute (no base) and re-evaluates its domain. A frequency of 0 is
+// refused (0, frequency setting unchanged); 1 otherwise.
 int Define_FreqSpec_Frequency(FreqSpec *spec, uint64_t hz);
-// Makes the specification the ratio numerator/denominator of base and re-evaluates its domain.
-// Terms below 1, a missing base or the specification itself as its base are refused (0).
+// Makes the frequency setting the ratio numerator/denominator of base and re-evaluates its domain.
+// Terms below 1, a missing base or the frequency setting itself as its base are refused (0).
 int Define_FreqSpec_Ratio(FreqSpec *spec, int32_t numerator, int32_t denominator, FreqSpec *base);
-// The specification's frequency in Hz: its Hz when absolute, else base x numerator / denominator
+// The frequency setting's frequency in Hz: its Hz when absolute, else base x numerator / denominator
 // (truncated; the remainder goes to *remainder when given). A ratio without a base is 0 Hz.
 uint64_t evaluate_frequency_ratio(const FreqSpec *spec, uint64_t *remainder);
 uint64_t gcd(uint64_t a, uint64_t b);
 // Reads "n", "n/d", "n*..." or "n/d*..." into a reduced ratio; 1 on success, 0 otherwise.
 int ConvertRatio(const char *text, int32_t *numerator, int32_t *denominator);
 
-// Sets a specification from a property value: a scaled integer (base 1000) in Hz, or a ratio
-// of the base domain's frequency; 1 on success, 0 (specification unchanged) otherwise. A
+// Sets a frequency setting from a property value: a scaled integer (base 1000) in Hz, or a ratio
+// of the base domain's frequency; 1 on success, 0 (frequency setting unchanged) otherwise. A
 // frequency of 0 is refused.
 int convert_plist_frequency(time_domain *base_domain, const char *key, const char *text, FreqSpec *spec);
 // The chip lookup of key converted with the machine's base domain as the base of ratios.
@@ -79,8 +79,8 @@ const char *Prepare_FreqSpec(const FreqSpec *spec);
 // Domain sets.
 // No domains, tick rate 1, picosecond fraction 10^12/1.
 void Initialize_Machine_Time_Domain_Variables(machine_time_domains *set);
-// Declares a domain on the specification (linked first, registered as an object) and
-// re-evaluates it; null without a specification.
+// Declares a domain on the frequency setting (linked first, registered as an object) and
+// re-evaluates it; null without a frequency setting.
 time_domain *TD_declare_time_domain(const char *name, machine_time_domains *set, FreqSpec *spec);
 // Removes a domain without re-evaluating the tick rate.
 void TD_undeclare_time_domain(time_domain *domain);

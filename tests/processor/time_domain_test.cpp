@@ -122,7 +122,7 @@ TEST_F(TimeDomains, FrequencyChangeReevaluatesEveryDomain)
 
 TEST_F(TimeDomains, ZeroFrequenciesAndBadRatiosAreRefused)
 {
-    // An unset specification (absolute, 0 Hz) evaluates without dividing by zero.
+    // An unset frequency setting (absolute, 0 Hz) evaluates without dividing by zero.
     FreqSpec *unset = new_spec();
     time_domain *z = TD_declare_time_domain("unset", &set, unset);
     ASSERT_NE(z, nullptr);
@@ -143,7 +143,7 @@ TEST_F(TimeDomains, ZeroFrequenciesAndBadRatiosAreRefused)
     EXPECT_EQ(Define_FreqSpec_Ratio(base, 1, 2, base), 0);
     EXPECT_EQ(r->is_absolute, 1);
 
-    // Property texts: "0" is as bad as any unreadable text and leaves the specification alone.
+    // Property texts: "0" is as bad as any unreadable text and leaves the frequency setting alone.
     FreqSpec spec = *base;
     EXPECT_EQ(convert_plist_frequency(nullptr, "f", "0", &spec), 0);
     EXPECT_EQ(convert_plist_frequency(nullptr, "f", "0/3", &spec), 0);
