@@ -119,11 +119,10 @@ void DFP_Inexact_exception(const DFP_Environment *env, uint32_t *status, const D
 
 void DFP_SetStatus(const DFP_Environment *env, int writeFrFi, const DecimalNumber *result, uint32_t *status)
 {
-    const uint32_t s = *status;
-    if (s & DFP_STATUS_OVERFLOW) DFP_Overflow_exception(env, status, result);
-    if (s & DFP_STATUS_UNDERFLOW) DFP_Underflow_exception(env, status, result);
-    if (s & (DFP_STATUS_FI | DFP_STATUS_INEXACT)) DFP_Inexact_exception(env, status, result);
-    if (!(s & (DFP_STATUS_OVERFLOW | DFP_STATUS_UNDERFLOW | DFP_STATUS_INEXACT | DFP_STATUS_FI))) {
+    if (*status & DFP_STATUS_OVERFLOW) DFP_Overflow_exception(env, status, result);
+    if (*status & DFP_STATUS_UNDERFLOW) DFP_Underflow_exception(env, status, result);
+    if (*status & (DFP_STATUS_FI | DFP_STATUS_INEXACT)) DFP_Inexact_exception(env, status, result);
+    if (!(*status & (DFP_STATUS_OVERFLOW | DFP_STATUS_UNDERFLOW | DFP_STATUS_INEXACT | DFP_STATUS_FI))) {
         addClass(result, status);
         *status |= writeFrFi ? 0x80400000u : 0x80000000u;
     }
