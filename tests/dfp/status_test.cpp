@@ -327,3 +327,75 @@ TEST(DfpStatusDeathTest, InvalidSystemAndRoundingField)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(DfpStatus, ResultRangeOfTheIntermediate)
+{
+    const DecimalNumber final = num(DFP_FormatDecimal64, "0", 0);
+    struct {
+        const char *coef;
+        int32_t e, sticky;
+        uint32_t status;
+        int32_t range;
+    } cases[] = {
+        {"10000000000000000", 370, 0, 0x800, 0}, // 1E385: above the largest finite
+        {"10000000000000000", 370, 0, 0, 1},
+        {"99999999999999990", 369, 0, 0, 2},
+        {"10", -383, 0, 0, 2},
+        {"99", -384, 0, 0, 3},
+        {"10", -398, 0, 0, 3},
+        {"6", -398, 0, 0, 4},
+        {"5", -398, 1, 0, 4},
+        {"5", -398, 0, 0, 5},
+        {"4", -398, 1, 0, 6},
+        {"0", 5, 1, 0, 6},
+        {"0", 5, 0, 0, 7},
+    };
+    for (auto &c : cases) {
+        DecimalIntermediate im{};
+        im.decimalNumber = num(DFP_FormatWide64, c.coef, c.e);
+        im.sticky = c.sticky;
+        EXPECT_EQ(DFP_UpdateResultRange(c.status, &final, &im), c.range) << c.coef << "E" << c.e;
+    }
+    DecimalIntermediate inf{};
+    inf.decimalNumber = special(DFP_FormatWide64, Infinity);
+    EXPECT_EQ(DFP_UpdateResultRange(0, &final, &inf), 9);
+}
+
+TEST(DfpStatus, FamilySpecificSteps)
+{
+    // An invalid packed-decimal input: Halvo raises VXCVI for the encode class, Orvin a data
+    // exception with code 0.
+    DFP_Environment env = halvoEnv(DFP_OPCLASS_ENCODE);
+    DecimalNumber r = num(DFP_FormatDecimal64, "5", 0);
+    uint32_t status = 0;
+    DFP_SystemEnvironment sys{};
+    DFP_InvalidEncodeUpdateStatus(&env, &status, &r, &sys);
+    EXPECT_EQ(status, 0x80E11001u);
+    EXPECT_EQ(text(r), "NaN");
+    env.system = DFP_SYSTEM_ORVIN;
+    sys.fpscr = 0x1200;
+    DFP_InvalidEncodeUpdateStatus(&env, &status, &r, &sys);
+    EXPECT_EQ(sys.interruptCode, 7);
+    EXPECT_EQ(sys.fpscr & 0xFF00, 0u);
+
+    struct {
+        DecimalNumber n;
+        uint32_t in, out;
+    } fixed[] = {{num(DFP_FormatDecimal64, "0", 0), 0, 0x2000},
+                 {num(DFP_FormatDecimal64, "-3", 0), 0, 0x8000},
+                 {num(DFP_FormatDecimal64, "3", 0), 0, 0x4000},
+                 {num(DFP_FormatDecimal64, "3", 0), 0x1, 0x1001}};
+    for (auto &c : fixed) {
+        status = c.in;
+        DFP_ConvertToFixedUpdateStatus(DFP_SYSTEM_ORVIN, &c.n, &status);
+        EXPECT_EQ(status, c.out);
+        status = c.in;
+        DFP_ConvertToFixedUpdateStatus(DFP_SYSTEM_HALVO, &c.n, &status);
+        EXPECT_EQ(status, c.in);
+    }
+}
+
+} // namespace
