@@ -46,7 +46,8 @@ void shiftUnitsUp(const BCDnumber *src, int k, BCDnumber *dst)
 {
     BCDnumber t{};
     const int n = sigUnits(src);
-    for (int i = 0; i < n && i + k < MAX_NUM_UNITS; i++) t.units[i + k] = src->units[i];
+    for (int i = 0; i < n && i + k < MAX_NUM_UNITS; i++)
+        t.units[i + k] = src->units[i];
     normalise(&t);
     *dst = t;
 }
@@ -55,12 +56,14 @@ void shiftUnitsUp(const BCDnumber *src, int k, BCDnumber *dst)
 
 void BCD_SetLeadingUnitsToZero(BCDnumber *n)
 {
-    for (int i = n->numUnits < 0 ? 0 : n->numUnits; i < MAX_NUM_UNITS; i++) n->units[i] = 0;
+    for (int i = n->numUnits < 0 ? 0 : n->numUnits; i < MAX_NUM_UNITS; i++)
+        n->units[i] = 0;
 }
 
 void BCD_PadWithZeroes(BCDnumber *n, int from, int top)
 {
-    for (int i = from < 0 ? 0 : from; i < MAX_NUM_UNITS; i++) n->units[i] = 0;
+    for (int i = from < 0 ? 0 : from; i < MAX_NUM_UNITS; i++)
+        n->units[i] = 0;
     if (top >= MAX_NUM_UNITS) top = MAX_NUM_UNITS - 1;
     n->numUnits = 1;
     for (int i = top; i >= 1; i--)
@@ -172,7 +175,8 @@ void BCD_SetNines(uint32_t k, BCDnumber *n)
     BCD_SetZero(n);
     if (k > 4 * MAX_NUM_UNITS) k = 4 * MAX_NUM_UNITS;
     uint32_t i = 0;
-    for (; 4 * (i + 1) <= k; i++) n->units[i] = 9999;
+    for (; 4 * (i + 1) <= k; i++)
+        n->units[i] = 9999;
     if (k % 4) n->units[i] = kPow10[k % 4] - 1;
     normalise(n);
 }
@@ -224,7 +228,8 @@ void BCD_FromString(const char *text, BCDnumber *n)
 void BCD_ToString(const BCDnumber *n, char *text)
 {
     const uint32_t digits = BCD_GetNumDigits(n);
-    for (uint32_t i = 0; i < digits; i++) text[i] = (char)('0' + BCD_GetDigit(n, digits - 1 - i));
+    for (uint32_t i = 0; i < digits; i++)
+        text[i] = (char)('0' + BCD_GetDigit(n, digits - 1 - i));
     text[digits] = '\0';
 }
 
@@ -246,7 +251,8 @@ int BCD_ToInteger(const BCDnumber *n, uint64_t *out)
     const size_t maxLen = std::strlen(MAX_ULL_INT_STRING);
     if (len > maxLen || (len == maxLen && std::strcmp(text, MAX_ULL_INT_STRING) > 0)) return 0;
     uint64_t v = 0;
-    for (size_t i = 0; i < len; i++) v = v * 10 + (uint64_t)(text[i] - '0');
+    for (size_t i = 0; i < len; i++)
+        v = v * 10 + (uint64_t)(text[i] - '0');
     *out = v;
     return 1;
 }
@@ -266,8 +272,10 @@ void BCD_Add(const BCDnumber *a, const BCDnumber *b, BCDnumber *r)
     const BCDnumber *lng = na >= nb ? a : b;
     const int nl = na >= nb ? na : nb, ns = na >= nb ? nb : na;
     BCDnumber t{};
-    for (int i = 0; i < ns; i++) t.units[i] = a->units[i] + b->units[i];
-    for (int i = ns; i < nl; i++) t.units[i] = lng->units[i];
+    for (int i = 0; i < ns; i++)
+        t.units[i] = a->units[i] + b->units[i];
+    for (int i = ns; i < nl; i++)
+        t.units[i] = lng->units[i];
     uint32_t carry = 0;
     for (int i = 0; i < nl; i++) {
         t.units[i] += carry;
@@ -289,8 +297,10 @@ void BCD_Subtract(const BCDnumber *a, const BCDnumber *b, BCDnumber *r)
     BCDnumber t{};
     // Ten's complement per unit: a + (10000^na - b), then the final carry is the 10000^na.
     t.units[0] = a->units[0] + 10000 - (nb > 0 ? b->units[0] : 0);
-    for (int i = 1; i < nb; i++) t.units[i] = a->units[i] + 9999 - b->units[i];
-    for (int i = nb > 1 ? nb : 1; i < na; i++) t.units[i] = a->units[i] + 9999;
+    for (int i = 1; i < nb; i++)
+        t.units[i] = a->units[i] + 9999 - b->units[i];
+    for (int i = nb > 1 ? nb : 1; i < na; i++)
+        t.units[i] = a->units[i] + 9999;
     uint32_t carry = 0;
     for (int i = 0; i < na; i++) {
         t.units[i] += carry;
@@ -307,7 +317,8 @@ void BCD_Multiply(const BCDnumber *a, const BCDnumber *b, BCDnumber *r)
     DFP_CHECK(na + nb <= MAX_NUM_UNITS, "BCD_GetNumUnits(a) + BCD_GetNumUnits(b) <= MAX_NUM_UNITS", kPath);
     BCDnumber t{};
     for (int i = 0; i < na; i++)
-        for (int j = 0; j < nb; j++) t.units[i + j] += a->units[i] * b->units[j];
+        for (int j = 0; j < nb; j++)
+            t.units[i + j] += a->units[i] * b->units[j];
     uint32_t carry = 0;
     for (int i = 0; i < na + nb - 1; i++) {
         t.units[i] += carry;
@@ -342,7 +353,8 @@ void BCD_ShiftRight(const BCDnumber *src, uint32_t k, BCDnumber *dst)
     }
     BCDnumber t{};
     const int n = sigUnits(src), whole = (int)(k / 4);
-    for (int i = whole; i < n; i++) t.units[i - whole] = src->units[i];
+    for (int i = whole; i < n; i++)
+        t.units[i - whole] = src->units[i];
     normalise(&t);
     char text[128];
     BCD_ToString(&t, text);
@@ -375,9 +387,11 @@ void BCD_TakeLeadingUnits(const BCDnumber *src, int k, BCDnumber *dst)
     const int n = sigUnits(src);
     BCDnumber t{};
     if (n >= k)
-        for (int i = 0; i < k; i++) t.units[i] = src->units[n - k + i];
+        for (int i = 0; i < k; i++)
+            t.units[i] = src->units[n - k + i];
     else
-        for (int i = 0; i < n; i++) t.units[k - n + i] = src->units[i];
+        for (int i = 0; i < n; i++)
+            t.units[k - n + i] = src->units[i];
     t.numUnits = k;
     *dst = t;
 }

@@ -25,7 +25,7 @@ uint32_t BCD_GetNumDigits(const BCDnumber *n); // zero has one digit
 uint32_t BCD_GetDigit(const BCDnumber *n, uint32_t k);
 void BCD_SetDigit(BCDnumber *n, uint32_t k, uint32_t d);
 int BCD_IsZero(const BCDnumber *n);
-int BCD_CountTrailingZeros(const BCDnumber *n);                 // -1 for zero
+int BCD_CountTrailingZeros(const BCDnumber *n);                            // -1 for zero
 void BCD_GetLowerDigits(const BCDnumber *src, uint32_t k, BCDnumber *dst); // src mod 10^k
 
 // Constants and steps.

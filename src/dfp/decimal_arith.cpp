@@ -19,8 +19,8 @@ bool isZero(const DecimalNumber *n)
 }
 } // namespace
 
-int DFP_HandleNANs(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b, DecimalNumber *result,
-                   uint32_t *status)
+int DFP_HandleNANs(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
+                   DecimalNumber *result, uint32_t *status)
 {
     if (!DFP_OpIsNAN(a) && !DFP_OpIsNAN(b)) return 0;
     if (DFP_OpIsSNAN(a) || DFP_OpIsSNAN(b)) {
@@ -60,8 +60,9 @@ int DFP_MultiplySpecialNumbers(const DFP_Environment *env, const DecimalNumber *
     return 1;
 }
 
-void DFP_Add(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b, DecimalNumber *result,
-             uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
+void DFP_Add(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
+             DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,
+             DecimalIntermediate *intermediate)
 {
     *status = 0;
     DFP_InitRoundingCase(roundingCase);
@@ -124,8 +125,9 @@ void DFP_Add(const DFP_Environment *env, const DecimalNumber *a, const DecimalNu
     DFP_RoundAndSetStatus(intermediate, ideal, env, 1, result, status, roundingCase);
 }
 
-void DFP_Multiply(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b, DecimalNumber *result,
-                  uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
+void DFP_Multiply(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
+                  DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,
+                  DecimalIntermediate *intermediate)
 {
     *status = 0;
     DFP_InitRoundingCase(roundingCase);
@@ -137,11 +139,12 @@ void DFP_Multiply(const DFP_Environment *env, const DecimalNumber *a, const Deci
     im->exponent = a->exponent + b->exponent;
     im->sign = a->sign != b->sign;
     const DecimalNumber *Op1 = a, *Op2 = b;
-    DFP_CHECK(BCD_GetNumUnits(&Op1->coefficient.bcdnumber) + BCD_GetNumUnits(&Op2->coefficient.bcdnumber) <=
-                  MAX_NUM_UNITS,
-              "BCD_GetNumUnits(&Op1->coefficient.bcdnumber) + BCD_GetNumUnits(&Op2->coefficient.bcdnumber) <= "
-              "MAX_NUM_UNITS",
-              "common/dfp/DecimalFP_Multiply");
+    DFP_CHECK(
+        BCD_GetNumUnits(&Op1->coefficient.bcdnumber) + BCD_GetNumUnits(&Op2->coefficient.bcdnumber) <=
+            MAX_NUM_UNITS,
+        "BCD_GetNumUnits(&Op1->coefficient.bcdnumber) + BCD_GetNumUnits(&Op2->coefficient.bcdnumber) <= "
+        "MAX_NUM_UNITS",
+        "common/dfp/DecimalFP_Multiply");
     BCDnumber product;
     BCD_Multiply(coef(a), coef(b), &product);
     DFP_convertWideResultToIm(&product, intermediate, im->format.precision - result->format.precision);
@@ -230,8 +233,8 @@ void DFP_Compare(const DFP_Environment *env, int ordered, const DecimalNumber *a
     DFP_Status_Adjust_Compare(status);
 }
 
-void DFP_Load_And_Test(const DFP_Environment *env, const DecimalNumber *a, DecimalNumber *result, uint32_t *status,
-                       DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
+void DFP_Load_And_Test(const DFP_Environment *env, const DecimalNumber *a, DecimalNumber *result,
+                       uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
 {
     // a + 0E(UxMax): the smaller exponent wins, so a comes back as it is; the zero takes a's sign
     // so that a zero keeps its own.

@@ -10,8 +10,8 @@
 #include "dfp/dfp_environment.h"
 
 // Each returns 1 when it settled the operation.
-int DFP_HandleNANs(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b, DecimalNumber *result,
-                   uint32_t *status);
+int DFP_HandleNANs(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
+                   DecimalNumber *result, uint32_t *status);
 int DFP_AddSpecialNumbers(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
                           DecimalNumber *result, uint32_t *status);
 int DFP_MultiplySpecialNumbers(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
@@ -19,17 +19,19 @@ int DFP_MultiplySpecialNumbers(const DFP_Environment *env, const DecimalNumber *
 int DFP_DivideSpecialNumbers(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
                              DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase);
 
-void DFP_Add(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b, DecimalNumber *result,
-             uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
-void DFP_Multiply(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b, DecimalNumber *result,
-                  uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
+void DFP_Add(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
+             DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,
+             DecimalIntermediate *intermediate);
+void DFP_Multiply(const DFP_Environment *env, const DecimalNumber *a, const DecimalNumber *b,
+                  DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,
+                  DecimalIntermediate *intermediate);
 
 // The status ends with exactly one of FL, FG, FE, FU (and any invalid causes).
 void DFP_Compare(const DFP_Environment *env, int ordered, const DecimalNumber *a, const DecimalNumber *b,
                  uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
 void DFP_Status_Adjust_Compare(uint32_t *status);
-void DFP_Load_And_Test(const DFP_Environment *env, const DecimalNumber *a, DecimalNumber *result, uint32_t *status,
-                       DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
+void DFP_Load_And_Test(const DFP_Environment *env, const DecimalNumber *a, DecimalNumber *result,
+                       uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
 
 // Widening (decimal32 to decimal64, decimal64 to decimal128); always exact.
 void DFP_ConvertTo(const DFP_Environment *env, const DecimalNumber *a, int keepSNaN, int canonicalInfinity,

@@ -30,8 +30,8 @@ int32_t maxPrecision(const DecimalNumber *a, const DecimalNumber *b)
 // Magnitude comparison of two Normal-or-Infinity numbers; `message` is the type assertion.
 int absCompare(const DecimalNumber *a, const DecimalNumber *b, const char *message)
 {
-    DFP_CHECK((a->type == Normal || a->type == Infinity) && (b->type == Normal || b->type == Infinity), message,
-              kPath);
+    DFP_CHECK((a->type == Normal || a->type == Infinity) && (b->type == Normal || b->type == Infinity),
+              message, kPath);
     if (a->type == Infinity || b->type == Infinity) {
         if (a->type == b->type) return 0;
         return a->type == Infinity ? 1 : -1;
@@ -56,8 +56,8 @@ void DFP_Normalize(const DecimalNumber *a, DecimalNumber *out)
 
 int DFP_CompareCoefficients(const DecimalNumber *a, const DecimalNumber *b)
 {
-    DFP_CHECK((a->type == Normal) && (b->type == Normal), "(operand1->type == Normal) && (operand2->type == Normal)",
-              kPath);
+    DFP_CHECK((a->type == Normal) && (b->type == Normal),
+              "(operand1->type == Normal) && (operand2->type == Normal)", kPath);
     if (BCD_IsZero(&a->coefficient.bcdnumber) && BCD_IsZero(&b->coefficient.bcdnumber)) return 0;
     DecimalNumber na, nb;
     const int32_t digits = maxPrecision(a, b);

@@ -40,7 +40,8 @@ void DFP_Divide(const DFP_Environment *env, const DecimalNumber *dividend, const
     BCDnumber Q, R;
     BCD_Divide(&A.coefficient.bcdnumber, &B.coefficient.bcdnumber, &Q, &R);
     const int32_t resNumDigs = (int32_t)BCD_GetNumDigits(&Q), imNumDigs = P;
-    if (!(resNumDigs == imNumDigs + 1)) DFP_Assert("resNumDigs == imNumDigs + 1", "common/dfp/DecimalFP_Divide", 183);
+    if (!(resNumDigs == imNumDigs + 1))
+        DFP_Assert("resNumDigs == imNumDigs + 1", "common/dfp/DecimalFP_Divide", 183);
 
     const int32_t z = BCD_CountTrailingZeros(&Q) - 1;
     intermediate->sticky = (BCD_GetDigit(&Q, 0) == 0 && BCD_IsZero(&R)) ? 0 : 1;

@@ -71,8 +71,8 @@ void DFP_PrepareBCD_Underflow(const DFP_Environment *env, int32_t sign, BCDnumbe
     }
 }
 
-void DFP_ConvertBCDnumberToFixed(const DFP_Environment *env, int32_t sign, const BCDnumber *integer, int64_t *out,
-                                 uint32_t *status, DFP_RoundingCase *roundingCase)
+void DFP_ConvertBCDnumberToFixed(const DFP_Environment *env, int32_t sign, const BCDnumber *integer,
+                                 int64_t *out, uint32_t *status, DFP_RoundingCase *roundingCase)
 {
     uint64_t v;
     if (BCD_ToInteger(integer, &v)) {

@@ -14,12 +14,12 @@ struct Layout {
     const char *rangeMessage;
 };
 
-const Layout kSingle = {DFP_FormatDecimal32, ExpBias32, 6, 2, UxMax32 + ExpBias32,
-                        "biasedExp <= (UxMax32 + ExpBias32)"};
-const Layout kDouble = {DFP_FormatDecimal64, ExpBias64, 8, 5, UxMax64 + ExpBias64,
-                        "biasedExp <= (UxMax64 + ExpBias64)"};
-const Layout kQuad = {DFP_FormatDecimal128, ExpBias128, 12, 11, UxMax128 + ExpBias128,
-                      "biasedExp <= (UxMax128 + ExpBias128)"};
+const Layout kSingle = {
+    DFP_FormatDecimal32, ExpBias32, 6, 2, UxMax32 + ExpBias32, "biasedExp <= (UxMax32 + ExpBias32)"};
+const Layout kDouble = {
+    DFP_FormatDecimal64, ExpBias64, 8, 5, UxMax64 + ExpBias64, "biasedExp <= (UxMax64 + ExpBias64)"};
+const Layout kQuad = {
+    DFP_FormatDecimal128, ExpBias128, 12, 11, UxMax128 + ExpBias128, "biasedExp <= (UxMax128 + ExpBias128)"};
 
 // The fields of an encoding, independent of its width: sign, combination, continuation and
 // declets (declet 0 least significant).
@@ -36,13 +36,15 @@ int32_t unpackFields(const Fields &f, const Layout &l, DecimalNumber *number)
     number->format = l.format;
     number->type = type;
     number->sign = (int32_t)f.sign;
-    number->exponent = type == Infinity ? -l.bias : (int32_t)((leadBits << l.contBits) | f.continuation) - l.bias;
+    number->exponent =
+        type == Infinity ? -l.bias : (int32_t)((leadBits << l.contBits) | f.continuation) - l.bias;
     // Coefficient: the leading digit, then three digits per declet.
     BCDnumber *c = &number->coefficient.bcdnumber;
     BCD_SetZero(c);
     for (int d = 0; d < l.declets; d++) {
         const uint32_t digits = DPD2BCD(f.declets[d]);
-        for (int k = 0; k < 3; k++) BCD_SetDigit(c, (uint32_t)(3 * d + k), (digits >> (4 * k)) & 0xF);
+        for (int k = 0; k < 3; k++)
+            BCD_SetDigit(c, (uint32_t)(3 * d + k), (digits >> (4 * k)) & 0xF);
     }
     BCD_SetDigit(c, (uint32_t)(3 * l.declets), leadDigit);
     return type;
@@ -60,7 +62,8 @@ Fields packFields(const DecimalNumber *number, const Layout &l)
     const BCDnumber *c = &number->coefficient.bcdnumber;
     for (int d = 0; d < l.declets; d++) {
         uint32_t digits = 0;
-        for (int k = 0; k < 3; k++) digits |= BCD_GetDigit(c, (uint32_t)(3 * d + k)) << (4 * k);
+        for (int k = 0; k < 3; k++)
+            digits |= BCD_GetDigit(c, (uint32_t)(3 * d + k)) << (4 * k);
         f.declets[d] = BCD2DPD(digits);
     }
     uint32_t leadBits = 0;
@@ -199,7 +202,8 @@ int32_t DFP_Unpack_Double(uint64_t bits, DecimalNumber *number)
     f.sign = (uint32_t)(bits >> SignShift64) & 1;
     f.combination = (uint32_t)(bits >> ComboShift64) & ComboMask64;
     f.continuation = (uint32_t)(bits >> ExpContShift64) & ExpContMask64;
-    for (int d = 0; d < 5; d++) f.declets[d] = (uint32_t)(bits >> (10 * d)) & 0x3FF;
+    for (int d = 0; d < 5; d++)
+        f.declets[d] = (uint32_t)(bits >> (10 * d)) & 0x3FF;
     return unpackFields(f, kDouble, number);
 }
 
@@ -231,7 +235,8 @@ int32_t DFP_Unpack_Single(uint64_t bits, int system, DecimalNumber *number)
     f.sign = (word >> SignShift32) & 1;
     f.combination = (word >> ComboShift32) & ComboMask32;
     f.continuation = (word >> ExpContShift32) & ExpContMask32;
-    for (int d = 0; d < 2; d++) f.declets[d] = (word >> (10 * d)) & 0x3FF;
+    for (int d = 0; d < 2; d++)
+        f.declets[d] = (word >> (10 * d)) & 0x3FF;
     return unpackFields(f, kSingle, number);
 }
 
@@ -240,7 +245,8 @@ void DFP_Pack_Double(const DecimalNumber *number, uint64_t *out)
     const Fields f = packFields(number, kDouble);
     uint64_t w = (uint64_t)f.sign << SignShift64 | (uint64_t)f.combination << ComboShift64 |
                  (uint64_t)f.continuation << ExpContShift64;
-    for (int d = 0; d < 5; d++) w |= (uint64_t)f.declets[d] << (10 * d);
+    for (int d = 0; d < 5; d++)
+        w |= (uint64_t)f.declets[d] << (10 * d);
     *out = w;
 }
 
@@ -264,7 +270,8 @@ void DFP_Pack_Single(const DecimalNumber *number, int system, uint64_t *out)
 {
     const Fields f = packFields(number, kSingle);
     uint32_t w = f.sign << SignShift32 | f.combination << ComboShift32 | f.continuation << ExpContShift32;
-    for (int d = 0; d < 2; d++) w |= f.declets[d] << (10 * d);
+    for (int d = 0; d < 2; d++)
+        w |= f.declets[d] << (10 * d);
     *out = system == 1 ? (uint64_t)w : (uint64_t)w << 32;
 }
 

@@ -33,7 +33,8 @@ int shiftRightSticky(const BCDnumber *src, uint32_t k, BCDnumber *dst)
 
 } // namespace
 
-void DFP_convertWideResultToIm(const BCDnumber *coefficient, DecimalIntermediate *intermediate, int32_t extraDigits)
+void DFP_convertWideResultToIm(const BCDnumber *coefficient, DecimalIntermediate *intermediate,
+                               int32_t extraDigits)
 {
     DecimalNumber *im = &intermediate->decimalNumber;
     const int32_t c = (int32_t)BCD_GetNumDigits(coefficient);
@@ -59,7 +60,8 @@ void DFP_ConstructImFromPreRoundingOp(const DecimalNumber *preRound, DecimalInte
                               im->format.precision - preRound->format.precision);
 }
 
-void DFP_CreateIntermediateForRounding(const DecimalNumber *operand, DecimalIntermediate *intermediate, int32_t P)
+void DFP_CreateIntermediateForRounding(const DecimalNumber *operand, DecimalIntermediate *intermediate,
+                                       int32_t P)
 {
     DFP_OperandToIntermediate(operand, intermediate);
     DecimalNumber *im = &intermediate->decimalNumber;
@@ -78,7 +80,8 @@ int Truncate(const DecimalIntermediate *intermediate, int noClamp, DecimalNumber
     int32_t d = im->format.precision - result->format.precision;
     DFP_CHECK(d > 0, "precDiff> 0", kPath);
     DFP_CHECK((int)im->format.precision >= (int)BCD_GetNumDigits(coef(im)),
-              "(int)im->decimalNumber.format.precision >= BCD_GetNumDigits(&im->decimalNumber.coefficient.bcdnumber)",
+              "(int)im->decimalNumber.format.precision >= "
+              "BCD_GetNumDigits(&im->decimalNumber.coefficient.bcdnumber)",
               kPath);
     result->type = Normal;
     result->sign = im->sign;
@@ -154,8 +157,8 @@ void DFP_RoundZeroWithSticky(const DecimalIntermediate *intermediate, const DFP_
 
 void DFP2Positive(DecimalIntermediate *copy, DFP_Environment *workingEnv)
 {
-    DFP_CHECK(workingEnv->roundingMode >= 0 && workingEnv->roundingMode <= 7, "Invalid_rounding_mode_in_DFP2Positive",
-              kPath);
+    DFP_CHECK(workingEnv->roundingMode >= 0 && workingEnv->roundingMode <= 7,
+              "Invalid_rounding_mode_in_DFP2Positive", kPath);
     if (copy->decimalNumber.sign == 0) return;
     copy->decimalNumber.sign = 0;
     if (workingEnv->roundingMode == DFP_RM_TOWARD_PLUS)
@@ -339,7 +342,8 @@ void DFP_Round(const DecimalIntermediate *intermediate, const DFP_Environment *e
 }
 
 void DFP_RoundAndSetStatus(const DecimalIntermediate *intermediate, int32_t, const DFP_Environment *env,
-                           int writeFrFi, DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase)
+                           int writeFrFi, DecimalNumber *result, uint32_t *status,
+                           DFP_RoundingCase *roundingCase)
 {
     int32_t expAdjust;
     DFP_Round(intermediate, env, result, status, roundingCase, &expAdjust);

@@ -11,12 +11,14 @@
 // An exact result coefficient * 10^E (E already in the intermediate's exponent) into intermediate
 // form for precision `precision` - extraDigits: long coefficients are cut to the intermediate's
 // precision with sticky, short ones keep the exponent when they fit.
-void DFP_convertWideResultToIm(const BCDnumber *coefficient, DecimalIntermediate *intermediate, int32_t extraDigits);
+void DFP_convertWideResultToIm(const BCDnumber *coefficient, DecimalIntermediate *intermediate,
+                               int32_t extraDigits);
 // preRound (a number in the operand format, coefficient possibly longer) into the intermediate.
 void DFP_ConstructImFromPreRoundingOp(const DecimalNumber *preRound, DecimalIntermediate *intermediate);
 // An operand as an intermediate to be rounded to P digits; the intermediate's precision is widened
 // to hold the whole coefficient.
-void DFP_CreateIntermediateForRounding(const DecimalNumber *operand, DecimalIntermediate *intermediate, int32_t P);
+void DFP_CreateIntermediateForRounding(const DecimalNumber *operand, DecimalIntermediate *intermediate,
+                                       int32_t P);
 
 // Rounds the Normal intermediate into the format already set in result. *expAdjust is the exponent
 // scaling applied by a trapped overflow or underflow (0 otherwise).

@@ -49,9 +49,9 @@ DFP_Environment workingEnvironment(const DFP_Environment *env, uint32_t rmc)
 
 } // namespace
 
-void DFP_RoundTo(const DFP_Environment *env, const DecimalNumber *operand, int keepSNaN, int canonicalInfinity,
-                 DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,
-                 DecimalIntermediate *intermediate)
+void DFP_RoundTo(const DFP_Environment *env, const DecimalNumber *operand, int keepSNaN,
+                 int canonicalInfinity, DecimalNumber *result, uint32_t *status,
+                 DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
 {
     *status = 0;
     DFP_InitRoundingCase(roundingCase);
@@ -83,9 +83,9 @@ void DFP_RoundTo(const DFP_Environment *env, const DecimalNumber *operand, int k
     DFP_SetStatus(env, 1, result, status);
 }
 
-void DFP_RoundTo_WithRM(const DFP_Environment *env, const DecimalNumber *operand, int applyField, uint32_t field,
-                        int keepSNaN, int canonicalInfinity, DecimalNumber *result, uint32_t *status,
-                        DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
+void DFP_RoundTo_WithRM(const DFP_Environment *env, const DecimalNumber *operand, int applyField,
+                        uint32_t field, int keepSNaN, int canonicalInfinity, DecimalNumber *result,
+                        uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate)
 {
     DFP_Environment local = *env;
     if (applyField) DFP_UpdateEnvironmentFromInput(env, 0, field, &local);
@@ -208,8 +208,8 @@ void DFP_Reround(const DFP_Environment *env, uint32_t referenceSignificance, con
     DFP_Round(intermediate, &working, result, status, roundingCase, &expAdjust);
     *status &= ~DFP_STATUS_UNDERFLOW;
     if (*status & DFP_STATUS_OVERFLOW) {
-        invalid(DFP_STATUS_FR | DFP_STATUS_FI | DFP_STATUS_OVERFLOW | DFP_STATUS_UNDERFLOW | DFP_STATUS_INEXACT |
-                DFP_STATUS_ZERO_DIVIDE);
+        invalid(DFP_STATUS_FR | DFP_STATUS_FI | DFP_STATUS_OVERFLOW | DFP_STATUS_UNDERFLOW |
+                DFP_STATUS_INEXACT | DFP_STATUS_ZERO_DIVIDE);
         return;
     }
     BCDnumber *rc = &result->coefficient.bcdnumber;

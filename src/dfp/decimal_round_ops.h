@@ -9,13 +9,13 @@
 #include "dfp/dfp_environment.h"
 
 // With an enabled overflow or underflow the scaled result stays in the operand's (longer) format.
-void DFP_RoundTo(const DFP_Environment *env, const DecimalNumber *operand, int keepSNaN, int canonicalInfinity,
-                 DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,
-                 DecimalIntermediate *intermediate);
+void DFP_RoundTo(const DFP_Environment *env, const DecimalNumber *operand, int keepSNaN,
+                 int canonicalInfinity, DecimalNumber *result, uint32_t *status,
+                 DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
 // As DFP_RoundTo with the instruction's rounding field applied first when applyField is set.
-void DFP_RoundTo_WithRM(const DFP_Environment *env, const DecimalNumber *operand, int applyField, uint32_t field,
-                        int keepSNaN, int canonicalInfinity, DecimalNumber *result, uint32_t *status,
-                        DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
+void DFP_RoundTo_WithRM(const DFP_Environment *env, const DecimalNumber *operand, int applyField,
+                        uint32_t field, int keepSNaN, int canonicalInfinity, DecimalNumber *result,
+                        uint32_t *status, DFP_RoundingCase *roundingCase, DecimalIntermediate *intermediate);
 // Without signalInexact FR, FI and inexact are not reported.
 void DFP_RoundFPInteger(const DFP_Environment *env, const DecimalNumber *operand, int signalInexact,
                         DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase,

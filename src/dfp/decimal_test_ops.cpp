@@ -15,8 +15,10 @@ struct Code {
 };
 constexpr Code kZero = {0x20, 0x800}, kSubnormal = {0x10, 0x200}, kNormal = {0x08, 0x80};
 constexpr Code kInfinity = {0x04, 0x20}, kQNaN = {0x02, 0x08}, kSNaN = {0x01, 0x02};
-constexpr Code kGroupZero = {0x20, 0x800}, kGroupZeroExtreme = {0x10, 0x200}, kGroupTinyOrExtreme = {0x08, 0x80};
-constexpr Code kGroupLeadingZero = {0x04, 0x20}, kGroupLeadingNonzero = {0x02, 0x08}, kGroupSpecial = {0x01, 0x02};
+constexpr Code kGroupZero = {0x20, 0x800}, kGroupZeroExtreme = {0x10, 0x200},
+               kGroupTinyOrExtreme = {0x08, 0x80};
+constexpr Code kGroupLeadingZero = {0x04, 0x20}, kGroupLeadingNonzero = {0x02, 0x08},
+               kGroupSpecial = {0x01, 0x02};
 
 uint32_t pick(const Code &c, int32_t system)
 {
@@ -63,7 +65,8 @@ void Orvin_DataClassSetStatusFromSign(int32_t sign, uint32_t mask, uint32_t code
     *status |= (mask & code) ? DFP_STATUS_FL : DFP_STATUS_FE;
 }
 
-void DFP_DataClassSetStatusFromSign(int32_t sign, int32_t system, uint32_t mask, uint32_t code, uint32_t *status)
+void DFP_DataClassSetStatusFromSign(int32_t sign, int32_t system, uint32_t mask, uint32_t code,
+                                    uint32_t *status)
 {
     if (system == DFP_SYSTEM_HALVO)
         Halvo_DataClassSetStatusFromSign(sign, mask, code, status);
@@ -127,14 +130,14 @@ void DFP_Test_Data_Group(const DFP_Environment *env, uint32_t mask, const Decima
     DFP_DataClassSetStatusFromSign(a->sign, env->system, mask, *code, status);
 }
 
-void DFP_Test_Exponent(const DFP_Environment *, const DecimalNumber *a, const DecimalNumber *b, uint32_t *status,
-                       DFP_RoundingCase *roundingCase)
+void DFP_Test_Exponent(const DFP_Environment *, const DecimalNumber *a, const DecimalNumber *b,
+                       uint32_t *status, DFP_RoundingCase *roundingCase)
 {
     start(status, roundingCase);
     DFP_CHECK(a->type != Undefined && b->type != Undefined, "Undefined_DFP_Type_in_DFP_Test_Exponent",
               "common/dfp/DecimalFP_TestExponent");
     if (a->type == Normal && b->type == Normal)
-        *status |= a->exponent == b->exponent ? DFP_STATUS_FE
+        *status |= a->exponent == b->exponent  ? DFP_STATUS_FE
                    : a->exponent > b->exponent ? DFP_STATUS_FG
                                                : DFP_STATUS_FL;
     else if ((DFP_OpIsNAN(a) && DFP_OpIsNAN(b)) || (a->type == Infinity && b->type == Infinity))
@@ -165,12 +168,15 @@ int Orvin_TestSignificanceUpdateStatus(uint32_t significance, uint32_t reference
     return reference != 0;
 }
 
-int DFP_TestSignificanceUpdateStatus(int32_t system, uint32_t significance, uint32_t reference, uint32_t *status)
+int DFP_TestSignificanceUpdateStatus(int32_t system, uint32_t significance, uint32_t reference,
+                                     uint32_t *status)
 {
-    if (system == DFP_SYSTEM_HALVO) return Halvo_TestSignificanceUpdateStatus(significance, reference, status);
-    if (system == DFP_SYSTEM_ORVIN) return Orvin_TestSignificanceUpdateStatus(significance, reference, status);
-    DFP_Assert("Undefined_DFP_System_in_DFP_TestSignificanceUpdateStatus", "common/dfp/DecimalFP_TestSignificance",
-               __LINE__);
+    if (system == DFP_SYSTEM_HALVO)
+        return Halvo_TestSignificanceUpdateStatus(significance, reference, status);
+    if (system == DFP_SYSTEM_ORVIN)
+        return Orvin_TestSignificanceUpdateStatus(significance, reference, status);
+    DFP_Assert("Undefined_DFP_System_in_DFP_TestSignificanceUpdateStatus",
+               "common/dfp/DecimalFP_TestSignificance", __LINE__);
 }
 
 void DFP_Test_Significance(const DFP_Environment *env, const uint64_t *reference, const DecimalNumber *a,
@@ -211,8 +217,8 @@ void DFP_Extract_Significance(const DFP_Environment *, const DecimalNumber *a, i
     *status = DFP_STATUS_DELIVERED;
 }
 
-void DFP_Extract_Biased_Exponent(const DFP_Environment *, const DecimalNumber *a, int64_t *out, uint32_t *status,
-                                 DFP_RoundingCase *roundingCase)
+void DFP_Extract_Biased_Exponent(const DFP_Environment *, const DecimalNumber *a, int64_t *out,
+                                 uint32_t *status, DFP_RoundingCase *roundingCase)
 {
     start(status, roundingCase);
     switch (a->type) {
@@ -229,7 +235,8 @@ void DFP_Extract_Biased_Exponent(const DFP_Environment *, const DecimalNumber *a
         *out = -3;
         break;
     default:
-        DFP_Assert("Undefined_DFP_Type_in_DFP_Extract_Exponent", "common/dfp/DecimalFP_ExtractExponent", __LINE__);
+        DFP_Assert("Undefined_DFP_Type_in_DFP_Extract_Exponent", "common/dfp/DecimalFP_ExtractExponent",
+                   __LINE__);
     }
     *status = DFP_STATUS_DELIVERED;
 }
@@ -250,8 +257,8 @@ void DFP_Insert_Biased_Exponent(const DFP_Environment *, const int64_t *biased, 
     *status = DFP_STATUS_DELIVERED;
 }
 
-void DFP_Shift_Coefficient_Left(const DFP_Environment *, uint32_t n, const DecimalNumber *a, DecimalNumber *result,
-                                uint32_t *status, DFP_RoundingCase *roundingCase)
+void DFP_Shift_Coefficient_Left(const DFP_Environment *, uint32_t n, const DecimalNumber *a,
+                                DecimalNumber *result, uint32_t *status, DFP_RoundingCase *roundingCase)
 {
     shiftCoefficient(1, n, a, result, status, roundingCase);
 }

@@ -11,7 +11,7 @@
 const char *DFP_Version();
 
 // Ends the process through DFP_Assert with `text` when `cond` is false.
-#define DFP_CHECK(cond, text, path)                                                                    \
-    do {                                                                                               \
-        if (!(cond)) DFP_Assert(text, path, __LINE__);                                                 \
+#define DFP_CHECK(cond, text, path)                                                                          \
+    do {                                                                                                     \
+        if (!(cond)) DFP_Assert(text, path, __LINE__);                                                       \
     } while (0)

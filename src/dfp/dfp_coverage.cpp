@@ -47,7 +47,8 @@ void DFP_ExtractExceptionSignals(uint32_t status, uint32_t *signals)
     *signals = s;
 }
 
-int32_t DFP_UpdateResultRange(uint32_t status, const DecimalNumber *final, const DecimalIntermediate *intermediate)
+int32_t DFP_UpdateResultRange(uint32_t status, const DecimalNumber *final,
+                              const DecimalIntermediate *intermediate)
 {
     if (!intermediate || intermediate->decimalNumber.type != Normal) return 9;
     DFP_CHECK(final != nullptr, "final != NULL", kPath);

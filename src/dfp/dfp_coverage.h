@@ -19,7 +19,8 @@ void DFP_ExtractExceptionSignals(uint32_t status, uint32_t *signals);
 // subnormal (S) numbers of the result's format: 0 above M with overflow, 1 above M without, 2 N..M,
 // 3 S..N, 4 between S/2 and S, 5 exactly S/2, 6 below S/2 and not zero, 7 exactly zero, 9 no
 // finite intermediate (8, a zero sum of opposite signs, is set by the add entry points).
-int32_t DFP_UpdateResultRange(uint32_t status, const DecimalNumber *final, const DecimalIntermediate *intermediate);
+int32_t DFP_UpdateResultRange(uint32_t status, const DecimalNumber *final,
+                              const DecimalIntermediate *intermediate);
 
 void DFP_UpdateCoverageMetrics(int32_t operationId, const DFP_Environment *env, uint32_t status,
                                const DecimalNumber *operand1, const DecimalNumber *operand2,

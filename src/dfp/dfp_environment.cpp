@@ -77,7 +77,8 @@ void Orvin_BuildEnvironment(DFP_SystemEnvironment *sysEnv, DFP_Environment *env)
     if (sysEnv->recordForm) sysEnv->crValue = 0;
 }
 
-void DFP_UpdateEnvironmentFromInput(const DFP_Environment *env, uint32_t R, uint32_t field, DFP_Environment *newEnv)
+void DFP_UpdateEnvironmentFromInput(const DFP_Environment *env, uint32_t R, uint32_t field,
+                                    DFP_Environment *newEnv)
 {
     if (env->system == DFP_SYSTEM_HALVO)
         Halvo_UpdateEnvironmentByRplusRMC(env, R, field, newEnv);
@@ -87,7 +88,8 @@ void DFP_UpdateEnvironmentFromInput(const DFP_Environment *env, uint32_t R, uint
         DFP_Assert("Undefined_DFP_System_in_DFP_UpdateEnvironmentFromInput", kPath, __LINE__);
 }
 
-void Halvo_UpdateEnvironmentByRplusRMC(const DFP_Environment *env, uint32_t R, uint32_t RMC, DFP_Environment *newEnv)
+void Halvo_UpdateEnvironmentByRplusRMC(const DFP_Environment *env, uint32_t R, uint32_t RMC,
+                                       DFP_Environment *newEnv)
 {
     if (R == 0) {
         Halvo_UpdateEnvironmentByRMC(env, RMC, newEnv);

@@ -38,15 +38,15 @@ struct DFP_CoverageMetrics {
 };
 
 struct DFP_SystemEnvironment {
-    uint64_t fpscr;        // FPSCR (Halvo) or FPC (Orvin) image: in at entry, updated at exit
-    uint64_t fpscrUpdate;  // control bits of the entry image and every status bit set (Halvo)
-    uint8_t crValue;       // CR field (Halvo) or condition code (Orvin)
-    uint8_t crMask;        // 15 (Halvo) or 3 (Orvin) when crValue is to be written
-    uint8_t interruptCode; // Orvin: 0 none, 7 data exception
-    int32_t system;        // DFP_SYSTEM_*
-    int32_t recordForm;    // the instruction sets a condition field
-    int32_t resultKind;    // 0 none; 1 decimal32, 2 decimal64, 3 decimal128, 4 integer, 5/6 BCD
-    int32_t frFiUndefined; // Halvo: FR and FI stay zero
+    uint64_t fpscr;         // FPSCR (Halvo) or FPC (Orvin) image: in at entry, updated at exit
+    uint64_t fpscrUpdate;   // control bits of the entry image and every status bit set (Halvo)
+    uint8_t crValue;        // CR field (Halvo) or condition code (Orvin)
+    uint8_t crMask;         // 15 (Halvo) or 3 (Orvin) when crValue is to be written
+    uint8_t interruptCode;  // Orvin: 0 none, 7 data exception
+    int32_t system;         // DFP_SYSTEM_*
+    int32_t recordForm;     // the instruction sets a condition field
+    int32_t resultKind;     // 0 none; 1 decimal32, 2 decimal64, 3 decimal128, 4 integer, 5/6 BCD
+    int32_t frFiUndefined;  // Halvo: FR and FI stay zero
     int32_t userDirectives; // Halvo: rounding mode from DRN rather than RN
     DFP_CoverageMetrics coverage;
     int32_t auxResult;
@@ -65,7 +65,8 @@ int32_t Orvin_GetRoundingMode(uint64_t fpc);
 uint8_t Orvin_GetExceptionEnableBits(uint64_t fpc, const DFP_Environment *env);
 
 // A copy of env with an instruction's rounding field applied: R and RMC (Halvo) or M (Orvin).
-void DFP_UpdateEnvironmentFromInput(const DFP_Environment *env, uint32_t R, uint32_t field, DFP_Environment *newEnv);
+void DFP_UpdateEnvironmentFromInput(const DFP_Environment *env, uint32_t R, uint32_t field,
+                                    DFP_Environment *newEnv);
 void Halvo_UpdateEnvironmentByRplusRMC(const DFP_Environment *env, uint32_t R, uint32_t RMC,
                                        DFP_Environment *newEnv);
 void Halvo_UpdateEnvironmentByRMC(const DFP_Environment *env, uint32_t RMC, DFP_Environment *newEnv);

@@ -18,7 +18,8 @@ uint32_t resultClass(const DecimalNumber *r)
     case SNaN:
         return DFP_CLASS_SNAN;
     case Normal: {
-        if (BCD_IsZero(&r->coefficient.bcdnumber)) return r->sign ? DFP_CLASS_MINUS_ZERO : DFP_CLASS_PLUS_ZERO;
+        if (BCD_IsZero(&r->coefficient.bcdnumber))
+            return r->sign ? DFP_CLASS_MINUS_ZERO : DFP_CLASS_PLUS_ZERO;
         DecimalNumber smallest;
         DFP_OpSetSpecificNumber(&smallest, r, 2);
         if (DFP_CompareOperandsByAbsValue(r, &smallest) < 0)

@@ -14,23 +14,26 @@ struct CauseBit {
     uint64_t fpscr;
 };
 constexpr CauseBit kCauses[] = {
-    {DFP_STATUS_OVERFLOW, DFP_FPSCR_OX}, {DFP_STATUS_UNDERFLOW, DFP_FPSCR_UX},
+    {DFP_STATUS_OVERFLOW, DFP_FPSCR_OX},    {DFP_STATUS_UNDERFLOW, DFP_FPSCR_UX},
     {DFP_STATUS_ZERO_DIVIDE, DFP_FPSCR_ZX}, {DFP_STATUS_VXCVI, DFP_FPSCR_VXCVI},
-    {DFP_STATUS_VXSQRT, DFP_FPSCR_VXSQRT}, {DFP_STATUS_VXVC, DFP_FPSCR_VXVC},
-    {DFP_STATUS_VXIMZ, DFP_FPSCR_VXIMZ}, {DFP_STATUS_VXZDZ, DFP_FPSCR_VXZDZ},
-    {DFP_STATUS_VXIDI, DFP_FPSCR_VXIDI}, {DFP_STATUS_VXISI, DFP_FPSCR_VXISI},
+    {DFP_STATUS_VXSQRT, DFP_FPSCR_VXSQRT},  {DFP_STATUS_VXVC, DFP_FPSCR_VXVC},
+    {DFP_STATUS_VXIMZ, DFP_FPSCR_VXIMZ},    {DFP_STATUS_VXZDZ, DFP_FPSCR_VXZDZ},
+    {DFP_STATUS_VXIDI, DFP_FPSCR_VXIDI},    {DFP_STATUS_VXISI, DFP_FPSCR_VXISI},
     {DFP_STATUS_VXSNAN, DFP_FPSCR_VXSNAN},
 };
 
 bool enabledException(uint64_t image)
 {
-    return ((image & DFP_FPSCR_VX) && (image & DFP_FPSCR_VE)) || ((image & DFP_FPSCR_OX) && (image & DFP_FPSCR_OE)) ||
-           ((image & DFP_FPSCR_UX) && (image & DFP_FPSCR_UE)) || ((image & DFP_FPSCR_ZX) && (image & DFP_FPSCR_ZE)) ||
+    return ((image & DFP_FPSCR_VX) && (image & DFP_FPSCR_VE)) ||
+           ((image & DFP_FPSCR_OX) && (image & DFP_FPSCR_OE)) ||
+           ((image & DFP_FPSCR_UX) && (image & DFP_FPSCR_UE)) ||
+           ((image & DFP_FPSCR_ZX) && (image & DFP_FPSCR_ZE)) ||
            ((image & DFP_FPSCR_XX) && (image & DFP_FPSCR_XE));
 }
 
 // Orvin FPC flag byte and data-exception code.
-constexpr uint64_t kOrvinInvalidFlag = 0x800000, kOrvinZeroDivideFlag = 0x400000, kOrvinOverflowFlag = 0x200000;
+constexpr uint64_t kOrvinInvalidFlag = 0x800000, kOrvinZeroDivideFlag = 0x400000,
+                   kOrvinOverflowFlag = 0x200000;
 constexpr uint64_t kOrvinUnderflowFlag = 0x100000, kOrvinInexactFlag = 0x080000, kOrvinDXC = 0xFF00;
 
 void orvinTrap(DFP_SystemEnvironment *sysEnv, uint32_t code)
@@ -48,8 +51,8 @@ void orvinFlag(DFP_SystemEnvironment *sysEnv, uint64_t flag)
 
 } // namespace
 
-void DFP_UpdateSystemStatus(const DFP_Environment *env, uint32_t status, int32_t resultKind, DecimalNumber *result,
-                            DFP_SystemEnvironment *sysEnv)
+void DFP_UpdateSystemStatus(const DFP_Environment *env, uint32_t status, int32_t resultKind,
+                            DecimalNumber *result, DFP_SystemEnvironment *sysEnv)
 {
     if (env->system == DFP_SYSTEM_HALVO)
         DFP_Status2Halvo(env, status, resultKind, result, sysEnv);
@@ -86,7 +89,8 @@ void DFP_Status2Halvo(const DFP_Environment *env, uint32_t status, int32_t resul
 
     if (result && (status & DFP_STATUS_DEFAULT_QNAN)) DFP_OpSetDefaultQNaN(result);
 
-    if (status & (DFP_STATUS_WRITE_FPCC | DFP_STATUS_FPCC)) F = (F & ~DFP_FPSCR_FPCC) | (status & DFP_STATUS_FPCC);
+    if (status & (DFP_STATUS_WRITE_FPCC | DFP_STATUS_FPCC))
+        F = (F & ~DFP_FPSCR_FPCC) | (status & DFP_STATUS_FPCC);
     U = (U & ~DFP_FPSCR_FPCC) | (F & DFP_FPSCR_FPCC);
 
     for (const CauseBit &c : kCauses)
@@ -179,7 +183,10 @@ void DFP_Status2Orvin(const DFP_Environment *env, uint32_t status, int32_t resul
                                 (sysEnv->interruptCode != 0 && sysEnv->interruptCode != 7);
         if (!suppressed) {
             sysEnv->crMask = 3;
-            sysEnv->crValue = (status & DFP_STATUS_FE) ? 0 : (status & DFP_STATUS_FL) ? 1 : (status & DFP_STATUS_FG) ? 2 : 3;
+            sysEnv->crValue = (status & DFP_STATUS_FE)   ? 0
+                              : (status & DFP_STATUS_FL) ? 1
+                              : (status & DFP_STATUS_FG) ? 2
+                                                         : 3;
         }
     }
 }

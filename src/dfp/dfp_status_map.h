@@ -8,8 +8,8 @@
 #include "dfp/dfp_environment.h"
 
 // `result` may be null; when given and the status asks for the default quiet NaN it becomes one.
-void DFP_UpdateSystemStatus(const DFP_Environment *env, uint32_t status, int32_t resultKind, DecimalNumber *result,
-                            DFP_SystemEnvironment *sysEnv);
+void DFP_UpdateSystemStatus(const DFP_Environment *env, uint32_t status, int32_t resultKind,
+                            DecimalNumber *result, DFP_SystemEnvironment *sysEnv);
 void DFP_Status2Halvo(const DFP_Environment *env, uint32_t status, int32_t resultKind, DecimalNumber *result,
                       DFP_SystemEnvironment *sysEnv);
 void DFP_Status2Orvin(const DFP_Environment *env, uint32_t status, int32_t resultKind, DecimalNumber *result,

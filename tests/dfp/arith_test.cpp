@@ -139,9 +139,12 @@ TEST(DfpArith, CompareAndLoadAndTest)
     }
 
     auto loadAndTest = [](const DecimalNumber &a) {
-        return runOp(0, 1, F64, [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
-            DFP_Load_And_Test(&env, &a, &r, &s, &rc, &im);
-        }, 1);
+        return runOp(
+            0, 1, F64,
+            [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
+                DFP_Load_And_Test(&env, &a, &r, &s, &rc, &im);
+            },
+            1);
     };
     struct {
         DecimalNumber a;
@@ -172,9 +175,9 @@ TEST(DfpArith, ComparisonRoutines)
         DecimalNumber a, b;
         int abs, value;
     } cases[] = {
-        {n64("1", 1), n64("10", 0), 0, 0},      {n64("-0", 3), n64("0", -9), 0, 0},
-        {n64("-2", 0), n64("1", 0), 1, -1},     {n64("-2", 0), n64("-1", 0), 1, -1},
-        {inf(1), n64("9", 369), 1, -1},         {inf(), inf(1), 0, 1},
+        {n64("1", 1), n64("10", 0), 0, 0},       {n64("-0", 3), n64("0", -9), 0, 0},
+        {n64("-2", 0), n64("1", 0), 1, -1},      {n64("-2", 0), n64("-1", 0), 1, -1},
+        {inf(1), n64("9", 369), 1, -1},          {inf(), inf(1), 0, 1},
         {n64("0", 300), n64("1", -398), -1, -1}, {n64("999", 0), n64("1", 3), -1, -1},
     };
     for (auto &c : cases) {

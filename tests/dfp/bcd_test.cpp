@@ -127,11 +127,8 @@ TEST(DfpBcd, Shifts)
         unsigned k;
         const char *right, *rightOr;
     } cases[] = {
-        {"123456789", 3, "123456", "123451"},
-        {"123456789", 5, "1234", "1231"},
-        {"1200000", 4, "120", "120"},
-        {"123456789", 9, "0", "1"},
-        {"123456789", 200, "0", "1"},
+        {"123456789", 3, "123456", "123451"}, {"123456789", 5, "1234", "1231"}, {"1200000", 4, "120", "120"},
+        {"123456789", 9, "0", "1"},           {"123456789", 200, "0", "1"},
     };
     for (auto &c : cases) {
         BCDnumber src = bcd(c.in), r, o;
@@ -261,7 +258,8 @@ TEST(DfpBcd, DivideIsExact)
     std::mt19937_64 rng(20240611);
     auto digits = [&](int n, bool leadingNonzero = true) {
         std::string s;
-        for (int i = 0; i < n; i++) s += (char)('0' + rng() % 10);
+        for (int i = 0; i < n; i++)
+            s += (char)('0' + rng() % 10);
         if (leadingNonzero && s[0] == '0') s[0] = '1' + (char)(rng() % 9);
         return s;
     };
@@ -269,7 +267,8 @@ TEST(DfpBcd, DivideIsExact)
     for (int i = 0; i < 400; i++) {
         int la = 1 + (int)(rng() % 80), lb = 1 + (int)(rng() % 52);
         std::string a = digits(la), b = digits(lb);
-        if (rng() % 4 == 0) b.replace(1 % b.size(), std::string::npos, std::string(b.size() - 1 % b.size(), '9'));
+        if (rng() % 4 == 0)
+            b.replace(1 % b.size(), std::string::npos, std::string(b.size() - 1 % b.size(), '9'));
         pairs.emplace_back(a, b);
     }
     // Dividends above 13 units with long divisors (the split division), divisor 1, equal

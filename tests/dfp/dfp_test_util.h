@@ -30,7 +30,8 @@ inline DecimalNumber num(const DecimalFormat &f, const std::string &digits, int3
     return n;
 }
 
-inline DecimalNumber special(const DecimalFormat &f, int32_t type, int32_t sign = 0, const std::string &payload = "0")
+inline DecimalNumber special(const DecimalFormat &f, int32_t type, int32_t sign = 0,
+                             const std::string &payload = "0")
 {
     DecimalNumber n = num(f, payload, 0);
     n.type = type;

@@ -24,7 +24,8 @@ TEST(DfpDpd, DecletsRoundTripAndNonCanonicalDecode)
         ASSERT_EQ(DPD2BCD(dpd), digitsOf(v)) << v;
     }
     bool seen[1024] = {};
-    for (int v = 0; v < 1000; v++) seen[BCD2DPD(digitsOf(v))] = true;
+    for (int v = 0; v < 1000; v++)
+        seen[BCD2DPD(digitsOf(v))] = true;
     int nonCanonical = 0;
     for (uint32_t d = 0; d < 1024; d++) {
         const uint32_t b = DPD2BCD(d);
@@ -78,8 +79,11 @@ TEST(DfpDpd, CompilerWordsUnpackAndPackBack)
     struct D32 {
         uint32_t word;
         const char *value;
-    } d32[] = {{0x22400010, "10E-1"}, {0xA2400025, "-25E-1"}, {0x77F3FCFF, "9999999E90"},
-               {0x00000001, "1E-101"}, {0x22228E56, "123456E-3"}};
+    } d32[] = {{0x22400010, "10E-1"},
+               {0xA2400025, "-25E-1"},
+               {0x77F3FCFF, "9999999E90"},
+               {0x00000001, "1E-101"},
+               {0x22228E56, "123456E-3"}};
     for (const D32 &c : d32) {
         DecimalNumber n;
         DFP_Unpack_Single(c.word, 1, &n);
@@ -266,7 +270,8 @@ TEST(DfpDpdDeathTest, RangeAndTypeAssertions)
                 "<biasedExp <= \\(UxMax64 \\+ ExpBias64\\)>, file <common/dfp/DecimalFP_Pack>");
     n.format = DFP_FormatDecimal32;
     n.exponent = 91;
-    EXPECT_EXIT(DFP_Pack_Single(&n, 1, &w), testing::ExitedWithCode(129), "<biasedExp <= \\(UxMax32 \\+ ExpBias32\\)>");
+    EXPECT_EXIT(DFP_Pack_Single(&n, 1, &w), testing::ExitedWithCode(129),
+                "<biasedExp <= \\(UxMax32 \\+ ExpBias32\\)>");
     EXPECT_EXIT(PackCombo(Normal, 3, 1), testing::ExitedWithCode(129), "<ExpMSB < 3>");
     EXPECT_EXIT(PackCombo(Undefined, 0, 1), testing::ExitedWithCode(129), "<Unknown_DFP_type_in_PackCombo>");
     EXPECT_EXIT(DFP_OpSetSpecificNumber(&n, &n, 4), testing::ExitedWithCode(129),

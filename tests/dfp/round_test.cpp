@@ -23,19 +23,19 @@ TEST(DfpRound, ModesAndTies)
         const char *result;
         bool fr, fi;
     } cases[] = {
-        {0, "00105", 0, "10E0", false, true},   {0, "00115", 0, "12E0", true, true},
-        {0, "00125", 0, "12E0", false, true},   {0, "00125", 1, "13E0", true, true},
-        {0, "00126", 0, "13E0", true, true},    {0, "00124", 1, "12E0", false, true},
-        {4, "00125", 0, "13E0", true, true},    {4, "00126", 0, "13E0", true, true},
-        {4, "00124", 1, "12E0", false, true},   {5, "00125", 0, "12E0", false, true},
-        {5, "00126", 0, "13E0", true, true},    {5, "00125", 1, "13E0", true, true},
-        {1, "00129", 1, "12E0", false, true},   {1, "-00129", 1, "-12E0", false, true},
-        {2, "00121", 0, "13E0", true, true},    {2, "-00129", 0, "-12E0", false, true},
-        {3, "00121", 0, "12E0", false, true},   {3, "-00121", 0, "-13E0", true, true},
-        {6, "00120", 1, "13E0", true, true},    {6, "-00121", 0, "-13E0", true, true},
-        {7, "12345", 0, "1234E0", false, true}, {7, "12301", 0, "1231E0", true, true},
-        {7, "12351", 0, "1236E0", true, true},  {7, "12300", 0, "1230E0", false, false},
-        {7, "12340", 1, "1234E0", false, true}, {0, "99995", 0, "1000E1", true, true},
+        {0, "00105", 0, "10E0", false, true},      {0, "00115", 0, "12E0", true, true},
+        {0, "00125", 0, "12E0", false, true},      {0, "00125", 1, "13E0", true, true},
+        {0, "00126", 0, "13E0", true, true},       {0, "00124", 1, "12E0", false, true},
+        {4, "00125", 0, "13E0", true, true},       {4, "00126", 0, "13E0", true, true},
+        {4, "00124", 1, "12E0", false, true},      {5, "00125", 0, "12E0", false, true},
+        {5, "00126", 0, "13E0", true, true},       {5, "00125", 1, "13E0", true, true},
+        {1, "00129", 1, "12E0", false, true},      {1, "-00129", 1, "-12E0", false, true},
+        {2, "00121", 0, "13E0", true, true},       {2, "-00129", 0, "-12E0", false, true},
+        {3, "00121", 0, "12E0", false, true},      {3, "-00121", 0, "-13E0", true, true},
+        {6, "00120", 1, "13E0", true, true},       {6, "-00121", 0, "-13E0", true, true},
+        {7, "12345", 0, "1234E0", false, true},    {7, "12301", 0, "1231E0", true, true},
+        {7, "12351", 0, "1236E0", true, true},     {7, "12300", 0, "1230E0", false, false},
+        {7, "12340", 1, "1234E0", false, true},    {0, "99995", 0, "1000E1", true, true},
         {3, "-10100", 0, "-1010E0", false, false},
     };
     for (const Case &c : cases) {
@@ -82,9 +82,10 @@ TEST(DfpRound, OverflowInEveryMode)
     const DecimalNumber big = n64("9999999999999999", 369), ten = n64("10", 0), minusTen = n64("-10", 0);
     for (int mode = 0; mode < 8; mode++) {
         const bool inf = mode == 0 || mode == 2 || mode == 4 || mode == 5 || mode == 6;
-        Outcome o = runOp(kDrn(mode), 1, DFP_FormatDecimal64, [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
-            DFP_Multiply(&env, &big, &ten, &r, &s, &rc, &im);
-        });
+        Outcome o =
+            runOp(kDrn(mode), 1, DFP_FormatDecimal64, [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
+                DFP_Multiply(&env, &big, &ten, &r, &s, &rc, &im);
+            });
         EXPECT_EQ(o.word[0], inf ? 0x7800000000000000ull : 0x77FCFF3FCFF3FCFFull) << mode;
         EXPECT_EQ(o.fpscr & 0xFFFFFFFF, inf ? 0x92065000u : 0x92024000u) << mode; // FX OX XX (FR) FI class
     }
@@ -197,17 +198,18 @@ TEST(DfpRound, RoundToInteger)
         const char *value;
         uint32_t fpscr;
     } cases[] = {
-        {"25", -1, 0, 1, "2E0", 0x82024000},  {"25", -1, 0, 0, "2E0", 0x4000},
-        {"25", -1, 6, 1, "3E0", 0x82064000},  {"1", -4, 6, 1, "1E0", 0x82064000},
-        {"1", -4, 0, 1, "0E0", 0x82022000},   {"5", 3, 0, 1, "5E3", 0x4000},
-        {"-15", -1, 0, 1, "-2E0", 0x82068000}, {"0", -5, 0, 1, "0E0", 0x2000},
+        {"25", -1, 0, 1, "2E0", 0x82024000},        {"25", -1, 0, 0, "2E0", 0x4000},
+        {"25", -1, 6, 1, "3E0", 0x82064000},        {"1", -4, 6, 1, "1E0", 0x82064000},
+        {"1", -4, 0, 1, "0E0", 0x82022000},         {"5", 3, 0, 1, "5E3", 0x4000},
+        {"-15", -1, 0, 1, "-2E0", 0x82068000},      {"0", -5, 0, 1, "0E0", 0x2000},
         {"99999", -1, 2, 1, "10000E0", 0x82064000},
     };
     for (auto &c : cases) {
         const DecimalNumber a = n64(c.coef, c.e);
-        Outcome o = runOp(kDrn(c.mode), 11, DFP_FormatDecimal64, [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
-            DFP_RoundFPInteger(&env, &a, c.signal, &r, &s, &rc, &im);
-        });
+        Outcome o = runOp(kDrn(c.mode), 11, DFP_FormatDecimal64,
+                          [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
+                              DFP_RoundFPInteger(&env, &a, c.signal, &r, &s, &rc, &im);
+                          });
         EXPECT_EQ(text(o.result), c.value) << c.coef << "E" << c.e << " mode " << c.mode;
         EXPECT_EQ(o.fpscr & 0xFFFFFFFF, c.fpscr) << c.coef << "E" << c.e << " mode " << c.mode;
     }
@@ -231,7 +233,8 @@ TEST(DfpRound, Quantize)
         {n64("1", -1), n64("9999999999999999", 0), 0, "NaN", 0xA0011100},
         {n64("7", 5), n64("-0", -3), 0, "-0E5", 0x12000},
         {special(DFP_FormatDecimal64, Infinity), n64("5", 0), 0, "NaN", 0xA0011100},
-        {special(DFP_FormatDecimal64, Infinity), special(DFP_FormatDecimal64, Infinity, 1), 0, "-Inf", 0x9000},
+        {special(DFP_FormatDecimal64, Infinity), special(DFP_FormatDecimal64, Infinity, 1), 0, "-Inf",
+         0x9000},
         {n64("1", -396), n64("1234", -397), 0, "123E-396", 0x82034000}, // tiny and inexact: no underflow
         {n64("1", 0), n64("123", 0), 0, "123E0", 0x4000},
         {n64("1", 3), n64("4", -1), 0, "0E3", 0x82022000},
@@ -262,17 +265,21 @@ TEST(DfpRound, Reround)
         const char *value;
         uint32_t fpscr;
     } cases[] = {
-        {"9999", 0, 3, 0, "100E2", 0x82064000},  {"9999", 0, 0, 0, "9999E0", 0x4000},
-        {"9999", 0, 4, 0, "9999E0", 0x4000},     {"9999", 0, 9, 0, "9999E0", 0x4000},
-        {"123456", -3, 2, 0, "12E1", 0x82024000}, {"123456", -3, 2, 2, "13E1", 0x82064000},
+        {"9999", 0, 3, 0, "100E2", 0x82064000},
+        {"9999", 0, 0, 0, "9999E0", 0x4000},
+        {"9999", 0, 4, 0, "9999E0", 0x4000},
+        {"9999", 0, 9, 0, "9999E0", 0x4000},
+        {"123456", -3, 2, 0, "12E1", 0x82024000},
+        {"123456", -3, 2, 2, "13E1", 0x82064000},
         {"9999999999999999", 369, 15, 0, "NaN", 0xA0011100},
         {"0", 5, 3, 0, "0E5", 0x2000},
     };
     for (auto &c : cases) {
         const DecimalNumber a = n64(c.coef, c.e);
-        Outcome o = runOp(kDrn(c.mode), 9, DFP_FormatDecimal64, [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
-            DFP_Reround(&env, c.k, &a, 3, &r, &s, &rc, &im);
-        });
+        Outcome o =
+            runOp(kDrn(c.mode), 9, DFP_FormatDecimal64, [&](auto &env, auto &r, auto &s, auto &rc, auto &im) {
+                DFP_Reround(&env, c.k, &a, 3, &r, &s, &rc, &im);
+            });
         EXPECT_EQ(text(o.result), c.value) << c.coef << "E" << c.e << " to " << c.k;
         EXPECT_EQ(o.fpscr & 0xFFFFFFFF, c.fpscr) << c.coef << "E" << c.e << " to " << c.k;
     }

@@ -70,7 +70,8 @@ TEST(DfpStatus, OrvinEnvironment)
     EXPECT_EQ(sys.interruptCode, 0);
     EXPECT_EQ(sys.crValue, 0);
     sys.fpscr = 0x30000000; // overflow, underflow masks
-    EXPECT_EQ(Orvin_GetExceptionEnableBits(sys.fpscr, &env), 0xE0 | DFP_ENABLE_OVERFLOW | DFP_ENABLE_UNDERFLOW);
+    EXPECT_EQ(Orvin_GetExceptionEnableBits(sys.fpscr, &env),
+              0xE0 | DFP_ENABLE_OVERFLOW | DFP_ENABLE_UNDERFLOW);
     DFP_Environment out;
     Orvin_UpdateEnvironmentByM(&env, 0xB, &out);
     EXPECT_EQ(out.roundingMode, 3);
@@ -252,9 +253,9 @@ TEST(DfpStatus, ExceptionRoutines)
         DecimalNumber n;
         uint32_t bits;
     } classes[] = {
-        {num(DFP_FormatDecimal64, "0", 5), 0x2000},    {num(DFP_FormatDecimal64, "-0", 5), 0x12000},
-        {num(DFP_FormatDecimal64, "1", -398), 0x14000}, {num(DFP_FormatDecimal64, "-1", -384), 0x18000},
-        {num(DFP_FormatDecimal64, "1", -383), 0x4000}, {num(DFP_FormatDecimal64, "-7", 0), 0x8000},
+        {num(DFP_FormatDecimal64, "0", 5), 0x2000},          {num(DFP_FormatDecimal64, "-0", 5), 0x12000},
+        {num(DFP_FormatDecimal64, "1", -398), 0x14000},      {num(DFP_FormatDecimal64, "-1", -384), 0x18000},
+        {num(DFP_FormatDecimal64, "1", -383), 0x4000},       {num(DFP_FormatDecimal64, "-7", 0), 0x8000},
         {special(DFP_FormatDecimal64, Infinity, 1), 0x9000}, {special(DFP_FormatDecimal64, QNaN, 1), 0x11000},
         {special(DFP_FormatDecimal64, SNaN), 0x1080},
     };
@@ -272,12 +273,13 @@ TEST(DfpStatus, CoverageRecord)
         DecimalNumber n;
         int32_t code;
     } types[] = {
-        {num(f, "0", 0), 1},          {num(f, "-0", 0), 2},        {num(f, "1", -398), 3},
-        {num(f, "-1", -390), 4},       {num(f, "1", 0), 5},         {num(f, "-9999999999999999", 369), 6},
-        {special(f, Infinity), 7},     {special(f, Infinity, 1), 8}, {special(f, QNaN), 9},
-        {special(f, QNaN, 1), 10},     {special(f, SNaN), 11},      {special(f, SNaN, 1), 12},
+        {num(f, "0", 0), 1},       {num(f, "-0", 0), 2},         {num(f, "1", -398), 3},
+        {num(f, "-1", -390), 4},   {num(f, "1", 0), 5},          {num(f, "-9999999999999999", 369), 6},
+        {special(f, Infinity), 7}, {special(f, Infinity, 1), 8}, {special(f, QNaN), 9},
+        {special(f, QNaN, 1), 10}, {special(f, SNaN), 11},       {special(f, SNaN, 1), 12},
     };
-    for (auto &c : types) EXPECT_EQ(GetDFP_DataType(&c.n), c.code) << text(c.n);
+    for (auto &c : types)
+        EXPECT_EQ(GetDFP_DataType(&c.n), c.code) << text(c.n);
     EXPECT_EQ(GetDFP_DataType(nullptr), 0);
 
     uint32_t signals = 0xE0;
@@ -316,14 +318,16 @@ TEST(DfpStatusDeathTest, InvalidSystemAndRoundingField)
                 "<Invalid_value_in_RMC_field>");
     DFP_SystemEnvironment sys{};
     sys.system = 3;
-    EXPECT_EXIT(Build_Environment(1, &sys, &env), testing::ExitedWithCode(129), "<Build_Environment_invalid_system>");
+    EXPECT_EXIT(Build_Environment(1, &sys, &env), testing::ExitedWithCode(129),
+                "<Build_Environment_invalid_system>");
     env.system = 3;
     EXPECT_EXIT(DFP_UpdateSystemStatus(&env, 0, 0, nullptr, &sys), testing::ExitedWithCode(129),
                 "<Undefined_DFP_System_in_DFP_UpdateSystemStatus>");
     DecimalNumber u{};
     u.format = DFP_FormatDecimal64;
     uint32_t s = 0;
-    EXPECT_EXIT(DFP_set_post_operation_status(&u, &s), testing::ExitedWithCode(129), "<Undefined_DFP_Type_in_DFP_Add>");
+    EXPECT_EXIT(DFP_set_post_operation_status(&u, &s), testing::ExitedWithCode(129),
+                "<Undefined_DFP_Type_in_DFP_Add>");
 }
 
 } // namespace

@@ -25,13 +25,20 @@ TEST(DfpTests, DataClass)
         DecimalNumber a;
         uint32_t mask, status;
     } cases[] = {
-        {1, n64("-0", 0), 0x20, 0xA000},       {1, n64("-0", 0), 0x10, 0x8000},
-        {1, n64("0", 0), 0x10, 0x100000},      {1, n64("0", 0), 0x20, 0x2000},
-        {1, n64("1", -398), 0x10, 0x2000},     {1, n64("1", -383), 0x08, 0x2000},
-        {1, special(F64, Infinity, 1), 0x04, 0xA000}, {1, special(F64, QNaN), 0x02, 0x2000},
-        {1, special(F64, SNaN), 0x01, 0x2000}, {1, special(F64, SNaN), 0x3E, 0x100000},
-        {2, n64("-0", 0), 0x400, 0x8000},      {2, n64("-0", 0), 0x800, 0x2000},
-        {2, n64("0", 0), 0x800, 0x8000},       {2, n64("-5", 0), 0x40, 0x8000},
+        {1, n64("-0", 0), 0x20, 0xA000},
+        {1, n64("-0", 0), 0x10, 0x8000},
+        {1, n64("0", 0), 0x10, 0x100000},
+        {1, n64("0", 0), 0x20, 0x2000},
+        {1, n64("1", -398), 0x10, 0x2000},
+        {1, n64("1", -383), 0x08, 0x2000},
+        {1, special(F64, Infinity, 1), 0x04, 0xA000},
+        {1, special(F64, QNaN), 0x02, 0x2000},
+        {1, special(F64, SNaN), 0x01, 0x2000},
+        {1, special(F64, SNaN), 0x3E, 0x100000},
+        {2, n64("-0", 0), 0x400, 0x8000},
+        {2, n64("-0", 0), 0x800, 0x2000},
+        {2, n64("0", 0), 0x800, 0x8000},
+        {2, n64("-5", 0), 0x40, 0x8000},
         {2, special(F64, SNaN, 1), 0x01, 0x8000},
     };
     for (auto &c : cases) {
@@ -88,10 +95,14 @@ TEST(DfpTests, ExponentAndSignificance)
         DecimalNumber a, b;
         uint32_t status;
     } exps[] = {
-        {n64("1", 5), n64("999", 5), 0x2000}, {n64("1", 6), n64("999", 5), 0x4000},
-        {n64("1", 4), n64("999", 5), 0x8000}, {n64("1", 5), i, 0x1000},
-        {q, s, 0x2000},                       {q, i, 0x1000},
-        {i, i, 0x2000},                       {i, n64("1", 0), 0x1000},
+        {n64("1", 5), n64("999", 5), 0x2000},
+        {n64("1", 6), n64("999", 5), 0x4000},
+        {n64("1", 4), n64("999", 5), 0x8000},
+        {n64("1", 5), i, 0x1000},
+        {q, s, 0x2000},
+        {q, i, 0x1000},
+        {i, i, 0x2000},
+        {i, n64("1", 0), 0x1000},
         {s, n64("1", 0), 0x1000},
     };
     for (auto &c : exps) {
@@ -106,11 +117,15 @@ TEST(DfpTests, ExponentAndSignificance)
         uint64_t k;
         uint32_t halvo, orvin;
     } sig[] = {
-        {n64("123", 0), 0, 0x4000, 0x8000}, {n64("123", 0), 3, 0x2000, 0x2000},
-        {n64("123", 0), 2, 0x8000, 0x4000}, {n64("123", 0), 4, 0x4000, 0x8000},
-        {n64("0", 0), 3, 0x4000, 0x8000},   {n64("0", 0), 0, 0x4000, 0x8000},
+        {n64("123", 0), 0, 0x4000, 0x8000},
+        {n64("123", 0), 3, 0x2000, 0x2000},
+        {n64("123", 0), 2, 0x8000, 0x4000},
+        {n64("123", 0), 4, 0x4000, 0x8000},
+        {n64("0", 0), 3, 0x4000, 0x8000},
+        {n64("0", 0), 0, 0x4000, 0x8000},
         {n64("12", 0), 0x42, 0x2000, 0x2000}, // only the low six bits count
-        {q, 0, 0x1000, 0x1000},             {i, 5, 0x1000, 0x1000},
+        {q, 0, 0x1000, 0x1000},
+        {i, 5, 0x1000, 0x1000},
     };
     for (auto &c : sig) {
         uint32_t status;
@@ -126,9 +141,14 @@ TEST(DfpTests, ExponentAndSignificance)
         DecimalNumber a;
         uint64_t ref;
         int field;
-    } prec[] = {{q, 3, 4}, {n64("12", 0), 0, 3}, {n64("0", 0), 1, 2}, {n64("12", 0), 3, 2},
-                {n64("12", 0), 2, 1}, {n64("123", 0), 2, 0}};
-    for (auto &c : prec) EXPECT_EQ(DFP_GetPrecCmpField(&c.a, c.ref), c.field) << text(c.a) << " " << c.ref;
+    } prec[] = {{q, 3, 4},
+                {n64("12", 0), 0, 3},
+                {n64("0", 0), 1, 2},
+                {n64("12", 0), 3, 2},
+                {n64("12", 0), 2, 1},
+                {n64("123", 0), 2, 0}};
+    for (auto &c : prec)
+        EXPECT_EQ(DFP_GetPrecCmpField(&c.a, c.ref), c.field) << text(c.a) << " " << c.ref;
 }
 
 TEST(DfpTests, ExtractAndInsert)
@@ -137,8 +157,9 @@ TEST(DfpTests, ExtractAndInsert)
         DecimalNumber a;
         int64_t significance, exponent;
     } ex[] = {
-        {n64("0", 5), 0, 403},     {n64("1200", 0), 4, 398},        {n64("1", -398), 1, 0},
-        {special(F64, Infinity), -1, -1}, {special(F64, QNaN), -2, -2}, {special(F64, SNaN), -3, -3},
+        {n64("0", 5), 0, 403},        {n64("1200", 0), 4, 398},
+        {n64("1", -398), 1, 0},       {special(F64, Infinity), -1, -1},
+        {special(F64, QNaN), -2, -2}, {special(F64, SNaN), -3, -3},
     };
     for (auto &c : ex) {
         int64_t out;
@@ -156,8 +177,9 @@ TEST(DfpTests, ExtractAndInsert)
         int64_t e;
         const char *value;
         int32_t exponent;
-    } ins[] = {{767, "-123E369", 369}, {0, "-123E-398", -398}, {768, "-NaN123", -398}, {-1, "-Inf", -398},
-               {-2, "-NaN123", -398}, {-3, "-sNaN123", -398}, {-4, "-NaN123", -398}, {-1000000, "-NaN123", -398}};
+    } ins[] = {{767, "-123E369", 369}, {0, "-123E-398", -398},     {768, "-NaN123", -398},
+               {-1, "-Inf", -398},     {-2, "-NaN123", -398},      {-3, "-sNaN123", -398},
+               {-4, "-NaN123", -398},  {-1000000, "-NaN123", -398}};
     for (auto &c : ins) {
         DecimalNumber r;
         uint32_t status;

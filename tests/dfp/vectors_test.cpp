@@ -29,8 +29,9 @@ void runVector(const Vector &v)
     const std::string op = v.op;
     const DecimalNumber a = d64(v.a), b = d64(v.b);
     const uint64_t fpscr = (uint64_t)v.mode << 32;
-    const std::string what = op + " mode " + std::to_string(v.mode) + " " + text(a) +
-                             (op == "add" || op == "sub" || op == "mul" || op == "div" || op == "qua" ? ", " + text(b) : "");
+    const std::string what =
+        op + " mode " + std::to_string(v.mode) + " " + text(a) +
+        (op == "add" || op == "sub" || op == "mul" || op == "div" || op == "qua" ? ", " + text(b) : "");
     if (op == "fix") {
         int64_t out = 0;
         Outcome o = runOp(fpscr, 3, DFP_FormatDecimal64, [&](auto &env, auto &, auto &s, auto &rc, auto &) {
@@ -77,7 +78,8 @@ TEST(DfpVectors, GenericOperationsAgainstAnIndependentReference)
         for (int i = 0; i < 9; i++)
             if (!strcmp(v.op, ops[i])) counts[i]++;
     }
-    for (int i = 0; i < 9; i++) EXPECT_GT(counts[i], 50) << ops[i];
+    for (int i = 0; i < 9; i++)
+        EXPECT_GT(counts[i], 50) << ops[i];
 }
 
 } // namespace
