@@ -31,7 +31,7 @@
 #include "processor/spindrel_trace_standin.h"
 #include "processor/thread_state.h"
 #include "processor/value_ops.h"
-#include "runtime/instruction_events.h"
+#include "runtime/plugin_events.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
 #include "translator/xlate_version.h"
