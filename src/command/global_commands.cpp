@@ -23,7 +23,7 @@
 #include "runtime/startup.h"
 #include "runtime/stop.h"
 #include "runtime/utils.h"
-#include "runtime/version_standin.h"
+#include "runtime/version.h"
 #include "translator/emat_zap_standin.h"
 
 SimCmdTable *simCmd_table = nullptr;
