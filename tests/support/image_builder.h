@@ -55,6 +55,7 @@ struct ElfSection {
     uint64_t address;
     Bytes data;
     uint64_t size = ~0ull; // sh_size; the data's size when not given
+    uint32_t name = 0;     // sh_name: offset in the section-name table
 };
 
 struct ElfSegment {
@@ -74,6 +75,7 @@ struct ElfBuilder {
     uint16_t machine = 21;
     uint64_t entry = 0;
     uint32_t e_flags = 0;
+    uint16_t shstrndx = 0; // e_shstrndx
     std::vector<ElfSection> sections;
     std::vector<ElfSegment> segments;
 
@@ -128,6 +130,7 @@ struct ElfBuilder {
             const ElfSection &s = sections[i];
             uint64_t h = shoff + i * shent();
             uint64_t size = s.size != ~0ull ? s.size : s.data.size();
+            field(b, h, 4, s.name);
             field(b, h + 4, 4, s.type);
             if (wide) {
                 field(b, h + 8, 8, s.flags);
@@ -172,6 +175,7 @@ struct ElfBuilder {
             field(b, 56, 2, segments.size());
             field(b, 58, 2, shent());
             field(b, 60, 2, sections.size());
+            field(b, 62, 2, shstrndx);
         } else {
             field(b, 24, 4, entry);
             field(b, 28, 4, phoff);
@@ -182,6 +186,7 @@ struct ElfBuilder {
             field(b, 44, 2, segments.size());
             field(b, 46, 2, shent());
             field(b, 48, 2, sections.size());
+            field(b, 50, 2, shstrndx);
         }
         return b;
     }
