@@ -56,6 +56,8 @@ struct ElfSection {
     Bytes data;
     uint64_t size = ~0ull; // sh_size; the data's size when not given
     uint32_t name = 0;     // sh_name: offset in the section-name table
+    uint32_t link = 0;     // sh_link
+    uint64_t entsize = 0;  // sh_entsize
 };
 
 struct ElfSegment {
@@ -137,11 +139,15 @@ struct ElfBuilder {
                 field(b, h + 16, 8, s.address);
                 field(b, h + 24, 8, section_offsets[i]);
                 field(b, h + 32, 8, size);
+                field(b, h + 40, 4, s.link);
+                field(b, h + 56, 8, s.entsize);
             } else {
                 field(b, h + 8, 4, s.flags);
                 field(b, h + 12, 4, s.address);
                 field(b, h + 16, 4, section_offsets[i]);
                 field(b, h + 20, 4, size);
+                field(b, h + 24, 4, s.link);
+                field(b, h + 36, 4, s.entsize);
             }
         }
         for (size_t i = 0; i < segments.size(); i++) {
