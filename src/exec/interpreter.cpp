@@ -28,7 +28,7 @@
 #include "processor/processor_options.h"
 #include "processor/processor_state.h"
 #include "processor/smt.h"
-#include "processor/spindrel_trace_standin.h"
+#include "processor/trace_text.h"
 #include "processor/thread_state.h"
 #include "processor/value_ops.h"
 #include "runtime/plugin_events.h"
