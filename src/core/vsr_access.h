@@ -11,3 +11,10 @@ void WRITE_VSR_SIMPLE(IOPDesc *iop, uint32_t index, uint64_t high, uint64_t low,
 uint64_t READ_FPR_SIMPLE(IOPDesc *iop, uint32_t index, const char *operand);
 // Writes FPR index (0..31): doubleword 0 of its VSR gets the image, doubleword 1 becomes 0.
 void WRITE_FPR_SIMPLE(IOPDesc *iop, uint32_t index, uint64_t image, const char *operand);
+
+// The two doublewords of vector register n (0..31) of the instruction's thread, its VSR 32 + n, in
+// the order the register keeps them ([1] the high doubleword).
+struct VMXR_Value {
+    uint64_t value[2];
+};
+VMXR_Value READ_VMXR_SIMPLE(IOPDesc *iop, uint32_t n);
