@@ -11,6 +11,7 @@
 #include "processor/register_list.h"
 #include "processor/register_slot.h"
 #include "translator/pturbo_locks.h"
+#include "translator/turbo_state.h"
 
 struct CThreadState;
 struct ExternalDecoder_t;
@@ -21,6 +22,7 @@ struct MemoryClient;
 struct PMCInfo;
 struct PowerPCException;
 struct ProcessorState;
+struct ThreadState;
 struct Register_File;
 struct SimCmdTable;
 struct Xlate_Debug;
@@ -34,29 +36,11 @@ constexpr int NUM_GPR_SLOTS = 36;
 constexpr int NUM_VSRS = 64;
 constexpr int NUM_BHRB_ENTRIES = 32;
 constexpr int NUM_EMATS = 8;
-constexpr int NUM_INSTRUCTION_MIX_COUNTERS = 595;
 constexpr int MAX_HELD_LOCKS = 4;
 constexpr int NUM_PERSISTENT_EXCEPTIONS = 5;
 
 // Byte orders of a thread (its byte_order field).
 enum : int32_t { THREAD_LITTLE_ENDIAN = 0, THREAD_BIG_ENDIAN = 1, THREAD_ENDIAN_FROM_MSR = 2 };
-
-// The translator's per-thread state as thread creation fills it.
-struct TurboThreadState {
-    uint64_t *instruction_mix[3]; // NUM_INSTRUCTION_MIX_COUNTERS counters each, owned
-    uint32_t fp_control_zero;
-    uint32_t sse_control[4]; // by FPSCR rounding mode: 0x1F80, 0x7F80, 0x5F80, 0x3F80
-    uint32_t x87_control[4]; // 0x37F, 0xF7F, 0xB7F, 0x77F
-    double one;              // 1.0
-    int32_t minus_one;       // -1
-    int32_t two;             // 2
-    uint64_t srr1_bits;      // the core's SRR1 mask, with bit 0 from chip version 0x300 on
-};
-
-// The host floating-point control words by FPSCR rounding mode (nearest, toward zero, toward
-// +infinity, toward -infinity).
-constexpr uint32_t TURBO_SSE_CONTROL_WORDS[4] = {0x1F80, 0x7F80, 0x5F80, 0x3F80};
-constexpr uint32_t TURBO_X87_CONTROL_WORDS[4] = {0x37F, 0xF7F, 0xB7F, 0x77F};
 
 // Translation-debug record: three text buffers behind a header of three words.
 constexpr int XLATE_DEBUG_TEXT = 256;
@@ -118,7 +102,7 @@ struct ThreadState {
     counter_s wake_counter;
 
     // Translator.
-    TurboThreadState turbo;
+    turbo_s turbo;
     SimCmdTable *command_table;
 
     // Run.

@@ -33,7 +33,3 @@ __attribute__((weak)) int imix_is_on(void)
 {
     return 0;
 }
-__attribute__((weak)) uint32_t turbo_id(uint32_t)
-{
-    return 0;
-}
