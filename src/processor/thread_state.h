@@ -195,6 +195,9 @@ struct ThreadState {
     loop_s *stats_loop;
     job_s *dec_job;
     emat_s *emat[NUM_EMATS];
+    // What the next slow-path translation installs in the current address map after translated code
+    // left for want of a mapping: 0 nothing, 1 a read, 2 a write, 3 a fetch.
+    int32_t emat_fill_request;
     uint64_t tfmr_per_thread; // TFMR bits 6..0
     uint64_t instructions_at_last_purr;
     PMCInfo *pmc_info;

@@ -1,12 +1,6 @@
 // Stand-ins of the translator's engines and statistics hooks.
 #include "translator/engines.h"
 
-// STAND-IN: the dynamic translator is not built; it executes nothing.
-__attribute__((weak)) uint32_t turbo_go(ThreadState *, uint32_t)
-{
-    return 0;
-}
-
 // STAND-IN: the parallel translator is not built; it executes nothing.
 __attribute__((weak)) uint32_t pturbo_go(ThreadState *)
 {

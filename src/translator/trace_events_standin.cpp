@@ -22,3 +22,7 @@ __attribute__((weak)) uint64_t *trc_counts(void)
     static uint64_t counters[4];
     return counters;
 }
+
+// STAND-IN: trace libraries cannot be loaded yet; nothing is recorded around translated code.
+__attribute__((weak)) void TRC_BEFORE(ThreadState *, uint32_t) {}
+__attribute__((weak)) void TRC_AFTER(ThreadState *, uint64_t) {}

@@ -28,6 +28,13 @@ struct xframe {
     int32_t mode64;          // code for MSR[SF] = 1
 };
 
+struct ThreadState;
+
+// Runs the translation from the slot of the guest PC with the budget and the thread's data map,
+// the map bias and the fetch map; returns the instructions left.
+uint32_t xframe_entry(xframe *x, ThreadState *thread, uint64_t pc, uint32_t budget, void *data_emat, void *bias,
+                      void *fetch_emat);
+
 inline sink *xframe_sink(xframe *x)
 {
     return &x->code_sink;
