@@ -295,7 +295,7 @@ void Thread_Init(ProcessorState *core, uint32_t index, ThreadState *t, PropertyL
     t->thread_id_in_core = (int32_t)index;
     t->thread_id_in_partition = (int32_t)index;
     t->pc_trigger_mark = ~0ull;
-    t->turbo_counted_ea = ~0ull;
+    t->turbo.current_pc = ~0ull;
     t->inst_xlate_version = ~0ull; // the first fetch translates
 
     if (machine && machine->device_manager) {

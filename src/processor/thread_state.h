@@ -115,7 +115,6 @@ struct ThreadState {
     int32_t partition_index;        // its sub-core's number while the core is split, else 0
     int32_t rtas_stopped;           // 1 at set-up and after the RTAS stop-self call
     uint64_t restart_address;       // where a start resumes (read by the cycle-level core's fetch)
-    int32_t in_pturbo;              // runs under the parallel translator
     int32_t ha_flush_pending;       // flush request of the core's HA command register
 
     // Assist threads.
@@ -206,13 +205,9 @@ struct ThreadState {
     PowerPCException *exception_pool;
 
     // Execution engine: the PC-trigger mark (all ones: none), the value of the latest physical
-    // write, the address the translator has already counted (all ones: none), the translator's
-    // remaining chunk budget and last exit reason, the dirty-table walk request.
+    // write, the dirty-table walk request.
     uint64_t pc_trigger_mark;
     uint64_t last_store_value;
-    uint64_t turbo_counted_ea;
-    uint32_t turbo_remaining;
-    int32_t turbo_exit_reason;
     int32_t ha_walk_pending;
     int32_t interrupt_check_pending; // the chunk loop checks for interrupts before the next step
 
