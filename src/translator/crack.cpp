@@ -75,7 +75,9 @@ int is_basicblock_terminator(xframe *, uint32_t word, uint32_t kind)
     case KIND_MTMSR:
     case KIND_MTMSRD:
     case KIND_RFID:
-    case KIND_SC: return 1;
-    default: return CRACK_IS_BRANCH(word);
+    case KIND_SC:
+        return 1;
+    default:
+        return CRACK_IS_BRANCH(word);
     }
 }

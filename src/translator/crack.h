@@ -8,8 +8,8 @@
 
 struct xframe;
 
-constexpr int CRACK_KINDS = 594;                 // kinds 0 to 593
-constexpr int CRACK_TABLE_ENTRIES = 64 * 2048;   // primary opcode x low 11 bits
+constexpr int CRACK_KINDS = 594;               // kinds 0 to 593
+constexpr int CRACK_TABLE_ENTRIES = 64 * 2048; // primary opcode x low 11 bits
 constexpr int CRACK_REGISTERED_KINDS = 574;
 
 // Resource bits of crack_inputs and crack_outputs.
@@ -17,8 +17,8 @@ enum : uint64_t {
     CRACK_RA_UPDATE = 0x1,
     CRACK_GPR_TARGET = 0x8,
     CRACK_FPR_TARGET = 0x100,
-    CRACK_BRANCH = 0x1000,      // outputs: the next-instruction address is computed
-    CRACK_STORAGE = 0x4000,     // inputs: storage read; outputs: storage written
+    CRACK_BRANCH = 0x1000,  // outputs: the next-instruction address is computed
+    CRACK_STORAGE = 0x4000, // inputs: storage read; outputs: storage written
     CRACK_RESERVATION = 0x8000,
     CRACK_GPR_TARGETS = 0x10000,
 };
@@ -33,7 +33,7 @@ enum : uint32_t {
     KIND_MFSPR = 224,
     KIND_MTSPR = 226,
     KIND_RFID = 258,
-    KIND_SC = 277,    // sc with bit 30 set
+    KIND_SC = 277, // sc with bit 30 set
     KIND_SC_LEV = 278,
     KIND_SUPPORT = 386,
     KIND_LAST = 593,

@@ -14,8 +14,8 @@ namespace
 
 constexpr uint64_t EMAT_TOP_BYTES = EMAT_TOP_ENTRIES * sizeof(uint64_t);
 
-const char *const emat_names[] = {"user_xlate",  "user_real",   "super_xlate", "super_real",
-                                  "super_real",  "hyper_xlate", "hyper_real"};
+const char *const emat_names[] = {"user_xlate", "user_real",   "super_xlate", "super_real",
+                                  "super_real", "hyper_xlate", "hyper_real"};
 
 } // namespace
 
@@ -32,7 +32,8 @@ emat_s *emat_new(int32_t kind, MCM *chip)
 void emat_prep(emat_s *map)
 {
     if (!map->top)
-        map->top = static_cast<uint64_t *>(utils_mmap("emat", EMAT_TOP_BYTES, PROT_READ | PROT_WRITE, 0, nullptr));
+        map->top =
+            static_cast<uint64_t *>(utils_mmap("emat", EMAT_TOP_BYTES, PROT_READ | PROT_WRITE, 0, nullptr));
 }
 
 void emat_clear(emat_s *map)

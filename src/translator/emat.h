@@ -26,10 +26,10 @@ constexpr uint64_t EMAT_TOP_ENTRIES = 1ull << 18;
 constexpr uint64_t EMAT_BIAS_SIZE = 0x400000;
 
 struct emat_s {
-    MCM *chip;      // the thread's chip
-    emat_s *next;   // in all_emats, newest first
+    MCM *chip;    // the thread's chip
+    emat_s *next; // in all_emats, newest first
     int32_t kind;
-    uint64_t *top;  // EMAT_TOP_ENTRIES biased entries; made by emat_prep, null after a clear
+    uint64_t *top; // EMAT_TOP_ENTRIES biased entries; made by emat_prep, null after a clear
 };
 
 // Every map of the process, newest first.

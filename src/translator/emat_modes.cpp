@@ -66,7 +66,9 @@ void EMAT_COMPUTE_MASKS(ThreadState *thread, int mode, uint64_t *mask, uint64_t 
         *mask = ~0ull;
         *base = 0;
         break;
-    default: sim_error("unknown xmode, %s(%d)", EMAT_XLATE_NAME(mode), mode); break;
+    default:
+        sim_error("unknown xmode, %s(%d)", EMAT_XLATE_NAME(mode), mode);
+        break;
     }
 }
 

@@ -15,8 +15,8 @@ __attribute__((weak)) xframe *emat_xframe(emat_s *, uint64_t, int)
 
 // STAND-IN: no translation exists to enter (emat_xframe finds none); nothing runs, nothing is left
 // undone.
-__attribute__((weak)) uint32_t xframe_entry(xframe *, ThreadState *, uint64_t, uint32_t budget, void *, void *,
-                                            void *)
+__attribute__((weak)) uint32_t xframe_entry(xframe *, ThreadState *, uint64_t, uint32_t budget, void *,
+                                            void *, void *)
 {
     return budget;
 }

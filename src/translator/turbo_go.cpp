@@ -47,7 +47,9 @@ constexpr int TRACE_INSTRUCTION_COUNTER = 0;
 uint64_t ticks_per_cycle(const ThreadState *thread)
 {
     const ProcessorState *core = thread->processor;
-    return core && core->core_domain && core->core_domain->ticks_per_cycle ? core->core_domain->ticks_per_cycle : 1;
+    return core && core->core_domain && core->core_domain->ticks_per_cycle
+               ? core->core_domain->ticks_per_cycle
+               : 1;
 }
 
 // The PC setter: the unmasked copy, the masked register, written.
@@ -327,10 +329,16 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
 
         bool pc_kept = true;
         switch (reason) {
-        case EXIT_MFTB: pc_kept = complete_mftb(thread, ticks); break;
+        case EXIT_MFTB:
+            pc_kept = complete_mftb(thread, ticks);
+            break;
         case EXIT_PRIORITY_LOW_LOW:
-        case EXIT_LARX: pc_kept = idle_delay(thread, ticks, TURBO_IDLE_CHUNK); break;
-        case EXIT_DELAY_1000: pc_kept = idle_delay(thread, ticks, machine->turbo_noop_delay); break;
+        case EXIT_LARX:
+            pc_kept = idle_delay(thread, ticks, TURBO_IDLE_CHUNK);
+            break;
+        case EXIT_DELAY_1000:
+            pc_kept = idle_delay(thread, ticks, machine->turbo_noop_delay);
+            break;
         case EXIT_WAIT_ON_MEMORY:
             set_pc(thread, turbo.pc);
             ticks += (uint64_t)turbo.togo * ticks_per_cycle(thread);
@@ -361,9 +369,14 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
                 current_xlate_version++;
                 break;
             case EXIT_DCBZ:
-            case EXIT_WRITE: fill = EMAT_FILL_WRITE; break;
-            case EXIT_READ: fill = EMAT_FILL_READ; break;
-            default: break;
+            case EXIT_WRITE:
+                fill = EMAT_FILL_WRITE;
+                break;
+            case EXIT_READ:
+                fill = EMAT_FILL_READ;
+                break;
+            default:
+                break;
             }
         }
         thread->emat_fill_request = fill;
@@ -378,8 +391,11 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
             case EXIT_PRIORITY_LOW_LOW:
             case EXIT_DELAY_1000:
             case EXIT_MSR_DONE:
-            case EXIT_XFLUSH: break;
-            default: trc_counts()[TRACE_INSTRUCTION_COUNTER]--; break;
+            case EXIT_XFLUSH:
+                break;
+            default:
+                trc_counts()[TRACE_INSTRUCTION_COUNTER]--;
+                break;
             }
         }
         return leave(thread);
@@ -393,11 +409,13 @@ uint64_t turbo_get_delta_instructions(ThreadState *thread, uint64_t from, uint64
     const uint64_t start = turbo.start_cycle, end = turbo.delay_to_cycle;
     if (end <= from || start >= to || from == to || end == start) return 0;
     if (from > to) {
-        sim_error("turbo_get_delta_instructions: to_cycle %ld less than from_cycle %ld.", (long)to, (long)from);
+        sim_error("turbo_get_delta_instructions: to_cycle %ld less than from_cycle %ld.", (long)to,
+                  (long)from);
         return 0;
     }
     if (end < start) {
-        sim_error("T->turbo.delay_to_cycle: %ld less than T->turbo.start_cycle: %ld.", (long)end, (long)start);
+        sim_error("T->turbo.delay_to_cycle: %ld less than T->turbo.start_cycle: %ld.", (long)end,
+                  (long)start);
         return 0;
     }
     float share = (float)(std::min(to, end) - std::max(from, start)) / (float)(end - start);

@@ -16,8 +16,8 @@ struct xframe;
 // The translation for a fetch key in the thread's fetch map (emat_xframe by default).
 using turbo_lookup_fn = xframe *(*)(emat_s *map, uint64_t key, int mode64);
 // Entering a translation (xframe_entry by default); returns the instructions left.
-using turbo_entry_fn = uint32_t (*)(xframe *x, ThreadState *thread, uint64_t pc, uint32_t budget, void *data_emat,
-                                    void *bias, void *fetch_emat);
+using turbo_entry_fn = uint32_t (*)(xframe *x, ThreadState *thread, uint64_t pc, uint32_t budget,
+                                    void *data_emat, void *bias, void *fetch_emat);
 extern turbo_lookup_fn turbo_xframe_lookup;
 extern turbo_entry_fn turbo_xframe_entry;
 

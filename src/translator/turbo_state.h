@@ -47,8 +47,8 @@ struct turbo_s {
     IOPDesc *last_debug_iop; // last instruction reported by instruction debugging
     int32_t debug_reason;
     int32_t debug_togo;
-    uint64_t current_pc;   // address counted by translated code (instruction mix, profile); all ones: none
-    uint64_t *imix_table;  // the instruction-mix table for the MSR state
+    uint64_t current_pc;  // address counted by translated code (instruction mix, profile); all ones: none
+    uint64_t *imix_table; // the instruction-mix table for the MSR state
     int32_t instruction_debug;
     uint64_t support_code; // guest GPR3 at a "bogus" exit; 126: halt
 
@@ -73,50 +73,50 @@ struct turbo_s {
 
     uint32_t host_mxcsr; // host controls saved at entry, restored at exit
     uint16_t host_fpucw;
-    uint32_t fp_control_zero;  // 0: the word before the tables
-    uint32_t mxcsr_by_rn[4];   // TURBO_SSE_CONTROL_WORDS
-    uint32_t fpucw_by_rn[4];   // TURBO_X87_CONTROL_WORDS
-    uint64_t zero;             // always 0: the memory operand that yields 0
+    uint32_t fp_control_zero; // 0: the word before the tables
+    uint32_t mxcsr_by_rn[4];  // TURBO_SSE_CONTROL_WORDS
+    uint32_t fpucw_by_rn[4];  // TURBO_X87_CONTROL_WORDS
+    uint64_t zero;            // always 0: the memory operand that yields 0
 
-    int32_t reason;            // turbo_exit of the last exit
-    uint64_t xflush_address;   // page whose translation went stale ("xflush")
-    int32_t unknown_kind;      // operation kind of an "unknown" exit; -1 before entry
-    int32_t unknown_detail;    // the SPR number for mfspr and mtspr
-    int32_t unknown_code;      // the sim-support code (parallel mode)
-    uint32_t togo;             // budget of the pass; after an exit the instructions left
-    uint64_t not_reported;     // instructions of the last pass whose time is being charged
-    uint64_t executed;         // instructions executed (or charged) by the current turbo_go
-    uint64_t start_cycle;      // cycle at which the pass began
-    uint64_t delay_to_cycle;   // start_cycle plus the cycles charged for the pass
-    uint64_t calls;            // turbo_go calls
-    uint64_t fetch_exits;      // returns for want of a translation
-    uint64_t no_emat_exits;    // returns for want of an address map
-    uint64_t instructions;     // instructions executed in translated code
-    int32_t in_callout;        // translated code is inside a call-out
-    uint64_t host_sp;          // host stack pointer saved by the frame prologue
-    int32_t big_endian;        // TURBO_BIG_ENDIAN, TURBO_LITTLE_ENDIAN, TURBO_ENDIAN_NOT_FIXED
+    int32_t reason;          // turbo_exit of the last exit
+    uint64_t xflush_address; // page whose translation went stale ("xflush")
+    int32_t unknown_kind;    // operation kind of an "unknown" exit; -1 before entry
+    int32_t unknown_detail;  // the SPR number for mfspr and mtspr
+    int32_t unknown_code;    // the sim-support code (parallel mode)
+    uint32_t togo;           // budget of the pass; after an exit the instructions left
+    uint64_t not_reported;   // instructions of the last pass whose time is being charged
+    uint64_t executed;       // instructions executed (or charged) by the current turbo_go
+    uint64_t start_cycle;    // cycle at which the pass began
+    uint64_t delay_to_cycle; // start_cycle plus the cycles charged for the pass
+    uint64_t calls;          // turbo_go calls
+    uint64_t fetch_exits;    // returns for want of a translation
+    uint64_t no_emat_exits;  // returns for want of an address map
+    uint64_t instructions;   // instructions executed in translated code
+    int32_t in_callout;      // translated code is inside a call-out
+    uint64_t host_sp;        // host stack pointer saved by the frame prologue
+    int32_t big_endian;      // TURBO_BIG_ENDIAN, TURBO_LITTLE_ENDIAN, TURBO_ENDIAN_NOT_FIXED
 
     // Parallel mode.
-    ptask_s *ptask;                      // the thread's task while pturbo_go runs
-    int64_t pturbo_done;                 // instructions done in the current call; -1 abandoned
-    uint64_t pturbo_run_to;              // tick the thread has reached or waits for
-    int32_t pturbo_tb_supplied;          // the repeated mftb takes the supplied time base
-    pturbo_lock_s *pturbo_page_lock;     // page spin lock held, or null
+    ptask_s *ptask;                        // the thread's task while pturbo_go runs
+    int64_t pturbo_done;                   // instructions done in the current call; -1 abandoned
+    uint64_t pturbo_run_to;                // tick the thread has reached or waits for
+    int32_t pturbo_tb_supplied;            // the repeated mftb takes the supplied time base
+    pturbo_lock_s *pturbo_page_lock;       // page spin lock held, or null
     volatile int32_t *pturbo_reader_count; // the serving host thread's reservation reader count
     volatile int32_t *pturbo_writer_count; // the memory map's reservation writer count
-    int32_t pturbo_writer;               // the thread has raised the writer count
+    int32_t pturbo_writer;                 // the thread has raised the writer count
 
     // Split forms of CR and XER while translated code runs.
-    uint8_t cr[32];                  // byte k: CR bit k (bit 0 the most significant), 0 or 1
-    uint64_t xer;                    // copy of XER
+    uint8_t cr[32];                    // byte k: CR bit k (bit 0 the most significant), 0 or 1
+    uint64_t xer;                      // copy of XER
     uint8_t xer_flags[XER_FLAG_COUNT]; // SO, OV, CA and bits 28..24
 
     // Floating point.
-    int32_t pending_fprf_register;   // FPR whose value sets FPRF after the pass; -1 none
-    uint64_t pending_fprf_value;     // its value (a binary double)
-    int32_t pending_fpcc_field;      // CR field that sets FPCC after the pass; -1 none
-    uint32_t conversion_save;        // MXCSR saved around a truncating conversion
-    double one;                      // 1.0
+    int32_t pending_fprf_register; // FPR whose value sets FPRF after the pass; -1 none
+    uint64_t pending_fprf_value;   // its value (a binary double)
+    int32_t pending_fpcc_field;    // CR field that sets FPCC after the pass; -1 none
+    uint32_t conversion_save;      // MXCSR saved around a truncating conversion
+    double one;                    // 1.0
 
     // Constants and tables set when the thread is created.
     int32_t minus_one;

@@ -19,21 +19,21 @@ constexpr uint64_t XFRAME_CODE_SIZE = 0x100000;
 struct xframe {
     uint64_t entry[XFRAME_SLOTS + 1]; // host address of slot i's code; entry 1024: end of the code
     uint64_t mapping_size;
-    frame_s *frame;          // the guest page
-    prof_entry *profile;     // profile record of the instruction being translated, or null
-    uint64_t cursor;         // host address of the guest word being translated
-    MCM *chip;               // whose memory map holds the page
-    sink code_sink;          // over the code buffer
-    int32_t machine64;       // code for a 64-bit machine (register accesses are 64-bit)
-    int32_t mode64;          // code for MSR[SF] = 1
+    frame_s *frame;      // the guest page
+    prof_entry *profile; // profile record of the instruction being translated, or null
+    uint64_t cursor;     // host address of the guest word being translated
+    MCM *chip;           // whose memory map holds the page
+    sink code_sink;      // over the code buffer
+    int32_t machine64;   // code for a 64-bit machine (register accesses are 64-bit)
+    int32_t mode64;      // code for MSR[SF] = 1
 };
 
 struct ThreadState;
 
 // Runs the translation from the slot of the guest PC with the budget and the thread's data map,
 // the map bias and the fetch map; returns the instructions left.
-uint32_t xframe_entry(xframe *x, ThreadState *thread, uint64_t pc, uint32_t budget, void *data_emat, void *bias,
-                      void *fetch_emat);
+uint32_t xframe_entry(xframe *x, ThreadState *thread, uint64_t pc, uint32_t budget, void *data_emat,
+                      void *bias, void *fetch_emat);
 
 inline sink *xframe_sink(xframe *x)
 {

@@ -115,7 +115,9 @@ void set_modrm_base_indirect(insn_template *t, int reg, int base, int wide)
         t->disp_size = 1;
         t->disp = 0;
         break;
-    default: t->modrm = (uint8_t)((reg & 7) << 3 | (base & 7)); break;
+    default:
+        t->modrm = (uint8_t)((reg & 7) << 3 | (base & 7));
+        break;
     }
 }
 

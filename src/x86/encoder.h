@@ -55,7 +55,8 @@ void emit_insn(const insn_template *t, sink *s);
 // [base + disp32] with a 32-bit displacement always (mod 10); SIB 0x24 for an rsp or r12 base.
 void set_modrm_base_disp32(insn_template *t, int reg, int32_t disp32, int base, int wide);
 // [base + index * 2^scale + disp32]; index 4 means none.
-void set_modrm_sib_disp32(insn_template *t, int reg, int32_t disp32, int scale, int index, int base, int wide);
+void set_modrm_sib_disp32(insn_template *t, int reg, int32_t disp32, int scale, int index, int base,
+                          int wide);
 // [base] without displacement: mod 00, or an 8-bit zero displacement for an rbp/r13 base and
 // SIB 0x24 with it for an rsp/r12 base.
 void set_modrm_base_indirect(insn_template *t, int reg, int base, int wide);

@@ -100,8 +100,8 @@ TEST_F(Crack, NamesOfKinds)
     EXPECT_STREQ(turbo_id_name(593), "xxsel");
     EXPECT_STREQ(turbo_id_name(594), "unknown");
 
-    const std::set<uint32_t> unregistered = {56, 98, 115, 117, 131, 133, 153, 155, 157, 160, 162, 193,
-                                             527, 528, 529, 530, 531, 532, 567};
+    const std::set<uint32_t> unregistered = {56,  98,  115, 117, 131, 133, 153, 155, 157, 160,
+                                             162, 193, 527, 528, 529, 530, 531, 532, 567};
     int named = 0;
     for (uint32_t kind = 1; kind <= KIND_LAST; kind++) {
         bool unknown = std::string(crack_names[kind]) == "unknown";
@@ -149,30 +149,30 @@ TEST_F(Crack, FormCodesAndResourceMasks)
         uint64_t outputs;
     };
     const Row rows[] = {
-        {1, 2, 0, 0},                    // add
-        {13, 1, 0, 0},                   // addi
-        {31, 0, 0, 0x1000},              // b
-        {39, 0, 0, 0x1000},              // bclr
-        {166, 10, 0x4000, 0x9},          // lbzu
-        {169, 1, 0x4000, 0x8},           // ld
-        {170, 2, 0x4000, 0x8008},        // ldarx
-        {175, 4, 0x4000, 0x101},         // lfdu
-        {191, 0, 0x4000, 0x10000},       // lmw
-        {224, 24, 0, 0},                 // mfspr
-        {226, 23, 0, 0},                 // mtspr
-        {229, 2, 0, 0},                  // mulhdu
-        {230, 0, 0, 0},                  // mulhdu. (carries 0 unlike the other mulh kinds)
-        {231, 2, 0, 0},                  // mulhw
-        {239, 1, 0, 0},                  // mulli
-        {252, 9, 0, 0},                  // or
-        {288, 18, 0, 0},                 // slbie
-        {312, 16, 0, 0x4000},            // std
-        {313, 17, 0, 0x4000},            // stdcx.
-        {335, 16, 0, 0x4000},            // stw
-        {349, 7, 0, 0x4000},             // stwux
-        {382, 14, 0, 0},                 // tabortwdi.
-        {395, 25, 0, 0},                 // vperm
-        {545, 25, 0, 0},                 // xsadddp
+        {1, 2, 0, 0},              // add
+        {13, 1, 0, 0},             // addi
+        {31, 0, 0, 0x1000},        // b
+        {39, 0, 0, 0x1000},        // bclr
+        {166, 10, 0x4000, 0x9},    // lbzu
+        {169, 1, 0x4000, 0x8},     // ld
+        {170, 2, 0x4000, 0x8008},  // ldarx
+        {175, 4, 0x4000, 0x101},   // lfdu
+        {191, 0, 0x4000, 0x10000}, // lmw
+        {224, 24, 0, 0},           // mfspr
+        {226, 23, 0, 0},           // mtspr
+        {229, 2, 0, 0},            // mulhdu
+        {230, 0, 0, 0},            // mulhdu. (carries 0 unlike the other mulh kinds)
+        {231, 2, 0, 0},            // mulhw
+        {239, 1, 0, 0},            // mulli
+        {252, 9, 0, 0},            // or
+        {288, 18, 0, 0},           // slbie
+        {312, 16, 0, 0x4000},      // std
+        {313, 17, 0, 0x4000},      // stdcx.
+        {335, 16, 0, 0x4000},      // stw
+        {349, 7, 0, 0x4000},       // stwux
+        {382, 14, 0, 0},           // tabortwdi.
+        {395, 25, 0, 0},           // vperm
+        {545, 25, 0, 0},           // xsadddp
     };
     for (const Row &r : rows) {
         EXPECT_EQ(crack_rio[r.kind], r.rio) << turbo_id_name(r.kind);
@@ -182,7 +182,8 @@ TEST_F(Crack, FormCodesAndResourceMasks)
     int form25 = 0, masked = 0;
     for (int i = 0; i < crack_registration_count; i++) {
         form25 += crack_rio[crack_registrations[i].kind] == 25;
-        masked += crack_inputs[crack_registrations[i].kind] != 0 || crack_outputs[crack_registrations[i].kind] != 0;
+        masked +=
+            crack_inputs[crack_registrations[i].kind] != 0 || crack_outputs[crack_registrations[i].kind] != 0;
     }
     EXPECT_EQ(form25, 279);
     EXPECT_EQ(masked, 88);
@@ -217,13 +218,20 @@ TEST_F(Crack, EveryRegistrationFillsItsWholePattern)
         int entries;
     };
     const Format formats[] = {
-        {"addi (D)", 13, 2048},  {"rlwinm (M)", 273, 1024}, {"sc, bit 30", 277, 1024}, {"ld (DS)", 169, 512},
-        {"b (I)", 31, 512},      {"bc (B)", 33, 512},       {"sc, 01", 278, 512},      {"xxsel (XX4)", 593, 512},
-        {"rldicl (MD)", 265, 128}, {"rldcl (MDS)", 259, 64}, {"selii", 279, 64},       {"fadd (A)", 114, 32},
-        {"vperm (VA)", 395, 32}, {"xxpermdi", 578, 32},     {"xsadddp (XX3)", 545, 8}, {"xsabsdp (XX2)", 544, 4},
-        {"mulhw", 231, 2},       {"sradi (XS)", 298, 2},    {"cmp (X)", 43, 2},        {"support", 386, 2},
-        {"add (XO)", 1, 1},      {"and. (X, record)", 26, 1}, {"mtmsrd", 223, 1},      {"bclr", 39, 1},
-        {"frsp", 156, 1},        {"treclaim", 384, 1},      {"vaddubm (VX)", 407, 1},  {"vcmpequb. (VC)", 516, 1},
+        {"addi (D)", 13, 2048},    {"rlwinm (M)", 273, 1024},
+        {"sc, bit 30", 277, 1024}, {"ld (DS)", 169, 512},
+        {"b (I)", 31, 512},        {"bc (B)", 33, 512},
+        {"sc, 01", 278, 512},      {"xxsel (XX4)", 593, 512},
+        {"rldicl (MD)", 265, 128}, {"rldcl (MDS)", 259, 64},
+        {"selii", 279, 64},        {"fadd (A)", 114, 32},
+        {"vperm (VA)", 395, 32},   {"xxpermdi", 578, 32},
+        {"xsadddp (XX3)", 545, 8}, {"xsabsdp (XX2)", 544, 4},
+        {"mulhw", 231, 2},         {"sradi (XS)", 298, 2},
+        {"cmp (X)", 43, 2},        {"support", 386, 2},
+        {"add (XO)", 1, 1},        {"and. (X, record)", 26, 1},
+        {"mtmsrd", 223, 1},        {"bclr", 39, 1},
+        {"frsp", 156, 1},          {"treclaim", 384, 1},
+        {"vaddubm (VX)", 407, 1},  {"vcmpequb. (VC)", 516, 1},
     };
     for (const Format &f : formats)
         EXPECT_EQ(counts[f.kind], f.entries) << f.name;
@@ -235,7 +243,8 @@ TEST_F(Crack, ARegistrationOverAnOccupiedEntryKeepsTheFirstAndReports)
     again.rio = 7;
     ::testing::internal::CaptureStderr();
     crack_register(&again);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Crack table error, index = 64020, add(1) replacing add(1)\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Crack table error, index = 64020, add(1) replacing add(1)\n");
     EXPECT_EQ(turbo_id(0x7C642A14), 1u);
     EXPECT_EQ(crack_rio[1], 2); // the entry was not written, so neither were its attributes
     EXPECT_EQ(entries_of(1), 1);

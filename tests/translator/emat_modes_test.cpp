@@ -23,7 +23,8 @@ class EmatModes : public ::testing::Test
 {
   public:
     EmatModes() { t = r.t; }
-    void state(uint64_t msr, uint64_t lpcr = 0, uint64_t hrmor = 0, uint64_t rmor = 0, uint32_t lpes1_removed = 0)
+    void state(uint64_t msr, uint64_t lpcr = 0, uint64_t hrmor = 0, uint64_t rmor = 0,
+               uint32_t lpes1_removed = 0)
     {
         t->MSR.value = msr;
         t->LPCR.value = lpcr;
@@ -108,7 +109,8 @@ TEST_F(EmatModes, TheCurrentMapFollowsTheMsrAndIsMadeOnce)
         const char *name;
     };
     const Case cases[] = {
-        {"problem state wins over HV, relocated", MSR_HV | MSR_PR | MSR_IR, 0, 1, EMAT_USER_XLATE, "user_xlate"},
+        {"problem state wins over HV, relocated", MSR_HV | MSR_PR | MSR_IR, 0, 1, EMAT_USER_XLATE,
+         "user_xlate"},
         {"problem state, real", MSR_HV | MSR_PR | MSR_IR, 0, 0, EMAT_USER_REAL, "user_real"},
         {"hypervisor, relocated data", MSR_HV | MSR_DR, 0, 0, EMAT_HYPER_XLATE, "hyper_xlate"},
         {"hypervisor, real fetch", MSR_HV | MSR_DR, 0, 1, EMAT_HYPER_REAL, "hyper_real"},

@@ -38,7 +38,7 @@ namespace
 struct Exit {
     int32_t reason;
     uint32_t left;
-    uint64_t pc = 0;            // turbo.pc after the exit; 0: entry PC + 4 x executed
+    uint64_t pc = 0; // turbo.pc after the exit; 0: entry PC + 4 x executed
     uint64_t support_code = 0;
     int32_t mftb_rt = 0, mftb_spr = 0;
     int32_t unknown_kind = -1, unknown_detail = 0;
@@ -130,7 +130,8 @@ class TurboGo : public ::testing::Test
         } call{t, budget, 0, false};
         tsim_s *tsim = tsim_new("turbo-test");
         job_new(
-            tsim, "turbo", [](void *a) {
+            tsim, "turbo",
+            [](void *a) {
                 auto *c = static_cast<Call *>(a);
                 c->result = turbo_go(c->t, c->budget);
                 c->done = true;
@@ -164,7 +165,8 @@ TEST_F(TurboGo, PassStartRefusalsEnterNothing)
     };
     const Refusal refusals[] = {
         {"budget below turbo/minimum", [](TurboGo &) {}, [](TurboGo &) {}, 19, EXIT_AMOUNT_TOO_SMALL},
-        {"a thread of the machine in a transaction", [](TurboGo &f) { f.r.m.machine->threads_in_transaction = 1; },
+        {"a thread of the machine in a transaction",
+         [](TurboGo &f) { f.r.m.machine->threads_in_transaction = 1; },
          [](TurboGo &f) { f.r.m.machine->threads_in_transaction = 0; }, 100, EXIT_TRANSACTIONAL_MEMORY},
         {"dirty FPRs", [](TurboGo &f) { f.t->FPR_INVALID_MAP.value = ~2ull; },
          [](TurboGo &f) { f.t->FPR_INVALID_MAP.value = ~0ull; }, 100, EXIT_DIRTY_FPRS},
@@ -366,7 +368,7 @@ TEST_F(TurboGo, UnknownExitsAreCountedByKindAndSpr)
 {
     script = {{EXIT_UNKNOWN, 10, 0, 0, 0, 0, (int32_t)KIND_MFSPR, 8},
               {EXIT_UNKNOWN, 10, 0, 0, 0, 0, (int32_t)KIND_MTSPR, 5000}, // no such SPR: kind only
-              {EXIT_UNKNOWN, 10, 0, 0, 0, 0, -1, 0}};                   // no kind: not counted
+              {EXIT_UNKNOWN, 10, 0, 0, 0, 0, -1, 0}};                    // no kind: not counted
     for (int i = 0; i < 3; i++)
         go(100);
     EXPECT_EQ(turbo_stats.counts.reasons[EXIT_UNKNOWN], 3u);
@@ -406,7 +408,8 @@ TEST(TurboDelta, InstructionsShareOfACycleWindow)
     {
         SinkCapture sink;
         EXPECT_EQ(turbo_get_delta_instructions(&t, 190, 120), 0u);
-        EXPECT_EQ(sink.text(), "FATAL ERROR: turbo_get_delta_instructions: to_cycle 120 less than from_cycle 190.\n");
+        EXPECT_EQ(sink.text(),
+                  "FATAL ERROR: turbo_get_delta_instructions: to_cycle 120 less than from_cycle 190.\n");
     }
     Start_The_Simulation();
     t.turbo.active = 0;

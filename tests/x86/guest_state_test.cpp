@@ -52,10 +52,14 @@ TEST(GuestState, RegisterMovesAddressTheValueWordsOfTheThreadState)
     BufferXframe reload;
     emit_reload_routines(xframe_sink(reload.get()));
     const size_t turbo = offsetof(ThreadState, turbo);
-    EXPECT_EQ(reload.bytes(), cat({{0x4C, 0x8B, 0xA3}, le32(disp(turbo + offsetof(turbo_s, reader))),
-                                   {0x4C, 0x8B, 0xAB}, le32(disp(turbo + offsetof(turbo_s, writer))),
-                                   {0x4C, 0x8B, 0xB3}, le32(disp(turbo + offsetof(turbo_s, fetcher))),
-                                   {0x4C, 0x8B, 0xBB}, le32(disp(turbo + offsetof(turbo_s, data_emat)))}));
+    EXPECT_EQ(reload.bytes(), cat({{0x4C, 0x8B, 0xA3},
+                                   le32(disp(turbo + offsetof(turbo_s, reader))),
+                                   {0x4C, 0x8B, 0xAB},
+                                   le32(disp(turbo + offsetof(turbo_s, writer))),
+                                   {0x4C, 0x8B, 0xB3},
+                                   le32(disp(turbo + offsetof(turbo_s, fetcher))),
+                                   {0x4C, 0x8B, 0xBB},
+                                   le32(disp(turbo + offsetof(turbo_s, data_emat)))}));
 }
 
 TEST(GuestState, GprLrAndCtrRoundTripThroughHostRegisters)
@@ -80,9 +84,11 @@ TEST(GuestState, WritingAnFprClearsTheRestOfItsVsr)
 {
     BufferXframe bytes;
     jit_set_FPR(bytes.get(), 3, jit_temp0(), 0);
-    EXPECT_EQ(bytes.bytes(), cat({{0x4C, 0x89, 0x8B}, le32(disp(offsetof(ThreadState, VSR) + 3 * sizeof(Reg128) + 8)),
+    EXPECT_EQ(bytes.bytes(), cat({{0x4C, 0x89, 0x8B},
+                                  le32(disp(offsetof(ThreadState, VSR) + 3 * sizeof(Reg128) + 8)),
                                   {0x48, 0x31, 0xC0},
-                                  {0x48, 0x89, 0x83}, le32(disp(offsetof(ThreadState, VSR) + 3 * sizeof(Reg128)))}));
+                                  {0x48, 0x89, 0x83},
+                                  le32(disp(offsetof(ThreadState, VSR) + 3 * sizeof(Reg128)))}));
 
     auto t = blank_thread();
     t->VSR[3].value[0] = 0xDEADBEEFull;
