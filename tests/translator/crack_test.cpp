@@ -248,6 +248,11 @@ TEST_F(Crack, ARegistrationOverAnOccupiedEntryKeepsTheFirstAndReports)
     EXPECT_EQ(turbo_id(0x7C642A14), 1u);
     EXPECT_EQ(crack_rio[1], 2); // the entry was not written, so neither were its attributes
     EXPECT_EQ(entries_of(1), 1);
+
+    // crack_init runs once: a later call registers nothing again.
+    ::testing::internal::CaptureStderr();
+    crack_init();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 } // namespace
