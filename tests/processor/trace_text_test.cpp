@@ -195,6 +195,18 @@ TEST(TraceText, ExerciserTraceLine)
     EXPECT_EQ(sink.text(), " 2, 1, 0x0000000000000000, 0x0000000000000000, 0xFFFFFFFF, no instruction\n");
 }
 
+TEST(TraceText, SquashArgVJoinsTheWordsAfterTheFirst)
+{
+    char command[] = "cmd", a[] = "a", b[] = "b";
+    char *words[] = {command, a, nullptr, b};
+    EXPECT_STREQ(SquashArgV(1, words), "");
+    EXPECT_STREQ(SquashArgV(0, words), "");
+    EXPECT_STREQ(SquashArgV(4, words), "a//b");
+    std::string long_word(1500, 'w');
+    char *many[] = {command, long_word.data(), a};
+    EXPECT_EQ(std::string(SquashArgV(3, many)), long_word.substr(0, 1023));
+}
+
 TEST(TraceText, TraceModeSetsDebugFlag14)
 {
     GenericMachine machine{};
