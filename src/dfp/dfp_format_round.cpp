@@ -128,11 +128,20 @@ void roundShorter(const Shortening &s, const uint64_t *bWords, int applyField, i
     DFP_UpdateSystemStatus(&env, status, trapped ? s.source.resultKind : s.shortKind, &result, sysEnv);
     sysEnv->auxResult = trapped ? 1 : 0;
     sysEnv->auxFlag = s.keepSNaN;
-    DFP_UpdateCoverageMetrics(s.id, &env, status, &b, nullptr, &result, &intermediate, &sysEnv->coverage);
     if (trapped) {
+        // The range is that of the rounding into the shorter format; the scaled result itself,
+        // in the longer format, fits neither that format's ranges nor the intermediate's.
+        DecimalNumber inShorter;
+        DFP_SetZeroOfFormat(s.narrow, &inShorter);
+        inShorter.sign = result.sign;
+        DFP_UpdateCoverageMetrics(s.id, &env, status, &b, nullptr, &inShorter, &intermediate,
+                                  &sysEnv->coverage);
         sysEnv->coverage.resultType = result.sign ? 6 : 5;
         DFP_PackWords(s.source, &result, out);
-    } else if (s.narrow.precision == DFP_FormatDecimal64.precision) {
+        return;
+    }
+    DFP_UpdateCoverageMetrics(s.id, &env, status, &b, nullptr, &result, &intermediate, &sysEnv->coverage);
+    if (s.narrow.precision == DFP_FormatDecimal64.precision) {
         DFP_PackWords(DFP_Decimal64, &result, out);
         out[1] = 0;
     } else {
