@@ -86,6 +86,49 @@ TEST(DfpVectors, GenericOperationsAgainstAnIndependentReference)
         EXPECT_GT(counts[i], 50) << ops[i];
 }
 
+struct Vector128 {
+    const char *op;
+    int mode;
+    uint64_t a[2], b[2], result[2], fpscr;
+};
+
+const Vector128 kVectors128[] = {
+#include "vectors128.inc"
+};
+
+// The decimal128 forms: arithmetic and quantize, the conversions to and from decimal64 and
+// 64-bit integers.
+TEST(DfpVectors, QuadEntryPoints)
+{
+    int checked = 0;
+    for (const Vector128 &v : kVectors128) {
+        DFP_SystemEnvironment env{};
+        env.system = DFP_SYSTEM_HALVO;
+        DFP_UserDirectivesInit(&env);
+        env.fpscr = (uint64_t)v.mode << 32;
+        uint64_t r[2] = {0, 0};
+        const std::string op = v.op;
+        if (op == "addq") daddq(v.a, v.b, r, &env);
+        if (op == "subq") dsubq(v.a, v.b, r, &env);
+        if (op == "mulq") dmulq(v.a, v.b, r, &env);
+        if (op == "divq") ddivq(v.a, v.b, r, &env);
+        if (op == "quaq") dquaq(v.a, v.b, 3, r, &env);
+        if (op == "rdpq") drdpq(v.a, r, &env);
+        if (op == "ctqpq") dctqpq(v.a[0], r, &env);
+        if (op == "cffixq") dcffixq(v.a[0], r, &env);
+        if (op == "ctfixq") dctfixq(v.a, r, &env);
+        ASSERT_NE(env.resultKind, 0) << op;
+        EXPECT_EQ(r[0], v.result[0]) << op << " mode " << v.mode << std::hex << " " << v.a[0] << " "
+                                     << v.a[1];
+        EXPECT_EQ(r[1], v.result[1]) << op << " mode " << v.mode << std::hex << " " << v.a[0] << " "
+                                     << v.a[1];
+        EXPECT_EQ(env.fpscr, v.fpscr)
+            << op << " mode " << v.mode << std::hex << " " << v.a[0] << " " << v.a[1];
+        checked++;
+    }
+    EXPECT_GT(checked, 600);
+}
+
 // One line through the entry point of its instruction; the result word (0 when nothing was
 // delivered) and the FPSCR image.
 struct EntryOutcome {
