@@ -30,15 +30,10 @@ inline void DFP_UnpackWords(const DFP_RegisterFormat &f, const uint64_t *words, 
         DFP_Unpack_Double(words[0], number);
 }
 
-// Packs the result into one or two words. A result without a type (an operation that delivered
-// nothing into a cleared result) leaves the words 0.
+// Packs the result into one or two words, delivered or not (a result without a type packs as
+// the signalling-NaN pattern; the caller writes nothing unless resultKind says so).
 inline void DFP_PackWords(const DFP_RegisterFormat &f, const DecimalNumber *number, uint64_t *words)
 {
-    if (number->type == Undefined) {
-        words[0] = 0;
-        if (f.quad) words[1] = 0;
-        return;
-    }
     if (f.quad)
         DFP_Pack_Quad(number, words);
     else
