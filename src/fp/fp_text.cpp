@@ -1,21 +1,7 @@
-// Floating-point values as text.
+// FPR images as host doubles.
 #include "fp/fp_text.h"
 
-#include <cmath>
-#include <cstdio>
 #include <cstring>
-
-const char *Prepare_FPDouble(double value)
-{
-    static char buffer[64];
-    if (std::isnan(value))
-        snprintf(buffer, sizeof buffer, "%s", std::signbit(value) ? "-NaN" : "+NaN");
-    else if (std::isinf(value))
-        snprintf(buffer, sizeof buffer, "%s", value < 0 ? "-INF" : "+INF");
-    else
-        snprintf(buffer, sizeof buffer, "%G", value);
-    return buffer;
-}
 
 double FPR_ConvertFloat(uint64_t fpr)
 {
