@@ -12,7 +12,7 @@
 #include "command/tcl_output.h"
 #include "core/cycle_core_tcl.h"
 #include "fp/fp160_text.h"
-#include "fp/fp_text.h"
+#include "fp/format_convert.h"
 #include "machine/generic_machine.h"
 #include "mmu/tm/htm_user_state.h"
 #include "processor/ex_spr.h"

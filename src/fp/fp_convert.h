@@ -1,5 +1,6 @@
 // Conversions between the storage formats, the integers and the FP160 working value: widening a
-// stored pattern into FP160.
+// stored pattern or an integer into FP160, rounding a value to an integral value and to a 64- or
+// 32-bit integer with saturation (overflow is flagged on the value).
 #pragma once
 
 #include <cstdint>
@@ -20,3 +21,18 @@ void FP160_ConvertFromSI64(FP160 *value, int64_t integer, const char *label);
 void FP160_ConvertFromUI64(FP160 *value, uint64_t integer, const char *label);
 void FP160_ConvertFromSI32(FP160 *value, int32_t integer, const char *label);
 void FP160_ConvertFromUI32(FP160 *value, uint32_t integer, const char *label);
+
+// Rounds the value to an integral value in the mode; a NaN is marked and, unless keep_signalling,
+// quieted. Returns 0.
+int FP160_MakeIntegral(FP160 *value, int mode, int keep_signalling);
+// The value rounded in the mode to a saturated integer; out of range marks overflow. NaNs are the
+// callers'.
+int64_t FP160_Make_Int64(FP160 *value, int mode);
+// Negative integers saturate to 0; -0 gives 0.
+uint64_t FP160_Make_UInt64(FP160 *value, int mode);
+// Any negative sign, -0 included, saturates to 0 with overflow.
+uint64_t FP160_Make_Q_UInt64(FP160 *value, int mode);
+// The 32-bit forms always round toward zero.
+int32_t FP160_Make_Int32(FP160 *value);
+uint32_t FP160_Make_UInt32(FP160 *value);
+uint32_t FP160_Make_Q_UInt32(FP160 *value);

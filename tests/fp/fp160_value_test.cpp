@@ -10,7 +10,7 @@
 #include "fp/fp160_bits.h"
 #include "fp/fp160_text.h"
 #include "fp/fp_convert.h"
-#include "fp/fp_text.h"
+#include "fp/format_convert.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
