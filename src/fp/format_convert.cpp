@@ -36,7 +36,8 @@ inline uint64_t normalise(uint64_t sign, uint64_t fraction, int implicit, uint64
 // Single-precision word of a double by field selection: bits 0..1 and 5..34.
 inline uint32_t select_sp(uint64_t dw)
 {
-    return (uint32_t)((dw >> 63) << 31) | (uint32_t)(((dw >> 62) & 1) << 30) | (uint32_t)((dw >> 29) & 0x3FFFFFFF);
+    return (uint32_t)((dw >> 63) << 31) | (uint32_t)(((dw >> 62) & 1) << 30) |
+           (uint32_t)((dw >> 29) & 0x3FFFFFFF);
 }
 
 // The truncating denormalisation of a double into the single denormal range (biased 874..896).
@@ -89,7 +90,8 @@ uint32_t store_single_float(IOPDesc *iop, uint64_t dw)
 
 uint32_t Make_DP_Fit_in_SP(uint64_t dw)
 {
-    return (uint32_t)((dw >> 63) << 31) | (uint32_t)(((dw >> 52) & 0xFF) << 23) | (uint32_t)((dw >> 29) & 0x7FFFFF);
+    return (uint32_t)((dw >> 63) << 31) | (uint32_t)(((dw >> 52) & 0xFF) << 23) |
+           (uint32_t)((dw >> 29) & 0x7FFFFF);
 }
 
 void forceDenZero(ThreadState *thread, uint64_t *dw)

@@ -40,8 +40,8 @@ void trace_mark(const FP160 *value, const char *routine, const char *message, va
 
 } // namespace
 
-void FP160_Mark_Exception(FP160 *value, uint32_t flags, uint32_t details, const char *routine, const char *message,
-                          ...)
+void FP160_Mark_Exception(FP160 *value, uint32_t flags, uint32_t details, const char *routine,
+                          const char *message, ...)
 {
     value->exceptions |= flags;
     if ((flags & FP160_EXC_INVALID) && details) value->invalid_detail |= details;
@@ -73,9 +73,15 @@ struct FlagName {
 };
 
 constexpr FlagName exception_names[] = {
-    {FP160_EXC_OVERFLOW, "Overflow"},       {FP160_EXC_UNDERFLOW, "Underflow"}, {FP160_EXC_INEXACT, "Inexact"},
-    {FP160_EXC_ROUNDED_UP, "Round-Up"},     {FP160_EXC_INVALID, nullptr},       {FP160_EXC_ZERO_DIVIDE, "Zero-Divide"},
-    {FP160_EXC_QNAN, "QNaN"},               {FP160_EXC_SNAN, "SNaN"},           {FP160_EXC_INEXACT_RE, "Inexact-RE"},
+    {FP160_EXC_OVERFLOW, "Overflow"},
+    {FP160_EXC_UNDERFLOW, "Underflow"},
+    {FP160_EXC_INEXACT, "Inexact"},
+    {FP160_EXC_ROUNDED_UP, "Round-Up"},
+    {FP160_EXC_INVALID, nullptr},
+    {FP160_EXC_ZERO_DIVIDE, "Zero-Divide"},
+    {FP160_EXC_QNAN, "QNaN"},
+    {FP160_EXC_SNAN, "SNaN"},
+    {FP160_EXC_INEXACT_RE, "Inexact-RE"},
 };
 
 constexpr FlagName detail_names[] = {
@@ -162,7 +168,8 @@ uint32_t micro_DBL_FPRF(uint64_t value, int precision)
     const uint32_t e = (uint32_t)(value >> 52) & 0x7FF;
     const uint64_t f = value & 0xFFFFFFFFFFFFFull;
     return classify(value >> 63, e == 0x7FF, e == 0, f == 0, (f >> 51) & 1,
-                    precision == 1 && e >= DP_SP_DENORMAL_FIRST && e <= DP_SP_DENORMAL_LAST, "micro_DBL_FPRF");
+                    precision == 1 && e >= DP_SP_DENORMAL_FIRST && e <= DP_SP_DENORMAL_LAST,
+                    "micro_DBL_FPRF");
 }
 
 uint32_t micro_SGL_FPRF(uint32_t value)
@@ -176,7 +183,8 @@ uint32_t micro_HALF_FPRF(uint16_t value)
 {
     const uint32_t e = value & 0x7C00;
     const uint32_t f = value & 0x3FF;
-    return classify((value & 0x8000) != 0, e == 0x7C00, e == 0, f == 0, (f & 0x200) != 0, false, "micro_HALF_FPRF");
+    return classify((value & 0x8000) != 0, e == 0x7C00, e == 0, f == 0, (f & 0x200) != 0, false,
+                    "micro_HALF_FPRF");
 }
 
 uint32_t micro_QUAD_FPRF(const uint64_t *value, int precision)
@@ -185,5 +193,6 @@ uint32_t micro_QUAD_FPRF(const uint64_t *value, int precision)
     const uint32_t e = (uint32_t)(hi >> 48) & 0x7FFF;
     const bool fraction_zero = (hi & 0xFFFFFFFFFFFFull) == 0 && lo == 0;
     return classify(hi >> 63, e == 0x7FFF, e == 0, fraction_zero, (hi >> 47) & 1,
-                    precision == 1 && e >= QP_SP_DENORMAL_FIRST && e <= QP_SP_DENORMAL_LAST, "micro_QUAD_FPRF");
+                    precision == 1 && e >= QP_SP_DENORMAL_FIRST && e <= QP_SP_DENORMAL_LAST,
+                    "micro_QUAD_FPRF");
 }

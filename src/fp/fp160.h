@@ -32,8 +32,14 @@ constexpr uint32_t FP160_BIAS = 0x7FFFFFFF;
 constexpr uint32_t FP160_EXP_MAX = 0xFFFFFFFF; // infinity and NaN
 
 // Storage formats (src_format and the format argument of the narrowing operations).
-enum : int32_t { FP_FORMAT_NONE = 0, FP_FORMAT_SP = 1, FP_FORMAT_DP = 3, FP_FORMAT_HP = 4, FP_FORMAT_QP = 5,
-                 FP_FORMAT_EP = 6 };
+enum : int32_t {
+    FP_FORMAT_NONE = 0,
+    FP_FORMAT_SP = 1,
+    FP_FORMAT_DP = 3,
+    FP_FORMAT_HP = 4,
+    FP_FORMAT_QP = 5,
+    FP_FORMAT_EP = 6
+};
 
 // Biased exponent of a storage format's exponent field e: e + offset.
 constexpr uint32_t FP160_DP_OFFSET = 0x7FFFFC00;
@@ -132,8 +138,8 @@ inline bool FP160_Is_Zero(const FP160 *v) // exponent 0 and significand bits 1..
 
 // ORs flags into the exceptions (and details into invalid_detail with the invalid flag). The
 // routine and the printf-style message describe the event for tracing only.
-void FP160_Mark_Exception(FP160 *value, uint32_t flags, uint32_t details, const char *routine, const char *message,
-                          ...) __attribute__((format(printf, 5, 6)));
+void FP160_Mark_Exception(FP160 *value, uint32_t flags, uint32_t details, const char *routine,
+                          const char *message, ...) __attribute__((format(printf, 5, 6)));
 void FP160_UnMark_Exception(FP160 *value, uint32_t flags, const char *routine, const char *message, ...)
     __attribute__((format(printf, 4, 5)));
 

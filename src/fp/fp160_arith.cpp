@@ -142,7 +142,8 @@ void FP160_Add_GMode(FP160 *a, const FP160 *b, int mode, int graph)
         const bool x_inf = FP160_Is_Infinity(&x), y_inf = FP160_Is_Infinity(&y);
         if (x_inf && y_inf) {
             if (r.eff_subtract)
-                make_default_nan(&r, FP160_INV_INF_MINUS_INF, "FP160_Add_GMode", "A and B operands opposite sign and both INF");
+                make_default_nan(&r, FP160_INV_INF_MINUS_INF, "FP160_Add_GMode",
+                                 "A and B operands opposite sign and both INF");
             else
                 make_infinity(&r, x.sign);
             *a = r;
@@ -173,9 +174,10 @@ void FP160_Add_GMode(FP160 *a, const FP160 *b, int mode, int graph)
     const uint32_t d = larger->exponent - smaller->exponent;
     if (d > 0) {
         if (align(smaller, d)) {
-            FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Add_GMode", "Exponent difference (%d) shift loses precision",
-                                 (int)d);
-            if (r.eff_subtract) smaller->sig_lo |= 1; // sticky: the subtraction rounds as if the bits were there
+            FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Add_GMode",
+                                 "Exponent difference (%d) shift loses precision", (int)d);
+            if (r.eff_subtract)
+                smaller->sig_lo |= 1; // sticky: the subtraction rounds as if the bits were there
         }
         smaller->exponent = larger->exponent;
     }
@@ -208,16 +210,18 @@ void FP160_Add_GMode(FP160 *a, const FP160 *b, int mode, int graph)
 
     if (r.sig_hi & FP160_HEADROOM_BIT) {
         if (r.sig_lo & 1)
-            FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Add_GMode",
-                                 "Carry out of significand and exponent increment causes right-shift precision loss");
+            FP160_Mark_Exception(
+                &r, FP160_EXC_INEXACT, 0, "FP160_Add_GMode",
+                "Carry out of significand and exponent increment causes right-shift precision loss");
         set_significand(&r, significand(&r) >> 1);
         r.exponent += 1;
     }
-    if (r.exponent == 0 && significand(&r) == 0 && r.eff_subtract) r.sign = mode == FP_ROUND_MINUS_INF ? 1 : 0;
+    if (r.exponent == 0 && significand(&r) == 0 && r.eff_subtract)
+        r.sign = mode == FP_ROUND_MINUS_INF ? 1 : 0;
     FP160_Normalize(&r);
     if (x.exceptions | y.exceptions)
-        FP160_Mark_Exception(&r, x.exceptions | y.exceptions, x.invalid_detail | y.invalid_detail, "FP160_Add_GMode",
-                             "Exceptions from inputs carried forward to result");
+        FP160_Mark_Exception(&r, x.exceptions | y.exceptions, x.invalid_detail | y.invalid_detail,
+                             "FP160_Add_GMode", "Exceptions from inputs carried forward to result");
     *a = r;
 }
 
@@ -242,7 +246,8 @@ void FP160_Multiply_GMode(FP160 *a, const FP160 *b, int graph)
         const bool a_inf = FP160_Is_Infinity(a), b_inf = FP160_Is_Infinity(b);
         if (a_inf || b_inf) {
             if ((a_inf && FP160_Is_Zero(b)) || (b_inf && FP160_Is_Zero(a)))
-                make_default_nan(&r, FP160_INV_ZERO_TIMES_INF, "FP160_Multiply_GMode", "Operands cause 0 * INF exception");
+                make_default_nan(&r, FP160_INV_ZERO_TIMES_INF, "FP160_Multiply_GMode",
+                                 "Operands cause 0 * INF exception");
             else
                 make_infinity(&r, sign);
             *a = r;
@@ -260,7 +265,8 @@ void FP160_Multiply_GMode(FP160 *a, const FP160 *b, int graph)
 
     // The 256-bit product from 64 x 64-bit partial products.
     const uint64_t a0 = a->sig_lo, a1 = a->sig_hi, b0 = b->sig_lo, b1 = b->sig_hi;
-    const fp_u128 p00 = (fp_u128)a0 * b0, p01 = (fp_u128)a0 * b1, p10 = (fp_u128)a1 * b0, p11 = (fp_u128)a1 * b1;
+    const fp_u128 p00 = (fp_u128)a0 * b0, p01 = (fp_u128)a0 * b1, p10 = (fp_u128)a1 * b0,
+                  p11 = (fp_u128)a1 * b1;
     const fp_u128 mid = (p00 >> 64) + (uint64_t)p01 + (uint64_t)p10; // at most 3 * 2^64
     fp_u128 low = ((fp_u128)(uint64_t)mid << 64) | (uint64_t)p00;
     fp_u128 high = p11 + (p01 >> 64) + (p10 >> 64) + (mid >> 64);
@@ -283,7 +289,8 @@ void FP160_Multiply_GMode(FP160 *a, const FP160 *b, int graph)
         low <<= 2;
     }
     if (low != 0 || lost)
-        FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Multiply_GMode", "Low bits of 255-bit result discarded");
+        FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Multiply_GMode",
+                             "Low bits of 255-bit result discarded");
     r.sign = sign;
     r.exponent = exponent;
     set_significand(&r, high);
@@ -340,7 +347,8 @@ void FP160_Divide_GMode(FP160 *a, const FP160 *b, int graph)
             // h holds the remainder after one more step: restore it to test for zero.
             const fp_u128 remainder = (h >> 127) ? h + divisor : h;
             if (remainder != 0)
-                FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Divide", "Reminder is non zero will cause precision loss");
+                FP160_Mark_Exception(&r, FP160_EXC_INEXACT, 0, "FP160_Divide",
+                                     "Reminder is non zero will cause precision loss");
         } else {
             // The high words only: for double precision or narrower operands the quotient has a
             // set bit below the guard and round bits whenever it is inexact.

@@ -66,8 +66,8 @@ int round_to(FP160 *v, int mode, const Format &f, bool extra_sticky, int force_n
     const int grx = grx_below(s, shift, (v->exceptions & FP160_EXC_INEXACT) || extra_sticky);
     int carried = 0;
     if (grx != 0) {
-        FP160_Mark_Exception(v, FP160_EXC_INEXACT, 0, "FP160_RoundSignificand", "GRX bits (0x%01X) non-zero, precision loss",
-                             grx);
+        FP160_Mark_Exception(v, FP160_EXC_INEXACT, 0, "FP160_RoundSignificand",
+                             "GRX bits (0x%01X) non-zero, precision loss", grx);
         if (FP_Round_Incr_Fract(mode, v->sign != 0, (int)(fraction & 1), grx)) {
             fraction += 1;
             FP160_Mark_Exception(v, FP160_EXC_ROUNDED_UP, 0, "FP160_RoundSignificand",
@@ -88,7 +88,8 @@ int round_to(FP160 *v, int mode, const Format &f, bool extra_sticky, int force_n
                 carried = 1;
             }
         } else {
-            FP160_UnMark_Exception(v, FP160_EXC_ROUNDED_UP, "FP160_RoundSignificand", "Rounding down, no fraction increment");
+            FP160_UnMark_Exception(v, FP160_EXC_ROUNDED_UP, "FP160_RoundSignificand",
+                                   "Rounding down, no fraction increment");
         }
     }
     const fp_u128 integer_bit = (fp_u128)1 << f.fbits;
@@ -152,7 +153,8 @@ void narrow_restoring(FP160 *v, int mode, int precision, const Format &f, const 
         const fp_u128 s = significand(v) & ~HEADROOM_128;
         const int grx = grx_below(s, shift, v->exceptions & FP160_EXC_INEXACT);
         if (FP_Round_Incr_Fract(mode, v->sign != 0, (int)((s >> shift) & 1), grx))
-            FP160_Mark_Exception(v, FP160_EXC_ROUNDED_UP, 0, t.routine, "FP160 overflow fraction would be rounded up");
+            FP160_Mark_Exception(v, FP160_EXC_ROUNDED_UP, 0, t.routine,
+                                 "FP160 overflow fraction would be rounded up");
     } else if (target >= 1) {
         int32_t e;
         round_to(v, mode, f, f.fbits > 52 && v->wide && (v->ext_lo | v->ext_hi), 0, &e, fraction);
@@ -191,7 +193,8 @@ int narrow_keeping(FP160 *v, int mode, int graph, const Format &f, const Texts &
         *fraction = (uint32_t)stored_fraction(v, f);
         if (graph && *fraction == 0) {
             *fraction = all_fraction;
-            FP160_UnMark_Exception(v, FP160_EXC_ROUNDED_UP, t.routine, "Graph-mode and fraction is 0...rounding down");
+            FP160_UnMark_Exception(v, FP160_EXC_ROUNDED_UP, t.routine,
+                                   "Graph-mode and fraction is 0...rounding down");
         }
         return 0;
     }
@@ -206,14 +209,15 @@ int narrow_keeping(FP160 *v, int mode, int graph, const Format &f, const Texts &
         const fp_u128 s = significand(v) & ~HEADROOM_128;
         const int grx = grx_below(s, shift, v->exceptions & FP160_EXC_INEXACT);
         if (FP_Round_Incr_Fract(mode, v->sign != 0, (int)((s >> shift) & 1), grx))
-            FP160_Mark_Exception(v, FP160_EXC_ROUNDED_UP, 0, t.routine, "FP160 overflow fraction would be rounded up");
+            FP160_Mark_Exception(v, FP160_EXC_ROUNDED_UP, 0, t.routine,
+                                 "FP160 overflow fraction would be rounded up");
         return 0;
     }
     if (target > f.max) { // graph mode: saturate
         *field = (uint32_t)f.max;
         *fraction = all_fraction;
-        FP160_UnMark_Exception(v, FP160_EXC_ROUNDED_UP, t.routine, "Graph-mode and saturating upper limit (exponent %d)",
-                               (int)u);
+        FP160_UnMark_Exception(v, FP160_EXC_ROUNDED_UP, t.routine,
+                               "Graph-mode and saturating upper limit (exponent %d)", (int)u);
         return 0;
     }
     if (target >= 1) {
@@ -299,7 +303,8 @@ void FP160_Denormalize(FP160 *value, int32_t n)
         const fp_u128 lost = n >= 127 ? s : s & low_mask(n);
         if (lost) {
             value->tiny_loss = 1;
-            FP160_Mark_Exception(value, FP160_EXC_INEXACT, 0, "FP160_Denormalize", "Right-shift loses %d bits", n);
+            FP160_Mark_Exception(value, FP160_EXC_INEXACT, 0, "FP160_Denormalize",
+                                 "Right-shift loses %d bits", n);
         }
     }
     if (n >= 1) s = n >= 128 ? 0 : s >> n;
@@ -314,7 +319,8 @@ int FP_Round_Incr_Fract(int mode, int sign, int lsb, int grx)
     case FP_ROUND_NEAREST:
     case FP_ROUND_NEAREST_AWAY:
         if (grx < 0 || grx > 7) {
-            sim_do_error(__FILE__, __LINE__, "FP_Round_Incr_Fract::Bad GRX value: 0x%01X (range is [0..7])", grx);
+            sim_do_error(__FILE__, __LINE__, "FP_Round_Incr_Fract::Bad GRX value: 0x%01X (range is [0..7])",
+                         grx);
             return 0;
         }
         if (grx < 4) return 0;
@@ -329,7 +335,8 @@ int FP_Round_Incr_Fract(int mode, int sign, int lsb, int grx)
     case FP_ROUND_ODD:
         return lsb ? 0 : 1;
     default:
-        sim_do_error(__FILE__, __LINE__, "FP_Round_Incr_Fract::Unknown rounding mode: 0x%08X", (unsigned)mode);
+        sim_do_error(__FILE__, __LINE__, "FP_Round_Incr_Fract::Unknown rounding mode: 0x%08X",
+                     (unsigned)mode);
         return 0;
     }
 }
@@ -338,17 +345,19 @@ int FP160_RoundSignificand(FP160 *value, int mode, int format, int32_t *exponent
                            int force_normal)
 {
     fp_u128 fraction;
-    const int carried = round_to(value, mode, format_of(format), false, force_normal, exponent_out, &fraction);
+    const int carried =
+        round_to(value, mode, format_of(format), false, force_normal, exponent_out, &fraction);
     *fraction_out = (uint64_t)fraction;
     return carried;
 }
 
-int FP160_RoundSignificand_QP(FP160 *value, int mode, int format, int32_t *exponent_out, uint64_t *fraction_out,
-                              int force_normal)
+int FP160_RoundSignificand_QP(FP160 *value, int mode, int format, int32_t *exponent_out,
+                              uint64_t *fraction_out, int force_normal)
 {
     fp_u128 fraction;
     const bool wide_sticky = value->wide && (value->ext_lo | value->ext_hi);
-    const int carried = round_to(value, mode, qp_format_of(format), wide_sticky, force_normal, exponent_out, &fraction);
+    const int carried =
+        round_to(value, mode, qp_format_of(format), wide_sticky, force_normal, exponent_out, &fraction);
     Store_128(fraction_out, fraction);
     return carried;
 }
@@ -360,7 +369,8 @@ void FP160_Convert64(FP160 *value, int mode, uint64_t *out, int precision)
     uint32_t field;
     fp_u128 fraction;
     narrow_restoring(value, mode, precision, FORMAT_DP, texts, &field, &fraction);
-    *out = ((uint64_t)(value->sign != 0) << 63) | ((uint64_t)field << 52) | ((uint64_t)fraction & 0xFFFFFFFFFFFFFull);
+    *out = ((uint64_t)(value->sign != 0) << 63) | ((uint64_t)field << 52) |
+           ((uint64_t)fraction & 0xFFFFFFFFFFFFFull);
     if (FP160_Tracing()) FP160_Trace(value, "FP160_Convert64", "-> 0x%016lX", (unsigned long)*out);
 }
 
@@ -382,10 +392,12 @@ void FP160_Convert128(FP160 *value, int mode, uint64_t *out, int precision)
     uint32_t field;
     fp_u128 fraction;
     narrow_restoring(value, mode, precision, FORMAT_QP, texts, &field, &fraction);
-    const fp_u128 word = ((fp_u128)(value->sign != 0) << 127) | ((fp_u128)field << 112) | (fraction & low_mask(112));
+    const fp_u128 word =
+        ((fp_u128)(value->sign != 0) << 127) | ((fp_u128)field << 112) | (fraction & low_mask(112));
     Store_128(out, word);
     if (FP160_Tracing())
-        FP160_Trace(value, "FP160_Convert128", "-> 0x%016lX:0x%016lX", (unsigned long)out[1], (unsigned long)out[0]);
+        FP160_Trace(value, "FP160_Convert128", "-> 0x%016lX:0x%016lX", (unsigned long)out[1],
+                    (unsigned long)out[0]);
 }
 
 int FP160_Convert32_rnd_mode(FP160 *value, int mode, uint32_t *out, int graph)
@@ -407,7 +419,8 @@ uint32_t FP160_Convert32(FP160 *value, int mode, int flush, int graph, int raw)
         return sign | (field << 23) | (uint32_t)((value->sig_hi >> 39) & 0x7FFFFF);
     }
     uint32_t word;
-    if (FP160_Convert32_rnd_mode(value, graph ? FP_ROUND_ZERO : mode, &word, graph) && (graph || flush)) word &= 0x80000000u;
+    if (FP160_Convert32_rnd_mode(value, graph ? FP_ROUND_ZERO : mode, &word, graph) && (graph || flush))
+        word &= 0x80000000u;
     return word;
 }
 

@@ -37,8 +37,8 @@ int FP160_RoundSignificand(FP160 *value, int mode, int format, int32_t *exponent
                            int force_normal);
 // The same for formats 5 (quad), 6 (80-bit extended), 1 (single) and any other code (double),
 // with a 128-bit fraction (low word first).
-int FP160_RoundSignificand_QP(FP160 *value, int mode, int format, int32_t *exponent_out, uint64_t *fraction_out,
-                              int force_normal);
+int FP160_RoundSignificand_QP(FP160 *value, int mode, int format, int32_t *exponent_out,
+                              uint64_t *fraction_out, int force_normal);
 
 // Double-precision word; precision 3 for a double result, 1 for a single result carried in
 // double format (out-of-range exponents then wrap to 11 bits). The value is left unchanged.

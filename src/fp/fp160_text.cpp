@@ -56,9 +56,10 @@ int FP160_ToString(char *text, size_t size, const char *label, const FP160 *valu
     snprintf(class_text, sizeof class_text, class_format(value), sign);
     char label_text[128];
     snprintf(label_text, sizeof label_text, "%s%s", label ? label : "", label ? ":" : "");
-    const int n = snprintf(text, size, "%s[s=%d(%c), e=0x%08X(%d), f=0x%016lX_%016lX]-> %s {%s}", label_text,
-                           value->sign, sign, value->exponent, (int32_t)(value->exponent - FP160_BIAS),
-                           (unsigned long)value->sig_hi, (unsigned long)value->sig_lo, number_text, class_text);
+    const int n =
+        snprintf(text, size, "%s[s=%d(%c), e=0x%08X(%d), f=0x%016lX_%016lX]-> %s {%s}", label_text,
+                 value->sign, sign, value->exponent, (int32_t)(value->exponent - FP160_BIAS),
+                 (unsigned long)value->sig_hi, (unsigned long)value->sig_lo, number_text, class_text);
     text[size - 1] = '\0';
     return n;
 }

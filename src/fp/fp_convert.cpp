@@ -37,7 +37,8 @@ void FP160_ConvertFromDP(FP160 *value, const uint64_t *word, const char *label)
     const uint64_t w = *word;
     FP160_Init(value, label);
     value->src_format = FP_FORMAT_DP;
-    widen(value, (uint32_t)(w >> 63), (uint32_t)(w >> 52) & 0x7FF, 0x7FF, w & 0xFFFFFFFFFFFFFull, 52, FP160_DP_OFFSET);
+    widen(value, (uint32_t)(w >> 63), (uint32_t)(w >> 52) & 0x7FF, 0x7FF, w & 0xFFFFFFFFFFFFFull, 52,
+          FP160_DP_OFFSET);
     if (FP160_Tracing()) FP160_Trace(value, label, "Converted from DP 0x%016lX", (unsigned long)w);
 }
 
@@ -74,7 +75,8 @@ void FP160_ConvertFromQP(FP160 *value, const uint64_t *quad, const char *label)
     const fp_u128 fraction = q & (((fp_u128)1 << 112) - 1);
     widen(value, (uint32_t)(q >> 127), (uint32_t)(q >> 112) & 0x7FFF, 0x7FFF, fraction, 112, FP160_QP_OFFSET);
     if (FP160_Tracing())
-        FP160_Trace(value, label, "Converted from QP 0x%016lX:0x%016lX", (unsigned long)quad[1], (unsigned long)quad[0]);
+        FP160_Trace(value, label, "Converted from QP 0x%016lX:0x%016lX", (unsigned long)quad[1],
+                    (unsigned long)quad[0]);
 }
 
 void FP160_ConvertFromSI64(FP160 *value, int64_t integer, const char *label)
@@ -166,8 +168,8 @@ int FP160_MakeIntegral(FP160 *value, int mode, int keep_signalling)
     const bool sticky = lost || (last >= 2 && (s & (((fp_u128)1 << (last - 2)) - 1)) != 0);
     const int grx = guard * 4 + round * 2 + (sticky ? 1 : 0);
     if (below) {
-        FP160_Mark_Exception(value, FP160_EXC_INEXACT, 0, "FP160_MakeIntegral", "Non-integral bits discarded (exponent %d)",
-                             (int)u);
+        FP160_Mark_Exception(value, FP160_EXC_INEXACT, 0, "FP160_MakeIntegral",
+                             "Non-integral bits discarded (exponent %d)", (int)u);
         s &= ~(((fp_u128)1 << last) - 1);
     }
     if (FP_Round_Incr_Fract(mode, value->sign != 0, (int)((s >> last) & 1), grx)) {
@@ -176,8 +178,9 @@ int FP160_MakeIntegral(FP160 *value, int mode, int keep_signalling)
         s += (fp_u128)1 << last;
         if (s >> 127) {
             if (s & 1)
-                FP160_Mark_Exception(value, FP160_EXC_INEXACT, 0, "FP160_MakeIntegral",
-                                     "Carry out of significand exponent increment causes right-shift to discard bits");
+                FP160_Mark_Exception(
+                    value, FP160_EXC_INEXACT, 0, "FP160_MakeIntegral",
+                    "Carry out of significand exponent increment causes right-shift to discard bits");
             s >>= 1;
             value->exponent += 1;
         }
@@ -192,7 +195,7 @@ namespace
 
 // Limits of an integer conversion.
 struct IntegerForm {
-    int64_t limit;        // the unbiased exponent above which the value cannot fit
+    int64_t limit;         // the unbiased exponent above which the value cannot fit
     const char *too_large; // pre-check text
     const char *routine;
 };
@@ -239,9 +242,11 @@ void overflow(FP160 *value, const char *routine, const char *message)
 }
 
 constexpr IntegerForm INT64{63, "Operand is INF or too large for 64-bit integer", "FP160_Make_Int64"};
-constexpr IntegerForm UINT64{64, "Operand is INF or too large for 64-bit unsigned integer", "FP160_Make_UInt64"};
+constexpr IntegerForm UINT64{64, "Operand is INF or too large for 64-bit unsigned integer",
+                             "FP160_Make_UInt64"};
 constexpr IntegerForm INT32{31, "Operand is INF or too large for 32-bit integer", "FP160_Make_Int32"};
-constexpr IntegerForm UINT32{32, "Operand is INF or too large for 32-bit unsigned integer", "FP160_Make_UInt32"};
+constexpr IntegerForm UINT32{32, "Operand is INF or too large for 32-bit unsigned integer",
+                             "FP160_Make_UInt32"};
 
 uint64_t make_unsigned64(FP160 *value, int mode, bool any_negative_sign)
 {

@@ -16,12 +16,9 @@ namespace
 constexpr uint32_t ROUNDING_FLAGS = FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP;
 constexpr uint32_t NAN_FLAGS = FP160_EXC_QNAN | FP160_EXC_SNAN;
 
-// Row flags read by the delivery.
-constexpr uint32_t ATTR_DIVIDE_OR_SQRT = 0x800;
-
 inline bool row_divides(const IOPDesc *iop)
 {
-    return iop->row && (iop->row->attributes & ATTR_DIVIDE_OR_SQRT);
+    return iop->row && (iop->row->attributes & II_ATTR_DIVIDE_OR_SQRT);
 }
 inline bool row_class(const IOPDesc *iop, uint64_t flag)
 {
@@ -85,8 +82,8 @@ struct DoubleFormat {
     static Out infinity(bool negative) { return (negative ? 1ull << 63 : 0) | 0x7FF0000000000000ull; }
     static Out largest(const FP160 *v, bool negative)
     {
-        const uint64_t magnitude = v->src_format == FP_FORMAT_SP ? (1150ull << 52) | 0xFFFFFE0000000ull
-                                                                 : 0x7FEFFFFFFFFFFFFFull;
+        const uint64_t magnitude =
+            v->src_format == FP_FORMAT_SP ? (1150ull << 52) | 0xFFFFFE0000000ull : 0x7FEFFFFFFFFFFFFFull;
         return (negative ? 1ull << 63 : 0) | magnitude;
     }
     static Out zero(bool negative) { return negative ? 1ull << 63 : 0; }
@@ -132,7 +129,10 @@ struct QuadFormat {
     }
     static Out zero(bool negative) { return Quad{{0, negative ? SIGN : 0}}; }
     static bool is_zero(const Out &o) { return o.w[0] == 0 && (o.w[1] << 1) == 0; }
-    static bool is_quiet_nan(const Out &o) { return (o.w[1] & 0x7FFF800000000000ull) == 0x7FFF800000000000ull; }
+    static bool is_quiet_nan(const Out &o)
+    {
+        return (o.w[1] & 0x7FFF800000000000ull) == 0x7FFF800000000000ull;
+    }
     static Out without_sign(Out o)
     {
         o.w[1] &= ~SIGN;
@@ -154,7 +154,8 @@ template <class T> int deliver(IOPDesc *iop, FP160 *value, typename T::Out *out,
     const uint32_t F0 = value->exceptions, D0 = value->invalid_detail;
     bool sticky = F0 & FP160_EXC_INEXACT;
     T::convert(value, mode, out);
-    if (FP_Option(iop, PO_FP_FI_BIT_DETERMINED_AFTER_ROUNDING)) sticky = value->exceptions & FP160_EXC_INEXACT;
+    if (FP_Option(iop, PO_FP_FI_BIT_DETERMINED_AFTER_ROUNDING))
+        sticky = value->exceptions & FP160_EXC_INEXACT;
     uint32_t F = F0 | value->exceptions;
     int result = 1;
     bool fprf = true;
@@ -198,7 +199,8 @@ template <class T> int deliver(IOPDesc *iop, FP160 *value, typename T::Out *out,
                                  "INEXACT raised with overflow and OE=0");
             F |= FP160_EXC_INEXACT;
             if (mode > FP_ROUND_NEAREST_AWAY || mode < 0) {
-                sim_do_error(__FILE__, __LINE__, "ERROR: FP_Convert_ExceptionHandler(): Unknown rounding mode");
+                sim_do_error(__FILE__, __LINE__,
+                             "ERROR: FP_Convert_ExceptionHandler(): Unknown rounding mode");
                 return 0;
             }
             const bool largest = rounds_to_largest(mode, negative);
@@ -297,8 +299,8 @@ void FP160_Round_Enabled_to_32_as_DW(IOPDesc *iop, FP160 *value, uint64_t *out, 
     if (FP_Option(iop, PO_SET_FPRF_NEGATIVE_FOR_OVER_OR_UNDER_FLOW))
         Set_FPSCR_FPRF_Code(iop, (*out >> 63) ? FPRF_NEG_NORMAL : FPRF_POS_NORMAL);
     else
-        Set_DBL_FPSCR_FPRF_Bits(iop, out,
-                                (row_class(iop, II_SINGLE) && (value->exceptions & FP160_EXC_FINAL_EXP)) ? 2 : 1);
+        Set_DBL_FPSCR_FPRF_Bits(
+            iop, out, (row_class(iop, II_SINGLE) && (value->exceptions & FP160_EXC_FINAL_EXP)) ? 2 : 1);
     *flags = merge_flags(*flags, value);
 }
 
@@ -307,7 +309,8 @@ int FP160_Convert_to_32_as_DW(IOPDesc *iop, FP160 *value, uint64_t *out, int neg
     const uint32_t F0 = value->exceptions, D0 = value->invalid_detail;
     bool sticky = F0 & FP160_EXC_INEXACT;
     uint32_t word = FP160_Convert32(value, mode, 0, 0, 0);
-    if (FP_Option(iop, PO_FP_FI_BIT_DETERMINED_AFTER_ROUNDING)) sticky = value->exceptions & FP160_EXC_INEXACT;
+    if (FP_Option(iop, PO_FP_FI_BIT_DETERMINED_AFTER_ROUNDING))
+        sticky = value->exceptions & FP160_EXC_INEXACT;
     uint32_t F = F0 | value->exceptions;
     int result = 1, convert_later = 1, fprf_later = 1;
     bool fprf = true;
@@ -319,8 +322,8 @@ int FP160_Convert_to_32_as_DW(IOPDesc *iop, FP160 *value, uint64_t *out, int neg
             FPSCR_SetBit(iop, FPSCR_UX, 1);
             value->exponent += 192;
             F &= ~ROUNDING_FLAGS;
-            FP160_Round_Enabled_to_32_as_DW(iop, value, out, sticky || value->tiny_loss, mode, &F, &convert_later,
-                                            &fprf_later);
+            FP160_Round_Enabled_to_32_as_DW(iop, value, out, sticky || value->tiny_loss, mode, &F,
+                                            &convert_later, &fprf_later);
         } else if (FP_Option(iop, PO_SUPPORT_NON_IEEE_MODE) && FP_Option(iop, PO_NI_SQUASH_UNDERFLOW) &&
                    (f & FPSCR_NI)) {
             FPSCR_SetBit(iop, FPSCR_UX, 1);
@@ -348,7 +351,8 @@ int FP160_Convert_to_32_as_DW(IOPDesc *iop, FP160 *value, uint64_t *out, int neg
                                  "INEXACT raised with overflow and OE=0");
             F |= FP160_EXC_INEXACT;
             if (mode > FP_ROUND_NEAREST_AWAY || mode < 0) {
-                sim_do_error(__FILE__, __LINE__, "ERROR: FP_Convert_ExceptionHandler(): Unknown rounding mode");
+                sim_do_error(__FILE__, __LINE__,
+                             "ERROR: FP_Convert_ExceptionHandler(): Unknown rounding mode");
                 return 0;
             }
             const bool largest = rounds_to_largest(mode, negative);
@@ -380,7 +384,8 @@ int FP160_Convert_to_32_as_DW(IOPDesc *iop, FP160 *value, uint64_t *out, int neg
     }
     if (negate) {
         if (convert_later) {
-            if (!((word << 1) == 0 && mode != FP_ROUND_MINUS_INF && value->op_kind == FP160_OP_ADD)) word ^= SP_SIGN;
+            if (!((word << 1) == 0 && mode != FP_ROUND_MINUS_INF && value->op_kind == FP160_OP_ADD))
+                word ^= SP_SIGN;
         } else if (!((*out << 1) == 0 && mode != FP_ROUND_MINUS_INF && value->op_kind == FP160_OP_ADD)) {
             *out ^= 1ull << 63;
         }

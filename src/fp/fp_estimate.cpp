@@ -74,7 +74,8 @@ inline bool vector_row(const IOPDesc *iop)
 // largest finite number rather than infinity).
 inline bool toward_zero(int mode, bool negative)
 {
-    return mode == FP_ROUND_ZERO || (mode == FP_ROUND_PLUS_INF && negative) || (mode == FP_ROUND_MINUS_INF && !negative);
+    return mode == FP_ROUND_ZERO || (mode == FP_ROUND_PLUS_INF && negative) ||
+           (mode == FP_ROUND_MINUS_INF && !negative);
 }
 
 // A double with the given fields.
@@ -95,7 +96,8 @@ void reciprocal_cirn(IOPDesc *iop, FP160 *result, bool negative, uint64_t x, int
     uint64_t bits;
     uint32_t mark = 0;
     if (exponent > 1023) {
-        bits = toward_zero(mode, negative) ? make_dp(negative, 2046, DP_FRACTION) : make_dp(negative, 2047, 0);
+        bits =
+            toward_zero(mode, negative) ? make_dp(negative, 2046, DP_FRACTION) : make_dp(negative, 2047, 0);
         FPSCR_SetBit(iop, FPSCR_OX, 1);
         FPSCR_SetBit(iop, FPSCR_FI, 1);
         mark = FP160_EXC_OVERFLOW;
@@ -125,7 +127,8 @@ void reciprocal_dravo(IOPDesc *iop, FP160 *result, bool negative, uint64_t x, in
     normalised(x, &e, &f);
     int32_t o = 1022 - e;
     const uint32_t index = (uint32_t)(f >> 46), s = (uint32_t)(f >> 35) & 0x7FF;
-    uint64_t t = ((uint64_t)fres_64x18_dravo_offset[index] * 128 - (uint64_t)fres_64x8_dravo_slope[index] * s) << 28;
+    uint64_t t = ((uint64_t)fres_64x18_dravo_offset[index] * 128 - (uint64_t)fres_64x8_dravo_slope[index] * s)
+                 << 28;
     t &= 0x1FFFFF00000000ull; // bits 32..52
     while (!(t & DP_IMPLICIT)) {
         t <<= 1;
@@ -134,7 +137,8 @@ void reciprocal_dravo(IOPDesc *iop, FP160 *result, bool negative, uint64_t x, in
     uint64_t fraction = t & DP_FRACTION;
     const bool kolm = FP_Option(iop, PO_FP_RE_Kolm_LIKE);
     const bool vector = vector_row(iop);
-    const int32_t overflow_at = single ? 1151 : 2047, denormal_low = single ? 874 : -51, denormal_high = single ? 897 : 1;
+    const int32_t overflow_at = single ? 1151 : 2047, denormal_low = single ? 874 : -51,
+                  denormal_high = single ? 897 : 1;
     const int32_t adjust = single ? 192 : 1536;
     int64_t field = o;
     int add_back = 0, take_back = 0;
@@ -248,7 +252,8 @@ int FPEst_Reciprocal(IOPDesc *iop, const uint64_t *operand, uint64_t *out, uint3
             FP160_Mark_Exception(&result, FP160_EXC_QNAN, 0, "FPEst_Reciprocal", "QNaN operand");
         else
             FP160_Mark_Exception(&result, FP160_EXC_SNAN, 0, "FPEst_Reciprocal", "SNaN operand");
-    } else if (n == 0x7FF || (single && n > 1150 && FP_Option(iop, PO_FRES_FRSQRTES_OUT_OF_SP_RANGE_SUPPORTED))) {
+    } else if (n == 0x7FF ||
+               (single && n > 1150 && FP_Option(iop, PO_FRES_FRSQRTES_OUT_OF_SP_RANGE_SUPPORTED))) {
         const uint64_t bits = x & DP_SIGN;
         FP160_ConvertFromDP(&result, &bits, "FPEst_Reciprocal::op_B(INF)");
     } else if (FP_Option(iop, PO_FP_RE_Cirn_LIKE)) {
@@ -286,7 +291,8 @@ int FPEst_RecipSqrt(IOPDesc *iop, const uint64_t *operand, uint64_t *out, uint32
     const uint32_t n = (uint32_t)(x >> 52) & 0x7FF;
     const uint64_t f = x & DP_FRACTION;
     const int mode = IOP_FP_Rounding_Mode(iop);
-    const bool beyond_single = single && n > 1150 && FP_Option(iop, PO_FRES_FRSQRTES_OUT_OF_SP_RANGE_SUPPORTED);
+    const bool beyond_single =
+        single && n > 1150 && FP_Option(iop, PO_FRES_FRSQRTES_OUT_OF_SP_RANGE_SUPPORTED);
     if (n == 0 && f == 0) {
         const uint64_t bits = (x & DP_SIGN) | DP_INFINITY;
         FP160_ConvertFromDP(&result, &bits, "frsqrte::op_B(zero)");
@@ -323,7 +329,8 @@ int FPEst_RecipSqrt(IOPDesc *iop, const uint64_t *operand, uint64_t *out, uint32
         const uint64_t field = (uint64_t)(1022 - (e >> 1));
         uint64_t estimate;
         if (FP_Option(iop, PO_FP_RE_Cirn_LIKE) || FP_Option(iop, PO_FP_RE_Dravo_LIKE)) {
-            const uint32_t index = odd * 64 + (uint32_t)(fraction >> 46), s = (uint32_t)(fraction >> 35) & 0x7FF;
+            const uint32_t index = odd * 64 + (uint32_t)(fraction >> 46),
+                           s = (uint32_t)(fraction >> 35) & 0x7FF;
             const uint64_t offset = frsqrte_2x64x18_offset[index], slope = frsqrte_2x64x8_slope[index];
             const uint64_t v = odd ? offset * 1024 - slope * s : offset * 128 - slope * s;
             estimate = ((odd ? v >> 5 : v >> 4) & 0xFFFFF) << 32;
@@ -420,7 +427,8 @@ uint32_t FP160_Reciprocal_Estimate_DP(uint64_t word, FP160 *value)
     uint64_t f;
     normalised_dp_biased(word, &e, &f);
     const uint32_t index = (uint32_t)(f >> 47), s = (uint32_t)(f >> 37) & 0x3FF;
-    const uint64_t h = ((uint64_t)fres_32x15_offset[index] << 38) - (((uint64_t)fres_32x10_slope[index] * s) << 28);
+    const uint64_t h =
+        ((uint64_t)fres_32x15_offset[index] << 38) - (((uint64_t)fres_32x10_slope[index] * s) << 28);
     const int32_t d = 2045 - e;
     value->sign = (int32_t)(word >> 63);
     value->exponent = FP160_DP_OFFSET + (uint32_t)d;
@@ -441,7 +449,8 @@ uint32_t FP160_Reciprocal_Sqrt_Estimate_SP(uint32_t word, FP160 *value)
     normalised_sp(word, &e, &f);
     const uint32_t odd = (uint32_t)e & 1;
     const uint32_t index = odd * 16 + (f >> 19), s = (f >> 8) & 0x7FF;
-    const uint64_t l = (uint64_t)frsqrte_2x16x16_offset[index] * 2048 - (uint64_t)frsqrte_2x16x11_slope[index] * s;
+    const uint64_t l =
+        (uint64_t)frsqrte_2x16x16_offset[index] * 2048 - (uint64_t)frsqrte_2x16x11_slope[index] * s;
     const int shift = odd ? 2 : 3;
     value->exponent = (uint32_t)(63 - (e + 1) / 2) + FP160_BIAS;
     value->sig_hi = (l >> shift) << 39;

@@ -53,7 +53,8 @@ int Invalid_Convert_To_Unsigned(IOPDesc *iop, uint64_t *out, int negative)
     return 1;
 }
 
-int FloatConvertToSignedInteger(IOPDesc *iop, uint64_t *out, uint64_t dw, int mode, int width, const char *label)
+int FloatConvertToSignedInteger(IOPDesc *iop, uint64_t *out, uint64_t dw, int mode, int width,
+                                const char *label)
 {
     FP160 value;
     FP160_ConvertFromDP(&value, &dw, label);
@@ -91,7 +92,8 @@ int FloatConvertToSignedInteger(IOPDesc *iop, uint64_t *out, uint64_t dw, int mo
     return delivered;
 }
 
-int FloatConvertToUnsignedInteger(IOPDesc *iop, uint64_t *out, uint64_t dw, int mode, int width, const char *label)
+int FloatConvertToUnsignedInteger(IOPDesc *iop, uint64_t *out, uint64_t dw, int mode, int width,
+                                  const char *label)
 {
     FP160 value;
     FP160_ConvertFromDP(&value, &dw, label);

@@ -50,7 +50,8 @@ uint64_t FPSCR_SetBit(IOPDesc *iop, uint64_t bits, int set)
             f |= FPSCR_FX;
             iop->fpscr_written |= FPSCR_FX;
         }
-        if ((b & FPSCR_VXCVI) && FP_Option(iop, PO_VXCVI_SETS_FR_FI_ZERO)) f &= ~(uint64_t)(FPSCR_FR | FPSCR_FI);
+        if ((b & FPSCR_VXCVI) && FP_Option(iop, PO_VXCVI_SETS_FR_FI_ZERO))
+            f &= ~(uint64_t)(FPSCR_FR | FPSCR_FI);
         if (b) iop->fpscr_new_exc |= b & iop->fpscr_exc_mask;
         f |= b;
     }

@@ -9,9 +9,9 @@ namespace
 
 // Names of FPSCR bits 0..29 (bit 0 = 0x80000000); bit 20 is reserved.
 constexpr const char *bit_names[30] = {
-    " FX",     " FEX",    " VX",    " OX", " UX", " ZX", " XX", " VXSNAN", " VXISI", " VXIDI",
-    " VXZDZ",  " VXIMZ",  " VXVC",  " FR", " FI", " C",  " FL", " FG",     " FE",    " FU",
-    nullptr,   " VXSOFT", " VXSQRT", " VXCVI", " VE", " OE", " UE", " ZE",   " XE",    " NI",
+    " FX",    " FEX",    " VX",     " OX",    " UX", " ZX", " XX", " VXSNAN", " VXISI", " VXIDI",
+    " VXZDZ", " VXIMZ",  " VXVC",   " FR",    " FI", " C",  " FL", " FG",     " FE",    " FU",
+    nullptr,  " VXSOFT", " VXSQRT", " VXCVI", " VE", " OE", " UE", " ZE",     " XE",    " NI",
 };
 constexpr const char *rounding_names[4] = {"", " RN(0)", " RN(+)", " RN(-)"};
 

@@ -30,8 +30,8 @@ enum : uint64_t {
     FPSCR_UE = 0x20,
     FPSCR_ZE = 0x10,
     FPSCR_XE = 0x08,
-    FPSCR_NI = 0x04,           // non-IEEE mode
-    FPSCR_RN = 0x03,           // rounding mode
+    FPSCR_NI = 0x04, // non-IEEE mode
+    FPSCR_RN = 0x03, // rounding mode
 
     FPSCR_EXCEPTION_BITS = 0x1FF80700, // every exception bit
     FPSCR_INVALID_BITS = 0x01F80700,   // the invalid-operation bits

@@ -92,9 +92,15 @@ TEST(FP160Differential, SingleEdges)
         Op op;
         float a, b;
     } edges[] = {
-        {Op::ADD, 1.0f, 0x1p-24f},          {Op::ADD, 1.0f + 0x1p-23f, 0x1p-24f}, {Op::SUB, 0x1.8p-126f, 0x1p-126f},
-        {Op::MUL, 0x1p-75f, 0x1p-75f},      {Op::MUL, 0x1p64f, 0x1p64f},          {Op::DIV, 1.0f, 3.0f},
-        {Op::DIV, 0x1p-126f, 3.0f},         {Op::SQRT, 2.0f, 0},                  {Op::SQRT, 0x1p-149f, 0},
+        {Op::ADD, 1.0f, 0x1p-24f},
+        {Op::ADD, 1.0f + 0x1p-23f, 0x1p-24f},
+        {Op::SUB, 0x1.8p-126f, 0x1p-126f},
+        {Op::MUL, 0x1p-75f, 0x1p-75f},
+        {Op::MUL, 0x1p64f, 0x1p64f},
+        {Op::DIV, 1.0f, 3.0f},
+        {Op::DIV, 0x1p-126f, 3.0f},
+        {Op::SQRT, 2.0f, 0},
+        {Op::SQRT, 0x1p-149f, 0},
         {Op::MUL, 0x1.fffffep-64f, 0x1p-63f}, // tiny before rounding, the smallest normal after
     };
     for (const auto &e : edges) {

@@ -65,7 +65,8 @@ TEST(FP160Round, IncrementDecisionErrors)
     EXPECT_EQ(FP_Round_Incr_Fract(6, 0, 0, 0), 0); // nothing to round: no error
     const std::string text = sink.text();
     EXPECT_NE(text.find("FP_Round_Incr_Fract::Unknown rounding mode: 0x00000006"), std::string::npos) << text;
-    EXPECT_NE(text.find("FP_Round_Incr_Fract::Bad GRX value: 0x9 (range is [0..7])"), std::string::npos) << text;
+    EXPECT_NE(text.find("FP_Round_Incr_Fract::Bad GRX value: 0x9 (range is [0..7])"), std::string::npos)
+        << text;
     EXPECT_EQ(sink.lines().size(), 2u);
     EXPECT_NE(stop_simulation, 0u);
 }
@@ -154,7 +155,8 @@ TEST(FP160Round, RoundSignificandAtDoublePrecision)
     } cases[] = {
         {"1 + 2^-53: GRX 4, lsb 0", one_plus({54}), 0, 0, FP160_EXC_INEXACT},
         {"1 + 2^-53 + 2^-54: GRX 6", one_plus({54, 55}), 0, 1, FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP},
-        {"1 + 2^-52 + 2^-53: ties to even", one_plus({53, 54}), 0, 2, FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP},
+        {"1 + 2^-52 + 2^-53: ties to even", one_plus({53, 54}), 0, 2,
+         FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP},
         {"sticky in the low word", one_plus({54, 127}), 0, 1, FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP},
         {"to odd, even lsb", one_plus({127}), 4, 1, FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP},
         {"to odd, odd lsb", one_plus({53, 127}), 4, 1, FP160_EXC_INEXACT},
@@ -166,7 +168,8 @@ TEST(FP160Round, RoundSignificandAtDoublePrecision)
     for (Case &c : cases) {
         int32_t exponent;
         uint64_t fraction;
-        EXPECT_EQ(FP160_RoundSignificand(&c.value, c.mode, FP_FORMAT_DP, &exponent, &fraction, 0), 0) << c.what;
+        EXPECT_EQ(FP160_RoundSignificand(&c.value, c.mode, FP_FORMAT_DP, &exponent, &fraction, 0), 0)
+            << c.what;
         EXPECT_EQ(exponent, 1023) << c.what;
         EXPECT_EQ(fraction, c.fraction) << c.what;
         EXPECT_EQ(c.value.exceptions, c.flags) << c.what;

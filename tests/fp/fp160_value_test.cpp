@@ -90,7 +90,8 @@ TEST(FP160Value, MarksAddDetailsOnlyWithTheInvalidFlag)
     EXPECT_EQ(v.exceptions, 0u);
     // Tracing the marks changes nothing.
     debug_state[FP_DEBUG_MARKS] = 1;
-    FP160_Mark_Exception(&v, FP160_EXC_OVERFLOW, 0, "FP160_RoundSignificand", "GRX bits (0x%01X) non-zero", 5);
+    FP160_Mark_Exception(&v, FP160_EXC_OVERFLOW, 0, "FP160_RoundSignificand", "GRX bits (0x%01X) non-zero",
+                         5);
     debug_state[FP_DEBUG_MARKS] = 0;
     EXPECT_EQ(v.exceptions, FP160_EXC_OVERFLOW);
 }
@@ -100,9 +101,10 @@ TEST(FP160Value, ExceptionTexts)
     char text[256];
     EXPECT_STREQ(Exceptions_To_String(text, sizeof text, 0x14, 0x8), "Inexact,Invalid(0/0)");
     EXPECT_STREQ(Exceptions_To_String(text, sizeof text, 0, 0), "None");
-    EXPECT_STREQ(Exceptions_To_String(text, sizeof text, 0x1FF, 0x3FF),
-                 "Overflow,Underflow,Inexact,Round-Up,Invalid(Inf-Inf,Inf/Inf,0/0,0*Inf,SQRT(Neg),SQRT(-Inf),Compare,"
-                 "Convert,Software),Zero-Divide,QNaN,SNaN,Inexact-RE");
+    EXPECT_STREQ(
+        Exceptions_To_String(text, sizeof text, 0x1FF, 0x3FF),
+        "Overflow,Underflow,Inexact,Round-Up,Invalid(Inf-Inf,Inf/Inf,0/0,0*Inf,SQRT(Neg),SQRT(-Inf),Compare,"
+        "Convert,Software),Zero-Divide,QNaN,SNaN,Inexact-RE");
     // A short buffer keeps the names that fit, stays terminated and is never overrun.
     char small[12];
     memset(small, 'x', sizeof small);
@@ -120,15 +122,25 @@ TEST(FP160Value, ResultClasses)
         int precision;
         uint32_t fprf;
     } cases[] = {
-        {0x7FF8000000000000ull, 3, 0x11}, {0xFFF0000000000000ull, 3, 0x09}, {0xBFF0000000000000ull, 3, 0x08},
-        {0x800000000000000Full, 3, 0x18}, {0x8000000000000000ull, 3, 0x12}, {0x0000000000000000ull, 3, 0x02},
-        {0x0000000000000001ull, 1, 0x14}, {0x0000000000000001ull, 3, 0x14}, {0x3FF0000000000000ull, 3, 0x04},
+        {0x7FF8000000000000ull, 3, 0x11},
+        {0xFFF0000000000000ull, 3, 0x09},
+        {0xBFF0000000000000ull, 3, 0x08},
+        {0x800000000000000Full, 3, 0x18},
+        {0x8000000000000000ull, 3, 0x12},
+        {0x0000000000000000ull, 3, 0x02},
+        {0x0000000000000001ull, 1, 0x14},
+        {0x0000000000000001ull, 3, 0x14},
+        {0x3FF0000000000000ull, 3, 0x04},
         {0x7FF0000000000000ull, 3, 0x05},
         // Biased exponent 874 holds a single-precision denormal when the double carries a single.
-        {874ull << 52, 1, 0x14},          {874ull << 52, 3, 0x04},          {(896ull << 52) | (1ull << 63), 1, 0x18},
-        {897ull << 52, 1, 0x04},          {873ull << 52, 1, 0x04},
+        {874ull << 52, 1, 0x14},
+        {874ull << 52, 3, 0x04},
+        {(896ull << 52) | (1ull << 63), 1, 0x18},
+        {897ull << 52, 1, 0x04},
+        {873ull << 52, 1, 0x04},
     };
-    for (const Case &c : cases) EXPECT_EQ(micro_DBL_FPRF(c.bits, c.precision), c.fprf) << std::hex << c.bits;
+    for (const Case &c : cases)
+        EXPECT_EQ(micro_DBL_FPRF(c.bits, c.precision), c.fprf) << std::hex << c.bits;
     EXPECT_EQ(micro_SGL_FPRF(0x80000000), 0x12u);
     EXPECT_EQ(micro_SGL_FPRF(0xFF800000), 0x09u);
     EXPECT_EQ(micro_SGL_FPRF(0x7FC00000), 0x11u);
@@ -139,7 +151,8 @@ TEST(FP160Value, ResultClasses)
     EXPECT_EQ(micro_HALF_FPRF(0x8001), 0x18u);
     EXPECT_EQ(micro_HALF_FPRF(0x3C00), 0x04u);
     const uint64_t quad_one[2] = {0, 0x3FFF000000000000ull}, quad_qnan[2] = {0, 0x7FFF800000000000ull};
-    const uint64_t quad_neg_denormal[2] = {1, 0x8000000000000000ull}, quad_sp_denormal[2] = {0, 16240ull << 48};
+    const uint64_t quad_neg_denormal[2] = {1, 0x8000000000000000ull},
+                   quad_sp_denormal[2] = {0, 16240ull << 48};
     EXPECT_EQ(micro_QUAD_FPRF(quad_one, 5), 0x04u);
     EXPECT_EQ(micro_QUAD_FPRF(quad_qnan, 5), 0x11u);
     EXPECT_EQ(micro_QUAD_FPRF(quad_neg_denormal, 5), 0x18u);
@@ -234,8 +247,8 @@ TEST(FP160Text, HostDoubles)
     struct Case {
         double value;
         const char *text;
-    } cases[] = {{2.0, "2"},        {-0.5, "-0.5"},  {1.0 / 0.0, "+INF"},       {-1.0 / 0.0, "-INF"},
-                 {NAN, "+NaN"},     {-NAN, "-NaN"},  {1e-300, "1E-300"},        {123456789.0, "1.23457E+08"}};
+    } cases[] = {{2.0, "2"},    {-0.5, "-0.5"}, {1.0 / 0.0, "+INF"}, {-1.0 / 0.0, "-INF"},
+                 {NAN, "+NaN"}, {-NAN, "-NaN"}, {1e-300, "1E-300"},  {123456789.0, "1.23457E+08"}};
     for (const Case &c : cases) {
         const int n = Prepare_FPDouble(text, sizeof text, c.value);
         EXPECT_STREQ(text, c.text);
@@ -249,16 +262,22 @@ TEST(FP160Text, ValueRendering)
     char text[200];
     FP160 one = from_double(-1.5);
     FP160_ToString(text, sizeof text, "fadd::op_A", &one);
-    EXPECT_STREQ(text, "fadd::op_A:[s=1(-), e=0x7FFFFFFF(0), f=0x6000000000000000_0000000000000000]-> -1.5 {-Norm(DP,SP)}");
+    EXPECT_STREQ(
+        text,
+        "fadd::op_A:[s=1(-), e=0x7FFFFFFF(0), f=0x6000000000000000_0000000000000000]-> -1.5 {-Norm(DP,SP)}");
 
     struct Case {
         double value;
         const char *cls;
     } cases[] = {
-        {std::ldexp(1.0, -127), "+Norm(DP),Denorm(SP)"}, {std::ldexp(1.0, 200), "+Norm(DP),Over(SP)"},
-        {std::ldexp(1.0, -126), "+Norm(DP,SP)"},         {std::ldexp(1.0, -151), "+Norm(DP),Under(SP)"},
-        {std::ldexp(1.0, -1074), "+Denorm(DP),Under(SP)"}, {0.0, "+Zero"},
-        {-1.0 / 0.0, "-Inf"},                              {NAN, "+QNaN"},
+        {std::ldexp(1.0, -127), "+Norm(DP),Denorm(SP)"},
+        {std::ldexp(1.0, 200), "+Norm(DP),Over(SP)"},
+        {std::ldexp(1.0, -126), "+Norm(DP,SP)"},
+        {std::ldexp(1.0, -151), "+Norm(DP),Under(SP)"},
+        {std::ldexp(1.0, -1074), "+Denorm(DP),Under(SP)"},
+        {0.0, "+Zero"},
+        {-1.0 / 0.0, "-Inf"},
+        {NAN, "+QNaN"},
     };
     for (const Case &c : cases) {
         FP160 v = from_double(c.value);

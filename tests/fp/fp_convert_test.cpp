@@ -204,8 +204,9 @@ TEST(InstructionConversions, SignedInteger)
         FPThread fp;
         fp.fpscr() = (c.ve ? (uint64_t)FPSCR_VE : 0) | FPSCR_FR | FPSCR_FI; // stale FR and FI are cleared
         uint64_t out = 99;
-        EXPECT_EQ(FloatConvertToSignedInteger(fp.iop("fctid"), &out, bits_of(c.in), c.mode, c.width, "fctid::op_B"),
-                  c.delivered)
+        EXPECT_EQ(
+            FloatConvertToSignedInteger(fp.iop("fctid"), &out, bits_of(c.in), c.mode, c.width, "fctid::op_B"),
+            c.delivered)
             << c.in;
         EXPECT_EQ(out, c.out) << c.in << " width " << c.width;
         EXPECT_EQ(fp.fpscr() & STATUS, c.status) << c.in << " width " << c.width;
@@ -243,7 +244,8 @@ TEST(InstructionConversions, UnsignedInteger)
     for (const Case &c : cases) {
         FPThread fp;
         uint64_t out = 99;
-        EXPECT_EQ(FloatConvertToUnsignedInteger(fp.iop("fctidu"), &out, bits_of(c.in), c.mode, c.width, "t"), 1);
+        EXPECT_EQ(FloatConvertToUnsignedInteger(fp.iop("fctidu"), &out, bits_of(c.in), c.mode, c.width, "t"),
+                  1);
         EXPECT_EQ(out, c.out) << c.in << " width " << c.width;
         EXPECT_EQ(fp.fpscr() & STATUS, c.status) << c.in << " width " << c.width;
     }

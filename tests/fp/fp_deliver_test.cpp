@@ -241,7 +241,8 @@ TEST(Delivery, UnknownRoundingModeOnOverflow)
     FP160 v = power_of_two(1024);
     uint64_t out;
     EXPECT_EQ(FP_Convert_ExceptionHandler64(fp.iop("fadd"), &v, &out, 0, 6), 0);
-    EXPECT_NE(sink.text().find("ERROR: FP_Convert_ExceptionHandler(): Unknown rounding mode"), std::string::npos);
+    EXPECT_NE(sink.text().find("ERROR: FP_Convert_ExceptionHandler(): Unknown rounding mode"),
+              std::string::npos);
 }
 
 TEST(Delivery, SinglePrecisionInDoubleFormat)
@@ -258,10 +259,12 @@ TEST(Delivery, SinglePrecisionInDoubleFormat)
         {"exact", from_double(1.5), 0, 0, bits_of(1.5), 0, 0x4},
         {"rounded", from_double(1.0 + std::ldexp(1.0, -24) + std::ldexp(1.0, -40)), 0, 0,
          bits_of(1.0 + std::ldexp(1.0, -23)), FPSCR_XX | FPSCR_FX | FPSCR_FI | FPSCR_FR, 0x4},
-        {"overflow", power_of_two(200), 0, 0, 0x7FF0000000000000ull, FPSCR_OX | FPSCR_XX | FPSCR_FX | FPSCR_FI, 0x5},
+        {"overflow", power_of_two(200), 0, 0, 0x7FF0000000000000ull,
+         FPSCR_OX | FPSCR_XX | FPSCR_FX | FPSCR_FI, 0x5},
         {"overflow toward zero", power_of_two(200), 0, 1, bits_of(3.4028234663852886e38),
          FPSCR_OX | FPSCR_XX | FPSCR_FX | FPSCR_FI, 0x4},
-        {"overflow enabled", power_of_two(200), FPSCR_OE, 0, bits_of(256.0), FPSCR_OX | FPSCR_FX | FPSCR_FEX, 0x4},
+        {"overflow enabled", power_of_two(200), FPSCR_OE, 0, bits_of(256.0), FPSCR_OX | FPSCR_FX | FPSCR_FEX,
+         0x4},
         {"underflow exact", power_of_two(-140), 0, 0, bits_of(std::ldexp(1.0, -140)), 0, 0x14},
         {"underflow rounded", from_double(std::ldexp(1.5, -149)), 0, 0, bits_of(std::ldexp(1.0, -148)),
          FPSCR_UX | FPSCR_XX | FPSCR_FX | FPSCR_FI | FPSCR_FR, 0x14},

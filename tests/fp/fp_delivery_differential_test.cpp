@@ -27,12 +27,18 @@ constexpr long SWEEP = 1500;
 const char *row_of(Op op, bool single)
 {
     switch (op) {
-    case Op::ADD: return single ? "fadds" : "fadd";
-    case Op::SUB: return single ? "fsubs" : "fsub";
-    case Op::MUL: return single ? "fmuls" : "fmul";
-    case Op::DIV: return single ? "fdivs" : "fdiv";
-    case Op::SQRT: return single ? "fsqrts" : "fsqrt";
-    default: return single ? "fmadds" : "fmadd";
+    case Op::ADD:
+        return single ? "fadds" : "fadd";
+    case Op::SUB:
+        return single ? "fsubs" : "fsub";
+    case Op::MUL:
+        return single ? "fmuls" : "fmul";
+    case Op::DIV:
+        return single ? "fdivs" : "fdiv";
+    case Op::SQRT:
+        return single ? "fsqrts" : "fsqrt";
+    default:
+        return single ? "fmadds" : "fmadd";
     }
 }
 
@@ -55,14 +61,22 @@ Delivered deliver(FPThread &fp, IOPDesc *record, Op op, bool single, const u128 
     fpdiff::widen(&b, f, operands[1], "b");
     fpdiff::widen(&c, f, operands[2], "c");
     switch (op) {
-    case Op::ADD: FP160_Add(&a, &b, mode); break;
+    case Op::ADD:
+        FP160_Add(&a, &b, mode);
+        break;
     case Op::SUB:
         if (!FP160_Is_NaN(&b)) b.sign ^= 1;
         FP160_Add(&a, &b, mode);
         break;
-    case Op::MUL: FP160_Multiply(&a, &b); break;
-    case Op::DIV: FP160_Divide(&a, &b); break;
-    case Op::SQRT: FP160_Sqrt(&a); break;
+    case Op::MUL:
+        FP160_Multiply(&a, &b);
+        break;
+    case Op::DIV:
+        FP160_Divide(&a, &b);
+        break;
+    case Op::SQRT:
+        FP160_Sqrt(&a);
+        break;
     default:
         FP160_Multiply(&a, &c);
         FP160_Add(&a, &b, mode);
@@ -115,7 +129,8 @@ void check_delivery(Report &report, FPThread &fp, IOPDesc *record, Op op, bool s
 
     std::string where = std::string(fpdiff::op_name(op)) + (single ? " single" : " double") + " mode " +
                         std::to_string(mode) + (enabled ? " OE UE" : "") + " (";
-    for (int i = 0; i < fpdiff::arity(op); i++) where += (i ? ", " : "") + fpdiff::hex(f, operands[i]);
+    for (int i = 0; i < fpdiff::arity(op); i++)
+        where += (i ? ", " : "") + fpdiff::hex(f, operands[i]);
     where += "): ";
 
     // The expected register image: the double, or the single widened exactly.
@@ -168,7 +183,8 @@ void sweep_delivery(Report &report, Op op, bool single, uint64_t seed)
         operands[1] = choose() % 3 ? gen.near(operands[0]) : gen.next();
         operands[2] = choose() % 2 ? gen.near_one() : gen.next();
         for (int mode = 0; mode <= 3; mode++)
-            for (bool enabled : {false, true}) check_delivery(report, fp, record, op, single, operands, mode, enabled);
+            for (bool enabled : {false, true})
+                check_delivery(report, fp, record, op, single, operands, mode, enabled);
     }
 }
 
@@ -237,15 +253,17 @@ TEST(DeliveryDifferential, IntegerConversions)
     fpdiff::Operands gen(fpref::DOUBLE, 700);
     std::mt19937_64 rng(700);
     Report report;
-    const double edges[] = {0.5,          -0.5,        2.5,          -2.5,        0x1p31 - 0.5, 0x1p31,      -0x1p31 - 0.5,
-                            0x1p32 - 0.5, 0x1p32,      0x1p63,       -0x1p63,     0x1p64,       -0x1p63 - 1024, 0x1p52 + 0.5,
-                            -0.0,         1e-300,      -1e-300,      INFINITY,    -INFINITY,    NAN};
+    const double edges[] = {
+        0.5,     -0.5,     2.5,       -2.5,   0x1p31 - 0.5,   0x1p31,       -0x1p31 - 0.5, 0x1p32 - 0.5,
+        0x1p32,  0x1p63,   -0x1p63,   0x1p64, -0x1p63 - 1024, 0x1p52 + 0.5, -0.0,          1e-300,
+        -1e-300, INFINITY, -INFINITY, NAN};
     std::vector<double> values(std::begin(edges), std::end(edges));
     FPThread fp;
     IOPDesc *record = fp.iop("fctid");
     for (int i = 0; i < 4000; i++) {
         double x = fpref::double_of((uint64_t)gen.next());
-        if (rng() % 2) x = std::ldexp((double)(int64_t)rng() / 0x1p63, (int)(rng() % 70)); // around the ranges
+        if (rng() % 2)
+            x = std::ldexp((double)(int64_t)rng() / 0x1p63, (int)(rng() % 70)); // around the ranges
         values.push_back(x);
     }
     for (double x : values) {
@@ -265,14 +283,16 @@ TEST(DeliveryDifferential, IntegerConversions)
                     if (!h.invalid && width == 32)
                         expected = is_signed ? (uint64_t)(int64_t)(int32_t)h.out : h.out & 0xFFFFFFFFull;
                     char where[128];
-                    snprintf(where, sizeof where, "%s%d of %a mode %d: ", is_signed ? "signed" : "unsigned", width, x,
-                             mode);
+                    snprintf(where, sizeof where, "%s%d of %a mode %d: ", is_signed ? "signed" : "unsigned",
+                             width, x, mode);
                     if (delivered != 1 || out != expected)
                         report.fail(std::string(where) + "got " + std::to_string(out) + " expected " +
                                     std::to_string(expected));
-                    if (((fp.fpscr() & FPSCR_VXCVI) != 0) != h.invalid) report.fail(std::string(where) + "VXCVI");
+                    if (((fp.fpscr() & FPSCR_VXCVI) != 0) != h.invalid)
+                        report.fail(std::string(where) + "VXCVI");
                     if (((fp.fpscr() & FPSCR_FI) != 0) != h.inexact) report.fail(std::string(where) + "FI");
-                    if (((fp.fpscr() & FPSCR_FR) != 0) != h.rounded_up) report.fail(std::string(where) + "FR");
+                    if (((fp.fpscr() & FPSCR_FR) != 0) != h.rounded_up)
+                        report.fail(std::string(where) + "FR");
                 }
             }
         }

@@ -30,13 +30,20 @@ enum class Op { ADD, SUB, MUL, DIV, SQRT, FMADD, FMSUB };
 inline const char *op_name(Op op)
 {
     switch (op) {
-    case Op::ADD: return "add";
-    case Op::SUB: return "sub";
-    case Op::MUL: return "mul";
-    case Op::DIV: return "div";
-    case Op::SQRT: return "sqrt";
-    case Op::FMADD: return "fmadd";
-    case Op::FMSUB: return "fmsub";
+    case Op::ADD:
+        return "add";
+    case Op::SUB:
+        return "sub";
+    case Op::MUL:
+        return "mul";
+    case Op::DIV:
+        return "div";
+    case Op::SQRT:
+        return "sqrt";
+    case Op::FMADD:
+        return "fmadd";
+    case Op::FMSUB:
+        return "fmsub";
     }
     return "?";
 }
@@ -179,13 +186,27 @@ inline HostResult run_host(Op op, const Format &f, const u128 *operands, int mod
         volatile double c = arity(op) == 3 ? fpref::double_of((uint64_t)operands[2]) : 0.0;
         volatile double r = 0;
         switch (op) {
-        case Op::ADD: r = a + b; break;
-        case Op::SUB: r = a - b; break;
-        case Op::MUL: r = a * b; break;
-        case Op::DIV: r = a / b; break;
-        case Op::SQRT: r = std::sqrt(a); break;
-        case Op::FMADD: r = std::fma(a, c, b); break;
-        case Op::FMSUB: r = std::fma(a, c, -b); break;
+        case Op::ADD:
+            r = a + b;
+            break;
+        case Op::SUB:
+            r = a - b;
+            break;
+        case Op::MUL:
+            r = a * b;
+            break;
+        case Op::DIV:
+            r = a / b;
+            break;
+        case Op::SQRT:
+            r = std::sqrt(a);
+            break;
+        case Op::FMADD:
+            r = std::fma(a, c, b);
+            break;
+        case Op::FMSUB:
+            r = std::fma(a, c, -b);
+            break;
         }
         host.done();
         h.bits = fpref::bits_of((double)r);
@@ -194,12 +215,23 @@ inline HostResult run_host(Op op, const Format &f, const u128 *operands, int mod
         volatile float b = arity(op) >= 2 ? fpref::float_of((uint32_t)operands[1]) : 0.0f;
         volatile float r = 0;
         switch (op) {
-        case Op::ADD: r = a + b; break;
-        case Op::SUB: r = a - b; break;
-        case Op::MUL: r = a * b; break;
-        case Op::DIV: r = a / b; break;
-        case Op::SQRT: r = std::sqrt((float)a); break;
-        default: break;
+        case Op::ADD:
+            r = a + b;
+            break;
+        case Op::SUB:
+            r = a - b;
+            break;
+        case Op::MUL:
+            r = a * b;
+            break;
+        case Op::DIV:
+            r = a / b;
+            break;
+        case Op::SQRT:
+            r = std::sqrt((float)a);
+            break;
+        default:
+            break;
         }
         host.done();
         h.bits = fpref::bits_of((float)r);
@@ -212,7 +244,8 @@ inline std::string hex(const Format &f, u128 v)
 {
     char text[40];
     if (f.fbits == fpref::QUAD.fbits)
-        snprintf(text, sizeof text, "0x%016lX%016lX", (unsigned long)(uint64_t)(v >> 64), (unsigned long)(uint64_t)v);
+        snprintf(text, sizeof text, "0x%016lX%016lX", (unsigned long)(uint64_t)(v >> 64),
+                 (unsigned long)(uint64_t)v);
     else
         snprintf(text, sizeof text, "0x%0*lX", (1 + f.ebits + f.fbits) / 4, (unsigned long)(uint64_t)v);
     return text;
@@ -231,7 +264,8 @@ struct Report {
     std::string text() const
     {
         std::string all;
-        for (const std::string &s : first) all += s + "\n";
+        for (const std::string &s : first)
+            all += s + "\n";
         return all;
     }
 };
@@ -254,8 +288,10 @@ inline void check(Report &report, Op op, const Format &in, const Format &out, co
     const LibResult lib = run_library(op, in, out, operands, mode);
     const fpref::Rounded ref = fpref::round(run_reference(op, in, operands, mode), out, mode);
 
-    std::string where = std::string(op_name(op)) + " " + in.name + "->" + out.name + " mode " + std::to_string(mode) + " (";
-    for (int i = 0; i < arity(op); i++) where += (i ? ", " : "") + hex(in, operands[i]);
+    std::string where =
+        std::string(op_name(op)) + " " + in.name + "->" + out.name + " mode " + std::to_string(mode) + " (";
+    for (int i = 0; i < arity(op); i++)
+        where += (i ? ", " : "") + hex(in, operands[i]);
     where += "): ";
     char flags_text[64];
     snprintf(flags_text, sizeof flags_text, " flags 0x%X", lib.flags);
@@ -265,8 +301,10 @@ inline void check(Report &report, Op op, const Format &in, const Format &out, co
         // required here, and the invalid flag when no operand was a NaN.
         if (!is_nan(out, lib.bits) || is_snan(out, lib.bits))
             report.fail(where + "expected a quiet NaN, got " + hex(out, lib.bits) + flags_text);
-        if (!nan_operand && !(lib.flags & FP160_EXC_INVALID)) report.fail(where + "invalid not marked" + flags_text);
-        if (snan_operand && !(lib.flags & FP160_EXC_SNAN)) report.fail(where + "SNaN not marked" + flags_text);
+        if (!nan_operand && !(lib.flags & FP160_EXC_INVALID))
+            report.fail(where + "invalid not marked" + flags_text);
+        if (snan_operand && !(lib.flags & FP160_EXC_SNAN))
+            report.fail(where + "SNaN not marked" + flags_text);
     } else if (ref.overflow) {
         const u128 infinity = (ref.bits & out.sign_bit()) | out.exponent_mask();
         if (lib.bits != infinity || !(lib.flags & FP160_EXC_OVERFLOW))
@@ -277,15 +315,16 @@ inline void check(Report &report, Op op, const Format &in, const Format &out, co
         if (lib.bits != (ref.bits & out.sign_bit()) || !(lib.flags & FP160_EXC_UNDERFLOW))
             report.fail(where + "below the denormals: got " + hex(out, lib.bits) + flags_text);
     } else {
-        if (lib.bits != ref.bits) report.fail(where + "got " + hex(out, lib.bits) + " expected " + hex(out, ref.bits));
+        if (lib.bits != ref.bits)
+            report.fail(where + "got " + hex(out, lib.bits) + " expected " + hex(out, ref.bits));
         uint32_t expected = 0;
         if (ref.inexact) expected |= FP160_EXC_INEXACT;
         if (ref.tiny) expected |= FP160_EXC_UNDERFLOW;
         if (ref.rounded_up) expected |= FP160_EXC_ROUNDED_UP;
         if (ref.divide_zero) expected |= FP160_EXC_ZERO_DIVIDE;
         if (ref.invalid) expected |= FP160_EXC_INVALID;
-        const uint32_t compared = FP160_EXC_OVERFLOW | FP160_EXC_UNDERFLOW | FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP |
-                                  FP160_EXC_ZERO_DIVIDE | FP160_EXC_INVALID;
+        const uint32_t compared = FP160_EXC_OVERFLOW | FP160_EXC_UNDERFLOW | FP160_EXC_INEXACT |
+                                  FP160_EXC_ROUNDED_UP | FP160_EXC_ZERO_DIVIDE | FP160_EXC_INVALID;
         if ((lib.flags & compared) != expected) {
             char e[32];
             snprintf(e, sizeof e, " expected 0x%X", expected);
@@ -312,12 +351,14 @@ inline void check(Report &report, Op op, const Format &in, const Format &out, co
     // The host detects tininess after rounding: a tiny value that rounds to the smallest normal
     // raises no underflow there.
     const u128 magnitude = ref.bits & ~out.sign_bit();
-    if (!(ref.tiny && magnitude == ((u128)1 << out.fbits))) flag_differs(FE_UNDERFLOW, ref.tiny && ref.inexact, "underflow");
+    if (!(ref.tiny && magnitude == ((u128)1 << out.fbits)))
+        flag_differs(FE_UNDERFLOW, ref.tiny && ref.inexact, "underflow");
 }
 
 // Operands for the random sweep: specials, plain random patterns and structured values near
 // each other (cancellation, rounding boundaries, the ends of the exponent range).
-class Operands {
+class Operands
+{
   public:
     Operands(const Format &f, uint64_t seed) : f_(f), rng_(seed) {}
 
@@ -366,8 +407,17 @@ class Operands {
     {
         const u128 top = f_.exponent_mask(), quiet = (u128)1 << (f_.fbits - 1);
         const u128 one = (u128)f_.bias() << f_.fbits;
-        const u128 table[] = {0,   top,     top | quiet | 5, top | 3, 1,   f_.fraction_mask(), (u128)1 << f_.fbits,
-                              one, one + 1, one - 1,         fpref::largest_finite(f_)};
+        const u128 table[] = {0,
+                              top,
+                              top | quiet | 5,
+                              top | 3,
+                              1,
+                              f_.fraction_mask(),
+                              (u128)1 << f_.fbits,
+                              one,
+                              one + 1,
+                              one - 1,
+                              fpref::largest_finite(f_)};
         const u128 sign = (rng_() & 1) ? f_.sign_bit() : 0;
         return sign | table[rng_() % (sizeof table / sizeof table[0])];
     }
@@ -376,19 +426,32 @@ class Operands {
         const int max_field = (1 << f_.ebits) - 2;
         int field;
         switch (rng_() % 4) {
-        case 0: field = (int)(rng_() % (f_.fbits + 4)); break;                 // denormals and the lowest normals
-        case 1: field = max_field - (int)(rng_() % (f_.fbits + 4)); break;     // the largest
-        case 2: field = f_.bias() + (int)(rng_() % 64) - 32; break;            // around 1
-        default: field = 1 + (int)(rng_() % (uint64_t)max_field); break;
+        case 0:
+            field = (int)(rng_() % (f_.fbits + 4));
+            break; // denormals and the lowest normals
+        case 1:
+            field = max_field - (int)(rng_() % (f_.fbits + 4));
+            break; // the largest
+        case 2:
+            field = f_.bias() + (int)(rng_() % 64) - 32;
+            break; // around 1
+        default:
+            field = 1 + (int)(rng_() % (uint64_t)max_field);
+            break;
         }
         if (field < 0) field = 0;
         if (field > max_field) field = max_field;
         u128 fraction = random_word() & f_.fraction_mask();
         const unsigned run = (unsigned)(rng_() % (f_.fbits + 1));
         switch (rng_() % 4) {
-        case 0: fraction &= ~(((u128)1 << run) - 1); break; // trailing zeros
-        case 1: fraction |= ((u128)1 << run) - 1; break;    // trailing ones
-        default: break;
+        case 0:
+            fraction &= ~(((u128)1 << run) - 1);
+            break; // trailing zeros
+        case 1:
+            fraction |= ((u128)1 << run) - 1;
+            break; // trailing ones
+        default:
+            break;
         }
         const u128 sign = (rng_() & 1) ? f_.sign_bit() : 0;
         return sign | ((u128)field << f_.fbits) | fraction;
@@ -399,7 +462,8 @@ class Operands {
 };
 
 // Runs count random cases of op in every mode (modes 0 to 3 only with the host where it applies).
-inline void sweep(Report &report, Op op, const Format &in, const Format &out, long count, uint64_t seed, bool with_host)
+inline void sweep(Report &report, Op op, const Format &in, const Format &out, long count, uint64_t seed,
+                  bool with_host)
 {
     Operands gen(in, seed);
     std::mt19937_64 choose(seed ^ 0x5DEECE66Dull);
@@ -412,7 +476,8 @@ inline void sweep(Report &report, Op op, const Format &in, const Format &out, lo
             // A multiplier near 1 with an addend near a makes the cancelling cases.
             if (choose() % 2) operands[2] = gen.near_one();
         }
-        for (int mode = 0; mode <= 5; mode++) check(report, op, in, out, operands, mode, with_host);
+        for (int mode = 0; mode <= 5; mode++)
+            check(report, op, in, out, operands, mode, with_host);
     }
 }
 

@@ -178,8 +178,9 @@ TEST(Estimates, DravoSinglePrecisionRanges)
     // Ervik's options: Dravo-like, single results done through the double delivery, operands beyond
     // single range giving zero, FR and FI cleared by the square-root estimate.
     auto ervik = [] {
-        return new FPThread({PO_FP_RE_Dravo_LIKE, PO_FP_RE_SP_DONE, PO_FRES_FRSQRTES_OUT_OF_SP_RANGE_SUPPORTED,
-                             PO_FP_RECIP_EST_CLEARS_FR_FI, PO_ONLY_DENORM_POSITIVE_AMOUNTS});
+        return new FPThread({PO_FP_RE_Dravo_LIKE, PO_FP_RE_SP_DONE,
+                             PO_FRES_FRSQRTES_OUT_OF_SP_RANGE_SUPPORTED, PO_FP_RECIP_EST_CLEARS_FR_FI,
+                             PO_ONLY_DENORM_POSITIVE_AMOUNTS});
     };
     uint64_t out;
     uint32_t flags;
@@ -330,10 +331,11 @@ TEST(Estimates, Log2)
 {
     const struct {
         float in, out;
-    } cases[] = {{2.0f, 1.0f},         {1.5f, 0.5859375f},   {3.0f, 1.5859375f}, {0.75f, -0.4140625f},
-                 {10.0f, 3.3203125f},  {1.0f, 0.0f},         {-2.0f, 1.0f},      {0x1p-149f, -149.0f},
-                 {0x1.8p-130f, -129.4140625f}};
-    for (const auto &c : cases) EXPECT_EQ(log2e(word_of(c.in)), word_of(c.out)) << c.in;
+    } cases[] = {{2.0f, 1.0f},         {1.5f, 0.5859375f},   {3.0f, 1.5859375f},
+                 {0.75f, -0.4140625f}, {10.0f, 3.3203125f},  {1.0f, 0.0f},
+                 {-2.0f, 1.0f},        {0x1p-149f, -149.0f}, {0x1.8p-130f, -129.4140625f}};
+    for (const auto &c : cases)
+        EXPECT_EQ(log2e(word_of(c.in)), word_of(c.out)) << c.in;
     EXPECT_EQ(log2e(word_of(1.0f)), 0u);
     EXPECT_EQ(FP_Compute_LOGES(word_of(-1.0f), 0), 0x7FC00000u);
     EXPECT_EQ(FP_Compute_LOGES(0, 0), 0xFF800000u);
@@ -350,12 +352,14 @@ TEST(Estimates, PowerOfTwo)
         float in;
         uint32_t out;
     } cases[] = {
-        {0.5f, word_of(1.4140625f)}, {1.0f, word_of(2.0f)},   {-1.0f, word_of(0.5f)},   {200.0f, 0x7F800000},
-        {-300.0f, 0},                {0x1p-20f, word_of(1.0f)}, {-149.0f, 0x00000001}, {-127.0f, 0x00400000},
-        {0.0f, word_of(1.0f)},       {-0.0f, word_of(1.0f)},  {-150.0f, 0},             {128.0f, 0x7F800000},
+        {0.5f, word_of(1.4140625f)}, {1.0f, word_of(2.0f)}, {-1.0f, word_of(0.5f)},
+        {200.0f, 0x7F800000},        {-300.0f, 0},          {0x1p-20f, word_of(1.0f)},
+        {-149.0f, 0x00000001},       {-127.0f, 0x00400000}, {0.0f, word_of(1.0f)},
+        {-0.0f, word_of(1.0f)},      {-150.0f, 0},          {128.0f, 0x7F800000},
         {127.5f, 0x7F350000},
     };
-    for (const auto &c : cases) EXPECT_EQ(FP_Compute_EXPTES(word_of(c.in), 0), c.out) << c.in;
+    for (const auto &c : cases)
+        EXPECT_EQ(FP_Compute_EXPTES(word_of(c.in), 0), c.out) << c.in;
     EXPECT_EQ(FP_Compute_EXPTES(0x7F800000, 0), 0x7F800000u);
     EXPECT_EQ(FP_Compute_EXPTES(0xFF800000, 0), 0u);
     EXPECT_EQ(FP_Compute_EXPTES(0xFF800001, 0), 0xFFC00001u);

@@ -19,8 +19,8 @@ using u128 = unsigned __int128;
 
 // An IEEE binary interchange format.
 struct Format {
-    int fbits;  // fraction bits
-    int ebits;  // exponent bits
+    int fbits; // fraction bits
+    int ebits; // exponent bits
     const char *name;
     int bias() const { return (1 << (ebits - 1)) - 1; }
     int precision() const { return fbits + 1; }
@@ -190,9 +190,9 @@ struct Rounded {
     bool nan = false;
     bool inexact = false;
     bool overflow = false;
-    bool tiny = false;       // |exact| below the smallest normal (tininess before rounding)
+    bool tiny = false;         // |exact| below the smallest normal (tininess before rounding)
     bool below_window = false; // |exact| below half the smallest denormal's exponent range
-    bool rounded_up = false; // the magnitude was incremented
+    bool rounded_up = false;   // the magnitude was incremented
     bool invalid = false;
     bool divide_zero = false;
 };
@@ -244,12 +244,24 @@ inline Rounded round(const Exact &x, const Format &f, int mode)
     const bool lsb = mpz_tstbit(kept.get_mpz_t(), 0);
     bool up = false;
     switch (mode) {
-    case 0: up = above_half || (at_half && lsb); break;
-    case 1: up = false; break;
-    case 2: up = nonzero && !x.negative; break;
-    case 3: up = nonzero && x.negative; break;
-    case 4: up = nonzero && !lsb; break;
-    case 5: up = above_half || at_half; break;
+    case 0:
+        up = above_half || (at_half && lsb);
+        break;
+    case 1:
+        up = false;
+        break;
+    case 2:
+        up = nonzero && !x.negative;
+        break;
+    case 3:
+        up = nonzero && x.negative;
+        break;
+    case 4:
+        up = nonzero && !lsb;
+        break;
+    case 5:
+        up = above_half || at_half;
+        break;
     }
     r.inexact = nonzero;
     r.rounded_up = up;
@@ -264,7 +276,8 @@ inline Rounded round(const Exact &x, const Format &f, int mode)
         if (biased >= (1 << f.ebits) - 1) {
             r.overflow = true;
             r.inexact = true;
-            const bool to_infinity = mode == 0 || mode == 5 || (mode == 2 && !x.negative) || (mode == 3 && x.negative);
+            const bool to_infinity =
+                mode == 0 || mode == 5 || (mode == 2 && !x.negative) || (mode == 3 && x.negative);
             r.bits = sign | (to_infinity ? f.exponent_mask() : largest_finite(f));
             return r;
         }
