@@ -362,7 +362,7 @@ int FP160_RoundSignificand_QP(FP160 *value, int mode, int format, int32_t *expon
     return carried;
 }
 
-void FP160_Convert64(FP160 *value, int mode, uint64_t *out, int precision)
+void FP160_Convert64_Untraced(FP160 *value, int mode, uint64_t *out, int precision)
 {
     static constexpr Texts texts{"FP160_Convert64", "FP160 exponent (%d) too large for DP",
                                  "FP160 exponent(%d) too small for DP", "FP160 representable as DP denorm"};
@@ -371,6 +371,11 @@ void FP160_Convert64(FP160 *value, int mode, uint64_t *out, int precision)
     narrow_restoring(value, mode, precision, FORMAT_DP, texts, &field, &fraction);
     *out = ((uint64_t)(value->sign != 0) << 63) | ((uint64_t)field << 52) |
            ((uint64_t)fraction & 0xFFFFFFFFFFFFFull);
+}
+
+void FP160_Convert64(FP160 *value, int mode, uint64_t *out, int precision)
+{
+    FP160_Convert64_Untraced(value, mode, out, precision);
     if (FP160_Tracing()) FP160_Trace(value, "FP160_Convert64", "-> 0x%016lX", (unsigned long)*out);
 }
 

@@ -43,6 +43,8 @@ int FP160_RoundSignificand_QP(FP160 *value, int mode, int format, int32_t *expon
 // Double-precision word; precision 3 for a double result, 1 for a single result carried in
 // double format (out-of-range exponents then wrap to 11 bits). The value is left unchanged.
 void FP160_Convert64(FP160 *value, int mode, uint64_t *out, int precision);
+// The same without the trace hook (the renderings of the trace use it).
+void FP160_Convert64_Untraced(FP160 *value, int mode, uint64_t *out, int precision);
 // Single-precision word; 1 when the result went through the denormal path (which leaves the value
 // denormalised, rounded and normalised again).
 int FP160_Convert32_rnd_mode(FP160 *value, int mode, uint32_t *out, int graph);

@@ -46,7 +46,7 @@ int FP160_ToString(char *text, size_t size, const char *label, const FP160 *valu
     if (!text || size == 0) return 0;
     FP160 copy = *value;
     uint64_t bits;
-    FP160_Convert64(&copy, FP_ROUND_NEAREST, &bits, 3);
+    FP160_Convert64_Untraced(&copy, FP_ROUND_NEAREST, &bits, 3);
     double number;
     memcpy(&number, &bits, sizeof number);
     char number_text[64];

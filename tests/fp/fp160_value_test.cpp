@@ -8,6 +8,7 @@
 
 #include "fp/fp160.h"
 #include "fp/fp160_bits.h"
+#include "fp/fp160_round.h"
 #include "fp/fp160_text.h"
 #include "fp/fp_convert.h"
 #include "fp/format_convert.h"
@@ -307,6 +308,23 @@ TEST(FP160Text, ValueRendering)
     FP160_ToString(small, sizeof small, "label", &tiny);
     EXPECT_EQ(strlen(small), 15u);
     EXPECT_EQ(tiny.exceptions, 0u);
+}
+
+TEST(FP160Text, TracingChangesNothing)
+{
+    // With value tracing on, the conversions render their values (and the rendering converts a
+    // copy without tracing it again).
+    debug_state[FP_DEBUG_TRACE] = 1;
+    debug_state[FP_DEBUG_MARKS] = 1;
+    FP160 v = from_double(1.75);
+    v.exponent -= 1073; // 3.5 times the smallest denormal
+    uint64_t out;
+    FP160_Convert64(&v, 0, &out, 3);
+    FP160_Trace(&v, "label", "message %d", 1);
+    debug_state[FP_DEBUG_TRACE] = 0;
+    debug_state[FP_DEBUG_MARKS] = 0;
+    EXPECT_EQ(out, 4u);
+    EXPECT_EQ(v.exceptions, FP160_EXC_UNDERFLOW | FP160_EXC_INEXACT | FP160_EXC_ROUNDED_UP);
 }
 
 TEST(FP160Text, LibraryMessages)
