@@ -6,8 +6,6 @@
 #include "command/cmd_table.h"
 #include "command/global_commands.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
-#include "exec/triggers.h"
 #include "machine/generic_machine.h"
 #include "processor/default_values.h"
 #include "processor/plist_listing.h"
@@ -17,6 +15,8 @@
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
+#include "runtime/triggers.h"
 
 SimCmdTable *simtopPropertyListCmd_table = nullptr;
 

@@ -13,7 +13,6 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
@@ -26,6 +25,7 @@
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 #include "runtime/utils.h"
 
 int RestoreInProgress = 0;

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "isa/instr_info.h"
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
@@ -22,6 +21,7 @@
 #include "runtime/alloc.h"
 #include "runtime/object_registry.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "core/cycle_core_tcl.h"
 #include "fp/fp_text.h"
 #include "machine/generic_machine.h"
@@ -20,6 +19,7 @@
 #include "processor/spr_table.h"
 #include "processor/thread_state.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

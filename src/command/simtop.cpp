@@ -8,7 +8,6 @@
 #include "command/cmd_table.h"
 #include "command/machine_vocabulary.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
@@ -20,6 +19,7 @@
 #include "runtime/message.h"
 #include "runtime/property_list.h"
 #include "runtime/stop.h"
+#include "runtime/tcl_output.h"
 #include "translator/pturbo_control.h"
 
 namespace

@@ -7,7 +7,6 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "exec/interrupt_queue.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/privileged_interrupt.h"
@@ -24,6 +23,7 @@
 #include "processor/thread_run_state.h"
 #include "processor/thread_state.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 #include "vector/hmi.h"
 
 namespace

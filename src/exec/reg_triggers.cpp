@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "command/tcl_eval.h"
 #include "processor/instruction_record.h"
 #include "processor/mcm.h"
 #include "processor/processor_state.h"
@@ -11,6 +10,7 @@
 #include "processor/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
+#include "runtime/tcl_eval.h"
 
 namespace
 {

@@ -6,14 +6,14 @@
 // a new CTR goes to the first GPR result slot and a new LR to the second.
 #include "exec/branch_history.h"
 #include "exec/interrupt_raisers.h"
-#include "exec/machine_trigger_table.h"
-#include "exec/triggers.h"
 #include "guest/sim_support_halt.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "processor/facility_bits.h"
 #include "processor/instruction_prints.h"
 #include "processor/reg_accessors.h"
+#include "runtime/machine_trigger_table.h"
+#include "runtime/triggers.h"
 #include "runtime/utils.h"
 #include "translator/trace_events.h"
 

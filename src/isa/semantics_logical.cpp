@@ -7,9 +7,7 @@
 // under the KNOW_* options), "xori 0,0,0" (the idle-loop service) and "xori 1,1,0" / "xori 2,2,0"
 // (the machine's bit-accurate mode on and off).
 #include "exec/interrupt_raisers.h"
-#include "exec/machine_trigger_table.h"
 #include "exec/smt_priority.h"
-#include "exec/triggers.h"
 #include "guest/sim_support_halt.h"
 #include "isa/instruction_raisers.h"
 #include "isa/integer_workers.h"
@@ -17,7 +15,9 @@
 #include "isa/semantics_helpers.h"
 #include "machine/generic_machine.h"
 #include "processor/instruction_prints.h"
+#include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
+#include "runtime/triggers.h"
 #include "translator/pturbo_control.h"
 
 namespace

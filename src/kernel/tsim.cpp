@@ -6,7 +6,7 @@
 
 #include "kernel/fault.h"
 #include "kernel/job.h"
-#include "runtime/kernel_adapter.h"
+#include "kernel/kernel_adapter.h"
 
 job_s *tsim_active_job;
 proxy_s *tsim_active_proxy;

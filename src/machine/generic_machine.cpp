@@ -13,7 +13,6 @@
 #include "command/cmd_table.h"
 #include "command/command_server.h"
 #include "command/simtop.h"
-#include "command/tcl_output.h"
 #include "exec/instr_tables.h"
 #include "exec/machine_triggers.h"
 #include "fabric/bus_fix.h"
@@ -57,6 +56,7 @@
 #include "runtime/object_registry.h"
 #include "runtime/property_list.h"
 #include "runtime/stop.h"
+#include "runtime/tcl_output.h"
 
 GenericMachine *currentMachine = nullptr;
 GenericMachine *Quarn_Machine_List = nullptr;

@@ -8,6 +8,7 @@
 
 #include "processor/memory_tags.h"
 #include "processor/time_domain.h"
+#include "runtime/print_header_hooks.h" // currentMachine, the instruction and processor counts
 
 struct ChipTopConfig;
 struct ConsoleDevice;
@@ -276,8 +277,6 @@ struct CoreTopConfig {
     time_domain *domain;
 };
 
-// The machine made current by the last creation; null while no machine exists.
-extern GenericMachine *currentMachine;
 // All machines, newest first.
 extern GenericMachine *Quarn_Machine_List;
 // Standalone programs are run (no firmware, no RAM window, no NVRAM).
@@ -285,10 +284,6 @@ extern int standalone_mode;
 // Memory regions keep no data: every region is one 4 KB chunk and only regions are mapped.
 extern int memoryDataless;
 
-// Instructions executed by the machine's threads.
-uint64_t GenericMachine__InstructionCount(GenericMachine *machine);
-// Number of devices of class "Processor" in the machine's device manager.
-int32_t GenericMachine__ProcessorCount(GenericMachine *machine);
 // Number of devices of class "Thread" in the machine's device manager.
 int32_t GenericMachine__ThreadCount(GenericMachine *machine);
 // The processor or thread of that device number, or null.

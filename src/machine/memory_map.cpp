@@ -5,7 +5,6 @@
 #include <cstring>
 #include <strings.h>
 
-#include "command/tcl_output.h"
 #include "kernel/fault.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
@@ -18,6 +17,7 @@
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
+#include "runtime/tcl_output.h"
 #include "translator/page_tables_standin.h"
 
 MapList *MapList_Global_List = nullptr;

@@ -13,7 +13,7 @@
 #include "processor/instance_link.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
-#include "runtime/startup.h"
+#include "runtime/stop.h"
 
 namespace
 {

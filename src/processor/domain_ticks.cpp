@@ -1,5 +1,5 @@
 // Ticks per cycle of a time domain.
-#include "processor/domain_ticks.h"
+#include "kernel/domain_ticks.h"
 
 #include "processor/time_domain.h"
 

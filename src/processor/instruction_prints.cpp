@@ -4,24 +4,24 @@
 #include <cstdio>
 
 #include "exec/disassembler.h"
-#include "exec/machine_trigger_table.h"
 #include "exec/reg_triggers.h"
-#include "exec/triggers.h"
 #include "fp/fpscr_text.h"
 #include "isa/ppc_bits.h"
 #include "machine/generic_machine.h"
 #include "processor/instruction_record.h"
 #include "processor/mcm.h"
+#include "processor/msr_rules.h"
 #include "processor/processor_options.h"
 #include "processor/processor_state.h"
 #include "processor/reg_accessors.h"
-#include "processor/msr_rules.h"
 #include "processor/smt.h"
 #include "processor/thread_run_state.h"
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
+#include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 
 namespace
 {

@@ -91,3 +91,18 @@ const char *Prepare_Time(GenericMachine *machine)
     snprintf(time_text, sizeof time_text, "%ld", (long)GetRawTime(machine));
     return time_text;
 }
+
+uint64_t Sim_Current_Cycles(void)
+{
+    GenericMachine *machine = currentMachine;
+    if (!machine) return 0;
+    time_domain *domain = machine->cycle_domain ? machine->cycle_domain : machine->base_domain;
+    if (tsim_active_proxy) return TD_get_current_cycles(domain);
+    if (!machine->tsim) {
+        sim_error("tsim in machine is NULL!!!!");
+        return 0;
+    }
+    uint64_t tick = machine->tsim->now;
+    uint64_t per_cycle = domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
+    return tick / per_cycle + (tick % per_cycle != 0);
+}

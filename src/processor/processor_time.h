@@ -4,12 +4,11 @@
 
 #include <cstdint>
 
+#include "runtime/print_header_hooks.h" // Prepare_Time
+
 struct GenericMachine;
 struct time_domain;
 
-// The machine's current cycle count as decimal text in one shared 32-byte buffer (overwritten by
-// the next call); a null machine means the machine asked about last (0 when there was none).
-const char *Prepare_Time(GenericMachine *machine);
 // The machine's current time in cycles of its base domain, rounded up; 0 without a kernel, a
 // base domain or at tick 0. A machine given is remembered for later calls without one.
 uint64_t GetRawTime(GenericMachine *machine);
@@ -18,3 +17,5 @@ uint64_t GetRawTime(GenericMachine *machine);
 uint64_t TD_get_current_cycles(time_domain *domain, uint64_t *phase = nullptr);
 // n cycles of one domain in cycles of another (rounded up); n unchanged when either is missing.
 uint64_t TD_Cross_Domain_Convert(uint64_t n, time_domain *from, time_domain *to);
+// The current machine's cycle count in its processor time domain (0 without a machine).
+uint64_t Sim_Current_Cycles(void);

@@ -22,6 +22,7 @@
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
+#include "runtime/model_callbacks.h"
 #include "runtime/stop.h"
 #include "translator/pturbo_control.h"
 

@@ -63,9 +63,6 @@ void Schedule_Heartbeat(ThreadState *thread);
 void Schedule_PERIODIC_STATS(ThreadState *thread);
 void get_time_for_heartbeat(timeval *record);
 
-void Callbacks_register_SimpleMode(void);
-void Callbacks_register_ppc_generic(void);
-
 // Embedding interface.
 struct vLIBSIM_data;
 extern "C" const char *LIBSIM__GetMode(vLIBSIM_data *handle);

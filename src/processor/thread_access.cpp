@@ -1,4 +1,5 @@
-#include "processor/thread_access.h"
+// The thread fields the message sink reads for its print headers (runtime/print_header_hooks.h).
+#include "runtime/print_header_hooks.h"
 
 #include "processor/processor_state.h"
 #include "processor/thread_state.h"

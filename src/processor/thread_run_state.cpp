@@ -3,8 +3,6 @@
 
 #include "core/core_state.h"
 #include "kernel/counter.h"
-#include "exec/machine_trigger_table.h"
-#include "exec/triggers.h"
 #include "machine/generic_machine.h"
 #include "processor/handwritten_accessors.h"
 #include "processor/instruction_record.h"
@@ -19,8 +17,10 @@
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
 #include "runtime/callbacks.h"
+#include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
 #include "runtime/plugin_events.h"
+#include "runtime/triggers.h"
 
 namespace
 {

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "command/tcl_output.h"
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
 #include "processor/mcm.h"
@@ -17,6 +16,7 @@
 #include "runtime/message.h"
 #include "runtime/object_registry.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

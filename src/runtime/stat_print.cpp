@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "processor/domain_ticks.h"
+#include "kernel/domain_ticks.h"
 #include "runtime/message.h"
 
 namespace

@@ -1,5 +1,7 @@
 #include "translator/turbo_callbacks.h"
 
+#include "runtime/model_callbacks.h"
+
 // STAND-IN: the dynamic translator is not built yet; it has no tables to set up.
 void turbo_init(void) {}
 

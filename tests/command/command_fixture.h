@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/tcl_startup.h"
 #include "command/cmd_table.h"
 #include "command/default_configs.h"
-#include "command/tcl_startup.h"
 #include "exec/instr_tables.h"
 #include "isa/instr_info.h"
 #include "machine/generic_machine.h"

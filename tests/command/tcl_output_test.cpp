@@ -4,7 +4,7 @@
 #include <tcl.h>
 
 #include "command/selector.h"
-#include "command/tcl_output.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

@@ -5,15 +5,15 @@
 #include <map>
 #include <string>
 
-#include "exec/triggers.h"
 #include "processor/handwritten_accessors.h"
 #include "processor/processor_options.h"
 #include "processor/smt.h"
+#include "processor/spr_services.h"
 #include "processor/thread_run_state.h"
 #include "register_fixture.h"
-#include "processor/spr_services.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 #include "support/sink_capture.h"
 
 // The associative-trigger lookup of this test program: the triggers defined below.

@@ -21,12 +21,12 @@
 #include <ctime>
 
 #include "command/console_triggers.h"
-#include "command/tcl_output.h"
 #include "machine/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 #include "translator/pturbo_control.h"
 
 // A background listener: the host thread, and the flag that tells it to end.

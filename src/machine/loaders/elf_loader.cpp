@@ -12,25 +12,25 @@
 
 #include "cache/cache_flush.h"
 #include "exec/cpu_config.h"
-#include "exec/machine_trigger_table.h"
-#include "exec/triggers.h"
 #include "guest/postfirmware.h"
 #include "guest/process_tree.h"
 #include "machine/generic_machine.h"
 #include "machine/loaders/loader_support.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/processor_reset.h"
 #include "processor/mcm.h"
 #include "processor/msr_rules.h"
 #include "processor/processor_identity.h"
+#include "processor/processor_reset.h"
 #include "processor/processor_state.h"
 #include "processor/property_lookup.h"
 #include "processor/reg_accessors.h"
 #include "processor/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/debug.h"
+#include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
+#include "runtime/triggers.h"
 
 namespace
 {

@@ -1,5 +1,5 @@
 // Stand-in of the machine's trigger table.
-#include "exec/machine_trigger_table.h"
+#include "runtime/machine_trigger_table.h"
 
 #include "runtime/common.h"
 

@@ -1,7 +1,7 @@
 // Associative triggers: the firing step.
-#include "exec/triggers.h"
+#include "runtime/triggers.h"
 
-#include "command/tcl_eval.h"
+#include "runtime/tcl_eval.h"
 
 // STAND-IN: the trigger tables are not built yet; the global table stays null, so "SIM_START",
 // "SIM_STOP" and "QUIT" never fire.

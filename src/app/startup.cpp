@@ -1,5 +1,5 @@
-// Process-wide initialisation and teardown, the signal handlers, the time limit and the exit path.
-#include "runtime/startup.h"
+// Process-wide initialisation and teardown, the signal handlers and the time limit.
+#include "app/startup.h"
 
 #include <sys/time.h>
 #include <unistd.h>
@@ -10,9 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "command/tcl_eval.h"
 #include "exec/exec_init.h"
-#include "exec/triggers.h"
 #include "isa/decode_init.h"
 #include "isa/decoder.h"
 #include "runtime/callbacks.h"
@@ -21,6 +19,8 @@
 #include "runtime/message.h"
 #include "runtime/psv.h"
 #include "runtime/stop.h"
+#include "runtime/tcl_eval.h"
+#include "runtime/triggers.h"
 #include "translator/turbo_callbacks.h"
 
 namespace
@@ -145,21 +145,6 @@ void Quit_Quarn_Data_Structures(void)
 {
     Quit_GlobalExceptionPool();
     Callback_Lists_Quit();
-}
-
-void Sim_Quit(int code)
-{
-    // Only a terminal has settings to restore (stty complains about anything else).
-    if (isatty(STDIN_FILENO) && system("stty sane") != 0) {
-        // No shell: nothing to restore.
-    }
-    Tcl_Exit(code);
-}
-
-void do_tcl_command(const char *text)
-{
-    if (safe_Tcl_Eval(quarn_common.interpreter, text) != 0)
-        SIM_PRINT("Oops, \"%s\" is a wrong command\n", text);
 }
 
 uint32_t get_quarn_version_info(void)

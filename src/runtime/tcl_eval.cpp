@@ -1,16 +1,16 @@
 // Tcl evaluation on behalf of simulated activity, and the trigger call text.
-#include "command/tcl_eval.h"
+#include "runtime/tcl_eval.h"
 
 #include <tcl.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "exec/triggers.h"
 #include "kernel/tsim.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
+#include "runtime/triggers.h"
 
 namespace
 {
@@ -66,4 +66,10 @@ int vTriggers_TCL_Call(TriggerTable *table, const char *command, const char *for
     int used = snprintf(buffer, limit + 1, "%s ", command);
     if (used < limit) vsnprintf(buffer + used, (size_t)(limit + 1 - used), format, args);
     return safe_Tcl_Eval(quarn_common.interpreter, buffer);
+}
+
+void do_tcl_command(const char *text)
+{
+    if (safe_Tcl_Eval(quarn_common.interpreter, text) != 0)
+        SIM_PRINT("Oops, \"%s\" is a wrong command\n", text);
 }

@@ -4,8 +4,8 @@
 
 #include <csignal>
 
+#include "app/startup.h"
 #include "runtime/callbacks.h"
-#include "runtime/startup.h"
 #include "runtime/stop.h"
 
 namespace

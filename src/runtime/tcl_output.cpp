@@ -1,5 +1,5 @@
 // Output of command handlers into the Tcl result.
-#include "command/tcl_output.h"
+#include "runtime/tcl_output.h"
 
 #include <cstdio>
 #include <cstring>

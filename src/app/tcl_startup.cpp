@@ -1,5 +1,5 @@
 // Start-up and shut-down inside the interpreter.
-#include "command/tcl_startup.h"
+#include "app/tcl_startup.h"
 
 #include <sys/resource.h>
 #include <tcl.h>
@@ -10,18 +10,18 @@
 #include <initializer_list>
 #include <ctime>
 
+#include "app/startup.h"
 #include "command/cmd_table.h"
 #include "command/command_server.h"
 #include "command/config_commands.h"
 #include "command/default_configs.h"
 #include "command/global_commands.h"
-#include "exec/triggers.h"
 #include "machine/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
-#include "runtime/startup.h"
+#include "runtime/triggers.h"
 
 namespace
 {

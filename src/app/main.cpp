@@ -6,11 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/startup.h"
 #include "guest/startup_script.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
-#include "runtime/startup.h"
+#include "runtime/options.h"
 
 // Incremented while waiting for a debugger to set quarn_go (-S).
 volatile long counter = 0;

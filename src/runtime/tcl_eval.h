@@ -13,3 +13,5 @@ int safe_Tcl_Eval(Tcl_Interp *interpreter, const char *script);
 // Builds "<command> <formatted arguments>" in the table's buffer and evaluates it on the
 // simulator's interpreter; returns the completion code.
 int vTriggers_TCL_Call(TriggerTable *table, const char *command, const char *format, va_list args);
+// Evaluates a command in the simulator's interpreter; complains when it fails.
+void do_tcl_command(const char *text);
