@@ -3,8 +3,8 @@
 // rotate, the doubleword multiply and the plain and extended divides.
 #include <benchmark/benchmark.h>
 
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
 #include "isa/ppc_bits.h"
 #include "processor/instruction_record.h"
 #include "processor/processor_options.h"

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "decode/decode_init.h"
+#include "decode/decoder.h"
 #include "exec/exec_init.h"
-#include "isa/decode_init.h"
-#include "isa/decoder.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"

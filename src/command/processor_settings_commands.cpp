@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "command/selector.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include "isa/row_ids.h"
+#include "decode/row_ids.h"
 
 enum : int32_t {
     EXC_ILLEGAL_ENTRY = 0,

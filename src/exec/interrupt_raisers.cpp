@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
 #include "exec/disassembler.h"
 #include "exec/exception_table.h"
 #include "exec/exception_types.h"
-#include "exec/instr_tables.h"
 #include "exec/interrupt_queue.h"
 #include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
 #include "isa/instruction_raisers.h"
 #include "isa/ppc_bits.h"
 #include "machine/generic_machine.h"

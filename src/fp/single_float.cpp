@@ -4,9 +4,9 @@
 #include <cfenv>
 #include <cstring>
 
-#include "isa/instr_info.h"
-#include "processor/instruction_record.h"
+#include "decode/instr_info.h"
 #include "exec/reg_triggers.h"
+#include "processor/instruction_record.h"
 #include "processor/thread_state.h"
 
 uint64_t load_single_float(IOPDesc *, uint32_t word)

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/privileged_interrupt.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/transaction_guard.h"
 #include "machine/generic_machine.h"
@@ -543,7 +543,6 @@ int Load_String_Length(IOPDesc *iop, int bytes, int ra, int rb, int rt, int unit
 
 void Load_String_Undefined_Targets(IOPDesc *iop, uint32_t first, uint32_t count)
 {
-    enum : uint16_t { ROW_LSDI = 396, ROW_LSDX = 397, ROW_LSWI = 398, ROW_LSWX = 399 };
     if (!option(iop, PO_GPRS_UNDEFINED_FOR_LOAD_STRING_EXCEPTION) || !iop->row) return;
     uint16_t id = iop->row->id;
     if (id < ROW_LSDI || id > ROW_LSWX) return;

@@ -4,10 +4,10 @@
 //
 // Cycle-model form: CTR arrives in operand slot A, LR in operand slot B, the CR as the CR operand;
 // a new CTR goes to the first GPR result slot and a new LR to the second.
+#include "decode/semantics.h"
 #include "exec/branch_history.h"
 #include "exec/interrupt_raisers.h"
 #include "guest/sim_support_halt.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "processor/facility_bits.h"
 #include "processor/instruction_prints.h"
@@ -215,7 +215,7 @@ int semantic_bclr(IOPDesc *iop)
 {
     const uint32_t word = iop->word;
     const uint32_t bo = FIELD_BO(word);
-    const bool to_tar = iop->row && (iop->row->id == 55 || iop->row->id == 56); // bctar, bctarl
+    const bool to_tar = iop->row && (iop->row->id == ROW_BCTAR || iop->row->id == ROW_BCTARL);
     if (to_tar) {
         if (!PCR_Gate_v2_06(iop)) return 0;
         if (!Facility_Gate(iop, FACILITY_TAR, iop->row->mnemonic)) return 0;

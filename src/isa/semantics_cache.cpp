@@ -3,10 +3,10 @@
 // cache-block operation, the cache-operation performer and the replay on other processors.
 #include "isa/semantics_cache.h"
 
+#include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/privileged_interrupt.h"
 #include "isa/load_store_path.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/transaction_guard.h"
 #include "machine/generic_machine.h"

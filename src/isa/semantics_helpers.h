@@ -18,8 +18,8 @@
 #include <cstdint>
 
 #include "core/reg_reader_queue.h"
+#include "decode/instr_info.h"
 #include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
 #include "isa/ppc_bits.h"
 #include "processor/instruction_record.h"
 #include "processor/instruction_setters.h"

@@ -5,10 +5,10 @@
 
 #include <utility>
 
+#include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/privileged_interrupt.h"
 #include "isa/load_store_path.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/transaction_guard.h"
 #include "mmu/address_translate.h"

@@ -9,11 +9,11 @@
 
 #include "core/msr_with_pc.h"
 #include "core/vsr_access.h"
+#include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/spr_interrupt_standins.h"
 #include "isa/instruction_raisers.h"
 #include "isa/register_moves.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "processor/facility_bits.h"
 #include "processor/reg_accessors.h"

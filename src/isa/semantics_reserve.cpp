@@ -4,8 +4,8 @@
 // STWCX_IGNORES_RC.
 #include "isa/semantics_reserve.h"
 
+#include "decode/semantics.h"
 #include "isa/load_store_path.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "machine/generic_machine.h"
 #include "mmu/address_translate.h"

@@ -2,7 +2,7 @@
 // interrupt with its instruction's name, except rfgi (refused silently) and ehpriv (completes
 // without moving on).
 #include "exec/interrupt_raisers.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 
 namespace

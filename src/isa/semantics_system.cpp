@@ -4,17 +4,17 @@
 // The system calls and traps raise their interrupt and return 1 without advancing: the interrupt
 // records the address to return to. In standalone mode (programs without an operating system)
 // "sc" and "scv" are served by the Linux system-call emulation instead and advance.
+#include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/linux_syscall.h"
+#include "exec/spr_interrupt_standins.h"
 #include "exec/syscall_trigger.h"
 #include "isa/instruction_raisers.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/system_instructions.h"
 #include "isa/transaction_guard.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
-#include "exec/spr_interrupt_standins.h"
 #include "mmu/htm.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/reg_accessors.h"

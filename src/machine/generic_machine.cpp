@@ -13,7 +13,7 @@
 #include "command/cmd_table.h"
 #include "command/command_server.h"
 #include "command/simtop.h"
-#include "exec/instr_tables.h"
+#include "decode/instr_tables.h"
 #include "exec/machine_triggers.h"
 #include "fabric/bus_fix.h"
 #include "guest/guest_services.h"

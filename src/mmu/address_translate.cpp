@@ -3,9 +3,9 @@
 // page stage's (PPC_MMU_Xlate_Page).
 #include "mmu/address_translate.h"
 
+#include "decode/instr_info.h"
 #include "exec/pc_triggers.h"
 #include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "mmu/axd.h"

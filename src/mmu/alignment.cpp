@@ -1,10 +1,10 @@
 // The alignment and storage-attribute rules of translated accesses.
 #include "mmu/alignment.h"
 
-#include "exec/reg_triggers.h"
-#include "exec/interrupt_raisers.h"
+#include "decode/instr_info.h"
 #include "exec/interrupt_delivery.h"
-#include "isa/instr_info.h"
+#include "exec/interrupt_raisers.h"
+#include "exec/reg_triggers.h"
 #include "isa/ppc_bits.h"
 #include "isa/semantics_helpers.h"
 #include "machine/generic_machine.h"

@@ -2,9 +2,9 @@
 // physical accesses (one big-endian buffer, or byte by byte); and the D/DS/X address generators.
 #include "mmu/ea_access.h"
 
-#include "exec/interrupt_raisers.h"
+#include "decode/instr_info.h"
 #include "exec/interrupt_delivery.h"
-#include "isa/instr_info.h"
+#include "exec/interrupt_raisers.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
 #include "mmu/address_translate.h"

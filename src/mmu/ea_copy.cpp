@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "exec/instr_tables.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
@@ -247,6 +247,6 @@ extern "C" const char *LIBSIM__ThreadDecode(ThreadState *thread, uint64_t ea)
     uint64_t word = 0;
     if (PA_Read_Memory_Effect(&iop, &word, &axd, 0) != 0) return nullptr;
     InstrInfo *row = Processor_Decode_Instruction(thread->processor, (uint32_t)word);
-    if (!row || row->id == 0) return "no instruction";
+    if (!row || row->id == ROW_INVALID) return "no instruction";
     return row->mnemonic;
 }

@@ -1,9 +1,9 @@
 // Real-mode addressing.
 #include "mmu/real_mode.h"
 
+#include "decode/instr_info.h"
 #include "exec/privileged_interrupt.h"
 #include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
 #include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/axd.h"

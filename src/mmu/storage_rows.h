@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "isa/instr_info.h"
-#include "isa/row_ids.h"
-
+#include "decode/instr_info.h"
+#include "decode/row_ids.h"
 
 // Instruction formats (the row's form id) the storage checks distinguish.
 enum : uint32_t { FORM_D = 4, FORM_DS = 5, FORM_DQ = 6, FORM_X = 13 };

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "exec/instr_tables.h"
+#include "decode/decoder.h"
+#include "decode/instr_tables.h"
 #include "exec/reg_triggers.h"
-#include "isa/decoder.h"
 #include "processor/reg_accessors.h"
 #include "processor/register_file.h"
 #include "processor/thread_state.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/cycle_core_smt.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 #include "machine/generic_machine.h"
 #include "processor/exception_record.h"
 #include "processor/instruction_record.h"

@@ -5,11 +5,11 @@
 
 #include "command/cmd_table.h"
 #include "command/processor_cmd_tables.h"
-#include "exec/instr_tables.h"
+#include "decode/decoder.h"
+#include "decode/instr_tables.h"
 #include "exec/periodic_stats_standin.h"
 #include "exec/thread_job.h"
 #include "exec/thread_loops.h"
-#include "isa/decoder.h"
 #include "kernel/arbiter.h"
 #include "kernel/counter.h"
 #include "kernel/job.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "isa/decoder.h"
+#include "decode/decoder.h"
 #include "kernel/tsim.h"
 #include "processor/processor_options.h"
 #include "processor/register_file.h"

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "core/reg_reader_queue.h"
+#include "decode/instr_info.h"
+#include "decode/semantics.h"
 #include "exec/reg_triggers.h"
 #include "exec/spr_interrupt_standins.h"
-#include "isa/instr_info.h"
-#include "isa/semantics.h"
 #include "isa/spr_support_standins.h"
 #include "machine/generic_machine.h"
 #include "mmu/htm.h"

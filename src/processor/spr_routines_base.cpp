@@ -1,8 +1,8 @@
 // SPR routines of the fixed-point and branch registers, VRSAVE, SRR1/HSRR1, SPRG3, the
 // identification registers, the time-base family and CTRL.
 #include "core/reg_reader_queue.h"
+#include "decode/instr_info.h"
 #include "exec/spr_interrupt_standins.h"
-#include "isa/instr_info.h"
 #include "isa/spr_support_standins.h"
 #include "processor/handwritten_accessors.h"
 #include "processor/instruction_record.h"

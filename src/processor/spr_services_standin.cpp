@@ -3,13 +3,13 @@
 
 #include <cstring>
 
+#include "decode/instr_info.h"
 #include "processor/instruction_record.h"
 #include "processor/processor_state.h"
 #include "processor/smt.h"
 #include "processor/thread_state.h"
 #include "processor/time_registers.h"
 #include "runtime/message.h"
-#include "isa/instr_info.h"
 
 namespace
 {

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
 #include "exec/interrupt_raisers.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
 #include "machine/generic_machine.h"
 #include "machine/loaders/elf_loader.h"
 #include "machine/memory_map.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "exec/instr_tables.h"
-#include "isa/decoder.h"
+#include "decode/decoder.h"
+#include "decode/instr_tables.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::vector<Enc> row_encodings() {
 #define INSTR(id, mnemonic, templ, form, operand_class, class_flags, attributes, optype, access_size, tea,        \
               internal, iops, throughput, fpscr_mask, semantic, operands, softpatch, enc_mask, enc_value, enc_prio)  \
     v.push_back(Enc{id, enc_mask, enc_value, enc_prio, internal != 0});
-#include "isa/instructions.def"
+#include "decode/instructions.def"
 #undef INSTR
     return v;
 }
@@ -137,9 +137,9 @@ TEST(Decoder, SelectDecoderNames) {
                   std::string("*** ERROR: SelectDecoder() called with unrecognized processor name: ") + bad + "\n");
     }
     // Without a decode function every word takes the illegal-instruction row.
-    EXPECT_EQ(Processor_Decode_Instruction(nullptr, 0x7C642A14), &instruction_info_table[0]);
+    EXPECT_EQ(Processor_Decode_Instruction(nullptr, 0x7C642A14), &instruction_info_table[ROW_INVALID]);
     ASSERT_EQ(SelectDecoder("Ervik"), DecodeInstr_Ervik);
-    EXPECT_EQ(Processor_Decode_Instruction(nullptr, 0x7C642A14), &instruction_info_table[1]);
+    EXPECT_EQ(Processor_Decode_Instruction(nullptr, 0x7C642A14), &instruction_info_table[ROW_ADD]);
 }
 
 // Walks every node of the tree once, checking the node format, and records leaves, defaults and depth.
@@ -220,7 +220,7 @@ TEST(DecodeTree, NodesAreWellFormedAndEveryDecodableRowAppears) {
     }
 
     // cmpi and cmpli only as defaults that no word reaches.
-    for (int row : {71, 75}) {
+    for (int row : {ROW_CMPI, ROW_CMPLI}) {
         EXPECT_EQ(walk.leaves.count(row), 0u);
         EXPECT_EQ(walk.covering_default.count(row), 1u);
     }
@@ -288,7 +288,7 @@ TEST(DecodeTree, AgreesWithLinearMatchOnEveryTestedFieldValue) {
             continue;
         const uint32_t word = e.value | ((uint32_t)rng() & ~e.mask);
         ASSERT_EQ(decode(word), linear.decode(word)) << std::hex << word;
-        if (e.id != 71 && e.id != 75) { // cmpi and cmpli are always refined by L
+        if (e.id != ROW_CMPI && e.id != ROW_CMPLI) { // always refined by L
             // Reachable with the untested bits all clear or all set (a refinement takes one of the two).
             ASSERT_TRUE(decode(e.value) == e.id || decode(e.value | ~e.mask) == e.id)
                 << instruction_info_table[e.id].mnemonic << " is shadowed";

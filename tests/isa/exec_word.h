@@ -21,9 +21,9 @@
 #include <utility>
 #include <vector>
 
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
 #include "guest/sim_support_halt.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
 #include "isa/ppc_bits.h"
 #include "machine/devices/ram_block.h"
 #include "machine/memory_map.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "isa/decoder.h"
+#include "decode/decoder.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // conditions (with the tagged-address rules of td in tags-active mode), txer, the power-saving
 // instructions with their gates, waitasec and the wait instruction.
 #include "exec/linux_syscall.h"
+#include "decode/semantics.h"
 #include "exec/syscall_trigger.h"
 #include "exec_word.h"
-#include "isa/semantics.h"
 #include "isa/system_instructions.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_map.h"
@@ -253,7 +253,7 @@ TEST(Trap, TxerTestsOneXerBit)
         // The row's encoding (31/270) fixes word bits 7-10, which carry n: the routine is run on
         // the word directly.
         IOPDesc *iop = ew.prepare((TXER & ~0x780u) | c.expected << 21 | c.n << 7);
-        iop->row = &instruction_info_table[732];
+        iop->row = &instruction_info_table[ROW_TXER];
         ASSERT_STREQ(ew.mnemonic(), "txer");
         EXPECT_EQ(semantic_txer(iop), c.result);
         EXPECT_EQ(ew.t->XER.bits_read.valid ? ew.t->XER.bits_read.mask : 0u, c.read_mask);

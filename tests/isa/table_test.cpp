@@ -7,11 +7,11 @@
 #include <set>
 #include <string>
 
-#include "exec/instr_tables.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
+#include "decode/semantics.h"
 #include "isa/libsim_names.h"
-#include "isa/semantics.h"
 #include "processor/exception_record.h"
 #include "processor/instruction_record.h"
 
@@ -26,7 +26,7 @@ const InstrInfo &row(const char *mnemonic) {
         if (strcmp(r.mnemonic, mnemonic) == 0)
             return r;
     ADD_FAILURE() << "no row " << mnemonic;
-    return instruction_info_table[0];
+    return instruction_info_table[ROW_INVALID];
 }
 
 template <class F> int count_rows(F pred) {
@@ -220,16 +220,16 @@ TEST(InstrTable, TellingRowsFieldByField) {
         EXPECT_TRUE(same(instruction_operands_names[t.id], t.operands)) << instruction_operands_names[t.id];
         EXPECT_TRUE(same(instruction_softpatch_names[t.id], t.softpatch));
     }
-    EXPECT_EQ(instruction_info_table[1].semantic, &semantic_add);
-    EXPECT_EQ(instruction_info_table[2].semantic, &semantic_add_dot);
-    EXPECT_EQ(instruction_info_table[528].semantic, &semantic_ori);
-    EXPECT_EQ(instruction_info_table[672].semantic, &semantic_stwcx_dot);
+    EXPECT_EQ(instruction_info_table[ROW_ADD].semantic, &semantic_add);
+    EXPECT_EQ(instruction_info_table[ROW_ADD_DOT].semantic, &semantic_add_dot);
+    EXPECT_EQ(instruction_info_table[ROW_NOP].semantic, &semantic_ori);
+    EXPECT_EQ(instruction_info_table[ROW_STWCX_DOT].semantic, &semantic_stwcx_dot);
 }
 
 TEST(InstrTable, RoutineNamesFollowTheRuleWithItsExceptions) {
     std::map<std::string, InstrSemanticFn> by_name;
 #define SEMANTIC(name) by_name[#name] = &name;
-#include "isa/semantic_routines.def"
+#include "decode/semantic_routines.def"
 #undef SEMANTIC
     EXPECT_EQ(by_name.size(), 1047u);
     const std::map<std::string, std::string> exceptions = {
@@ -281,12 +281,12 @@ TEST(InstrTable, UnimplementedRoutinesRaiseTheIllegalInstructionInterrupt) {
 }
 
 TEST(InstrTable, SearchAndEdits) {
-    EXPECT_EQ(Search_II_Table(instruction_info_table, "ADD."), &instruction_info_table[2]);
+    EXPECT_EQ(Search_II_Table(instruction_info_table, "ADD."), &instruction_info_table[ROW_ADD_DOT]);
     EXPECT_EQ(Search_II_Table(instruction_info_table, "INVALID"), nullptr);
-    EXPECT_EQ(Search_II_Table(instruction_info_table, "sc"), &instruction_info_table[578]);
+    EXPECT_EQ(Search_II_Table(instruction_info_table, "sc"), &instruction_info_table[ROW_SC]);
     EXPECT_EQ(Search_II_Table(instruction_info_table, "no-such"), nullptr);
 
-    InstrInfo &lwz = instruction_info_table[414];
+    InstrInfo &lwz = instruction_info_table[ROW_LWZ];
     ASSERT_STREQ(lwz.mnemonic, "lwz");
     const InstrInfo saved = lwz;
     EXPECT_EQ(lwz.tea, 0);
@@ -320,7 +320,7 @@ TEST(InstrTable, KeyedCopiesShareOrIsolateEdits) {
     // An edit of a private copy stays in it.
     Set_instr_throughput_and_iops(seven, "add", 11, 0);
     EXPECT_EQ(seven[1].throughput, 11u);
-    EXPECT_EQ(instruction_info_table[1].throughput, 1u);
+    EXPECT_EQ(instruction_info_table[ROW_ADD].throughput, 1u);
 
     // An edit through key 0 reaches every user of the static table and copies made afterwards.
     Set_instr_throughput_and_iops(InstrInfo__id2table(0), "add", 5, 0);
@@ -328,7 +328,7 @@ TEST(InstrTable, KeyedCopiesShareOrIsolateEdits) {
     EXPECT_EQ(seven[1].throughput, 11u);
     InstrInfo *eight = InstrInfo__id2table(8);
     EXPECT_EQ(eight[1].throughput, 5u);
-    instruction_info_table[1].throughput = 1;
+    instruction_info_table[ROW_ADD].throughput = 1;
 
     InstrInfo__Quit();
     EXPECT_EQ(specialInstrInfoTables, nullptr);

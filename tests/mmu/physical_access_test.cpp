@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
 #include "exec/run_machine.h"
 #include "isa/exec_word.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
 #include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/axd.h"

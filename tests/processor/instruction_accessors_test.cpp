@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "exec/instr_tables.h"
-#include "isa/decoder.h"
+#include "decode/decoder.h"
+#include "decode/instr_tables.h"
 #include "processor/handwritten_accessors.h"
 #include "register_fixture.h"
 #include "runtime/common.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 
 struct ProcessorState;
 

@@ -1,5 +1,5 @@
 // Decode walk over decode_tree_Ervik and decoder selection.
-#include "isa/decoder.h"
+#include "decode/decoder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // The static instruction table, built from the row file, and the name search and edit operations.
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 
 #include <strings.h>
 
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "runtime/message.h"
 
 #define INSTR(id, mnemonic, templ, form, operand_class, class_flags, attributes, optype, access_size, tea,        \
@@ -11,7 +11,7 @@
     {mnemonic,   templ,      form,       operand_class, class_flags, attributes, optype, id, access_size,          \
      tea,        internal,   iops,       {0, 0, 0, 0},  throughput,  fpscr_mask, semantic, nullptr, nullptr},
 InstrInfo instruction_info_table[NUM_II_ENTRIES] = {
-#include "isa/instructions.def"
+#include "decode/instructions.def"
 };
 #undef INSTR
 
@@ -19,14 +19,14 @@ InstrInfo instruction_info_table[NUM_II_ENTRIES] = {
               internal, iops, throughput, fpscr_mask, semantic, operands, softpatch, enc_mask, enc_value, enc_prio)  \
     operands,
 const char *const instruction_operands_names[NUM_II_ENTRIES] = {
-#include "isa/instructions.def"
+#include "decode/instructions.def"
 };
 #undef INSTR
 #define INSTR(id, mnemonic, templ, form, operand_class, class_flags, attributes, optype, access_size, tea,        \
               internal, iops, throughput, fpscr_mask, semantic, operands, softpatch, enc_mask, enc_value, enc_prio)  \
     softpatch,
 const char *const instruction_softpatch_names[NUM_II_ENTRIES] = {
-#include "isa/instructions.def"
+#include "decode/instructions.def"
 };
 #undef INSTR
 

@@ -5,7 +5,7 @@
 struct IOPDesc;
 
 #define SEMANTIC(name) int name(IOPDesc *iop);
-#include "isa/semantic_routines.def"
+#include "decode/semantic_routines.def"
 #undef SEMANTIC
 
 // The shared body of every routine that is not implemented yet: raises the illegal-instruction interrupt

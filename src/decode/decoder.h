@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 
 typedef InstrInfo *(*DecodeInstrFn)(InstrInfo *table, uint32_t word);
 typedef void (*InitDecodeTableFn)(void);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "decode/row_ids.h" // ROW_<MNEMONIC> and NUM_II_ENTRIES, generated from instructions.def
 #include "runtime/utils.h"
 
 struct IOPDesc;
@@ -33,8 +34,6 @@ struct InstrInfo {
     InstrOperandsFn operands;
     InstrSoftpatchFn softpatch;
 };
-
-enum : uint32_t { NUM_II_ENTRIES = 1119 };
 
 // The static table; edits through key 0 change it in place for every processor that uses it.
 extern InstrInfo instruction_info_table[NUM_II_ENTRIES];

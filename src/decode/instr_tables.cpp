@@ -1,9 +1,9 @@
 // Keyed instruction tables and Processor_Decode_Instruction.
-#include "exec/instr_tables.h"
+#include "decode/instr_tables.h"
 
 #include <cstring>
 
-#include "isa/decoder.h"
+#include "decode/decoder.h"
 #include "runtime/alloc.h"
 
 InstrInfo_Table *specialInstrInfoTables = nullptr;
