@@ -5,8 +5,8 @@
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/mcm.h"
-#include "processor/time_domain.h"
+#include "processor/records/mcm.h"
+#include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

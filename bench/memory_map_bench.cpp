@@ -8,7 +8,7 @@
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
-#include "processor/mcm.h"
+#include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

@@ -12,7 +12,9 @@
 
 #include "decode/decode_init.h"
 #include "decode/decoder.h"
+#include "exec/exception_table.h"
 #include "exec/exec_init.h"
+#include "processor/records/exception_record.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"

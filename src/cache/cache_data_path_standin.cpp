@@ -2,7 +2,7 @@
 #include "cache/cache_data_path.h"
 
 #include "machine/memory_map.h"
-#include "mmu/axd.h"
+#include "processor/records/axd.h"
 
 // STAND-IN: the cache model is not built; the access goes straight to the memory map (status 0
 // done, 1 failed).

@@ -13,7 +13,7 @@
 #include "machine/loaders/elf_loader.h"
 #include "machine/loaders/xcoff_loader.h"
 #include "machine/memory_map.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
 #include "runtime/tcl_output.h"

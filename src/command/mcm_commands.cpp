@@ -7,8 +7,8 @@
 #include "command/selector.h"
 #include "command/simtop.h"
 #include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/tcl_output.h"
 
 namespace

@@ -6,9 +6,9 @@
 
 #include "command/cmd_table.h"
 #include "machine/generic_machine.h"
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/device_manager.h"
 #include "runtime/message.h"
 #include "runtime/object_registry.h"

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "processor/instruction_record.h"
+#include "processor/records/instruction_record.h"
 
 // STAND-IN: the disassembler (templates, operand printers, the "nop", "li" and "mr" forms) is not
 // built; the text is the instruction word in hexadecimal.

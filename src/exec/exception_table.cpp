@@ -4,9 +4,9 @@
 #include <array>
 #include <utility>
 
-#include "processor/exception_record.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 
 ExceptionInfo_s ExceptionInfo[NUM_EXCEPTION_TYPES];
 

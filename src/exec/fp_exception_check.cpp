@@ -1,9 +1,9 @@
 #include "exec/fp_exception_check.h"
 
 #include "exec/interrupt_raisers.h"
-#include "exec/reg_triggers.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_triggers.h"
 
 namespace
 {

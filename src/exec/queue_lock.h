@@ -2,7 +2,7 @@
 // while the thread runs under the parallel translator (elsewhere the queue has one user).
 #pragma once
 
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "translator/pturbo_locks.h"
 
 class QueueLock

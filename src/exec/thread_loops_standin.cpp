@@ -3,7 +3,7 @@
 
 #include "kernel/tsim.h"
 #include "machine/generic_machine.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the heartbeat line (instruction count, elapsed time, PC, LR, clock) is not built;
 // nothing is logged.

@@ -3,8 +3,8 @@
 
 #include "core/vsr_access.h"
 #include "fp/single_float.h"
-#include "mmu/axd.h"
-#include "processor/instruction_record.h"
+#include "processor/records/axd.h"
+#include "processor/records/instruction_record.h"
 
 namespace
 {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "decode/instr_info.h"
-#include "exec/reg_triggers.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_triggers.h"
 
 uint64_t load_single_float(IOPDesc *, uint32_t word)
 {

@@ -8,9 +8,9 @@
 #include "exec/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
 #include "mmu/htm.h"
-#include "processor/exception_record.h"
-#include "processor/reg_accessors.h"
-#include "processor/smt.h"
+#include "processor/records/exception_record.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/run/smt.h"
 
 namespace
 {

@@ -16,9 +16,9 @@
 #include "machine/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"
-#include "processor/mcm.h"
+#include "processor/records/mcm.h"
+#include "processor/regs/value_ops.h"
 #include "processor/reservations.h"
-#include "processor/value_ops.h"
 #include "runtime/message.h"
 
 namespace

@@ -19,14 +19,14 @@
 
 #include "core/reg_reader_queue.h"
 #include "decode/instr_info.h"
-#include "exec/reg_triggers.h"
-#include "isa/ppc_bits.h"
-#include "processor/instruction_record.h"
-#include "processor/instruction_setters.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/instruction_setters.h"
+#include "processor/regs/ppc_bits.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/register_file.h"
 
 // ---- options and modes ----
 

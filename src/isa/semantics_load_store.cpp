@@ -15,9 +15,9 @@
 #include "mmu/ea_access.h"
 #include "mmu/htm.h"
 #include "mmu/storage_interrupts.h"
-#include "processor/instruction_prints.h"
-#include "processor/reg_accessors.h"
-#include "processor/value_ops.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/value_ops.h"
 #include "runtime/message.h"
 #include "runtime/plugin_events.h"
 

@@ -14,7 +14,7 @@
 #include "isa/integer_workers.h"
 #include "isa/semantics_helpers.h"
 #include "machine/generic_machine.h"
-#include "processor/instruction_prints.h"
+#include "processor/prints/instruction_prints.h"
 #include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
 #include "runtime/triggers.h"

@@ -15,10 +15,10 @@
 #include "isa/instruction_raisers.h"
 #include "isa/register_moves.h"
 #include "isa/semantics_helpers.h"
-#include "processor/facility_bits.h"
-#include "processor/reg_accessors.h"
-#include "processor/run_control.h"
-#include "processor/spr_moves.h"
+#include "processor/regs/facility_bits.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/run/run_control.h"
+#include "processor/spr/spr_moves.h"
 #include "runtime/plugin_events.h"
 
 namespace

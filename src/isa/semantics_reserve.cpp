@@ -12,8 +12,8 @@
 #include "mmu/ea_access.h"
 #include "mmu/htm.h"
 #include "mmu/physical_access.h"
+#include "processor/regs/value_ops.h"
 #include "processor/reservations.h"
-#include "processor/value_ops.h"
 #include "runtime/message.h"
 
 namespace

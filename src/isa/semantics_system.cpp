@@ -17,10 +17,10 @@
 #include "machine/memory_map.h"
 #include "mmu/htm.h"
 #include "processor/decrementer_wakeup.h"
-#include "processor/reg_accessors.h"
-#include "processor/smt.h"
-#include "processor/spr_services.h"
-#include "processor/thread_run_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/run/smt.h"
+#include "processor/run/thread_run_state.h"
+#include "processor/spr/spr_services.h"
 
 namespace
 {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "processor/memory_tags.h"
-#include "processor/time_domain.h"
+#include "processor/time/time_domain.h"
 #include "runtime/print_header_hooks.h" // currentMachine, the instruction and processor counts
 
 struct ChipTopConfig;

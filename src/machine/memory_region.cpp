@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "machine/generic_machine.h"
-#include "processor/instance_link.h"
+#include "processor/records/instance_link.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"

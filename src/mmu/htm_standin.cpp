@@ -3,14 +3,14 @@
 // elsewhere overrides them.
 #include "mmu/htm.h"
 
-#include "exec/reg_triggers.h"
 #include "exec/spr_interrupt_standins.h"
 #include "isa/spr_support_standins.h"
 #include "machine/memory_map.h"
-#include "mmu/axd.h"
-#include "processor/instruction_record.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "processor/records/axd.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
 
 // ---- Machine-wide state
 

@@ -8,9 +8,9 @@
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/config_getters.h"
-#include "processor/mcm.h"
+#include "processor/config/config_getters.h"
 #include "processor/processor_interrupt.h"
+#include "processor/records/mcm.h"
 #include "runtime/message.h"
 
 MCM *Assign_MCM(GenericMachine *machine, int32_t n, int32_t *local)

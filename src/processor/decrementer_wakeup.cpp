@@ -1,10 +1,10 @@
 #include "processor/decrementer_wakeup.h"
 
 #include "exec/interrupt_queue.h"
-#include "processor/exception_record.h"
-#include "processor/smt.h"
-#include "processor/thread_state.h"
-#include "processor/time_registers.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/smt.h"
+#include "processor/time/time_registers.h"
 
 int CheckExceptionQueueForWakeup(ThreadState *thread)
 {

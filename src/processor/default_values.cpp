@@ -7,8 +7,8 @@
 #include "machine/generic_machine.h"
 #include "machine/machine_config.h"
 #include "machine/memory_bus.h"
-#include "processor/mcm.h"
-#include "processor/processor_identity.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_identity.h"
 #include "runtime/property_list.h"
 
 namespace

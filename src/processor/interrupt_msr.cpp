@@ -2,14 +2,14 @@
 #include "processor/interrupt_msr.h"
 
 #include "exec/exception_types.h"
-#include "exec/reg_triggers.h"
-#include "isa/ppc_bits.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/ppc_bits.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
 
 namespace
 {

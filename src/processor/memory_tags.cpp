@@ -4,7 +4,7 @@
 #include "machine/generic_machine.h"
 #include "mmu/htm.h"
 #include "processor/height_tree.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

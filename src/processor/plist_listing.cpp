@@ -1,7 +1,7 @@
 // Configuration listings and maintenance for the command language.
 #include "processor/plist_listing.h"
 
-#include "processor/trace_text.h"
+#include "processor/prints/trace_text.h"
 #include "runtime/property_list.h"
 #include "runtime/tcl_output.h"
 #include "runtime/utils.h"

@@ -3,12 +3,12 @@
 #include "exec/interrupt_queue.h"
 #include "exec/interrupt_raisers.h"
 #include "machine/generic_machine.h"
-#include "processor/exception_record.h"
-#include "processor/mcm.h"
-#include "processor/smt.h"
-#include "processor/thread_run_state.h"
-#include "processor/thread_state.h"
-#include "processor/time_registers.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/smt.h"
+#include "processor/run/thread_run_state.h"
+#include "processor/time/time_registers.h"
 #include "runtime/message.h"
 
 namespace

@@ -13,12 +13,12 @@
 #include "fp/fp_text.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
-#include "processor/exception_record.h"
-#include "processor/mcm.h"
-#include "processor/spr_table.h"
-#include "processor/processor_state.h"
-#include "processor/smt.h"
-#include "processor/thread_state.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/smt.h"
+#include "processor/spr/spr_table.h"
 #include "support/image_builder.h"
 
 namespace

@@ -9,10 +9,10 @@
 #include "exec/interpreter.h"
 #include "exec/run_machine.h"
 #include "exec/thread_job.h"
-#include "isa/ppc_bits.h"
 #include "machine/generic_machine.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/ppc_bits.h"
 #include "support/sink_capture.h"
 #include "translator/xlate_version.h"
 

@@ -7,7 +7,7 @@
 #include "exec_word.h"
 #include "isa/semantics_cache.h"
 #include "machine/generic_machine.h"
-#include "mmu/axd.h"
+#include "processor/records/axd.h"
 #include "runtime/device_manager.h"
 #include "runtime/plugin_events.h"
 

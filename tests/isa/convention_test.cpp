@@ -4,7 +4,7 @@
 #include "exec_word.h"
 #include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/shared_msr_text.h"
+#include "processor/regs/shared_msr_text.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

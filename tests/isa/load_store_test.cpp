@@ -8,7 +8,7 @@
 #include "exec_word.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics_load_store.h"
-#include "processor/instruction_prints.h"
+#include "processor/prints/instruction_prints.h"
 #include "runtime/stop.h"
 
 namespace

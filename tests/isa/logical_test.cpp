@@ -6,7 +6,7 @@
 #include "guest/sim_support_halt.h"
 #include "isa/integer_workers.h"
 #include "machine/generic_machine.h"
-#include "processor/instruction_prints.h"
+#include "processor/prints/instruction_prints.h"
 #include "translator/pturbo_control.h"
 
 namespace

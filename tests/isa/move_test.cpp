@@ -4,7 +4,7 @@
 #include "exec_word.h"
 #include "decode/semantics.h"
 #include "isa/register_moves.h"
-#include "processor/spr_table.h"
+#include "processor/spr/spr_table.h"
 #include "runtime/plugin_events.h"
 
 namespace

@@ -10,7 +10,7 @@
 #include "machine/memory_map.h"
 #include "mmu/htm.h"
 #include "processor/decrementer_wakeup.h"
-#include "processor/smt.h"
+#include "processor/run/smt.h"
 
 namespace
 {

@@ -12,8 +12,8 @@
 #include "decode/instr_tables.h"
 #include "decode/semantics.h"
 #include "isa/libsim_names.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "machine/devices/rtc.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/mcm.h"
+#include "processor/records/mcm.h"
 #include "support/built_machine.h"
 #include "support/sink_capture.h"
 

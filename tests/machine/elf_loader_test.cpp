@@ -12,7 +12,7 @@
 
 #include "loader_machine.h"
 #include "machine/loaders/elf_loader.h"
-#include "processor/msr_rules.h"
+#include "processor/regs/msr_rules.h"
 
 namespace
 {

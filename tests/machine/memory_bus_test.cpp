@@ -4,7 +4,7 @@
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
-#include "processor/processor_state.h"
+#include "processor/records/processor_state.h"
 #include "runtime/device_manager.h"
 #include "runtime/property_list.h"
 #include "support/test_machine.h"

@@ -8,7 +8,7 @@
 #include "machine/devices/overflow_agent.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "support/sink_capture.h"
 #include "support/test_machine.h"
 

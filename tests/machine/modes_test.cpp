@@ -5,7 +5,7 @@
 
 #include "kernel/counter.h"
 #include "kernel/tsim.h"
-#include "machine/modes.h"
+#include "processor/run/modes.h"
 #include "runtime/callbacks.h"
 #include "support/built_machine.h"
 #include "support/sink_capture.h"

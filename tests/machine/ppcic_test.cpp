@@ -7,8 +7,8 @@
 
 #include "machine/devices/interrupt_hook.h"
 #include "machine/devices/ppcic.h"
-#include "processor/mcm.h"
-#include "processor/thread_state.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

@@ -7,7 +7,7 @@
 
 #include "loader_machine.h"
 #include "machine/loaders/xcoff_loader.h"
-#include "processor/msr_rules.h"
+#include "processor/regs/msr_rules.h"
 #include "runtime/debug.h"
 
 namespace

@@ -6,9 +6,9 @@
 #include "isa/exec_word.h"
 #include "machine/generic_machine.h"
 #include "mmu/alignment.h"
-#include "mmu/axd.h"
 #include "mmu/storage_rows.h"
-#include "processor/msr_rules.h"
+#include "processor/records/axd.h"
+#include "processor/regs/msr_rules.h"
 
 namespace
 {

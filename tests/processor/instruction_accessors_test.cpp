@@ -7,7 +7,7 @@
 
 #include "decode/decoder.h"
 #include "decode/instr_tables.h"
-#include "processor/handwritten_accessors.h"
+#include "processor/regs/handwritten_accessors.h"
 #include "register_fixture.h"
 #include "runtime/common.h"
 

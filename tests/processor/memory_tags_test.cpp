@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "processor/memory_tags.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "support/test_machine.h"
 
 namespace

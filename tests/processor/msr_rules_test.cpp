@@ -5,8 +5,8 @@
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
 #include "machine/generic_machine.h"
-#include "processor/exception_record.h"
-#include "processor/msr_rules.h"
+#include "processor/records/exception_record.h"
+#include "processor/regs/msr_rules.h"
 #include "register_fixture.h"
 
 namespace

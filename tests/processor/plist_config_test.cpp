@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "processor/config_getters.h"
+#include "processor/config/config_getters.h"
 #include "processor/library_config.h"
 #include "processor/plist_listing.h"
 #include "runtime/common.h"

@@ -4,7 +4,7 @@
 
 #include "decode/decoder.h"
 #include "decode/instr_tables.h"
-#include "processor/exception_record.h"
+#include "processor/records/exception_record.h"
 #include "register_fixture.h"
 #include "support/sink_capture.h"
 

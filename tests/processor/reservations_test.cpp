@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "machine/memory_map.h"
-#include "mmu/axd.h"
-#include "processor/processor_state.h"
+#include "processor/records/axd.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "processor/reservations.h"
-#include "processor/thread_state.h"
 #include "runtime/message.h"
 #include "support/test_machine.h"
 

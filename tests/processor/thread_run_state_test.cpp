@@ -5,11 +5,11 @@
 #include <map>
 #include <string>
 
-#include "processor/handwritten_accessors.h"
-#include "processor/processor_options.h"
-#include "processor/smt.h"
-#include "processor/spr_services.h"
-#include "processor/thread_run_state.h"
+#include "processor/config/processor_options.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/run/smt.h"
+#include "processor/run/thread_run_state.h"
+#include "processor/spr/spr_services.h"
 #include "register_fixture.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
@@ -268,8 +268,8 @@ TEST_F(RunStates, StoppingAnAssistThread)
 
 // ---- register-trigger nodes and associative-trigger firing ----
 
-#include "exec/reg_triggers.h"
-#include "processor/register_file.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/register_file.h"
 
 namespace
 {

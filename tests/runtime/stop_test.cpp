@@ -4,7 +4,7 @@
 #include <csignal>
 
 #include "app/startup.h"
-#include "processor/processor_time.h"
+#include "processor/time/processor_time.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
 #include "runtime/triggers.h"

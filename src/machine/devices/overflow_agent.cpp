@@ -5,7 +5,7 @@
 #include <sys/mman.h>
 
 #include "machine/generic_machine.h"
-#include "processor/config_getters.h"
+#include "processor/config/config_getters.h"
 #include "processor/height_tree.h"
 #include "processor/memory_tags.h"
 #include "runtime/alloc.h"

@@ -6,8 +6,8 @@
 #include "machine/devices/ppcic.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
-#include "processor/mcm.h"
-#include "processor/thread_state.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

@@ -10,8 +10,8 @@
 
 #include "machine/generic_machine.h"
 #include "machine/memory_region.h"
-#include "processor/config_getters.h"
-#include "processor/mcm.h"
+#include "processor/config/config_getters.h"
+#include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"

@@ -4,8 +4,8 @@
 #include "machine/devices/console.h"
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
-#include "processor/config_getters.h"
-#include "processor/mcm.h"
+#include "processor/config/config_getters.h"
+#include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

@@ -4,8 +4,8 @@
 #include "kernel/delay.h"
 #include "kernel/job.h"
 #include "machine/generic_machine.h"
-#include "processor/instance_link.h"
-#include "processor/time_domain.h"
+#include "processor/records/instance_link.h"
+#include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

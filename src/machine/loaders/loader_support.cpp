@@ -9,7 +9,7 @@
 #include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "processor/mcm.h"
+#include "processor/records/mcm.h"
 #include "translator/page_tables_standin.h"
 
 namespace

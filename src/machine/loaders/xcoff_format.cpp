@@ -7,7 +7,7 @@
 #include "machine/loaders/xcoff_file.h"
 #include "machine/loaders/xcoff_loader.h"
 #include "machine/memory_map.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 
 namespace
