@@ -6,10 +6,10 @@
 
 #include "isa/load_store_path.h"
 #include "machine/devices/ram_block.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"

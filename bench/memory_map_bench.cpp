@@ -4,11 +4,11 @@
 
 #include "machine/devices/overflow_agent.h"
 #include "machine/devices/ram_block.h"
-#include "machine/generic_machine.h"
+#include "machine/mcm_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
-#include "processor/records/mcm.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

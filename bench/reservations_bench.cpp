@@ -4,10 +4,10 @@
 
 #include "bench_chip.h"
 
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

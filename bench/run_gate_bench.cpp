@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/run_gate.h"

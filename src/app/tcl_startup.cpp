@@ -16,7 +16,7 @@
 #include "command/config_commands.h"
 #include "command/default_configs.h"
 #include "command/global_commands.h"
-#include "machine/generic_machine.h"
+#include "machine/machine_lifecycle.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"

@@ -6,7 +6,7 @@
 #include "command/machine_vocabulary.h"
 #include "command/selector.h"
 #include "command/simtop.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "runtime/tcl_output.h"

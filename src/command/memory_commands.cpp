@@ -13,11 +13,11 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
 #include "mmu/physical_access.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/modes.h"

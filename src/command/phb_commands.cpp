@@ -9,7 +9,7 @@
 #include "command/selector.h"
 #include "machine/devices/phb.h"
 #include "machine/devices/ppcic.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/message.h"
 #include "runtime/tcl_output.h"
 

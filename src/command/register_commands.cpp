@@ -11,7 +11,7 @@
 #include "command/selector.h"
 #include "core/cycle_core_tcl.h"
 #include "fp/fp_text.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/htm_user_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/register_file.h"

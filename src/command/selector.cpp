@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "command/cmd_table.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

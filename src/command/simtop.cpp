@@ -9,7 +9,7 @@
 #include "command/machine_vocabulary.h"
 #include "command/selector.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "machine/machine_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "processor/records/mcm.h"

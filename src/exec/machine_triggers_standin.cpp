@@ -1,6 +1,6 @@
 #include "exec/machine_triggers.h"
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/triggers.h"
 

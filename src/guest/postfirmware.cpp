@@ -1,7 +1,7 @@
 // Post-firmware processor settings.
 #include "guest/postfirmware.h"
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/register_file.h"

@@ -6,11 +6,11 @@
 #include <climits>
 #include <cstdio>
 
-#include "machine/generic_machine.h"
+#include "machine/mcm_lifecycle.h"
 #include "mmu/checkers.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/property_lookup.h"
-#include "processor/records/mcm.h"
+#include "processor/records/generic_machine.h"
 #include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"

@@ -6,9 +6,9 @@
 #include <strings.h>
 
 #include "kernel/fault.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_region.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"

@@ -9,7 +9,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
+#include "processor/records/generic_machine.h"
 
 struct GenericMachine;
 

@@ -5,7 +5,6 @@
 
 #include "decode/instr_info.h"
 #include "exec/pc_triggers.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/real_mode.h"
@@ -15,6 +14,7 @@
 #include "mmu/xlate_services.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -6,7 +6,6 @@
 
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
@@ -14,6 +13,7 @@
 #include "mmu/physical_access.h"
 #include "processor/records/axd.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"

@@ -3,11 +3,11 @@
 
 #include "exec/exception_types.h"
 #include "exec/interrupt_raisers.h"
-#include "machine/generic_machine.h"
 #include "mmu/checkers.h"
 #include "mmu/physical_access.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

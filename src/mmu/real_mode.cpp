@@ -3,7 +3,6 @@
 
 #include "decode/instr_info.h"
 #include "exec/privileged_interrupt.h"
-#include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"
@@ -12,6 +11,7 @@
 #include "mmu/xlate_services.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

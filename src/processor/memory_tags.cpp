@@ -1,9 +1,9 @@
 // Memory tag regions and the default tag functions.
 #include "processor/memory_tags.h"
 
-#include "machine/generic_machine.h"
 #include "mmu/htm.h"
 #include "processor/height_tree.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"

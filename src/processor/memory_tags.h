@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-struct GenericMachine;
+#include "processor/records/generic_machine.h" // the machine's tag functions
+
 struct ThreadState;
 
 struct tag_region {
@@ -18,13 +19,6 @@ struct tag_region {
     uint64_t end;   // inclusive
     uint8_t *bits;  // granule g (from start) is bit g % 8 of byte g / 8; null until needed
 };
-
-// (thread, address, data) → 0 or 1.
-typedef int (*MemoryTagReadFunction)(ThreadState *thread, uint64_t address, void *data);
-// (thread, address, tag, data).
-typedef void (*MemoryTagWriteFunction)(ThreadState *thread, uint64_t address, int tag, void *data);
-// (thread, address, data) → the tag bits of the address's 4 KB page, or null.
-typedef uint8_t *(*MemoryTagResolveFunction)(ThreadState *thread, uint64_t address, void *data);
 
 void Register_Memory_Tag_Functions(GenericMachine *machine, MemoryTagReadFunction read,
                                    MemoryTagWriteFunction write, MemoryTagResolveFunction resolve,

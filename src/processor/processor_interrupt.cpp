@@ -2,8 +2,8 @@
 
 #include "exec/interrupt_queue.h"
 #include "exec/interrupt_raisers.h"
-#include "machine/generic_machine.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/smt.h"

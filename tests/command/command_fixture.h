@@ -13,7 +13,7 @@
 #include "command/default_configs.h"
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
-#include "machine/generic_machine.h"
+#include "machine/machine_lifecycle.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/property_list.h"

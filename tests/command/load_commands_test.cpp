@@ -2,6 +2,7 @@
 #include <string>
 
 #include "command_fixture.h"
+#include "machine/machine_lifecycle.h"
 #include "machine/memory_map.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

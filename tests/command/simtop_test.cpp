@@ -4,6 +4,7 @@
 #include "command_fixture.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
+#include "machine/machine_lifecycle.h"
 #include "processor/time/time_domain.h"
 
 namespace

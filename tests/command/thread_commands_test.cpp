@@ -11,6 +11,7 @@
 #include "command/register_commands.h"
 #include "command_fixture.h"
 #include "fp/fp_text.h"
+#include "machine/machine_lifecycle.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
 #include "processor/records/exception_record.h"

@@ -10,8 +10,8 @@
 
 #include "exec/cpu_config.h"
 #include "exec/exception_table.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/value_ops.h"

@@ -6,8 +6,8 @@
 #include "cache/cache_entries.h"
 #include "exec_word.h"
 #include "isa/semantics_cache.h"
-#include "machine/generic_machine.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/device_manager.h"
 #include "runtime/plugin_events.h"
 

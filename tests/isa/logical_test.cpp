@@ -5,8 +5,8 @@
 #include "exec/smt_priority.h"
 #include "guest/sim_support_halt.h"
 #include "isa/integer_workers.h"
-#include "machine/generic_machine.h"
 #include "processor/prints/instruction_prints.h"
+#include "processor/records/generic_machine.h"
 #include "translator/pturbo_control.h"
 
 namespace

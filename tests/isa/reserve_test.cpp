@@ -5,7 +5,7 @@
 
 #include "exec_word.h"
 #include "isa/load_store_path.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/reservations.h"
 
 namespace

@@ -6,10 +6,10 @@
 #include "exec/syscall_trigger.h"
 #include "exec_word.h"
 #include "isa/system_instructions.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "mmu/htm.h"
 #include "processor/decrementer_wakeup.h"
+#include "processor/records/generic_machine.h"
 #include "processor/run/smt.h"
 
 namespace

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "machine/devices/console.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/common.h"
 #include "support/sink_capture.h"
 

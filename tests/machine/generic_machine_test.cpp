@@ -13,6 +13,7 @@
 #include "machine/devices/nvram.h"
 #include "machine/devices/ppcic.h"
 #include "machine/machine_config.h"
+#include "machine/machine_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"

@@ -4,10 +4,10 @@
 
 #include "exec/exception_types.h"
 #include "isa/exec_word.h"
-#include "machine/generic_machine.h"
 #include "mmu/alignment.h"
 #include "mmu/storage_rows.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/regs/msr_rules.h"
 
 namespace

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "isa/exec_word.h"
-#include "machine/generic_machine.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"
 #include "mmu/storage_rows.h"
 #include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_accessors.h"
 #include "support/sink_capture.h"

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "coproc/scom_sets.h"
+#include "machine/mcm_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "processor/records/instance_link.h"
-#include "processor/records/mcm.h"
 #include "processor/spr/scom_blocks.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"

@@ -7,9 +7,9 @@
 
 #include "kernel/counter.h"
 #include "kernel/job.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/register_file.h"

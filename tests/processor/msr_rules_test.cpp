@@ -4,8 +4,8 @@
 
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
-#include "machine/generic_machine.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/regs/msr_rules.h"
 #include "register_fixture.h"
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "kernel/job.h"
+#include "machine/chip_setup.h"
 #include "machine/devices/interrupt_hook.h"
 #include "machine/devices/ppcic.h"
-#include "machine/generic_machine.h"
-#include "processor/chip_setup.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_identity.h"
 #include "processor/records/processor_state.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/handwritten_accessors.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/generic_machine.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"

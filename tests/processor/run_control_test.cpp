@@ -6,7 +6,7 @@
 
 #include "kernel/job.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/run_control.h"

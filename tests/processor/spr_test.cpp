@@ -9,9 +9,9 @@
 
 #include "exec/interrupt_raisers.h"
 #include "exec/spr_interrupt_standins.h"
-#include "machine/generic_machine.h"
 #include "mmu/htm.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/regs/handwritten_accessors.h"
 #include "processor/run/smt.h"
 #include "processor/spr/scom_blocks.h"

@@ -5,7 +5,7 @@
 #include <tcl.h>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/time/processor_time.h"

@@ -6,11 +6,11 @@
 
 #include "exec/interrupt_raisers.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
 #include "processor/config/processor_options.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/processor_interrupt.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/run/run_control.h"
 #include "processor/run/smt.h"
 #include "processor/spr/spr_services.h"

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "machine/mcm_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "processor/memory_tags.h"
-#include "processor/records/mcm.h"
+#include "processor/records/generic_machine.h"
 #include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"

@@ -21,7 +21,7 @@
 #include <ctime>
 
 #include "command/console_triggers.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
@@ -759,4 +759,14 @@ void Console_Quit(ConsoleDevice *console)
     QUARN_FREE(console->line);
     FORGET_STRING(console->name);
     QUARN_FREE(console);
+}
+
+void Set_Console(GenericMachine *machine, ConsoleDevice *console)
+{
+    if (!machine || !console) return;
+    console->next = nullptr;
+    ConsoleDevice **link = &machine->consoles;
+    while (*link)
+        link = &(*link)->next;
+    *link = console;
 }

@@ -56,6 +56,8 @@ struct ConsoleDevice {
 };
 
 ConsoleDevice *Console_Init(const char *name, GenericMachine *machine);
+// Appends the console at the end of the machine's console list.
+void Set_Console(GenericMachine *machine, ConsoleDevice *console);
 // Opens the console's window (a terminal program) or makes standard input non-blocking, as the
 // command-line switches say.
 void Console_Activate(ConsoleDevice *console, const char *name);

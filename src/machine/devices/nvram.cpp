@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

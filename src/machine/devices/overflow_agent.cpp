@@ -4,10 +4,10 @@
 #include <mutex>
 #include <sys/mman.h>
 
-#include "machine/generic_machine.h"
 #include "processor/config/config_getters.h"
 #include "processor/height_tree.h"
 #include "processor/memory_tags.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 #include "translator/utils_mmap.h"

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "machine/devices/ppcic.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"
 #include "runtime/alloc.h"

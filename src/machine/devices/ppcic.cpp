@@ -3,7 +3,7 @@
 
 #include "machine/devices/interrupt_hook.h"
 #include "machine/devices/phb.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"

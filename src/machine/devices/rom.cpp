@@ -8,9 +8,9 @@
 
 #include <cstring>
 
-#include "machine/generic_machine.h"
 #include "machine/memory_region.h"
 #include "processor/config/config_getters.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"

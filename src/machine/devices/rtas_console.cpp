@@ -2,9 +2,9 @@
 #include "machine/devices/rtas_console.h"
 
 #include "machine/devices/console.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "processor/config/config_getters.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"

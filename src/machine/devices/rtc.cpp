@@ -3,7 +3,7 @@
 
 #include "kernel/delay.h"
 #include "kernel/job.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/time/time_domain.h"
 #include "runtime/alloc.h"

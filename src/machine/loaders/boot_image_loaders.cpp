@@ -9,8 +9,8 @@
 
 #include "cache/cache_flush.h"
 #include "exec/cpu_config.h"
-#include "machine/generic_machine.h"
 #include "machine/loaders/loader_support.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "translator/page_tables_standin.h"
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "machine/generic_machine.h"
 #include "processor/config/property_lookup.h"
+#include "processor/records/generic_machine.h"
 #include "processor/time/time_domain.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"

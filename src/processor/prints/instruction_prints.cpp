@@ -5,8 +5,8 @@
 
 #include "exec/disassembler.h"
 #include "fp/fpscr_text.h"
-#include "machine/generic_machine.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"

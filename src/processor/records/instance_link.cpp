@@ -1,7 +1,7 @@
 // Instance links.
 #include "processor/records/instance_link.h"
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

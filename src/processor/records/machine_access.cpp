@@ -1,7 +1,7 @@
 // Machine fields read by the register code.
 #include "processor/records/machine_access.h"
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/device_manager.h"
 
 MachineRegisterStandin machine_register_standin = {};

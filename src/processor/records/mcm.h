@@ -1,6 +1,6 @@
 // The chip record (MCM): one chip of a machine with its number, name, device path, memory bus,
-// command table, coprocessor words and SCOM register blocks, and its life cycle: creation,
-// teardown, renaming, the one-time fix step and the chip and processor configuration defaults.
+// command table, coprocessor words and SCOM register blocks. Its life cycle is
+// machine/mcm_lifecycle.h.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,6 @@ struct GenericMachine;
 struct IntHandler;
 struct MBUS;
 struct PPCIC_s;
-struct PropertyList;
 struct SimCmdTable;
 struct time_domain;
 struct nx_scom_registers_s;
@@ -48,16 +47,3 @@ struct MCM {
     void *last_word;                // 0 at creation
     ha_dirty_entry *ha_dirty_table; // HA dirty table, filled by the storage path
 };
-
-// A new chip of the machine (Algorithms of the chip set-up); null when the record cannot be had.
-MCM *MCM__Init(GenericMachine *machine, int32_t number, PropertyList *list);
-// Tears the chip down and frees it.
-void MCM__Quit(MCM *chip);
-// Gives the chip a new name (the registry entry follows) or, with none, releases the name.
-void rename_mcm(MCM *chip, const char *name);
-// Once per chip: a machine without a cycle domain takes its base domain; always 1.
-int MCM_Fix(MCM *chip);
-void undeclare_MCM_time_domains(MCM *chip);
-// Adds the chip and processor default keys under the section, then runs the
-// create_default_property_list callbacks.
-void MCM_Add_Default_Values(PropertyList *list, const char *section);

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "kernel/job.h"
-#include "machine/generic_machine.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/time/time_registers.h"

@@ -6,8 +6,8 @@
 
 #include "core/cycle_core_smt.h"
 #include "decode/instr_info.h"
-#include "machine/generic_machine.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

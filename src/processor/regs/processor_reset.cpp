@@ -5,9 +5,9 @@
 
 #include "exec/interrupt_queue.h"
 #include "exec/msr_write.h"
-#include "machine/generic_machine.h"
 #include "processor/config/config_getters.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/machine_access.h"
 #include "processor/records/processor_identity.h"
 #include "processor/records/processor_state.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "processor/processor_lifecycle.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/ctrl.h"

@@ -215,6 +215,15 @@ void LPAR_CORRECT_RTI(ProcessorState *core, ThreadState *thread);
 // Every thread back on the core as its partition core; one partition; HID0 := 0 (written).
 void Switch_LPAR_Mode_Multi_To_1(ProcessorState *core);
 
+// ---- the register definitions (register_definitions.cpp) ----
+
+// Defines the registers of a thread: GPRs, VSRs, branch-history entries, the SLB pairs and the
+// named registers, then the special marks.
+void Define_Thread_Registers(ThreadState *thread);
+// Initialises the time base and the hypervisor decrementer, then defines the processor-scope
+// registers with the processor's thread 0 as owner.
+void Define_Processor_Registers(ProcessorState *processor);
+
 // ---- listing and names ----
 
 const char *Register_Scope_Name(int32_t scope);

@@ -5,7 +5,7 @@
 
 #include "kernel/counter.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/callbacks.h"
 #include "runtime/message.h"
 #include "translator/emat_zap_standin.h"

@@ -3,8 +3,8 @@
 
 #include "core/core_state.h"
 #include "kernel/counter.h"
-#include "machine/generic_machine.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"

@@ -3,7 +3,7 @@
 // and DPDES. Writes that change translation advance the global translation version.
 #include "exec/spr_interrupt_standins.h"
 #include "fp/lpar_writes.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

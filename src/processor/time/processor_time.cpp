@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "processor/time/time_domain.h"
 #include "runtime/message.h"
 

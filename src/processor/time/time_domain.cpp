@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
 #include "processor/config/property_lookup.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -2,8 +2,8 @@
 #include "processor/time/time_registers.h"
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/smt.h"

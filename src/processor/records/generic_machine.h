@@ -1,12 +1,11 @@
-// The simulated machine (GenericMachine): the record, the global machine list, a machine's
-// creation from its configuration and its teardown, the addition of processors, the active
-// processor and thread counts with the activity monitor, and the small machine services other
-// subsystems call (chip lookup, consoles, statistics, clock frequency).
+// The simulated machine (GenericMachine): the record, the global machine list, the active
+// processor and thread counts, and the small machine services other subsystems call (processors
+// and threads by number, chip lookup, consoles, statistics, clock frequency). A machine's creation
+// and teardown are machine/machine_lifecycle.h.
 #pragma once
 
 #include <cstdint>
 
-#include "processor/memory_tags.h"
 #include "processor/time/time_domain.h"
 #include "runtime/print_header_hooks.h" // currentMachine, the instruction and processor counts
 
@@ -29,7 +28,16 @@ struct job_s;
 struct later_call_s;
 struct later_s;
 struct sim_memory;
+struct tag_region;
 struct tsim_s;
+
+// The machine's memory-tag functions (memory/memory_tags.h).
+// (thread, address, data) → 0 or 1.
+typedef int (*MemoryTagReadFunction)(ThreadState *thread, uint64_t address, void *data);
+// (thread, address, tag, data).
+typedef void (*MemoryTagWriteFunction)(ThreadState *thread, uint64_t address, int tag, void *data);
+// (thread, address, data) → the tag bits of the address's 4 KB page, or null.
+typedef uint8_t *(*MemoryTagResolveFunction)(ThreadState *thread, uint64_t address, void *data);
 
 // Machine options: flags indexed by option number, read from "machine_option/<name>".
 enum : int32_t {
@@ -291,33 +299,10 @@ struct ProcessorState;
 ProcessorState *GenericMachine__Processor(GenericMachine *machine, int32_t number);
 ThreadState *GenericMachine__Thread(GenericMachine *machine, int32_t number);
 
-// Builds a whole machine from the configuration copy (made immutable), or gives null. A second
-// machine while one is current is refused with a fatal error before anything is made.
-GenericMachine *GenericMachine_Create(const char *name, PropertyList *list);
-// The first part of creation: record, kernel, devices, configuration, chips.
-GenericMachine *GenericMachine_Init(const char *name, PropertyList *list);
-// Allocates and links the record; null when another machine is current or memory is short.
-GenericMachine *GenericMachine__New(const char *name, int32_t *object_id);
-// Creates one core (with its partition core states) for the machine-wide core number.
-void Add_Processor(GenericMachine *machine, int32_t number);
-// Adds cores until the machine has at least that many hardware threads; the thread count.
-uint32_t GenericMachine__SetMaxThreads(GenericMachine *machine, uint32_t threads);
-// Stops the simulation ("user (tcl)"), deletes the machine's configuration copy and tears the
-// machine down with its Tcl command and top command table.
-void Machine_Quit(GenericMachine *machine);
-void GenericMachine_Quit(GenericMachine *machine);
-// Removes every element of every memory map of the machine.
-void MemMap_Empty(GenericMachine *machine);
-// The machine of that name (case-sensitive), or null.
-GenericMachine *Find_Machine_By_Name(const char *name);
-// The machine names, newest first, separated by blanks and ended by "\n", into the command result;
-// nothing at all without machines.
-void List_All_Machines(Tcl_Interp *interpreter);
 // The chip of that number; "bad mcm number: %d" and null when there is none.
 MCM *GenericMachine__GetMCM(GenericMachine *machine, int32_t number);
-// The head of the machine's console list / appends a console at its end.
+// The head of the machine's console list (Set_Console, which appends one, is with the consoles).
 ConsoleDevice *Get_Console(GenericMachine *machine);
-void Set_Console(GenericMachine *machine, ConsoleDevice *console);
 // Both give the machine's one kernel instance.
 tsim_s *MACHINE_GET_TSIM_BY_THREAD(GenericMachine *machine, ThreadState *thread);
 tsim_s *MACHINE_GET_TSIM_BY_PROCESSOR(GenericMachine *machine, ProcessorState *processor);
@@ -340,5 +325,3 @@ void Machine__ResetClockFreqHZ(GenericMachine *machine, uint64_t hz);
 // The machine's current time in base cycles (rounded up; 0 at tick 0); "tsim in machine is
 // NULL!!!!" and 0 without a kernel.
 uint64_t GenericMachine__BaseCycles(GenericMachine *machine);
-// Adds nothing: the machine's hook in the default configurations.
-void Machine_Add_Default_Values(PropertyList *list);

@@ -1,5 +1,5 @@
 // Processor and thread records: creation, initialisation from the configuration, teardown.
-#include "processor/processor_lifecycle.h"
+#include "machine/processor_lifecycle.h"
 
 #include <cstdio>
 
@@ -13,11 +13,11 @@
 #include "kernel/arbiter.h"
 #include "kernel/counter.h"
 #include "kernel/job.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_map.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/htm_user_state.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"

@@ -1,13 +1,13 @@
 // The defaults of a whole configuration.
-#include "processor/default_values.h"
+#include "machine/default_values.h"
 
 #include <cstdio>
 
 #include "coproc/coprocessors.h"
-#include "machine/generic_machine.h"
 #include "machine/machine_config.h"
+#include "machine/machine_lifecycle.h"
+#include "machine/mcm_lifecycle.h"
 #include "machine/memory_bus.h"
-#include "processor/records/mcm.h"
 #include "processor/records/processor_identity.h"
 #include "runtime/property_list.h"
 

@@ -24,10 +24,3 @@ void Thread_Quit(ThreadState *thread);
 void Processor_Quit(void *processor);
 // The thread's SLB: "number_of_SLB_Entries" zeroed entries owned by the thread (none for 0).
 void SLB_Init(ThreadState *thread, PropertyList *list);
-
-// Defines the registers of a thread: GPRs, VSRs, branch-history entries, the SLB pairs and the
-// named registers, then the special marks.
-void Define_Thread_Registers(ThreadState *thread);
-// Initialises the time base and the hypervisor decrementer, then defines the processor-scope
-// registers with the processor's thread 0 as owner.
-void Define_Processor_Registers(ProcessorState *processor);

@@ -1,5 +1,5 @@
-// Machine creation and teardown, processors, activity and the small machine services.
-#include "machine/generic_machine.h"
+// Machine creation and teardown, processors and the activity monitor.
+#include "machine/machine_lifecycle.h"
 
 #include <tcl.h>
 
@@ -19,10 +19,12 @@
 #include "guest/guest_services.h"
 #include "kernel/counter.h"
 #include "kernel/delay.h"
+#include "kernel/domain_ticks.h"
 #include "kernel/fault.h"
 #include "kernel/job.h"
 #include "kernel/port.h"
 #include "kernel/tsim.h"
+#include "machine/chip_setup.h"
 #include "machine/devices/console.h"
 #include "machine/devices/hole.h"
 #include "machine/devices/nvram.h"
@@ -30,18 +32,17 @@
 #include "machine/devices/rtas_console.h"
 #include "machine/devices/rtc.h"
 #include "machine/machine_config.h"
+#include "machine/mcm_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
+#include "machine/processor_lifecycle.h"
 #include "mmu/checkers.h"
 #include "mmu/htm.h"
-#include "processor/chip_setup.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/property_lookup.h"
 #include "processor/memory_tags.h"
-#include "processor/processor_lifecycle.h"
 #include "processor/records/htm_data.h"
-#include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/processor_type.h"
 #include "processor/records/thread_state.h"
@@ -58,40 +59,19 @@
 #include "runtime/stop.h"
 #include "runtime/tcl_output.h"
 
-GenericMachine *currentMachine = nullptr;
-GenericMachine *Quarn_Machine_List = nullptr;
-int standalone_mode = 0;
-int memoryDataless = 0;
-
 namespace
 {
 
 constexpr int CYCLES_TEXT_SIZE = 50;
 constexpr int64_t ACTIVITY_TIMEOUT_SECONDS = 3;
 
-int32_t device_class(GenericMachine *machine, int32_t &cached, const char *name)
-{
-    if (!machine || !machine->device_manager) return -1;
-    if (cached < 0) cached = DeviceMgr__GetDeviceMajorNum(machine->device_manager, name);
-    return cached;
-}
-
-uint64_t ticks_per_cycle(const time_domain *domain)
-{
-    return domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
-}
-
-uint64_t base_hz(GenericMachine *machine)
-{
-    return evaluate_frequency_ratio(&machine->base_freq, nullptr);
-}
-
 // The body of the job "activity monitor": every simulated second, stops the run when no processor
 // has been active for more than 3 seconds of wall-clock time.
 void activity_monitor(void *argument)
 {
     auto *machine = static_cast<GenericMachine *>(argument);
-    uint64_t period = (machine->base_domain ? base_hz(machine) : 1) * ticks_per_cycle(machine->base_domain);
+    uint64_t period = (machine->base_domain ? evaluate_frequency_ratio(&machine->base_freq, nullptr) : 1) *
+                      TD_ticks_per_cycle(machine->base_domain);
     for (;;) {
         current_delay_ticks(period);
         if (__atomic_load_n(&machine->active_processors, __ATOMIC_RELAXED) != 0) continue;
@@ -257,52 +237,6 @@ void free_cycles_text(GenericMachine *machine)
 
 } // namespace
 
-uint64_t GenericMachine__InstructionCount(GenericMachine *machine)
-{
-    return machine ? machine->instruction_count : 0;
-}
-
-int32_t GenericMachine__ProcessorCount(GenericMachine *machine)
-{
-    if (!machine) return 0;
-    int32_t major = device_class(machine, machine->processor_major, "Processor");
-    return major < 0 ? 0 : DeviceMgr__GetDeviceCount(machine->device_manager, major);
-}
-
-int32_t GenericMachine__ThreadCount(GenericMachine *machine)
-{
-    if (!machine) return 0;
-    int32_t major = device_class(machine, machine->thread_major, "Thread");
-    return major < 0 ? 0 : DeviceMgr__GetDeviceCount(machine->device_manager, major);
-}
-
-ProcessorState *GenericMachine__Processor(GenericMachine *machine, int32_t number)
-{
-    if (!machine) return nullptr;
-    int32_t major = device_class(machine, machine->processor_major, "Processor");
-    return major < 0
-               ? nullptr
-               : static_cast<ProcessorState *>(DeviceMgr__GetDevice(machine->device_manager, major, number));
-}
-
-ThreadState *GenericMachine__Thread(GenericMachine *machine, int32_t number)
-{
-    if (!machine) return nullptr;
-    int32_t major = device_class(machine, machine->thread_major, "Thread");
-    return major < 0
-               ? nullptr
-               : static_cast<ThreadState *>(DeviceMgr__GetDevice(machine->device_manager, major, number));
-}
-
-MCM *GenericMachine__GetMCM(GenericMachine *machine, int32_t number)
-{
-    if (!machine || !machine->mcms || number < 0 || (uint32_t)number >= machine->num_mcms) {
-        sim_error("bad mcm number: %d", number);
-        return nullptr;
-    }
-    return machine->mcms[number];
-}
-
 GenericMachine *GenericMachine__New(const char *name, int32_t *object_id)
 {
     if (!name) return nullptr;
@@ -447,7 +381,9 @@ void Add_Processor(GenericMachine *machine, int32_t n)
         sim_error("Add_Processor: failed to allocate a processor structure");
         return;
     }
-    int32_t major = device_class(machine, machine->processor_major, "Processor");
+    if (machine->processor_major < 0 && machine->device_manager)
+        machine->processor_major = DeviceMgr__GetDeviceMajorNum(machine->device_manager, "Processor");
+    int32_t major = machine->processor_major;
     core->core_id = (uint32_t)DeviceMgr__AddDevice(machine->device_manager, core, major, n, Processor_Quit);
 
     int32_t remainder = n;
@@ -636,138 +572,6 @@ void List_All_Machines(Tcl_Interp *interpreter)
 {
     for (GenericMachine *machine = Quarn_Machine_List; machine; machine = machine->next)
         SIM_TCLPRINT(interpreter, machine->next ? "%s " : "%s\n", machine->name);
-}
-
-ConsoleDevice *Get_Console(GenericMachine *machine)
-{
-    return machine ? machine->consoles : nullptr;
-}
-
-void Set_Console(GenericMachine *machine, ConsoleDevice *console)
-{
-    if (!machine || !console) return;
-    console->next = nullptr;
-    ConsoleDevice **link = &machine->consoles;
-    while (*link)
-        link = &(*link)->next;
-    *link = console;
-}
-
-tsim_s *MACHINE_GET_TSIM_BY_THREAD(GenericMachine *machine, ThreadState *)
-{
-    return machine ? machine->tsim : nullptr;
-}
-
-tsim_s *MACHINE_GET_TSIM_BY_PROCESSOR(GenericMachine *machine, ProcessorState *)
-{
-    return machine ? machine->tsim : nullptr;
-}
-
-void GenericMachine_Schedule_All_Asynchronous_Jobs(void)
-{
-    for (GenericMachine *machine = Quarn_Machine_List; machine; machine = machine->next)
-        if (machine->tsim) machine->tsim->async_flag = 1;
-}
-
-void GenericMachine__ProcessorGoingActive(GenericMachine *machine)
-{
-    if (!machine) return;
-    __atomic_add_fetch(&machine->active_processors, 1, __ATOMIC_SEQ_CST);
-    machine->activity = 1;
-}
-
-void GenericMachine__ProcessorGoingInactive(GenericMachine *machine)
-{
-    if (machine && machine->active_processors > 0)
-        __atomic_sub_fetch(&machine->active_processors, 1, __ATOMIC_SEQ_CST);
-}
-
-void GenericMachine__ThreadGoingActive(GenericMachine *machine, ThreadState *)
-{
-    if (!machine) return;
-    __atomic_add_fetch(&machine->active_threads, 1, __ATOMIC_SEQ_CST);
-    machine->activity = 1;
-}
-
-void GenericMachine__ThreadGoingInactive(GenericMachine *machine, ThreadState *)
-{
-    if (machine && machine->active_threads > 0)
-        __atomic_sub_fetch(&machine->active_threads, 1, __ATOMIC_SEQ_CST);
-}
-
-void GenericMachine_MemTraceEnable(GenericMachine *machine)
-{
-    if (machine) machine->memory_trace = 1;
-}
-
-void GenericMachine_MemTraceDisable(GenericMachine *machine)
-{
-    if (machine) machine->memory_trace = 0;
-}
-
-void setemulateFPConfig(GenericMachine *machine, int32_t value)
-{
-    if (machine) machine->emulate_fp = value;
-}
-
-void setbitaccuratemode(GenericMachine *machine, int32_t value)
-{
-    if (machine) machine->bit_accurate = value;
-}
-
-void GenericMachine_StatInit(GenericMachine *machine)
-{
-    if (!machine) return;
-    machine->stats = GenericMachineStats{};
-    machine->memory_trace = 0;
-}
-
-void GenericMachine_StatClear(GenericMachine *machine)
-{
-    if (machine) machine->stats = GenericMachineStats{};
-}
-
-void GenericMachine_StatDump(GenericMachine *machine)
-{
-    if (!machine) return;
-    const GenericMachineStats &s = machine->stats;
-    auto rate = [](uint64_t misses, uint64_t hits) {
-        return misses + hits ? (double)misses * 100.0 / (double)(misses + hits) : 0.0;
-    };
-    SIM_PRINT("--------------- Machine Stats -------------------------\n");
-    SIM_PRINT("\nNumber of cycles %ld\n", (long)s.cycles);
-    SIM_PRINT("L1 I-Cache miss rate %5.4f%%\n", rate(s.l1i_misses, s.l1i_hits));
-    SIM_PRINT("L1 D-Cache miss rate %5.4f%%\n", rate(s.l1d_misses, s.l1d_hits));
-    SIM_PRINT("L2 Cache miss rate %5.4f%%\n", rate(s.l2_misses, s.l2_hits));
-    SIM_PRINT("L1 I-Cache misses %ld hits %ld\n", (long)s.l1i_misses, (long)s.l1i_hits);
-    SIM_PRINT("L1 D-Cache misses %ld hits %ld\n", (long)s.l1d_misses, (long)s.l1d_hits);
-    SIM_PRINT("L2 Cache misses %ld hits %ld\n", (long)s.l2_misses, (long)s.l2_hits);
-    SIM_PRINT("---------------------------------------------------\n");
-}
-
-uint64_t GenericMachine__BaseCycles(GenericMachine *machine)
-{
-    if (!machine) return 0;
-    if (!machine->tsim) {
-        sim_error("tsim in machine is NULL!!!!");
-        return 0;
-    }
-    uint64_t tick = machine->tsim->now;
-    if (tick == 0) return 0;
-    uint64_t per_cycle = ticks_per_cycle(machine->base_domain);
-    return tick / per_cycle + (tick % per_cycle != 0);
-}
-
-void Machine__ResetClockFreqHZ(GenericMachine *machine, uint64_t hz)
-{
-    if (!machine) return;
-    uint64_t old_hz = base_hz(machine);
-    if (hz == old_hz) return;
-    uint64_t before = GenericMachine__BaseCycles(machine);
-    if (!Define_FreqSpec_Frequency(&machine->base_freq, hz)) return;
-    uint64_t after = GenericMachine__BaseCycles(machine);
-    int64_t old_seconds = old_hz ? (int64_t)(before / old_hz) : 0;
-    machine->rtc_base += old_seconds - (int64_t)(after / hz);
 }
 
 void Machine_Add_Default_Values(PropertyList *) {}

@@ -1,7 +1,7 @@
 // The default configuration of the embedding interface.
-#include "processor/library_config.h"
+#include "embed/library_config.h"
 
-#include "processor/default_values.h"
+#include "machine/default_values.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"

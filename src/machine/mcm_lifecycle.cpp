@@ -1,5 +1,5 @@
 // Chips: creation, teardown, renaming, the fix step and the chip and processor defaults.
-#include "processor/records/mcm.h"
+#include "machine/mcm_lifecycle.h"
 
 #include <cstdio>
 
@@ -8,10 +8,10 @@
 #include "coproc/coprocessors.h"
 #include "coproc/scom_sets.h"
 #include "machine/devices/interrupt_hook.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "mmu/ha_dirty_table.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/spr/scom_blocks.h"
 #include "runtime/alloc.h"

@@ -1,15 +1,15 @@
 // Chip set-up services of the processor unit.
-#include "processor/chip_setup.h"
+#include "machine/chip_setup.h"
 
 #include <cstdio>
 
 #include "machine/devices/interrupt_hook.h"
 #include "machine/devices/ppcic.h"
-#include "machine/generic_machine.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
 #include "processor/config/config_getters.h"
 #include "processor/processor_interrupt.h"
+#include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "runtime/message.h"
 

@@ -1,5 +1,5 @@
 // Configuration listings and maintenance for the command language.
-#include "processor/plist_listing.h"
+#include "command/plist_listing.h"
 
 #include "processor/prints/trace_text.h"
 #include "runtime/property_list.h"
