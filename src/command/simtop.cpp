@@ -12,6 +12,7 @@
 #include "machine/machine_lifecycle.h"
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
+#include "processor/hooks/pturbo_control.h"
 #include "processor/records/mcm.h"
 #include "processor/run/modes.h"
 #include "processor/run/run_control.h"
@@ -20,7 +21,6 @@
 #include "runtime/property_list.h"
 #include "runtime/stop.h"
 #include "runtime/tcl_output.h"
-#include "translator/pturbo_control.h"
 
 namespace
 {

@@ -9,11 +9,11 @@
 #include "command/selector.h"
 #include "exec/interrupt_queue.h"
 #include "exec/interrupt_raisers.h"
-#include "exec/privileged_interrupt.h"
 #include "isa/instruction_raisers.h"
 #include "machine/devices/interrupt_hook.h"
 #include "mmu/machine_check.h"
 #include "mmu/storage_interrupts.h"
+#include "processor/hooks/hmi.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"
@@ -24,7 +24,6 @@
 #include "processor/run/thread_run_state.h"
 #include "runtime/property_list.h"
 #include "runtime/tcl_output.h"
-#include "vector/hmi.h"
 
 namespace
 {

@@ -1,5 +1,5 @@
 // Stand-in of the instruction disassembler.
-#include "exec/disassembler.h"
+#include "processor/hooks/disassembler.h"
 
 #include <cstdio>
 

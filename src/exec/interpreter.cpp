@@ -14,10 +14,10 @@
 #include "isa/instruction_raisers.h"
 #include "isa/semantics_helpers.h"
 #include "mmu/address_translate.h"
-#include "mmu/htm.h"
 #include "mmu/physical_access.h"
 #include "mmu/xlate_debug.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/htm.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/prints/spindrel_trace_standin.h"
 #include "processor/records/axd.h"
@@ -31,10 +31,10 @@
 #include "processor/regs/reg_triggers.h"
 #include "processor/regs/value_ops.h"
 #include "processor/run/smt.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/instruction_events.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
-#include "translator/xlate_version.h"
 
 uint32_t z93_pending_IPIs = 0;
 

@@ -10,7 +10,8 @@
 #include "exec/interrupt_raisers.h"
 #include "exec/msr_write.h"
 #include "exec/queue_lock.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/interrupt_msr.h"
 #include "processor/records/axd.h"
 #include "processor/records/exception_record.h"
@@ -28,11 +29,9 @@
 #include "processor/run/smt.h"
 #include "processor/run/thread_run_state.h"
 #include "processor/time/time_registers.h"
-#include "processor/time/time_registers.h"
 #include "runtime/message.h"
 #include "runtime/plugin_events.h"
 #include "runtime/stop.h"
-#include "translator/pturbo_locks.h"
 
 namespace
 {

@@ -5,6 +5,8 @@
 #include "exec/exception_types.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/queue_lock.h"
+#include "processor/hooks/embed_hooks.h"
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
@@ -20,10 +22,6 @@
 #include "processor/time/time_registers.h"
 #include "runtime/message.h"
 #include "translator/interrupt_hooks.h"
-#include "translator/pturbo_locks.h"
-
-struct vLIBSIM_data;
-GenericMachine *LSD_Machine(vLIBSIM_data *handle);
 
 namespace
 {

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// UnScheduleException, interrupt_Decrementer and interrupt_HV_Decrementer are declared with the
+// processor floor's calls into this one.
+#include "processor/hooks/interrupt_hooks.h"
+
 struct IOPDesc;
 struct PowerPCException;
 struct ThreadState;
@@ -17,8 +21,6 @@ uint64_t Exception_Current_Cycle(ThreadState *thread);
 void ScheduleException(ThreadState *thread, PowerPCException *record);
 // Stores the detail text and schedules the record.
 void Async_Take_Care_Of_Exception(ThreadState *thread, PowerPCException *record, const char *text);
-// Takes the record off the thread's queue (the cause names why); the record is not freed.
-void UnScheduleException(ThreadState *thread, PowerPCException *record, const char *cause);
 // 1 when the record woke the thread from an instruction-triggered power-saving state.
 int CheckExceptionWakeup(ThreadState *thread, PowerPCException *record);
 // Lowers a persistent exception: unschedules and frees the slot's record.
@@ -34,8 +36,6 @@ void CheckForMediatedInterruptOff(IOPDesc *iop);
 void CheckForMediatedInterrupt(IOPDesc *iop);
 
 // The asynchronous raisers.
-PowerPCException *interrupt_Decrementer(ThreadState *thread);
-PowerPCException *interrupt_HV_Decrementer(ThreadState *thread);
 PowerPCException *interrupt_MER(IOPDesc *iop);
 PowerPCException *interrupt_IPI(ThreadState *thread);
 PowerPCException *interrupt_SystemReset(ThreadState *thread);

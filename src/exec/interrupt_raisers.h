@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+// interrupt_IllegalInstruction, interrupt_PrivilegedInstruction, interrupt_HTM_Bad_Thing and
+// interrupt_FacilityUnavailable are declared with the processor floor's calls into this one.
+#include "processor/hooks/interrupt_hooks.h"
+
 struct IOPDesc;
 struct PowerPCException;
 struct ThreadState;
@@ -29,13 +33,10 @@ uint64_t IOP_Current_Instruction_Address(IOPDesc *iop);
 // Hypervisor emulation assist (type 28) and its illegal (221) and unimplemented (220) forms; the
 // text of the illegal form is not used.
 PowerPCException *interrupt_HypervisorEmulationAssist(IOPDesc *iop, int32_t subtype);
-PowerPCException *interrupt_IllegalInstruction(IOPDesc *iop, const char *text);
 PowerPCException *interrupt_UnimplementedInstruction(IOPDesc *iop);
 // Program interrupts (type 2) with the SRR1 bits and subtype, and its named forms.
 PowerPCException *interrupt_Program(IOPDesc *iop, uint64_t srr1_bits, int32_t subtype);
-PowerPCException *interrupt_PrivilegedInstruction(IOPDesc *iop);
 PowerPCException *interrupt_TrapInstruction(IOPDesc *iop);
-PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text);
 PowerPCException *interrupt_MMUBadThingException(IOPDesc *iop, int32_t subtype);
 // The hypervisor system call (type 27) and the vectored system call (type 45, vector offset OR
 // (LEV & 0x7F) x 32); both return to the instruction after the call.
@@ -44,8 +45,6 @@ PowerPCException *interrupt_VectoredSystemCall(IOPDesc *iop, uint32_t lev);
 PowerPCException *interrupt_FPUnavailable(IOPDesc *iop);
 PowerPCException *interrupt_VMX_Assist(IOPDesc *iop);
 PowerPCException *interrupt_VSXUnavailable(IOPDesc *iop);
-// Facility unavailable (type 43) with the FSCR cause.
-PowerPCException *interrupt_FacilityUnavailable(IOPDesc *iop, uint64_t cause, const char *text);
 // Floating-point enabled exception (type 22); kind 1 sets SRR1 0x110000, else 0x100000.
 PowerPCException *interrupt_FloatingPointException(IOPDesc *iop, int kind);
 PowerPCException *interrupt_TMUnavailable(IOPDesc *iop);

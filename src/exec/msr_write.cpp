@@ -10,8 +10,9 @@
 #include "exec/interrupt_queue.h"
 #include "exec/interrupt_raisers.h"
 #include "mmu/erat_invalidate.h"
-#include "mmu/htm.h"
 #include "mmu/storage_rows.h"
+#include "processor/hooks/emat_invalidate.h"
+#include "processor/hooks/htm.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
@@ -23,9 +24,8 @@
 #include "processor/regs/reg_triggers.h"
 #include "processor/run/thread_run_state.h"
 #include "processor/time/time_registers.h"
-#include "translator/emat_invalidate.h"
+#include "processor/translation/xlate_version.h"
 #include "translator/interrupt_hooks.h"
-#include "translator/xlate_version.h"
 
 namespace
 {

@@ -4,14 +4,13 @@
 
 #include <cstdint>
 
+// _WriteMSR is declared with the processor floor's calls into this one.
+#include "processor/hooks/interrupt_hooks.h"
+
 struct IOPDesc;
 struct PowerPCException;
 struct ThreadState;
 
-// Writes the MSR; return_address and new_pc go to the trace libraries (0 when none). file and
-// line name the caller.
-void _WriteMSR(ThreadState *thread, uint64_t value, uint64_t return_address, uint64_t new_pc,
-               const char *file, int line);
 // The interrupt re-checks after an MSR change from old_msr to new_msr.
 void WriteMSR_interrupts(IOPDesc *iop, uint64_t old_msr, uint64_t new_msr, uint64_t return_address,
                          uint64_t new_pc, const char *file, int line);

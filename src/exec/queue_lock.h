@@ -2,8 +2,8 @@
 // while the thread runs under the parallel translator (elsewhere the queue has one user).
 #pragma once
 
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/records/thread_state.h"
-#include "translator/pturbo_locks.h"
 
 class QueueLock
 {

@@ -1,5 +1,5 @@
 // Stand-ins of the interrupt raisers and counter access that the SPR moves call.
-#include "exec/spr_interrupt_standins.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 
 #include "processor/records/exception_record.h"
 #include "processor/records/instruction_record.h"

@@ -16,8 +16,9 @@
 #include "kernel/job.h"
 #include "kernel/tsim.h"
 #include "mmu/data_path_hooks.h"
-#include "mmu/htm.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/pturbo_control.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
@@ -34,7 +35,6 @@
 #include "runtime/message.h"
 #include "runtime/stop.h"
 #include "translator/engines.h"
-#include "translator/pturbo_control.h"
 
 int32_t chunk_instruction_limit = -1;
 

@@ -1,5 +1,5 @@
 // Stand-in of the FPSCR text.
-#include "fp/fpscr_text.h"
+#include "processor/hooks/fpscr_text.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // Stand-ins of the LPIDR and LPCR writes.
-#include "fp/lpar_writes.h"
+#include "processor/hooks/lpar_writes.h"
 
 #include "processor/regs/reg_accessors.h"
 

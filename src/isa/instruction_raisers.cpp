@@ -7,7 +7,7 @@
 #include "exec/exception_types.h"
 #include "exec/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
 #include "processor/records/exception_record.h"
 #include "processor/regs/reg_accessors.h"
 #include "processor/run/smt.h"

@@ -5,13 +5,15 @@
 
 #include <cstdint>
 
+// interrupt_HyperFacilityUnavailable is declared with the processor floor's calls into the
+// interrupt code.
+#include "processor/hooks/interrupt_hooks.h"
+
 struct IOPDesc;
 struct PowerPCException;
 
 PowerPCException *interrupt_SystemCall(IOPDesc *iop);
 PowerPCException *interrupt_VMXUnavailable(IOPDesc *iop);
-// Type 44 with the facility number as cause and the instruction name as text.
-PowerPCException *interrupt_HyperFacilityUnavailable(IOPDesc *iop, uint64_t cause, const char *name);
 // Type 46, or for cause 0x100000 type 48 (floating-point store rows) or 47; value is the data address.
 PowerPCException *interrupt_SoftPatch(IOPDesc *iop, uint64_t value, uint64_t cause);
 // Type 13, or 33 when the partition's LPCR sends it to the hypervisor.

@@ -1,12 +1,9 @@
 // Floating-point loads and stores.
 #include "isa/semantics_fp_load_store.h"
 
-#include "core/reg_reader_queue.h"
 #include "core/vsr_access.h"
 #include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/privileged_interrupt.h"
 #include "fp/fp_store_data.h"
 #include "fp/single_float.h"
 #include "isa/load_store_path.h"
@@ -15,6 +12,7 @@
 #include "machine/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"
+#include "processor/hooks/reg_reader_queue.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/regs/value_ops.h"

@@ -17,9 +17,10 @@
 
 #include <cstdint>
 
-#include "core/reg_reader_queue.h"
 #include "decode/instr_info.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/reg_reader_queue.h"
+#include "processor/hooks/semantics_hooks.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
@@ -212,9 +213,7 @@ int FXCC_Is_Written(IOPDesc *iop);
 // 1 when option INVALID_FORMS_ARE_ILLEGAL made it raise the illegal-instruction interrupt, 0 when
 // the instruction goes on as if its form were valid.
 int Invalid_Form(IOPDesc *iop, const char *reason);
-// 0 (after the unimplemented-instruction interrupt) in 32-bit mode with option
-// NO_64BIT_OPS_IN_32BIT_MODE, else 1.
-int check_64bit_op_ok(IOPDesc *iop);
+// check_64bit_op_ok: processor/hooks/semantics_hooks.h.
 // The compatibility gates of problem state: 0 after the illegal-instruction interrupt when the
 // partition's PCR selects version 2.05 compatibility (PCR 0x2: the ISA 2.06 additions are
 // illegal, "2.0.5 is disabled") or 2.06 compatibility (PCR 0x4: the 2.07 additions, "2.0.6  is

@@ -9,16 +9,16 @@
 #include "decode/semantics.h"
 #include "exec/interrupt_raisers.h"
 #include "exec/smt_priority.h"
-#include "guest/sim_support_halt.h"
 #include "isa/instruction_raisers.h"
 #include "isa/integer_workers.h"
 #include "isa/semantics_helpers.h"
+#include "processor/hooks/pturbo_control.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
 #include "runtime/triggers.h"
-#include "translator/pturbo_control.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "isa/semantics_helpers.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
 #include "runtime/debug.h"
 
 namespace

@@ -7,7 +7,6 @@
 #include "command/processor_cmd_tables.h"
 #include "decode/decoder.h"
 #include "decode/instr_tables.h"
-#include "exec/periodic_stats_standin.h"
 #include "exec/thread_job.h"
 #include "exec/thread_loops.h"
 #include "kernel/arbiter.h"
@@ -16,6 +15,8 @@
 #include "machine/memory_map.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/periodic_stats_standin.h"
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/htm_user_state.h"
@@ -37,6 +38,7 @@
 #include "processor/translation/erat.h"
 #include "processor/translation/tlb.h"
 #include "processor/translation/tlb_slb_erat.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
@@ -45,8 +47,6 @@
 #include "runtime/object_registry.h"
 #include "runtime/property_list.h"
 #include "translator/emat.h"
-#include "translator/pturbo_locks.h"
-#include "translator/xlate_version.h"
 
 namespace
 {

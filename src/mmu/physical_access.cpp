@@ -9,7 +9,7 @@
 #include "machine/memory_map.h"
 #include "mmu/data_path_hooks.h"
 #include "mmu/ea_access.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
 #include "processor/memory_tags.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"

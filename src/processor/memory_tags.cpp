@@ -1,8 +1,8 @@
 // Memory tag regions and the default tag functions.
 #include "processor/memory_tags.h"
 
-#include "mmu/htm.h"
 #include "processor/height_tree.h"
+#include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/thread_state.h"
 #include "runtime/alloc.h"

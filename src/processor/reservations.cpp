@@ -3,7 +3,7 @@
 
 #include "machine/memory_bus.h"
 #include "machine/memory_map.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"

@@ -1,4 +1,4 @@
-#include "translator/pturbo_control.h"
+#include "processor/hooks/pturbo_control.h"
 
 #include "processor/records/generic_machine.h"
 

@@ -13,8 +13,8 @@
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/regs/ppc_bits.h"
+#include "processor/translation/xlate_version.h"
 #include "support/sink_capture.h"
-#include "translator/xlate_version.h"
 
 namespace
 {

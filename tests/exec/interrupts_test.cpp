@@ -15,9 +15,9 @@
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
-#include "translator/xlate_version.h"
 
 namespace
 {

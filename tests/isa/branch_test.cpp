@@ -1,7 +1,7 @@
 // Branches: targets by mode, counter and condition tests, link and count writes, the branch to
 // the next instruction, the branch to itself, the bctar gates, the invalid decrementing bcctr, the
 // in-flight form and the order of the side effects.
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 #include <string>
 #include <vector>
 

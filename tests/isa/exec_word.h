@@ -23,10 +23,10 @@
 
 #include "decode/decoder.h"
 #include "decode/instr_info.h"
-#include "guest/sim_support_halt.h"
 #include "machine/devices/ram_block.h"
 #include "machine/memory_map.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "processor/memory_tags.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/mcm.h"

@@ -3,11 +3,11 @@
 #include "exec_word.h"
 #include "decode/semantics.h"
 #include "exec/smt_priority.h"
-#include "guest/sim_support_halt.h"
 #include "isa/integer_workers.h"
+#include "processor/hooks/pturbo_control.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/records/generic_machine.h"
-#include "translator/pturbo_control.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 #include "exec_word.h"
 #include "processor/regs/instruction_setters.h"
 #include "processor/regs/reg_accessors.h"
-#include "translator/xlate_version.h"
+#include "processor/translation/xlate_version.h"
 
 namespace
 {

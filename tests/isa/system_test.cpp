@@ -7,8 +7,8 @@
 #include "exec_word.h"
 #include "isa/system_instructions.h"
 #include "machine/memory_map.h"
-#include "mmu/htm.h"
 #include "processor/decrementer_wakeup.h"
+#include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"
 #include "processor/run/smt.h"
 

@@ -11,7 +11,7 @@
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
 #include "decode/semantics.h"
-#include "isa/libsim_names.h"
+#include "embed/libsim_names.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/instruction_record.h"
 

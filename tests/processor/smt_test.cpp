@@ -2,7 +2,7 @@
 // the CTRL image, the idle and sibling threads.
 #include <gtest/gtest.h>
 
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/run/smt.h"
 #include "register_fixture.h"

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "exec/interrupt_raisers.h"
-#include "exec/spr_interrupt_standins.h"
-#include "mmu/htm.h"
+#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/regs/handwritten_accessors.h"
@@ -18,11 +19,10 @@
 #include "processor/spr/spr_moves.h"
 #include "processor/spr/spr_services.h"
 #include "processor/spr/spr_table.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/common.h"
 #include "runtime/psv.h"
 #include "support/sink_capture.h"
-#include "translator/emat_zap_standin.h"
-#include "translator/xlate_version.h"
 
 #include "register_fixture.h"
 

@@ -21,13 +21,13 @@
 #include <ctime>
 
 #include "command/console_triggers.h"
+#include "processor/hooks/pturbo_control.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
 #include "runtime/tcl_output.h"
-#include "translator/pturbo_control.h"
 
 // A background listener: the host thread, and the flag that tells it to end.
 struct ConsoleListener {

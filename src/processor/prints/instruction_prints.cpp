@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "exec/disassembler.h"
-#include "fp/fpscr_text.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/disassembler.h"
+#include "processor/hooks/fpscr_text.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"

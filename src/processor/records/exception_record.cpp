@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "exec/exception_names.h"
+#include "processor/hooks/interrupt_hooks.h"
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
-#include "translator/pturbo_locks.h"
 
 thread_local PowerPCException *Free_Exception_Pool_Head = nullptr;
 

@@ -6,13 +6,13 @@
 
 #include "decode/decoder.h"
 #include "decode/instr_tables.h"
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/reg_accessors.h"
 #include "processor/regs/reg_triggers.h"
 #include "processor/regs/register_file.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
-#include "translator/pturbo_locks.h"
 
 IOPDesc *IOP_Free_List = nullptr;
 uint64_t IOP_Global_Sequence_Number = 0;

@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "kernel/tsim.h"
+#include "processor/hooks/pturbo_locks.h"
 #include "processor/regs/register_list.h"
 #include "processor/regs/register_slot.h"
-#include "translator/pturbo_locks.h"
 
 struct CThreadState;
 struct ExternalDecoder_t;

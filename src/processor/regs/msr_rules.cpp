@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/cycle_core_smt.h"
 #include "decode/instr_info.h"
+#include "processor/hooks/cycle_core_smt.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "exec/interrupt_queue.h"
-#include "exec/msr_write.h"
 #include "processor/config/config_getters.h"
+#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/interrupt_hooks.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/machine_access.h"
@@ -22,8 +22,7 @@
 #include "processor/time/time_base.h"
 #include "processor/time/time_registers.h"
 #include "processor/translation/tlb_slb_erat.h"
-#include "translator/emat_zap_standin.h"
-#include "translator/xlate_version.h"
+#include "processor/translation/xlate_version.h"
 
 namespace
 {

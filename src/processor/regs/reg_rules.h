@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "exec/msr_write.h"
+#include "processor/hooks/interrupt_hooks.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_identity.h"
 #include "processor/records/processor_state.h"
@@ -23,7 +23,7 @@
 #include "processor/regs/register_list.h"
 #include "processor/spr/instruction_match.h"
 #include "processor/time/time_registers.h"
-#include "translator/xlate_version.h"
+#include "processor/translation/xlate_version.h"
 
 namespace quarn_registers
 {

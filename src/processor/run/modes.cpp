@@ -5,10 +5,10 @@
 
 #include "kernel/counter.h"
 #include "kernel/tsim.h"
+#include "processor/hooks/emat_zap_standin.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/callbacks.h"
 #include "runtime/message.h"
-#include "translator/emat_zap_standin.h"
 
 const IDNamePair modeTypesName[] = {
     {MODE_LOOSE, "LOOSE"},           {MODE_FAST, "FAST"},

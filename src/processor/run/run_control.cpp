@@ -4,14 +4,15 @@
 #include <strings.h>
 #include <sys/time.h>
 
-#include "core/core_state.h"
-#include "exec/periodic_stats_standin.h"
-#include "isa/libsim_names.h"
 #include "kernel/counter.h"
 #include "kernel/delay.h"
 #include "kernel/job.h"
 #include "kernel/port.h"
 #include "kernel/tsim.h"
+#include "processor/hooks/core_state.h"
+#include "processor/hooks/embed_hooks.h"
+#include "processor/hooks/periodic_stats_standin.h"
+#include "processor/hooks/pturbo_control.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
@@ -24,7 +25,6 @@
 #include "runtime/message.h"
 #include "runtime/model_callbacks.h"
 #include "runtime/stop.h"
-#include "translator/pturbo_control.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 // SMT state, thread priorities and thread run-state names.
 #include "processor/run/smt.h"
 
-#include "core/cycle_core_smt.h"
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/cycle_core_smt.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

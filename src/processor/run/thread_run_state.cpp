@@ -1,9 +1,9 @@
 // Thread run states, SMT enable/disable/start, assist-thread stops and split-core switches.
 #include "processor/run/thread_run_state.h"
 
-#include "core/core_state.h"
 #include "kernel/counter.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/core_state.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"

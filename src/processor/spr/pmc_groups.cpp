@@ -3,8 +3,8 @@
 
 #include <strings.h>
 
-#include "exec/pmc_counters.h"
 #include "kernel/job.h"
+#include "processor/hooks/pmc_counters.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/processor_type.h"
 #include "processor/records/thread_state.h"

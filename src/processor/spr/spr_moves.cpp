@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-#include "core/reg_reader_queue.h"
 #include "decode/instr_info.h"
 #include "decode/semantics.h"
-#include "exec/spr_interrupt_standins.h"
-#include "isa/spr_support_standins.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/reg_reader_queue.h"
+#include "processor/hooks/semantics_hooks.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"

@@ -1,9 +1,9 @@
 // SPR routines of the fixed-point and branch registers, VRSAVE, SRR1/HSRR1, SPRG3, the
 // identification registers, the time-base family and CTRL.
-#include "core/reg_reader_queue.h"
+#include "processor/hooks/reg_reader_queue.h"
 #include "decode/instr_info.h"
-#include "exec/spr_interrupt_standins.h"
-#include "isa/spr_support_standins.h"
+#include "processor/hooks/semantics_hooks.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

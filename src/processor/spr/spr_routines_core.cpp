@@ -1,7 +1,8 @@
 // SPR routines of the hypervisor maintenance registers (HMER, TFMR), the SCOM access pair, the
 // thread-matched core registers, the work-offload registers, MPPR, the power-management pair,
 // the instruction-match register, the L2/L3 registers, TRACE, the TRIG registers, TTR and TSCR.
-#include "exec/spr_interrupt_standins.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/hooks/hmi.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
@@ -13,7 +14,6 @@
 #include "processor/spr/spr_routines.h"
 #include "processor/time/time_registers.h"
 #include "runtime/message.h"
-#include "vector/hmi.h"
 
 namespace
 {

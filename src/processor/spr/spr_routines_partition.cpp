@@ -1,8 +1,10 @@
 // SPR routines of the storage keys (AMR, UAMR, AMOR, UAMOR, IAMR), the partition and translation
 // control registers (LPCR, LPIDR, SDR1, RMOR, HRMOR, PCR), the HIDs, the data-address watchpoint
 // and DPDES. Writes that change translation advance the global translation version.
-#include "exec/spr_interrupt_standins.h"
-#include "fp/lpar_writes.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/hooks/emat_invalidate.h"
+#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/lpar_writes.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
@@ -12,11 +14,9 @@
 #include "processor/run/smt.h"
 #include "processor/spr/spr_moves.h"
 #include "processor/spr/spr_routines.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/device_manager.h"
 #include "runtime/message.h"
-#include "translator/emat_invalidate.h"
-#include "translator/emat_zap_standin.h"
-#include "translator/xlate_version.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 // counters' tool accessors.
 #include <cstring>
 
-#include "exec/spr_interrupt_standins.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -1,8 +1,8 @@
 // SPR routines of transactional memory (TFHAR, TFIAR, TEXASR, TEXASRU), of event-based branches
 // (BESCR and its set/reset forms, EBBHR, EBBRR), of the facility controls (FSCR, HFSCR), DSCR,
 // TAR and the upper half of APSCR.
-#include "exec/spr_interrupt_standins.h"
-#include "mmu/htm.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/hooks/htm.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -1,10 +1,10 @@
 // The lazy decrementer and hypervisor decrementer, their kernel jobs, the chunk caps they impose
 // and the decrementer interrupt checks.
-#include "exec/interrupt_queue.h"
 #include "kernel/counter.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
 #include "processor/config/processor_options.h"
+#include "processor/hooks/interrupt_hooks.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"

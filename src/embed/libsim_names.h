@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "processor/hooks/embed_hooks.h" // LSD_Machine
+
 struct vLIBSIM_data;
 struct GenericMachine;
 
@@ -20,5 +22,3 @@ int Debug_Number_Lookup(int *cached_count, const char *(*row_name)(int row), con
 
 // Name of row `row` of the debug-name table, or null for a row without a name. Defined by the debug module.
 const char *Debug_Name_Table_Row(int row);
-// The embedding handle's machine, created when the handle has none. Defined by the embedding interface.
-GenericMachine *LSD_Machine(vLIBSIM_data *handle);

@@ -1,13 +1,11 @@
-// Interrupt raisers of the execution engine that the SPR moves call, the performance-monitor
-// counter access, and the filing of a raised record on the instruction (while the raisers are
-// stand-ins).
+// What the SPR moves use of the execution engine besides the raisers (interrupt_hooks.h): the
+// exception types and reasons they raise, the performance-monitor counter access (stand-ins in
+// exec/ until the counting model exists) and the filing of a raised record on the instruction.
 #pragma once
-
-#include "exec/privileged_interrupt.h" // interrupt_PrivilegedInstruction
 
 #include <cstdint>
 
-#include "exec/interrupt_raisers.h"
+#include "processor/hooks/interrupt_hooks.h"
 
 struct IOPDesc;
 struct PowerPCException;
@@ -24,12 +22,6 @@ enum : int32_t {
     EXC_REASON_ILLEGAL = 221,
     EXC_REASON_TM_BAD_THING = 277,
 };
-
-
-// Program interrupt, transactional-memory bad thing (type 2, reason 277).
-PowerPCException *interrupt_HTM_Bad_Thing(IOPDesc *iop, const char *text);
-// Facility Unavailable (type 43) with the facility number as FSCR cause.
-PowerPCException *interrupt_FacilityUnavailable(IOPDesc *iop, uint64_t cause, const char *text);
 
 // The live value of counter n (1-6) and its write into the counting model.
 uint64_t PMC_get_counter(ThreadState *thread, uint32_t n);

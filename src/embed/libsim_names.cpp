@@ -1,5 +1,5 @@
 // LIBSIM__FindExceptionNumber and LIBSIM__DebugNumber.
-#include "isa/libsim_names.h"
+#include "embed/libsim_names.h"
 
 #include "exec/exception_names.h"
 #include "runtime/debug.h"
