@@ -4,15 +4,15 @@
 
 #include "bench_chip.h"
 
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/reservations.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/value_ops.h"
-#include "processor/reservations.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

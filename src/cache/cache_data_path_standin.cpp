@@ -1,7 +1,7 @@
 // Stand-ins of the cache model's data-path entries.
 #include "cache/cache_data_path.h"
 
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/axd.h"
 
 // STAND-IN: the cache model is not built; the access goes straight to the memory map (status 0

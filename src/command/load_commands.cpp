@@ -11,7 +11,7 @@
 #include "machine/loaders/boot_image_loaders.h"
 #include "machine/loaders/elf_loader.h"
 #include "machine/loaders/xcoff_loader.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/thread_state.h"
 #include "runtime/message.h"

@@ -13,8 +13,8 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "machine/memory_map.h"
-#include "machine/memory_region.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
 #include "mmu/physical_access.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"

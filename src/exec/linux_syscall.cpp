@@ -10,7 +10,7 @@
 #include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
 #include "machine/devices/console.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/ea_copy.h"
 #include "processor/records/generic_machine.h"

@@ -8,15 +8,15 @@
 #include "fp/single_float.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/reservations.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"
 #include "processor/hooks/reg_reader_queue.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/regs/value_ops.h"
-#include "processor/reservations.h"
 #include "runtime/message.h"
 
 namespace

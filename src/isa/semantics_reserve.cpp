@@ -7,13 +7,13 @@
 #include "decode/semantics.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
+#include "memory/reservations.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
 #include "mmu/physical_access.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"
 #include "processor/regs/value_ops.h"
-#include "processor/reservations.h"
 #include "runtime/message.h"
 
 namespace

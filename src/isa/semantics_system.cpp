@@ -12,7 +12,7 @@
 #include "isa/semantics_helpers.h"
 #include "isa/system_instructions.h"
 #include "isa/transaction_guard.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/hooks/htm.h"
 #include "processor/hooks/spr_interrupt_standins.h"

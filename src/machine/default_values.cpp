@@ -4,10 +4,11 @@
 #include <cstdio>
 
 #include "coproc/coprocessors.h"
+#include "machine/chip_setup.h"
 #include "machine/machine_config.h"
 #include "machine/machine_lifecycle.h"
 #include "machine/mcm_lifecycle.h"
-#include "machine/memory_bus.h"
+#include "memory/memory_bus.h"
 #include "processor/records/processor_identity.h"
 #include "runtime/property_list.h"
 

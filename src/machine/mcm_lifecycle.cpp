@@ -1,6 +1,8 @@
 // Chips: creation, teardown, renaming, the fix step and the chip and processor defaults.
 #include "machine/mcm_lifecycle.h"
 
+#include "machine/chip_setup.h"
+
 #include <cstdio>
 
 #include "command/cmd_table.h"
@@ -8,8 +10,8 @@
 #include "coproc/coprocessors.h"
 #include "coproc/scom_sets.h"
 #include "machine/devices/interrupt_hook.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
 #include "mmu/ha_dirty_table.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"

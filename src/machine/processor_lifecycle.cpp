@@ -12,7 +12,7 @@
 #include "kernel/arbiter.h"
 #include "kernel/counter.h"
 #include "kernel/job.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/processor_options.h"
 #include "processor/hooks/periodic_stats_standin.h"

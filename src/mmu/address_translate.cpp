@@ -5,7 +5,7 @@
 
 #include "decode/instr_info.h"
 #include "exec/pc_triggers.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/real_mode.h"
 #include "mmu/storage_interrupts.h"

@@ -6,9 +6,10 @@
 
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "machine/memory_region.h"
+#include "memory/hooks/page_tables_standin.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
 #include "mmu/address_translate.h"
 #include "mmu/physical_access.h"
 #include "processor/records/axd.h"
@@ -18,7 +19,6 @@
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"
 #include "runtime/message.h"
-#include "translator/page_tables_standin.h"
 
 namespace
 {

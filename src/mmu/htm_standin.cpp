@@ -3,7 +3,7 @@
 // elsewhere overrides them.
 #include "processor/hooks/htm.h"
 
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/hooks/semantics_hooks.h"
 #include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/records/axd.h"

@@ -3,7 +3,7 @@
 
 #include "command_fixture.h"
 #include "machine/machine_lifecycle.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "support/image_builder.h"

@@ -10,7 +10,7 @@
 
 #include "exec/cpu_config.h"
 #include "exec/exception_table.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -14,7 +14,7 @@
 #include "decode/instr_info.h"
 #include "exec/interrupt_raisers.h"
 #include "machine/loaders/elf_loader.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"

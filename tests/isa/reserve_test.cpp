@@ -5,8 +5,8 @@
 
 #include "exec_word.h"
 #include "isa/load_store_path.h"
+#include "memory/reservations.h"
 #include "processor/records/generic_machine.h"
-#include "processor/reservations.h"
 
 namespace
 {

@@ -6,7 +6,7 @@
 #include "exec/syscall_trigger.h"
 #include "exec_word.h"
 #include "isa/system_instructions.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/decrementer_wakeup.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "machine/devices/overflow_agent.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "machine/memory_region.h"
+#include "memory/overflow_agent.h"
+#include "machine/chip_setup.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
 #include "processor/records/processor_state.h"
 #include "runtime/device_manager.h"
 #include "runtime/property_list.h"

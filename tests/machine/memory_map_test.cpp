@@ -5,9 +5,9 @@
 #include <tcl.h>
 #include <vector>
 
-#include "machine/devices/overflow_agent.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/overflow_agent.h"
 #include "processor/records/thread_state.h"
 #include "support/sink_capture.h"
 #include "support/test_machine.h"

@@ -11,14 +11,14 @@
 #include <unistd.h>
 #include <vector>
 
-#include "machine/devices/hole.h"
-#include "machine/devices/overflow_agent.h"
-#include "machine/devices/ram_block.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_region.h"
+#include "memory/hole.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_region.h"
+#include "memory/overflow_agent.h"
+#include "memory/ram_block.h"
 #include "runtime/stop.h"
+#include "runtime/utils_mmap.h"
 #include "support/sink_capture.h"
-#include "translator/utils_mmap.h"
 #include "support/test_machine.h"
 
 namespace

@@ -7,8 +7,8 @@
 
 #include "coproc/scom_sets.h"
 #include "machine/mcm_lifecycle.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
 #include "processor/records/instance_link.h"
 #include "processor/spr/scom_blocks.h"
 #include "runtime/alloc.h"

@@ -7,7 +7,7 @@
 
 #include "kernel/counter.h"
 #include "kernel/job.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "processor/memory_tags.h"
+#include "memory/memory_tags.h"
 #include "processor/records/thread_state.h"
 #include "support/test_machine.h"
 

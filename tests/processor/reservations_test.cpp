@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
+#include "memory/reservations.h"
 #include "processor/records/axd.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
-#include "processor/reservations.h"
 #include "runtime/message.h"
 #include "support/test_machine.h"
 

@@ -6,7 +6,7 @@
 #include "kernel/counter.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -7,9 +7,9 @@
 
 #include "kernel/tsim.h"
 #include "machine/mcm_lifecycle.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "processor/memory_tags.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_tags.h"
 #include "processor/records/generic_machine.h"
 #include "processor/time/time_domain.h"
 #include "runtime/alloc.h"

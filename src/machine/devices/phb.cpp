@@ -4,7 +4,7 @@
 #include <string>
 
 #include "machine/devices/ppcic.h"
-#include "machine/memory_bus.h"
+#include "memory/memory_bus.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 
 struct MCM;
 struct PPCIC_s;

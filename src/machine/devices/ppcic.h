@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "machine/devices/phb.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 
 struct IntHandler;
 struct MCM;

@@ -8,14 +8,14 @@
 
 #include <cstring>
 
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 #include "processor/config/config_getters.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
-#include "translator/utils_mmap.h"
+#include "runtime/utils_mmap.h"
 
 const uint32_t ROM_Builtin_Image[4] = {0x7C641B78, 0x38600063, 0x000EAEB0, 0x4E800020};
 

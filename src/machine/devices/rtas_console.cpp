@@ -2,7 +2,7 @@
 #include "machine/devices/rtas_console.h"
 
 #include "machine/devices/console.h"
-#include "machine/memory_bus.h"
+#include "memory/memory_bus.h"
 #include "processor/config/config_getters.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/hooks/page_tables_standin.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
-#include "translator/page_tables_standin.h"
 
 namespace
 {

@@ -8,7 +8,7 @@
 
 #include "machine/loaders/loader_support.h"
 #include "machine/loaders/xcoff_loader.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/thread_state.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"

@@ -15,7 +15,7 @@
 #include "guest/postfirmware.h"
 #include "machine/loaders/loader_support.h"
 #include "machine/loaders/xcoff_file.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"

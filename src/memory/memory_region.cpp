@@ -1,5 +1,5 @@
 // Memory and FBAR regions: chunking, chunk creation, the region device operations.
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // The hole device.
-#include "machine/devices/hole.h"
+#include "memory/hole.h"
 
 #include "runtime/alloc.h"
 

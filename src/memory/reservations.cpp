@@ -1,8 +1,8 @@
 // Load-and-reserve reservations.
-#include "processor/reservations.h"
+#include "memory/reservations.h"
 
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"

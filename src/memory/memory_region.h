@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 
 struct GenericMachine;

@@ -1,16 +1,16 @@
 // The memory overflow agent.
-#include "machine/devices/overflow_agent.h"
+#include "memory/overflow_agent.h"
 
 #include <mutex>
 #include <sys/mman.h>
 
+#include "memory/height_tree.h"
+#include "memory/memory_tags.h"
 #include "processor/config/config_getters.h"
-#include "processor/height_tree.h"
-#include "processor/memory_tags.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
-#include "translator/utils_mmap.h"
+#include "runtime/utils_mmap.h"
 
 namespace
 {

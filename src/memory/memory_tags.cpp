@@ -1,7 +1,7 @@
 // Memory tag regions and the default tag functions.
-#include "processor/memory_tags.h"
+#include "memory/memory_tags.h"
 
-#include "processor/height_tree.h"
+#include "memory/height_tree.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/thread_state.h"

@@ -1,24 +1,24 @@
 // Memory maps, map lists and elements, memory clients and the physical access operations.
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 
 #include "kernel/fault.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_region.h"
+#include "memory/hooks/page_tables_standin.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_region.h"
+#include "memory/reservations.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"
-#include "processor/reservation_standin.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/tcl_output.h"
-#include "translator/page_tables_standin.h"
 
 MapList *MapList_Global_List = nullptr;
 

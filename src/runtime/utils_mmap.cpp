@@ -1,5 +1,5 @@
 // Counted anonymous host mappings.
-#include "translator/utils_mmap.h"
+#include "runtime/utils_mmap.h"
 
 #include <sys/mman.h>
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 
 struct hole {
     GenericMachine *machine;

@@ -1,7 +1,7 @@
 // The plain RAM block device.
-#include "machine/devices/ram_block.h"
+#include "memory/ram_block.h"
 
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 
