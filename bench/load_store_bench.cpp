@@ -4,11 +4,11 @@
 
 #include "bench_chip.h"
 
-#include "isa/load_store_path.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "memory/ram_block.h"
 #include "memory/reservations.h"
+#include "mmu/load_store_path.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"

@@ -12,8 +12,8 @@
 
 #include "decode/decode_init.h"
 #include "decode/decoder.h"
-#include "exec/exception_table.h"
 #include "exec/exec_init.h"
+#include "interrupts/exception_table.h"
 #include "processor/records/exception_record.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"

@@ -1,5 +1,5 @@
 // Stand-ins of the cache model's data-path entries.
-#include "cache/cache_data_path.h"
+#include "mmu/hooks/cache_data_path.h"
 
 #include "memory/memory_map.h"
 #include "processor/records/axd.h"

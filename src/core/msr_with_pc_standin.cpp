@@ -1,7 +1,7 @@
 // Stand-in of the MSR write with the next-instruction address.
 #include "core/msr_with_pc.h"
 
-#include "exec/msr_write.h"
+#include "interrupts/msr_write.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/reg_triggers.h"

@@ -1,7 +1,7 @@
 // LIBSIM__FindExceptionNumber and LIBSIM__DebugNumber.
 #include "embed/libsim_names.h"
 
-#include "exec/exception_names.h"
+#include "interrupts/exception_names.h"
 #include "runtime/debug.h"
 
 #include <strings.h>

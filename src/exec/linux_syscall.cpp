@@ -7,12 +7,12 @@
 #include <cstring>
 
 #include "exec/syscall_trigger.h"
-#include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
 #include "machine/devices/console.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/ea_copy.h"
+#include "mmu/load_store_path.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"

@@ -1,5 +1,5 @@
 // Stand-ins of the instruction-address and memory triggers.
-#include "exec/pc_triggers.h"
+#include "mmu/hooks/pc_triggers.h"
 
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"

@@ -6,7 +6,7 @@
 // a new CTR goes to the first GPR result slot and a new LR to the second.
 #include "decode/semantics.h"
 #include "exec/branch_history.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
 #include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"

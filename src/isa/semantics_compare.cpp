@@ -1,6 +1,6 @@
 // Compares, the tagged compare, the condition-register logical operations, mcrf, and the
 // cycle-level core's one-bit CR operations crins and isel_rslv.
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"

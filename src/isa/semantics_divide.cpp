@@ -4,7 +4,7 @@
 // rows) and the "o" rows report the case in OV and SO. The range of a quotient is tested before
 // any division, so every division made fits.
 #include "decode/semantics.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/integer_workers.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"

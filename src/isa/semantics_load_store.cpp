@@ -6,13 +6,13 @@
 #include <utility>
 
 #include "decode/semantics.h"
-#include "exec/interrupt_raisers.h"
-#include "isa/load_store_path.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
-#include "isa/transaction_guard.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
+#include "mmu/load_store_path.h"
 #include "mmu/storage_interrupts.h"
+#include "mmu/transaction_guard.h"
 #include "processor/hooks/htm.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/regs/reg_accessors.h"

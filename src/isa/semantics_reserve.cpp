@@ -5,11 +5,11 @@
 #include "isa/semantics_reserve.h"
 
 #include "decode/semantics.h"
-#include "isa/load_store_path.h"
 #include "isa/semantics_helpers.h"
 #include "memory/reservations.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
+#include "mmu/load_store_path.h"
 #include "mmu/physical_access.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"

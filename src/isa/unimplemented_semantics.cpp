@@ -1,6 +1,6 @@
 // Default bodies of the semantic routines: every routine that no subsystem defines yet resolves to the
 // shared stub, so that a program reaching such a row takes the illegal-instruction path, never a null call.
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "decode/semantics.h"
 
 int semantic_unimplemented(IOPDesc *iop, const char *name) {

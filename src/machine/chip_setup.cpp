@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "coproc/coprocessors.h"
+#include "interrupts/processor_interrupt.h"
 #include "machine/devices/console.h"
 #include "machine/devices/interrupt_hook.h"
 #include "machine/devices/ppcic.h"
@@ -12,7 +13,6 @@
 #include "memory/memory_map.h"
 #include "memory/ram_block.h"
 #include "processor/config/config_getters.h"
-#include "processor/processor_interrupt.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/records/mcm.h"

@@ -188,3 +188,21 @@ extern "C" void LIBSIM__SetReservationBit(ThreadState *thread, int32_t bit)
     else
         clear_reservation_bit(thread->memory_client);
 }
+
+void Record_a_successful_lock(ThreadState *thread, uint64_t address)
+{
+    if (thread->held_lock_count >= MAX_HELD_LOCKS) return;
+    thread->held_locks[thread->held_lock_count++] = address;
+}
+
+void Check_lock_release(ThreadState *thread, uint64_t address)
+{
+    uint16_t count = thread->held_lock_count;
+    for (uint16_t i = 0; i < count; i++) {
+        if (thread->held_locks[i] != address) continue;
+        for (uint16_t j = i + 1; j < count; j++)
+            thread->held_locks[j - 1] = thread->held_locks[j];
+        thread->held_lock_count = count - 1;
+        return;
+    }
+}

@@ -35,3 +35,7 @@ void revoke_core_reservations(MCM *chip, MemoryClient *spared, uint64_t address)
 void revoke_core_reservations_range(MCM *chip, MemoryClient *spared, uint64_t address, uint64_t length);
 // Sets (bit non-zero) or clears the reservation flag of the thread's memory client.
 extern "C" void LIBSIM__SetReservationBit(ThreadState *thread, int32_t bit);
+
+// The held-lock list of a thread.
+void Record_a_successful_lock(ThreadState *thread, uint64_t address);
+void Check_lock_release(ThreadState *thread, uint64_t address);

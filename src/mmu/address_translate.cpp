@@ -4,9 +4,9 @@
 #include "mmu/address_translate.h"
 
 #include "decode/instr_info.h"
-#include "exec/pc_triggers.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
+#include "mmu/hooks/pc_triggers.h"
 #include "mmu/real_mode.h"
 #include "mmu/storage_interrupts.h"
 #include "mmu/xlate_debug.h"

@@ -1,8 +1,8 @@
 // Machine checks and non-existent physical addresses.
 #include "mmu/machine_check.h"
 
-#include "exec/exception_types.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_raisers.h"
 #include "mmu/checkers.h"
 #include "mmu/physical_access.h"
 #include "processor/prints/instruction_prints.h"

@@ -2,14 +2,14 @@
 // memory-tag write of a descriptor.
 #include "mmu/physical_access.h"
 
-#include "cache/cache_data_path.h"
 #include "decode/instr_info.h"
-#include "exec/pc_triggers.h"
-#include "isa/load_store_path.h"
 #include "memory/memory_map.h"
 #include "memory/memory_tags.h"
 #include "mmu/data_path_hooks.h"
 #include "mmu/ea_access.h"
+#include "mmu/hooks/cache_data_path.h"
+#include "mmu/hooks/pc_triggers.h"
+#include "mmu/load_store_path.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"

@@ -2,7 +2,7 @@
 #include "mmu/real_mode.h"
 
 #include "decode/instr_info.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"

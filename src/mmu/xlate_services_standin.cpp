@@ -1,7 +1,7 @@
 // Stand-ins of the protection, segment, alignment and watchpoint services of translation.
 #include "mmu/xlate_services.h"
 
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "mmu/xlate_internal.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/axd.h"

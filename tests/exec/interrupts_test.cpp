@@ -3,12 +3,12 @@
 // registers with the new MSR and PC, the MSR write, the trace interrupt and machine checks.
 #include <string>
 
-#include "exec/exception_table.h"
-#include "exec/exception_types.h"
-#include "exec/interrupt_delivery.h"
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/msr_write.h"
+#include "interrupts/exception_table.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
+#include "interrupts/msr_write.h"
 #include "isa/exec_word.h"
 #include "mmu/machine_check.h"
 #include "mmu/physical_access.h"

@@ -9,7 +9,7 @@
 #include <initializer_list>
 
 #include "exec/cpu_config.h"
-#include "exec/exception_table.h"
+#include "interrupts/exception_table.h"
 #include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/processor_state.h"

@@ -6,8 +6,8 @@
 
 #include "decode/semantics.h"
 #include "exec_word.h"
-#include "isa/load_store_path.h"
 #include "isa/semantics_load_store.h"
+#include "mmu/load_store_path.h"
 #include "processor/prints/instruction_prints.h"
 #include "runtime/stop.h"
 

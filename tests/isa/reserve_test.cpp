@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "exec_word.h"
-#include "isa/load_store_path.h"
 #include "memory/reservations.h"
+#include "mmu/load_store_path.h"
 #include "processor/records/generic_machine.h"
 
 namespace

@@ -2,10 +2,10 @@
 // translation, the partial-load translation and the transactional guard.
 #include <vector>
 
-#include "exec/exception_types.h"
+#include "decode/storage_rows.h"
+#include "interrupts/exception_types.h"
 #include "isa/exec_word.h"
 #include "mmu/alignment.h"
-#include "mmu/storage_rows.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"
 #include "processor/regs/msr_rules.h"

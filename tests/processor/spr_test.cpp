@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/hooks/emat_zap_standin.h"
 #include "processor/hooks/htm.h"
 #include "processor/hooks/spr_interrupt_standins.h"

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "exec/interrupt_raisers.h"
+#include "interrupts/decrementer_wakeup.h"
+#include "interrupts/interrupt_raisers.h"
+#include "interrupts/processor_interrupt.h"
 #include "kernel/tsim.h"
 #include "processor/config/processor_options.h"
-#include "processor/decrementer_wakeup.h"
-#include "processor/processor_interrupt.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/run/run_control.h"

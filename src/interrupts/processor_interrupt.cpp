@@ -1,7 +1,7 @@
-#include "processor/processor_interrupt.h"
+#include "interrupts/processor_interrupt.h"
 
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "exec/exception_names.h"
+#include "interrupts/exception_names.h"
 
 struct PowerPCException;
 struct ThreadState;

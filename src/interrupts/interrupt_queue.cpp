@@ -1,10 +1,11 @@
 // The thread's queue of pending interrupts and the asynchronous raisers.
-#include "exec/interrupt_queue.h"
+#include "interrupts/interrupt_queue.h"
 
-#include "exec/exception_table.h"
-#include "exec/exception_types.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/queue_lock.h"
+#include "interrupts/exception_table.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/hooks/translator_hooks.h"
+#include "interrupts/interrupt_raisers.h"
+#include "interrupts/queue_lock.h"
 #include "processor/hooks/embed_hooks.h"
 #include "processor/hooks/pturbo_locks.h"
 #include "processor/records/exception_record.h"
@@ -21,7 +22,6 @@
 #include "processor/time/processor_time.h"
 #include "processor/time/time_registers.h"
 #include "runtime/message.h"
-#include "translator/interrupt_hooks.h"
 
 namespace
 {

@@ -23,3 +23,7 @@ PowerPCException *interrupt_InstStorage_ISI(IOPDesc *iop, int32_t subtype);
 int CheckCIABR(IOPDesc *iop, uint64_t address, uint32_t kind);
 // The priority hint "or n,n,n": sets the thread's priority from n when the privilege allows it.
 void GLENT_Set_Thread_Priority(IOPDesc *iop, uint32_t n);
+
+// 1 when option INVALID_FORMS_ARE_ILLEGAL made it raise the illegal-instruction interrupt, 0 when
+// the instruction goes on as if its form were valid.
+int Invalid_Form(IOPDesc *iop, const char *reason);

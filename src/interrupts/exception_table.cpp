@@ -1,5 +1,5 @@
 // The exception-type table, the family priority tables and the list operations on records.
-#include "exec/exception_table.h"
+#include "interrupts/exception_table.h"
 
 #include <array>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "exec/fp_exception_check.h"
+#include "interrupts/fp_exception_check.h"
 
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/reg_triggers.h"

@@ -1,6 +1,6 @@
 // The subtype codes' texts: why an exception was raised; a record with a subtype is printed with
 // its text.
-#include "exec/exception_names.h"
+#include "interrupts/exception_names.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // The interrupt MSR and the DSISR merge.
-#include "processor/interrupt_msr.h"
+#include "interrupts/interrupt_msr.h"
 
-#include "exec/exception_types.h"
+#include "interrupts/exception_types.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/instruction_record.h"

@@ -1,11 +1,11 @@
 // The transaction guard.
-#include "isa/transaction_guard.h"
+#include "mmu/transaction_guard.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "isa/semantics_helpers.h"
 #include "processor/hooks/htm.h"
+#include "processor/regs/iop_registers.h"
 #include "runtime/debug.h"
 
 namespace

@@ -1,16 +1,17 @@
 // Interrupt raisers of the instruction semantics, the CIABR test and the thread-priority hint.
-#include "isa/instruction_raisers.h"
+#include "interrupts/instruction_raisers.h"
 
 #include <cstring>
 
-#include "exec/exception_names.h"
-#include "exec/exception_types.h"
-#include "exec/interrupt_raisers.h"
-#include "isa/semantics_helpers.h"
+#include "interrupts/exception_names.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/exception_record.h"
+#include "processor/regs/iop_registers.h"
 #include "processor/regs/reg_accessors.h"
 #include "processor/run/smt.h"
+#include "runtime/message.h"
 
 namespace
 {
@@ -221,4 +222,13 @@ void GLENT_Set_Thread_Priority(IOPDesc *iop, uint32_t n)
         return;
     }
     smt_WriteTSRL(thread, (tsrl & ~TSRL_PRIORITY) | ((uint64_t)priority << TSRL_PRIORITY_SHIFT));
+}
+
+int Invalid_Form(IOPDesc *iop, const char *reason)
+{
+    const char *name = !iop ? "no iop" : (!iop->row ? "no instruction" : iop->row->mnemonic);
+    sim_warning(1, "Invalid Form of %s: %s", name, reason);
+    if (!iop || !iop->thread || !IOP_Option(iop, PO_INVALID_FORMS_ARE_ILLEGAL)) return 0;
+    interrupt_IllegalInstruction(iop, "illegal invalid form");
+    return 1;
 }

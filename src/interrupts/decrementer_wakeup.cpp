@@ -1,6 +1,6 @@
-#include "processor/decrementer_wakeup.h"
+#include "interrupts/decrementer_wakeup.h"
 
-#include "exec/interrupt_queue.h"
+#include "interrupts/interrupt_queue.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/smt.h"

@@ -1,19 +1,19 @@
 // Exception records of an instruction, their filing and flushing, and the synchronous raisers.
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
-#include "exec/exception_table.h"
-#include "exec/exception_types.h"
-#include "exec/interrupt_queue.h"
-#include "isa/instruction_raisers.h"
-#include "mmu/storage_rows.h"
+#include "decode/storage_rows.h"
+#include "interrupts/exception_table.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_msr.h"
+#include "interrupts/interrupt_queue.h"
 #include "processor/hooks/disassembler.h"
 #include "processor/hooks/htm.h"
-#include "processor/interrupt_msr.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"

@@ -1,16 +1,17 @@
 // The MSR write and the trace interrupt.
-#include "exec/msr_write.h"
+#include "interrupts/msr_write.h"
 
 #include <cstring>
 
 #include "decode/instr_info.h"
-#include "exec/exception_table.h"
-#include "exec/exception_types.h"
-#include "exec/fp_exception_check.h"
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "mmu/erat_invalidate.h"
-#include "mmu/storage_rows.h"
+#include "decode/storage_rows.h"
+#include "interrupts/exception_table.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/fp_exception_check.h"
+#include "interrupts/hooks/erat_invalidate.h"
+#include "interrupts/hooks/translator_hooks.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/hooks/emat_invalidate.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/exception_record.h"
@@ -25,7 +26,6 @@
 #include "processor/run/thread_run_state.h"
 #include "processor/time/time_registers.h"
 #include "processor/translation/xlate_version.h"
-#include "translator/interrupt_hooks.h"
 
 namespace
 {
