@@ -1,4 +1,4 @@
-#include "command/console_triggers.h"
+#include "devices/hooks/console_triggers.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -7,8 +7,8 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "machine/devices/phb.h"
-#include "machine/devices/ppcic.h"
+#include "devices/phb.h"
+#include "devices/ppcic.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/message.h"
 #include "runtime/tcl_output.h"

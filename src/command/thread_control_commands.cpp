@@ -7,10 +7,10 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
+#include "devices/interrupt_hook.h"
 #include "interrupts/instruction_raisers.h"
 #include "interrupts/interrupt_queue.h"
 #include "interrupts/interrupt_raisers.h"
-#include "machine/devices/interrupt_hook.h"
 #include "mmu/machine_check.h"
 #include "mmu/storage_interrupts.h"
 #include "processor/hooks/hmi.h"

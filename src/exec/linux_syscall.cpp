@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "devices/console.h"
 #include "exec/syscall_trigger.h"
 #include "isa/semantics_helpers.h"
-#include "machine/devices/console.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/ea_copy.h"

@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "coproc/coprocessors.h"
+#include "devices/console.h"
+#include "devices/interrupt_hook.h"
+#include "devices/ppcic.h"
+#include "devices/rom.h"
 #include "interrupts/processor_interrupt.h"
-#include "machine/devices/console.h"
-#include "machine/devices/interrupt_hook.h"
-#include "machine/devices/ppcic.h"
-#include "machine/devices/rom.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "memory/ram_block.h"

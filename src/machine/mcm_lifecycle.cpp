@@ -9,7 +9,7 @@
 #include "command/mcm_commands.h"
 #include "coproc/coprocessors.h"
 #include "coproc/scom_sets.h"
-#include "machine/devices/interrupt_hook.h"
+#include "devices/interrupt_hook.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "mmu/ha_dirty_table.h"

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <string>
 
+#include "devices/console.h"
 #include "exec/linux_syscall.h"
 #include "exec/syscall_trigger.h"
 #include "isa/exec_word.h"
 #include "kernel/tsim.h"
-#include "machine/devices/console.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

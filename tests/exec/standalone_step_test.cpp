@@ -13,7 +13,7 @@
 #include "decode/decoder.h"
 #include "decode/instr_info.h"
 #include "interrupts/interrupt_raisers.h"
-#include "machine/loaders/elf_loader.h"
+#include "loaders/elf_loader.h"
 #include "memory/memory_map.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"

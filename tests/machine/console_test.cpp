@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "machine/devices/console.h"
+#include "devices/console.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/common.h"
 #include "support/sink_capture.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "machine/devices/nvram.h"
-#include "machine/devices/rom.h"
-#include "machine/devices/rtc.h"
+#include "devices/nvram.h"
+#include "devices/rom.h"
+#include "devices/rtc.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "processor/records/mcm.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "loader_machine.h"
-#include "machine/loaders/elf_loader.h"
+#include "loaders/elf_loader.h"
 #include "processor/regs/msr_rules.h"
 
 namespace

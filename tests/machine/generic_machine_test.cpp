@@ -7,11 +7,11 @@
 
 #include <unistd.h>
 
+#include "devices/console.h"
+#include "devices/nvram.h"
+#include "devices/ppcic.h"
 #include "kernel/counter.h"
 #include "kernel/tsim.h"
-#include "machine/devices/console.h"
-#include "machine/devices/nvram.h"
-#include "machine/devices/ppcic.h"
 #include "machine/machine_config.h"
 #include "machine/machine_lifecycle.h"
 #include "memory/memory_bus.h"

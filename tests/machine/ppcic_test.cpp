@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/devices/interrupt_hook.h"
-#include "machine/devices/ppcic.h"
+#include "devices/interrupt_hook.h"
+#include "devices/ppcic.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"
 #include "runtime/stop.h"

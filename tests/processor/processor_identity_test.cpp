@@ -6,10 +6,10 @@
 #include <set>
 #include <string>
 
+#include "devices/interrupt_hook.h"
+#include "devices/ppcic.h"
 #include "kernel/job.h"
 #include "machine/chip_setup.h"
-#include "machine/devices/interrupt_hook.h"
-#include "machine/devices/ppcic.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"

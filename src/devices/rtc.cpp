@@ -1,5 +1,5 @@
 // The real-time clock.
-#include "machine/devices/rtc.h"
+#include "devices/rtc.h"
 
 #include "kernel/delay.h"
 #include "kernel/job.h"

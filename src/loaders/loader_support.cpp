@@ -1,5 +1,5 @@
 // Loader helpers: memory copies and file reads.
-#include "machine/loaders/loader_support.h"
+#include "loaders/loader_support.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
 // The ROM device.
-#include "machine/devices/rom.h"
+#include "devices/rom.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,7 +1,7 @@
 // The RTAS console window.
-#include "machine/devices/rtas_console.h"
+#include "devices/rtas_console.h"
 
-#include "machine/devices/console.h"
+#include "devices/console.h"
 #include "memory/memory_bus.h"
 #include "processor/config/config_getters.h"
 #include "processor/records/generic_machine.h"

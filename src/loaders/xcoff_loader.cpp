@@ -1,7 +1,7 @@
 // The XCOFF program loader: set-up, section placement, relocations, symbols, arguments, the
 // entry descriptor and the thread's start-up registers. Every header, section, relocation and
 // symbol is read only after its offset has been checked against the file.
-#include "machine/loaders/xcoff_loader.h"
+#include "loaders/xcoff_loader.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -13,8 +13,8 @@
 #include "cache/cache_flush.h"
 #include "exec/cpu_config.h"
 #include "guest/postfirmware.h"
-#include "machine/loaders/loader_support.h"
-#include "machine/loaders/xcoff_file.h"
+#include "loaders/loader_support.h"
+#include "loaders/xcoff_file.h"
 #include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/thread_state.h"

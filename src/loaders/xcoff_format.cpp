@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "machine/loaders/loader_support.h"
-#include "machine/loaders/xcoff_file.h"
-#include "machine/loaders/xcoff_loader.h"
+#include "loaders/loader_support.h"
+#include "loaders/xcoff_file.h"
+#include "loaders/xcoff_loader.h"
 #include "memory/memory_map.h"
 #include "processor/records/thread_state.h"
 #include "runtime/message.h"

@@ -1,5 +1,5 @@
 // The NVRAM image.
-#include "machine/devices/nvram.h"
+#include "devices/nvram.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,7 +1,7 @@
 // The ELF program loader. Every header, table and section is checked against the file's size
 // before it is read: a field outside the file ends the load with an error instead of a read
 // outside the buffer.
-#include "machine/loaders/elf_loader.h"
+#include "loaders/elf_loader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 #include "exec/cpu_config.h"
 #include "guest/postfirmware.h"
 #include "guest/process_tree.h"
-#include "machine/loaders/loader_support.h"
+#include "loaders/loader_support.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "processor/config/property_lookup.h"

@@ -1,5 +1,5 @@
 // Plan 9 and Linux boot-image loaders.
-#include "machine/loaders/boot_image_loaders.h"
+#include "loaders/boot_image_loaders.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 
 #include "cache/cache_flush.h"
 #include "exec/cpu_config.h"
-#include "machine/loaders/loader_support.h"
+#include "loaders/loader_support.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/thread_state.h"

@@ -1,8 +1,8 @@
 // The interrupt presentation controller.
-#include "machine/devices/ppcic.h"
+#include "devices/ppcic.h"
 
-#include "machine/devices/interrupt_hook.h"
-#include "machine/devices/phb.h"
+#include "devices/interrupt_hook.h"
+#include "devices/phb.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instance_link.h"
 #include "processor/records/mcm.h"

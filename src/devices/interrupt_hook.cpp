@@ -1,5 +1,5 @@
 // Interrupt hooks.
-#include "machine/devices/interrupt_hook.h"
+#include "devices/interrupt_hook.h"
 
 #include <cstdio>
 

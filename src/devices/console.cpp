@@ -1,5 +1,5 @@
 // Guest consoles and their channels.
-#include "machine/devices/console.h"
+#include "devices/console.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -20,7 +20,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "command/console_triggers.h"
+#include "devices/hooks/console_triggers.h"
 #include "processor/hooks/pturbo_control.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"

@@ -1,9 +1,9 @@
 // The PCI host bridge: its register page and the interrupt vector table read.
-#include "machine/devices/phb.h"
+#include "devices/phb.h"
 
 #include <string>
 
-#include "machine/devices/ppcic.h"
+#include "devices/ppcic.h"
 #include "memory/memory_bus.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"

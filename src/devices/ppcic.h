@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "machine/devices/phb.h"
+#include "devices/phb.h"
 #include "memory/memory_map.h"
 
 struct IntHandler;
