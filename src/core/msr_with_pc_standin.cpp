@@ -1,5 +1,5 @@
 // Stand-in of the MSR write with the next-instruction address.
-#include "core/msr_with_pc.h"
+#include "isa/hooks/msr_with_pc.h"
 
 #include "interrupts/msr_write.h"
 #include "processor/records/instruction_record.h"

@@ -1,5 +1,5 @@
 // Stand-in of the vector-scalar register write.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"

@@ -1,5 +1,5 @@
 // Stand-ins of the branch-history buffer and the call-signature filter.
-#include "exec/branch_history.h"
+#include "isa/hooks/branch_history.h"
 
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"

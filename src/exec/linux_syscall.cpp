@@ -1,5 +1,5 @@
 // The Linux system-call emulation of standalone programs.
-#include "exec/linux_syscall.h"
+#include "isa/hooks/linux_syscall.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "devices/console.h"
-#include "exec/syscall_trigger.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "isa/semantics_helpers.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"

@@ -1,5 +1,5 @@
 // Stand-in of the priority requests of the "or n,n,n" no-ops.
-#include "exec/smt_priority.h"
+#include "isa/hooks/smt_priority.h"
 
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"

@@ -6,6 +6,7 @@
 
 #include "decode/instr_info.h"
 #include "exec/fast_interpreter.h"
+#include "exec/hooks/engines.h"
 #include "exec/instruction_hooks.h"
 #include "exec/interpreter.h"
 #include "interrupts/interrupt_delivery.h"
@@ -34,7 +35,6 @@
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
-#include "translator/engines.h"
 
 int32_t chunk_instruction_limit = -1;
 

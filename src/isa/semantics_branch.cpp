@@ -5,8 +5,9 @@
 // Cycle-model form: CTR arrives in operand slot A, LR in operand slot B, the CR as the CR operand;
 // a new CTR goes to the first GPR result slot and a new LR to the second.
 #include "decode/semantics.h"
-#include "exec/branch_history.h"
 #include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/branch_history.h"
+#include "isa/hooks/trace_events.h"
 #include "isa/semantics_helpers.h"
 #include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"
@@ -15,7 +16,6 @@
 #include "runtime/machine_trigger_table.h"
 #include "runtime/triggers.h"
 #include "runtime/utils.h"
-#include "translator/trace_events.h"
 
 namespace
 {

@@ -1,7 +1,6 @@
 // Floating-point loads and stores.
 #include "isa/semantics_fp_load_store.h"
 
-#include "core/vsr_access.h"
 #include "decode/semantics.h"
 #include "fp/fp_store_data.h"
 #include "fp/single_float.h"
@@ -14,6 +13,7 @@
 #include "mmu/load_store_path.h"
 #include "mmu/storage_interrupts.h"
 #include "processor/hooks/reg_reader_queue.h"
+#include "processor/hooks/vsr_access.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/regs/value_ops.h"

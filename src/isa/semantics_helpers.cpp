@@ -1,9 +1,9 @@
 // The shared helpers of the semantic routines.
 #include "isa/semantics_helpers.h"
 
-#include "core/vsr_access.h"
 #include "interrupts/instruction_raisers.h"
 #include "interrupts/interrupt_raisers.h"
+#include "processor/hooks/vsr_access.h"
 #include "processor/regs/facility_bits.h"
 #include "processor/regs/handwritten_accessors.h"
 #include "processor/regs/msr_rules.h"

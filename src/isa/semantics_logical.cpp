@@ -7,9 +7,9 @@
 // under the KNOW_* options), "xori 0,0,0" (the idle-loop service) and "xori 1,1,0" / "xori 2,2,0"
 // (the machine's bit-accurate mode on and off).
 #include "decode/semantics.h"
-#include "exec/smt_priority.h"
 #include "interrupts/instruction_raisers.h"
 #include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/smt_priority.h"
 #include "isa/integer_workers.h"
 #include "isa/semantics_helpers.h"
 #include "processor/hooks/pturbo_control.h"

@@ -5,11 +5,11 @@
 // records the address to return to. In standalone mode (programs without an operating system)
 // "sc" and "scv" are served by the Linux system-call emulation instead and advance.
 #include "decode/semantics.h"
-#include "exec/linux_syscall.h"
-#include "exec/syscall_trigger.h"
 #include "interrupts/decrementer_wakeup.h"
 #include "interrupts/instruction_raisers.h"
 #include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/linux_syscall.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "isa/semantics_helpers.h"
 #include "isa/system_instructions.h"
 #include "memory/memory_map.h"

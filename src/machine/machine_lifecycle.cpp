@@ -10,9 +10,6 @@
 #include <initializer_list>
 #include <unistd.h>
 
-#include "command/cmd_table.h"
-#include "command/command_server.h"
-#include "command/simtop.h"
 #include "decode/instr_tables.h"
 #include "devices/console.h"
 #include "devices/nvram.h"
@@ -29,6 +26,7 @@
 #include "kernel/port.h"
 #include "kernel/tsim.h"
 #include "machine/chip_setup.h"
+#include "machine/hooks/command_hooks.h"
 #include "machine/machine_config.h"
 #include "machine/mcm_lifecycle.h"
 #include "machine/processor_lifecycle.h"

@@ -2,11 +2,10 @@
 #include "machine/mcm_lifecycle.h"
 
 #include "machine/chip_setup.h"
+#include "machine/hooks/command_hooks.h"
 
 #include <cstdio>
 
-#include "command/cmd_table.h"
-#include "command/mcm_commands.h"
 #include "coproc/coprocessors.h"
 #include "coproc/scom_sets.h"
 #include "devices/interrupt_hook.h"

@@ -3,8 +3,6 @@
 
 #include <cstdio>
 
-#include "command/cmd_table.h"
-#include "command/processor_cmd_tables.h"
 #include "decode/decoder.h"
 #include "decode/instr_tables.h"
 #include "exec/thread_job.h"
@@ -12,6 +10,7 @@
 #include "kernel/arbiter.h"
 #include "kernel/counter.h"
 #include "kernel/job.h"
+#include "machine/hooks/command_hooks.h"
 #include "memory/memory_map.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/processor_options.h"

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "devices/console.h"
-#include "exec/linux_syscall.h"
-#include "exec/syscall_trigger.h"
 #include "isa/exec_word.h"
+#include "isa/hooks/linux_syscall.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "kernel/tsim.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"

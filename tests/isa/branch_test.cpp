@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "exec/branch_history.h"
 #include "exec_word.h"
-#include "translator/trace_events.h"
+#include "isa/hooks/branch_history.h"
+#include "isa/hooks/trace_events.h"
 
 // ---- test doubles: the taken-branch hooks and the trace library record what they see ----
 

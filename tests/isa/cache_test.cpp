@@ -3,8 +3,8 @@
 // test_storage_calls).
 #include <algorithm>
 
-#include "cache/cache_entries.h"
 #include "exec_word.h"
+#include "isa/hooks/cache_entries.h"
 #include "isa/semantics_cache.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"

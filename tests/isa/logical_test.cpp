@@ -2,7 +2,7 @@
 // encodings (priority no-ops, "NOOP", the ori/and no-ops, the xori services).
 #include "exec_word.h"
 #include "decode/semantics.h"
-#include "exec/smt_priority.h"
+#include "isa/hooks/smt_priority.h"
 #include "isa/integer_workers.h"
 #include "processor/hooks/pturbo_control.h"
 #include "processor/hooks/sim_support_halt.h"

@@ -1,11 +1,11 @@
 // System call, traps and power saving: sc and scv in and out of standalone mode, the trap
 // conditions (with the tagged-address rules of td in tags-active mode), txer, the power-saving
 // instructions with their gates, waitasec and the wait instruction.
-#include "exec/linux_syscall.h"
+#include "isa/hooks/linux_syscall.h"
 #include "decode/semantics.h"
-#include "exec/syscall_trigger.h"
 #include "exec_word.h"
 #include "interrupts/decrementer_wakeup.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "isa/system_instructions.h"
 #include "memory/memory_map.h"
 #include "processor/hooks/htm.h"

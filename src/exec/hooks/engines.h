@@ -4,13 +4,9 @@
 
 #include <cstdint>
 
-struct ThreadState;
+#include "isa/hooks/trace_events.h"
 
-// A profile entry: the count of executions and the last address counted.
-struct prof_entry {
-    uint64_t count;
-    uint64_t last_address;
-};
+struct ThreadState;
 
 // Run up to n instructions of translated code (TURBO, mode 8) or the parallel translator's budget
 // (PTURBO); each returns the number executed and leaves the stopping instruction to the interpreter.
@@ -18,7 +14,7 @@ uint32_t turbo_go(ThreadState *thread, uint32_t n);
 uint32_t pturbo_go(ThreadState *thread);
 // Instruction profile.
 int prof_is_on(void);
-prof_entry *prof_lookup(uint32_t word, uint32_t offset, uint64_t page);
+// prof_lookup and prof_entry: isa/hooks/trace_events.h.
 // Trace library records.
 void trc_smt(ThreadState *thread);
 void trc_mem(uint64_t ea, prof_entry *entry);

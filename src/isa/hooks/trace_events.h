@@ -3,9 +3,16 @@
 
 #include <cstdint>
 
-#include "translator/engines.h"
-
 enum : int { TRC_EVENT_BRANCH = 21 };
+
+// A profile entry: the count of executions and the last address counted.
+struct prof_entry {
+    uint64_t count;
+    uint64_t last_address;
+};
+
+// The profile entry of an instruction word at an offset of a page.
+prof_entry *prof_lookup(uint32_t word, uint32_t offset, uint64_t page);
 
 // Whether a loaded trace library listens to the event.
 int trc_is_active(int event);
