@@ -1,4 +1,4 @@
-// Start-up of the operand-field printers (the decoder table is isa/decoder.h).
+// Start-up of the operand-field printers (the decoder table is decode/decoder.h).
 #pragma once
 
 // Fills the table of operand-field printers.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "kernel/kernel_adapter.h"
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/tsim.h"
 
 namespace {

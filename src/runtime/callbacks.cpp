@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "runtime/alloc.h"
-#include "runtime/model_callbacks.h"
+#include "runtime/hooks/model_callbacks.h"
 
 Callback_List callBackFunctionLists[CALLBACK_LIST_COUNT];
 

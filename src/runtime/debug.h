@@ -15,7 +15,7 @@ enum : int {
     DEBUG_FORMAT_BUFFER = 512,    // per-thread buffers of sim_do_debug
 };
 
-// Categories with fixed meanings (the kernel's own, 4 and 5, are in kernel/kernel_adapter.h).
+// Categories with fixed meanings (the kernel's own, 4 and 5, are in kernel/hooks/kernel_adapter.h).
 enum : int {
     DEBUG_CATEGORY_HELPFUL = 0,
 };

@@ -8,7 +8,7 @@
 
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
-#include "runtime/print_header_hooks.h"
+#include "runtime/hooks/print_header_hooks.h"
 #include "runtime/stop.h"
 
 FILE *Quarn_Output_File = stdout;

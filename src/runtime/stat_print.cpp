@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kernel/domain_ticks.h"
+#include "kernel/hooks/domain_ticks.h"
 #include "runtime/message.h"
 
 namespace

@@ -1,6 +1,6 @@
 #include "translator/turbo_callbacks.h"
 
-#include "runtime/model_callbacks.h"
+#include "runtime/hooks/model_callbacks.h"
 
 // STAND-IN: the dynamic translator is not built yet; it has no tables to set up.
 void turbo_init(void) {}

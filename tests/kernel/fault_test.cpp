@@ -6,7 +6,7 @@
 
 #include "app/startup.h"
 #include "kernel/fault.h"
-#include "kernel/kernel_adapter.h"
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel_fixture.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"

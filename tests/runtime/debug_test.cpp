@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "kernel/kernel_adapter.h"
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/tsim.h"
 #include "runtime/alloc.h"
 #include "runtime/debug.h"

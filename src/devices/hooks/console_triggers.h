@@ -1,5 +1,7 @@
 // Console triggers as the console reaches them: the first trigger whose match text occurs in the
 // current line, and the call of the trigger's Tcl command.
+// Declared here for the floors that call it; defined by the command language
+// (command/console_triggers_standin.cpp).
 #pragma once
 
 struct GenericMachine;

@@ -1,4 +1,6 @@
 // The cache model's notice that a thread took an interrupt.
+// Declared here for the floors that call it; defined by the cache model
+// (cache/interrupt_notice_standin.cpp).
 #pragma once
 
 struct ThreadState;

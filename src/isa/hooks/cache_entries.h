@@ -1,5 +1,7 @@
 // The cache model's entry points for the cache-block and ordering instructions, and the
 // cache-operation codes.
+// Declared here for the floors that call it; defined by the cache model
+// (cache/cache_entries_standin.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 // The Linux system-call emulation of programs run without an operating system: in standalone mode
 // "sc" and "scv" hand the call to HandleSystemCall instead of raising the system-call interrupt.
+// Declared here for the floors that call it; defined by the execution engine
+// (exec/linux_syscall.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // The MSR write of an instruction together with its new next-instruction address.
+// Declared here for the floors that call it; defined by the cycle-level core
+// (core/msr_with_pc_standin.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // SMT priority requests of instructions: the priority no-ops "or n,n,n".
+// Declared here for the floors that call it; defined by the execution engine
+// (exec/smt_priority_standin.cpp).
 #pragma once
 
 #include <cstdint>

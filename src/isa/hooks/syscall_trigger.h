@@ -1,5 +1,7 @@
 // The system-call triggers of a machine: Tcl commands run when a guest makes a system call with a
 // given number (tested by "sc" before the system-call interrupt).
+// Declared here for the floors that call it; defined by the execution engine
+// (exec/syscall_trigger_standin.cpp).
 #pragma once
 
 #include <cstdint>

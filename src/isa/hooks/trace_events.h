@@ -1,4 +1,6 @@
 // The branch events of loaded trace libraries and the instruction profile they carry.
+// Declared here for the floors that call it; defined by the translator
+// (translator/trace_events_standin.cpp, translator/engines_standin.cpp).
 #pragma once
 
 #include <cstdint>

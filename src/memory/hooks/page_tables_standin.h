@@ -1,5 +1,7 @@
 // The translator's per-memory-map tables as the memory map sees them: the segment table and the
 // translated-page table, created with the map, and the flush of one page's translated code.
+// Declared here for the floors that call it; defined by the translator
+// (translator/page_tables_standin.cpp).
 #pragma once
 
 #include <cstdint>

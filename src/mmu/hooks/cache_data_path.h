@@ -1,4 +1,6 @@
 // The cache model's entries for the data path of the cached simulation modes.
+// Declared here for the floors that call it; defined by the cache model
+// (cache/cache_data_path_standin.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // What the functional processor tells the cycle-level core model about run states and priorities.
+// Declared here for the floors that call it; defined by the cycle-level core
+// (core/core_state_standin.cpp).
 #pragma once
 
 struct ProcessorState;

@@ -1,5 +1,7 @@
 // What the thread-state code tells the cycle-level core: a thread's SMT priority and its change
 // of user mode.
+// Declared here for the floors that call it; defined by the cycle-level core
+// (core/cycle_core_smt_standin.cpp).
 #pragma once
 
 #include <cstdint>

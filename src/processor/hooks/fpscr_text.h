@@ -1,4 +1,6 @@
 // The FPSCR rendered as text.
+// Declared here for the floors that call it; defined by the floating-point unit
+// (fp/fpscr_text_standin.cpp).
 #pragma once
 
 #include <cstdint>

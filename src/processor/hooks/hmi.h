@@ -1,4 +1,5 @@
 // The Hypervisor Maintenance interrupt raised by an HMER write.
+// Declared here for the floors that call it; defined by the vector unit (vector/hmi_standin.cpp).
 #pragma once
 
 struct IOPDesc;

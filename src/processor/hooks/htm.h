@@ -1,6 +1,8 @@
 // What the rest of the simulator asks of the transactional-memory model: the machine-wide switch
 // and rollback, the facility check and failure recording, the model's say in interrupts, the
 // reservation checks, and the transactional storage accesses and footprint queries.
+// Declared here for the floors that call it; defined by the transactional-memory model in mmu
+// (mmu/htm_standin.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // The performance-monitor counting model as the group tables reach it.
+// Declared here for the floors that call it; defined by the execution engine
+// (exec/pmc_counters_standin.cpp).
 #pragma once
 
 struct ThreadState;

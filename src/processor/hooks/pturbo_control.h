@@ -1,4 +1,6 @@
 // Control of the parallel translator's worker threads and of all translations.
+// Declared here for the floors that call it; defined by the translator
+// (translator/pturbo_control_standin.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // The cycle-level core's release of the instructions waiting for a result slot.
+// Declared here for the floors that call it; defined by the cycle-level core
+// (core/reg_reader_queue_standin.cpp, core/reg_reader_queue_wide_standin.cpp).
 #pragma once
 
 struct CThreadState;

@@ -1,4 +1,6 @@
 // The sim-support halt delay: a thread gives up its time until something may have changed.
+// Declared here for the floors that call it; defined by the guest services
+// (guest/sim_support_halt_standin.cpp).
 #pragma once
 
 struct ThreadState;

@@ -1,4 +1,6 @@
 // The functional reads and writes of the vector-scalar and floating-point registers of a thread.
+// Declared here for the floors that call it; defined by the cycle-level core
+// (core/vsr_access_standin.cpp, core/fpr_read_standin.cpp, core/fpr_write_standin.cpp).
 #pragma once
 
 #include <cstdint>

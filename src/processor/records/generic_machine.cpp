@@ -2,7 +2,7 @@
 // consoles, the kernel instance, the active counts, statistics and the base clock.
 #include "processor/records/generic_machine.h"
 
-#include "kernel/domain_ticks.h"
+#include "kernel/hooks/domain_ticks.h"
 #include "kernel/tsim.h"
 #include "processor/records/mcm.h"
 #include "processor/time/time_domain.h"

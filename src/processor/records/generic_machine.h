@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "processor/time/time_domain.h"
-#include "runtime/print_header_hooks.h" // currentMachine, the instruction and processor counts
+#include "runtime/hooks/print_header_hooks.h" // currentMachine, the instruction and processor counts
 
 struct ChipTopConfig;
 struct ConsoleDevice;

@@ -1,5 +1,5 @@
-// The thread fields the message sink reads for its print headers (runtime/print_header_hooks.h).
-#include "runtime/print_header_hooks.h"
+// The thread fields the message sink reads for its print headers (runtime/hooks/print_header_hooks.h).
+#include "runtime/hooks/print_header_hooks.h"
 
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"

@@ -22,8 +22,8 @@
 #include "processor/time/time_domain.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
+#include "runtime/hooks/model_callbacks.h"
 #include "runtime/message.h"
-#include "runtime/model_callbacks.h"
 #include "runtime/stop.h"
 
 namespace

@@ -48,7 +48,7 @@ extern "C" int32_t LIBSIM__Thread_SetRunMode(ThreadState *thread, int32_t on);
 extern "C" int LIBSIM__DisableThread(ThreadState *thread);
 extern "C" int LIBSIM__EnableThread(ThreadState *thread);
 
-// (Stop_One_Assist_Thread and Stop_All_Assist_Threads are declared in processor/spr_services.h.)
+// (Stop_One_Assist_Thread and Stop_All_Assist_Threads are declared in processor/spr/spr_services.h.)
 
 // Split-core mode.
 int smt_TestPerformLPAR_1_To_2_4_Switch(ThreadState *thread);

@@ -14,7 +14,7 @@ struct ProcessorState;
 struct Reg_Trigger_Desc;
 struct ThreadState;
 
-// MSR bits (beside those of isa/ppc_bits.h) and HID0 partition-mode bits the SPR moves test.
+// MSR bits (beside those of processor/regs/ppc_bits.h) and HID0 partition-mode bits the SPR moves test.
 constexpr uint64_t MSR_TS_MASK = MSR_TS;
 constexpr uint64_t HID0_FOUR_PARTITIONS = 0x2000000000000000ull;
 constexpr uint64_t HID0_TWO_PARTITIONS = 0x0200000000000000ull;

@@ -1,5 +1,5 @@
 // Ticks per cycle of a time domain.
-#include "kernel/domain_ticks.h"
+#include "kernel/hooks/domain_ticks.h"
 
 #include "processor/time/time_domain.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "runtime/print_header_hooks.h" // Prepare_Time
+#include "runtime/hooks/print_header_hooks.h" // Prepare_Time
 
 struct GenericMachine;
 struct time_domain;

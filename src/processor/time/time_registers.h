@@ -28,7 +28,7 @@ void RAW_SET_TBL(ProcessorState *core, uint32_t value);
 void ProcessorState__SetTBU(ProcessorState *core, uint32_t value);
 void ProcessorState__SetTBL(ProcessorState *core, uint32_t value);
 // (ProcessorState__SetTB40, ThreadState__SetTB40, ThreadState__SetTBU and ThreadState__SetTBL are
-// declared in processor/spr_services.h.)
+// declared in processor/spr/spr_services.h.)
 
 // PURR and SPURR.
 uint64_t RAW_GET_PURR(ThreadState *thread);

@@ -1,6 +1,6 @@
 // Ticks per cycle of a time domain, for code that holds only a domain pointer (the kernel's
 // clocked gates and ports, the statistics printer). Declared here, below the time domains it
-// reads; defined with them (processor/domain_ticks.cpp).
+// reads; defined with them (processor/time/domain_ticks.cpp).
 #pragma once
 
 #include <cstdint>

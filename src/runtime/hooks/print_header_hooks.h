@@ -1,8 +1,8 @@
 // What the message sink reads of the simulated machine for its print headers: the machine a thread
 // belongs to, the thread's name, how many threads its processor and how many processors its
 // machine has, the machine's instruction count and time text, and the current machine. Declared
-// here, below the records they read; defined with those records (processor/thread_access.cpp,
-// machine/generic_machine.cpp, processor/processor_time.cpp).
+// here, below the records they read; defined with those records (processor/records/thread_access.cpp,
+// processor/records/generic_machine.cpp, processor/time/processor_time.cpp).
 #pragma once
 
 #include <cstdint>
