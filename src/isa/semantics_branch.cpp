@@ -9,11 +9,11 @@
 #include "isa/hooks/branch_history.h"
 #include "isa/hooks/trace_events.h"
 #include "isa/semantics_helpers.h"
+#include "processor/hooks/machine_trigger_table.h"
 #include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/regs/facility_bits.h"
 #include "processor/regs/reg_accessors.h"
-#include "runtime/machine_trigger_table.h"
 #include "runtime/triggers.h"
 #include "runtime/utils.h"
 

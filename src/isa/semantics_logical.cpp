@@ -12,11 +12,11 @@
 #include "isa/hooks/smt_priority.h"
 #include "isa/integer_workers.h"
 #include "isa/semantics_helpers.h"
+#include "processor/hooks/machine_trigger_table.h"
 #include "processor/hooks/pturbo_control.h"
 #include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"
 #include "processor/records/generic_machine.h"
-#include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
 #include "runtime/triggers.h"
 

@@ -18,6 +18,7 @@
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "processor/config/property_lookup.h"
+#include "processor/hooks/machine_trigger_table.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_identity.h"
@@ -28,7 +29,6 @@
 #include "processor/regs/reg_accessors.h"
 #include "runtime/alloc.h"
 #include "runtime/debug.h"
-#include "runtime/machine_trigger_table.h"
 #include "runtime/message.h"
 #include "runtime/triggers.h"
 
