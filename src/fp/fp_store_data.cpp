@@ -1,7 +1,7 @@
 // Store-data producers of the floating-point stores.
 #include "fp/fp_store_data.h"
 
-#include "fp/single_float.h"
+#include "fp/format_convert.h"
 #include "processor/hooks/vsr_access.h"
 #include "processor/records/axd.h"
 #include "processor/records/instruction_record.h"

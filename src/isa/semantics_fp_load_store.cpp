@@ -3,8 +3,10 @@
 
 #include "decode/semantics.h"
 #include "fp/fp_store_data.h"
-#include "fp/single_float.h"
+#include "decode/semantics.h"
+#include "fp/format_convert.h"
 #include "interrupts/interrupt_raisers.h"
+#include "mmu/load_store_path.h"
 #include "isa/semantics_helpers.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
