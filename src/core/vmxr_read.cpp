@@ -1,8 +1,8 @@
 // The functional read of a vector register.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 VMXR_Value READ_VMXR_SIMPLE(IOPDesc *iop, uint32_t n)
 {

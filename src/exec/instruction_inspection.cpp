@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/vsr_access.h"
-#include "exec/disassembler.h"
-#include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
-#include "isa/row_ids.h"
-#include "machine/generic_machine.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_state.h"
-#include "processor/spr_moves.h"
-#include "processor/spr_table.h"
-#include "processor/thread_state.h"
+#include "processor/hooks/vsr_access.h"
+#include "processor/hooks/disassembler.h"
+#include "processor/regs/reg_triggers.h"
+#include "decode/instr_info.h"
+#include "decode/row_ids.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/spr/spr_moves.h"
+#include "processor/spr/spr_table.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 
 namespace

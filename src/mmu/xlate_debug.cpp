@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
 

@@ -1,7 +1,7 @@
 // Stand-in of the translation-debug record.
 #include "mmu/xlate_debug.h"
 
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/utils.h"
 
 // STAND-IN: the translation-debug record's narration (start, pause, end and fail of a

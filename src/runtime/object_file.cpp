@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "command/tcl_output.h"
+#include "runtime/tcl_output.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

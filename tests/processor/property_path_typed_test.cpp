@@ -1,9 +1,9 @@
 // Boolean and frequency path lookups.
 #include <gtest/gtest.h>
 
-#include "processor/instance_link.h"
-#include "processor/property_path_typed.h"
-#include "processor/time_domain.h"
+#include "processor/records/instance_link.h"
+#include "processor/config/property_path_typed.h"
+#include "processor/time/time_domain.h"
 #include "support/test_machine.h"
 
 namespace
