@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "runtime/alloc.h"
 #include "runtime/field_val.h"
+#include "runtime/property_path.h"
 #include "runtime/property_list.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
@@ -115,6 +117,41 @@ TEST_F(FieldValTest, PositionsOutsideTheWidthAreFatalErrorsAndLeaveTheFieldOut)
     EXPECT_EQ(Field_Val_Find_Field(&fv, "X"), nullptr);
     EXPECT_EQ(Field_Val_Find_Field(&fv, "Y"), nullptr);
     EXPECT_EQ(Field_Val_Find_Field(&fv, "N"), nullptr);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(PropertyPath, CandidatesGoFromTheMostSpecificBaseAndQualifierOutwards)
+{
+    PropertyList *list = PropertyList__New("property-path-test");
+    auto found = [&](const char *base, const char *qualifier) {
+        char key[64];
+        const char *value = Find_Property_Value(list, base, qualifier, '/', "n", key, sizeof key);
+        return std::string(value ? value : "-") + "@" + key;
+    };
+    PropertyList__UpdatePropertyValue(list, "n", "bare", "", 1);
+    EXPECT_EQ(found("a/b/c", "q/r"), "-@"); // the bare name is never tried below a base
+    EXPECT_EQ(found(nullptr, nullptr), "bare@n");
+    PropertyList__UpdatePropertyValue(list, "a/q/n", "1", "", 1);
+    EXPECT_EQ(found("a/b/c", "q/r"), "1@a/q/n");
+    PropertyList__UpdatePropertyValue(list, "a/b/n", "2", "", 1);
+    EXPECT_EQ(found("a/b/c", "q/r"), "2@a/b/n"); // a/b/n comes before a/q/r/n and a/q/n
+    PropertyList__UpdatePropertyValue(list, "a/b/c/q/n", "3", "", 1);
+    EXPECT_EQ(found("a/b/c", "q/r"), "3@a/b/c/q/n");
+    EXPECT_EQ(found("a/b/c", "q"), "3@a/b/c/q/n");
+    PropertyList__UpdatePropertyValue(list, "q/n", "4", "", 1);
+    EXPECT_EQ(found(nullptr, "q/r"), "4@q/n");
+
+    char *path = Config_Construct_Path("a", "b", "c", (const char *)nullptr);
+    EXPECT_STREQ(path, "a/b/c");
+    QUARN_FREE(path);
+    uint64_t value = 99;
+    EXPECT_EQ(Find_Property_FieldVal(list, "x", nullptr, '/', "n", &value), 0);
+    EXPECT_EQ(value, 0u);
+    PropertyList__Delete(list);
 }
 
 } // namespace
