@@ -17,7 +17,7 @@ namespace
 constexpr size_t ALARM_STACK_SIZE = 0x4000;
 constexpr uint64_t NOT_ARMED = ~uint64_t(0);
 
-alarm_s *alarm_list = nullptr; // changed only with SIGALRM blocked
+alarm_s *alarm_list = nullptr; // changed only by the owner of list_lock
 bool handler_installed = false;
 
 uint64_t monotonic_us()
@@ -42,10 +42,31 @@ void arm_timer(uint64_t now)
     setitimer(ITIMER_REAL, &timer, nullptr);
 }
 
+// The list's owner: the signal handler (on whichever thread takes the signal) or a thread that
+// changes the list.
+int list_lock = 0;
+
+inline bool try_lock()
+{
+    return __atomic_exchange_n(&list_lock, 1, __ATOMIC_ACQUIRE) == 0;
+}
+inline void unlock()
+{
+    __atomic_store_n(&list_lock, 0, __ATOMIC_RELEASE);
+}
+
 void alarm_handler(int)
 {
     int saved_errno = errno;
     uint64_t now = monotonic_us();
+    if (!try_lock()) {
+        // The list is being changed: look again shortly.
+        itimerval retry = {};
+        retry.it_value.tv_usec = 100;
+        setitimer(ITIMER_REAL, &retry, nullptr);
+        errno = saved_errno;
+        return;
+    }
     for (alarm_s *a = alarm_list; a; a = a->next) {
         if (!a->active || a->deadline_us > now) continue;
         a->fired = 1;
@@ -60,10 +81,12 @@ void alarm_handler(int)
         }
     }
     arm_timer(now);
+    unlock();
     errno = saved_errno;
 }
 
-// Holds SIGALRM off while the list changes.
+// Owns the list while it changes: SIGALRM is held off on this thread, and a handler running on
+// another thread is waited for (it holds the lock only for a short walk).
 class AlarmsBlocked
 {
   public:
@@ -73,8 +96,14 @@ class AlarmsBlocked
         sigemptyset(&set);
         sigaddset(&set, SIGALRM);
         pthread_sigmask(SIG_BLOCK, &set, &saved_);
+        while (!try_lock())
+            __builtin_ia32_pause();
     }
-    ~AlarmsBlocked() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+    ~AlarmsBlocked()
+    {
+        unlock();
+        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    }
 
   private:
     sigset_t saved_;
