@@ -114,7 +114,7 @@ void ScheduleException(ThreadState *thread, PowerPCException *record)
         if (after == record) sim_panic("ScheduleException: Exception is already scheduled?");
         PowerPCException__InsertAfter(record, after);
     }
-    if (thread->in_pturbo) pturbo_zap_thread(thread, "ScheduleException");
+    if (thread->turbo.in_pturbo) pturbo_zap_thread(thread, "ScheduleException");
     if (thread->processor && thread->processor->num_threads == 1) Thread_RunState(thread);
     smt_BoostPriorityForException(thread, record->type);
 }

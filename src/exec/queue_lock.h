@@ -8,7 +8,7 @@
 class QueueLock
 {
   public:
-    explicit QueueLock(ThreadState *thread) : thread_(thread->in_pturbo ? thread : nullptr)
+    explicit QueueLock(ThreadState *thread) : thread_(thread->turbo.in_pturbo ? thread : nullptr)
     {
         if (thread_) pturbo_spin_lock(&thread_->raise_lock);
     }

@@ -165,7 +165,7 @@ void after_instruction(ThreadState *thread, IOPDesc *iop)
         if (iop->data.size != -1) trc_mem(iop->data.ea, entry);
         trc_ins(iop->word, iop->fetch.ea, entry);
     }
-    if (thread->turbo_counted_ea != iop->fetch.ea) {
+    if (thread->turbo.current_pc != iop->fetch.ea) {
         if (!iop->fail) {
             if (imix_is_on()) {
                 uint64_t *mix = SelectImixTable(thread, iop->msr);
@@ -176,7 +176,7 @@ void after_instruction(ThreadState *thread, IOPDesc *iop)
                 entry->last_address = iop->fetch.ea;
             }
         }
-        thread->turbo_counted_ea = ~0ull;
+        thread->turbo.current_pc = ~0ull;
     }
 
     if (iop->exceptions) {
@@ -235,7 +235,7 @@ void Simple_Advance_PPC(ThreadState *thread)
     uint32_t n = chunk_size(thread, &engine);
     if (engine) {
         if (machine->threads_in_transaction > 0) {
-            thread->turbo_exit_reason = EXIT_REASON_TRANSACTION;
+            thread->turbo.reason = EXIT_REASON_TRANSACTION;
             engine = false;
         } else {
             engine = mode_has_engine(mode);
@@ -259,7 +259,7 @@ void Simple_Advance_PPC(ThreadState *thread)
                     sim_warning(2, "cnt/remainder missmatch.");
             } else if (mode == MODE_PTURBO) {
                 k = pturbo_go(thread);
-                n = thread->turbo_remaining;
+                n = thread->turbo.pturbo_togo;
             } else {
                 k = fast_go(thread, n);
                 n -= k;

@@ -107,7 +107,7 @@ void Discard_Instruction_Bound_Exceptions(IOPDesc *iop, int report)
 
 PowerPCException *FindException_ByType(ThreadState *thread, int32_t type)
 {
-    bool locked = thread->in_pturbo != 0;
+    bool locked = thread->turbo.in_pturbo != 0;
     if (locked) pturbo_spin_lock(&thread->raise_lock);
     PowerPCException *found = thread->interrupt_queue.head;
     while (found && found->type != type)

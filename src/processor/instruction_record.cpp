@@ -25,7 +25,7 @@ constexpr uint64_t MSR_SF = 0x8000000000000000ull;
 
 IOPDesc *new_record(ThreadState *thread)
 {
-    bool parallel = thread && thread->in_pturbo;
+    bool parallel = thread && thread->turbo.in_pturbo;
     if (parallel) pturbo_acquire_malloc_lock();
     IOPDesc *iop = QUARN_ZALLOC(1, IOPDesc);
     if (parallel) pturbo_release_malloc_lock();

@@ -295,7 +295,7 @@ void Thread_Init(ProcessorState *core, uint32_t index, ThreadState *t, PropertyL
     t->thread_id_in_core = (int32_t)index;
     t->thread_id_in_partition = (int32_t)index;
     t->pc_trigger_mark = ~0ull;
-    t->turbo_counted_ea = ~0ull;
+    t->turbo.current_pc = ~0ull;
     t->inst_xlate_version = ~0ull; // the first fetch translates
 
     if (machine && machine->device_manager) {
@@ -372,10 +372,14 @@ void Thread_Init(ProcessorState *core, uint32_t index, ThreadState *t, PropertyL
         counters = QUARN_ZALLOC(NUM_INSTRUCTION_MIX_COUNTERS, uint64_t);
     t->turbo.fp_control_zero = 0;
     for (int mode = 0; mode < 4; mode++) {
-        t->turbo.sse_control[mode] = TURBO_SSE_CONTROL_WORDS[mode];
-        t->turbo.x87_control[mode] = TURBO_X87_CONTROL_WORDS[mode];
+        t->turbo.mxcsr_by_rn[mode] = TURBO_SSE_CONTROL_WORDS[mode];
+        t->turbo.fpucw_by_rn[mode] = TURBO_X87_CONTROL_WORDS[mode];
     }
     t->turbo.one = 1.0;
+    t->turbo.conversion_save = 0;
+    t->turbo.big_endian = TURBO_ENDIAN_NOT_FIXED;
+    t->turbo.pending_fprf_register = -1;
+    t->turbo.pending_fpcc_field = -1;
     t->turbo.minus_one = -1;
     t->turbo.two = 2;
     t->turbo.srr1_bits = PROCESSOR_CHIP_VERSION(core) >= 0x300 ? core->srr1_mask | 1 : core->srr1_mask;

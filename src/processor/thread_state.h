@@ -11,6 +11,7 @@
 #include "processor/register_list.h"
 #include "processor/register_slot.h"
 #include "translator/pturbo_locks.h"
+#include "translator/turbo_state.h"
 
 struct CThreadState;
 struct ExternalDecoder_t;
@@ -21,6 +22,7 @@ struct MemoryClient;
 struct PMCInfo;
 struct PowerPCException;
 struct ProcessorState;
+struct ThreadState;
 struct Register_File;
 struct SimCmdTable;
 struct Xlate_Debug;
@@ -35,29 +37,11 @@ constexpr int NUM_GPR_SLOTS = 36;
 constexpr int NUM_VSRS = 64;
 constexpr int NUM_BHRB_ENTRIES = 32;
 constexpr int NUM_EMATS = 8;
-constexpr int NUM_INSTRUCTION_MIX_COUNTERS = 595;
 constexpr int MAX_HELD_LOCKS = 4;
 constexpr int NUM_PERSISTENT_EXCEPTIONS = 5;
 
 // Byte orders of a thread (its byte_order field).
 enum : int32_t { THREAD_LITTLE_ENDIAN = 0, THREAD_BIG_ENDIAN = 1, THREAD_ENDIAN_FROM_MSR = 2 };
-
-// The translator's per-thread state as thread creation fills it.
-struct TurboThreadState {
-    uint64_t *instruction_mix[3]; // NUM_INSTRUCTION_MIX_COUNTERS counters each, owned
-    uint32_t fp_control_zero;
-    uint32_t sse_control[4]; // by FPSCR rounding mode: 0x1F80, 0x7F80, 0x5F80, 0x3F80
-    uint32_t x87_control[4]; // 0x37F, 0xF7F, 0xB7F, 0x77F
-    double one;              // 1.0
-    int32_t minus_one;       // -1
-    int32_t two;             // 2
-    uint64_t srr1_bits;      // the core's SRR1 mask, with bit 0 from chip version 0x300 on
-};
-
-// The host floating-point control words by FPSCR rounding mode (nearest, toward zero, toward
-// +infinity, toward -infinity).
-constexpr uint32_t TURBO_SSE_CONTROL_WORDS[4] = {0x1F80, 0x7F80, 0x5F80, 0x3F80};
-constexpr uint32_t TURBO_X87_CONTROL_WORDS[4] = {0x37F, 0xF7F, 0xB7F, 0x77F};
 
 // Translation-debug record: three text buffers behind a header of three words.
 constexpr int XLATE_DEBUG_TEXT = 256;
@@ -119,7 +103,7 @@ struct ThreadState {
     counter_s wake_counter;
 
     // Translator.
-    TurboThreadState turbo;
+    turbo_s turbo;
     SimCmdTable *command_table;
 
     // Run.
@@ -132,7 +116,6 @@ struct ThreadState {
     int32_t partition_index;        // its sub-core's number while the core is split, else 0
     int32_t rtas_stopped;           // 1 at set-up and after the RTAS stop-self call
     uint64_t restart_address;       // where a start resumes (read by the cycle-level core's fetch)
-    int32_t in_pturbo;              // runs under the parallel translator
     int32_t ha_flush_pending;       // flush request of the core's HA command register
 
     // Assist threads.
@@ -214,6 +197,9 @@ struct ThreadState {
     loop_s *stats_loop;
     job_s *dec_job;
     emat_s *emat[NUM_EMATS];
+    // What the next slow-path translation installs in the current address map after translated code
+    // left for want of a mapping: 0 nothing, 1 a read, 2 a write, 3 a fetch.
+    int32_t emat_fill_request;
     uint64_t tfmr_per_thread; // TFMR bits 6..0
     uint64_t instructions_at_last_purr;
     PMCInfo *pmc_info;
@@ -222,13 +208,9 @@ struct ThreadState {
     PowerPCException *exception_pool;
 
     // Execution engine: the PC-trigger mark (all ones: none), the value of the latest physical
-    // write, the address the translator has already counted (all ones: none), the translator's
-    // remaining chunk budget and last exit reason, the dirty-table walk request.
+    // write, the dirty-table walk request.
     uint64_t pc_trigger_mark;
     uint64_t last_store_value;
-    uint64_t turbo_counted_ea;
-    uint32_t turbo_remaining;
-    int32_t turbo_exit_reason;
     int32_t ha_walk_pending;
     int32_t interrupt_check_pending; // the chunk loop checks for interrupts before the next step
 

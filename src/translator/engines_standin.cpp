@@ -1,12 +1,6 @@
 // Stand-ins of the translator's engines and statistics hooks.
 #include "translator/engines.h"
 
-// STAND-IN: the dynamic translator is not built; it executes nothing.
-__attribute__((weak)) uint32_t turbo_go(ThreadState *, uint32_t)
-{
-    return 0;
-}
-
 // STAND-IN: the parallel translator is not built; it executes nothing.
 __attribute__((weak)) uint32_t pturbo_go(ThreadState *)
 {
@@ -30,10 +24,6 @@ __attribute__((weak)) void trc_ins(uint32_t, uint64_t, prof_entry *) {}
 
 // STAND-IN: the instruction mix is not built; it is off.
 __attribute__((weak)) int imix_is_on(void)
-{
-    return 0;
-}
-__attribute__((weak)) uint32_t turbo_id(uint32_t)
 {
     return 0;
 }

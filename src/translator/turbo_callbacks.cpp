@@ -1,7 +1,18 @@
+// Start-up of the translator.
 #include "translator/turbo_callbacks.h"
 
-// STAND-IN: the dynamic translator is not built yet; it has no tables to set up.
-void turbo_init(void) {}
+#include "translator/crack.h"
+#include "translator/disassembler.h"
+#include "translator/jit_stubs.h"
+#include "translator/turbo_stats.h"
 
-// STAND-IN: the dynamic translator is not built yet; it registers nothing.
+void turbo_init(void)
+{
+    crack_init();
+    dis_init();
+    jit_init(1);
+    turbo_stats_clear();
+}
+
+// STAND-IN: the translator's periodic report is not built yet; it registers nothing.
 void Callbacks_register_TurboMode(void) {}

@@ -261,10 +261,10 @@ TEST(ProcessorLifecycle, CoresOwnTheirTranslationCachesAndThreadsTheirCompanions
     for (int i = 0; i < t->slb_entries; i++)
         EXPECT_EQ(t->slb[i].thread, t);
     // Host control words by rounding mode; rounding mode 1 is toward zero, 3 toward -infinity.
-    EXPECT_EQ(t->turbo.sse_control[1], 0x7F80u);
-    EXPECT_EQ(t->turbo.x87_control[1], 0xF7Fu);
-    EXPECT_EQ(t->turbo.sse_control[3], 0x3F80u);
-    EXPECT_EQ(t->turbo.x87_control[3], 0x77Fu);
+    EXPECT_EQ(t->turbo.mxcsr_by_rn[1], 0x7F80u);
+    EXPECT_EQ(t->turbo.fpucw_by_rn[1], 0xF7Fu);
+    EXPECT_EQ(t->turbo.mxcsr_by_rn[3], 0x3F80u);
+    EXPECT_EQ(t->turbo.fpucw_by_rn[3], 0x77Fu);
     EXPECT_EQ(t->turbo.fp_control_zero, 0u);
     EXPECT_EQ(t->turbo.one, 1.0);
     EXPECT_EQ(t->turbo.minus_one, -1);

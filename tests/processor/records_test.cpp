@@ -167,7 +167,7 @@ TEST(ExceptionRecords, DiscardingAndLookup)
     t->interrupt_queue.head = queued[0];
     EXPECT_EQ(FindException_ByType(t, 18), queued[0]);
     EXPECT_EQ(FindException_ByType(t, 17), nullptr);
-    t->in_pturbo = 1; // under the parallel translator the walk takes the thread's lock
+    t->turbo.in_pturbo = 1; // under the parallel translator the walk takes the thread's lock
     EXPECT_EQ(FindException_ByType(t, 18), queued[0]);
     t->interrupt_queue.head = nullptr;
     for (PowerPCException *e : queued)

@@ -1,0 +1,22 @@
+// What turbo_go does around each pass of translated code: split and merge CR and XER, the
+// deferred FPSCR result class, the SMT priority, the store-routine flag and instruction debugging.
+#pragma once
+
+#include <cstdint>
+
+struct ThreadState;
+struct xframe;
+
+// Splits CR and XER into the flag bytes that translated code works on.
+void jit_before(ThreadState *thread, xframe *x);
+// Folds them back; returns left unchanged.
+uint32_t jit_after(ThreadState *thread, uint32_t left);
+// Rebuilds FPSCR[FPRF] from the pending result-class record.
+int64_t turbo_update_FPSCR(ThreadState *thread, uint64_t a, uint64_t b, uint64_t c);
+// Applies a changed turbo.smt_priority to the thread; returns the priority.
+int32_t turbo_update_smt_priority(ThreadState *thread);
+// turbo.simple_stores from the reservations held on the chip's memory map.
+void turbo_update_simple_store_flag(ThreadState *thread);
+// Instruction debugging before and after a pass.
+void INSTR_DEBUG_BEFORE(ThreadState *thread);
+void INSTR_DEBUG_AFTER(ThreadState *thread);
