@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "command/cmd_table.h"
-#include "command/tcl_output.h"
+#include "runtime/tcl_output.h"
 #include "runtime/field_val.h"
 
 namespace

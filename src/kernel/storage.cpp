@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/region_space.h"
 #include "kernel/tsim.h"
-#include "runtime/kernel_adapter.h"
 
 namespace {
 

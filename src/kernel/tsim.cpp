@@ -6,8 +6,8 @@
 
 #include "kernel/alarm.h"
 #include "kernel/fault.h"
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/job.h"
-#include "runtime/kernel_adapter.h"
 
 job_s *tsim_active_job;
 proxy_s *tsim_active_proxy;

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "processor/config_getters.h"
 #include "runtime/alloc.h"
+#include "runtime/message.h"
 #include "runtime/property_list.h"
 
 char *Config_Construct_Path(const char *first, ...)
@@ -83,8 +83,10 @@ int Find_Property_FieldVal(PropertyList *list, const char *base, const char *qua
 {
     char key[1024];
     const char *text = Find_Property_Value(list, base, qualifier, separator, name, key, sizeof key);
-    uint64_t value = 0;
-    if (!text || !convert_plist_int(key, text, &value)) {
+    int ok = 0;
+    uint64_t value = text ? STRING2INT_rc(text, &ok) : 0;
+    if (!ok) {
+        if (text) sim_warning(2, "1: property list %s has bad integer value %s", key, text);
         *result = 0;
         return 0;
     }

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "processor/processor_time.h"
 #include "runtime/alloc.h"
+#include "runtime/hooks/print_header_hooks.h"
 
 namespace
 {

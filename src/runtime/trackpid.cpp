@@ -1,10 +1,8 @@
 // Guest process tracking records.
 #include "runtime/trackpid.h"
 
-#include "machine/generic_machine.h"
-#include "processor/thread_state.h"
 #include "runtime/alloc.h"
-#include "runtime/device_manager.h"
+#include "runtime/hooks/trackpid_hooks.h"
 
 trackpid_s *trackpid_list = nullptr;
 
@@ -17,23 +15,6 @@ trackpid_s **find_link(int32_t pid)
     while (*link && (*link)->pid != pid)
         link = &(*link)->next;
     return link;
-}
-
-// A released record must not stay the current process of any thread.
-void forget_everywhere(const trackpid_s *record)
-{
-    for (GenericMachine *machine = Quarn_Machine_List; machine; machine = machine->next) {
-        DeviceMgr *manager = machine->device_manager;
-        if (!manager) continue;
-        int32_t major = DeviceMgr__GetDeviceMajorNum(manager, "Thread");
-        if (major < 0) continue;
-        int32_t count = DeviceMgr__GetDeviceCount(manager, major);
-        for (int32_t i = 0; i < count; i++) {
-            auto *thread = static_cast<ThreadState *>(
-                DeviceMgr__GetDevice(manager, major, DeviceMgr__GetIndexMinor(manager, major, i)));
-            if (thread && thread->trackpid == record) thread->trackpid = nullptr;
-        }
-    }
 }
 
 } // namespace
@@ -59,14 +40,14 @@ void trackpid_stop(ThreadState *thread, int32_t pid)
     if (!record) return;
     if (record->reference_count-- != 1) return;
     *link = record->next;
-    if (thread && thread->trackpid == record) thread->trackpid = nullptr;
-    forget_everywhere(record);
+    if (ThreadState__Trackpid(thread) == record) ThreadState__SetTrackpid(thread, nullptr);
+    Trackpid_Forget_In_All_Threads(record); // a released record stays no thread's process
     QUARN_FREE(record);
 }
 
 void trackpid_resume(ThreadState *thread, int32_t pid)
 {
-    if (thread) thread->trackpid = *find_link(pid);
+    ThreadState__SetTrackpid(thread, *find_link(pid));
 }
 
 void trackpid_create(ThreadState *, int32_t, int32_t) {}

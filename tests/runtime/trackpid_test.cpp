@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "machine/generic_machine.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/thread_state.h"
 #include "runtime/device_manager.h"
 #include "runtime/trackpid.h"
 
