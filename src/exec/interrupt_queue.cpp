@@ -56,7 +56,10 @@ PowerPCException *queue_new(ThreadState *thread, int32_t type, const char *text)
 uint64_t Exception_Current_Cycle(ThreadState *thread)
 {
     if (!thread) return 0;
-    if (thread->machine && !thread->machine->tsim) return 0;
+    if (thread->machine && !thread->machine->tsim) {
+        sim_error("tsim in machine is NULL!!!!");
+        return 0;
+    }
     ProcessorState *core = thread->processor;
     return TD_get_current_cycles(core ? core->core_domain : nullptr);
 }
@@ -213,6 +216,7 @@ void CheckForMediatedInterruptOff(IOPDesc *iop)
 
 void CheckForMediatedInterrupt(IOPDesc *iop)
 {
+    if (!iop) return;
     uint64_t msr = iGET_MSR(iop);
     bool hypervisor_state = (msr & MSR_HV) && !(msr & MSR_PR);
     if ((msr & MSR_EE) && (iGET_LPCR(iop) & 0x800) && !hypervisor_state) interrupt_MER(iop);
