@@ -18,6 +18,7 @@
 #include "processor/smt.h"
 #include "processor/spr_table.h"
 #include "processor/thread_state.h"
+#include "processor/time_domain.h"
 #include "runtime/message.h"
 #include "translator/interrupt_hooks.h"
 #include "translator/pturbo_locks.h"
@@ -56,12 +57,18 @@ PowerPCException *queue_new(ThreadState *thread, int32_t type, const char *text)
 uint64_t Exception_Current_Cycle(ThreadState *thread)
 {
     if (!thread) return 0;
-    if (thread->machine && !thread->machine->tsim) {
+    // The tick of the thread's machine in cycles of the processor's clock domain, rounded up.
+    GenericMachine *machine = thread->machine;
+    if (machine && !machine->tsim) {
         sim_error("tsim in machine is NULL!!!!");
         return 0;
     }
     ProcessorState *core = thread->processor;
-    return TD_get_current_cycles(core ? core->core_domain : nullptr);
+    if (!machine) return TD_get_current_cycles(core ? core->core_domain : nullptr);
+    const uint64_t tick = machine->tsim->now;
+    const time_domain *domain = core ? core->core_domain : nullptr;
+    const uint64_t per_cycle = domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
+    return tick == 0 ? 0 : (tick - 1) / per_cycle + 1;
 }
 
 int CheckExceptionWakeup(ThreadState *thread, PowerPCException *record)
