@@ -10,7 +10,7 @@
 #include "exec/fp_exception_check.h"
 #include "exec/interrupt_raisers.h"
 #include "fp/fpr_invalid_map.h"
-#include "fp/fpscr_writeback.h"
+#include "fp/fpscr.h"
 #include "isa/instruction_raisers.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "fp/fpscr_writeback.h"
+#include "fp/fpscr.h"
 #include "isa/instr_info.h"
 #include "processor/instruction_record.h"
 #include "processor/processor_options.h"
