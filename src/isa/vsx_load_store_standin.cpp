@@ -13,7 +13,7 @@
 // unit's routines replace this file.
 #include "exec/interrupt_delivery.h"
 #include "exec/interrupt_raisers.h"
-#include "fp/single_float.h"
+#include "fp/format_convert.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
