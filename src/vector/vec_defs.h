@@ -1,44 +1,15 @@
-// Constants shared by the vector and vector-scalar units: FPSCR bits, FP160 exception flags and
+// Constants shared by the vector and vector-scalar units: FP160 exception flags and
 // invalid-operation kinds, result-assignment masks, row class flags, MSR, PCR and HFSCR bits,
-// VSCR bits, and the exception types the vector code raises.
+// VSCR bits, and the exception types the vector code raises. The FPSCR bits are those of
+// processor/fpscr_bits.h.
 #pragma once
 
 #include <cstdint>
 
+#include "processor/fpscr_bits.h"
+
 namespace vec
 {
-
-// ---- FPSCR (masks of the low 32-bit word) ----
-constexpr uint64_t FPSCR_FX = 0x80000000;
-constexpr uint64_t FPSCR_FEX = 0x40000000;
-constexpr uint64_t FPSCR_VX = 0x20000000;
-constexpr uint64_t FPSCR_OX = 0x10000000;
-constexpr uint64_t FPSCR_UX = 0x08000000;
-constexpr uint64_t FPSCR_ZX = 0x04000000;
-constexpr uint64_t FPSCR_XX = 0x02000000;
-constexpr uint64_t FPSCR_VXSNAN = 0x01000000;
-constexpr uint64_t FPSCR_VXISI = 0x00800000;
-constexpr uint64_t FPSCR_VXIDI = 0x00400000;
-constexpr uint64_t FPSCR_VXZDZ = 0x00200000;
-constexpr uint64_t FPSCR_VXIMZ = 0x00100000;
-constexpr uint64_t FPSCR_VXVC = 0x00080000;
-constexpr uint64_t FPSCR_FR = 0x00040000;
-constexpr uint64_t FPSCR_FI = 0x00020000;
-constexpr uint64_t FPSCR_FPRF = 0x0001F000;
-constexpr uint64_t FPSCR_FL = 0x8000;
-constexpr uint64_t FPSCR_FG = 0x4000;
-constexpr uint64_t FPSCR_FE = 0x2000;
-constexpr uint64_t FPSCR_FU = 0x1000;
-constexpr uint64_t FPSCR_VXSOFT = 0x00000400;
-constexpr uint64_t FPSCR_VXSQRT = 0x00000200;
-constexpr uint64_t FPSCR_VXCVI = 0x00000100;
-constexpr uint64_t FPSCR_VE = 0x80;
-constexpr uint64_t FPSCR_OE = 0x40;
-constexpr uint64_t FPSCR_UE = 0x20;
-constexpr uint64_t FPSCR_ZE = 0x10;
-constexpr uint64_t FPSCR_XE = 0x08;
-constexpr uint64_t FPSCR_NI = 0x04;
-constexpr uint64_t FPSCR_RN = 0x03;
 
 // ---- FP160 exception flags and invalid-operation kinds ----
 constexpr uint32_t FP_OVERFLOW = 0x01;
@@ -65,9 +36,9 @@ constexpr uint32_t INVALID_CONVERT = 0x100;
 constexpr uint32_t ASSIGN_INEXACT = 0x04;
 constexpr uint32_t ASSIGN_INVALID = 0x90;
 constexpr uint32_t ASSIGN_INVALID_INEXACT = 0x94;
-constexpr uint32_t ASSIGN_INVALID_INEXACT_OVERFLOW = 0x97;
+constexpr uint32_t ASSIGN_ALL_BUT_ZERO_DIVIDE = 0x97;
 constexpr uint32_t ASSIGN_INVALID_ZERO_DIVIDE = 0xB0;
-constexpr uint32_t ASSIGN_INVALID_ZERO_DIVIDE_OVERFLOW = 0xB3;
+constexpr uint32_t ASSIGN_ALL_BUT_INEXACT = 0xB3;
 constexpr uint32_t ASSIGN_ALL = 0xB7;
 
 // ---- row class flags ----
