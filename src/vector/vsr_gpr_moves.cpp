@@ -3,6 +3,7 @@
 // need the floating-point facility; VSR 32..63 overlay the VMX registers and need the vector
 // facility. Every move clears doubleword 1 of a VSR target.
 #include "exec/interrupt_raisers.h"
+#include "fp/fpscr.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "processor/instruction_record.h"
@@ -36,7 +37,9 @@ int move_gates(IOPDesc *iop)
 template <typename Value> int move_to_vsr(IOPDesc *iop, Value value_of)
 {
     if (!move_gates(iop)) return 0;
+    IOP_Cache_FPSCR(iop); // the move rows are not floating-point rows: no effect
     IOP_Write_VSR_T(iop, value_of(iop), 0);
+    SET_FPSCR_FROM_CACHE(iop);
     IOP_Advance_NIA(iop);
     return 1;
 }
@@ -45,8 +48,10 @@ template <typename Value> int move_to_vsr(IOPDesc *iop, Value value_of)
 template <typename Value> int move_from_vsr(IOPDesc *iop, Value value_of)
 {
     if (!move_gates(iop)) return 0;
+    IOP_Cache_FPSCR(iop);
     const Vec128 xs = IOP_Read_VSR(iop, VSX_XT(iop->word), VSX_SLOT_D);
     if (!iop->exceptions) SET_GPR(iop, ra_field(iop), value_of(xs));
+    SET_FPSCR_FROM_CACHE(iop);
     IOP_Advance_NIA(iop);
     return 1;
 }
