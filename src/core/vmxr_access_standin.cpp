@@ -1,8 +1,8 @@
 // Stand-ins of the plain vector-register reads and writes.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the cycle-level core's register-file layer is not built; these are its plain
 // functional accesses (no triggers, no mask, no written flag), which every mode uses.

@@ -1,14 +1,14 @@
 // The Hypervisor Maintenance interrupt.
-#include "vector/hmi.h"
+#include "processor/hooks/hmi.h"
 
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/reg_triggers.h"
-#include "machine/generic_machine.h"
-#include "mmu/htm.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/records/generic_machine.h"
+#include "processor/hooks/htm.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 #include "vector/vec_defs.h"
 

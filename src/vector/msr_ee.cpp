@@ -1,10 +1,10 @@
 // MSR[EE] moves.
 #include "vector/msr_ee.h"
 
-#include "core/msr_with_pc.h"
-#include "exec/reg_triggers.h"
+#include "isa/hooks/msr_with_pc.h"
+#include "processor/regs/reg_triggers.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_record.h"
+#include "processor/records/instruction_record.h"
 #include "vector/vec_defs.h"
 
 void IOP_Set_MSR_EE(IOPDesc *iop, int on)

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "processor/fpscr_bits.h"
+#include "processor/regs/fpscr_bits.h"
 
 namespace vec
 {

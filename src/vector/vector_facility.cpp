@@ -4,16 +4,16 @@
 #include <bitset>
 #include <cstring>
 
-#include "exec/interrupt_raisers.h"
-#include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
-#include "isa/instruction_raisers.h"
-#include "processor/facility_bits.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/regs/reg_triggers.h"
+#include "decode/instr_info.h"
+#include "interrupts/instruction_raisers.h"
+#include "processor/regs/facility_bits.h"
+#include "processor/records/instruction_record.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/processor_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/records/thread_state.h"
 #include "vector/fp_softpatch.h"
 #include "vector/vec_defs.h"
 

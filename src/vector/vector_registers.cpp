@@ -1,10 +1,10 @@
 // The vector register layer: operands, targets, CR field 6 and 128-bit bit fields.
 #include "vector/vector_registers.h"
 
-#include "core/reg_reader_queue.h"
+#include "processor/hooks/reg_reader_queue.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // VMX integer add and subtract: modulo, unsigned-saturating and signed-saturating forms on bytes,
 // halfwords and words, and the word carry-out forms. Subtraction is always VA minus VB. A
 // saturating form records saturation once per instruction (IOP_Set_VSCR_SAT) after the write.
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "vector/vector_elements.h"
 #include "vector/vector_facility.h"

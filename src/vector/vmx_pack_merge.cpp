@@ -3,9 +3,9 @@
 // pixels; the unpacks widen half of VB; the merges interleave elements of VA and VB; the splats
 // replicate an element of VB or a 5-bit signed immediate.
 #include "fp/fpr_invalid_map.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_record.h"
+#include "processor/records/instruction_record.h"
 #include "vector/vector_elements.h"
 #include "vector/vector_facility.h"
 #include "vector/vector_registers.h"

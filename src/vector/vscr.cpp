@@ -1,11 +1,11 @@
 // VSCR: saturation, mtvscr, mfvscr and the data-stream touches.
 #include "vector/vscr.h"
 
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_record.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/register_file.h"
+#include "processor/records/thread_state.h"
 #include "vector/vec_defs.h"
 #include "vector/vector_facility.h"
 #include "vector/vector_registers.h"

@@ -2,12 +2,12 @@
 // mtvsrwa, mtvsrd, mfvsrwz, mfvsrd), instructions of level 2.07. VSR 0..31 overlay the FPRs and
 // need the floating-point facility; VSR 32..63 overlay the VMX registers and need the vector
 // facility. Every move clears doubleword 1 of a VSR target.
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "fp/fpscr.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_record.h"
-#include "processor/reg_accessors.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/reg_accessors.h"
 #include "vector/vec_defs.h"
 #include "vector/vector_facility.h"
 #include "vector/vector_registers.h"

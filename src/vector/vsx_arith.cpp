@@ -3,13 +3,13 @@
 // vector double and vector single forms.
 #include "vector/vsx_fp_frame.h"
 
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "fp/fpscr.h"
 #include "fp/fpscr_status.h"
 #include "isa/fp_result_writes.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_record.h"
+#include "processor/records/instruction_record.h"
 #include "vector/vec_defs.h"
 #include "vector/vector_facility.h"
 #include "vector/vector_registers.h"

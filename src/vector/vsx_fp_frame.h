@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
 struct IOPDesc;
 

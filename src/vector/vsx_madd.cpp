@@ -5,7 +5,7 @@
 // A scalar form is suppressed only by an enabled invalid operation; a vector form by an enabled
 // invalid operation, overflow, underflow or inexact result in any element.
 #include "isa/fp_result_writes.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "vector/vec_defs.h"
 #include "vector/vector_registers.h"

@@ -6,8 +6,8 @@
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
 #include "fp/fpscr_status.h"
-#include "isa/instr_info.h"
-#include "processor/instruction_record.h"
+#include "decode/instr_info.h"
+#include "processor/records/instruction_record.h"
 #include "vector/vsx_fp_common.h"
 
 namespace

@@ -1,7 +1,7 @@
 // VSX permute and logical instructions on whole vector-scalar registers (any of the 64): xxspltw,
 // xxsldwi, xxsel, xxpermdi, xxmrghw, xxmrglw and the eight logical operations. They change no
 // status register. xxlorc, xxlnand and xxleqv, of level 2.07, pass the level gate first.
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "vector/vector_facility.h"
 #include "vector/vector_registers.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "command/command_fixture.h"
-#include "exec/exception_table.h"
+#include "interrupts/exception_table.h"
 #include "support/image_builder.h"
 
 namespace

@@ -1,13 +1,13 @@
 // Exception records and interrupt helpers: the time stamp, the Hypervisor Maintenance interrupt
 // with and without an instruction, the wrtee/wrteei workers and the mediated-interrupt test.
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "processor/exception_record.h"
-#include "processor/time_domain.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/records/exception_record.h"
+#include "processor/time/time_domain.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 #include "vec_fixture.h"
-#include "vector/hmi.h"
+#include "processor/hooks/hmi.h"
 #include "vector/msr_ee.h"
 
 namespace vec_test

@@ -1,8 +1,8 @@
 // The availability checks: one table over the machine state and options, then the soft-patch
 // step and the order of the level gate before the VMX check.
-#include "isa/instr_info.h"
-#include "isa/semantics.h"
-#include "machine/generic_machine.h"
+#include "decode/instr_info.h"
+#include "decode/semantics.h"
+#include "processor/records/generic_machine.h"
 #include "vec_fixture.h"
 #include "vector/vector_facility.h"
 

@@ -4,10 +4,10 @@
 // cycle-level core's probe and data placement, bad sizes, lvsl/lvsr and the games-mode forms.
 #include <tcl.h>
 
-#include "exec/reg_triggers.h"
-#include "isa/semantics.h"
+#include "processor/regs/reg_triggers.h"
+#include "decode/semantics.h"
 #include "mmu/storage_interrupts.h"
-#include "processor/processor_identity.h"
+#include "processor/records/processor_identity.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 #include "vec_fixture.h"

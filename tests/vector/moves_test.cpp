@@ -1,6 +1,6 @@
 // Moves between GPRs and vector-scalar registers: values, the facility of each VSR half, the
 // cleared doubleword 1, the level gate first, and the two reads of mtvsrwa.
-#include "exec/reg_triggers.h"
+#include "processor/regs/reg_triggers.h"
 #include "vec_fixture.h"
 
 namespace vec_test

@@ -1,8 +1,8 @@
 // The vector register layer: VSCR moves, the next-address advance, the side-effect-free run,
 // the data-stream touches, 128-bit bit fields, CR field 6 and the cycle-level core's operand and
 // result records.
-#include "exec/reg_triggers.h"
-#include "isa/semantics.h"
+#include "processor/regs/reg_triggers.h"
+#include "decode/semantics.h"
 #include "vec_fixture.h"
 #include "vector/vscr.h"
 

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/vsr_access.h"
-#include "exec/exception_types.h"
+#include "processor/hooks/vsr_access.h"
+#include "interrupts/exception_types.h"
 #include "isa/exec_word.h"
-#include "processor/msr_rules.h"
-#include "processor/processor_options.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/config/processor_options.h"
 #include "vector/vector_registers.h"
 
 namespace vec_test
@@ -28,7 +28,7 @@ struct RowEncoding {
               enc_prio)                                                                                      \
     {mnemonic, enc_value},
 inline const RowEncoding kRowEncodings[] = {
-#include "isa/instructions.def"
+#include "decode/instructions.def"
 };
 #undef INSTR
 

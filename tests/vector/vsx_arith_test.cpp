@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 #include "vec_fixture.h"
 #include "vector/vec_defs.h"
 
