@@ -579,8 +579,9 @@ void Get_Inst_Output_Registers(IOPDesc *iop, InstRegisterList *list)
             if (iop->use_slots) {
                 out.vr(n, iop->result_gpr2.value);
             } else {
-                VMXR_Value v = READ_VMXR_SIMPLE(iop, (uint32_t)n);
-                out.vr(n, v.value);
+                const Vec128 v = READ_VMXR_SIMPLE(iop, (uint32_t)n, "vT");
+                const uint64_t halves[2] = {v.low, v.high};
+                out.vr(n, halves);
             }
         }
         return;
