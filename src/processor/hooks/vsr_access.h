@@ -27,4 +27,3 @@ void WRITE_VMXR_SIMPLE(IOPDesc *iop, uint32_t index, uint64_t low, uint64_t high
 uint64_t READ_FPR_SIMPLE(IOPDesc *iop, uint32_t index, const char *operand);
 // Writes FPR index (0..31): doubleword 0 of its VSR gets the image, doubleword 1 becomes 0.
 void WRITE_FPR_SIMPLE(IOPDesc *iop, uint32_t index, uint64_t image, const char *operand);
-
