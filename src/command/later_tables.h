@@ -1,6 +1,7 @@
 // Builders of the tables the thread-level set, the processor table and the chip vocabulary hang up
-// whose commands are built elsewhere: utilities, OS information, process tree, ERAT and TLB
-// display, processor triggers, consoles, triggers, device tree, paravirtual devices and halt.
+// whose commands are built elsewhere: utilities (command/util_commands.cpp), OS information,
+// process tree, ERAT and TLB display, processor triggers, consoles, triggers, device tree,
+// paravirtual devices and halt.
 #pragma once
 
 struct Selector;
