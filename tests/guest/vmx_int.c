@@ -199,13 +199,13 @@ int main(void)
     {
         unsigned long cr;
         __asm__ volatile("lvx 0,0,%5\n\t" LD(1, "%2") LD(2, "%3") "vcmpgtsb. 3,1,2\n\tmfcr %0\n\t" ST(3, "%1")
-                         : "=r"(cr)
+                         : "=&r"(cr)
                          : "r"(&t), "r"(&a), "r"(&b), "r"(&c), "r"(&rev)
                          : "v0", "v1", "v2", "v3", "memory", "cr6");
         show("vcmpgtsb.", &t);
         printf("cr6         %lx\n", (cr >> 4) & 0xF);
         __asm__ volatile("lvx 0,0,%5\n\t" LD(1, "%2") LD(2, "%3") "vcmpequw. 3,1,1\n\tmfcr %0\n\t" ST(3, "%1")
-                         : "=r"(cr)
+                         : "=&r"(cr)
                          : "r"(&t), "r"(&a), "r"(&b), "r"(&c), "r"(&rev)
                          : "v0", "v1", "v2", "v3", "memory", "cr6");
         printf("cr6         %lx\n", (cr >> 4) & 0xF);
