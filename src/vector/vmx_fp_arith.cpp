@@ -9,6 +9,7 @@
 #include "fp/fp160_round.h"
 #include "fp/fp_convert.h"
 #include "vector/vmx_fp_frame.h"
+#include "vector/vmx_fp_lanes.h"
 
 namespace
 {
@@ -204,84 +205,102 @@ const char *const kNmsubNames[3] = {"vnmsubfp::op_A", "vnmsubfp::op_B", "vnmsubf
 
 int semantic_vaddfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vaddfp);
     return vmx_fp_run<SRC_AB>(iop, [](uint32_t a, uint32_t b, uint32_t, FpElementState &s) {
         return add<false>(a, b, s, "vaddfp::op_A", "vaddfp::op_B");
     });
 }
 int semantic_vsubfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vsubfp);
     return vmx_fp_run<SRC_AB>(iop, [](uint32_t a, uint32_t b, uint32_t, FpElementState &s) {
         return add<true>(a, b, s, "vsubfp::op_A", "vsubfp::op_B");
     });
 }
 int semantic_vmaddfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vmaddfp);
     return vmx_fp_run<SRC_ABC>(iop, [](uint32_t a, uint32_t b, uint32_t c, FpElementState &s) {
         return multiply_add<false>(a, b, c, s, kMaddNames);
     });
 }
 int semantic_vnmsubfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vnmsubfp);
     return vmx_fp_run<SRC_ABC>(iop, [](uint32_t a, uint32_t b, uint32_t c, FpElementState &s) {
         return multiply_add<true>(a, b, c, s, kNmsubNames);
     });
 }
 int semantic_vmaxfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vmaxfp);
     return vmx_fp_run<SRC_AB>(
         iop, [](uint32_t a, uint32_t b, uint32_t, FpElementState &s) { return max_min<true>(a, b, s); });
 }
 int semantic_vminfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vminfp);
     return vmx_fp_run<SRC_AB>(
         iop, [](uint32_t a, uint32_t b, uint32_t, FpElementState &s) { return max_min<false>(a, b, s); });
 }
 
 int semantic_vrfin(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vrfin);
     return round_integral<0>(iop, "vrfin::result(round)");
 }
 int semantic_vrfiz(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vrfiz);
     return round_integral<1>(iop, "vrfiz::result(round)");
 }
 int semantic_vrfip(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vrfip);
     return round_integral<2>(iop, "vrfip::result(round)");
 }
 int semantic_vrfim(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vrfim);
     return round_integral<3>(iop, "vrfim::result(round)");
 }
 int semantic_vcfsx(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vcfsx);
     return convert_from_fixed<true>(iop, "vcfsx::op_B");
 }
 int semantic_vcfux(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vcfux);
     return convert_from_fixed<false>(iop, "vcfux::op_B");
 }
 int semantic_vctsxs(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vctsxs);
     return convert_to_fixed<true>(iop, "vctsxs::op_B", "vctsxs::uimm");
 }
 int semantic_vctuxs(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vctuxs);
     return convert_to_fixed<false>(iop, "vctuxs::op_B", "vctuxs::uimm");
 }
 int semantic_vcmpeqfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vcmpeqfp);
     return compare<Cmp::Equal>(iop);
 }
 int semantic_vcmpgtfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vcmpgtfp);
     return compare<Cmp::Greater>(iop);
 }
 int semantic_vcmpgefp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vcmpgefp);
     return compare<Cmp::GreaterEqual>(iop);
 }
 int semantic_vcmpbfp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vcmpbfp);
     return compare<Cmp::Bounds>(iop);
 }

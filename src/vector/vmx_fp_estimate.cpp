@@ -10,6 +10,7 @@
 #include "fp/format_convert.h"
 #include "fp/sp_table_estimates.h"
 #include "vector/vmx_fp_frame.h"
+#include "vector/vmx_fp_lanes.h"
 
 namespace
 {
@@ -40,6 +41,7 @@ bool dravo(const IOPDesc *iop)
 
 int semantic_vrefp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vrefp);
     const bool scalar = dravo(iop);
     return vmx_fp_run<SRC_B>(
         iop, [iop, scalar](uint32_t, uint32_t b, uint32_t, FpElementState &s) -> uint32_t {
@@ -63,6 +65,7 @@ int semantic_vrefp(IOPDesc *iop)
 
 int semantic_vrsqrtefp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vrsqrtefp);
     const bool scalar = dravo(iop);
     return vmx_fp_run<SRC_B>(iop,
                              [iop, scalar](uint32_t, uint32_t b, uint32_t, FpElementState &s) -> uint32_t {
@@ -82,6 +85,7 @@ int semantic_vrsqrtefp(IOPDesc *iop)
 
 int semantic_vexptefp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vexptefp);
     return vmx_fp_run<SRC_B>(iop, [](uint32_t, uint32_t b, uint32_t, FpElementState &s) {
         return sp_flush(FP_Compute_EXPTES(sp_flush(b, s.nj), 0), s.nj);
     });
@@ -89,6 +93,7 @@ int semantic_vexptefp(IOPDesc *iop)
 
 int semantic_vlogefp(IOPDesc *iop)
 {
+    VMX_FP_LANE_DISPATCH(iop, vlogefp);
     return vmx_fp_run<SRC_B>(iop, [](uint32_t, uint32_t b, uint32_t, FpElementState &s) {
         if (!s.nj && sp_denormal(b)) s.denormals++;
         return sp_flush(FP_Compute_LOGES(sp_flush(b, s.nj), 0), s.nj);
