@@ -8,6 +8,7 @@
 #include "translator/pturbo_locks.h"
 
 struct ipt;
+struct xframe;
 
 struct frame_s {
     ipt *owner;                     // the table that holds the frame
@@ -21,4 +22,11 @@ struct frame_s {
     int32_t check;                  // translations compare each instruction word before running it
     int32_t regtrigger_flush;       // a translation holds an MSR-write register-trigger exit
     pturbo_lock_s reservation_lock; // "frame_reservation"
+    int32_t untranslatable;         // a translation came out unusable: fetches are left to the interpreter
 };
+
+// The page's translation for 64-bit mode (wide) or 32-bit mode, made on first use with the
+// machine's "turbo/minimum" as block length; null when none can be made.
+xframe *frame_xlate(frame_s *frame, int wide);
+// Frees both translations, restores the fast-write pointer and stops every parallel task.
+void frame_drop_xlate(frame_s *frame);

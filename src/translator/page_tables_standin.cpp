@@ -36,6 +36,11 @@ ipt *ipt_new(MCM *chip)
     return table;
 }
 
+MCM *ipt_mcm(ipt *table)
+{
+    return table ? table->chip : nullptr;
+}
+
 // STAND-IN: no frames to remove.
 void ipt_free(ipt *table)
 {

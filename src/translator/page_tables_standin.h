@@ -13,5 +13,7 @@ struct ipt;
 segtab *segtab_new(void);
 ipt *ipt_new(MCM *chip);
 void ipt_free(ipt *table);
+// The chip whose memory map holds the table.
+MCM *ipt_mcm(ipt *table);
 // STAND-IN: warns (silently) without a table; with one there is no translated code to drop.
 void turbo_xlate_flush_for_pa(uint64_t physical_address, ipt *table, MemoryClient *client);

@@ -1,37 +1,31 @@
-// Stand-ins of page translation, the shared stubs, the fault hook and the translated-page tables
-// until they are built. With emat_xframe finding no translation, every pass of turbo_go ends with
-// the "fetch" exit and the engine interprets.
+// Stand-ins of the fetch lookup and the drop of a stale page until the effective-address maps and
+// the translated-page tables are built.
 #include "translator/emat.h"
-#include "translator/jit_stubs.h"
+#include "translator/frame.h"
 #include "translator/xframe.h"
 
-thread_local tsim_fault_hook_fn old_sig11_handler = nullptr;
+// STAND-IN support: the frames translated so far (linked through their chain field), in place of
+// the translated-page tables.
+frame_s *translated_frames_standin = nullptr;
 
-// STAND-IN: pages are not translated and maps hold no fetch entries; no translation is found.
+void note_translated_frame_standin(frame_s *frame)
+{
+    for (frame_s *f = translated_frames_standin; f; f = f->next)
+        if (f == frame) return;
+    frame->next = translated_frames_standin;
+    translated_frames_standin = frame;
+}
+
+// STAND-IN: maps hold no fetch entries yet; no translation is found.
 __attribute__((weak)) xframe *emat_xframe(emat_s *, uint64_t, int)
 {
     return nullptr;
 }
 
-// STAND-IN: no translation exists to enter (emat_xframe finds none); nothing runs, nothing is left
-// undone.
-__attribute__((weak)) uint32_t xframe_entry(xframe *, ThreadState *, uint64_t, uint32_t budget, void *,
-                                            void *, void *)
+// STAND-IN: without the translated-page tables the frame is looked for among the frames
+// translated so far.
+__attribute__((weak)) void EMAT_XFLUSH(MCM *, uint64_t host_address)
 {
-    return budget;
-}
-
-// STAND-IN: the translated-page tables are not built; there is no translation to drop.
-__attribute__((weak)) void EMAT_XFLUSH(MCM *, uint64_t) {}
-
-// STAND-IN: the shared stubs are not generated yet; nothing to map or protect.
-__attribute__((weak)) int jit_init(int)
-{
-    return 0;
-}
-
-// STAND-IN: no translated code runs, so no host fault is the translator's.
-__attribute__((weak)) int turbo_handler(int, siginfo_t *, void *)
-{
-    return 0;
+    for (frame_s *f = translated_frames_standin; f; f = f->next)
+        if (host_address - f->host < 4096) frame_drop_xlate(f);
 }

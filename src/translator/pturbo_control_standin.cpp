@@ -1,6 +1,7 @@
 #include "translator/pturbo_control.h"
 
 #include "machine/generic_machine.h"
+#include "translator/callouts.h"
 
 // STAND-IN: the parallel translator is not built yet; no worker thread exists to stop.
 void pturbo_zap_all_threads_now(const char *) {}
@@ -17,6 +18,13 @@ __attribute__((weak)) int32_t turbo_xlate_flush(GenericMachine *machine)
 
 // STAND-IN: trace libraries are not built yet; tracing is never on.
 int TRC_IS_ON(void)
+{
+    return 0;
+}
+
+// STAND-IN: the parallel translator is not built; exit_common takes its parallel path only while
+// turbo.in_pturbo is set, which nothing sets yet.
+__attribute__((weak)) uint64_t jit_do_pturbo_return(ThreadState *, uint64_t, uint64_t, uint64_t) noexcept
 {
     return 0;
 }

@@ -192,8 +192,11 @@ void turbo_update_xlate(ThreadState *thread)
     int fetch_mode = EMAT_XLATE_MODE(thread, 1);
     int data_mode = EMAT_XLATE_MODE(thread, 0);
     turbo.imix_table = SelectImixTable(thread, thread->MSR.value);
-    // STAND-IN: the generated translation routines and the map walks of translated code do not
-    // exist yet; turbo.reader, turbo.writer, turbo.fetcher and the map tables stay as they are.
+    // STAND-IN: the generated translation routines come with guest memory access in translated
+    // code; until then every routine is the one stand-in stub of the tables.
+    turbo.reader = reinterpret_cast<void *>(jit_readers[0]);
+    turbo.writer = reinterpret_cast<void *>(jit_simple_writers[0]);
+    turbo.fetcher = reinterpret_cast<void *>(jit_fetchers[0]);
     EMAT_COMPUTE_MASKS(thread, fetch_mode, &turbo.fetch_mask, &turbo.fetch_base);
     EMAT_COMPUTE_MASKS(thread, data_mode, &turbo.data_mask, &turbo.data_base);
     if (!turbo.in_pturbo) turbo_update_smt_priority(thread);
@@ -277,9 +280,10 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
         turbo.active = 1;
         turbo.dec_at_entry = (int32_t)ThreadState__GetDEC(thread);
 
-        uint32_t left =
-            turbo_xframe_entry(x, thread, pc, turbo.togo, turbo.data_emat, EMAT_GET_BIAS(), turbo.fetch_emat);
+        turbo_running_thread = thread;
+        uint32_t left = turbo_xframe_entry(x, thread, pc, turbo.togo, data_map, EMAT_GET_BIAS(), fetch_map);
         tsim_set_handler(old_sig11_handler);
+        turbo_running_thread = nullptr;
         const int32_t reason = turbo.reason;
 
         // The halt and the branch to itself count as executed and idle away the rest of the budget.

@@ -218,6 +218,16 @@ void emit_sub_reg(sink *s, int dst, int src, int wide)
     emit_reg_reg(s, 0x29, src, dst, wide);
 }
 
+void emit_and_reg(sink *s, int dst, int src, int wide)
+{
+    emit_reg_reg(s, 0x21, src, dst, wide);
+}
+
+void emit_not_reg(sink *s, int r, int wide)
+{
+    emit_reg_ext(s, 0xF7, 2, r, wide);
+}
+
 void emit_mov_load(sink *s, int r, int32_t disp32, int base, int wide)
 {
     emit_mem(s, 0x8B, r, disp32, base, wide);

@@ -1,0 +1,181 @@
+// A one-thread machine in TURBO mode and one guest page of big-endian words at guest physical
+// PAGE_PA whose translation turbo_go finds through its lookup seam: tests write words, enter the
+// translation directly (enter) or through turbo_go inside a kernel job (go).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "exec/run_machine.h"
+#include "kernel/job.h"
+#include "kernel/tsim.h"
+#include "machine/memory_bus.h"
+#include "machine/memory_map.h"
+#include "machine/modes.h"
+#include "processor/mcm.h"
+#include "processor/msr_rules.h"
+#include "runtime/stop.h"
+#include "translator/crack.h"
+#include "translator/emat.h"
+#include "translator/frame.h"
+#include "translator/jit_stubs.h"
+#include "translator/run_boundary.h"
+#include "translator/turbo_go.h"
+#include "translator/turbo_reason.h"
+#include "translator/xframe.h"
+#include "vector/current_emat.h"
+
+// STAND-IN support: the frames translated so far, until the translated-page tables exist.
+extern frame_s *translated_frames_standin;
+
+class PageRig : public ::testing::Test
+{
+  public:
+    static constexpr uint64_t PAGE_PA = 0x10000;
+
+    PageRig()
+    {
+        crack_init();
+        jit_init(1);
+        t = r.t;
+        r.m.machine->mode = MODE_TURBO;
+        r.m.machine->turbo_minimum = 20;
+        r.m.machine->turbo_noop_delay = 1000;
+        r.core->x_cpuState = CPU_RUNNING;
+        t->x_smt_enable = 1;
+        t->manual_disable = 0;
+        page = static_cast<uint8_t *>(aligned_alloc(4096, 4096));
+        memset(page, 0, 4096);
+        frame.host = reinterpret_cast<uint64_t>(page);
+        frame.pa = PAGE_PA;
+        frame.check = 1;
+        frame.owner = r.m.machine ? chip_table() : nullptr;
+        current = this;
+        turbo_xframe_lookup = [](emat_s *, uint64_t, int mode64) {
+            return frame_xlate(&current->frame, mode64);
+        };
+        t->PC.value = PAGE_PA;
+    }
+    ~PageRig() override
+    {
+        frame_drop_xlate(&frame);
+        translated_frames_standin = nullptr;
+        turbo_xframe_lookup = emat_xframe;
+        current = nullptr;
+        free(page);
+        Start_The_Simulation();
+    }
+
+    // The chip's translated-page table.
+    ipt *chip_table() { return r.t->mcm->mbus->memory_map->page_table; }
+
+    // Guest word w at slot (stored big-endian, or as is in a little-endian frame).
+    void word(int slot, uint32_t w)
+    {
+        uint32_t stored = frame.little_endian ? w : __builtin_bswap32(w);
+        memcpy(page + 4 * slot, &stored, 4);
+    }
+    uint64_t host_of(int slot) const { return frame.host + 4ull * (uint64_t)slot; }
+    uint64_t pc_of(int slot) const { return PAGE_PA + 4ull * (uint64_t)slot; }
+    xframe *translation() { return frame_xlate(&frame, (t->MSR.value & MSR_SF) ? 1 : 0); }
+
+    // Enters the translation at slot with the budget, outside turbo_go; returns what was left.
+    uint32_t enter(int slot, uint32_t budget)
+    {
+        const uint64_t msr = t->MSR.value;
+        emat_s *data = GET_CURRENT_EMAT(t, msr, 0);
+        emat_s *fetch = GET_CURRENT_EMAT(t, msr, 1);
+        turbo_update_xlate(t);
+        xframe *x = translation();
+        EXPECT_NE(x, nullptr);
+        if (!x) return budget;
+        t->turbo.pc = pc_of(slot);
+        t->turbo.reason = -1;
+        jit_before(t, x);
+        old_sig11_handler = tsim_set_handler(turbo_handler);
+        turbo_running_thread = t;
+        uint32_t left = xframe_entry(x, t, pc_of(slot), budget, data, EMAT_GET_BIAS(), fetch);
+        tsim_set_handler(old_sig11_handler);
+        turbo_running_thread = nullptr;
+        return jit_after(t, left);
+    }
+
+    // turbo_go inside a job of a kernel of its own; the ticks that passed are in `ticks`.
+    uint32_t go(uint32_t budget)
+    {
+        struct Call {
+            ThreadState *t;
+            uint32_t budget, result;
+            bool done;
+        } call{t, budget, 0, false};
+        tsim_s *tsim = tsim_new("page-test");
+        job_new(
+            tsim, "turbo",
+            [](void *a) {
+                auto *c = static_cast<Call *>(a);
+                c->result = turbo_go(c->t, c->budget);
+                c->done = true;
+            },
+            &call);
+        while (!call.done) {
+            tsim_run(tsim, &stop_simulation);
+            Start_The_Simulation();
+        }
+        ticks = tsim->now;
+        tsim_free(tsim);
+        return call.result;
+    }
+
+    RunMachine r;
+    ThreadState *t = nullptr;
+    frame_s frame{};
+    uint8_t *page = nullptr;
+    uint64_t ticks = 0;
+    static inline PageRig *current = nullptr;
+};
+
+// Instruction words.
+namespace ppc
+{
+constexpr uint32_t oris(int ra, int rs, uint32_t ui)
+{
+    return 25u << 26 | (uint32_t)rs << 21 | (uint32_t)ra << 16 | (ui & 0xFFFF);
+}
+constexpr uint32_t ori(int ra, int rs, uint32_t ui)
+{
+    return 24u << 26 | (uint32_t)rs << 21 | (uint32_t)ra << 16 | (ui & 0xFFFF);
+}
+constexpr uint32_t addis(int rt, int ra, int32_t si)
+{
+    return 15u << 26 | (uint32_t)rt << 21 | (uint32_t)ra << 16 | ((uint32_t)si & 0xFFFF);
+}
+constexpr uint32_t b(int32_t li, bool aa = false, bool lk = false)
+{
+    return 18u << 26 | ((uint32_t)li & 0x03FFFFFC) | (aa ? 2u : 0u) | (lk ? 1u : 0u);
+}
+constexpr uint32_t bc(int bo, int bi, int32_t bd, bool aa = false, bool lk = false)
+{
+    return 16u << 26 | (uint32_t)bo << 21 | (uint32_t)bi << 16 | ((uint32_t)bd & 0xFFFC) | (aa ? 2u : 0u) |
+           (lk ? 1u : 0u);
+}
+constexpr uint32_t bclr(int bo, int bi, bool lk = false)
+{
+    return 19u << 26 | (uint32_t)bo << 21 | (uint32_t)bi << 16 | 16u << 1 | (lk ? 1u : 0u);
+}
+constexpr uint32_t bcctr(int bo, int bi, bool lk = false)
+{
+    return 19u << 26 | (uint32_t)bo << 21 | (uint32_t)bi << 16 | 528u << 1 | (lk ? 1u : 0u);
+}
+constexpr uint32_t xori(int ra, int rs, uint32_t ui)
+{
+    return 26u << 26 | (uint32_t)rs << 21 | (uint32_t)ra << 16 | (ui & 0xFFFF);
+}
+constexpr uint32_t or_(int ra, int rs, int rb)
+{
+    return 31u << 26 | (uint32_t)rs << 21 | (uint32_t)ra << 16 | (uint32_t)rb << 11 | 444u << 1;
+}
+constexpr uint32_t SUPPORT = 0x000006B0;
+constexpr uint32_t NOP = 0x60000000;
+} // namespace ppc
