@@ -1,15 +1,48 @@
-// A guest page's translations: made on first use per width, dropped together.
+// Frames: a guest page known to the translator and its translations, made on first use per width
+// and dropped together.
 #include "translator/frame.h"
 
 #include "machine/generic_machine.h"
 #include "processor/mcm.h"
+#include "runtime/alloc.h"
 #include "translator/emat.h"
 #include "translator/page_tables_standin.h"
 #include "translator/pturbo_control.h"
 #include "translator/xframe.h"
 
-// STAND-IN support: see page_translation_standin.cpp.
-void note_translated_frame_standin(frame_s *frame);
+namespace
+{
+constexpr uint64_t PAGE_MASK = ~0xFFFull;
+constexpr uint32_t DEFAULT_BLOCK = 20;
+
+uint64_t fast_write_of(uint64_t host)
+{
+    return host ? emat_bias(reinterpret_cast<void *>(host)) : 0;
+}
+} // namespace
+
+frame_s *frame_new(ipt *table, uint64_t pa, uint64_t host)
+{
+    frame_s *frame = QUARN_ZALLOC(1, frame_s);
+    if (!frame) return nullptr;
+    frame->owner = table;
+    frame->pa = pa & PAGE_MASK;
+    frame->host = host & PAGE_MASK;
+    frame->fast_write = fast_write_of(frame->host);
+    frame->check = 1;
+    pturbo_spin_lock_init(&frame->reservation_lock, "frame_reservation");
+    return frame;
+}
+
+void frame_free(frame_s *frame)
+{
+    if (!frame) return;
+    frame_drop_xlate(frame);
+    pturbo_spin_lock_destroy(&frame->reservation_lock);
+    QUARN_FREE(frame);
+}
+
+void frame_update_for_sm_handling(frame_s *, AXD *, ThreadState *) {}
 
 xframe *frame_xlate(frame_s *frame, int wide)
 {
@@ -17,9 +50,8 @@ xframe *frame_xlate(frame_s *frame, int wide)
     uint64_t &slot = wide ? frame->xframe64 : frame->xframe32;
     if (!slot) {
         MCM *chip = ipt_mcm(frame->owner);
-        uint32_t block = chip && chip->machine ? (uint32_t)chip->machine->turbo_minimum : 20;
+        uint32_t block = chip && chip->machine ? (uint32_t)chip->machine->turbo_minimum : DEFAULT_BLOCK;
         slot = xframe_bias(xframe_new(chip, frame, 1, wide, block));
-        note_translated_frame_standin(frame);
     }
     return xframe_unbias(slot);
 }
@@ -32,6 +64,6 @@ void frame_drop_xlate(frame_s *frame)
     frame->xframe32 = 0;
     frame->xframe64 = 0;
     frame->untranslatable = 0;
-    frame->fast_write = frame->host ? frame->host - reinterpret_cast<uint64_t>(EMAT_GET_BIAS()) : 0;
+    frame->fast_write = fast_write_of(frame->host);
     pturbo_zap_all_threads_now("frame_drop_xlate");
 }

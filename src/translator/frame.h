@@ -7,6 +7,8 @@
 
 #include "translator/pturbo_locks.h"
 
+struct AXD;
+struct ThreadState;
 struct ipt;
 struct xframe;
 
@@ -25,6 +27,12 @@ struct frame_s {
     int32_t untranslatable;         // a translation came out unusable: fetches are left to the interpreter
 };
 
+// A frame of the table for the physical and host pages (both rounded down to 4 KB).
+frame_s *frame_new(ipt *table, uint64_t pa, uint64_t host);
+// Drops its translations and frees it; nothing for null.
+void frame_free(frame_s *frame);
+// After every installation of the page in a map; frames in check mode (all) need nothing.
+void frame_update_for_sm_handling(frame_s *frame, AXD *axd, ThreadState *thread);
 // The page's translation for 64-bit mode (wide) or 32-bit mode, made on first use with the
 // machine's "turbo/minimum" as block length; null when none can be made.
 xframe *frame_xlate(frame_s *frame, int wide);

@@ -16,6 +16,7 @@
 #include "x86/branches.h"
 #include "x86/encoder.h"
 #include "x86/host_regs.h"
+#include "x86/memory_access.h"
 #include "x86/prologues.h"
 #include "x86/state_disp.h"
 
@@ -87,21 +88,6 @@ void gen_exit_common(sink *s)
     jit_callout(s, HOST_R9, reinterpret_cast<const void *>(jit_do_pturbo_return));
     emit_mov_load(s, JIT_TOGO, disp_turbo(pturbo_budget), JIT_THREAD, 0);
     bytes(s, {0x41, 0xFF, 0xE6}); // jmp r14
-}
-
-// STAND-IN: the generated translation routines come with guest memory access in translated code;
-// until then every table entry is one stub that stores "fetch" and leaves (a fetch miss: rsi is
-// already the address to fetch). No memory kind is translated, so readers and writers are never
-// called.
-void gen_xlate_routines_standin(sink *s)
-{
-    uint64_t stub = sink_xpc(s);
-    emit_mov_store_imm32(s, disp_turbo(reason), JIT_THREAD, EXIT_FETCH, 0);
-    emit_jmp(s, exit_common);
-    for (int i = 0; i < JIT_ROUTINE_INDEXES; i++) {
-        jit_readers[i] = jit_fetchers[i] = stub;
-        jit_simple_writers[i] = jit_complex_writers[i] = jit_pturbo_writers[i] = stub;
-    }
 }
 
 // String stubs. A family moves units of `unit` bytes (4 or 8) between guest bytes at r10 and
@@ -227,7 +213,7 @@ int jit_init(int machine64)
 
     turbo_host_has_SSSE3 = jit_read_ssse3_flag("/proc/cpuinfo");
     gen_exit_common(&s);
-    gen_xlate_routines_standin(&s);
+    gen_xlate_routines(&s, 1, 0);
     gen_string_family(&s, {4, true, lsw_stubs});
     gen_string_family(&s, {8, true, lsd_stubs});
     gen_string_family(&s, {8, false, stsd_stubs});

@@ -15,6 +15,7 @@
 #include "x86/encoder.h"
 #include "x86/guest_state.h"
 #include "x86/host_regs.h"
+#include "x86/memory_access.h"
 #include "x86/prologues.h"
 
 namespace
@@ -151,6 +152,181 @@ void or_self(xframe *x, uint32_t w)
     jit_exit_unknown(x, K_OR, 0);
 }
 
+// Guest memory: the form of each load, store and cache-touch kind.
+enum class Form : uint8_t { D, DS, X, X_EAO };
+enum class Update : uint8_t { NONE, INVALID_RA0, UNKNOWN_RA0, UNKNOWN_RA0_OR_RT };
+using memory_fn = void (*)(xframe *, int, int);
+
+struct MemoryKind {
+    uint32_t kind;
+    Form form;
+    Update update;
+    int size_minus_1;
+    memory_fn access; // load into / store from a register at the host address
+    bool store;
+    bool fpr;
+};
+
+constexpr MemoryKind memory_kinds[] = {
+    {165, Form::D, Update::NONE, 0, jit_get_umem8, false, false},               // lbz
+    {186, Form::D, Update::NONE, 1, jit_get_umem16, false, false},              // lhz
+    {182, Form::D, Update::NONE, 1, jit_get_smem16, false, false},              // lha
+    {203, Form::D, Update::NONE, 3, jit_get_umem32, false, false},              // lwz
+    {169, Form::DS, Update::NONE, 7, jit_get_umem64, false, false},             // ld
+    {192, Form::DS, Update::NONE, 3, jit_get_smem32, false, false},             // lwa
+    {168, Form::X_EAO, Update::NONE, 0, jit_get_umem8, false, false},           // lbzx
+    {185, Form::X_EAO, Update::NONE, 1, jit_get_smem16, false, false},          // lhax
+    {206, Form::X_EAO, Update::NONE, 3, jit_get_umem32, false, false},          // lwzx
+    {194, Form::X_EAO, Update::NONE, 3, jit_get_smem32, false, false},          // lwax
+    {172, Form::X, Update::NONE, 7, jit_get_umem64, false, false},              // ldx
+    {189, Form::X, Update::NONE, 1, jit_get_umem16, false, false},              // lhzx
+    {201, Form::X, Update::NONE, 3, jit_get_umem32_bswap, false, false},        // lwbrx
+    {202, Form::X, Update::NONE, 7, jit_get_umem64_bswap, false, false},        // ldbrx
+    {166, Form::D, Update::INVALID_RA0, 0, jit_get_umem8, false, false},        // lbzu
+    {204, Form::D, Update::INVALID_RA0, 3, jit_get_umem32, false, false},       // lwzu
+    {171, Form::DS, Update::INVALID_RA0, 7, jit_get_umem64, false, false},      // ldu
+    {183, Form::D, Update::UNKNOWN_RA0_OR_RT, 1, jit_get_smem16, false, false}, // lhau
+    {187, Form::D, Update::UNKNOWN_RA0_OR_RT, 1, jit_get_umem16, false, false}, // lhzu
+    {188, Form::X, Update::UNKNOWN_RA0_OR_RT, 1, jit_get_umem16, false, false}, // lhzux
+    {205, Form::X, Update::UNKNOWN_RA0_OR_RT, 3, jit_get_umem32, false, false}, // lwzux
+    {173, Form::X, Update::UNKNOWN_RA0_OR_RT, 7, jit_get_umem64, false, false}, // ldux
+    {174, Form::D, Update::NONE, 7, jit_get_umem64, false, true},               // lfd
+    {177, Form::X, Update::NONE, 7, jit_get_umem64, false, true},               // lfdx
+    {175, Form::D, Update::INVALID_RA0, 7, jit_get_umem64, false, true},        // lfdu
+    {176, Form::X, Update::INVALID_RA0, 7, jit_get_umem64, false, true},        // lfdux
+    {308, Form::D, Update::NONE, 0, jit_put_umem8, true, false},                // stb
+    {326, Form::D, Update::NONE, 1, jit_put_umem16, true, false},               // sth
+    {335, Form::D, Update::NONE, 3, jit_put_umem32, true, false},               // stw
+    {312, Form::DS, Update::NONE, 7, jit_put_umem64, true, false},              // std
+    {311, Form::X, Update::NONE, 0, jit_put_umem8, true, false},                // stbx
+    {329, Form::X, Update::NONE, 1, jit_put_umem16, true, false},               // sthx
+    {350, Form::X, Update::NONE, 3, jit_put_umem32, true, false},               // stwx
+    {316, Form::X, Update::NONE, 7, jit_put_umem64, true, false},               // stdx
+    {337, Form::X, Update::NONE, 3, jit_put_umem32_bswap, true, false},         // stwbrx
+    {338, Form::X, Update::NONE, 7, jit_put_umem64_bswap, true, false},         // stdbrx
+    {309, Form::D, Update::INVALID_RA0, 0, jit_put_umem8, true, false},         // stbu
+    {348, Form::D, Update::INVALID_RA0, 3, jit_put_umem32, true, false},        // stwu
+    {314, Form::DS, Update::INVALID_RA0, 7, jit_put_umem64, true, false},       // stdu
+    {349, Form::X, Update::INVALID_RA0, 3, jit_put_umem32, true, false},        // stwux
+    {315, Form::X, Update::INVALID_RA0, 7, jit_put_umem64, true, false},        // stdux
+    {327, Form::D, Update::UNKNOWN_RA0, 1, jit_put_umem16, true, false},        // sthu
+    {318, Form::D, Update::NONE, 7, jit_put_umem64, true, true},                // stfd
+    {319, Form::X, Update::NONE, 7, jit_put_umem64, true, true},                // stfdx
+    {320, Form::D, Update::INVALID_RA0, 7, jit_put_umem64, true, true},         // stfdu
+    {321, Form::X, Update::INVALID_RA0, 7, jit_put_umem64, true, true},         // stfdux
+};
+
+const MemoryKind *memory_kind(uint32_t kind)
+{
+    for (const MemoryKind &m : memory_kinds)
+        if (m.kind == kind) return &m;
+    return nullptr;
+}
+
+// EA into temp0: GPR[RA] + displacement (the displacement alone when RA is 0), or
+// GPR[RB] + GPR[RA] with GPR[RA] in temp1 and GPR[RB] in temp2 for the indexed forms.
+void effective_address(xframe *x, uint32_t w, Form form)
+{
+    const int t0 = jit_temp0(), t1 = jit_temp1(), t2 = jit_temp2();
+    const uint32_t ra = field_RA(w), rb = field_RB(w);
+    if (form == Form::D || form == Form::DS) {
+        const int32_t d = form == Form::DS ? field_DS(w) : field_D(w);
+        if (ra == 0) {
+            jit_get_simm32(x, t0, d);
+        } else {
+            jit_get_GPR(x, t0, (int)ra);
+            if (d != 0) jit_add_simm32(x, t0, d);
+        }
+        return;
+    }
+    if (ra) jit_get_GPR(x, t1, (int)ra);
+    jit_get_GPR(x, t2, (int)rb);
+    jit_mov(x, t0, t2);
+    if (ra) jit_add_temps(x, t0, t1);
+    if (form == Form::X_EAO) jit_eao_test(x, ra != 0, t1, t2, t0);
+}
+
+void memory_access(xframe *x, uint32_t w, const MemoryKind &m)
+{
+    const int t0 = jit_temp0(), t1 = jit_temp1(), t2 = jit_temp2();
+    const uint32_t rt = field_RT(w), ra = field_RA(w);
+    if (m.fpr) jit_check_fp(x, 1);
+    switch (m.update) {
+    case Update::NONE:
+        break;
+    case Update::INVALID_RA0:
+        if (ra == 0) {
+            jit_exit_invalid(x);
+            return;
+        }
+        break;
+    case Update::UNKNOWN_RA0:
+        if (ra == 0) {
+            jit_exit_unknown(x, m.kind, 0);
+            return;
+        }
+        break;
+    case Update::UNKNOWN_RA0_OR_RT:
+        if (ra == 0 || ra == rt) {
+            jit_exit_unknown(x, m.kind, 0);
+            return;
+        }
+        break;
+    }
+    const bool update = m.update != Update::NONE;
+    effective_address(x, w, m.form);
+    if (update) jit_mov(x, t2, t0); // the EA for RA
+    if (m.store) {
+        jit_xlate_write(x, m.size_minus_1);
+        const int data = update ? t0 : t2;
+        if (m.fpr)
+            jit_get_FPR(x, data, (int)rt);
+        else
+            jit_get_GPR(x, data, (int)rt);
+        m.access(x, data, t1);
+        if (update) jit_set_GPR(x, (int)ra, t2);
+        jit_xlate_written(x);
+    } else {
+        jit_xlate_read(x, m.size_minus_1);
+        m.access(x, t0, t1);
+        if (m.fpr)
+            jit_set_FPR(x, (int)rt, t0, 0);
+        else
+            jit_set_GPR(x, (int)rt, t0);
+        if (update) jit_set_GPR(x, (int)ra, t2);
+    }
+}
+
+// lbzux: the indexed update form with the overflow test.
+void load_byte_update_indexed(xframe *x, uint32_t w)
+{
+    const uint32_t rt = field_RT(w), ra = field_RA(w);
+    if (ra == 0 || ra == rt) {
+        jit_exit_unknown(x, 167, 0);
+        return;
+    }
+    effective_address(x, w, Form::X_EAO);
+    jit_xlate_read(x, 0);
+    jit_get_umem8(x, jit_temp2(), jit_temp1());
+    jit_set_GPR(x, (int)rt, jit_temp2());
+    jit_set_GPR(x, (int)ra, jit_temp0());
+}
+
+// dcbst, icbi, dcbt, dcbtst, dcbf: a read touch of the byte (or the exits of bit-accurate mode).
+void cache_touch(xframe *x, uint32_t w, uint32_t kind)
+{
+    GenericMachine *machine = machine_of(x);
+    const bool bit_accurate = machine && machine->bit_accurate;
+    if ((kind == 62 || kind == 63) && bit_accurate) {
+        jit_exit_invalid(x);
+        return;
+    }
+    if (kind == 61 && !bit_accurate) return;
+    effective_address(x, w, Form::X_EAO);
+    jit_xlate_read(x, 0);
+    jit_get_umem8(x, jit_temp0(), jit_temp1());
+}
+
 } // namespace
 
 void translate_operation(xframe *x, uint32_t w, uint32_t kind)
@@ -166,7 +342,21 @@ void translate_operation(xframe *x, uint32_t w, uint32_t kind)
         jit_exit_htm(x);
         return;
     }
+    if (const MemoryKind *m = memory_kind(kind)) {
+        memory_access(x, w, *m);
+        return;
+    }
     switch (kind) {
+    case 167:
+        load_byte_update_indexed(x, w);
+        break;
+    case 60:
+    case 61:
+    case 62:
+    case 63:
+    case 163:
+        cache_touch(x, w, kind);
+        break;
     case K_ADDIS:
         if (ra == 0) {
             jit_get_simm32(x, t0, field_S16(w));

@@ -13,6 +13,3 @@ void pturbo_zap_all_threads_now(const char *reason);
 int32_t turbo_xlate_flush(GenericMachine *machine);
 // 1 when a trace library is loaded and tracing is on.
 int TRC_IS_ON(void);
-
-// STAND-IN support: the calls of the turbo_xlate_flush stand-in.
-extern int turbo_xlate_flush_standin_calls;

@@ -22,6 +22,8 @@ int32_t turbo_request_priority(ThreadState *thread, int32_t priority);
 int32_t turbo_update_smt_priority(ThreadState *thread);
 // turbo.simple_stores from the reservations held on the chip's memory map.
 void turbo_update_simple_store_flag(ThreadState *thread);
+// turbo.writer for the thread's data mode, width and the simple-store flag.
+void turbo_update_writer(ThreadState *thread);
 // Instruction debugging before and after a pass.
 void INSTR_DEBUG_BEFORE(ThreadState *thread);
 void INSTR_DEBUG_AFTER(ThreadState *thread);

@@ -4,11 +4,6 @@
 
 #include "processor/thread_state.h"
 
-// STAND-IN: the store routines do not exist yet; stores are never simple.
-__attribute__((weak)) void turbo_update_simple_store_flag(ThreadState *thread)
-{
-    thread->turbo.simple_stores = 0;
-}
 // STAND-IN: instruction debugging of translated code is not built.
 __attribute__((weak)) void INSTR_DEBUG_BEFORE(ThreadState *) {}
 // STAND-IN: see INSTR_DEBUG_BEFORE.

@@ -19,6 +19,8 @@
 #include "runtime/stop.h"
 #include "translator/crack.h"
 #include "translator/emat.h"
+#include "translator/page_tables_standin.h"
+#include "mmu/axd.h"
 #include "translator/frame.h"
 #include "translator/jit_stubs.h"
 #include "translator/run_boundary.h"
@@ -27,45 +29,44 @@
 #include "translator/xframe.h"
 #include "vector/current_emat.h"
 
-// STAND-IN support: the frames translated so far, until the translated-page tables exist.
-extern frame_s *translated_frames_standin;
-
 class PageRig : public ::testing::Test
 {
   public:
     static constexpr uint64_t PAGE_PA = 0x10000;
 
-    PageRig()
+    PageRig() : t(prepare()), page(Resolve_Mapped_Memory(t->memory_client, PAGE_PA)), frame(*install(PAGE_PA))
+    {
+        frame_drop_xlate(&frame); // translated afresh from what the test writes
+        t->PC.value = PAGE_PA;
+    }
+    ~PageRig() override { Start_The_Simulation(); }
+
+    ThreadState *prepare()
     {
         crack_init();
         jit_init(1);
-        t = r.t;
         r.m.machine->mode = MODE_TURBO;
         r.m.machine->turbo_minimum = 20;
         r.m.machine->turbo_noop_delay = 1000;
         r.core->x_cpuState = CPU_RUNNING;
-        t->x_smt_enable = 1;
-        t->manual_disable = 0;
-        page = static_cast<uint8_t *>(aligned_alloc(4096, 4096));
-        memset(page, 0, 4096);
-        frame.host = reinterpret_cast<uint64_t>(page);
-        frame.pa = PAGE_PA;
-        frame.check = 1;
-        frame.owner = r.m.machine ? chip_table() : nullptr;
-        current = this;
-        turbo_xframe_lookup = [](emat_s *, uint64_t, int mode64) {
-            return frame_xlate(&current->frame, mode64);
-        };
-        t->PC.value = PAGE_PA;
+        r.t->x_smt_enable = 1;
+        r.t->manual_disable = 0;
+        return r.t;
     }
-    ~PageRig() override
+
+    // Installs the real-mode page at the physical address in the thread's current map for the access
+    // kind (a fetch installation translates the page); the page's frame.
+    frame_s *install(uint64_t pa, uint16_t kind = AXD_KIND_FETCH)
     {
-        frame_drop_xlate(&frame);
-        translated_frames_standin = nullptr;
-        turbo_xframe_lookup = emat_xframe;
-        current = nullptr;
-        free(page);
-        Start_The_Simulation();
+        AXD axd = INITIAL_AXD;
+        axd.kind = kind;
+        axd.xlate_mode = 1;
+        axd.ea = axd.xlate_ea = axd.pa = pa;
+        axd.size = 4;
+        axd.le = frame_le;
+        emat_add(GET_CURRENT_EMAT(t, t->MSR.value, kind == AXD_KIND_FETCH), t, &axd);
+        uint8_t *host = Resolve_Mapped_Memory(t->memory_client, pa & ~0xFFFull);
+        return ipt_lookup(chip_table(), reinterpret_cast<uint64_t>(host), 0, 0, nullptr);
     }
 
     // The chip's translated-page table.
@@ -102,7 +103,8 @@ class PageRig : public ::testing::Test
         return jit_after(t, left);
     }
 
-    // turbo_go inside a job of a kernel of its own; the ticks that passed are in `ticks`.
+    // turbo_go inside a job of a kernel of its own; the ticks that passed are in `ticks`. A stop
+    // raised meanwhile returns the kernel early: it is kept in `stopped` and the run resumed.
     uint32_t go(uint32_t budget)
     {
         struct Call {
@@ -119,8 +121,10 @@ class PageRig : public ::testing::Test
                 c->done = true;
             },
             &call);
+        stopped = 0;
         while (!call.done) {
             tsim_run(tsim, &stop_simulation);
+            stopped |= stop_simulation;
             Start_The_Simulation();
         }
         ticks = tsim->now;
@@ -129,11 +133,12 @@ class PageRig : public ::testing::Test
     }
 
     RunMachine r;
+    int frame_le = 0;
     ThreadState *t = nullptr;
-    frame_s frame{};
     uint8_t *page = nullptr;
+    frame_s &frame;
     uint64_t ticks = 0;
-    static inline PageRig *current = nullptr;
+    uint32_t stopped = 0; // stop causes raised during go
 };
 
 // Instruction words.
