@@ -181,6 +181,38 @@ constexpr uint32_t or_(int ra, int rs, int rb)
 {
     return 31u << 26 | (uint32_t)rs << 21 | (uint32_t)ra << 16 | (uint32_t)rb << 11 | 444u << 1;
 }
+constexpr uint32_t dform(int op, int rt, int ra, int32_t d)
+{
+    return (uint32_t)op << 26 | (uint32_t)rt << 21 | (uint32_t)ra << 16 | ((uint32_t)d & 0xFFFF);
+}
+constexpr uint32_t xform(int rt, int ra, int rb, int xo)
+{
+    return 31u << 26 | (uint32_t)rt << 21 | (uint32_t)ra << 16 | (uint32_t)rb << 11 | (uint32_t)xo << 1;
+}
+constexpr uint32_t lwz(int rt, int ra, int32_t d)
+{
+    return dform(32, rt, ra, d);
+}
+constexpr uint32_t lbz(int rt, int ra, int32_t d)
+{
+    return dform(34, rt, ra, d);
+}
+constexpr uint32_t stw(int rs, int ra, int32_t d)
+{
+    return dform(36, rs, ra, d);
+}
+constexpr uint32_t ld(int rt, int ra, int32_t ds)
+{
+    return dform(58, rt, ra, ds & ~3);
+}
+constexpr uint32_t std_(int rs, int ra, int32_t ds)
+{
+    return dform(62, rs, ra, ds & ~3);
+}
+constexpr uint32_t lwzx(int rt, int ra, int rb)
+{
+    return xform(rt, ra, rb, 23);
+}
 constexpr uint32_t SUPPORT = 0x000006B0;
 constexpr uint32_t NOP = 0x60000000;
 } // namespace ppc
