@@ -42,8 +42,13 @@ namespace
 // The feature switches of this build: the system type, the processor type, the processor
 // features ("CONFIG_") and the machine features ("MCONFIG_").
 constexpr const char *feature_names[] = {
-    "LINUX_X86_64", "ERVIK",      "CONFIG_DFP",     "CONFIG_FP",     "CONFIG_HTM",   "CONFIG_SMT",
-    "CONFIG_VMX",   "CONFIG_VSX", "MCONFIG_MYRRIN", "MCONFIG_NVRAM", "MCONFIG_RTAS", "MCONFIG_SIM_SUPPORT",
+    "LINUX_X86_64",    "ERVIK",
+    "CONFIG_DFP",      "CONFIG_DFP_EMULATION_INSTRUCTIONS",
+    "CONFIG_DFP_QUAD", "CONFIG_FP",
+    "CONFIG_HTM",      "CONFIG_SMT",
+    "CONFIG_VMX",      "CONFIG_VSX",
+    "MCONFIG_MYRRIN",  "MCONFIG_NVRAM",
+    "MCONFIG_RTAS",    "MCONFIG_SIM_SUPPORT",
 };
 
 // The names joined with ", ", a line break before a name that would reach the width.

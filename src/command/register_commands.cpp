@@ -11,7 +11,8 @@
 #include "command/selector.h"
 #include "command/tcl_output.h"
 #include "core/cycle_core_tcl.h"
-#include "fp/fp_text.h"
+#include "fp/fp160_text.h"
+#include "fp/format_convert.h"
 #include "machine/generic_machine.h"
 #include "mmu/tm/htm_user_state.h"
 #include "processor/ex_spr.h"
@@ -172,7 +173,7 @@ void print_float_view(Tcl_Interp *interpreter, const uint8_t bytes[16], bool dou
             memcpy(&single, &bits, sizeof single);
             value = single;
         }
-        snprintf(texts[e], sizeof texts[e], "%s", Prepare_FPDouble(value));
+        Prepare_FPDouble(texts[e], sizeof texts[e], value);
     }
     if (doubles)
         SIM_TCLPRINT(interpreter, "%s, %s", texts[0], texts[1]);

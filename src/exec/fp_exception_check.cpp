@@ -2,13 +2,12 @@
 
 #include "exec/interrupt_raisers.h"
 #include "exec/reg_triggers.h"
+#include "fp/fpscr.h"
 #include "processor/instruction_record.h"
-#include "processor/thread_state.h"
 
 namespace
 {
 
-constexpr uint64_t FPSCR_FEX = 0x40000000;
 constexpr uint64_t MSR_FE0 = 0x800;
 constexpr uint64_t MSR_FE1 = 0x100;
 
@@ -17,9 +16,8 @@ constexpr uint64_t MSR_FE1 = 0x100;
 int FP_EXCEPTION_CHECK(IOPDesc *iop, int kind)
 {
     if (!iop || !iop->thread) return 1;
-    ThreadState *thread = iop->thread;
-    uint64_t fpscr = thread->FPSCR.value;
-    Maybe_Invoke_Reg_Read_Triggers(iop, thread->FPSCR.trigger, fpscr);
+    // FPSCR where the instruction keeps it (the thread's register, its cache or its slot).
+    uint64_t fpscr = iGET_FPSCR(iop);
     if ((fpscr & FPSCR_FEX) && (iGET_MSR(iop) & (MSR_FE0 | MSR_FE1))) {
         interrupt_FloatingPointException(iop, kind);
         return 0;

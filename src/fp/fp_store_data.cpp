@@ -2,7 +2,7 @@
 #include "fp/fp_store_data.h"
 
 #include "core/vsr_access.h"
-#include "fp/single_float.h"
+#include "fp/format_convert.h"
 #include "mmu/axd.h"
 #include "processor/instruction_record.h"
 

@@ -101,6 +101,7 @@ constexpr uint64_t II_TABORT = 1ull << 57;
 constexpr uint32_t II_ATTR_NO_TRACE_AFTER = 0x1000; // no single-step trace interrupt follows the instruction
 constexpr uint32_t II_ATTR_FUSABLE = 0x80;          // "fusable", set by the instruction command "attributes"
 constexpr uint32_t II_ATTR_FX_IN_LSU = 0x10000;     // "FX_IN_LSU", set by the instruction command "iflags"
+constexpr uint32_t II_ATTR_DIVIDE_OR_SQRT = 0x800;  // fdiv, fsqrt and the other divides and square roots
 
 // Operation types (optype); opTypeName lists their names, several names per value, ended by a null name.
 enum : uint32_t {

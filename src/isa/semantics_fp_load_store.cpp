@@ -7,7 +7,7 @@
 #include "exec/interrupt_raisers.h"
 #include "exec/privileged_interrupt.h"
 #include "fp/fp_store_data.h"
-#include "fp/single_float.h"
+#include "fp/format_convert.h"
 #include "isa/load_store_path.h"
 #include "isa/semantics.h"
 #include "isa/semantics_helpers.h"

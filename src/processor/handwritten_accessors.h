@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "processor/fpscr_bits.h"
+
 struct IOPDesc;
 struct Register_File_Entry;
 struct ThreadState;
@@ -44,25 +46,6 @@ struct FPSCR_Pair {
 // Replaces the exception bits of the FPSCR by the new ones, sets VX, FEX and FX from them and
 // stores the result (masked, no written flag, no trigger) in the thread's FPSCR_CHANGE.
 void Set_FPSCR_With_Summary(IOPDesc *iop, const FPSCR_Pair *pair);
-
-// FPSCR bits.
-enum : uint64_t {
-    FPSCR_FX = 0x80000000,
-    FPSCR_FEX = 0x40000000,
-    FPSCR_VX = 0x20000000,
-    FPSCR_OX = 0x10000000,
-    FPSCR_UX = 0x08000000,
-    FPSCR_ZX = 0x04000000,
-    FPSCR_XX = 0x02000000,
-    FPSCR_VXSNAN = 0x01000000,
-    FPSCR_VE = 0x80,
-    FPSCR_OE = 0x40,
-    FPSCR_UE = 0x20,
-    FPSCR_ZE = 0x10,
-    FPSCR_XE = 0x08,
-    FPSCR_EXCEPTION_BITS = 0x1FF80700, // every exception bit
-    FPSCR_INVALID_BITS = 0x01F80700,   // the invalid-operation bits
-};
 
 // ---- instruction-level readers ----
 

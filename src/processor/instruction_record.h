@@ -96,6 +96,16 @@ struct IOPDesc {
     uint64_t fpscr_bits_set;
     uint64_t fpscr_bits_kept;
 
+    // The instruction's FPSCR state: where FPSCR lives for it and what it changed.
+    uint64_t fpscr_written;  // FPSCR bits the instruction wrote
+    uint64_t fpscr_new_exc;  // exception bits it newly raised (within fpscr_exc_mask); the summary after it
+    uint64_t fpscr_exc_mask; // the row's FPSCR mask AND 0x9FF80700, set when the instruction starts
+    uint64_t fpscr_cache;    // working copy of FPSCR while the cache is active
+    uint64_t fpscr_saved;    // FPSCR when the cache was activated
+    uint64_t fpscr_slot;     // FPSCR of the instruction in the cycle-model form
+    int32_t fpscr_cache_on;  // non-zero while the cache is active
+    uint8_t fpscr_moved;     // the instruction moved whole FPSCR fields
+
     PowerPCException *exceptions; // raised by this instruction
     uint64_t new_msr;             // MSR the instruction is about to install
     uint64_t msr;                 // MSR recorded for the instruction

@@ -1,15 +1,13 @@
 // CR, XER, the deferred FPSCR result class and the SMT priority around a pass of translated code.
 #include "translator/run_boundary.h"
 
-#include <cstring>
-
 #include "exec/smt_priority.h"
+#include "fp/fp160.h"
 #include "fp/fpscr_text.h"
 #include "processor/instruction_record.h"
 #include "processor/reg_accessors.h"
 #include "processor/thread_state.h"
 #include "translator/callouts.h"
-#include "translator/fp_hooks.h"
 #include "translator/turbo_go.h"
 
 namespace
@@ -56,10 +54,8 @@ int64_t turbo_update_FPSCR(ThreadState *thread, uint64_t, uint64_t, uint64_t)
 {
     turbo_s &turbo = thread->turbo;
     if (turbo.pending_fprf_register != -1) {
-        double value;
-        memcpy(&value, &turbo.pending_fprf_value, sizeof value);
         uint64_t fpscr = thread->FPSCR.value & ~FPSCR_FPRF_MASK;
-        fpscr |= (uint64_t)(micro_DBL_FPRF(&value, 3) & 0x1F) << 12;
+        fpscr |= (uint64_t)(micro_DBL_FPRF(turbo.pending_fprf_value, 3) & 0x1F) << 12;
         thread->FPSCR.value = fpscr;
         Prepare_FPSCR(fpscr);
         turbo.pending_fprf_register = -1;

@@ -10,7 +10,6 @@
 #include "command/processor_cmd_tables.h"
 #include "command/register_commands.h"
 #include "command_fixture.h"
-#include "fp/fp_text.h"
 #include "machine/memory_map.h"
 #include "machine/memory_region.h"
 #include "processor/exception_record.h"
@@ -158,17 +157,6 @@ TEST_F(ThreadCommandsTest, SprNamesNumbersAndTheStrictFlag)
     EXPECT_EQ(fails("alpha thread 0 set spr nosuch 1"), std::string("Set Error: Unknown spr name: nosuch\n") + hint);
     EXPECT_EQ(std::string(Translate_SPR_Name("DMA_U")), "dmau");
     EXPECT_EQ(std::string(Translate_SPR_Name("hid_g")), "HID2");
-}
-
-TEST_F(ThreadCommandsTest, FloatingPointText)
-{
-    EXPECT_STREQ(Prepare_FPDouble(2.0), "2");
-    EXPECT_STREQ(Prepare_FPDouble(-0.5), "-0.5");
-    EXPECT_STREQ(Prepare_FPDouble(1.0 / 0.0), "+INF");
-    EXPECT_STREQ(Prepare_FPDouble(-1.0 / 0.0), "-INF");
-    EXPECT_STREQ(Prepare_FPDouble(__builtin_nan("")), "+NaN");
-    EXPECT_STREQ(Prepare_FPDouble(-__builtin_nan("")), "-NaN");
-    EXPECT_EQ(FPR_ConvertFloat(0xC008000000000000ull), -3.0);
 }
 
 TEST_F(ThreadCommandsTest, CheckpointAndSlbDisplay)
