@@ -107,6 +107,7 @@ frame_s *ipt_lookup(ipt *table, uint64_t host, int create, int unlink, AXD *axd)
             *link = frame->next;
             frame->next = table->set_aside;
             table->set_aside = frame;
+            __atomic_sub_fetch(&table->frames, 1, __ATOMIC_RELAXED);
         }
         return frame;
     }
@@ -116,28 +117,34 @@ frame_s *ipt_lookup(ipt *table, uint64_t host, int create, int unlink, AXD *axd)
     frame->little_endian = axd && axd->le ? 1 : 0;
     frame->next = table->chains[chain];
     table->chains[chain] = frame;
+    __atomic_add_fetch(&table->frames, 1, __ATOMIC_RELAXED);
     return frame;
 }
 
 void ipt_xflush_frames(ipt *table, int (*predicate)(frame_s *frame))
 {
     if (!table) return;
-    for (uint32_t chain = 0; chain < IPT_CHAINS; chain++) {
+    int64_t seen = 0;
+    const int64_t frames = table->frames;
+    for (uint32_t chain = 0; chain < IPT_CHAINS && seen < frames; chain++) {
         if (!table->chains[chain]) continue;
         ChainLock lock(table, chain);
-        for (frame_s *frame = table->chains[chain]; frame; frame = frame->next)
+        for (frame_s *frame = table->chains[chain]; frame; frame = frame->next) {
+            seen++;
             if (predicate(frame)) frame_drop_xlate(frame);
+        }
     }
 }
 
 void ipt_remove_frames(ipt *table)
 {
     if (!table) return;
-    for (uint32_t chain = 0; chain < IPT_CHAINS; chain++) {
+    for (uint32_t chain = 0; chain < IPT_CHAINS && table->frames > 0; chain++) {
         if (!table->chains[chain]) continue;
         ChainLock lock(table, chain);
         while (frame_s *frame = table->chains[chain]) {
             table->chains[chain] = frame->next;
+            __atomic_sub_fetch(&table->frames, 1, __ATOMIC_RELAXED);
             frame_free(frame);
         }
     }

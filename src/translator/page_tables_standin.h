@@ -19,6 +19,7 @@ struct ipt {
     frame_s *chains[IPT_CHAINS]; // by (host address >> 12) & 0xFFFFF
     frame_s *set_aside;          // frames taken out of their chain (freed with the table)
     MCM *chip;
+    int64_t frames;                     // frames in the chains: walks over the table stop early
     volatile int32_t locks[IPT_CHAINS]; // one spin word per chain, taken in PTURBO mode only
 };
 

@@ -7,6 +7,7 @@
 #include "machine/generic_machine.h"
 #include "machine/modes.h"
 #include "processor/mcm.h"
+#include "processor/thread_state.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "translator/crack.h"
@@ -28,6 +29,42 @@ int64_t xframe_free_count = 0;
 namespace
 {
 
+// Mappings of freed translations kept for later ones, oldest first, so that dropping and making
+// translations does not map and unmap host memory every time (and the code written into a reused
+// mapping has had time to leave the host's instruction cache).
+constexpr int XFRAME_SPARES = 64;
+void *xframe_spares[XFRAME_SPARES];
+int xframe_spare_first = 0;
+int xframe_spare_count = 0;
+
+void *take_mapping(void)
+{
+    if (xframe_spare_count > 0) {
+        void *mapping = xframe_spares[xframe_spare_first];
+        xframe_spare_first = (xframe_spare_first + 1) % XFRAME_SPARES;
+        xframe_spare_count--;
+        return mapping;
+    }
+    return utils_mmap("xframe_new", XFRAME_MAPPING_SIZE, PROT_READ | PROT_WRITE | PROT_EXEC, 0, nullptr);
+}
+
+void give_mapping(void *mapping)
+{
+    if (xframe_spare_count >= XFRAME_SPARES) {
+        utils_unmap(mapping, XFRAME_MAPPING_SIZE);
+        return;
+    }
+    xframe_spares[(xframe_spare_first + xframe_spare_count) % XFRAME_SPARES] = mapping;
+    xframe_spare_count++;
+}
+
+// Whether an external decoder is registered on the machine's first thread (asked once per page).
+bool decoders_registered(GenericMachine *machine)
+{
+    ThreadState *thread = machine ? GenericMachine__Thread(machine, 0) : nullptr;
+    return thread && thread->decoders;
+}
+
 constexpr int DEBUG_CATEGORY_LISTING = 107;
 
 GenericMachine *machine_of(const xframe *x)
@@ -42,6 +79,7 @@ void translate_page(xframe *x, uint32_t block)
     GenericMachine *machine = machine_of(x);
     x->cursor = x->frame->host;
     const uint64_t listing_start = sink_xpc(s);
+    const bool decoders = decoders_registered(machine);
     jit_start_frame(x);
 
     uint32_t c = 1;
@@ -57,7 +95,7 @@ void translate_page(xframe *x, uint32_t block)
         }
         x->entry[slot] = sink_xpc(s);
         jit_start_inst(x, w, kind, count);
-        if (machine && external_decoders_exist(machine, w)) {
+        if (decoders && external_decoders_exist(machine, w)) {
             jit_exit_mode(x);
         } else {
             MCM *chip = xframe_mcm(x);
@@ -85,8 +123,7 @@ void translate_page(xframe *x, uint32_t block)
 xframe *xframe_new(MCM *chip, frame_s *frame, int machine64, int mode64, uint32_t block)
 {
     if (!frame) return nullptr;
-    void *mapping =
-        utils_mmap("xframe_new", XFRAME_MAPPING_SIZE, PROT_READ | PROT_WRITE | PROT_EXEC, 0, nullptr);
+    void *mapping = take_mapping();
     if (!mapping) return nullptr;
     if (frame->little_endian)
         jit_init_set_LE_memory();
@@ -119,7 +156,7 @@ xframe *xframe_new(MCM *chip, frame_s *frame, int machine64, int mode64, uint32_
 void xframe_free(xframe *x)
 {
     if (!x) return;
-    utils_unmap(x, XFRAME_MAPPING_SIZE);
+    give_mapping(x);
     xframe_free_count++;
 }
 

@@ -1,6 +1,8 @@
 // The x86-64 instruction encoder and its fixed emitters.
 #include "x86/encoder.h"
 
+#include <cstring>
+
 #include "translator/trace_events.h"
 #include "translator/xframe.h"
 
@@ -138,6 +140,12 @@ void set_modrm_base_index(insn_template *t, int reg, int base, int index, int wi
 
 void emit_imm32(sink *s, uint32_t value)
 {
+    if (s->remaining >= 4) {
+        memcpy(reinterpret_cast<void *>(s->cursor), &value, 4); // little-endian host
+        s->cursor += 4;
+        s->remaining -= 4;
+        return;
+    }
     sink_emit1(s, value);
     sink_emit1(s, value >> 8);
     sink_emit1(s, value >> 16);
