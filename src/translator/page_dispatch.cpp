@@ -6,6 +6,7 @@
 #include "machine/generic_machine.h"
 #include "machine/modes.h"
 #include "processor/mcm.h"
+#include "processor/processor_options.h"
 #include "processor/processor_state.h"
 #include "processor/smt.h"
 #include "runtime/plugin_events.h"
@@ -14,6 +15,8 @@
 #include "x86/branches.h"
 #include "x86/encoder.h"
 #include "x86/guest_state.h"
+#include "x86/cr_spr.h"
+#include "x86/fixed_point.h"
 #include "x86/host_regs.h"
 #include "x86/memory_access.h"
 #include "x86/prologues.h"
@@ -149,7 +152,7 @@ void or_self(xframe *x, uint32_t w)
         jit_exit_unknown(x, 0, 0);
         return;
     }
-    jit_exit_unknown(x, K_OR, 0);
+    jit_or(x, (int)r, (int)r, (int)r, 0);
 }
 
 // Guest memory: the form of each load, store and cache-touch kind.
@@ -327,6 +330,331 @@ void cache_touch(xframe *x, uint32_t w, uint32_t kind)
     jit_get_umem8(x, jit_temp0(), jit_temp1());
 }
 
+// The 6-bit shift of the MD and XS forms and the 6-bit mask bound of the MD and MDS forms.
+int field_SH6(uint32_t w)
+{
+    return (int)(((w >> 11) & 31) | ((w >> 1) & 1) << 5);
+}
+int field_MB6(uint32_t w)
+{
+    return (int)(((w >> 6) & 31) | ((w >> 5) & 1) << 5);
+}
+// A 5-bit field sign-extended.
+int32_t sext5(uint32_t v)
+{
+    return (int32_t)(v << 27) >> 27;
+}
+
+// Fixed-point, condition-register and SPR kinds; false for a kind they do not cover.
+bool fixed_point(xframe *x, uint32_t w, uint32_t kind)
+{
+    const int rt = (int)field_RT(w), ra = (int)field_RA(w), rb = (int)field_RB(w);
+    const int sh = (int)field_RB(w), mb = (int)field_RC(w), me = (int)((w >> 1) & 31);
+    const int bf = (int)((w >> 23) & 7), l = (int)((w >> 21) & 1);
+    const int record = (int)(w & 1);
+    const int spr = (int)(((w >> 16) & 31) | ((w >> 11) & 31) << 5);
+    const int t0 = jit_temp0(), t1 = jit_temp1();
+    GenericMachine *machine = machine_of(x);
+    const bool bit_accurate = machine && machine->bit_accurate;
+    switch (kind) {
+    case 1:
+    case 2:
+        jit_add(x, rt, ra, rb, record);
+        break;
+    case 5:
+        jit_check_not_ta(x);
+        jit_addc(x, rt, ra, rb, 0);
+        break;
+    case 9:
+    case 10:
+        jit_adde(x, rt, ra, rb, record);
+        break;
+    case 13:
+        jit_addi(x, rt, ra, field_D(w));
+        break;
+    case 14:
+    case 15:
+        jit_check_not_ta(x);
+        jit_addic(x, rt, ra, field_D(w), kind == 15);
+        break;
+    case 17:
+    case 18:
+        jit_addme(x, rt, ra, record);
+        break;
+    case 21:
+    case 22:
+        jit_addze(x, rt, ra, record);
+        break;
+    case 25:
+    case 26:
+        jit_and(x, ra, rt, rb, record);
+        break;
+    case 27:
+    case 28:
+        jit_andc(x, ra, rt, rb, record);
+        break;
+    case 29:
+        jit_andi32_dot(x, ra, rt, field_UI(w));
+        break;
+    case 30:
+        jit_andi32_dot(x, ra, rt, (uint32_t)field_S16(w));
+        break;
+    case 43:
+    case 45:
+        jit_get_GPR(x, t0, ra);
+        jit_get_GPR(x, t1, rb);
+        jit_cmp(x, bf, t0, t1, kind == 45, l);
+        break;
+    case 44:
+        jit_cmpi(x, bf, ra, field_D(w), 0, l);
+        break;
+    case 46:
+        jit_get_GPR(x, t0, ra);
+        jit_get_simm32(x, t1, 0);
+        jit_or_uimm16(x, t1, (uint16_t)field_UI(w));
+        jit_cmp(x, bf, t0, t1, 1, l);
+        break;
+    case 47:
+        jit_cntlzd(x, ra, rt);
+        break;
+    case 49:
+        jit_cntlzw(x, ra, rt);
+        break;
+    case 51:
+        jit_crand(x, rt, ra, rb);
+        break;
+    case 52:
+        jit_crandc(x, rt, ra, rb);
+        break;
+    case 53:
+        jit_creqv(x, rt, ra, rb);
+        break;
+    case 54:
+        jit_crnand(x, rt, ra, rb);
+        break;
+    case 55:
+        jit_crnor(x, rt, ra, rb);
+        break;
+    case 57:
+        jit_cror(x, rt, ra, rb);
+        break;
+    case 58:
+        jit_crorc(x, rt, ra, rb);
+        break;
+    case 59:
+        jit_crxor(x, rt, ra, rb);
+        break;
+    case 65:
+        jit_divd(x, rt, ra, rb, 0);
+        break;
+    case 69:
+    case 70:
+        jit_divdu(x, rt, ra, rb, record);
+        break;
+    case 71:
+        jit_divduo(x, rt, ra, rb, 0);
+        break;
+    case 73:
+        jit_divw(x, rt, ra, rb);
+        break;
+    case 77:
+        jit_divwu(x, rt, ra, rb);
+        break;
+    case 82:
+        jit_eqv(x, ra, rt, rb, 0);
+        break;
+    case 84:
+    case 85:
+        jit_extsb(x, ra, rt, record);
+        break;
+    case 86:
+    case 87:
+        jit_extsh(x, ra, rt, record);
+        break;
+    case 88:
+    case 89:
+        jit_extsw(x, ra, rt, record);
+        break;
+    case 207:
+        jit_mcrf(x, bf, (int)((w >> 18) & 7));
+        break;
+    case 210:
+        if (bit_accurate && (w & 0x100000))
+            jit_exit_invalid(x);
+        else
+            jit_mfcr(x, rt);
+        break;
+    case 224:
+        jit_mfspr(x, w, rt, spr);
+        break;
+    case 225:
+        if (bit_accurate && (w & 0x100000))
+            jit_exit_invalid(x);
+        else
+            jit_mtcrf(x, rt, (w >> 12) & 0xFF);
+        break;
+    case 226:
+        jit_mtspr(x, w, spr, rt);
+        break;
+    case 227:
+        jit_mulhd(x, rt, ra, rb);
+        break;
+    case 229:
+        jit_mulhdu(x, rt, ra, rb);
+        break;
+    case 231:
+        jit_mulhw(x, rt, ra, rb);
+        break;
+    case 233:
+        jit_mulhwu(x, rt, ra, rb);
+        break;
+    case 235:
+        jit_mulld(x, rt, ra, rb, 0);
+        break;
+    case 239:
+        jit_mulli(x, rt, ra, field_D(w));
+        break;
+    case 240:
+    case 241:
+        jit_mullw(x, rt, ra, rb, record);
+        break;
+    case 244:
+        jit_nand(x, ra, rt, rb, 0);
+        break;
+    case 246:
+    case 247:
+        jit_neg(x, rt, ra, record);
+        break;
+    case 250:
+    case 251:
+        jit_nor(x, ra, rt, rb, record);
+        break;
+    case 252:
+        jit_or(x, ra, rt, rb, 0);
+        break;
+    case 253:
+        jit_or(x, ra, rt, rb, 1);
+        break;
+    case 254:
+        jit_orc(x, ra, rt, rb, 0);
+        break;
+    case 259:
+        jit_rldcl(x, ra, rt, rb, field_MB6(w));
+        break;
+    case 261:
+    case 262:
+        jit_rldcr(x, ra, rt, rb, field_MB6(w), record);
+        break;
+    case 263:
+    case 264:
+        jit_rldic(x, ra, rt, field_SH6(w), field_MB6(w), record);
+        break;
+    case 265:
+    case 266:
+        jit_rldicl(x, ra, rt, field_SH6(w), field_MB6(w), record);
+        break;
+    case 267:
+    case 268:
+        jit_rldicr(x, ra, rt, field_SH6(w), field_MB6(w), record);
+        break;
+    case 269:
+    case 270:
+        jit_rldimi(x, ra, rt, field_SH6(w), field_MB6(w), record);
+        break;
+    case 271:
+    case 272:
+        if (kind == 271 && sh == 0 && ra == rt && AnyoneListening("Event_Magic_Inst"))
+            jit_exit_unknown(x, 271, 0);
+        else
+            jit_rlwimi(x, ra, rt, sh, mb, me, record);
+        break;
+    case 273:
+    case 274:
+        jit_rlwinm(x, ra, rt, sh, mb, me, record);
+        break;
+    case 275:
+        jit_rlwnm(x, ra, rt, rb, mb, me, 0);
+        break;
+    case 279:
+    case 280:
+        jit_check_ta(x);
+        jit_selii(x, ra, sext5(field_RT(w)), sext5(field_RB(w)), (int)((w >> 7) & 15), record);
+        break;
+    case 281:
+    case 282:
+        jit_check_ta(x);
+        jit_selir(x, ra, sext5(field_RT(w)), rb, (int)((w >> 7) & 15), record);
+        break;
+    case 283:
+    case 284:
+        jit_check_ta(x);
+        jit_selri(x, ra, rt, sext5(field_RB(w)), (int)((w >> 7) & 15), record);
+        break;
+    case 285:
+    case 286:
+        jit_check_ta(x);
+        jit_selrr(x, ra, rt, rb, (int)((w >> 7) & 15), record);
+        break;
+    case 292:
+    case 293:
+        jit_sld(x, ra, rt, rb, record);
+        break;
+    case 294:
+        jit_slw(x, ra, rt, rb, 0);
+        break;
+    case 296:
+    case 297:
+        jit_srad(x, ra, rt, rb, record);
+        break;
+    case 298:
+    case 299:
+        jit_sradi(x, ra, rt, field_SH6(w), record);
+        break;
+    case 300:
+        jit_sraw(x, ra, rt, rb, 0);
+        break;
+    case 302:
+    case 303:
+        jit_srawi(x, ra, rt, sh, record);
+        break;
+    case 304:
+    case 305:
+        jit_srd(x, ra, rt, rb, record);
+        break;
+    case 306:
+    case 307:
+        jit_srw(x, ra, rt, rb, record);
+        break;
+    case 339:
+    case 340:
+        jit_subf(x, rt, ra, rb, record);
+        break;
+    case 343:
+    case 344:
+        jit_subfe(x, rt, ra, rb, record);
+        break;
+    case 351:
+        jit_subfc(x, rt, ra, rb, 0);
+        break;
+    case 353:
+        jit_subfic(x, rt, ra, field_D(w));
+        break;
+    case 358:
+        jit_subfze(x, rt, ra, 0);
+        break;
+    case 371:
+    case 372:
+        jit_xor(x, ra, rt, rb, record);
+        break;
+    case 374:
+        jit_xori32(x, ra, rt, (uint32_t)field_S16(w));
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void translate_operation(xframe *x, uint32_t w, uint32_t kind)
@@ -384,7 +712,7 @@ void translate_operation(xframe *x, uint32_t w, uint32_t kind)
         if (rt == ra && ra == rb)
             or_self(x, w);
         else
-            jit_exit_unknown(x, kind, 0);
+            jit_or(x, (int)ra, (int)rt, (int)rb, 0);
         break;
     case K_EIEIO:
     case K_TLBSYNC:
@@ -409,14 +737,14 @@ void translate_operation(xframe *x, uint32_t w, uint32_t kind)
         if (ra == 0 && rt == 0 && field_UI(w) == 0) {
             if (!in_pturbo(x)) jit_delay_1000(x);
         } else {
-            jit_exit_unknown(x, kind, 0);
+            jit_xori32(x, (int)ra, (int)rt, field_UI(w));
         }
         break;
     case K_SUPPORT:
         jit_support(x);
         break;
     default:
-        jit_exit_unknown(x, kind, 0);
+        if (!fixed_point(x, w, kind)) jit_exit_unknown(x, kind, 0);
         break;
     }
 }

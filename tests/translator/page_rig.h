@@ -82,42 +82,54 @@ class PageRig : public ::testing::Test
     uint64_t pc_of(int slot) const { return PAGE_PA + 4ull * (uint64_t)slot; }
     xframe *translation() { return frame_xlate(&frame, (t->MSR.value & MSR_SF) ? 1 : 0); }
 
-    // Enters the translation at slot with the budget, outside turbo_go; returns what was left.
+    // Enters the translation at slot with the budget, outside turbo_go (but inside a kernel job, as
+    // translated code always runs, so that host faults reach the fault hook); returns what was left.
     uint32_t enter(int slot, uint32_t budget)
     {
-        const uint64_t msr = t->MSR.value;
-        emat_s *data = GET_CURRENT_EMAT(t, msr, 0);
-        emat_s *fetch = GET_CURRENT_EMAT(t, msr, 1);
-        turbo_update_xlate(t);
-        xframe *x = translation();
-        EXPECT_NE(x, nullptr);
-        if (!x) return budget;
-        t->turbo.pc = pc_of(slot);
-        t->turbo.reason = -1;
-        jit_before(t, x);
-        old_sig11_handler = tsim_set_handler(turbo_handler);
-        turbo_running_thread = t;
-        uint32_t left = xframe_entry(x, t, pc_of(slot), budget, data, EMAT_GET_BIAS(), fetch);
-        tsim_set_handler(old_sig11_handler);
-        turbo_running_thread = nullptr;
-        return jit_after(t, left);
+        uint32_t left = budget;
+        in_job([&] {
+            const uint64_t msr = t->MSR.value;
+            emat_s *data = GET_CURRENT_EMAT(t, msr, 0);
+            emat_s *fetch = GET_CURRENT_EMAT(t, msr, 1);
+            turbo_update_xlate(t);
+            xframe *x = translation();
+            EXPECT_NE(x, nullptr);
+            if (!x) return;
+            t->turbo.pc = pc_of(slot);
+            t->turbo.reason = -1;
+            jit_before(t, x);
+            old_sig11_handler = tsim_set_handler(turbo_handler);
+            turbo_running_thread = t;
+            left = xframe_entry(x, t, pc_of(slot), budget, data, EMAT_GET_BIAS(), fetch);
+            tsim_set_handler(old_sig11_handler);
+            turbo_running_thread = nullptr;
+            left = jit_after(t, left);
+        });
+        return left;
     }
 
     // turbo_go inside a job of a kernel of its own; the ticks that passed are in `ticks`. A stop
     // raised meanwhile returns the kernel early: it is kept in `stopped` and the run resumed.
     uint32_t go(uint32_t budget)
     {
+        uint32_t result = 0;
+        in_job([&] { result = turbo_go(t, budget); });
+        return result;
+    }
+
+    // Runs the body in a job of a kernel of its own.
+    template <typename Body> void in_job(Body body)
+    {
         struct Call {
-            ThreadState *t;
-            uint32_t budget, result;
+            Body *body;
             bool done;
-        } call{t, budget, 0, false};
+        } call{&body, false};
         tsim_s *tsim = tsim_new("page-test");
         job_new(
             tsim, "turbo",
             [](void *a) {
                 auto *c = static_cast<Call *>(a);
-                c->result = turbo_go(c->t, c->budget);
+                (*c->body)();
                 c->done = true;
             },
             &call);
@@ -129,7 +141,6 @@ class PageRig : public ::testing::Test
         }
         ticks = tsim->now;
         tsim_free(tsim);
-        return call.result;
     }
 
     RunMachine r;
