@@ -9,7 +9,7 @@ proc state {machine} {
     foreach spr {CR XER LR CTR} { lappend values $spr [$machine display spr $spr] }
     return $values
 }
-foreach program {hello_glibc qsort_ints fnv_hash fib switch_table strings edge_cases} {
+foreach program {hello_sc compute hello_glibc qsort_ints fnv_hash fib switch_table strings dfp edge_cases} {
     file copy -force $env(QUARN_GUEST_DIR)/${program}_be64 $program
     foreach mode {simple turbo} {
         define dup myrrin ${program}_$mode

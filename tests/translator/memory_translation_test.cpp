@@ -10,6 +10,8 @@
 #include "mmu/address_translate.h"
 #include "processor/instruction_record.h"
 #include "processor/msr_rules.h"
+#include "processor/reservations.h"
+#include "translator/emat_modes.h"
 #include "support/sink_capture.h"
 #include "translator/jit_stubs.h"
 #include "translator/page_rig.h"
@@ -324,6 +326,33 @@ TEST_F(MemoryTranslation, StandaloneAccessesPastMemoryGoToTheInterpreter)
     EXPECT_EQ(enter(0, 100), 100u);
     EXPECT_EQ(t->turbo.reason, EXIT_READ);
     r.m.machine->turbo_standalone = 0;
+}
+
+TEST_F(MemoryTranslation, AStoreThroughTheComplexWriterRevokesOtherReservations)
+{
+    MemoryClient *other = MemoryClientCreate(r.m.machine, t->mcm, "other", 99);
+    create_reservation(other, DATA_PA + 0x40, 8);
+    install(DATA_PA, AXD_KIND_STORE);
+    t->GPR[4].value = DATA_PA;
+    t->GPR[5].value = 0x77;
+    word(0, stw(5, 4, 0x40));
+    enter(0, 100);
+    EXPECT_EQ(t->turbo.simple_stores, 1); // nobody holds a reservation any more
+    EXPECT_EQ(other->reservation_valid, 0);
+    EXPECT_EQ(r.read(DATA_PA + 0x40, 4), 0x77u);
+    EXPECT_EQ(t->turbo.writer, reinterpret_cast<void *>(jit_simple_writers[XMODE_HRMOR0 + 16]));
+    MemoryClientDelete(t->mcm, other);
+}
+
+TEST_F(MemoryTranslation, AnInstallationWithoutASegmentTableInstallsNothing)
+{
+    MemoryMap *memory = t->mcm->mbus->memory_map;
+    segtab *table = memory->segment_table;
+    ASSERT_NE(Resolve_Mapped_Memory(t->memory_client, DATA_PA + 0x10000000), nullptr);
+    memory->segment_table = nullptr; // as after a failed mapping
+    install(DATA_PA + 0x10000000, AXD_KIND_LOAD);
+    EXPECT_EQ(emat_get_segment(data_map(), DATA_PA + 0x10000000), nullptr);
+    memory->segment_table = table;
 }
 
 TEST_F(MemoryTranslation, FramesSharedByHostPageAndTheirTranslations)
