@@ -1,8 +1,8 @@
 // Whether an external instruction decoder claims a word, for the page translation.
-#include "translator/decoder_hooks.h"
+#include "translator/hooks/external_decoders.h"
 
-#include "machine/generic_machine.h"
-#include "processor/processor_identity.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_identity.h"
 
 int external_decoders_exist(GenericMachine *machine, uint32_t word)
 {

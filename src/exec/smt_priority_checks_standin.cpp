@@ -1,8 +1,8 @@
 // Stand-ins of the SMT priority checks that translated code asks for.
-#include "exec/smt_priority.h"
+#include "isa/hooks/smt_priority.h"
 
-#include "processor/instruction_record.h"
-#include "processor/smt.h"
+#include "processor/records/instruction_record.h"
+#include "processor/run/smt.h"
 
 // STAND-IN: the privilege rules of priority requests are not built; every priority is allowed.
 __attribute__((weak)) int SMTA_Check_Priority(IOPDesc *, int32_t)

@@ -7,20 +7,20 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "mmu/axd.h"
-#include "processor/mcm.h"
-#include "processor/msr_rules.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 #include "runtime/utils.h"
+#include "runtime/utils_mmap.h"
 #include "translator/frame.h"
-#include "translator/page_tables_standin.h"
-#include "translator/utils_mmap.h"
+#include "translator/page_tables.h"
 #include "translator/xframe.h"
 
 emat_s *all_emats = nullptr;

@@ -2,12 +2,12 @@
 // and dropped together.
 #include "translator/frame.h"
 
-#include "machine/generic_machine.h"
-#include "processor/mcm.h"
+#include "processor/hooks/pturbo_control.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "translator/emat.h"
-#include "translator/page_tables_standin.h"
-#include "translator/pturbo_control.h"
+#include "translator/page_tables.h"
 #include "translator/xframe.h"
 
 namespace

@@ -9,16 +9,16 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
+#include "runtime/utils_mmap.h"
 #include "translator/callouts.h"
 #include "translator/turbo_reason.h"
-#include "translator/utils_mmap.h"
-#include "x86/branches.h"
-#include "x86/encoder.h"
-#include "x86/host_regs.h"
-#include "x86/memory_access.h"
-#include "x86/prologues.h"
-#include "x86/state_disp.h"
+#include "translator/x86/branches.h"
+#include "translator/x86/encoder.h"
+#include "translator/x86/host_regs.h"
+#include "translator/x86/memory_access.h"
+#include "translator/x86/prologues.h"
+#include "translator/x86/state_disp.h"
 
 uint64_t jit_readers[JIT_ROUTINE_INDEXES];
 uint64_t jit_fetchers[JIT_ROUTINE_INDEXES];

@@ -1,19 +1,19 @@
 // Translated-page tables: frames by host page, their flushes and the machine-wide drops.
-#include "translator/page_tables_standin.h"
+#include "translator/page_tables.h"
 
 #include <sched.h>
 #include <sys/mman.h>
 
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "machine/modes.h"
-#include "mmu/axd.h"
-#include "processor/mcm.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "processor/run/modes.h"
 #include "runtime/message.h"
+#include "runtime/utils_mmap.h"
 #include "translator/emat.h"
 #include "translator/frame.h"
-#include "translator/utils_mmap.h"
 
 int64_t turbo_xlate_flushes = 0;
 

@@ -1,12 +1,12 @@
 // CR, XER, the deferred FPSCR result class and the SMT priority around a pass of translated code.
 #include "translator/run_boundary.h"
 
-#include "exec/smt_priority.h"
 #include "fp/fp160.h"
-#include "fp/fpscr_text.h"
-#include "processor/instruction_record.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "isa/hooks/smt_priority.h"
+#include "processor/hooks/fpscr_text.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_accessors.h"
 #include "translator/callouts.h"
 #include "translator/turbo_go.h"
 

@@ -2,7 +2,7 @@
 #include "translator/callouts.h"
 #include "translator/run_boundary.h"
 
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: instruction debugging of translated code is not built.
 __attribute__((weak)) void INSTR_DEBUG_BEFORE(ThreadState *) {}

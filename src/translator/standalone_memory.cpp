@@ -1,10 +1,10 @@
 // Direct host addressing of guest memory in standalone translations.
 #include "translator/standalone_memory.h"
 
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "processor/mcm.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
 
 namespace
 {

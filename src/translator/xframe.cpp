@@ -4,24 +4,24 @@
 
 #include <sys/mman.h>
 
-#include "machine/generic_machine.h"
-#include "machine/modes.h"
-#include "processor/mcm.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/modes.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
+#include "runtime/utils_mmap.h"
 #include "translator/crack.h"
-#include "translator/decoder_hooks.h"
 #include "translator/disassembler.h"
 #include "translator/emat.h"
 #include "translator/frame.h"
+#include "translator/hooks/external_decoders.h"
 #include "translator/page_dispatch.h"
 #include "translator/tt_triggers.h"
-#include "translator/utils_mmap.h"
-#include "x86/branches.h"
-#include "x86/guest_state.h"
-#include "x86/host_regs.h"
-#include "x86/prologues.h"
+#include "translator/x86/branches.h"
+#include "translator/x86/guest_state.h"
+#include "translator/x86/host_regs.h"
+#include "translator/x86/prologues.h"
 
 int64_t xframe_new_count = 0;
 int64_t xframe_free_count = 0;

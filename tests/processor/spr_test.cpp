@@ -7,22 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "exec/interrupt_raisers.h"
-#include "exec/spr_interrupt_standins.h"
-#include "machine/generic_machine.h"
-#include "mmu/htm.h"
-#include "processor/exception_record.h"
-#include "processor/handwritten_accessors.h"
-#include "processor/scom_blocks.h"
-#include "processor/smt.h"
-#include "processor/spr_moves.h"
-#include "processor/spr_services.h"
-#include "processor/spr_table.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/hooks/emat_zap.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/run/smt.h"
+#include "processor/spr/scom_blocks.h"
+#include "processor/spr/spr_moves.h"
+#include "processor/spr/spr_services.h"
+#include "processor/spr/spr_table.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/common.h"
 #include "runtime/psv.h"
 #include "support/sink_capture.h"
 #include "translator/emat.h"
-#include "translator/xlate_version.h"
 
 #include "register_fixture.h"
 
@@ -221,10 +222,10 @@ TEST_F(SprTest, ErvikDefaultsDefine150SprsAtTheConfiguredNumbers)
     for (int spr = 0; spr < SPR_TABLE_SIZE; spr++)
         count += Valid_SPR(core(), spr) ? 1 : 0;
     EXPECT_EQ(count, 150);
-    EXPECT_EQ(Valid_SPR(core(), 259), 1u); // SPRG3_ro
-    EXPECT_EQ(Valid_SPR(core(), 351), 0u); // HACOP
-    EXPECT_EQ(Valid_SPR(core(), 49), 0u);  // EPID
-    EXPECT_EQ(Valid_SPR(core(), 350), 1u); // ELPIDR
+    EXPECT_EQ(Valid_SPR(core(), 259), 1u);  // SPRG3_ro
+    EXPECT_EQ(Valid_SPR(core(), 351), 0u);  // HACOP
+    EXPECT_EQ(Valid_SPR(core(), 49), 0u);   // EPID
+    EXPECT_EQ(Valid_SPR(core(), 350), 1u);  // ELPIDR
     EXPECT_STREQ(Find_SPR_Name(core(), 48), "PID");
     EXPECT_STREQ(Find_SPR_Name(core(), 1023), "PIR");
     EXPECT_STREQ(Find_SPR_Name(core(), 780), "USIAR");
@@ -277,11 +278,9 @@ TEST_F(SprTest, ConfiguredNumbersMoveTheirSprs)
 
 TEST_F(SprTest, SecondDefinitionOfANumberIsRefused)
 {
-    EXPECT_EQ(Define_SPR64(core(), 1, SPR_ID_NONE, "OTHER", nullptr, 3, nullptr, 3, nullptr, nullptr),
-              nullptr);
+    EXPECT_EQ(Define_SPR64(core(), 1, SPR_ID_NONE, "OTHER", nullptr, 3, nullptr, 3, nullptr, nullptr), nullptr);
     EXPECT_STREQ(Find_SPR_Name(core(), 1), "XER");
-    EXPECT_EQ(Define_SPR(core(), 1024, SPR_ID_NONE, "OUT", 8, nullptr, 3, nullptr, 3, nullptr, nullptr),
-              nullptr);
+    EXPECT_EQ(Define_SPR(core(), 1024, SPR_ID_NONE, "OUT", 8, nullptr, 3, nullptr, 3, nullptr, nullptr), nullptr);
 }
 
 TEST_F(SprTest, AfterQuitEveryLookupIsOutOfRange)
@@ -334,57 +333,19 @@ TEST_F(SprTest, UndefinedSprRulesTable)
         {"mf 284 problem", false, 284, PROBLEM, {}, false, 0, PRIVILEGED, MARKER},
         {"mf bit 0x10 set problem", false, 49, PROBLEM, {}, false, 0, PRIVILEGED, MARKER},
         {"mf ignore", false, 2, PROBLEM, {{PO_UNKNOWN_SPR_IGNORE, true}}, false, 0, "", 0},
-        {"mf error strict",
-         false,
-         2,
-         SUPERVISOR,
-         {{PO_UNKNOWN_SPR_ERROR, true}},
-         true,
-         0,
-         illegal("mfspr unknown spr"),
-         MARKER},
+        {"mf error strict", false, 2, SUPERVISOR, {{PO_UNKNOWN_SPR_ERROR, true}}, true, 0, illegal("mfspr unknown spr"), MARKER},
         {"mf 912 supervisor", false, 912, SUPERVISOR, {{PO_VALID_SPR_912_927, true}}, false, 0, "", ~0ull},
-        {"mf top half user",
-         false,
-         100,
-         PROBLEM,
-         {{PO_TOP_HALF_SPRS_PRIVILEGED, true}},
-         false,
-         0,
-         illegal("mfspr < 512 in user mode"),
-         MARKER},
+        {"mf top half user", false, 100, PROBLEM, {{PO_TOP_HALF_SPRS_PRIVILEGED, true}}, false, 0,
+         illegal("mfspr < 512 in user mode"), MARKER},
         {"mt 808 supervisor", true, 808, SUPERVISOR, {}, false, 0, "", 0},
-        {"mt 808 user pcr",
-         true,
-         808,
-         PROBLEM,
-         {},
-         false,
-         0x4,
-         illegal("mtspr of invalid spr with bit 0x10=0"),
-         0},
+        {"mt 808 user pcr", true, 808, PROBLEM, {}, false, 0x4, illegal("mtspr of invalid spr with bit 0x10=0"), 0},
         {"mt 808 user", true, 808, PROBLEM, {}, false, 0, "", 0},
         {"mt bit 0x10 user", true, 0x30, PROBLEM, {}, false, 0, PRIVILEGED, 0},
         {"mt 2 user", true, 2, PROBLEM, {}, false, 0, illegal("mtspr of invalid spr with bit 0x10=0"), 0},
         {"mt 5 strict", true, 5, SUPERVISOR, {}, true, 0, illegal("mtspr 0, 4, 5 or 6"), 0},
-        {"mt bit08",
-         true,
-         2,
-         SUPERVISOR,
-         {{PO_UNKNOWN_SPR_BIT08, true}},
-         false,
-         0,
-         illegal("mtspr bit 5=1, bit 4=0"),
-         0},
-        {"mt read-only user",
-         true,
-         446,
-         PROBLEM,
-         {{PO_USER_WRITE_TO_READ_ONLY_SPR_IS_INVALID, true}},
-         false,
-         0,
-         PRIVILEGED,
-         0},
+        {"mt bit08", true, 2, SUPERVISOR, {{PO_UNKNOWN_SPR_BIT08, true}}, false, 0, illegal("mtspr bit 5=1, bit 4=0"), 0},
+        {"mt read-only user", true, 446, PROBLEM, {{PO_USER_WRITE_TO_READ_ONLY_SPR_IS_INVALID, true}}, false, 0,
+         PRIVILEGED, 0},
     };
     for (const Case &c : cases) {
         for (auto [index, on] : c.options)
@@ -472,8 +433,7 @@ uint64_t wide_value(IOPDesc *, int32_t *)
 
 TEST_F(SprTest, ThirtyTwoBitSprDeliversTheLowWord)
 {
-    ASSERT_NE(Define_SPR32(core(), 2, SPR_ID_NONE, "WIDE32", wide_value, 3, nullptr, 0, nullptr, nullptr),
-              nullptr);
+    ASSERT_NE(Define_SPR32(core(), 2, SPR_ID_NONE, "WIDE32", wide_value, 3, nullptr, 0, nullptr, nullptr), nullptr);
     mfspr(2, PROBLEM);
     EXPECT_EQ(rt(), 0x23456789u);
     EXPECT_EQ(SPR_size(core(), 2), 4);

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/modes.h"
-#include "processor/reg_accessors.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/run/modes.h"
 #include "translator/page_rig.h"
 
 namespace

@@ -10,17 +10,17 @@
 #include <memory>
 #include <string>
 
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_accessors.h"
 #include "translator/jit_stubs.h"
 #include "translator/page_rig.h"
 #include "translator/run_boundary.h"
 #include "translator/turbo_reason.h"
-#include "x86/branches.h"
-#include "x86/encoder.h"
-#include "x86/host_regs.h"
-#include "x86/prologues.h"
-#include "x86/state_disp.h"
+#include "translator/x86/branches.h"
+#include "translator/x86/encoder.h"
+#include "translator/x86/host_regs.h"
+#include "translator/x86/prologues.h"
+#include "translator/x86/state_disp.h"
 
 namespace
 {

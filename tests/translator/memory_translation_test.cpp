@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "memory/reservations.h"
 #include "mmu/address_translate.h"
-#include "processor/instruction_record.h"
-#include "processor/msr_rules.h"
-#include "processor/reservations.h"
-#include "translator/emat_modes.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/msr_rules.h"
+#include "runtime/utils_mmap.h"
 #include "support/sink_capture.h"
+#include "translator/emat_modes.h"
 #include "translator/jit_stubs.h"
 #include "translator/page_rig.h"
 #include "translator/turbo_stats.h"
-#include "translator/utils_mmap.h"
 
 namespace
 {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "exec/triggers.h"
-#include "processor/processor_identity.h"
-#include "processor/processor_state.h"
+#include "processor/records/processor_identity.h"
+#include "processor/records/processor_state.h"
+#include "runtime/triggers.h"
 #include "translator/page_rig.h"
-#include "x86/prologues.h"
+#include "translator/x86/prologues.h"
 
 // The associative triggers that the tests define (the trigger table itself is not built).
 namespace

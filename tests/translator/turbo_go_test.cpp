@@ -10,25 +10,25 @@
 
 #include <sys/mman.h>
 
-#include "exec/exception_types.h"
-#include "exec/interrupt_delivery.h"
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "processor/exception_record.h"
-#include "processor/time_registers.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/records/exception_record.h"
+#include "processor/time/time_registers.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/message.h"
+#include "runtime/utils_mmap.h"
 #include "support/sink_capture.h"
 #include "translator/crack.h"
 #include "translator/page_rig.h"
 #include "translator/turbo_callbacks.h"
 #include "translator/turbo_stats.h"
-#include "translator/utils_mmap.h"
-#include "translator/xlate_version.h"
-#include "x86/branches.h"
-#include "x86/encoder.h"
-#include "x86/host_regs.h"
-#include "x86/prologues.h"
-#include "x86/state_disp.h"
+#include "translator/x86/branches.h"
+#include "translator/x86/encoder.h"
+#include "translator/x86/host_regs.h"
+#include "translator/x86/prologues.h"
+#include "translator/x86/state_disp.h"
 
 namespace
 {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "translator/x86/encoder.h"
+#include "translator/x86/sink.h"
 #include "translator/xframe.h"
-#include "x86/encoder.h"
-#include "x86/sink.h"
 
 using Bytes = std::vector<uint8_t>;
 

@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "machine/generic_machine.h"
-#include "processor/mcm.h"
-#include "x86/branches.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "translator/x86/branches.h"
+#include "translator/x86/prologues.h"
+#include "translator/x86/state_disp.h"
 #include "x86/emit_buffer.h"
-#include "x86/prologues.h"
-#include "x86/state_disp.h"
 
 namespace
 {

@@ -1,5 +1,0 @@
-// Dropping every translation of the dynamic translator.
-#pragma once
-
-// Empties every effective-address map and drops every translated page of every machine.
-void EMAT_ZAP_(const char *caller, const char *file, int line);
