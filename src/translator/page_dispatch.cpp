@@ -354,8 +354,6 @@ bool fixed_point(xframe *x, uint32_t w, uint32_t kind)
     const int record = (int)(w & 1);
     const int spr = (int)(((w >> 16) & 31) | ((w >> 11) & 31) << 5);
     const int t0 = jit_temp0(), t1 = jit_temp1();
-    GenericMachine *machine = machine_of(x);
-    const bool bit_accurate = machine && machine->bit_accurate;
     switch (kind) {
     case 1:
     case 2:
@@ -479,8 +477,8 @@ bool fixed_point(xframe *x, uint32_t w, uint32_t kind)
         jit_mcrf(x, bf, (int)((w >> 18) & 7));
         break;
     case 210:
-        if (bit_accurate && (w & 0x100000))
-            jit_exit_invalid(x);
+        if (w & 0x100000)
+            jit_mfocrf(x, rt, (w >> 12) & 0xFF);
         else
             jit_mfcr(x, rt);
         break;
@@ -488,8 +486,8 @@ bool fixed_point(xframe *x, uint32_t w, uint32_t kind)
         jit_mfspr(x, w, rt, spr);
         break;
     case 225:
-        if (bit_accurate && (w & 0x100000))
-            jit_exit_invalid(x);
+        if (w & 0x100000)
+            jit_mtocrf(x, rt, (w >> 12) & 0xFF);
         else
             jit_mtcrf(x, rt, (w >> 12) & 0xFF);
         break;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "processor/config/processor_options.h"
 #include "processor/regs/reg_accessors.h"
 #include "processor/run/modes.h"
 #include "translator/page_rig.h"
@@ -368,6 +369,78 @@ TEST_F(FixedPoint, SpecialRegistersWithoutAnInlineFormExit)
     EXPECT_EQ(enter(0, 100), 100u);
     EXPECT_EQ(t->turbo.unknown_kind, 226);
     EXPECT_EQ(t->turbo.unknown_detail, 1000);
+}
+
+// mfocrf and mtocrf follow the processor's options in both modes: translated inline where the
+// options give a plain result, left to the interpreter otherwise, and agreeing with it either way.
+TEST_F(FixedPoint, OneFieldMovesFollowTheProcessorOptions)
+{
+    const uint32_t one_field = 1u << 20;
+    const uint32_t moves[] = {
+        x31(3, 0, 0, 19) | one_field | 0x20u << 12,  // mfocrf r3, cr2
+        x31(3, 0, 0, 19) | one_field | 0x01u << 12,  // mfocrf r3, cr7
+        x31(3, 0, 0, 19) | one_field,                // no field
+        x31(3, 0, 0, 19) | one_field | 0x21u << 12,  // two fields
+        x31(4, 0, 0, 144) | one_field | 0x08u << 12, // mtocrf cr4, r4
+        x31(4, 0, 0, 144) | one_field | 0x41u << 12, // two fields
+    };
+    const std::vector<std::vector<int>> settings = {
+        {},
+        {PO_OMFCR_BITS_ZERO},
+        {PO_OMFCR_DEFINES_ALL_FIELDS},
+        {PO_OMFCR_IGNORE},
+        {PO_OMFCR_REPLICATES_VALUE, PO_OMFCR_BITS_ZERO},
+        {PO_OMFCR_ALLOW_MULTIPLE_FIELDS, PO_MTCRF_ALLOW_MULTIPLE_FIELDS},
+    };
+    const int touched[] = {PO_MFOCRF_SUPPORTED,
+                           PO_MTOCRF_SUPPORTED,
+                           PO_OMFCR_BITS_ZERO,
+                           PO_OMFCR_DEFINES_ALL_FIELDS,
+                           PO_OMFCR_IGNORE,
+                           PO_OMFCR_REPLICATES_VALUE,
+                           PO_OMFCR_ALLOW_MULTIPLE_FIELDS,
+                           PO_MTCRF_ALLOW_MULTIPLE_FIELDS};
+    std::vector<uint32_t> saved;
+    for (int o : touched)
+        saved.push_back(r.core->options[o]);
+    int inline_count = 0;
+    for (int accurate = 0; accurate < 2; accurate++) {
+        r.m.machine->bit_accurate = accurate;
+        for (const std::vector<int> &on : settings) {
+            for (int o : touched)
+                r.core->options[o] = 0;
+            r.core->options[PO_MFOCRF_SUPPORTED] = r.core->options[PO_MTOCRF_SUPPORTED] = 1;
+            for (int o : on)
+                r.core->options[o] = 1;
+            for (uint32_t w : moves) {
+                State from{};
+                for (int i = 0; i < 32; i++)
+                    from.gpr[i] = 0x0123456789ABCDEFull * (uint64_t)(i + 1);
+                from.cr = 0x9A5C3E71u;
+                State interpreted = interpret(w, from), translated{};
+                if (translate(w, from, &translated)) {
+                    inline_count++;
+                } else {
+                    EXPECT_EQ(t->turbo.reason, EXIT_INVALID) << hex(w);
+                    continue;
+                }
+                const std::string where = "word " + hex(w) + " setting " + std::to_string(&on - &settings[0]);
+                EXPECT_EQ(hex(translated.gpr[3]), hex(interpreted.gpr[3])) << where;
+                EXPECT_EQ(hex(translated.cr), hex(interpreted.cr)) << where;
+            }
+        }
+    }
+    EXPECT_GT(inline_count, 20);
+
+    // Without the one-field forms both are left to the interpreter (which makes them illegal).
+    r.core->options[PO_MFOCRF_SUPPORTED] = r.core->options[PO_MTOCRF_SUPPORTED] = 0;
+    for (uint32_t w : {moves[0], moves[4]}) {
+        State ignored{};
+        EXPECT_FALSE(translate(w, State{}, &ignored)) << hex(w);
+        EXPECT_EQ(t->turbo.reason, EXIT_INVALID) << hex(w);
+    }
+    for (size_t i = 0; i < std::size(touched); i++)
+        r.core->options[touched[i]] = saved[i];
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "processor/config/processor_options.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
@@ -72,6 +73,13 @@ ProcessorState *core_of(xframe *x)
 {
     MCM *chip = xframe_mcm(x);
     return chip && chip->machine ? GenericMachine__Processor(chip->machine, 0) : nullptr;
+}
+
+// A processor option of the machine's first core.
+bool option_of(xframe *x, int option)
+{
+    ProcessorState *core = core_of(x);
+    return core && core->options[option];
 }
 
 // The registers moved in line: plain stored registers whose moves have no side effects.
@@ -182,6 +190,65 @@ void jit_mfcr(xframe *x, int rt)
         bytes(s, {0x49, 0x09, 0xC1});       // or r9, rax
     }
     jit_set_GPR(x, rt, R9);
+}
+
+// mfocrf as the processor's options define it: the one selected field in place, the other bits
+// zero, kept from RT or defined as the whole CR; the processor's other forms (no field or several
+// selected, replicated or doubled values, no one-field form) are left to the interpreter.
+void jit_mfocrf(xframe *x, int rt, uint32_t fxm)
+{
+    if (!option_of(x, PO_MFOCRF_SUPPORTED)) {
+        jit_exit_invalid(x);
+        return;
+    }
+    if (option_of(x, PO_OMFCR_IGNORE)) {
+        jit_mfcr(x, rt);
+        return;
+    }
+    if (fxm == 0 || (fxm & (fxm - 1)) != 0 || option_of(x, PO_OMFCR_REPLICATES_VALUE) ||
+        option_of(x, PO_OMFCR_DOUBLES_NIBBLE)) {
+        jit_exit_invalid(x);
+        return;
+    }
+    if (option_of(x, PO_OMFCR_DEFINES_ALL_FIELDS)) {
+        jit_mfcr(x, rt);
+        return;
+    }
+    int f = 0;
+    while (!(fxm & (0x80u >> f)))
+        f++;
+    sink *s = xframe_sink(x);
+    bytes(s, {0x4D, 0x31, 0xDB}); // xor r11, r11
+    bytes(s, {0x4D, 0x31, 0xC9}); // xor r9, r9
+    for (int k = 4 * f; k < 4 * f + 4; k++) {
+        emit_mov_imm32(s, RAX, 1u << (31 - k), 0);
+        rs(s, {0x80}, 7, disp_CR_bit(k), 0); // cmp byte CR[k], 0
+        sink_emit1(s, 0);
+        bytes(s, {0x41, 0x0F, 0x44, 0xC3}); // cmove eax, r11d
+        bytes(s, {0x49, 0x09, 0xC1});       // or r9, rax
+    }
+    if (!option_of(x, PO_OMFCR_BITS_ZERO)) {
+        emit_get_GPR(x, R10, rt, 1);
+        emit_mov_imm64(s, RAX, ~(uint64_t)(0xF0000000u >> (4 * f)));
+        bytes(s, {0x49, 0x21, 0xC2}); // and r10, rax
+        bytes(s, {0x4D, 0x09, 0xD1}); // or r9, r10
+    }
+    jit_set_GPR(x, rt, R9);
+}
+
+void jit_mtocrf(xframe *x, int rs_, uint32_t fxm)
+{
+    if (!option_of(x, PO_MTOCRF_SUPPORTED)) {
+        jit_exit_invalid(x);
+        return;
+    }
+    if (!option_of(x, PO_MTCRF_ALLOW_MULTIPLE_FIELDS)) {
+        uint32_t first = 0x80;
+        while (first && !(fxm & first))
+            first >>= 1;
+        fxm &= first; // the first field selected only
+    }
+    jit_mtcrf(x, rs_, fxm);
 }
 
 void jit_mtcrf(xframe *x, int rs_, uint32_t fxm)

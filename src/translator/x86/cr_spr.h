@@ -20,6 +20,9 @@ void jit_crorc(xframe *x, int bt, int ba, int bb);
 // RT = the 32-bit CR; CR fields selected by FXM from RS.
 void jit_mfcr(xframe *x, int rt);
 void jit_mtcrf(xframe *x, int rs, uint32_t fxm);
+// The one-field forms as the processor's options define them (else an exit to the interpreter).
+void jit_mfocrf(xframe *x, int rt, uint32_t fxm);
+void jit_mtocrf(xframe *x, int rs, uint32_t fxm);
 // The hypervisor-state guard: exit "hyper" when MSR[HV] is clear.
 void jit_check_hyp(xframe *x);
 void jit_mfspr(xframe *x, uint32_t word, int rt, int spr);
