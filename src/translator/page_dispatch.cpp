@@ -18,6 +18,7 @@
 #include "translator/x86/guest_state.h"
 #include "translator/x86/host_regs.h"
 #include "translator/x86/memory_access.h"
+#include "translator/x86/multiple_string.h"
 #include "translator/x86/prologues.h"
 #include "translator/xframe.h"
 
@@ -653,6 +654,68 @@ bool fixed_point(xframe *x, uint32_t w, uint32_t kind)
     return true;
 }
 
+// Load/store multiple, the string forms and dcbz; false for other kinds. The multiple and string
+// forms run in big-endian mode only, the doubleword ones in tags-active mode only.
+bool multiple_or_string(xframe *x, uint32_t w, uint32_t kind)
+{
+    const int rt = (int)field_RT(w), ra = (int)field_RA(w), rb = (int)field_RB(w);
+    switch (kind) {
+    case 64:
+        jit_dcbz(x, (int)((w >> 21) & 1), ra, rb);
+        return true;
+    case 190:
+    case 333:
+    case 196:
+    case 330:
+        jit_check_not_le(x);
+        jit_check_ta(x);
+        break;
+    case 191:
+    case 334:
+    case 197:
+    case 198:
+    case 331:
+    case 332:
+        jit_check_not_le(x);
+        break;
+    default:
+        return false;
+    }
+    switch (kind) {
+    case 190:
+        jit_lmd(x, rt, field_DS(w), ra);
+        break;
+    case 333:
+        jit_stmd(x, rt, field_DS(w), ra);
+        break;
+    case 191:
+        jit_lmw(x, rt, field_D(w), ra);
+        break;
+    case 334:
+        jit_stmw(x, rt, field_D(w), ra);
+        break;
+    case 196:
+        jit_lsdx(x, rt, ra, rb);
+        break;
+    case 330:
+        jit_stsdx(x, rt, ra, rb);
+        break;
+    case 197:
+        jit_lswi(x, rt, ra, rb);
+        break;
+    case 198:
+        jit_lswx(x, rt, ra, rb);
+        break;
+    case 331:
+        jit_stswi(x, rt, ra, rb);
+        break;
+    case 332:
+        jit_stswx(x, rt, ra, rb);
+        break;
+    }
+    return true;
+}
+
 } // namespace
 
 void translate_operation(xframe *x, uint32_t w, uint32_t kind)
@@ -672,6 +735,7 @@ void translate_operation(xframe *x, uint32_t w, uint32_t kind)
         memory_access(x, w, *m);
         return;
     }
+    if (multiple_or_string(x, w, kind)) return;
     switch (kind) {
     case 167:
         load_byte_update_indexed(x, w);
