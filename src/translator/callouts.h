@@ -16,6 +16,15 @@ uint64_t jit_debug_start_inst(ThreadState *thread, uint64_t word_address, uint64
 // A store through a complex writer: revokes other threads' reservations on the line and returns
 // the writer routine the thread is to use now.
 uint64_t jit_do_complex_write(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+// lwarx and ldarx: the thread's reservation on the granule of the access (EA, host address, page
+// entry address); returns the host address to load from, or 0 to leave the instruction to the
+// interpreter (exit "larx").
+uint64_t jit_do_lwarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+uint64_t jit_do_ldarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+// stwcx. and stdcx.: consumes the thread's reservation, sets CR0 (and the XER condition-code bits
+// where the processor keeps them) and returns where to store: the host address when the thread
+// held the granule, the junk word otherwise.
+uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
 // After a store in parallel mode: releases what the store path took; 0.
 uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
 // The parallel-mode path of exit_common: suspends the task until it is resumed.

@@ -19,6 +19,7 @@
 #include "translator/x86/host_regs.h"
 #include "translator/x86/memory_access.h"
 #include "translator/x86/multiple_string.h"
+#include "translator/x86/reservation_emitters.h"
 #include "translator/x86/prologues.h"
 #include "translator/xframe.h"
 
@@ -654,7 +655,8 @@ bool fixed_point(xframe *x, uint32_t w, uint32_t kind)
     return true;
 }
 
-// Load/store multiple, the string forms and dcbz; false for other kinds. The multiple and string
+// Load/store multiple, the string forms, dcbz, load-and-reserve and store-conditional; false for
+// other kinds. The multiple and string
 // forms run in big-endian mode only, the doubleword ones in tags-active mode only.
 bool multiple_or_string(xframe *x, uint32_t w, uint32_t kind)
 {
@@ -662,6 +664,21 @@ bool multiple_or_string(xframe *x, uint32_t w, uint32_t kind)
     switch (kind) {
     case 64:
         jit_dcbz(x, (int)((w >> 21) & 1), ra, rb);
+        return true;
+    case 199:
+        jit_lwarx(x, rt, ra, rb);
+        return true;
+    case 347:
+        jit_stwcx_dot(x, rt, ra, rb);
+        return true;
+    case 170:
+    case 313:
+        if (!xframe_machine64(x))
+            jit_exit_invalid(x);
+        else if (kind == 170)
+            jit_ldarx(x, rt, ra, rb);
+        else
+            jit_stdcx_dot(x, rt, ra, rb);
         return true;
     case 190:
     case 333:

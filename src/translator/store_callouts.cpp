@@ -1,5 +1,6 @@
 // Stores in translated code: the choice between the simple and the complex writer routine, and the
-// call-outs of the complex and parallel-mode store paths and of the debug translation routines.
+// call-outs of the complex and parallel-mode store paths, of load-and-reserve and store-conditional,
+// and of the debug translation routines.
 #include "translator/callouts.h"
 
 #include "memory/memory_bus.h"
@@ -7,6 +8,8 @@
 #include "memory/reservations.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
 #include "runtime/debug.h"
@@ -40,7 +43,57 @@ frame_s *access_frame(ThreadState *thread, uint64_t host, uint64_t entry)
     return static_cast<frame_s *>(emat_unbias(reinterpret_cast<emat_page_entry *>(entry)->frame));
 }
 
+// XER flag bytes of the condition-code bits 0x08000000 to 0x01000000.
+constexpr int XER_FLAG_CC0 = 4;
+
+uint64_t jit_do_larx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry, int32_t size)
+{
+    MemoryClient *client = thread->memory_client;
+    frame_s *frame = access_frame(thread, host, entry);
+    if (!client || !frame) return 0; // the interpreter's
+    if (thread->turbo.in_pturbo) pturbo_spin_lock(&frame->reservation_lock);
+    clear_reservation_bit(client);
+    create_reservation(client, frame->pa + (ea & 0xFFF), size);
+    if (thread->turbo.in_pturbo) pturbo_spin_unlock(&frame->reservation_lock);
+    return host;
+}
+
 } // namespace
+
+uint64_t jit_do_lwarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept
+{
+    return jit_do_larx(thread, ea, host, entry, 4);
+}
+
+uint64_t jit_do_ldarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept
+{
+    return jit_do_larx(thread, ea, host, entry, 8);
+}
+
+uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept
+{
+    turbo_s &turbo = thread->turbo;
+    MemoryClient *client = thread->memory_client;
+    frame_s *frame = access_frame(thread, host, entry);
+    int success = 0;
+    if (client && frame) {
+        const uint64_t pa = frame->pa + (ea & 0xFFF);
+        MemoryClient *next = nullptr;
+        success = revoke_reservation(client, pa, &next);
+        if (success) Record_a_successful_lock(thread, pa);
+    }
+    if (client && __atomic_load_n(&client->reservation_valid, __ATOMIC_ACQUIRE))
+        clear_reservation_bit(client);
+    turbo.cr[0] = 0;
+    turbo.cr[1] = 0;
+    turbo.cr[2] = (uint8_t)success;
+    turbo.cr[3] = turbo.xer_flags[XER_FLAG_SO];
+    if (thread->processor && thread->processor->options[PO_FXCC_FIELD_IN_XER]) {
+        for (int i = 0; i < 4; i++)
+            turbo.xer_flags[XER_FLAG_CC0 + i] = (uint8_t)(i == 2 ? success : 0);
+    }
+    return success ? host : reinterpret_cast<uint64_t>(&stcx_junk);
+}
 
 void turbo_update_simple_store_flag(ThreadState *thread)
 {

@@ -1,7 +1,8 @@
-// Load/store multiple, string and dcbz instructions in translated code: each word runs once through
-// the interpreter and once translated, from the same registers, XER and data pages; the GPRs and
-// the data pages must agree, or translated code must leave the word to the interpreter with the
-// expected exit. Then the reservations under a block store and the guards.
+// Load/store multiple, string, dcbz, load-and-reserve and store-conditional instructions in
+// translated code: each multiple and string word runs once through the interpreter and once
+// translated, from the same registers, XER and data pages; the GPRs and the data pages must agree,
+// or translated code must leave the word to the interpreter with the expected exit. Then the
+// reservations under a block store, the guards, and reservation pairs.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -57,16 +58,36 @@ constexpr uint32_t dcbz(int ra, int rb)
 {
     return xform(0, ra, rb, 1014);
 }
+constexpr uint32_t lwarx(int rt, int ra, int rb)
+{
+    return xform(rt, ra, rb, 20);
+}
+constexpr uint32_t ldarx(int rt, int ra, int rb)
+{
+    return xform(rt, ra, rb, 84);
+}
+constexpr uint32_t stwcx(int rs, int ra, int rb)
+{
+    return xform(rs, ra, rb, 150) | 1;
+}
+constexpr uint32_t stdcx(int rs, int ra, int rb)
+{
+    return xform(rs, ra, rb, 214) | 1;
+}
+constexpr uint32_t addi(int rt, int ra, int32_t si)
+{
+    return dform(14, rt, ra, si);
+}
 
 struct State {
     uint64_t gpr[32];
     std::vector<uint8_t> data; // the two data pages
 };
 
-class MultipleString : public PageRig
+class StorageForms : public PageRig
 {
   public:
-    MultipleString()
+    StorageForms()
     {
         r.m.machine->cache_block_size = 128;
         t->mcm->reservation_granule = 128;
@@ -135,7 +156,7 @@ struct Case {
     bool changes = true; // the word changes a register or memory
 };
 
-TEST_F(MultipleString, TranslatedFormsAgreeWithTheInterpreterOrLeaveWithTheirExit)
+TEST_F(StorageForms, TranslatedFormsAgreeWithTheInterpreterOrLeaveWithTheirExit)
 {
     const uint64_t D = DATA_PA;
     const Case cases[] = {
@@ -201,7 +222,7 @@ TEST_F(MultipleString, TranslatedFormsAgreeWithTheInterpreterOrLeaveWithTheirExi
 
 // Moves in little-endian mode are the interpreter's; so is a dcbz over a block size translated code
 // cannot zero in line.
-TEST_F(MultipleString, GuardsAndUnusualBlockSizes)
+TEST_F(StorageForms, GuardsAndUnusualBlockSizes)
 {
     t->GPR[4].value = DATA_PA;
     t->MSR.value |= MSR_LE;
@@ -223,7 +244,7 @@ TEST_F(MultipleString, GuardsAndUnusualBlockSizes)
 
 // A block store over two reservation granules revokes another thread's reservation on the second
 // one, as the interpreter's word-by-word stores do.
-TEST_F(MultipleString, ABlockStoreRevokesReservationsOnEveryGranuleItWrites)
+TEST_F(StorageForms, ABlockStoreRevokesReservationsOnEveryGranuleItWrites)
 {
     MemoryClient *other = MemoryClientCreate(r.m.machine, t->mcm, "other", 99);
     struct Case {
@@ -253,6 +274,93 @@ TEST_F(MultipleString, ABlockStoreRevokesReservationsOnEveryGranuleItWrites)
         EXPECT_EQ(other->reservation_valid, 0) << c.what;
     }
     MemoryClientDelete(t->mcm, other);
+}
+
+// lwarx, an increment and stwcx. in one pass store and report success; the thread then holds no
+// reservation. The doubleword pair does the same.
+TEST_F(StorageForms, AReservationPairStoresAndSetsEq)
+{
+    struct Case {
+        uint32_t load, store;
+        int size;
+    };
+    for (const Case &c : {Case{lwarx(3, 4, 5), stwcx(3, 4, 5), 4}, Case{ldarx(3, 4, 5), stdcx(3, 4, 5), 8}}) {
+        frame_drop_xlate(&frame);
+        r.write(DATA_PA + 0x48, c.size, 41);
+        t->GPR[4].value = DATA_PA;
+        t->GPR[5].value = 0x48;
+        tCOOKED_SET_XER(t, 0x80000000ull, 0); // SO
+        word(0, c.load);
+        word(1, addi(3, 3, 1));
+        word(2, c.store);
+        word(3, 0);
+        EXPECT_EQ(enter(0, 100), 97u);
+        EXPECT_EQ(t->turbo.pc, pc_of(3));
+        EXPECT_EQ(r.read(DATA_PA + 0x48, c.size), 42u) << c.size;
+        EXPECT_EQ(tRAW_GET_CR(t) >> 28, 0x3u) << "EQ and SO"; // 0b0011
+        EXPECT_EQ(t->memory_client->reservation_valid, 0);
+    }
+}
+
+// A store-conditional without the reservation, or after another thread's store to the granule,
+// stores nothing into guest memory and clears EQ; the value goes to the junk word.
+TEST_F(StorageForms, AStoreConditionalWithoutTheReservationFails)
+{
+    MemoryClient *other = MemoryClientCreate(r.m.machine, t->mcm, "other", 99);
+    r.write(DATA_PA + 0x48, 4, 7);
+    t->GPR[4].value = DATA_PA;
+    t->GPR[5].value = 0x48;
+    t->GPR[3].value = 0x5555;
+    tCOOKED_SET_XER(t, 0, 0);
+    word(0, lwarx(6, 4, 5));
+    word(1, 0);
+    word(2, stwcx(3, 4, 5));
+    word(3, 0);
+    enum Between { NOTHING_RESERVED, OTHER_STORE, RESERVED_ELSEWHERE };
+    for (Between between : {NOTHING_RESERVED, OTHER_STORE, RESERVED_ELSEWHERE}) {
+        frame_drop_xlate(&frame);
+        tCOOKED_SET_CR(t, 0xF0000000u, 0);
+        if (between != NOTHING_RESERVED) {
+            enter(0, 100); // lwarx, then the zero word exits
+            EXPECT_EQ(t->GPR[6].value, 7u);
+            EXPECT_EQ(t->memory_client->reservation_valid, 1);
+        }
+        if (between == OTHER_STORE) revoke_core_reservations(t->mcm, other, DATA_PA + 0x4C);
+        if (between == RESERVED_ELSEWHERE) create_reservation(t->memory_client, DATA_PA + 0x400, 4);
+        stcx_junk = 0;
+        EXPECT_EQ(enter(2, 100), 99u) << between;
+        EXPECT_EQ(r.read(DATA_PA + 0x48, 4), 7u) << between;
+        EXPECT_EQ(stcx_junk & 0xFFFFFFFFu, __builtin_bswap32(0x5555)) << between;
+        EXPECT_EQ(tRAW_GET_CR(t) >> 28, 0u) << between;
+        EXPECT_EQ(t->memory_client->reservation_valid, 0) << between;
+    }
+    MemoryClientDelete(t->mcm, other);
+}
+
+// Misaligned reservation forms are the interpreter's (it raises the alignment interrupt), and so
+// is every reservation form in a standalone translation.
+TEST_F(StorageForms, MisalignedAndStandaloneReservationFormsExit)
+{
+    t->GPR[4].value = DATA_PA;
+    for (uint32_t w : {lwarx(3, 4, 5), stwcx(3, 4, 5), ldarx(3, 4, 5), stdcx(3, 4, 5)}) {
+        t->GPR[5].value = 0x42;
+        frame_drop_xlate(&frame);
+        word(0, w);
+        EXPECT_EQ(enter(0, 100), 100u);
+        EXPECT_EQ(t->turbo.reason, EXIT_ALIGN) << std::hex << w;
+    }
+    const uint64_t alloc = r.m.machine->memory_alloc_size;
+    r.m.machine->turbo_standalone = 1;
+    r.m.machine->memory_alloc_size = 0;
+    for (uint32_t w : {lwarx(3, 4, 5), stwcx(3, 4, 5)}) {
+        t->GPR[5].value = 0x40;
+        frame_drop_xlate(&frame);
+        word(0, w);
+        enter(0, 100);
+        EXPECT_EQ(t->turbo.reason, EXIT_UNKNOWN) << std::hex << w;
+    }
+    r.m.machine->turbo_standalone = 0;
+    r.m.machine->memory_alloc_size = alloc;
 }
 
 } // namespace
