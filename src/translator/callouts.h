@@ -25,6 +25,9 @@ uint64_t jit_do_ldarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t 
 // where the processor keeps them) and returns where to store: the host address when the thread
 // held the granule, the junk word otherwise.
 uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+// mfspr DEC with the budget left after this instruction's count: DEC at the pass start less the
+// instructions before this one (unchanged while time is frozen).
+uint64_t jit_get_dec(ThreadState *thread, uint64_t left, uint64_t, uint64_t) noexcept;
 // After a store in parallel mode: releases what the store path took; 0.
 uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
 // The parallel-mode path of exit_common: suspends the task until it is resumed.

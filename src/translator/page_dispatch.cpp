@@ -20,6 +20,7 @@
 #include "translator/x86/memory_access.h"
 #include "translator/x86/multiple_string.h"
 #include "translator/x86/reservation_emitters.h"
+#include "translator/x86/system.h"
 #include "translator/x86/prologues.h"
 #include "translator/xframe.h"
 
@@ -733,6 +734,47 @@ bool multiple_or_string(xframe *x, uint32_t w, uint32_t kind)
     return true;
 }
 
+// Traps, mfmsr and mftb; false for other kinds.
+bool system_kind(xframe *x, uint32_t w, uint32_t kind)
+{
+    const int to = (int)field_RT(w), ra = (int)field_RA(w), rb = (int)field_RB(w);
+    switch (kind) {
+    case 369:
+        jit_tw(x, to, ra, rb);
+        return true;
+    case 370:
+        jit_twi(x, to, ra, field_D(w));
+        return true;
+    case 363:
+    case 364:
+        if (!xframe_machine64(x))
+            jit_exit_mode(x);
+        else if (kind == 363)
+            jit_td(x, to, ra, rb);
+        else
+            jit_tdi(x, to, ra, field_D(w));
+        return true;
+    case 213:
+        jit_check_priv(x);
+        jit_mfmsr(x, to);
+        return true;
+    case 209: {
+        const int tbr = (int)(((w >> 16) & 31) | ((w >> 11) & 31) << 5);
+        MCM *chip = xframe_mcm(x);
+        ProcessorState *core = chip && chip->machine ? GenericMachine__Processor(chip->machine, 0) : nullptr;
+        if (core && !core->options[PO_MFTB_SUPPORTED])
+            jit_exit_invalid(x); // the interpreter makes it illegal
+        else if (tbr != 268 && tbr != 269)
+            jit_exit_unknown(x, 209, 0);
+        else
+            jit_mftb(x, to, tbr);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 void translate_operation(xframe *x, uint32_t w, uint32_t kind)
@@ -752,7 +794,7 @@ void translate_operation(xframe *x, uint32_t w, uint32_t kind)
         memory_access(x, w, *m);
         return;
     }
-    if (multiple_or_string(x, w, kind)) return;
+    if (multiple_or_string(x, w, kind) || system_kind(x, w, kind)) return;
     switch (kind) {
     case 167:
         load_byte_update_indexed(x, w);

@@ -1,5 +1,6 @@
 // Condition-register and SPR emitters. XER moves stay with the interpreter: this processor's mfxer
-// and mtxer mask and keep fields by the MSR and processor options.
+// and mtxer mask and keep fields by the MSR and processor options. DEC and, with "turbo/mftb", the
+// time base are computed within the pass.
 #include "translator/x86/cr_spr.h"
 
 #include <initializer_list>
@@ -10,18 +11,22 @@
 #include "processor/records/processor_state.h"
 #include "processor/regs/register_file.h"
 #include "processor/spr/spr_table.h"
+#include "translator/callouts.h"
 #include "translator/x86/branches.h"
 #include "translator/x86/encoder.h"
 #include "translator/x86/guest_state.h"
 #include "translator/x86/host_regs.h"
 #include "translator/x86/prologues.h"
 #include "translator/x86/state_disp.h"
+#include "translator/x86/system.h"
 #include "translator/xframe.h"
 
 namespace
 {
 
 constexpr uint32_t KIND_MFSPR_UNKNOWN = 224, KIND_MTSPR_UNKNOWN = 226;
+// The time base and its upper half as mfspr reads them.
+constexpr int SPR_NUMBER_TB = 268, SPR_NUMBER_TBU = 269, SPR_NUMBER_TBU_RO = 285;
 constexpr uint64_t MSR_HV_BIT = 0x1000000000000000ull;
 
 const int RAX = HOST_RAX, R9 = HOST_R9, R10 = HOST_R10, R11 = HOST_R11;
@@ -287,6 +292,22 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
     spr_table_entry *entry = core ? Index_SPR_Table(core, spr) : nullptr;
     if (!entry || !entry->valid || !entry->rdte) {
         jit_exit_unknown(x, KIND_MFSPR_UNKNOWN, (uint32_t)spr);
+        return;
+    }
+    if (xframe_is_mftb(x) && (spr == SPR_NUMBER_TB || spr == SPR_NUMBER_TBU || spr == SPR_NUMBER_TBU_RO)) {
+        jit_mftb(x, rt, spr == SPR_NUMBER_TB ? SPR_NUMBER_TB : SPR_NUMBER_TBU);
+        return;
+    }
+    // DEC counts down one per instruction of the pass: a call-out computes it (outside PTURBO).
+    if (entry->register_id == SPR_ID_DEC && !xframe_is_pturbo(x)) {
+        if (!privilege_guard(x, entry->read_level)) {
+            jit_exit_unknown(x, KIND_MFSPR_UNKNOWN, (uint32_t)spr);
+            return;
+        }
+        sink *s = xframe_sink(x);
+        emit_mov_reg(s, R9, JIT_TOGO, 0);
+        jit_callout(s, R9, reinterpret_cast<const void *>(jit_get_dec));
+        jit_set_GPR(x, rt, R9);
         return;
     }
     int32_t disp = 0;
