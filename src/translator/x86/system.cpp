@@ -121,6 +121,12 @@ void jit_mftb(xframe *x, int rt, int tbr)
         jit_set_GPR(x, rt, t0);
         return;
     }
+    // The parallel mode's time-base protocol is not built: its translations leave mftb to the
+    // interpreter.
+    if (xframe_is_pturbo(x)) {
+        jit_exit_unknown(x, KIND_MFTB, 0);
+        return;
+    }
     // Left to the run loop, which synchronises time first (the instruction counts as done); a
     // thread in chunky mode leaves it to the interpreter.
     emit_cmp_field_zero(s, disp_thread(offsetof(ThreadState, chunk_mode)));
