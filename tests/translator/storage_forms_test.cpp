@@ -197,27 +197,35 @@ TEST_F(StorageForms, TranslatedFormsAgreeWithTheInterpreterOrLeaveWithTheirExit)
         {"lsdx outside tags-active mode", lsdx(3, 4, 5), D, 0, 8, EXIT_TA},
         {"lmd outside tags-active mode", lmd(30, 4, 0), D, 0, 0, EXIT_TA},
     };
-    for (const Case &c : cases) {
-        State from = initial(c.xer_count);
-        from.gpr[4] = c.r4;
-        from.gpr[5] = c.r5;
-        State interpreted = c.exit < 0 ? interpret(c.word, from) : State{};
-        State translated{};
-        const bool ran = translate(c.word, from, &translated);
-        if (c.exit >= 0) {
-            EXPECT_FALSE(ran) << c.what;
-            EXPECT_EQ(t->turbo.reason, c.exit) << c.what;
-            EXPECT_EQ(translated.data, from.data) << c.what << ": nothing stored before the exit";
-            continue;
+    // In 64-bit mode, then in 32-bit mode with junk in the upper words of the base and index (the
+    // effective address keeps its low word only).
+    const uint64_t msr = t->MSR.value;
+    for (const uint64_t upper : {0ull, 0xABCD000000000000ull}) {
+        t->MSR.value = upper ? msr & ~MSR_SF : msr | MSR_SF;
+        for (const Case &c : cases) {
+            const std::string what = std::string(c.what) + (upper ? " (32-bit)" : "");
+            State from = initial(c.xer_count);
+            from.gpr[4] = c.r4 | upper;
+            from.gpr[5] = c.r5 | upper;
+            State interpreted = c.exit < 0 ? interpret(c.word, from) : State{};
+            State translated{};
+            const bool ran = translate(c.word, from, &translated);
+            if (c.exit >= 0) {
+                EXPECT_FALSE(ran) << what;
+                EXPECT_EQ(t->turbo.reason, c.exit) << what;
+                EXPECT_EQ(translated.data, from.data) << what << ": nothing stored before the exit";
+                continue;
+            }
+            ASSERT_TRUE(ran) << what << ": left with reason " << t->turbo.reason;
+            for (int i = 0; i < 32; i++)
+                EXPECT_EQ(translated.gpr[i], interpreted.gpr[i]) << what << ": r" << i;
+            EXPECT_EQ(translated.data, interpreted.data) << what;
+            const bool changed =
+                interpreted.data != from.data || memcmp(interpreted.gpr, from.gpr, sizeof from.gpr) != 0;
+            EXPECT_EQ(changed, c.changes) << what;
         }
-        ASSERT_TRUE(ran) << c.what << ": left with reason " << t->turbo.reason;
-        for (int i = 0; i < 32; i++)
-            EXPECT_EQ(translated.gpr[i], interpreted.gpr[i]) << c.what << ": r" << i;
-        EXPECT_EQ(translated.data, interpreted.data) << c.what;
-        const bool changed =
-            interpreted.data != from.data || memcmp(interpreted.gpr, from.gpr, sizeof from.gpr) != 0;
-        EXPECT_EQ(changed, c.changes) << c.what;
     }
+    t->MSR.value = msr;
 }
 
 // Moves in little-endian mode are the interpreter's; so is a dcbz over a block size translated code
