@@ -135,6 +135,9 @@ struct GenericMachine {
     uint64_t turbo_noop_delay;
     uint64_t turbo_mftb_xtra;
     int32_t turbo_debug;
+    // The lane mode of the VMX floating-point instructions: 1 two double-precision lanes, 2 four
+    // (with the threads' upper lane slots), any other value the four single-precision lanes.
+    int32_t vmx_fake_mode;
     int32_t turbo_dynamic_debug;
     int32_t turbo_standalone;
     int32_t turbo_fmadd;

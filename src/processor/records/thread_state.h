@@ -149,6 +149,9 @@ struct ThreadState {
     uint64_t next_pc; // unmasked next-instruction address, set beside PC
     int32_t fpr_words[NUM_GPRS];
     Reg128 VSR[NUM_VSRS];
+    // The upper lane slots of the four-lane double-precision VMX mode: lanes 2 and 3 of VR n are
+    // vmx_upper_lanes[n][0] and [1] (doublewords 0 and 1). Not registers; zero at creation.
+    uint64_t vmx_upper_lanes[32][2];
     Reg64 BHRBE[NUM_BHRB_ENTRIES];
 
     // SMT.
