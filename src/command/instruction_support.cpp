@@ -71,13 +71,6 @@ uint32_t EA_zero_page_exception(ThreadState *thread, uint64_t ea, int32_t count,
     return done;
 }
 
-int external_decoders_exist(GenericMachine *machine, uint32_t flags)
-{
-    ThreadState *thread = machine ? GenericMachine__Thread(machine, 0) : nullptr;
-    if (!thread) return 0;
-    return ThreadState_check_decoders(thread, flags, 1) != 0 ? 1 : 0;
-}
-
 int signal_cop(IOPDesc *iop, CRB *request)
 {
     ProcessorState *processor = iop->thread->processor;

@@ -1,5 +1,5 @@
 // Small routines that instruction paths and printers call: zero-filling of guest pages by
-// effective address, the external-decoder question, the icswx coprocessor gate and the SPR field
+// effective address, the icswx coprocessor gate and the SPR field
 // of the disassembler (declared in processor/hooks/disassembler.h).
 #pragma once
 
@@ -19,9 +19,6 @@ extern "C" uint32_t total_pages_cleared;
 // flag 0 translation raises nothing; otherwise a failing translation raises its storage interrupt.
 // Answers the pages zeroed.
 uint32_t EA_zero_page_exception(ThreadState *thread, uint64_t ea, int32_t count, int flag);
-
-// 1 when an external decoder registered on the machine's thread 0 answers the flags.
-int external_decoders_exist(GenericMachine *machine, uint32_t flags);
 
 // The gate in front of the coprocessor request of icswx: 0 accepted, 1 busy, 2 rejected, 3 (test
 // mode only).
