@@ -1,13 +1,16 @@
 // Effective-to-physical translation: the entry, the first stage (address checks, real mode, the
 // segment search), page crossing and the closing step. The ERAT, TLB and page-table stage is the
-// page stage's (PPC_MMU_Xlate_Page).
+// page stage's (PPC_MMU_Xlate_Page, xlate_page.cpp), which also completes ERAT hits.
 #include "mmu/address_translate.h"
 
 #include "decode/instr_info.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
+#include "mmu/erat.h"
 #include "mmu/hooks/pc_triggers.h"
+#include "mmu/page_table.h"
 #include "mmu/real_mode.h"
+#include "mmu/slb_search.h"
 #include "mmu/storage_interrupts.h"
 #include "mmu/xlate_debug.h"
 #include "mmu/xlate_internal.h"
@@ -20,6 +23,7 @@
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_triggers.h"
+#include "processor/translation/erat.h"
 #include "processor/run/run_control.h"
 #include "processor/translation/tlb_slb_erat.h"
 #include "runtime/common.h"
@@ -35,8 +39,9 @@ constexpr uint32_t WIMG_CROSSING_MARKER = 0xdeadbeef;
 constexpr uint8_t CORE_REC_ERAT_MISS = 0x40;
 constexpr uint8_t CORE_REC_SEGMENT_MISS = 0x80;
 
-const char *const MMUFunctionLabels[] = {"Load",      "Store",           "Fetch",      "CacheLoad", "CacheTouch",
-                                         "CacheFlush", "CacheInvalidate", "CacheStore", "CacheSet",  "Unknown"};
+const char *const MMUFunctionLabels[] = {"Load",       "Store",      "Fetch",           "CacheLoad",
+                                         "CacheTouch", "CacheFlush", "CacheInvalidate", "CacheStore",
+                                         "CacheSet",   "Unknown"};
 
 uint32_t stop_word()
 {
@@ -60,8 +65,8 @@ bool triggers_stopped(IOPDesc *iop, const AXD *axd, uint64_t address, int effect
 {
     ThreadState *thread = iop->thread;
     uint32_t before = stop_word();
-    Trigger_Memory__Check_Addr(thread->machine, thread, address, axd->size, effective, axd->kind, thread->object_id,
-                               thread->Instruction_Number, 1);
+    Trigger_Memory__Check_Addr(thread->machine, thread, address, axd->size, effective, axd->kind,
+                               thread->object_id, thread->Instruction_Number, 1);
     return before == 0 && stop_word() != 0;
 }
 
@@ -108,7 +113,14 @@ int PPC_MMU_Xlate_Segment(int mode, IOPDesc *iop, AXD *axd, SLB *segment, int *r
     }
 
     axd->xlate_mode = 2;
-    // No ERAT entry is consulted here: the page stage finds and fills the translation.
+    if (!options[PO_IGNORE_ERATS_FOR_WOLK]) {
+        ERAT_Struct *erat = Thread_ERAT(thread, axd->kind);
+        ERAT_Entry *hit = erat ? ERAT_FindMapping(thread, erat, axd->xlate_ea, axd->kind) : nullptr;
+        if (hit && Adjust_PTE_for_if_we_need_to_set_TS_C_or_R_bit(hit->pte, thread, iop, axd)) {
+            *result = Xlate_ERAT_Hit(mode, iop, axd, erat, hit);
+            return 1;
+        }
+    }
     if (iop->addr_only) {
         iop->core_rec.flags |= CORE_REC_ERAT_MISS;
         if (!iop->core_walk) {
@@ -116,7 +128,15 @@ int PPC_MMU_Xlate_Segment(int mode, IOPDesc *iop, AXD *axd, SLB *segment, int *r
             return 1;
         }
     }
-    if (PPC_MMU_Search_SLB(iop, axd->xlate_ea, segment, axd)) return 0;
+    if (options[PO_TAGS_ACTIVE] && (msr & MSR_TA) && axd->xlate_ea > 0xFFFFFFFFFFFFull) {
+        Tags_Active_Segment(iop, axd->xlate_ea, segment);
+        return 0;
+    }
+    int multiple = 0;
+    if (SLB *found = PPC_MMU_Search_SLB(iop, axd->xlate_ea, axd->kind, &multiple)) {
+        *segment = *found;
+        return 0;
+    }
     if (iop->addr_only) iop->core_rec.flags |= CORE_REC_SEGMENT_MISS;
     if (!(mode & XLATE_NOEXCEPTION)) {
         uint64_t address = options[PO_Dravo_VMX] && iop->row && (iop->row->class_flags & (1ull << 63))
@@ -151,10 +171,10 @@ int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int resul
     const uint32_t *options = thread->processor->options;
     uint64_t msr = iGET_MSR(iop);
 
-    bool stays = !spans_pages(axd->ea, axd->size, shift) &&
-                 (axd->size2 < 1 || axd->crosses || !iop->row ||
-                  !(iop->row->class_flags & (II_STRING | II_MULTIPLE)) ||
-                  !spans_pages(axd->ea2, axd->size2, axd->page_shift));
+    bool stays =
+        !spans_pages(axd->ea, axd->size, shift) && (axd->size2 < 1 || axd->crosses || !iop->row ||
+                                                    !(iop->row->class_flags & (II_STRING | II_MULTIPLE)) ||
+                                                    !spans_pages(axd->ea2, axd->size2, axd->page_shift));
     if (stays && !(msr & MSR_SF) && axd->size > 1 &&
         ((axd->ea + (uint64_t)(axd->size - 1)) >> 32) != (axd->ea >> 32))
         stays = false;

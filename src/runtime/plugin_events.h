@@ -40,3 +40,5 @@ void Event_Sleep_Exit_Inst(ThreadState *thread);
 void Event_Winkle_Exit_Inst(ThreadState *thread);
 // An interrupt of the type is being delivered to the thread.
 void Event_Core_Exception(ThreadState *thread, int32_t type);
+// A pair of page-table doublewords read by translation, with their physical address.
+void Event_PTE_Access(ThreadState *thread, uint64_t address, uint64_t dw0, uint64_t dw1);
