@@ -38,3 +38,9 @@ __attribute__((weak)) uint32_t PA_Write_pte_Cached(MemoryClient *client, AXD *ax
 {
     return Write_Mapped_Memory_Reg(client, axd->pa, 8, value, 0) ? 0 : 1;
 }
+
+// STAND-IN: the cache configuration is not built; instruction-cache lines are 128 bytes.
+__attribute__((weak)) uint16_t cacheGlobalConfig_ICache_Line_Size(void)
+{
+    return 128;
+}

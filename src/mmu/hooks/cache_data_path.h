@@ -17,3 +17,5 @@ uint32_t PA_Read_inst_Cached(MemoryClient *client, AXD *axd, uint32_t *word);
 // and one doubleword written; 0 on success.
 uint32_t PA_Read_pte_Cached(MemoryClient *client, AXD *axd, uint64_t *values, int effects);
 uint32_t PA_Write_pte_Cached(MemoryClient *client, AXD *axd, uint64_t value, int effects);
+// The line size of the first instruction-cache description of the cache configuration.
+uint16_t cacheGlobalConfig_ICache_Line_Size(void);
