@@ -204,8 +204,12 @@ uint32_t Read_PTEs(IOPDesc *iop, uint64_t pa, uint64_t *values, int count, int e
             if (result != 0) break;
         }
     }
-    for (int i = 0; i + 1 < count; i += 2)
-        Event_PTE_Access(thread, pa + 8 * (uint64_t)i, values[i], values[i + 1]);
+    for (int i = 0; i + 1 < count; i += 2) {
+        struct {
+            uint64_t address, dw0, dw1;
+        } record = {pa + 8 * (uint64_t)i, values[i], values[i + 1]};
+        Event_PTE_Access(iop, &record);
+    }
     GenericMachine *machine = thread->machine;
     TriggerTable *table = machine ? Machine_Trigger_Table(machine) : nullptr;
     if (table && Assoc_Trigger_Search(table, "PTE_LOAD"))
