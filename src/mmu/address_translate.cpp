@@ -7,6 +7,7 @@
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/erat.h"
+#include "mmu/hooks/emat_fill.h"
 #include "mmu/hooks/pc_triggers.h"
 #include "mmu/page_table.h"
 #include "mmu/real_mode.h"
@@ -35,6 +36,8 @@ namespace
 constexpr uint64_t STANDALONE_CI_START = 0xF00000EF000000ull;
 constexpr uint64_t STANDALONE_CI_LAST = STANDALONE_CI_START + 0xFFFFF;
 constexpr uint64_t PAGE_4K_MASK = ~0xFFFull;
+// ThreadState::emat_fill_request.
+constexpr int32_t EMAT_FILL_REQUEST_READ = 1, EMAT_FILL_REQUEST_WRITE = 2, EMAT_FILL_REQUEST_FETCH = 3;
 constexpr uint32_t WIMG_CROSSING_MARKER = 0xdeadbeef;
 constexpr uint8_t CORE_REC_ERAT_MISS = 0x40;
 constexpr uint8_t CORE_REC_SEGMENT_MISS = 0x80;
@@ -241,6 +244,14 @@ int PPC_MMU_AddressTranslate(int mode, IOPDesc *iop, AXD *axd)
     if (result) return result;
     if (mode & XLATE_NOSIDEEFFECT) return 0;
     if (!(mode & XLATE_NOEXCEPTION) && triggers_stopped(iop, axd, axd->pa, 0)) return 1;
-    // The translated-code map fill: no map-fill request is ever made without the translator.
+    // The map fill that translated code asked for when it left for want of this mapping.
+    const int32_t request = thread->emat_fill_request;
+    const bool fetch = axd->kind == AXD_KIND_FETCH;
+    if ((request == EMAT_FILL_REQUEST_FETCH && fetch) ||
+        ((request == EMAT_FILL_REQUEST_READ || request == EMAT_FILL_REQUEST_WRITE) && !fetch)) {
+        if (axd->kind != AXD_KIND_CACHE_FLUSH)
+            emat_add(GET_CURRENT_EMAT(thread, thread->MSR.value, fetch ? 1 : 0), thread, axd);
+        thread->emat_fill_request = 0;
+    }
     return 0;
 }

@@ -1,8 +1,9 @@
 // What the translation-state changes of this floor ask of the dynamic translator: dropping the
 // effective-address maps around an address, its global translation lock (held by slbie and slbia
 // in the parallel mode) and the trace library's tlbie record.
-// Declared here for the floors that call it; defined by the translator (stand-ins in
-// mmu/translator_xlate_standin.cpp until the translator builds them).
+// Declared here for the floors that call it; defined by the translator (EMAT_INVALIDATE_EA in
+// translator/emat.cpp; the others are stand-ins in mmu/translator_xlate_standin.cpp until the
+// translator builds them).
 #pragma once
 
 #include <cstdint>
