@@ -221,6 +221,8 @@ bool load_region(ElfLoad &load, const uint8_t *source, uint64_t source_length, u
 void set_high_memory(GenericMachine *machine, uint64_t highest_end)
 {
     machine->loader_high_memory = (highest_end + PAGE_SIZE) & ~(PAGE_SIZE - 1);
+    machine->program_break = 0;
+    machine->mapping_floor = 0;
 }
 
 int load_64bit(ElfLoad &load)
