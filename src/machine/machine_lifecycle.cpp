@@ -340,6 +340,8 @@ GenericMachine *GenericMachine_Init(const char *name, PropertyList *list)
 
 GenericMachine *GenericMachine_Create(const char *name, PropertyList *list)
 {
+    // A topology the machine cannot hold is refused before anything is allocated.
+    if (!Machine_Topology_Check(list)) return nullptr;
     GenericMachine *machine = GenericMachine_Init(name, list);
     if (!machine) return nullptr;
 
