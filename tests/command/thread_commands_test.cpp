@@ -206,6 +206,14 @@ TEST_F(ThreadCommandsTest, MemoryValuesAndTheirText)
     EXPECT_EQ(ok("alpha memory display 0x1000 word"), "0x23450000");
     EXPECT_EQ(ok("alpha memory display 0x1000 word 4"), "0x23450000 0x00000000 0x00000000 0x00000000\n");
     EXPECT_EQ(ok("alpha memory display 0x1000 word 3"), "0x23450000 0x00000000 0x00000000 ");
+    // A range past the end of memory is refused before anything is shown.
+    char end[64];
+    snprintf(end, sizeof end, "Illegal Address 0x%016lX\n", (unsigned long)machine->total_memory);
+    for (const char *count : {"0x8000000000000000", "0x2000000000000001", "0x4000000"})
+        EXPECT_EQ(fails(std::string("alpha memory display 0x1000 long ") + count), end) << count;
+    std::string last = std::to_string(machine->total_memory - 16);
+    EXPECT_EQ(ok("alpha memory display " + last + " long 2"), "0x0000000000000000 0x0000000000000000\n");
+    EXPECT_EQ(fails("alpha memory display " + last + " long 3"), end);
     std::string bytes = ok("alpha memory display 0x1000 byte 20");
     EXPECT_EQ(lines(bytes).size(), 1u);
     EXPECT_EQ(bytes.find('\n'), 16 * 5 - 1u);
