@@ -200,7 +200,9 @@ struct GenericMachine {
     ConsoleDevice *consoles; // head of the console list
 
     void *process_tree;             // the guest process tree
-    uint64_t loader_high_memory;    // the loader's high-memory mark
+    uint64_t loader_high_memory;    // the loader's high-memory mark: the standalone program's break
+    uint64_t program_break;         // the break as the program's brk last set it; 0: the mark stands for it
+    uint64_t mapping_floor;         // the lowest anonymous mapping above the program's break; 0 when none
     uint64_t loader_lowest_address; // lowest address an ELF load wrote
     uint64_t stack_top;             // the loaded program's stack top; all ones until a program is loaded
 
