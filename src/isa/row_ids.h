@@ -16,6 +16,8 @@ enum : uint16_t {
     ROW_DSTST = 211,
     ROW_DSTSTT = 212,
     ROW_DSTT = 213,
+    ROW_FCMPO = 258,
+    ROW_FCMPU = 259,
     ROW_ICBI = 343,
     ROW_ICSWX = 346,
     ROW_LD = 359,
