@@ -9,18 +9,18 @@
 #include <cstring>
 
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "core/cycle_core_tcl.h"
-#include "fp/fp160_text.h"
 #include "fp/format_convert.h"
-#include "machine/generic_machine.h"
-#include "mmu/tm/htm_user_state.h"
-#include "processor/ex_spr.h"
-#include "processor/register_file.h"
-#include "processor/spr_moves.h"
-#include "processor/spr_table.h"
-#include "processor/thread_state.h"
+#include "fp/fp160_text.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/htm_user_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/register_file.h"
+#include "processor/spr/ex_spr.h"
+#include "processor/spr/spr_moves.h"
+#include "processor/spr/spr_table.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

@@ -1,9 +1,9 @@
 // Stand-in of the floating-point register write.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
 #include "fp/fpr_invalid_map.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the register's write triggers are missing; the VSR's halves are stored and, for a
 // target written by an instruction (a label beginning with "T"), the FPR invalid map follows.

@@ -7,7 +7,7 @@
 #include "fp/fp_convert.h"
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 
 namespace
 {

@@ -7,7 +7,7 @@
 #include "fp/format_convert.h"
 #include "fp/fpscr.h"
 #include "fp/fpscr_status.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 #include "runtime/message.h"
 
 namespace

@@ -2,7 +2,9 @@
 // square root in double and single precision, and the two compares.
 #include <cstring>
 
-#include "exec/interrupt_raisers.h"
+#include "decode/instr_info.h"
+#include "decode/row_ids.h"
+#include "fp/format_convert.h"
 #include "fp/fp160_arith.h"
 #include "fp/fp160_round.h"
 #include "fp/fp_convert.h"
@@ -10,12 +12,10 @@
 #include "fp/fp_emul.h"
 #include "fp/fp_emul_common.h"
 #include "fp/fp_options.h"
-#include "fp/format_convert.h"
 #include "fp/fpscr.h"
 #include "fp/fpscr_status.h"
-#include "isa/instr_info.h"
-#include "isa/row_ids.h"
-#include "processor/instruction_prints.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/prints/instruction_prints.h"
 #include "runtime/message.h"
 
 namespace

@@ -3,20 +3,20 @@
 
 #include <cstdio>
 
-#include "core/reg_reader_queue.h"
-#include "core/vsr_access.h"
-#include "exec/interrupt_raisers.h"
+#include "fp/format_convert.h"
 #include "fp/fp160_round.h"
 #include "fp/fp160_text.h"
 #include "fp/fp_convert.h"
 #include "fp/fp_deliver.h"
 #include "fp/fp_options.h"
-#include "fp/format_convert.h"
 #include "fp/fpscr.h"
-#include "fp/fpscr_text.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
-#include "processor/instruction_prints.h"
-#include "processor/msr_rules.h"
+#include "processor/hooks/fpscr_text.h"
+#include "processor/hooks/reg_reader_queue.h"
+#include "processor/hooks/vsr_access.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/regs/msr_rules.h"
 #include "runtime/message.h"
 
 uint64_t FP_Read_FRA(IOPDesc *iop)

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "fp/fp160.h"
-#include "processor/instruction_record.h"
+#include "processor/records/instruction_record.h"
 
 struct ThreadState;
 

@@ -8,7 +8,7 @@
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
 #include "fp/fpscr_status.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 
 namespace
 {

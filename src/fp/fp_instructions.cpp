@@ -2,21 +2,20 @@
 // check.
 #include "fp/fp_instructions.h"
 
-#include "exec/interrupt_raisers.h"
-#include "exec/reg_triggers.h"
+#include "decode/instr_info.h"
+#include "decode/semantics.h"
 #include "fp/fp_emul.h"
 #include "fp/fp_emul_common.h"
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
-#include "isa/instr_info.h"
-#include "isa/instruction_raisers.h"
-#include "isa/semantics.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
-#include "processor/msr_rules.h"
-#include "processor/reg_accessors.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
 #include "runtime/message.h"
-#include "vector/fp_softpatch.h"
 
 namespace
 {
@@ -56,6 +55,15 @@ void widen_recip_sqrt_mask(IOPDesc *iop)
 
 } // namespace
 
+int FP_Softpatch_Step(IOPDesc *iop)
+{
+    InstrInfo *row = iop->row;
+    if (!row || !row->softpatch || standalone_mode) return 0;
+    const int answer = row->softpatch(iop);
+    if (answer) interrupt_SoftPatch(iop, iop->data.ea, kSoftPatchCause);
+    return answer;
+}
+
 int Check_FP_Available(IOPDesc *iop)
 {
     if (!IOP_Option(iop, PO_FLOATING_POINT_SUPPORTED)) {
@@ -77,7 +85,7 @@ int Check_FP_Available(IOPDesc *iop)
     }
     const bool goes_on_with_interrupt = row && (row->class_flags & kLoadOrStore);
     if (IOP_Option(iop, PO_FP_VSX_TAKES_SOFTPATCH)) {
-        FP_Softpatch_Check(iop);
+        FP_Softpatch_Step(iop);
         if (iop->exceptions && !goes_on_with_interrupt) return 0;
     }
     if (row && row->softpatch && !standalone_mode && row->softpatch(iop))

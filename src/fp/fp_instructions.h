@@ -15,6 +15,12 @@ struct IOPDesc;
 // patch) and answers 0. On success the instruction's FPSCR accumulation is started.
 int Check_FP_Available(IOPDesc *iop);
 
+// The soft-patch step of the floating-point availability checks (the vector unit's
+// FP_Softpatch_Check does the same for its own checks): 0 when the row has no predicate or a
+// standalone program runs; otherwise the predicate's answer, and a non-zero answer raises the
+// soft-patch interrupt (cause 0x100000) with the instruction's data address.
+int FP_Softpatch_Step(IOPDesc *iop);
+
 // FPR representation markers of the VSR slots.
 enum : int32_t { FP_MARK_KEEP = 0, FP_MARK_INTEGER = 1, FP_MARK_DOUBLE = 2, FP_MARK_SINGLE = 3 };
 

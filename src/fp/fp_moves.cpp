@@ -1,14 +1,14 @@
 // The floating-point moves and sign operations (fmr, fneg, fabs, fnabs, fcpsgn) and the select
 // fsel: raw 64-bit patterns, no floating-point exception; FRT takes the representation marker of
 // its source (and fsel also its FPR invalid map bit).
-#include "exec/interrupt_raisers.h"
+#include "decode/semantics.h"
 #include "fp/fp160.h"
 #include "fp/fp_convert.h"
 #include "fp/fp_emul_common.h"
 #include "fp/fp_instructions.h"
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
-#include "isa/semantics.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
 
 namespace

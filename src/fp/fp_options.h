@@ -2,10 +2,10 @@
 // for an instruction's thread.
 #pragma once
 
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 
 inline bool FP_Option(const IOPDesc *iop, int option)
 {

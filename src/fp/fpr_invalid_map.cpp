@@ -4,12 +4,12 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "exec/reg_triggers.h"
+#include "decode/instr_info.h"
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
-#include "isa/instr_info.h"
-#include "processor/msr_rules.h"
-#include "processor/reg_accessors.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
 
 namespace
 {

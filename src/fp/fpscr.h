@@ -7,13 +7,12 @@
 
 #include <cstdint>
 
-#include "processor/fpscr_bits.h"
+#include "interrupts/hooks/fpscr_read.h"
+#include "processor/regs/fpscr_bits.h"
 
 struct IOPDesc;
 
-// The instruction's FPSCR: the cache while active, else the cycle-model slot, else the thread's
-// register (its read triggers fire, or only the deferred read flag is set).
-uint64_t iGET_FPSCR(IOPDesc *iop);
+// iGET_FPSCR, the instruction's FPSCR, is declared in interrupts/hooks/fpscr_read.h.
 // Stores FPSCR where the instruction keeps it; the thread's register gets its write triggers and
 // the value masked by its implemented bits. Returns 1.
 int iSET_FPSCR(IOPDesc *iop, uint64_t value);

@@ -1,10 +1,10 @@
 // The FPSCR move instructions: mtfsb0, mtfsb1, mtfsf, mtfsfi (each serving its record form by the
 // Rc bit), mcrfs and mffs. They change FPSCR through the instruction's FPSCR operations (never FEX
 // or VX directly), mark themselves as FPSCR moves and end with the FPSCR summary.
+#include "decode/semantics.h"
 #include "fp/fp_emul_common.h"
 #include "fp/fp_instructions.h"
 #include "fp/fpscr.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 
 namespace

@@ -4,7 +4,7 @@
 #include "fp/fp160.h"
 #include "fp/fp_options.h"
 #include "fp/fpscr.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
 
 namespace
 {

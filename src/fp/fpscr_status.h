@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "processor/fpscr_bits.h"
+#include "processor/regs/fpscr_bits.h"
 
 struct IOPDesc;
 

@@ -1,5 +1,5 @@
 // FPSCR as text.
-#include "fp/fpscr_text.h"
+#include "processor/hooks/fpscr_text.h"
 
 #include <cstdio>
 #include <cstring>

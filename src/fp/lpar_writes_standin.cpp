@@ -1,7 +1,7 @@
 // Stand-ins of the LPIDR and LPCR writes.
-#include "fp/lpar_writes.h"
+#include "processor/hooks/lpar_writes.h"
 
-#include "processor/reg_accessors.h"
+#include "processor/regs/reg_accessors.h"
 
 // STAND-IN: the trace-library partition events are missing; the register is read and written with
 // its triggers.

@@ -1,5 +1,5 @@
 // Stand-in of the sim-support halt delay.
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 
 int simbogushalt_standin_calls = 0;
 

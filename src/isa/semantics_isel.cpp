@@ -1,5 +1,5 @@
 // isel: RT := CR bit BC ? (RA ? GPR[RA] : 0) : GPR[RB].
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 
 int semantic_isel(IOPDesc *iop)

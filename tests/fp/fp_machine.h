@@ -11,16 +11,16 @@
 #include <deque>
 #include <string>
 
-#include "exec/exception_types.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
-#include "machine/generic_machine.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/msr_rules.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
+#include "interrupts/exception_types.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
 #include "support/built_machine.h"
 
 class FPMachine

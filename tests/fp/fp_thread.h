@@ -10,9 +10,9 @@
 #include <initializer_list>
 
 #include "fp/fpscr.h"
-#include "isa/instr_info.h"
-#include "processor/exception_record.h"
-#include "processor/processor_options.h"
+#include "decode/instr_info.h"
+#include "processor/records/exception_record.h"
+#include "processor/config/processor_options.h"
 #include "processor/register_fixture.h"
 
 class FPThread

@@ -5,7 +5,7 @@
 
 #include "fp/fpr_invalid_map.h"
 #include "fp_machine.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 
 namespace
 {

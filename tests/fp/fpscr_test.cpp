@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "exec/reg_triggers.h"
+#include "processor/regs/reg_triggers.h"
 #include "fp/fpscr.h"
 #include "fp/fpscr_status.h"
-#include "fp/fpscr_text.h"
+#include "processor/hooks/fpscr_text.h"
 #include "fp_thread.h"
-#include "processor/exception_record.h"
+#include "processor/records/exception_record.h"
 #include "support/sink_capture.h"
 
 namespace
