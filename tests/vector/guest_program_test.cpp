@@ -91,7 +91,8 @@ TEST_P(VectorGuestProgram, PrintsTheExpectedLines)
 
 INSTANTIATE_TEST_SUITE_P(
     Guest, VectorGuestProgram,
-    ::testing::Values(Program{"vmx_be64", "vmx"}, Program{"libc_strings_be64", "libc_strings"},
+    ::testing::Values(Program{"vmx_be64", "vmx"}, Program{"vsx_arith_be64", "vsx_arith"},
+                      Program{"libc_strings_be64", "libc_strings"},
                       Program{"hello_glibc_le64", "hello_glibc"},
                       Program{"libc_strings_le64", "libc_strings"},
                       Program{"vector_order_le64", "vector_order"}, Program{"hello_sc_le64", "hello_sc"},
