@@ -1,9 +1,10 @@
 // Vector-scalar loads and stores: element placement across a page boundary, the little-endian
 // element order and LE_REVERSE_REG, the word conversions, the extended word-scalar forms, the
 // PCR gate before any address, the update forms, and the address-only stop of the cycle-level
-// core.
+// core; the scalar target writes of the floating-point results.
 #include "decode/semantics.h"
 #include "interrupts/exception_types.h"
+#include "isa/fp_result_writes.h"
 #include "runtime/stop.h"
 #include "vec_fixture.h"
 #include "vector/vsx_load_store.h"
@@ -225,6 +226,24 @@ TEST_F(VsxMemory, VsxOffRaisesBeforeAnyAccess)
     }
     EXPECT_EQ(mem(0x1000, 8), 0u);
     EXPECT_EQ(vsr(1), (Vec128{1, 2}));
+}
+
+TEST_F(VsxMemory, ScalarTargetWrites)
+{
+    set_vsr(33, Vec128{~0ull, ~0ull});
+    IOPDesc *iop = ew.prepare(X("lxsdx", 33, 0, 4));
+    IOP_Write_VSR_T_Word(iop, ~0ull, 0x12345678DEADBEEF);
+    EXPECT_EQ(vsr(33), (Vec128{0, 0x1234567812345678}));
+    IOP_Write_VSR_T_Low(iop, ~0ull, 0x12345678DEADBEEF);
+    EXPECT_EQ(vsr(33), (Vec128{0, 0x12345678DEADBEEF}));
+    EXPECT_EQ(pc(), 0x1000u);
+
+    // The cycle-level core's form hands the value to the result slot instead.
+    iop->use_slots = 1;
+    IOP_Write_VSR_T_Word(iop, 0, 0xCAFEF00D00000001);
+    EXPECT_EQ(iop->result_gpr2.value[0], 0xCAFEF00DCAFEF00Du);
+    EXPECT_EQ(iop->result_gpr2.value[1], 0u);
+    EXPECT_EQ(vsr(33), (Vec128{0, 0x12345678DEADBEEF}));
 }
 
 } // namespace
