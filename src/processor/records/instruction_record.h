@@ -30,6 +30,7 @@ struct IOPCoreRecord {
     uint8_t flags;
     uint8_t kind;
     uint8_t operation;
+    uint8_t short_element; // the last element of a string access is shorter than its element size
     int32_t result;
 };
 
@@ -69,7 +70,7 @@ struct IOPDesc {
     uint8_t so_value; // summary overflow the core delivered, or the one the operation produced
     uint8_t sat_pending; // a saturating vector instruction run with use_slots: VSCR[SAT] is set
                          // when the core commits the instruction's vector result
-    int16_t iid;      // counted back from the instruction's last micro-operation
+    int16_t ucode_countdown; // counted back to the instruction's last micro-operation (0)
     uint32_t counter; // cleared at each hand-out
 
     uint64_t expected_next_address; // the next address the core expected (cycle model)
