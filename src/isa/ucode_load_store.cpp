@@ -110,7 +110,7 @@ uint64_t base_offset(IOPDesc *iop, Base base)
 int16_t element_length(IOPDesc *iop, const Element &e)
 {
     if (e.count == Count::Full) return e.length;
-    const bool last = e.store ? (iop->ucode_countdown == -1 || iop->ucode_countdown == 0) : iop->ucode_countdown == 0;
+    const bool last = e.store ? (iop->iid == -1 || iop->iid == 0) : iop->iid == 0;
     if (!last) return e.length;
     const uint64_t count = e.count == Count::Immediate ? rb_field(iop) : iop->xer_operand;
     const int16_t remainder = (int16_t)(count & (uint64_t)(e.length - 1));

@@ -26,7 +26,7 @@ int semantic_lmw_ucode(IOPDesc *iop);
 int semantic_stmw_ucode(IOPDesc *iop);
 int semantic_lmd_ucode(IOPDesc *iop);
 int semantic_stmd_ucode(IOPDesc *iop);
-// Strings: the last element (ucode_countdown 0; -1 or 0 for a store) is short when NB, or the
+// Strings: the last element (iid, the micro-op countdown, 0; -1 or 0 for a store) is short when NB, or the
 // byte count in xer_operand, is not a multiple of the element size; core_rec.short_element marks
 // it.
 int semantic_lswi_ucode(IOPDesc *iop);

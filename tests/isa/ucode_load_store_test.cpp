@@ -38,7 +38,7 @@ class Ucode : public ::testing::Test
     {
         IOPDesc *iop = ew.prepare(word);
         iop->ucode_id = id;
-        iop->ucode_countdown = countdown;
+        iop->iid = countdown;
         return routine(iop);
     }
     uint64_t &gpr(int n) { return ew.gpr(n); }
@@ -133,7 +133,7 @@ TEST_F(Ucode, StringElementsAndTheShortLast)
     for (const Step &s : steps) {
         IOPDesc *iop = ew.prepare(s.word);
         iop->ucode_id = s.id;
-        iop->ucode_countdown = s.countdown;
+        iop->iid = s.countdown;
         iop->xer_operand = s.xer;
         EXPECT_EQ(s.routine(iop), 1);
         EXPECT_EQ(iop->data.ea, s.ea);
@@ -151,13 +151,13 @@ TEST_F(Ucode, StringElementsAndTheShortLast)
     gpr(13) = 0xAAAAAAAA0A0B0C0Dull;
     IOPDesc *iop = ew.prepare(form(kStsdx, 12, 3, 4 << 11));
     iop->xer_operand = 12;
-    iop->ucode_countdown = -3;
+    iop->iid = -3;
     EXPECT_EQ(semantic_stsdx_ucode(iop), 1);
     EXPECT_EQ(iop->core_rec.short_element, 0);
     iop = ew.prepare(form(kStsdx, 13, 3, 4 << 11));
     iop->xer_operand = 12;
     iop->ucode_id = 2;
-    iop->ucode_countdown = -1;
+    iop->iid = -1;
     EXPECT_EQ(semantic_stsdx_ucode(iop), 1);
     EXPECT_EQ(iop->core_rec.short_element, 1);
     EXPECT_EQ(iop->operand_slot4[0], 0xAAAAAAAA0A0B0C0Du);
