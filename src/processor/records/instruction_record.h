@@ -45,6 +45,7 @@ struct IOPCoreRecord {
     uint8_t flags;
     uint8_t kind;
     uint8_t operation;
+    uint8_t short_element; // the last element of a string access is shorter than its element size
     int32_t result;
 };
 

@@ -1,12 +1,10 @@
 // Floating-point loads and stores.
-#include "isa/semantics_fp_load_store.h"
+#include "fp/fp_load_store.h"
 
 #include "decode/semantics.h"
-#include "fp/fp_store_data.h"
-#include "decode/semantics.h"
 #include "fp/format_convert.h"
+#include "fp/fp_store_data.h"
 #include "interrupts/interrupt_raisers.h"
-#include "mmu/load_store_path.h"
 #include "isa/semantics_helpers.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
