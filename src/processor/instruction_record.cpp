@@ -7,6 +7,7 @@
 #include "exec/instr_tables.h"
 #include "exec/reg_triggers.h"
 #include "isa/decoder.h"
+#include "isa/instr_info.h"
 #include "processor/reg_accessors.h"
 #include "processor/register_file.h"
 #include "processor/thread_state.h"
@@ -112,9 +113,13 @@ uint64_t iGET_NEXT_PC(IOPDesc *iop)
 void iSET_PC(IOPDesc *iop, uint64_t address)
 {
     ThreadState *thread = iop->thread;
-    uint64_t msr = iGET_MSR(iop);
-    iSET_CFAR(iop, iop->defer_side_effects ? iop->fetch.ea : thread->PC.value);
+    // The MSR's read triggers run at once, also for an instruction in flight.
+    uint64_t msr = thread->MSR.value;
+    if (Reg_Read_Triggers_Armed(thread->MSR.trigger)) Invoke_Reg_Read_Triggers(iop, thread->MSR.trigger, msr);
     if (!(msr & MSR_SF)) address &= 0xFFFFFFFFull;
+    iSET_CFAR(iop, iop->defer_side_effects ? iop->fetch.ea : thread->PC.value);
+    // Branch-unit rows (the branches, isel_rslv and the power-saving instructions) read MSR again.
+    if (iop->row && (iop->row->optype == OPTYPE_BR || (iop->row->class_flags & II_POWER))) iGET_MSR(iop);
     if (iop->defer_side_effects) {
         iop->next_address = address;
         return;
