@@ -35,8 +35,14 @@ class ConsoleFile
 
 TEST(ConsoleWrite, RealAndEffectiveAddressesAndThePrefix)
 {
-    GuestCall g;
+    // Two processors of three threads: the call comes from thread 0:1:2.
+    GuestCall g([](BuiltMachine &b) {
+        b.set("cpus", "2");
+        b.set("processor/number_of_threads", "3");
+    });
     ASSERT_TRUE(g.ok());
+    g.prepare(&GenericMachine__Processor(g.m.machine, 1)->threads[2]);
+    ASSERT_STREQ(g.t->name, "0:1:2");
     ConsoleFile out(g.m.machine);
     ASSERT_NE(out.console, nullptr);
     SinkCapture sink;
@@ -44,7 +50,6 @@ TEST(ConsoleWrite, RealAndEffectiveAddressesAndThePrefix)
     EXPECT_EQ(g.call(0, 0x2000, 2, 0), 1); // real address, cut to 2 characters
     EXPECT_EQ(g.result(), 0);              // GPR3 is not written
     EXPECT_EQ(g.call(0, 0x2003, 5, 1), 1); // effective address with interrupts
-    g.t->name[0] = '0';
     EXPECT_EQ(g.call(187, 0x2000, 2, 1), 1);
     EXPECT_EQ(g.result(), 187);
     // 4096 bytes without a zero byte all reach the console; the length is cut to 4096.
@@ -52,13 +57,10 @@ TEST(ConsoleWrite, RealAndEffectiveAddressesAndThePrefix)
         g.write(0x10000 + (uint64_t)i, 1, 'a' + i % 26);
     EXPECT_EQ(g.call(0, 0x10000, 100000, 0), 1);
     std::string text = out.text();
-    int processor = 0, thread = 0;
-    SimSupport_Name_Numbers(g.t, &processor, &thread);
-    char prefix[32];
-    snprintf(prefix, sizeof prefix, "<%02d:%02d> ", processor, thread);
     ASSERT_GE(text.size(), 4096u);
-    EXPECT_EQ(text.substr(0, text.size() - 4096), std::string("hithere") + prefix + "hi");
+    EXPECT_EQ(text.substr(0, text.size() - 4096), "hithere<01:02> hi");
     EXPECT_EQ(text.substr(text.size() - 4096, 3), "abc");
+    EXPECT_EQ(text.back(), 'a' + 4095 % 26);
 }
 
 TEST(ConsoleWrite, ThreadNamePrefixNumbers)
@@ -256,6 +258,41 @@ TEST(StartAndHalt, StartOwnProcessorAndHaltSwitchedOff)
     EXPECT_EQ(g.t->chunk_delay, 0x40000000u);
     Set_BogusHalt(1);
     g.t->chunk_mode = 0;
+}
+
+TEST(MachineInformation, BlockOfSeventyTwoBytes)
+{
+    GuestCall g;
+    ASSERT_TRUE(g.ok());
+    for (int i = 0; i < 72; i += 8)
+        g.write(0x7000 + (uint64_t)i, 8, ~0ull);
+    EXPECT_EQ(g.call(84, 0x7000), 1);
+    EXPECT_EQ(g.read(0x7000, 4), 1u);
+    EXPECT_EQ(g.read(0x7004, 4), 2000u); // MHz of the default processor clock
+    EXPECT_EQ(g.read(0x7008, 8), g.m.machine->total_memory);
+    for (int offset = 16; offset < 72; offset += 4)
+        EXPECT_EQ(g.read(0x7000 + (uint64_t)offset, 4), 0u) << offset; // no cache is configured
+}
+
+TEST(StartAndHalt, ThreadStartedAtAFunctionDescriptor)
+{
+    GuestCall g([](BuiltMachine &b) { b.set("processor/number_of_threads", "2"); });
+    ASSERT_TRUE(g.ok());
+    ThreadState *second = &g.core->threads[1];
+    g.core->threads[0].x_threadState = CPU_RUNNING;
+    g.write(0x5000, 8, 0x6000);
+    g.write(0x5008, 8, 0x7000);
+    g.gpr(30) = 0x3030;
+    SinkCapture sink;
+    EXPECT_EQ(g.call(115, 0x5000, 0x10000, 0x42), 1);
+    EXPECT_EQ(g.result(), 115);
+    EXPECT_EQ(second->PC.value, 0x6000u);
+    EXPECT_EQ(second->GPR[2].value, 0x7000u);
+    EXPECT_EQ(second->GPR[3].value, 0x42u);
+    EXPECT_EQ(second->GPR[30].value, 0x3030u);
+    EXPECT_EQ(second->GPR[1].value % 0x10000, 0x10000u - 112);
+    EXPECT_EQ(second->x_threadState, (uint32_t)CPU_RUNNING);
+    EXPECT_NE(sink.text().find("Setting Thread 0:1 to be in running state"), std::string::npos);
 }
 
 TEST(StartAndHalt, StartAnotherProcessor)

@@ -1,5 +1,6 @@
 // Guest locks, gates and barriers: single calls, and guest programs on several hardware threads
 // whose waits are blocked kernel jobs.
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -128,6 +129,14 @@ TEST(KernelLocks, ProbeFormulaAndSlots)
         EXPECT_EQ(Kernel_Lock_Probe_Slot(c.id, c.probe), c.slot) << c.id << " " << c.probe;
     int32_t first = Kernel_Lock_Slot(991);
     EXPECT_EQ(Kernel_Lock_Slot(991), first); // the slot stays the id's
+
+    // With every slot taken by other ids a new id gets none, and the probing ends.
+    std::vector<int32_t> saved(kernel_lock_ids, kernel_lock_ids + GUEST_LOCK_COUNT);
+    for (int32_t i = 0; i < GUEST_LOCK_COUNT; i++)
+        if (!kernel_lock_ids[i]) kernel_lock_ids[i] = 1000000 + i;
+    EXPECT_EQ(Kernel_Lock_Slot(991), first);
+    EXPECT_EQ(Kernel_Lock_Slot(-77), -1);
+    std::copy(saved.begin(), saved.end(), kernel_lock_ids);
 }
 
 TEST(KernelLocks, TakeTryReleaseAndErrors)

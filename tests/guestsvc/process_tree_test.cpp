@@ -76,12 +76,11 @@ TEST(ProcessTree, FilesAreInheritedAndExecKeepsVmlinuxInReverseOrder)
 
 TEST(ProcessTree, SwitchAndLoadedFileByThreadNumber)
 {
-    GuestCall g;
+    GuestCall g([](BuiltMachine &b) { b.set("processor/number_of_threads", "4"); });
     ASSERT_TRUE(g.ok());
     ProcessTree *tree = g.m.machine->process_tree;
     PT_NewProcess(tree, 12, 0, 0);
-    int32_t saved = PT_MAX_CORES;
-    PT_MAX_CORES = 1;       // the machine's one thread
+    EXPECT_EQ(PT_MAX_CORES, 4);
     g.t->device_number = 9; // a number at or above PT_MAX_CORES uses entry 0
     EXPECT_EQ(g.call(104, 0, 12), 1);
     EXPECT_EQ(g.t->current_pid, 12);
@@ -99,7 +98,6 @@ TEST(ProcessTree, SwitchAndLoadedFileByThreadNumber)
     EXPECT_EQ(process->files->length, 0x4000u);
     EXPECT_EQ(process->files->offset, 0x200u);
     g.t->device_number = 0;
-    PT_MAX_CORES = saved;
 
     g.put_string(0x2100, "sh");
     g.call(101, 0, 13, 0);
