@@ -2,11 +2,11 @@
 // the data path directly without building a machine from a configuration.
 #pragma once
 
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "processor/mcm.h"
-#include "processor/time_domain.h"
+#include "machine/mcm_lifecycle.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/generic_machine.h"
+#include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

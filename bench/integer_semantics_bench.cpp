@@ -3,13 +3,13 @@
 // rotate, the doubleword multiply and the plain and extended divides.
 #include <benchmark/benchmark.h>
 
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
-#include "isa/ppc_bits.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/ppc_bits.h"
 #include "runtime/alloc.h"
 
 namespace

@@ -2,13 +2,13 @@
 // a nested overlay, and the direct host address of a region offset.
 #include <benchmark/benchmark.h>
 
-#include "machine/devices/overflow_agent.h"
-#include "machine/devices/ram_block.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "machine/memory_region.h"
-#include "processor/mcm.h"
+#include "machine/mcm_lifecycle.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
+#include "memory/overflow_agent.h"
+#include "memory/ram_block.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

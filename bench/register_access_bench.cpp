@@ -3,11 +3,11 @@
 // and the instruction-record hand-out from the free list.
 #include <benchmark/benchmark.h>
 
-#include "exec/reg_triggers.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_state.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
 #include "runtime/alloc.h"
 
 namespace

@@ -3,11 +3,11 @@
 #include <benchmark/benchmark.h>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/run_gate.h"
-#include "processor/thread_state.h"
-#include "processor/time_registers.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/run_gate.h"
+#include "processor/time/time_registers.h"
 
 namespace
 {

@@ -5,10 +5,11 @@
 
 #include <vector>
 
-#include "machine/generic_machine.h"
-#include "processor/default_values.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "machine/default_values.h"
+#include "machine/machine_lifecycle.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/common.h"
 #include "runtime/property_list.h"
 #include "runtime/psv.h"
@@ -19,8 +20,8 @@
 #include "translator/turbo_go.h"
 #include "translator/turbo_reason.h"
 #include "translator/xframe.h"
-#include "x86/encoder.h"
-#include "x86/sink.h"
+#include "translator/x86/encoder.h"
+#include "translator/x86/sink.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 # packages already present are skipped.
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache tcl8.6-dev zlib1g-dev libssl-dev
-          googletest libgtest-dev libgmock-dev libbenchmark-dev
+          googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
           gcc-powerpc64-linux-gnu gcc-powerpc64le-linux-gnu binutils-powerpc64-linux-gnu libc6-dev-ppc64-cross)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,8 @@
 // Stand-ins of the cache model's data-path entries.
-#include "cache/cache_data_path.h"
+#include "mmu/hooks/cache_data_path.h"
 
-#include "machine/memory_map.h"
-#include "mmu/axd.h"
+#include "memory/memory_map.h"
+#include "processor/records/axd.h"
 
 // STAND-IN: the cache model is not built; the access goes straight to the memory map (status 0
 // done, 1 failed).

@@ -1,5 +1,5 @@
 // Stand-ins of the cache model's entries for the cache-block and ordering instructions.
-#include "cache/cache_entries.h"
+#include "isa/hooks/cache_entries.h"
 
 // STAND-IN: the cache hierarchy timing model is not built; every request is accepted and has no
 // effect (the entries are reached only in the timed simulation modes).

@@ -1,7 +1,7 @@
 // Flushing the cache model's lines of a range.
 #include "cache/cache_flush.h"
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 
 // STAND-IN: complete for the functional modes (SIMPLE and below hold no cache lines); the flush of
 // the timed modes comes with the cache model, which does not exist yet, so no lines are held there

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/property_list.h"
 
 namespace

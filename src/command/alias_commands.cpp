@@ -8,9 +8,9 @@
 #include <string>
 
 #include "command/cmd_table.h"
-#include "command/tcl_output.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
+#include "runtime/tcl_output.h"
 #include "runtime/utils.h"
 
 namespace

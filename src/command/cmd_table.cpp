@@ -8,11 +8,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "command/tcl_output.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
+#include "runtime/tcl_output.h"
 #include "runtime/utils.h"
 
 uint32_t simcmd_reveal_mask = 0xFFFFFFFFu;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "machine/hooks/command_hooks.h"
+
 struct Tcl_Interp;
 struct Selector;
 struct SimCmdTable;
@@ -100,5 +102,4 @@ void Print_SimCmdTree(Tcl_Interp *interpreter, SimCmdTable *table);
 // Shows or changes the reveal mask; also the Tcl command "reveal".
 int toplevelreveal_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv);
 
-// Frees the table, its entries and every table below it, each table once.
-void Quit_SimCmdTable(SimCmdTable *table);
+// Quit_SimCmdTable: machine/hooks/command_hooks.h (the machine floor frees its tables).

@@ -5,18 +5,18 @@
 
 #include "command/cmd_table.h"
 #include "command/global_commands.h"
+#include "command/plist_listing.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
-#include "exec/triggers.h"
-#include "machine/generic_machine.h"
-#include "processor/default_values.h"
-#include "processor/plist_listing.h"
-#include "processor/processor_lifecycle.h"
-#include "processor/time_domain.h"
-#include "processor/trace_text.h"
+#include "machine/default_values.h"
+#include "machine/machine_lifecycle.h"
+#include "machine/processor_lifecycle.h"
+#include "processor/prints/trace_text.h"
+#include "processor/time/time_domain.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
+#include "runtime/triggers.h"
 
 SimCmdTable *simtopPropertyListCmd_table = nullptr;
 

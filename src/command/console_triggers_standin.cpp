@@ -1,11 +1,11 @@
-#include "command/console_triggers.h"
+#include "devices/hooks/console_triggers.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
-#include "command/tcl_eval.h"
 #include "runtime/common.h"
+#include "runtime/tcl_eval.h"
 
 // STAND-IN: the console trigger commands are not built yet, so no console has a trigger and
 // nothing ever matches.

@@ -8,8 +8,8 @@
 #include <initializer_list>
 
 #include "command/config_commands.h"
-#include "processor/default_values.h"
-#include "processor/processor_type.h"
+#include "machine/default_values.h"
+#include "processor/records/processor_type.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"

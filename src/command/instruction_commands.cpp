@@ -5,9 +5,9 @@
 
 #include "command/cmd_table.h"
 #include "command/tcl_numbers.h"
-#include "command/tcl_output.h"
-#include "exec/instr_tables.h"
-#include "isa/instr_info.h"
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
+#include "runtime/tcl_output.h"
 #include "runtime/utils.h"
 
 namespace

@@ -1,7 +1,7 @@
 // Stand-ins of the tables whose commands are not built yet.
 #include "command/cmd_table.h"
 #include "command/later_tables.h"
-#include "command/tcl_output.h"
+#include "runtime/tcl_output.h"
 
 // STAND-IN: the utility commands are not built yet; the table "Util" is empty.
 SimCmdTable *build_UtilCmd_table(void *)

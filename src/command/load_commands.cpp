@@ -7,16 +7,16 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "core/cycle_core_tcl.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_map.h"
-#include "processor/thread_state.h"
-#include "machine/loaders/boot_image_loaders.h"
-#include "machine/loaders/elf_loader.h"
-#include "machine/loaders/xcoff_loader.h"
+#include "loaders/boot_image_loaders.h"
+#include "loaders/elf_loader.h"
+#include "loaders/xcoff_loader.h"
+#include "memory/memory_map.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

@@ -6,10 +6,10 @@
 #include "command/machine_vocabulary.h"
 #include "command/selector.h"
 #include "command/simtop.h"
-#include "command/tcl_output.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

@@ -3,12 +3,13 @@
 // halt) that the machine's top table shares.
 #pragma once
 
+#include "machine/hooks/command_hooks.h"
+
 struct Selector;
 struct SimCmdTable;
 struct Tcl_Interp;
 
-// Made for every chip when it is set up; freed with Quit_SimCmdTable.
-SimCmdTable *build_mcm_Cmd_table(void *data);
+// build_mcm_Cmd_table: machine/hooks/command_hooks.h (called when a chip is set up).
 SimCmdTable *build_mcm_DisplayCmd_table_limited(void *data);
 
 // Per thread of the machine (of the chip at chip level): "{ name ppc number %s state %s } ",

@@ -1,13 +1,13 @@
 // The instruction-level writes of LPIDR and LPCR that the SPR moves end in.
-#include "exec/interrupt_queue.h"
-#include "fp/lpar_writes.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_state.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
-#include "processor/time_registers.h"
-#include "translator/engines.h"
-#include "translator/pturbo_control.h"
+#include "interrupts/interrupt_queue.h"
+#include "processor/hooks/lpar_writes.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/records/thread_state.h"
+#include "processor/time/time_registers.h"
+#include "exec/hooks/engines.h"
+#include "processor/hooks/pturbo_control.h"
 #include "translator/trace_process.h"
 
 namespace

@@ -7,11 +7,11 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
-#include "machine/devices/phb.h"
-#include "machine/devices/ppcic.h"
-#include "machine/generic_machine.h"
+#include "devices/phb.h"
+#include "devices/ppcic.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/message.h"
+#include "runtime/tcl_output.h"
 
 int PHB_cmd_create(Selector *selector, Tcl_Interp *, int, char **argv)
 {

@@ -1,7 +1,7 @@
 // Picoseconds into cycles of a time domain.
 #include "command/pico_cycles.h"
 
-#include "processor/time_domain.h"
+#include "processor/time/time_domain.h"
 
 uint64_t TD_convert_pico_to_cycles(machine_time_domains *set, uint64_t picoseconds, time_domain *domain)
 {

@@ -3,10 +3,12 @@
 // display tables (the limited ones a thread carries and the full ones a host may attach).
 #pragma once
 
+#include "machine/hooks/command_hooks.h"
+
 struct SimCmdTable;
 
-SimCmdTable *build_ppc_Cmd_table(const char *type_name);
-SimCmdTable *build_thread_Cmd_table(const char *type_name);
+// build_ppc_Cmd_table, build_thread_Cmd_table: machine/hooks/command_hooks.h (called when a
+// processor is made).
 
 // The table made last by build_ppc_setCmd_table_limited or build_ppc_setCmd_table.
 extern SimCmdTable *ppc_setCmd_table;

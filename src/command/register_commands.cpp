@@ -9,17 +9,18 @@
 #include <cstring>
 
 #include "command/selector.h"
-#include "command/tcl_output.h"
 #include "core/cycle_core_tcl.h"
-#include "fp/fp_text.h"
-#include "machine/generic_machine.h"
-#include "mmu/tm/htm_user_state.h"
-#include "processor/ex_spr.h"
-#include "processor/register_file.h"
-#include "processor/spr_moves.h"
-#include "processor/spr_table.h"
-#include "processor/thread_state.h"
+#include "fp/format_convert.h"
+#include "fp/fp160_text.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/htm_user_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/register_file.h"
+#include "processor/spr/ex_spr.h"
+#include "processor/spr/spr_moves.h"
+#include "processor/spr/spr_table.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {
@@ -172,7 +173,7 @@ void print_float_view(Tcl_Interp *interpreter, const uint8_t bytes[16], bool dou
             memcpy(&single, &bits, sizeof single);
             value = single;
         }
-        snprintf(texts[e], sizeof texts[e], "%s", Prepare_FPDouble(value));
+        Prepare_FPDouble(texts[e], sizeof texts[e], value);
     }
     if (doubles)
         SIM_TCLPRINT(interpreter, "%s, %s", texts[0], texts[1]);

@@ -5,14 +5,15 @@
 #include <cstdint>
 
 #include "command/cmd_table.h"
-#include "command/tcl_output.h"
-#include "machine/generic_machine.h"
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/device_manager.h"
 #include "runtime/message.h"
+#include "runtime/object_registry.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {
@@ -377,4 +378,12 @@ int PPC_CpuCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **arg
     Define_Selected_Processor(selector, (int32_t)spec.cpu);
     if (spec.thread != -1) Define_Selected_Thread(selector, (int32_t)spec.thread);
     return Continue_At_Appropriate_Menu(selector, interpreter, argc, argv);
+}
+
+const char *Get_Quarn_Machine_Name(Selector *selector)
+{
+    GenericMachine *machine = select_machine(selector);
+    if (!machine) return nullptr;
+    // A machine is registered under its name when it is created.
+    return BaseObject__GetName(BaseObject__Find_Object(OBJECT_KIND_MACHINE, machine));
 }

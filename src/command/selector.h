@@ -40,6 +40,8 @@ ThreadState *select_thread(Selector *selector);
 ConsoleDevice *select_console(Selector *selector);
 // 3 with a thread index, else 2 with a CPU index, else 1 with an MCM index, else 0.
 int what_selector_level(Selector *selector);
+// The registered name of the selected machine, or null.
+const char *Get_Quarn_Machine_Name(Selector *selector);
 
 // Continues the dispatch from argv[1] in the table of the selection level (machine, chip,
 // processor or thread); 0 when the dispatch succeeded, else 1.

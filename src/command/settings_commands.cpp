@@ -8,13 +8,13 @@
 #include "command/global_commands.h"
 #include "command/instruction_commands.h"
 #include "command/tcl_numbers.h"
-#include "command/tcl_output.h"
-#include "exec/periodic_stats_standin.h"
-#include "machine/generic_machine.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/periodic_stats_standin.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {

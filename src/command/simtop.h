@@ -3,12 +3,13 @@
 // processor and thread vocabularies hung on it.
 #pragma once
 
+#include "machine/hooks/command_hooks.h"
+
 struct Selector;
 struct SimCmdTable;
 struct Tcl_Interp;
 
-// The machine's top table; the builder argument is handed on to sub-table builders.
-SimCmdTable *build_simtopCmd_table(void *argument);
+// build_simtopCmd_table: machine/hooks/command_hooks.h (called when a machine is made).
 // The machine's "display" table.
 SimCmdTable *build_DisplayCmd_table_limited(void *argument);
 

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "command/tcl_output.h"
+#include "runtime/tcl_output.h"
 
 int tclstr_to_int(Tcl_Interp *interpreter, const char *text, int *result, const char *what)
 {

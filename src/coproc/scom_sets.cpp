@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "processor/mcm.h"
+#include "processor/records/mcm.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "core/core_state.h"
+#include "processor/hooks/core_state.h"
 
 // STAND-IN: the out-of-order core model is not built yet; no pipeline exists to stall or unstall.
 // Weak, so that the core model (and tests that watch the calls) can replace it.

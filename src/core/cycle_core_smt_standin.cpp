@@ -1,5 +1,5 @@
 // Stand-ins of the cycle-level core's priority and user-mode notices.
-#include "core/cycle_core_smt.h"
+#include "processor/hooks/cycle_core_smt.h"
 
 // STAND-IN: the cycle-level core (issue shares per thread) is not built; nothing to tell.
 __attribute__((weak)) void CycleCore_set_smt_priority(ThreadState *, int32_t) {}

@@ -1,8 +1,8 @@
 // Stand-in of the floating-point register read.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the register's read triggers and the FPR-form check are missing; the stored FPR half of
 // the VSR is returned.

@@ -1,8 +1,8 @@
 // Stand-in of the floating-point register write.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the register's write triggers and the FPR-invalid map are missing; the VSR's halves
 // are stored.

@@ -1,11 +1,11 @@
 // Stand-in of the MSR write with the next-instruction address.
-#include "core/msr_with_pc.h"
+#include "isa/hooks/msr_with_pc.h"
 
-#include "exec/msr_write.h"
-#include "exec/reg_triggers.h"
-#include "processor/instruction_record.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "interrupts/msr_write.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/register_file.h"
 
 // STAND-IN: the cycle-level core's MSR result slot and the release of its readers are not built;
 // an instruction in flight keeps the new MSR in its record.

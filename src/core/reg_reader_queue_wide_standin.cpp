@@ -1,6 +1,6 @@
 // Stand-ins of the 32-bit, vector and FPR reader-queue releases.
-#include "core/reg_reader_queue.h"
-#include "processor/instruction_record.h"
+#include "processor/hooks/reg_reader_queue.h"
+#include "processor/records/instruction_record.h"
 
 // STAND-IN: the cycle-level core is not built, so no instruction ever waits on a slot; only the
 // pending count is settled.

@@ -1,9 +1,9 @@
 // Stand-in of the vector-scalar register write.
-#include "core/vsr_access.h"
+#include "processor/hooks/vsr_access.h"
 
 #include "fp/fpr_invalid_map.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the register's write triggers and the FPR-form bookkeeping are missing; both halves
 // are stored and the FPR invalid map follows the FPR half.

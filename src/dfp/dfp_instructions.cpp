@@ -4,20 +4,20 @@
 
 #include <cstring>
 
-#include "core/reg_reader_queue.h"
-#include "core/vsr_access.h"
+#include "processor/hooks/reg_reader_queue.h"
+#include "processor/hooks/vsr_access.h"
 #include "dfp/dfp_entry_points.h"
-#include "exec/fp_exception_check.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/fp_exception_check.h"
+#include "interrupts/interrupt_raisers.h"
 #include "fp/fpr_invalid_map.h"
-#include "fp/fpscr_writeback.h"
-#include "isa/instruction_raisers.h"
-#include "isa/semantics.h"
+#include "fp/fpscr.h"
+#include "interrupts/instruction_raisers.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
-#include "processor/facility_bits.h"
-#include "processor/handwritten_accessors.h"
-#include "processor/reg_accessors.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/facility_bits.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/regs/reg_accessors.h"
 #include "vector/fp_softpatch.h"
 
 namespace

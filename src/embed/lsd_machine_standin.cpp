@@ -1,5 +1,5 @@
 // Stand-in of the embedding handle's machine accessor.
-#include "isa/libsim_names.h"
+#include "processor/hooks/embed_hooks.h"
 
 // STAND-IN: the embedding handle (vLIBSIM_data) and machine creation are not built. The real LSD_Machine
 // creates the handle's machine from its property list under the configuration "MYRRIN" when it has none and

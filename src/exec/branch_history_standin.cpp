@@ -1,8 +1,8 @@
 // Stand-ins of the branch-history buffer and the call-signature filter.
-#include "exec/branch_history.h"
+#include "isa/hooks/branch_history.h"
 
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the branch-history buffer (MMCR0 enable, the branch filter, the frozen-state test and
 // the rolling entries) is not built; no branch is recorded.

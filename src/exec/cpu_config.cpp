@@ -1,10 +1,10 @@
 // Marking a processor configured after a program image was loaded.
 #include "exec/cpu_config.h"
 
-#include "processor/processor_state.h"
-#include "processor/run_control.h"
-#include "processor/thread_run_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/run_control.h"
+#include "processor/run/thread_run_state.h"
 
 void CPU_ConfigOn(ProcessorState *processor, const char *reason)
 {

@@ -1,9 +1,9 @@
 // Stand-in of the instruction disassembler.
-#include "exec/disassembler.h"
+#include "processor/hooks/disassembler.h"
 
 #include <cstdio>
 
-#include "processor/instruction_record.h"
+#include "processor/records/instruction_record.h"
 
 // STAND-IN: the disassembler (templates, operand printers, the "nop", "li" and "mr" forms) is not
 // built; the text is the instruction word in hexadecimal.

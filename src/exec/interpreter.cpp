@@ -3,38 +3,38 @@
 
 #include <cstring>
 
-#include "cache/cache_data_path.h"
+#include "decode/instr_info.h"
 #include "exec/instruction_hooks.h"
-#include "exec/interrupt_delivery.h"
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/msr_write.h"
-#include "exec/pc_triggers.h"
-#include "exec/reg_triggers.h"
-#include "isa/ppc_bits.h"
-#include "isa/instr_info.h"
-#include "isa/instruction_raisers.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
+#include "interrupts/msr_write.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
 #include "mmu/address_translate.h"
-#include "mmu/axd.h"
-#include "mmu/htm.h"
+#include "mmu/hooks/cache_data_path.h"
+#include "mmu/hooks/pc_triggers.h"
 #include "mmu/physical_access.h"
 #include "mmu/xlate_debug.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_prints.h"
-#include "processor/instruction_record.h"
-#include "processor/msr_rules.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/smt.h"
-#include "processor/spindrel_trace_standin.h"
-#include "processor/thread_state.h"
-#include "processor/value_ops.h"
+#include "processor/config/processor_options.h"
+#include "processor/hooks/htm.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/prints/spindrel_trace_standin.h"
+#include "processor/records/axd.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/ppc_bits.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/value_ops.h"
+#include "processor/run/smt.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/instruction_events.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
-#include "translator/xlate_version.h"
 
 uint32_t z93_pending_IPIs = 0;
 
@@ -57,9 +57,6 @@ constexpr uint64_t MSR_FE0 = 0x800;
 constexpr uint64_t MSR_FE1 = 0x100;
 constexpr uint64_t MSR_TS_BITS = 0x0000000600000000ull;
 constexpr uint64_t SRR1_TS_BITS = 0x600000000ull;
-constexpr uint16_t ROW_MTMSRD = 489;
-constexpr uint16_t ROW_RFEBB = 555;
-constexpr uint16_t ROW_TRESUME = 728;
 constexpr int32_t TRACE_CIABR = 279;
 constexpr int32_t TRACE_CIABR_AND_STEP = 288;
 
@@ -130,7 +127,7 @@ bool transaction_post_check(IOPDesc *iop, ThreadState *thread, const InstrInfo *
     uint64_t msr = iGET_MSR(iop);
     if ((msr & MSR_TS_BITS) != MSR_TS_TRANSACTIONAL || !machine || machine->threads_in_transaction == 0) return true;
     uint64_t flags = row->class_flags;
-    if ((msr & MSR_SE) && row->id == ROW_TRESUME) return true;
+    if ((msr & MSR_SE) && row->id == ROW_TRESUME_DOT) return true;
     if ((msr_before & MSR_SE) && !(flags & II_SYSTEM) && (flags & II_MSR_CHANGE) && (flags & II_SPR)) {
         if (thread->htm_failure_stage != -1) return true;
         htm_handle_failure(iop);
@@ -142,7 +139,7 @@ bool transaction_post_check(IOPDesc *iop, ThreadState *thread, const InstrInfo *
     if ((thread->FPSCR.value & FPSCR_FEX) && (msr_after & (MSR_FE0 | MSR_FE1)) &&
         !((msr_before & MSR_SE) && row->id == ROW_MTMSRD)) {
         PowerPCException *record = interrupt_FloatingPointException(iop, 1);
-        if (record && row->id == ROW_TRESUME) record->srr1_set |= SRR1_TS_BITS;
+        if (record && row->id == ROW_TRESUME_DOT) record->srr1_set |= SRR1_TS_BITS;
     }
     if (flags & II_TABORT) return true;
     if ((flags & II_SYSTEM) && (flags & II_MSR_CHANGE)) return true;

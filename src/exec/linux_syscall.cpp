@@ -1,29 +1,29 @@
 // The Linux system-call emulation of standalone programs.
-#include "exec/linux_syscall.h"
+#include "isa/hooks/linux_syscall.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "exec/reg_triggers.h"
-#include "exec/syscall_trigger.h"
-#include "exec/time_base.h"
-#include "isa/load_store_path.h"
-#include "isa/ppc_bits.h"
+#include "devices/console.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "isa/semantics_helpers.h"
-#include "machine/devices/console.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_map.h"
+#include "memory/memory_map.h"
 #include "mmu/ea_access.h"
 #include "mmu/ea_copy.h"
-#include "processor/instruction_record.h"
-#include "processor/instruction_setters.h"
-#include "processor/processor_state.h"
-#include "processor/run_control.h"
-#include "processor/thread_state.h"
-#include "processor/time_domain.h"
-#include "processor/value_ops.h"
+#include "mmu/load_store_path.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/instruction_setters.h"
+#include "processor/regs/ppc_bits.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/value_ops.h"
+#include "processor/run/run_control.h"
+#include "processor/time/time_base.h"
+#include "processor/time/time_domain.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
 

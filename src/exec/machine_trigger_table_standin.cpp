@@ -1,5 +1,5 @@
 // Stand-in of the machine's trigger table.
-#include "exec/machine_trigger_table.h"
+#include "processor/hooks/machine_trigger_table.h"
 
 #include "runtime/common.h"
 

@@ -1,8 +1,8 @@
 #include "exec/machine_triggers.h"
 
-#include "exec/triggers.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/alloc.h"
+#include "runtime/triggers.h"
 
 // STAND-IN: the trigger subsystem is not built yet; a machine's table is empty (no associative
 // triggers, so none can fire).

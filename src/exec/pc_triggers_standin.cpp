@@ -1,8 +1,8 @@
 // Stand-ins of the instruction-address and memory triggers.
-#include "exec/pc_triggers.h"
+#include "mmu/hooks/pc_triggers.h"
 
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: instruction-address triggers are not built; no trigger ever waits at the next
 // address, so the thread's PC-trigger mark is cleared.

@@ -1,4 +1,4 @@
-#include "exec/periodic_stats_standin.h"
+#include "processor/hooks/periodic_stats_standin.h"
 
 // STAND-IN: the periodic-statistics loop is not built yet; only its two settings exist. Weak, so
 // that the execution engine's definitions replace them.

@@ -1,5 +1,5 @@
 // Stand-in of the performance-monitor counting model.
-#include "exec/pmc_counters.h"
+#include "processor/hooks/pmc_counters.h"
 
 // STAND-IN: the counting model (event statistics per group, counter bases) is not built; there is
 // nothing to re-read.

@@ -1,10 +1,10 @@
 // Stand-in of the priority requests of the "or n,n,n" no-ops.
-#include "exec/smt_priority.h"
+#include "isa/hooks/smt_priority.h"
 
-#include "processor/instruction_record.h"
-#include "processor/processor_state.h"
-#include "processor/smt.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/smt.h"
 
 SmtPriorityStandinLog smt_priority_standin_log = {};
 

@@ -1,10 +1,10 @@
 // Stand-ins of the interrupt raisers and counter access that the SPR moves call.
-#include "exec/spr_interrupt_standins.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 
 PowerPCException *File_Standin_Exception(IOPDesc *iop, int32_t type, int32_t subtype, const char *detail)
 {

@@ -1,5 +1,5 @@
 // Stand-in of the system-call trigger check.
-#include "exec/syscall_trigger.h"
+#include "isa/hooks/syscall_trigger.h"
 
 SyscallTriggerStandinLog syscall_trigger_standin_log = {};
 

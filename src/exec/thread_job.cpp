@@ -4,37 +4,37 @@
 #include <cstdio>
 #include <cstring>
 
+#include "decode/instr_info.h"
 #include "exec/fast_interpreter.h"
+#include "exec/hooks/engines.h"
 #include "exec/instruction_hooks.h"
 #include "exec/interpreter.h"
-#include "exec/interrupt_delivery.h"
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/msr_write.h"
-#include "exec/pc_triggers.h"
-#include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
+#include "interrupts/msr_write.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
 #include "mmu/data_path_hooks.h"
-#include "mmu/htm.h"
-#include "processor/instruction_record.h"
-#include "processor/msr_rules.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/run_control.h"
-#include "processor/run_gate.h"
-#include "processor/time_registers.h"
-#include "processor/smt.h"
-#include "processor/spr_services.h"
-#include "processor/thread_state.h"
+#include "mmu/hooks/pc_triggers.h"
+#include "processor/config/processor_options.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/pturbo_control.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/ppc_bits.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/run/run_control.h"
+#include "processor/run/run_gate.h"
+#include "processor/run/smt.h"
+#include "processor/spr/spr_services.h"
+#include "processor/time/time_registers.h"
 #include "runtime/debug.h"
-#include "runtime/stop.h"
-#include "translator/engines.h"
-#include "translator/pturbo_control.h"
 #include "runtime/message.h"
-#include "isa/ppc_bits.h"
+#include "runtime/stop.h"
 
 int32_t chunk_instruction_limit = -1;
 
@@ -44,7 +44,6 @@ namespace
 constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12;
 constexpr uint32_t INTERPRETED_CHUNK = 500;
 constexpr int32_t EXIT_REASON_TRANSACTION = 51;
-constexpr uint16_t ROW_TRESUME = 728;
 constexpr uint64_t MSR_TS_BITS = 0x0000000600000000ull;
 constexpr int COVERAGE_LINE = 200;
 
@@ -279,8 +278,9 @@ void Simple_Advance_PPC(ThreadState *thread)
                 thread->interrupt_check_pending = 0;
             }
             if (thread->htm_failure_pending && thread->htm_failure_stage != 0 &&
-                (iGET_MSR(iop) & MSR_TS_BITS) == MSR_TS_TRANSACTIONAL && machine->threads_in_transaction != 0 &&
-                !((thread->MSR.value & MSR_SE) && iop->row && iop->row->id == ROW_TRESUME))
+                (iGET_MSR(iop) & MSR_TS_BITS) == MSR_TS_TRANSACTIONAL &&
+                machine->threads_in_transaction != 0 &&
+                !((thread->MSR.value & MSR_SE) && iop->row && iop->row->id == ROW_TRESUME_DOT))
                 htm_handle_failure(iop);
 
             int r = run_one_instruction(iop);

@@ -2,8 +2,8 @@
 #include "exec/thread_loops.h"
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the heartbeat line (instruction count, elapsed time, PC, LR, clock) is not built;
 // nothing is logged.

@@ -1,4 +1,4 @@
-#include "fabric/fabric_callbacks.h"
+#include "runtime/hooks/model_callbacks.h"
 
 // STAND-IN: the interconnect and memory timing model is not built yet; it registers nothing.
 void Callbacks_register_bus(void) {}

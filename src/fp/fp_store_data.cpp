@@ -1,10 +1,10 @@
 // Store-data producers of the floating-point stores.
 #include "fp/fp_store_data.h"
 
-#include "core/vsr_access.h"
-#include "fp/single_float.h"
-#include "mmu/axd.h"
-#include "processor/instruction_record.h"
+#include "fp/format_convert.h"
+#include "processor/hooks/vsr_access.h"
+#include "processor/records/axd.h"
+#include "processor/records/instruction_record.h"
 
 namespace
 {

@@ -4,12 +4,12 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "fp/fpscr_writeback.h"
-#include "isa/instr_info.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "fp/fpscr.h"
+#include "decode/instr_info.h"
+#include "processor/records/instruction_record.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: of the soft-patch predicates only those of the decimal rows exist, and the rows that
 // name them are bound here at start-up; the binary floating-point unit's predicates, its binding

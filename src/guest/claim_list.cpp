@@ -1,9 +1,9 @@
 // The memory claim list.
 #include "guest/claim_list.h"
 
-#include "machine/generic_machine.h"
-#include "processor/instance_link.h"
-#include "processor/mcm.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instance_link.h"
+#include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "guest/claim_list.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "processor/mcm.h"
+#include "processor/records/generic_machine.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/mcm.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 #include "runtime/utils.h"

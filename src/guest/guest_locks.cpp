@@ -5,14 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cache/cache_entries.h"
+#include "isa/hooks/cache_entries.h"
 #include "core/cycle_core_guest.h"
 #include "guest/sim_support.h"
 #include "isa/semantics_helpers.h"
 #include "kernel/counter.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 
 user_lock_s *user_locks = nullptr;

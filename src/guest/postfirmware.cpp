@@ -1,10 +1,10 @@
 // Post-firmware processor settings.
 #include "guest/postfirmware.h"
 
-#include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/register_file.h"
 
 namespace
 {

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdio>
 
-#include "exec/machine_trigger_table.h"
-#include "exec/triggers.h"
+#include "processor/hooks/machine_trigger_table.h"
+#include "runtime/triggers.h"
 #include "guest/guest_io.h"
 #include "guest/guest_locks.h"
 #include "guest/open_firmware.h"
@@ -14,12 +14,12 @@
 #include "guest/sim_support_codes.h"
 #include "guest/tag_stacks.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
-#include "processor/instruction_setters.h"
-#include "processor/run_control.h"
-#include "processor/thread_state.h"
+#include "processor/regs/instruction_setters.h"
+#include "processor/run/run_control.h"
+#include "processor/records/thread_state.h"
 #include "runtime/callbacks.h"
 #include "runtime/message.h"
 

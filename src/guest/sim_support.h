@@ -7,15 +7,17 @@
 
 #include <cstdint>
 
+#include "mmu/hooks/sim_support_call.h"
+
 struct IOPDesc;
 struct ThreadState;
 
 // Built-in codes run from 0 to SIM_SUPPORT_CODES - 1.
 constexpr int SIM_SUPPORT_CODES = 190;
 
-// 1 when the call completed (the instruction advances), 0 when it did not (a storage interrupt
-// was raised on the instruction while a service touched guest memory).
-int SimSupport(IOPDesc *iop);
+// SimSupport (mmu/hooks/sim_support_call.h): 1 when the call completed (the instruction
+// advances), 0 when it did not (a storage interrupt was raised on the instruction while a service
+// touched guest memory). It hands the call to the dispatcher.
 int SimSupport_Dispatch(IOPDesc *iop);
 // Offers the code to the "callthru" callbacks in list order; 1 when one took it.
 int Callback_SimSupport(IOPDesc *iop, uint64_t code);

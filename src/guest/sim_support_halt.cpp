@@ -1,13 +1,13 @@
 // The sim-support halt.
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 
 #include "core/cycle_core_guest.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/run_control.h"
-#include "processor/thread_state.h"
-#include "processor/time_domain.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/run/run_control.h"
+#include "processor/records/thread_state.h"
+#include "processor/time/time_domain.h"
 
 uint64_t BogusHaltDelay = 1000;
 

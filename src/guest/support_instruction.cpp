@@ -1,12 +1,12 @@
 // The semantic routines of the support instructions: "support" calls the sim-support service,
 // "support_halt" the halt.
 #include "guest/sim_support.h"
-#include "guest/sim_support_halt.h"
-#include "exec/interrupt_raisers.h"
-#include "isa/semantics.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "interrupts/interrupt_raisers.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/thread_state.h"
 
 namespace
 {

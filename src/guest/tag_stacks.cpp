@@ -5,8 +5,8 @@
 
 #include "guest/sim_support.h"
 #include "mmu/ea_copy.h"
-#include "processor/instruction_record.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
 #include "runtime/alloc.h"
 
 TStack_Pool *TStack_pool = nullptr;

@@ -1,7 +1,7 @@
 // Add, subtract and negate, addg6s, the word maximum, and the XER setters.
-#include "exec/interrupt_raisers.h"
+#include "interrupts/interrupt_raisers.h"
+#include "decode/semantics.h"
 #include "isa/fixed_point_workers.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"
 #include "runtime/utils.h"

@@ -4,18 +4,18 @@
 //
 // Cycle-model form: CTR arrives in operand slot A, LR in operand slot B, the CR as the CR operand;
 // a new CTR goes to the first GPR result slot and a new LR to the second.
-#include "exec/branch_history.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/machine_trigger_table.h"
-#include "exec/triggers.h"
-#include "guest/sim_support_halt.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
+#include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/branch_history.h"
+#include "isa/hooks/trace_events.h"
 #include "isa/semantics_helpers.h"
-#include "processor/facility_bits.h"
-#include "processor/instruction_prints.h"
-#include "processor/reg_accessors.h"
+#include "processor/hooks/machine_trigger_table.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/regs/facility_bits.h"
+#include "processor/regs/reg_accessors.h"
+#include "runtime/triggers.h"
 #include "runtime/utils.h"
-#include "translator/trace_events.h"
 
 namespace
 {
@@ -215,7 +215,7 @@ int semantic_bclr(IOPDesc *iop)
 {
     const uint32_t word = iop->word;
     const uint32_t bo = FIELD_BO(word);
-    const bool to_tar = iop->row && (iop->row->id == 55 || iop->row->id == 56); // bctar, bctarl
+    const bool to_tar = iop->row && (iop->row->id == ROW_BCTAR || iop->row->id == ROW_BCTARL);
     if (to_tar) {
         if (!PCR_Gate_v2_06(iop)) return 0;
         if (!Facility_Gate(iop, FACILITY_TAR, iop->row->mnemonic)) return 0;

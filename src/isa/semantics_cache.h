@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "cache/cache_entries.h"
+#include "isa/hooks/cache_entries.h"
 
 struct IOPDesc;
 

@@ -1,7 +1,7 @@
 // Compares, the tagged compare, the condition-register logical operations, mcrf, and the
 // cycle-level core's one-bit CR operations crins and isel_rslv.
-#include "exec/interrupt_raisers.h"
-#include "isa/semantics.h"
+#include "interrupts/interrupt_raisers.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"
 #include "runtime/message.h"

@@ -3,9 +3,9 @@
 // never trap: RT receives a defined value (0, or RA under DIV_BY_ZERO_COPIES_RA for the plain
 // rows) and the "o" rows report the case in OV and SO. The range of a quotient is tested before
 // any division, so every division made fits.
-#include "exec/interrupt_raisers.h"
+#include "decode/semantics.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/integer_workers.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"
 

@@ -7,7 +7,7 @@
 struct AXD;
 struct IOPDesc;
 
-// Rows the table names are declared in isa/semantics.h; these have no row.
+// Rows the table names are declared in decode/semantics.h; these have no row.
 int semantic_lfdepx(IOPDesc *iop);
 int semantic_stfdepx(IOPDesc *iop);
 int semantic_lfdp_ucode(IOPDesc *iop);

@@ -1,13 +1,13 @@
 // The shared helpers of the semantic routines.
 #include "isa/semantics_helpers.h"
 
-#include "core/vsr_access.h"
-#include "exec/interrupt_raisers.h"
-#include "isa/instruction_raisers.h"
-#include "processor/facility_bits.h"
-#include "processor/handwritten_accessors.h"
-#include "processor/reg_accessors.h"
-#include "processor/msr_rules.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_raisers.h"
+#include "processor/hooks/vsr_access.h"
+#include "processor/regs/facility_bits.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
 
@@ -23,29 +23,6 @@ uint32_t compare_with_zero(int64_t value)
 }
 
 } // namespace
-
-void IOP_Advance_NIA(IOPDesc *iop)
-{
-    if (iop->defer_side_effects) return;
-    ThreadState *thread = iop->thread;
-    uint64_t nia = thread->PC.value + iop->length;
-    if (!(iGET_MSR(iop) & MSR_SF)) nia &= 0xFFFFFFFFull;
-    thread->next_pc = nia;
-    thread->PC.value = nia & Register_Entry_Mask(thread->PC.rfe);
-    thread->PC.written = 1;
-}
-
-void IOP_Set_NIA(IOPDesc *iop, uint64_t target)
-{
-    if (iop->defer_side_effects) {
-        iop->next_address = target;
-        return;
-    }
-    ThreadState *thread = iop->thread;
-    thread->next_pc = target;
-    thread->PC.value = target & Register_Entry_Mask(thread->PC.rfe);
-    thread->PC.written = 1;
-}
 
 int FXCC_Is_Written(IOPDesc *iop)
 {
@@ -70,15 +47,6 @@ void SET_CR0_value(IOPDesc *iop, uint32_t bits)
 {
     IOP_Write_CR_Bits(iop, CR0_MASK, bits << 28);
     CR_Mark_Written(iop, CR0_MASK);
-}
-
-int Invalid_Form(IOPDesc *iop, const char *reason)
-{
-    const char *name = !iop ? "no iop" : (!iop->row ? "no instruction" : iop->row->mnemonic);
-    sim_warning(1, "Invalid Form of %s: %s", name, reason);
-    if (!iop || !iop->thread || !IOP_Option(iop, PO_INVALID_FORMS_ARE_ILLEGAL)) return 0;
-    interrupt_IllegalInstruction(iop, "illegal invalid form");
-    return 1;
 }
 
 int check_64bit_op_ok(IOPDesc *iop)
@@ -126,24 +94,6 @@ int Facility_Gate(IOPDesc *iop, int facility, const char *name)
         return 0;
     }
     return 1;
-}
-
-void Record_a_successful_lock(ThreadState *thread, uint64_t address)
-{
-    if (thread->held_lock_count >= MAX_HELD_LOCKS) return;
-    thread->held_locks[thread->held_lock_count++] = address;
-}
-
-void Check_lock_release(ThreadState *thread, uint64_t address)
-{
-    uint16_t count = thread->held_lock_count;
-    for (uint16_t i = 0; i < count; i++) {
-        if (thread->held_locks[i] != address) continue;
-        for (uint16_t j = i + 1; j < count; j++)
-            thread->held_locks[j - 1] = thread->held_locks[j];
-        thread->held_lock_count = count - 1;
-        return;
-    }
 }
 
 void Interrupt_Return_Debug(IOPDesc *iop)

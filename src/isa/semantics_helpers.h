@@ -3,202 +3,20 @@
 // A routine takes the instruction's IOPDesc and returns 1 when the instruction completed (results
 // written, next-instruction address set) and 0 when it raised an interrupt on the IOPDesc or a
 // gate refused it; it then returns at once without advancing. Most routines are a gate, a worker
-// (core_<name>) and IOP_Advance_NIA.
-//
-// Registers are read and written through the register path below: for an instruction in flight
-// in the cycle-level core (use_slots) operands come from the operand slots and results go to the
-// result slots, whose waiting readers are released; otherwise the thread's slots are used with
-// their read and write triggers, which an instruction that defers its side effects only notes in
-// its action byte (deferred_triggers: 2 read, 4 write).
-//
-// Result slots of the cycle-model form: GPR results in result_gpr1 (a second GPR result, such as
-// LR beside CTR, in result_gpr2), CR results in result_cr, XER results in result_xer.
+// (core_<name>) and IOP_Advance_NIA. Registers are read and written through the register path of
+// processor/regs/iop_registers.h; the held-lock list is with the reservations, Invalid_Form with
+// the instruction raisers.
 #pragma once
 
 #include <cstdint>
 
-#include "core/reg_reader_queue.h"
-#include "exec/reg_triggers.h"
-#include "isa/instr_info.h"
-#include "isa/ppc_bits.h"
-#include "processor/instruction_record.h"
-#include "processor/instruction_setters.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
-
-// ---- options and modes ----
-
-// The value of a processor option of the instruction's thread.
-inline uint32_t IOP_Option(const IOPDesc *iop, uint32_t option)
-{
-    return iop->thread->processor->options[option];
-}
-
-// MSR.TA when option TAGS_ACTIVE is on (read without triggers); 0 without a thread.
-inline int Tags_Active(const IOPDesc *iop)
-{
-    if (!iop || !iop->thread) return 0;
-    if (!IOP_Option(iop, PO_TAGS_ACTIVE)) return 0;
-    return (iop->thread->MSR.value & MSR_TA) != 0;
-}
-
-// The current instruction address: the fetch address of an instruction that defers its side
-// effects, else the thread's PC.
-inline uint64_t IOP_Current_Address(const IOPDesc *iop)
-{
-    return iop->defer_side_effects ? iop->fetch.ea : iop->thread->PC.value;
-}
-
-// ---- GPRs ----
-
-// GPR n with its read triggers (never from an operand slot).
-inline uint64_t iGET_GPR(IOPDesc *iop, uint32_t n)
-{
-    Reg64 *gpr = &iop->thread->GPR[n];
-    uint64_t value = gpr->value;
-    if (Reg_Read_Triggers_Armed(gpr->trigger)) Maybe_Invoke_Reg_Read_Triggers(iop, gpr->trigger, value);
-    return value;
-}
-
-// An operand GPR: the operand slot (0 A, 1 B, 2 C, 3 S) in the cycle-model form, else GPR n.
-inline uint64_t IOP_Read_GPR(IOPDesc *iop, uint32_t n, int slot)
-{
-    if (iop->use_slots) {
-        switch (slot) {
-        case 0:
-            return iop->operand_slot1[0];
-        case 1:
-            return iop->operand_slot2[0];
-        case 2:
-            return iop->operand_slot3[0];
-        default:
-            return iop->operand_slot4[0];
-        }
-    }
-    return iGET_GPR(iop, n);
-}
-enum : int { OPERAND_A = 0, OPERAND_B = 1, OPERAND_C = 2, OPERAND_S = 3 };
-
-// Hands a produced value to a result slot and releases its readers.
-inline void IOP_Deliver_Result(IOPDesc *iop, IOPResultSlot *slot, uint64_t value)
-{
-    slot->value[0] = value;
-    slot->ready_time = iop->time_stamp;
-    RegReaderQ_release(slot, iop->cthread);
-}
-
-// Writes the target GPR n: the first GPR result slot in the cycle-model form, else SET_GPR.
-inline void IOP_Write_GPR(IOPDesc *iop, uint32_t n, uint64_t value)
-{
-    if (iop->use_slots)
-        IOP_Deliver_Result(iop, &iop->result_gpr1, value);
-    else
-        SET_GPR(iop, n, value);
-}
-
-// ---- XER ----
-
-// Marks XER bits read or written by the instruction.
-inline void XER_Mark_Read(IOPDesc *iop, uint64_t bits)
-{
-    RegBits_Mark(&iop->thread->XER.bits_read, bits);
-}
-inline void XER_Mark_Written(IOPDesc *iop, uint64_t bits)
-{
-    RegBits_Mark(&iop->thread->XER.bits_written, bits);
-}
-
-// The XER the instruction sees: the XER operand in the cycle-model form, else the thread's XER.
-// The caller marks the bits it reads.
-inline uint64_t IOP_XER_Value(const IOPDesc *iop)
-{
-    return iop->use_slots ? iop->xer_operand : iop->thread->XER.value;
-}
-
-// Stores the thread's XER (masked by its implemented bits, written flag set).
-inline void Thread_Store_XER(ThreadState *thread, uint64_t value)
-{
-    Reg64 *xer = &thread->XER;
-    xer->value = value & Register_Entry_Mask(xer->rfe);
-    xer->written = 1;
-}
-
-// Writes the bits of one XER field: merged into the XER result slot and released in the
-// cycle-model form, else merged into the thread's XER. The caller marks the bits it writes.
-inline void IOP_Write_XER_Field(IOPDesc *iop, uint64_t field, uint64_t bits)
-{
-    if (iop->use_slots) {
-        IOPResultSlot *slot = &iop->result_xer;
-        slot->value[0] = (bits & field) | (slot->value[0] & ~field);
-        slot->ready_time = iop->time_stamp;
-        RegMaskReaderQ_release(slot, iop->cthread, 0);
-        return;
-    }
-    ThreadState *thread = iop->thread;
-    Thread_Store_XER(thread, (bits & field) | (thread->XER.value & ~field));
-}
-
-// The summary-overflow bit (0 or 1) for the instruction, marked read: the IOPDesc's SO value in
-// the cycle-model form, else XER[SO].
-inline uint32_t IOP_Read_SO(IOPDesc *iop)
-{
-    XER_Mark_Read(iop, XER_SO);
-    if (iop->use_slots) return iop->so_value & 1;
-    return (iop->thread->XER.value & XER_SO) ? 1 : 0;
-}
-
-// ---- CR ----
-
-// The CR the instruction sees: the CR operand in the cycle-model form, else the thread's CR with
-// its read triggers.
-inline uint32_t IOP_Read_CR(IOPDesc *iop)
-{
-    if (iop->use_slots) return iop->cr_operand;
-    Reg32 *cr = &iop->thread->CR;
-    uint32_t value = cr->value;
-    if (Reg_Read_Triggers_Armed(cr->trigger)) Maybe_Invoke_Reg_Read_Triggers(iop, cr->trigger, value);
-    return value;
-}
-
-// Replaces the CR bits of the mask: merged into the CR result slot and released in the cycle-model
-// form, else into the thread's CR. The caller marks the bits it writes.
-inline void IOP_Write_CR_Bits(IOPDesc *iop, uint32_t mask, uint32_t bits)
-{
-    if (iop->use_slots) {
-        IOPResultSlot *slot = &iop->result_cr;
-        slot->value[0] = (uint32_t)((slot->value[0] & ~(uint64_t)mask) | (bits & mask));
-        slot->ready_time = iop->time_stamp;
-        Reg32ReaderQ_release(slot, iop->cthread);
-        return;
-    }
-    Reg32 *cr = &iop->thread->CR;
-    cr->value = (cr->value & ~mask) | (bits & mask);
-}
-
-inline void CR_Mark_Written(IOPDesc *iop, uint32_t bits)
-{
-    RegBits_Mark(&iop->thread->CR.bits_written, bits);
-}
-
-// Writes CR field f (0..7) with a 4-bit value and marks the field written.
-inline void IOP_Write_CR_Field(IOPDesc *iop, uint32_t field, uint32_t value)
-{
-    uint32_t shift = 28 - 4 * field;
-    IOP_Write_CR_Bits(iop, 0xFu << shift, value << shift);
-    CR_Mark_Written(iop, 0xFu << shift);
-}
+#include "decode/instr_info.h"
+#include "interrupts/instruction_raisers.h" // Invalid_Form
+#include "memory/reservations.h"            // the held-lock list
+#include "processor/hooks/semantics_hooks.h"
+#include "processor/regs/iop_registers.h"
 
 // ---- contract helpers ----
-
-// Moves the thread to the next instruction: PC + length, wrapped at 4 GB in 32-bit mode; the
-// unmasked address goes to the thread's next_pc, the masked one to PC. Nothing for an instruction
-// that defers its side effects.
-void IOP_Advance_NIA(IOPDesc *iop);
-// Sets the next-instruction address to a target: the IOPDesc's next_address for an instruction
-// that defers its side effects, else next_pc and PC (masked, written).
-void IOP_Set_NIA(IOPDesc *iop, uint64_t target);
 
 // CR0 from a result: LT, GT or EQ of the value (64-bit in 64-bit mode, the low word in 32-bit
 // mode) and SO; FXCC too under the XER-field rule. mask (the result bits left undefined) does not
@@ -209,12 +27,7 @@ void SET_CR0_value(IOPDesc *iop, uint32_t bits);
 // Whether a compare or CR0 result also goes to the XER's FXCC field.
 int FXCC_Is_Written(IOPDesc *iop);
 
-// 1 when option INVALID_FORMS_ARE_ILLEGAL made it raise the illegal-instruction interrupt, 0 when
-// the instruction goes on as if its form were valid.
-int Invalid_Form(IOPDesc *iop, const char *reason);
-// 0 (after the unimplemented-instruction interrupt) in 32-bit mode with option
-// NO_64BIT_OPS_IN_32BIT_MODE, else 1.
-int check_64bit_op_ok(IOPDesc *iop);
+// check_64bit_op_ok: processor/hooks/semantics_hooks.h.
 // The compatibility gates of problem state: 0 after the illegal-instruction interrupt when the
 // partition's PCR selects version 2.05 compatibility (PCR 0x2: the ISA 2.06 additions are
 // illegal, "2.0.5 is disabled") or 2.06 compatibility (PCR 0x4: the 2.07 additions, "2.0.6  is
@@ -230,10 +43,6 @@ inline int CHECK_FOR_UCODE(void)
 {
     return 0;
 }
-
-// The held-lock list of a thread.
-void Record_a_successful_lock(ThreadState *thread, uint64_t address);
-void Check_lock_release(ThreadState *thread, uint64_t address);
 
 // Debug of interrupt returns (categories 20 and 206): reads the MSR and LPIDR and renders the MSR.
 void Interrupt_Return_Debug(IOPDesc *iop);

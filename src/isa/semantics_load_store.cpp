@@ -5,19 +5,18 @@
 
 #include <utility>
 
-#include "exec/interrupt_raisers.h"
-#include "exec/privileged_interrupt.h"
-#include "isa/load_store_path.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
+#include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
-#include "isa/transaction_guard.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
-#include "mmu/htm.h"
+#include "mmu/load_store_path.h"
 #include "mmu/storage_interrupts.h"
-#include "processor/instruction_prints.h"
-#include "processor/reg_accessors.h"
-#include "processor/value_ops.h"
+#include "mmu/transaction_guard.h"
+#include "processor/hooks/htm.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/value_ops.h"
 #include "runtime/message.h"
 #include "runtime/plugin_events.h"
 

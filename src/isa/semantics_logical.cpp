@@ -6,19 +6,19 @@
 // priority hints, the "NOOP" trigger), "ori n,n,0" and "and 0,0,0" (no register access at all
 // under the KNOW_* options), "xori 0,0,0" (the idle-loop service) and "xori 1,1,0" / "xori 2,2,0"
 // (the machine's bit-accurate mode on and off).
-#include "exec/interrupt_raisers.h"
-#include "exec/machine_trigger_table.h"
-#include "exec/smt_priority.h"
-#include "exec/triggers.h"
-#include "guest/sim_support_halt.h"
-#include "isa/instruction_raisers.h"
+#include "decode/semantics.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/smt_priority.h"
 #include "isa/integer_workers.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
-#include "processor/instruction_prints.h"
+#include "processor/hooks/machine_trigger_table.h"
+#include "processor/hooks/pturbo_control.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/message.h"
-#include "translator/pturbo_control.h"
+#include "runtime/triggers.h"
 
 namespace
 {

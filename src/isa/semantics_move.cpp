@@ -7,18 +7,18 @@
 // second), CR and XER results to their result slots, a new LR or CTR to the second result slot.
 #include <cstring>
 
-#include "core/msr_with_pc.h"
-#include "core/vsr_access.h"
-#include "exec/interrupt_raisers.h"
-#include "exec/spr_interrupt_standins.h"
-#include "isa/instruction_raisers.h"
+#include "decode/semantics.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/msr_with_pc.h"
 #include "isa/register_moves.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/facility_bits.h"
-#include "processor/reg_accessors.h"
-#include "processor/run_control.h"
-#include "processor/spr_moves.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/hooks/vsr_access.h"
+#include "processor/regs/facility_bits.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/run/run_control.h"
+#include "processor/spr/spr_moves.h"
 #include "runtime/plugin_events.h"
 
 namespace

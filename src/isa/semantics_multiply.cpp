@@ -2,8 +2,8 @@
 // mulld(o)(.), mulhd(.), mulhdu(.). No result depends on the computation mode: RT always
 // receives the full 64-bit value and the overflow tests are fixed per row; the mode only changes
 // CR0 of the record forms and the 64-bit gate of the doubleword rows.
+#include "decode/semantics.h"
 #include "isa/integer_workers.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"
 

@@ -4,16 +4,16 @@
 // STWCX_IGNORES_RC.
 #include "isa/semantics_reserve.h"
 
-#include "isa/load_store_path.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "machine/generic_machine.h"
+#include "memory/reservations.h"
 #include "mmu/address_translate.h"
 #include "mmu/ea_access.h"
-#include "mmu/htm.h"
+#include "mmu/load_store_path.h"
 #include "mmu/physical_access.h"
-#include "processor/reservations.h"
-#include "processor/value_ops.h"
+#include "processor/hooks/htm.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/value_ops.h"
 #include "runtime/message.h"
 
 namespace

@@ -6,8 +6,8 @@
 //
 // The plain rlwimi is also the magic instruction: with SH = 0, RA = RS, MB < 16 <= ME it reports
 // its code to the plug-ins before it runs (it inserts RA into itself, leaving it unchanged).
+#include "decode/semantics.h"
 #include "isa/integer_workers.h"
-#include "isa/semantics.h"
 #include "isa/semantics_helpers.h"
 #include "isa/xer_setters.h"
 #include "runtime/plugin_events.h"

@@ -1,8 +1,8 @@
 // Routines of instructions this system does not carry out: each raises the illegal-instruction
 // interrupt with its instruction's name, except rfgi (refused silently) and ehpriv (completes
 // without moving on).
-#include "exec/interrupt_raisers.h"
-#include "isa/semantics.h"
+#include "interrupts/interrupt_raisers.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
 
 namespace

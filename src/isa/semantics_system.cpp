@@ -4,23 +4,23 @@
 // The system calls and traps raise their interrupt and return 1 without advancing: the interrupt
 // records the address to return to. In standalone mode (programs without an operating system)
 // "sc" and "scv" are served by the Linux system-call emulation instead and advance.
-#include "exec/interrupt_raisers.h"
-#include "exec/linux_syscall.h"
-#include "exec/syscall_trigger.h"
-#include "isa/instruction_raisers.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
+#include "interrupts/decrementer_wakeup.h"
+#include "interrupts/instruction_raisers.h"
+#include "interrupts/interrupt_raisers.h"
+#include "isa/hooks/linux_syscall.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "isa/semantics_helpers.h"
 #include "isa/system_instructions.h"
-#include "isa/transaction_guard.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_map.h"
-#include "exec/spr_interrupt_standins.h"
-#include "mmu/htm.h"
-#include "processor/decrementer_wakeup.h"
-#include "processor/reg_accessors.h"
-#include "processor/smt.h"
-#include "processor/spr_services.h"
-#include "processor/thread_run_state.h"
+#include "memory/memory_map.h"
+#include "mmu/transaction_guard.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/run/smt.h"
+#include "processor/run/thread_run_state.h"
+#include "processor/spr/spr_services.h"
 
 namespace
 {

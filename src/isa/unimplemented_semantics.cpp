@@ -1,7 +1,7 @@
 // Default bodies of the semantic routines: every routine that no subsystem defines yet resolves to the
 // shared stub, so that a program reaching such a row takes the illegal-instruction path, never a null call.
-#include "exec/interrupt_raisers.h"
-#include "isa/semantics.h"
+#include "interrupts/interrupt_raisers.h"
+#include "decode/semantics.h"
 
 int semantic_unimplemented(IOPDesc *iop, const char *name) {
     interrupt_IllegalInstruction(iop, name);
@@ -15,5 +15,5 @@ int semantic_unimplemented(IOPDesc *iop, const char *name) {
 // whole (as the quarn executable and the tests do).
 #define SEMANTIC(name)                                                                                      \
     __attribute__((weak)) int name(IOPDesc *iop) { return semantic_unimplemented(iop, #name + 9); }
-#include "isa/semantic_routines.def"
+#include "decode/semantic_routines.def"
 #undef SEMANTIC

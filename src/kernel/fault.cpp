@@ -14,8 +14,8 @@
 #include <ucontext.h>
 #include <unistd.h>
 
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/job.h"
-#include "runtime/kernel_adapter.h"
 
 int tsim_handlers_installed = 0;
 thread_local tsim_fault_hook_fn sig11_handler;

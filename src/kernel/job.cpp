@@ -10,8 +10,7 @@
 #include "kernel/counter.h"
 #include "kernel/delay.h"
 #include "kernel/fault.h"
-#include "runtime/debug.h"
-#include "runtime/kernel_adapter.h"
+#include "kernel/hooks/kernel_adapter.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/tsim.h"
-#include "runtime/kernel_adapter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Clock-grid admission: the synchronisation block and the per-job head service.
 #include "kernel/sync.h"
 
-#include "processor/domain_ticks.h"
+#include "kernel/hooks/domain_ticks.h"
 
 namespace
 {

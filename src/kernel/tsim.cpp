@@ -5,8 +5,8 @@
 #include <x86intrin.h>
 
 #include "kernel/fault.h"
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/job.h"
-#include "runtime/kernel_adapter.h"
 
 job_s *tsim_active_job;
 proxy_s *tsim_active_proxy;

@@ -6,12 +6,12 @@
 #include <climits>
 #include <cstdio>
 
-#include "machine/generic_machine.h"
+#include "machine/mcm_lifecycle.h"
 #include "mmu/checkers.h"
-#include "processor/config_getters.h"
-#include "processor/mcm.h"
-#include "processor/property_lookup.h"
-#include "processor/time_domain.h"
+#include "processor/config/config_getters.h"
+#include "processor/config/property_lookup.h"
+#include "processor/records/generic_machine.h"
+#include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/message.h"

@@ -1,5 +1,5 @@
 // What the physical data path calls besides the memory map and the transactional-memory model
-// (mmu/htm.h): the dirty-address table and the cache-containment checker.
+// (processor/hooks/htm.h): the dirty-address table and the cache-containment checker.
 #pragma once
 
 #include <cstdint>

@@ -4,21 +4,21 @@
 
 #include <cstring>
 
-#include "exec/instr_tables.h"
-#include "isa/instr_info.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "machine/memory_region.h"
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
+#include "memory/hooks/page_tables_standin.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
 #include "mmu/address_translate.h"
-#include "mmu/axd.h"
 #include "mmu/physical_access.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/mcm.h"
-#include "processor/thread_state.h"
+#include "processor/records/axd.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
-#include "translator/page_tables_standin.h"
 
 namespace
 {
@@ -247,6 +247,6 @@ extern "C" const char *LIBSIM__ThreadDecode(ThreadState *thread, uint64_t ea)
     uint64_t word = 0;
     if (PA_Read_Memory_Effect(&iop, &word, &axd, 0) != 0) return nullptr;
     InstrInfo *row = Processor_Decode_Instruction(thread->processor, (uint32_t)word);
-    if (!row || row->id == 0) return "no instruction";
+    if (!row || row->id == ROW_INVALID) return "no instruction";
     return row->mnemonic;
 }

@@ -1,8 +1,8 @@
 // Stand-in of the ERAT set-up.
 #include <cstdio>
 
-#include "mmu/erat.h"
-#include "processor/processor_state.h"
+#include "processor/translation/erat.h"
+#include "processor/records/processor_state.h"
 #include "runtime/alloc.h"
 #include "runtime/message.h"
 

@@ -1,4 +1,4 @@
-#include "mmu/erat_invalidate.h"
+#include "interrupts/hooks/erat_invalidate.h"
 
 // STAND-IN: the ERAT maintenance is not built; the translation entry re-translates every access,
 // so there is nothing cached to empty.

@@ -1,8 +1,8 @@
 // Look-ups in the chip's HA dirty table.
 #include "mmu/ha_dirty_table.h"
 
-#include "processor/mcm.h"
-#include "processor/thread_state.h"
+#include "processor/records/mcm.h"
+#include "processor/records/thread_state.h"
 #include "runtime/alloc.h"
 
 ha_dirty_entry *ha_find_entry(ha_dirty_entry *head, uint64_t line_address)

@@ -1,16 +1,16 @@
 // Stand-ins of the transactional-memory model; the model replaces this file as a whole. The
 // definitions are weak (all but the stand-in log), so that a definition
 // elsewhere overrides them.
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
 
-#include "exec/reg_triggers.h"
-#include "exec/spr_interrupt_standins.h"
-#include "isa/spr_support_standins.h"
-#include "machine/memory_map.h"
-#include "mmu/axd.h"
-#include "processor/instruction_record.h"
-#include "processor/reg_accessors.h"
-#include "processor/thread_state.h"
+#include "memory/memory_map.h"
+#include "processor/hooks/semantics_hooks.h"
+#include "processor/hooks/spr_interrupt_standins.h"
+#include "processor/records/axd.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
 
 // ---- Machine-wide state
 

@@ -1,11 +1,11 @@
 // Stand-in of the instruction-cache read, with the old encoding of the sim-support call.
 #include "mmu/icread.h"
 
-#include "guest/sim_support.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "mmu/hooks/sim_support_call.h"
+#include "processor/records/instruction_record.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/message.h"
 
 // With ICREAD_IS_SIM_SUPPORT an "icread" whose RA, RB and bits 21-25 are all 0 is the old

@@ -1,7 +1,7 @@
 // Stand-in of the SLB VSID rule.
-#include "mmu/slb.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/translation/slb.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: the SLB rule of address translation is not built; the word is stored and split into
 // the entry's fields as the thread record describes them, without the reserved-NOA warning.

@@ -15,7 +15,7 @@ struct IOPDesc;
 struct PowerPCException;
 
 // Subtype codes the storage path and the load/store instructions raise (with those of
-// exec/exception_types.h).
+// interrupts/exception_types.h).
 enum : int32_t {
     EST_ALIGN_LOAD_CROSSES_PAGE = 6,
     EST_ALIGN_STORE_CROSSES_PAGE = 7,

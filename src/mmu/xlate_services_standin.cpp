@@ -1,14 +1,14 @@
 // Stand-ins of the protection, segment, alignment and watchpoint services of translation.
 #include "mmu/xlate_services.h"
 
-#include "exec/interrupt_raisers.h"
-#include "mmu/axd.h"
+#include "interrupts/interrupt_raisers.h"
 #include "mmu/xlate_internal.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/axd.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 
 namespace
 {

@@ -5,14 +5,8 @@
 
 #include <cstring>
 
-#include "cache/cache_callbacks.h"
-#include "core/cycle_core_callbacks.h"
-#include "fabric/fabric_callbacks.h"
-#include "mmu/htm_callbacks.h"
-#include "processor/run_control.h"
 #include "runtime/alloc.h"
-#include "trace/trace_callbacks.h"
-#include "translator/turbo_callbacks.h"
+#include "runtime/hooks/model_callbacks.h"
 
 Callback_List callBackFunctionLists[CALLBACK_LIST_COUNT];
 

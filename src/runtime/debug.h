@@ -15,11 +15,9 @@ enum : int {
     DEBUG_FORMAT_BUFFER = 512,    // per-thread buffers of sim_do_debug
 };
 
-// Categories with fixed meanings.
+// Categories with fixed meanings (the kernel's own, 4 and 5, are in kernel/hooks/kernel_adapter.h).
 enum : int {
     DEBUG_CATEGORY_HELPFUL = 0,
-    DEBUG_CATEGORY_KERNEL = 4,      // the event kernel's own debug output ("TASK")
-    DEBUG_CATEGORY_STACK_CHECK = 5, // guarded job stacks grown page by page
 };
 
 // Levels: -1 the category has no name, 0 off, above 0 on.

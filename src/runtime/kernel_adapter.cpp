@@ -1,5 +1,5 @@
 // The event kernel's message and allocation hooks over the sink and the allocation wrappers.
-#include "runtime/kernel_adapter.h"
+#include "kernel/hooks/kernel_adapter.h"
 
 #include "runtime/alloc.h"
 #include "runtime/debug.h"

@@ -6,12 +6,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "machine/generic_machine.h"
-#include "processor/processor_time.h"
-#include "processor/thread_access.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
-#include "runtime/startup.h"
+#include "runtime/hooks/print_header_hooks.h"
 #include "runtime/stop.h"
 
 FILE *Quarn_Output_File = stdout;

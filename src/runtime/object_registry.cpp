@@ -3,9 +3,8 @@
 
 #include <cstring>
 
-#include "command/selector.h"
-#include "command/tcl_output.h"
 #include "runtime/alloc.h"
+#include "runtime/tcl_output.h"
 
 namespace
 {
@@ -143,12 +142,4 @@ void List_All_Objects(Tcl_Interp *interpreter)
         SIM_TCLPRINT(interpreter, "%s\t%s", table[i].name, ObjectType_Name(table[i].kind));
         SIM_TCLPRINT(interpreter, "\n");
     }
-}
-
-const char *Get_Quarn_Machine_Name(Selector *selector)
-{
-    GenericMachine *machine = select_machine(selector);
-    if (!machine) return nullptr;
-    // A machine is registered under its name when it is created.
-    return BaseObject__GetName(BaseObject__Find_Object(OBJECT_KIND_MACHINE, machine));
 }

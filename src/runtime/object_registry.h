@@ -6,7 +6,6 @@
 #include <cstdint>
 
 struct Tcl_Interp;
-struct Selector;
 
 enum : int32_t {
     OBJECT_KIND_NONE = 0,
@@ -45,4 +44,3 @@ const char *BaseObject__GetName(int32_t id);
 int32_t BaseObject__Find_Object(int32_t kind, const void *object);
 const char *ObjectType_Name(int32_t kind);
 void List_All_Objects(Tcl_Interp *interpreter);
-const char *Get_Quarn_Machine_Name(Selector *selector);

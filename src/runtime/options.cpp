@@ -1,4 +1,6 @@
 // The command line: its recorded text, the -D/-U collections, option parsing and the usage text.
+#include "runtime/options.h"
+
 #include <getopt.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
-#include "runtime/startup.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "processor/domain_ticks.h"
+#include "kernel/hooks/domain_ticks.h"
 #include "runtime/message.h"
 
 namespace

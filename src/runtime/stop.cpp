@@ -5,15 +5,15 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
-#include "exec/triggers.h"
 #include "kernel/kernel_now.h"
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_time.h"
 #include "runtime/common.h"
 #include "runtime/message.h"
+#include "runtime/triggers.h"
 
 uint32_t stop_simulation = STOP_STARTUP;
 
@@ -136,17 +136,11 @@ void BreakPoint(const char *text)
     SIM_PRINT("%ldt: Reached BreakPoint %s\n", (long)current_kernel_now(), text);
 }
 
-uint64_t Sim_Current_Cycles(void)
+void Sim_Quit(int code)
 {
-    GenericMachine *machine = currentMachine;
-    if (!machine) return 0;
-    time_domain *domain = machine->cycle_domain ? machine->cycle_domain : machine->base_domain;
-    if (tsim_active_proxy) return TD_get_current_cycles(domain);
-    if (!machine->tsim) {
-        sim_error("tsim in machine is NULL!!!!");
-        return 0;
+    // Only a terminal has settings to restore (stty complains about anything else).
+    if (isatty(STDIN_FILENO) && system("stty sane") != 0) {
+        // No shell: nothing to restore.
     }
-    uint64_t tick = machine->tsim->now;
-    uint64_t per_cycle = domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
-    return tick / per_cycle + (tick % per_cycle != 0);
+    Tcl_Exit(code);
 }

@@ -1,5 +1,5 @@
 // Stop causes: one global word of cause bits ends a run; its causes as text; run start and stop
-// with their "SIM_START"/"SIM_STOP" triggers; debugger breakpoint hooks.
+// with their "SIM_START"/"SIM_STOP" triggers; debugger breakpoint hooks; the exit routine.
 #pragma once
 
 #include <cstdint>
@@ -57,5 +57,5 @@ int Sim_Enable_Breakpoints(int flag);
 void Sim_Breakpoint(void);
 // Prints "<tick>t: Reached BreakPoint <text>".
 void BreakPoint(const char *text);
-// The current machine's cycle count in its processor time domain (0 without a machine).
-uint64_t Sim_Current_Cycles(void);
+// Restores the terminal and leaves through Tcl's exit handlers.
+[[noreturn]] void Sim_Quit(int code);

@@ -1,4 +1,4 @@
-#include "trace/trace_callbacks.h"
+#include "runtime/hooks/model_callbacks.h"
 
 // STAND-IN: the trace-driven models are not built yet; they register nothing.
 void Callbacks_register_vuxo(void) {}

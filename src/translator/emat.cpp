@@ -5,7 +5,7 @@
 
 #include "runtime/alloc.h"
 #include "runtime/message.h"
-#include "translator/utils_mmap.h"
+#include "runtime/utils_mmap.h"
 
 emat_s *all_emats = nullptr;
 

@@ -1,4 +1,4 @@
-#include "translator/emat_zap_standin.h"
+#include "processor/hooks/emat_zap_standin.h"
 
 long emat_zap_standin_calls = 0;
 

@@ -1,5 +1,5 @@
 // Stand-ins of the translator's engines and statistics hooks.
-#include "translator/engines.h"
+#include "exec/hooks/engines.h"
 
 // STAND-IN: the parallel translator is not built; it executes nothing.
 __attribute__((weak)) uint32_t pturbo_go(ThreadState *)

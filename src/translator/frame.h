@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "translator/pturbo_locks.h"
+#include "processor/hooks/pturbo_locks.h"
 
 struct ipt;
 

@@ -1,4 +1,4 @@
-#include "translator/page_tables_standin.h"
+#include "memory/hooks/page_tables_standin.h"
 
 #include "runtime/alloc.h"
 #include "runtime/message.h"

@@ -1,6 +1,6 @@
-#include "translator/pturbo_control.h"
+#include "processor/hooks/pturbo_control.h"
 
-#include "machine/generic_machine.h"
+#include "processor/records/generic_machine.h"
 
 // STAND-IN: the parallel translator is not built yet; no worker thread exists to stop.
 void pturbo_zap_all_threads_now(const char *) {}

@@ -1,5 +1,5 @@
 // Stand-ins of the parallel translator's lock set-up.
-#include "translator/pturbo_locks.h"
+#include "processor/hooks/pturbo_locks.h"
 
 // STAND-IN: the parallel translator's lock bookkeeping (lock statistics) is not built; the lock is
 // made free and named.

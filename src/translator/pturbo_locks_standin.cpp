@@ -1,5 +1,5 @@
 // Stand-ins of the parallel translator's locks.
-#include "translator/pturbo_locks.h"
+#include "processor/hooks/pturbo_locks.h"
 
 // STAND-IN: the parallel translator (PTURBO) is not built, so no worker thread ever competes for
 // the allocator; taking and releasing its allocation lock does nothing.

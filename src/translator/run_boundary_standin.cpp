@@ -1,7 +1,7 @@
 // Stand-ins of the run-boundary helpers until translated code runs.
 #include "translator/run_boundary.h"
 
-#include "processor/thread_state.h"
+#include "processor/records/thread_state.h"
 
 // STAND-IN: translated code does not run yet, so nothing reads split CR and XER bytes.
 __attribute__((weak)) void jit_before(ThreadState *, xframe *) {}

@@ -1,5 +1,5 @@
 // Stand-ins of the trace-library branch events.
-#include "translator/trace_events.h"
+#include "isa/hooks/trace_events.h"
 
 // STAND-IN: trace libraries cannot be loaded yet, so none listens.
 __attribute__((weak)) int trc_is_active(int)

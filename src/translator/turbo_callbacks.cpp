@@ -1,6 +1,7 @@
 // Start-up of the translator.
 #include "translator/turbo_callbacks.h"
 
+#include "runtime/hooks/model_callbacks.h"
 #include "translator/crack.h"
 #include "translator/disassembler.h"
 #include "translator/jit_stubs.h"

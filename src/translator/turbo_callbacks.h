@@ -1,7 +1,6 @@
-// Start-up of the dynamic translator: its tables and its callback registration.
+// Start-up of the dynamic translator: its tables (its callback registration is declared with the
+// others in runtime/hooks/model_callbacks.h).
 #pragma once
 
 // Initialises the translator's operation and disassembler tables and clears its counters.
 void turbo_init(void);
-// Registers the translator's periodic statistics callback (priority 1, name "turbo").
-void Callbacks_register_TurboMode(void);

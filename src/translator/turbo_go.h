@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "translator/engines.h"
+#include "exec/hooks/engines.h"
 
 struct ThreadState;
 struct emat_s;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "x86/sink.h"
+#include "translator/x86/sink.h"
 
 struct MCM;
 struct frame_s;

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "isa/instr_info.h"
-#include "isa/instruction_raisers.h"
-#include "machine/generic_machine.h"
-#include "processor/instruction_record.h"
+#include "decode/instr_info.h"
+#include "interrupts/instruction_raisers.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
 
 namespace
 {

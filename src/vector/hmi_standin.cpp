@@ -1,7 +1,7 @@
 // Stand-in of the Hypervisor Maintenance interrupt.
-#include "vector/hmi.h"
+#include "processor/hooks/hmi.h"
 
-#include "exec/spr_interrupt_standins.h"
+#include "processor/hooks/spr_interrupt_standins.h"
 
 // STAND-IN: the raiser (its MSR checks with the fatal error, priority, vector) is not built; a
 // record of type 39 is appended to the instruction's list.

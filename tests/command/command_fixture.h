@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/tcl_startup.h"
 #include "command/cmd_table.h"
 #include "command/default_configs.h"
-#include "command/tcl_startup.h"
-#include "exec/instr_tables.h"
-#include "isa/instr_info.h"
-#include "machine/generic_machine.h"
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
+#include "machine/machine_lifecycle.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/property_list.h"

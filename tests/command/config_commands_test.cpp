@@ -4,10 +4,11 @@
 #include "command/config_commands.h"
 #include "command/global_commands.h"
 #include "command_fixture.h"
+#include "machine/machine_lifecycle.h"
+#include "machine/processor_lifecycle.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/object_registry.h"
-#include "processor/processor_lifecycle.h"
 
 namespace
 {

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "command/global_commands.h"
-#include "runtime/callbacks.h"
 #include "command_fixture.h"
-#include "exec/periodic_stats_standin.h"
-#include "mmu/htm.h"
+#include "processor/hooks/htm.h"
+#include "processor/hooks/periodic_stats_standin.h"
+#include "runtime/callbacks.h"
 
 namespace
 {

@@ -2,9 +2,10 @@
 #include <string>
 
 #include "command_fixture.h"
-#include "machine/memory_map.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "machine/machine_lifecycle.h"
+#include "memory/memory_map.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "support/image_builder.h"
 
 namespace

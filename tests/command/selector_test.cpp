@@ -8,13 +8,13 @@
 
 #include "command/cmd_table.h"
 #include "command/selector.h"
-#include "command/tcl_output.h"
-#include "machine/generic_machine.h"
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/device_manager.h"
 #include "runtime/stop.h"
+#include "runtime/tcl_output.h"
 #include "support/sink_capture.h"
 
 namespace

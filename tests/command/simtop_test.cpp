@@ -4,7 +4,8 @@
 #include "command_fixture.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
-#include "processor/time_domain.h"
+#include "machine/machine_lifecycle.h"
+#include "processor/time/time_domain.h"
 
 namespace
 {

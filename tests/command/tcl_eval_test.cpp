@@ -6,12 +6,12 @@
 #include <cstdarg>
 #include <string>
 
-#include "command/tcl_eval.h"
 #include "command/tcl_numbers.h"
-#include "exec/triggers.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
 #include "runtime/common.h"
+#include "runtime/tcl_eval.h"
+#include "runtime/triggers.h"
 
 namespace
 {

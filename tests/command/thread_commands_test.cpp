@@ -10,15 +10,15 @@
 #include "command/processor_cmd_tables.h"
 #include "command/register_commands.h"
 #include "command_fixture.h"
-#include "fp/fp_text.h"
-#include "machine/memory_map.h"
-#include "machine/memory_region.h"
-#include "processor/exception_record.h"
-#include "processor/mcm.h"
-#include "processor/spr_table.h"
-#include "processor/processor_state.h"
-#include "processor/smt.h"
-#include "processor/thread_state.h"
+#include "machine/machine_lifecycle.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/run/smt.h"
+#include "processor/spr/spr_table.h"
 #include "support/image_builder.h"
 
 namespace
@@ -158,17 +158,6 @@ TEST_F(ThreadCommandsTest, SprNamesNumbersAndTheStrictFlag)
     EXPECT_EQ(fails("alpha thread 0 set spr nosuch 1"), std::string("Set Error: Unknown spr name: nosuch\n") + hint);
     EXPECT_EQ(std::string(Translate_SPR_Name("DMA_U")), "dmau");
     EXPECT_EQ(std::string(Translate_SPR_Name("hid_g")), "HID2");
-}
-
-TEST_F(ThreadCommandsTest, FloatingPointText)
-{
-    EXPECT_STREQ(Prepare_FPDouble(2.0), "2");
-    EXPECT_STREQ(Prepare_FPDouble(-0.5), "-0.5");
-    EXPECT_STREQ(Prepare_FPDouble(1.0 / 0.0), "+INF");
-    EXPECT_STREQ(Prepare_FPDouble(-1.0 / 0.0), "-INF");
-    EXPECT_STREQ(Prepare_FPDouble(__builtin_nan("")), "+NaN");
-    EXPECT_STREQ(Prepare_FPDouble(-__builtin_nan("")), "-NaN");
-    EXPECT_EQ(FPR_ConvertFloat(0xC008000000000000ull), -3.0);
 }
 
 TEST_F(ThreadCommandsTest, CheckpointAndSlbDisplay)

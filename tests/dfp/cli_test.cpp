@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "command/command_fixture.h"
-#include "exec/exception_table.h"
+#include "interrupts/exception_table.h"
 #include "support/image_builder.h"
 
 namespace

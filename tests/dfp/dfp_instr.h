@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "exec/exception_types.h"
+#include "interrupts/exception_types.h"
 #include "isa/exec_word.h"
-#include "processor/msr_rules.h"
+#include "processor/regs/msr_rules.h"
 
 namespace dfp_test
 {
@@ -27,7 +27,7 @@ struct RowEncoding {
               enc_prio)                                                                                      \
     {mnemonic, enc_value, fpscr_mask},
 inline const RowEncoding kRowEncodings[] = {
-#include "isa/instructions.def"
+#include "decode/instructions.def"
 };
 #undef INSTR
 

@@ -4,10 +4,10 @@
 #include <set>
 #include <vector>
 
-#include "core/reg_reader_queue.h"
+#include "processor/hooks/reg_reader_queue.h"
 #include "dfp_instr.h"
-#include "isa/instr_info.h"
-#include "machine/generic_machine.h"
+#include "decode/instr_info.h"
+#include "processor/records/generic_machine.h"
 
 using namespace dfp_test;
 

@@ -5,16 +5,16 @@
 #include <cstring>
 #include <string>
 
-#include "exec/instr_tables.h"
+#include "decode/instr_tables.h"
 #include "exec/interpreter.h"
 #include "exec/run_machine.h"
 #include "exec/thread_job.h"
-#include "isa/ppc_bits.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_options.h"
-#include "processor/instruction_record.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/ppc_bits.h"
+#include "processor/translation/xlate_version.h"
 #include "support/sink_capture.h"
-#include "translator/xlate_version.h"
 
 namespace
 {
@@ -163,7 +163,7 @@ TEST(Interpreter, ProcessorsWithTheSamePrivateKeyShareOneTable)
     EXPECT_EQ(second->instruction_table, r.core->instruction_table);
     Set_instr_throughput_and_iops(InstrInfo__id2table(3), "addi", 7, 1);
     EXPECT_EQ(second->instruction_table[16].throughput, 7u);
-    EXPECT_EQ(instruction_info_table[16].throughput, 1u);
+    EXPECT_EQ(instruction_info_table[ROW_ADDI].throughput, 1u);
     InstrInfo__Quit();
 }
 

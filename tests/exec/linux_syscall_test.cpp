@@ -8,11 +8,11 @@
 #include <cstring>
 #include <string>
 
-#include "exec/linux_syscall.h"
-#include "exec/syscall_trigger.h"
+#include "devices/console.h"
 #include "isa/exec_word.h"
+#include "isa/hooks/linux_syscall.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "kernel/tsim.h"
-#include "machine/devices/console.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

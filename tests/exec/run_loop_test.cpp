@@ -3,7 +3,7 @@
 
 #include "exec/run_machine.h"
 #include "exec/thread_job.h"
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "support/sink_capture.h"
 
 namespace

@@ -9,13 +9,13 @@
 #include <initializer_list>
 
 #include "exec/cpu_config.h"
-#include "exec/exec_init.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_map.h"
-#include "processor/processor_state.h"
-#include "processor/run_control.h"
-#include "processor/thread_state.h"
-#include "processor/value_ops.h"
+#include "interrupts/exception_table.h"
+#include "memory/memory_map.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/value_ops.h"
+#include "processor/run/run_control.h"
 #include "runtime/stop.h"
 #include "support/built_machine.h"
 

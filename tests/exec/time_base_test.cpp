@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "exec/run_machine.h"
-#include "exec/time_base.h"
 #include "kernel/tsim.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_options.h"
-#include "processor/reg_accessors.h"
-#include "processor/time_domain.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/time/time_base.h"
+#include "processor/time/time_domain.h"
 
 namespace
 {

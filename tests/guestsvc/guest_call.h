@@ -12,14 +12,14 @@
 #include <cstring>
 #include <string>
 
-#include "exec/exec_init.h"
-#include "exec/instr_tables.h"
+#include "interrupts/exception_table.h"
+#include "decode/instr_tables.h"
 #include "guest/sim_support.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_map.h"
-#include "processor/instruction_record.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "memory/memory_map.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
 #include "support/built_machine.h"

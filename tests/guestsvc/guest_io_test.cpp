@@ -4,9 +4,9 @@
 #include <sstream>
 
 #include "guest/guest_io.h"
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 #include "guestsvc/guest_call.h"
-#include "machine/devices/console.h"
+#include "devices/console.h"
 #include "support/sink_capture.h"
 
 namespace

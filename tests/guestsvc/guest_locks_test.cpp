@@ -7,8 +7,8 @@
 #include "exec/cpu_config.h"
 #include "guest/guest_locks.h"
 #include "guestsvc/guest_call.h"
-#include "processor/run_control.h"
-#include "processor/thread_run_state.h"
+#include "processor/run/run_control.h"
+#include "processor/run/thread_run_state.h"
 #include "support/sink_capture.h"
 
 namespace

@@ -3,8 +3,8 @@
 #include "command/pico_cycles.h"
 #include "guestsvc/guest_call.h"
 #include "kernel/job.h"
-#include "processor/time_domain.h"
-#include "processor/time_registers.h"
+#include "processor/time/time_domain.h"
+#include "processor/time/time_registers.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 
 #include "guest/rtas.h"
 #include "guestsvc/guest_call.h"
-#include "machine/devices/console.h"
+#include "devices/console.h"
 #include "support/sink_capture.h"
 
 namespace

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "exec/interpreter.h"
-#include "exec/triggers.h"
+#include "runtime/triggers.h"
 #include "guestsvc/guest_call.h"
 #include "runtime/callbacks.h"
 #include "support/sink_capture.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "exec_word.h"
-#include "guest/sim_support_halt.h"
-#include "processor/instruction_prints.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "processor/prints/instruction_prints.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

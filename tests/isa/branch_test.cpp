@@ -1,13 +1,13 @@
 // Branches: targets by mode, counter and condition tests, link and count writes, the branch to
 // the next instruction, the branch to itself, the bctar gates, the invalid decrementing bcctr, the
 // in-flight form and the order of the side effects.
-#include "guest/sim_support_halt.h"
+#include "processor/hooks/sim_support_halt.h"
 #include <string>
 #include <vector>
 
-#include "exec/branch_history.h"
 #include "exec_word.h"
-#include "translator/trace_events.h"
+#include "isa/hooks/branch_history.h"
+#include "isa/hooks/trace_events.h"
 
 // ---- test doubles: the taken-branch hooks and the trace library record what they see ----
 

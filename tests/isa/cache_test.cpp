@@ -3,11 +3,11 @@
 // test_storage_calls).
 #include <algorithm>
 
-#include "cache/cache_entries.h"
 #include "exec_word.h"
+#include "isa/hooks/cache_entries.h"
 #include "isa/semantics_cache.h"
-#include "machine/generic_machine.h"
-#include "mmu/axd.h"
+#include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
 #include "runtime/device_manager.h"
 #include "runtime/plugin_events.h"
 

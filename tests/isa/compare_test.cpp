@@ -1,6 +1,6 @@
 // Compares, the tagged compare, CR logical operations, mcrf and the one-bit internal operations.
 #include "exec_word.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 
 namespace
 {

@@ -2,9 +2,9 @@
 // no-side-effects, CR0 and FXCC, the invalid-form and 64-bit gates, held locks, the lazy MSR
 // text, the stub routines and the VSR target write.
 #include "exec_word.h"
-#include "isa/semantics.h"
+#include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
-#include "processor/shared_msr_text.h"
+#include "processor/regs/shared_msr_text.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

@@ -21,19 +21,19 @@
 #include <utility>
 #include <vector>
 
-#include "exec/triggers.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
-#include "isa/ppc_bits.h"
-#include "machine/devices/ram_block.h"
-#include "machine/memory_map.h"
-#include "processor/mcm.h"
-#include "processor/memory_tags.h"
-#include "processor/exception_record.h"
-#include "guest/sim_support_halt.h"
-#include "processor/processor_options.h"
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
+#include "memory/memory_map.h"
+#include "memory/memory_tags.h"
+#include "memory/ram_block.h"
+#include "processor/config/processor_options.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/mcm.h"
 #include "processor/register_fixture.h"
+#include "processor/regs/ppc_bits.h"
 #include "runtime/common.h"
+#include "runtime/triggers.h"
 
 // ---- test doubles (after_instruction_test.cpp) ----
 

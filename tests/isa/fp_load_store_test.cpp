@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "exec_word.h"
-#include "fp/single_float.h"
+#include "fp/format_convert.h"
 
 namespace
 {
@@ -61,14 +61,15 @@ TEST(SingleFloat, LoadConversionIsExact)
     }
 }
 
-TEST(SingleFloat, StoreConversionRoundsByMode)
+TEST(SingleFloat, StoreConversionSelectsFieldsWithoutRounding)
 {
+    // A double in single range keeps its top 23 fraction bits whatever the mode; the single
+    // denormal range is denormalised by truncation; NaN bits are placed back.
     const uint64_t just_above_one = bits(1.0 + std::ldexp(1.0, -24) + std::ldexp(1.0, -40));
-    EXPECT_EQ(ConvDPtoSP(just_above_one, 0), 0x3F800001u); // nearest
-    EXPECT_EQ(ConvDPtoSP(just_above_one, 1), 0x3F800000u); // toward zero
-    EXPECT_EQ(ConvDPtoSP(bits(-1.0 - std::ldexp(1.0, -30)), 3), 0xBF800001u); // toward -inf
-    EXPECT_EQ(ConvDPtoSP(0x7FF4000020000000, 0), 0x7FA00001u);               // NaN bits placed back
-    EXPECT_EQ(ConvDPtoSP(bits(1e300), 1), 0x7F7FFFFFu);                        // overflow toward zero
+    for (int mode = 0; mode < 4; mode++) EXPECT_EQ(ConvDPtoSP(nullptr, just_above_one, mode, 0), 0x3F800000u);
+    EXPECT_EQ(ConvDPtoSP(nullptr, bits(-1.0 - std::ldexp(1.0, -30)), 3, 0), 0xBF800000u);
+    EXPECT_EQ(ConvDPtoSP(nullptr, 0x7FF4000020000000, 0, 0), 0x7FA00001u);
+    EXPECT_EQ(ConvDPtoSP(nullptr, bits(std::ldexp(1.75, -130)), 0, 0), 0x000E0000u);
 }
 
 TEST_F(FpLoadStore, LoadsConvertAndMarkTheRegister)

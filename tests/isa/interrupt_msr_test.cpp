@@ -1,6 +1,6 @@
 // The MSR an interrupt installs and the DSISR merge of an instruction's exceptions.
 #include "exec_word.h"
-#include "processor/interrupt_msr.h"
+#include "interrupts/interrupt_msr.h"
 
 namespace
 {

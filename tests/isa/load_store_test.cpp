@@ -4,11 +4,11 @@
 // cache-inhibited forms and attn.
 #include <cstring>
 
+#include "decode/semantics.h"
 #include "exec_word.h"
-#include "isa/load_store_path.h"
-#include "isa/semantics.h"
 #include "isa/semantics_load_store.h"
-#include "processor/instruction_prints.h"
+#include "mmu/load_store_path.h"
+#include "processor/prints/instruction_prints.h"
 #include "runtime/stop.h"
 
 namespace

@@ -1,13 +1,13 @@
 // Logical, count and extend instructions: results and CR0 by mode, the gates, and the marker
 // encodings (priority no-ops, "NOOP", the ori/and no-ops, the xori services).
 #include "exec_word.h"
-#include "exec/smt_priority.h"
-#include "guest/sim_support_halt.h"
+#include "decode/semantics.h"
+#include "isa/hooks/smt_priority.h"
 #include "isa/integer_workers.h"
-#include "isa/semantics.h"
-#include "machine/generic_machine.h"
-#include "processor/instruction_prints.h"
-#include "translator/pturbo_control.h"
+#include "processor/hooks/pturbo_control.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "processor/prints/instruction_prints.h"
+#include "processor/records/generic_machine.h"
 
 namespace
 {
@@ -107,13 +107,13 @@ TEST(Logical, ResultsAndCr0InBothModes)
 
 TEST(Logical, InternalAndFormsSetNoCr0AndDoNotAdvance)
 {
-    for (int id : {36, 38}) { // "andi", "andis"
+    for (int id : {ROW_ANDI, ROW_ANDIS}) {
         ExecWord ew;
         IOPDesc *iop = ew.prepare(D_FORM(28, 4, 3, 0x00F0));
         iop->row = &instruction_info_table[id];
         ew.gpr(4) = 0x00F000F0;
         EXPECT_EQ(iop->row->semantic(iop), 1);
-        EXPECT_EQ(ew.gpr(3), id == 36 ? 0xF0u : 0x00F00000u);
+        EXPECT_EQ(ew.gpr(3), id == ROW_ANDI ? 0xF0u : 0x00F00000u);
         EXPECT_EQ(ew.cr(), 0u);
         EXPECT_EQ(ew.t->PC.value, 0x1000u);
     }

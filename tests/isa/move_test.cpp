@@ -2,9 +2,9 @@
 // mcrxrt, LR/CTR, mfmsr, mftb, the mtspr next-address rule, mfbhrbe's gates, mftgpr, and the
 // MSR-commit routines.
 #include "exec_word.h"
+#include "decode/semantics.h"
 #include "isa/register_moves.h"
-#include "isa/semantics.h"
-#include "processor/spr_table.h"
+#include "processor/spr/spr_table.h"
 #include "runtime/plugin_events.h"
 
 namespace

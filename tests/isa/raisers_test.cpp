@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "exec_word.h"
-#include "isa/instruction_raisers.h"
+#include "interrupts/instruction_raisers.h"
 
 namespace
 {

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "exec_word.h"
-#include "isa/load_store_path.h"
-#include "machine/generic_machine.h"
-#include "processor/reservations.h"
+#include "memory/reservations.h"
+#include "mmu/load_store_path.h"
+#include "processor/records/generic_machine.h"
 
 namespace
 {

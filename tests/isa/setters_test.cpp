@@ -1,9 +1,9 @@
 // Instruction-level register writes: masked setters with their write triggers, in-flight
 // instructions, PID and TIR, SET_GPR and the move from a branch-history entry.
 #include "exec_word.h"
-#include "processor/instruction_setters.h"
-#include "processor/reg_accessors.h"
-#include "translator/xlate_version.h"
+#include "processor/regs/instruction_setters.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/translation/xlate_version.h"
 
 namespace
 {

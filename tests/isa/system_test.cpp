@@ -1,16 +1,16 @@
 // System call, traps and power saving: sc and scv in and out of standalone mode, the trap
 // conditions (with the tagged-address rules of td in tags-active mode), txer, the power-saving
 // instructions with their gates, waitasec and the wait instruction.
-#include "exec/linux_syscall.h"
-#include "exec/syscall_trigger.h"
+#include "isa/hooks/linux_syscall.h"
+#include "decode/semantics.h"
 #include "exec_word.h"
-#include "isa/semantics.h"
+#include "interrupts/decrementer_wakeup.h"
+#include "isa/hooks/syscall_trigger.h"
 #include "isa/system_instructions.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_map.h"
-#include "mmu/htm.h"
-#include "processor/decrementer_wakeup.h"
-#include "processor/smt.h"
+#include "memory/memory_map.h"
+#include "processor/hooks/htm.h"
+#include "processor/records/generic_machine.h"
+#include "processor/run/smt.h"
 
 namespace
 {
@@ -253,7 +253,7 @@ TEST(Trap, TxerTestsOneXerBit)
         // The row's encoding (31/270) fixes word bits 7-10, which carry n: the routine is run on
         // the word directly.
         IOPDesc *iop = ew.prepare((TXER & ~0x780u) | c.expected << 21 | c.n << 7);
-        iop->row = &instruction_info_table[732];
+        iop->row = &instruction_info_table[ROW_TXER];
         ASSERT_STREQ(ew.mnemonic(), "txer");
         EXPECT_EQ(semantic_txer(iop), c.result);
         EXPECT_EQ(ew.t->XER.bits_read.valid ? ew.t->XER.bits_read.mask : 0u, c.read_mask);

@@ -4,11 +4,12 @@
 #include <regex>
 #include <sys/mman.h>
 
+#include "app/startup.h"
 #include "kernel/fault.h"
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel_fixture.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
-#include "runtime/startup.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

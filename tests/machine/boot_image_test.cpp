@@ -4,7 +4,7 @@
 #include <string>
 
 #include "loader_machine.h"
-#include "machine/loaders/boot_image_loaders.h"
+#include "loaders/boot_image_loaders.h"
 
 namespace
 {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "loader_machine.h"
-#include "machine/loaders/elf_loader.h"
-#include "processor/msr_rules.h"
+#include "loaders/elf_loader.h"
+#include "processor/regs/msr_rules.h"
 
 namespace
 {

@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/register_file.h"
 #include "runtime/stop.h"
 #include "support/built_machine.h"
 #include "support/image_builder.h"

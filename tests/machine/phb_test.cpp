@@ -2,10 +2,10 @@
 // controller takes from its interrupt vector table.
 #include <gtest/gtest.h>
 
+#include "devices/interrupt_hook.h"
+#include "devices/phb.h"
+#include "devices/ppcic.h"
 #include "loader_machine.h"
-#include "machine/devices/interrupt_hook.h"
-#include "machine/devices/phb.h"
-#include "machine/devices/ppcic.h"
 
 namespace
 {

@@ -1,9 +1,9 @@
 // The standalone start-up state of a hardware thread, on a core whose registers are defined.
 #include <gtest/gtest.h>
 
-#include "processor/processor_reset.h"
-#include "processor/msr_rules.h"
+#include "processor/regs/processor_reset.h"
 #include "processor/register_fixture.h"
+#include "processor/regs/msr_rules.h"
 
 namespace
 {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "loader_machine.h"
-#include "machine/loaders/xcoff_loader.h"
-#include "processor/msr_rules.h"
+#include "loaders/xcoff_loader.h"
+#include "processor/regs/msr_rules.h"
 #include "runtime/debug.h"
 
 namespace

@@ -2,13 +2,13 @@
 // translation, the partial-load translation and the transactional guard.
 #include <vector>
 
-#include "exec/exception_types.h"
+#include "decode/storage_rows.h"
+#include "interrupts/exception_types.h"
 #include "isa/exec_word.h"
-#include "machine/generic_machine.h"
 #include "mmu/alignment.h"
-#include "mmu/axd.h"
-#include "mmu/storage_rows.h"
-#include "processor/msr_rules.h"
+#include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/msr_rules.h"
 
 namespace
 {

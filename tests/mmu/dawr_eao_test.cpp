@@ -1,12 +1,12 @@
 // The data address watchpoint's range and filters, and the effective-address overflow check of
 // tags-active state.
 #include "isa/exec_word.h"
-#include "mmu/axd.h"
+#include "decode/storage_rows.h"
 #include "mmu/dawr_eao.h"
 #include "mmu/ea_access.h"
-#include "mmu/storage_rows.h"
-#include "processor/msr_rules.h"
-#include "processor/reg_accessors.h"
+#include "processor/records/axd.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
 
 namespace
 {

@@ -3,14 +3,14 @@
 // reservation attribute rules, the watchpoint on stores, and the address generators.
 #include <cstring>
 
+#include "decode/storage_rows.h"
 #include "isa/exec_word.h"
-#include "machine/generic_machine.h"
-#include "mmu/axd.h"
 #include "mmu/ea_access.h"
 #include "mmu/storage_interrupts.h"
-#include "mmu/storage_rows.h"
-#include "processor/msr_rules.h"
-#include "processor/reg_accessors.h"
+#include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
 #include "support/sink_capture.h"
 
 namespace

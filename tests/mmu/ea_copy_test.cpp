@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "isa/exec_word.h"
-#include "machine/memory_region.h"
+#include "memory/memory_region.h"
 #include "mmu/ea_copy.h"
 #include "runtime/alloc.h"
 

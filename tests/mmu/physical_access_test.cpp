@@ -5,18 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "decode/decoder.h"
+#include "decode/instr_info.h"
 #include "exec/run_machine.h"
 #include "isa/exec_word.h"
-#include "isa/decoder.h"
-#include "isa/instr_info.h"
-#include "machine/generic_machine.h"
+#include "memory/memory_tags.h"
 #include "mmu/address_translate.h"
-#include "mmu/axd.h"
 #include "mmu/physical_access.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/memory_tags.h"
-#include "processor/msr_rules.h"
+#include "processor/records/axd.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/msr_rules.h"
 #include "runtime/debug.h"
 #include "support/sink_capture.h"
 

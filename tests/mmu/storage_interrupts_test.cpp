@@ -1,11 +1,11 @@
 // The storage interrupts: hypervisor routing, the SRR1 bits of fetches, the DSISR of segment
 // faults and alignment interrupts under the processor's options, and the DAR adjustments.
 #include "isa/exec_word.h"
-#include "mmu/axd.h"
+#include "decode/storage_rows.h"
 #include "mmu/storage_interrupts.h"
-#include "mmu/storage_rows.h"
-#include "processor/msr_rules.h"
-#include "processor/reg_accessors.h"
+#include "processor/records/axd.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
 
 namespace
 {

@@ -3,12 +3,12 @@
 
 #include "exec/run_machine.h"
 #include "mmu/address_translate.h"
-#include "mmu/axd.h"
 #include "mmu/real_mode.h"
-#include "processor/exception_record.h"
-#include "processor/instruction_record.h"
-#include "processor/msr_rules.h"
-#include "processor/processor_options.h"
+#include "processor/config/processor_options.h"
+#include "processor/records/axd.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "processor/regs/msr_rules.h"
 #include "runtime/common.h"
 
 namespace

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "processor/config_getters.h"
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/time_domain.h"
+#include "processor/config/config_getters.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/time/time_domain.h"
 #include "runtime/property_list.h"
 
 namespace

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "mmu/tlb.h"
-#include "processor/ex_spr.h"
-#include "processor/tlb_slb_erat.h"
+#include "processor/spr/ex_spr.h"
+#include "processor/translation/tlb.h"
+#include "processor/translation/tlb_slb_erat.h"
 #include "register_fixture.h"
 
 namespace

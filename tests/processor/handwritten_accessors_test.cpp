@@ -2,8 +2,8 @@
 // per-thread and per-core parts, the FPSCR summary.
 #include <gtest/gtest.h>
 
-#include "mmu/tm/htm_data.h"
-#include "processor/handwritten_accessors.h"
+#include "processor/records/htm_data.h"
+#include "processor/regs/handwritten_accessors.h"
 #include "register_fixture.h"
 
 namespace

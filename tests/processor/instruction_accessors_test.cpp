@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "exec/instr_tables.h"
-#include "isa/decoder.h"
-#include "processor/handwritten_accessors.h"
+#include "decode/decoder.h"
+#include "decode/instr_tables.h"
+#include "processor/regs/handwritten_accessors.h"
 #include "register_fixture.h"
 #include "runtime/common.h"
 

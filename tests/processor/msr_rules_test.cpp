@@ -2,11 +2,11 @@
 // enables, instruction-mix tables, and the MSR, CR and WIMG texts.
 #include <gtest/gtest.h>
 
-#include "exec/instr_tables.h"
-#include "isa/instr_info.h"
-#include "machine/generic_machine.h"
-#include "processor/exception_record.h"
-#include "processor/msr_rules.h"
+#include "decode/instr_info.h"
+#include "decode/instr_tables.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/regs/msr_rules.h"
 #include "register_fixture.h"
 
 namespace

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "processor/config_getters.h"
-#include "processor/library_config.h"
-#include "processor/plist_listing.h"
+#include "command/plist_listing.h"
+#include "embed/library_config.h"
+#include "processor/config/config_getters.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"

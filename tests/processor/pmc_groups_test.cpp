@@ -4,8 +4,8 @@
 #include <set>
 #include <tuple>
 
-#include "processor/pmc_groups.h"
-#include "processor/processor_type.h"
+#include "processor/records/processor_type.h"
+#include "processor/spr/pmc_groups.h"
 #include "register_fixture.h"
 #include "support/sink_capture.h"
 

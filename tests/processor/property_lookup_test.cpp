@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/processor_type.h"
-#include "processor/property_lookup.h"
+#include "processor/records/mcm.h"
+#include "processor/config/property_lookup.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/processor_type.h"
 #include "runtime/property_list.h"
 
 namespace

@@ -2,9 +2,9 @@
 // names, discarding and lookup; the initial access descriptor.
 #include <gtest/gtest.h>
 
-#include "exec/instr_tables.h"
-#include "isa/decoder.h"
-#include "processor/exception_record.h"
+#include "decode/decoder.h"
+#include "decode/instr_tables.h"
+#include "processor/records/exception_record.h"
 #include "register_fixture.h"
 #include "support/sink_capture.h"
 

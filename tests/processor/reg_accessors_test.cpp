@@ -6,8 +6,8 @@
 
 #include <functional>
 
+#include "processor/translation/xlate_version.h"
 #include "register_fixture.h"
-#include "translator/xlate_version.h"
 
 namespace
 {

@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "machine/generic_machine.h"
-#include "processor/handwritten_accessors.h"
-#include "processor/processor_state.h"
-#include "processor/reg_accessors.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/register_file.h"
 #include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/message.h"

@@ -2,10 +2,10 @@
 // power levels and state loss, alternative SPR handlers, partitions, listing, trigger lists.
 #include <gtest/gtest.h>
 
-#include "processor/spr_table.h"
+#include "processor/spr/spr_table.h"
+#include "register_fixture.h"
 #include "runtime/device_manager.h"
 #include "runtime/message.h"
-#include "register_fixture.h"
 #include "support/sink_capture.h"
 
 namespace

@@ -10,14 +10,14 @@
 #include <string>
 #include <deque>
 
-#include "exec/reg_triggers.h"
-#include "processor/handwritten_accessors.h"
-#include "processor/instruction_record.h"
-#include "processor/machine_access.h"
-#include "processor/processor_state.h"
-#include "processor/reg_accessors.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/machine_access.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/register_file.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 #include "support/test_machine.h"

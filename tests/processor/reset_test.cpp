@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "machine/generic_machine.h"
-#include "processor/exception_record.h"
-#include "processor/msr_rules.h"
-#include "processor/processor_reset.h"
-#include "processor/processor_state.h"
-#include "processor/register_file.h"
-#include "processor/thread_state.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/processor_reset.h"
+#include "processor/regs/register_file.h"
 #include "runtime/common.h"
 #include "support/built_machine.h"
 

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "mmu/ha_dirty_table.h"
-#include "processor/mcm.h"
-#include "processor/processor_state.h"
-#include "processor/scom_blocks.h"
-#include "processor/thread_state.h"
+#include "processor/records/mcm.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/spr/scom_blocks.h"
 #include "runtime/alloc.h"
 
 namespace

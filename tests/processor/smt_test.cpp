@@ -2,9 +2,9 @@
 // the CTRL image, the idle and sibling threads.
 #include <gtest/gtest.h>
 
-#include "guest/sim_support_halt.h"
-#include "processor/msr_rules.h"
-#include "processor/smt.h"
+#include "processor/hooks/sim_support_halt.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/run/smt.h"
 #include "register_fixture.h"
 
 namespace

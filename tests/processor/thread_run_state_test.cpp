@@ -5,15 +5,15 @@
 #include <map>
 #include <string>
 
-#include "exec/triggers.h"
-#include "processor/handwritten_accessors.h"
-#include "processor/processor_options.h"
-#include "processor/smt.h"
-#include "processor/thread_run_state.h"
+#include "processor/config/processor_options.h"
+#include "processor/regs/handwritten_accessors.h"
+#include "processor/run/smt.h"
+#include "processor/run/thread_run_state.h"
+#include "processor/spr/spr_services.h"
 #include "register_fixture.h"
-#include "processor/spr_services.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 #include "support/sink_capture.h"
 
 // The associative-trigger lookup of this test program: the triggers defined below.
@@ -268,8 +268,8 @@ TEST_F(RunStates, StoppingAnAssistThread)
 
 // ---- register-trigger nodes and associative-trigger firing ----
 
-#include "exec/reg_triggers.h"
-#include "processor/register_file.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/regs/register_file.h"
 
 namespace
 {

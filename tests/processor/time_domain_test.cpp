@@ -5,11 +5,11 @@
 #include <tcl.h>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
-#include "processor/processor_state.h"
-#include "processor/processor_time.h"
-#include "processor/thread_state.h"
-#include "processor/time_domain.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/time/processor_time.h"
+#include "processor/time/time_domain.h"
 #include "runtime/message.h"
 #include "runtime/object_registry.h"
 #include "support/test_machine.h"

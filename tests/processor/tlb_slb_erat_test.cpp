@@ -2,11 +2,11 @@
 // and ERAT replacement ways.
 #include <gtest/gtest.h>
 
-#include "mmu/erat.h"
-#include "mmu/tlb.h"
-#include "processor/processor_state.h"
-#include "processor/thread_state.h"
-#include "processor/tlb_slb_erat.h"
+#include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/translation/erat.h"
+#include "processor/translation/tlb.h"
+#include "processor/translation/tlb_slb_erat.h"
 #include "runtime/alloc.h"
 #include "support/sink_capture.h"
 

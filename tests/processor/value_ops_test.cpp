@@ -2,8 +2,8 @@
 // the byte-by-byte split test.
 #include <gtest/gtest.h>
 
-#include "mmu/axd.h"
-#include "processor/value_ops.h"
+#include "processor/records/axd.h"
+#include "processor/regs/value_ops.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 

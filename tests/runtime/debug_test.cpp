@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "kernel/hooks/kernel_adapter.h"
 #include "kernel/tsim.h"
 #include "runtime/alloc.h"
 #include "runtime/debug.h"
-#include "runtime/kernel_adapter.h"
 #include "support/sink_capture.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <tcl.h>
 #include <vector>
 
+#include "command/selector.h"
 #include "runtime/object_registry.h"
 
 namespace

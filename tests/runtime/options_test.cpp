@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "runtime/alloc.h"
-#include "runtime/startup.h"
+#include "runtime/options.h"
 #include "runtime_test_util.h"
 
 namespace

@@ -3,10 +3,11 @@
 
 #include <csignal>
 
-#include "exec/triggers.h"
+#include "app/startup.h"
+#include "processor/time/processor_time.h"
 #include "runtime/common.h"
-#include "runtime/startup.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 #include "runtime_test_util.h"
 
 namespace

@@ -4,11 +4,10 @@
 
 #include <string>
 
-#include "command/tcl_eval.h"
-#include "exec/triggers.h"
 #include "runtime/common.h"
-#include "runtime/startup.h"
 #include "runtime/stop.h"
+#include "runtime/tcl_eval.h"
+#include "runtime/triggers.h"
 #include "runtime_test_util.h"
 
 namespace

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "machine/generic_machine.h"
-#include "processor/default_values.h"
+#include "machine/default_values.h"
+#include "machine/machine_lifecycle.h"
 #include "runtime/common.h"
 #include "runtime/property_list.h"
 #include "runtime/psv.h"

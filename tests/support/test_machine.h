@@ -6,12 +6,12 @@
 #include <string>
 
 #include "kernel/tsim.h"
-#include "machine/generic_machine.h"
-#include "machine/memory_bus.h"
-#include "machine/memory_map.h"
-#include "processor/mcm.h"
-#include "processor/memory_tags.h"
-#include "processor/time_domain.h"
+#include "machine/mcm_lifecycle.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_tags.h"
+#include "processor/records/generic_machine.h"
+#include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/property_list.h"
 

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "exec/exception_types.h"
-#include "exec/interrupt_delivery.h"
-#include "exec/interrupt_queue.h"
-#include "exec/interrupt_raisers.h"
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
 #include "exec/run_machine.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
-#include "processor/exception_record.h"
-#include "processor/msr_rules.h"
-#include "processor/time_registers.h"
+#include "processor/records/exception_record.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/time/time_registers.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
@@ -29,7 +29,7 @@
 #include "translator/turbo_reason.h"
 #include "translator/turbo_stats.h"
 #include "translator/xframe.h"
-#include "translator/xlate_version.h"
+#include "processor/translation/xlate_version.h"
 
 namespace
 {

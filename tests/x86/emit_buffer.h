@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "translator/xframe.h"
-#include "x86/encoder.h"
-#include "x86/sink.h"
+#include "translator/x86/encoder.h"
+#include "translator/x86/sink.h"
 
 using Bytes = std::vector<uint8_t>;
 

@@ -9,7 +9,7 @@
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 #include "x86/emit_buffer.h"
-#include "x86/encoder.h"
+#include "translator/x86/encoder.h"
 
 namespace
 {

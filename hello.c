@@ -1,2 +1,0 @@
-#include <stdio.h>
-int main(void) { puts("hello, world"); return 0; }

@@ -1,9 +1,0 @@
-lfdp 2,16(4)
-lfdpx 2,4,5
-mcrxr 1
-mfsr 3,2
-mfsrin 3,5
-mtsr 2,6
-mtsrin 6,5
-stfdp 2,16(4)
-stfdpx 2,4,5

@@ -1,5 +1,0 @@
-// Start-up of the operand-field printers (the decoder table is isa/decoder.h).
-#pragma once
-
-// Fills the table of operand-field printers.
-void Init_Instruction_Parameter_Table(void);

@@ -1,9 +1,0 @@
-// Ticks per cycle of a time domain.
-#include "processor/domain_ticks.h"
-
-#include "processor/time_domain.h"
-
-uint64_t TD_ticks_per_cycle(const time_domain *domain)
-{
-    return domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
-}

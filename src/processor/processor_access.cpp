@@ -1,7 +1,0 @@
-// Accessors of the processor record used by other subsystems.
-#include "processor/processor_state.h"
-
-InstrInfo *ProcessorState__InstructionTable(ProcessorState *processor)
-{
-    return processor ? processor->instruction_table : nullptr;
-}

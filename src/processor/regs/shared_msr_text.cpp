@@ -1,0 +1,28 @@
+// The shared MSR text, rendered on demand.
+#include "processor/regs/shared_msr_text.h"
+
+#include "processor/regs/msr_rules.h"
+
+namespace
+{
+
+thread_local uint64_t noted_value = 0;
+thread_local bool noted_stale = true;
+thread_local const char *rendered = nullptr;
+
+} // namespace
+
+void Prepare_MSR_Deferred(uint64_t msr)
+{
+    noted_value = msr;
+    noted_stale = true;
+}
+
+const char *Shared_MSR_Text(void)
+{
+    if (noted_stale || !rendered) {
+        rendered = Prepare_MSR(nullptr, noted_value);
+        noted_stale = false;
+    }
+    return rendered;
+}

@@ -1,3 +1,0 @@
-#include "translator/xlate_version.h"
-
-uint64_t current_xlate_version = 0;
