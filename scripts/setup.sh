@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache tcl8.6-dev zlib1g-dev libssl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
-          gcc-powerpc64-linux-gnu gcc-powerpc64le-linux-gnu binutils-powerpc64-linux-gnu libc6-dev-ppc64-cross)
+          gcc-powerpc64-linux-gnu gcc-powerpc64le-linux-gnu binutils-powerpc64-linux-gnu libc6-dev-ppc64-cross
+          libc6-dev-ppc64el-cross)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -20,6 +20,7 @@
 #include "processor/run/thread_run_state.h"
 #include "processor/spr/spr_table.h"
 #include "processor/time/processor_time.h"
+#include "processor/time/time_domain.h"
 #include "processor/time/time_registers.h"
 #include "runtime/message.h"
 
@@ -54,9 +55,18 @@ PowerPCException *queue_new(ThreadState *thread, int32_t type, const char *text)
 uint64_t Exception_Current_Cycle(ThreadState *thread)
 {
     if (!thread) return 0;
-    if (thread->machine && !thread->machine->tsim) return 0;
+    // The tick of the thread's machine in cycles of the processor's clock domain, rounded up.
+    GenericMachine *machine = thread->machine;
+    if (machine && !machine->tsim) {
+        sim_error("tsim in machine is NULL!!!!");
+        return 0;
+    }
     ProcessorState *core = thread->processor;
-    return TD_get_current_cycles(core ? core->core_domain : nullptr);
+    if (!machine) return TD_get_current_cycles(core ? core->core_domain : nullptr);
+    const uint64_t tick = machine->tsim->now;
+    const time_domain *domain = core ? core->core_domain : nullptr;
+    const uint64_t per_cycle = domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
+    return tick == 0 ? 0 : (tick - 1) / per_cycle + 1;
 }
 
 int CheckExceptionWakeup(ThreadState *thread, PowerPCException *record)
@@ -211,6 +221,7 @@ void CheckForMediatedInterruptOff(IOPDesc *iop)
 
 void CheckForMediatedInterrupt(IOPDesc *iop)
 {
+    if (!iop) return;
     uint64_t msr = iGET_MSR(iop);
     bool hypervisor_state = (msr & MSR_HV) && !(msr & MSR_PR);
     if ((msr & MSR_EE) && (iGET_LPCR(iop) & 0x800) && !hypervisor_state) interrupt_MER(iop);

@@ -493,7 +493,8 @@ const PSV_Row PSV_Ervik_Rows[] = {
     {"processor_option/GLENT_EN_PTE_B_BITS_MOVE", "TRUE", false},
     {"processor_option/PCR_DOES_NOT_DISABLE_VMX_VSX_INSTRUCTIONS", "TRUE", false},
     {"processor_option/ICSWX_SETS_CR_FROM_XER_SO", "TRUE", false},
-    {"processor_option/LE_REVERSE_VMX", "TRUE", false},
+    // Off, so that a little-endian program sees the architected vector element order.
+    {"processor_option/LE_REVERSE_VMX", "FALSE", false},
     {"processor_option/SLB_1M", "TRUE", false},
     {"processor_option/ICSWX_HAS_8_BIT_CT_FIELD", "TRUE", false},
     {"processor_option/Dravo_Ervik_ICSWX", "TRUE", false},
@@ -563,7 +564,7 @@ const PSV_Row PSV_Ervik_Rows[] = {
     {"processor_option/SUPPORTS_TLBIE_IS", "TRUE", false},
     {"processor_option/TLBIE_GROUPING", "TRUE", false},
     {"processor_option/RFC2141_TLBIE_FORM", "TRUE", false},
-    {"processor_option/LE_REVERSE_REG", "TRUE", false},
+    {"processor_option/LE_REVERSE_REG", "FALSE", false},
     {"processor_option/ARITHMETIC_SHIFT_FORCES_XER_OC_ZERO", "TRUE", false},
     {"processor_option/VRLX_LOAD_STORE_IN_GAMES_ONLY", "TRUE", false},
     {"processor_option/SUPPORTS_FP_SOFTPATCH", "TRUE", false},

@@ -1,4 +1,5 @@
-// The floating-point soft-patch step of the availability checks.
+// The soft-patch step shared by the availability checks of the vector, floating-point and
+// decimal units.
 #pragma once
 
 struct IOPDesc;

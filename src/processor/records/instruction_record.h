@@ -35,7 +35,10 @@ struct IOPCoreRecord {
 
 // Field names used across the system for the cycle-level core's flags: `defer_side_effects` is
 // the in-flight flag (also called no-side-effects), `use_slots` the operand-slot flag (also
-// called cycle mode).
+// called cycle mode or has-mappings), `addr_only` the probe flag, `core_rec` the load/store-queue
+// entry, operand_slot4 the target or store-source operand (also called slot D or S), time_stamp
+// the operand-ready time. result_gpr2 is the vector, GPR and FPR result record (a 128-bit value
+// with doubleword 0 in value[0] and doubleword 1 in value[1]); result_cr the CR result record.
 struct IOPDesc {
     IOPDesc *next_free; // free-list link
     ThreadState *thread;
@@ -64,6 +67,8 @@ struct IOPDesc {
     uint8_t ucode_id;           // position of a micro-operation within its instruction
     uint8_t branch_taken;
     uint8_t so_value; // summary overflow the core delivered, or the one the operation produced
+    uint8_t sat_pending; // a saturating vector instruction run with use_slots: VSCR[SAT] is set
+                         // when the core commits the instruction's vector result
     int16_t iid;      // counted back from the instruction's last micro-operation
     uint32_t counter; // cleared at each hand-out
 

@@ -1,0 +1,101 @@
+// Guest programs run standalone in SIMPLE mode: the big-endian vector program, and the
+// little-endian programs (C library start-up and output, the library's string routines, the
+// vector element order). Each line printed, with the console's cycle prefix taken off, equals
+// the expected file's, and the run ends at the exit system call.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+std::vector<std::string> lines_of(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string run_quarn(const std::string &program, const std::string &script_name)
+{
+    std::ofstream script(script_name);
+    script << "fconfigure stdout -buffering line\n"
+              "define dup myrrin standalone\n"
+              "standalone config standalone_app on\n"
+              "standalone config memory_size 512M\n"
+              "define machine standalone m1\n"
+              "m1 load elf "
+           << program << "\nm1 go\nm1 quit\n";
+    script.close();
+    const std::string command =
+        std::string("timeout 120 ") + getenv("QUARN_BIN") + " -r -f " + script_name + " 2>&1 </dev/null";
+    std::string text;
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
+}
+
+struct Program {
+    const char *binary;   // in the guest build directory
+    const char *expected; // tests/guest/NAME.expected
+};
+
+void PrintTo(const Program &p, std::ostream *out)
+{
+    *out << p.binary;
+}
+
+class VectorGuestProgram : public ::testing::TestWithParam<Program>
+{
+};
+
+TEST_P(VectorGuestProgram, PrintsTheExpectedLines)
+{
+    const Program p = GetParam();
+    const std::string program = std::string(QUARN_GUEST_DIR) + "/" + p.binary;
+    struct stat s;
+    if (!getenv("QUARN_BIN")) GTEST_SKIP() << "QUARN_BIN is not set";
+    if (stat(program.c_str(), &s) != 0)
+        GTEST_SKIP() << "no PowerPC cross compiler or C library built " << program;
+    std::ifstream file(std::string(QUARN_SOURCE_DIR) + "/tests/guest/" + p.expected + ".expected");
+    std::stringstream expected_text;
+    expected_text << file.rdbuf();
+    const std::vector<std::string> expected = lines_of(expected_text.str());
+    ASSERT_FALSE(expected.empty());
+
+    const std::string output = run_quarn(program, std::string(p.binary) + ".tcl");
+    std::vector<std::string> printed;
+    const std::regex console_line("^[0-9]+: (.*)$");
+    for (const std::string &line : lines_of(output)) {
+        std::smatch m;
+        if (std::regex_match(line, m, console_line)) printed.push_back(m[1]);
+    }
+    EXPECT_EQ(printed, expected) << output;
+    EXPECT_NE(output.find("** Execution stopped: exit syscall,"), std::string::npos) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Guest, VectorGuestProgram,
+    ::testing::Values(Program{"vmx_be64", "vmx"}, Program{"libc_strings_be64", "libc_strings"},
+                      Program{"hello_glibc_le64", "hello_glibc"},
+                      Program{"libc_strings_le64", "libc_strings"},
+                      Program{"vector_order_le64", "vector_order"}, Program{"hello_sc_le64", "hello_sc"},
+                      Program{"compute_le64", "compute"}),
+    [](const ::testing::TestParamInfo<Program> &info) { return std::string(info.param.binary); });
+
+} // namespace
