@@ -69,10 +69,9 @@ bool address_valid(GenericMachine *machine, uint64_t address)
     return region_of(machine, address) || MemMap_ValidAddr(chip0_map(machine), address);
 }
 
-// A range of length bytes (at least 1) that the physical copy and fill may touch: both ends are
-// valid addresses, the range does not wrap, and it lies inside one memory region or one mapped
-// device, so that a guest cannot send the host through an unbounded walk.
-bool range_valid(GenericMachine *machine, uint64_t start, uint64_t length)
+} // namespace
+
+bool Guest_Physical_Range_Valid(GenericMachine *machine, uint64_t start, uint64_t length)
 {
     uint64_t last = start + length - 1;
     if (last < start) return false;
@@ -83,6 +82,14 @@ bool range_valid(GenericMachine *machine, uint64_t start, uint64_t length)
     for (MapListElement *element = list ? list->first : nullptr; element; element = element->next)
         if (element->start <= start && start <= element->end) return last <= element->end;
     return false;
+}
+
+namespace
+{
+
+bool range_valid(GenericMachine *machine, uint64_t start, uint64_t length)
+{
+    return Guest_Physical_Range_Valid(machine, start, length);
 }
 
 // The real address of an effective address by the thread's real-mode address computation.

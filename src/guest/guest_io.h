@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
+struct GenericMachine;
 struct IOPDesc;
 
 // The numbered host files of codes 53 to 58 and 189.
@@ -27,6 +28,11 @@ extern FileTable_s FileTable;
 constexpr uint64_t SIM_FILE_TRANSFER_LIMIT = 16u << 20;
 
 // Console (codes 0, 60, 187) and debug texts (151, 173).
+// 1 when a guest may have the host walk the physical range of length bytes (at least 1): both
+// ends are valid addresses, the range does not wrap, and it lies inside one memory region or one
+// mapped device, so that a guest cannot send the host through an unbounded walk.
+bool Guest_Physical_Range_Valid(GenericMachine *machine, uint64_t start, uint64_t length);
+
 int SimSupport_ConsoleWrite(IOPDesc *iop);
 int SimSupport_ConsoleWritePrefixed(IOPDesc *iop);
 int SimSupport_ConsoleRead(IOPDesc *iop);

@@ -87,6 +87,48 @@ uint64_t ticks_per_cycle(IOPDesc *iop)
                : 1;
 }
 
+typedef unsigned __int128 u128;
+
+u128 gcd128(u128 a, u128 b)
+{
+    while (b) {
+        u128 r = a % b;
+        a = b;
+        b = r;
+    }
+    return a;
+}
+
+// The frequency a domain adds to the machine's tick rate (the least common multiple of them):
+// its Hz, or for a ratio n/d of base b the smallest whole multiple of b x n / d.
+u128 tick_contribution(const FreqSpec *spec)
+{
+    if (!spec) return 0;
+    if (spec->is_absolute) return spec->hz;
+    if (!spec->base || spec->numerator <= 0 || spec->denominator <= 0) return 0;
+    u128 product = (u128)evaluate_frequency_ratio(spec->base, nullptr) * (uint32_t)spec->numerator;
+    return product ? product / gcd128(product, (u128)(uint32_t)spec->denominator) : 0;
+}
+
+// 1 when the machine's clock can still tick with the base frequency at hz: the tick rate the
+// domains then need fits in 64 bits with more than 6 bits of tick range.
+bool tick_rate_fits(GenericMachine *machine, uint64_t hz)
+{
+    if (!machine) return false;
+    FreqSpec saved = machine->base_freq;
+    machine->base_freq.is_absolute = 1;
+    machine->base_freq.hz = hz;
+    machine->base_freq.base = nullptr;
+    u128 rate = hz;
+    for (time_domain *domain = machine->time_domains.domains; domain && rate <= (u128)~0ull;
+         domain = domain->next) {
+        u128 m = tick_contribution(domain->spec);
+        if (m) rate = rate / gcd128(rate, m) * m;
+    }
+    machine->base_freq = saved;
+    return rate <= (u128)~0ull && TD_tick_range_bits((uint64_t)rate) > 6;
+}
+
 // Runs the statistics callbacks of a list with the machine (and, for printing, the two flags).
 void run_stats_print(GenericMachine *machine, int flag, int verbose)
 {
@@ -416,10 +458,14 @@ int SimSupport_Frequency(IOPDesc *iop)
 int SimSupport_ClockFrequency(IOPDesc *iop)
 {
     uint64_t khz = arg(iop, 4);
-    if (khz == MINUS_ONE)
+    if (khz == MINUS_ONE) {
         SIM_PRINT("Core frequency set at %s", Prepare_AbsoluteFrequency(processor_hz(iop)));
-    else if (khz <= ~0ull / 1000) // a frequency that does not fit in 64 bits of Hz is refused
-        Machine__ResetClockFreqHZ(iop->thread->machine, khz * 1000);
+        return result(iop, 0);
+    }
+    // A frequency the machine's clock cannot tick at is refused rather than ending the simulator.
+    GenericMachine *machine = iop->thread->machine;
+    if (khz == 0 || khz > ~0ull / 1000 || !tick_rate_fits(machine, khz * 1000)) return result(iop, MINUS_ONE);
+    Machine__ResetClockFreqHZ(machine, khz * 1000);
     return result(iop, 0);
 }
 
