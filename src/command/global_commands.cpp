@@ -15,7 +15,7 @@
 #include "command/settings_commands.h"
 #include "command/trigger_commands_standin.h"
 #include "machine/machine_lifecycle.h"
-#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/emat_zap.h"
 #include "runtime/callbacks.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
@@ -23,7 +23,7 @@
 #include "runtime/stop.h"
 #include "runtime/tcl_output.h"
 #include "runtime/utils.h"
-#include "runtime/version_standin.h"
+#include "runtime/version.h"
 
 SimCmdTable *simCmd_table = nullptr;
 SimCmdTable *defineCmd_table = nullptr;

@@ -6,7 +6,6 @@
 #include "guest/claim_list.h"
 #include "guest/device_tree.h"
 #include "guest/device_tree_build.h"
-#include "guest/guest_io.h"
 #include "guest/process_tree.h"
 #include "guest/sim_support.h"
 #include "devices/console.h"
@@ -431,18 +430,13 @@ void OF_Read(int32_t, uint64_t block, IOPDesc *iop)
                 ihandle, address, (int)length);
 }
 
-// The bytes go to the console in bounded chunks, whatever length the guest asks for; a range that
-// leaves the machine's memory (or a device) is refused as a failed read before any byte is sent.
+// The bytes go to the console in bounded chunks, whatever length the guest asks for.
 void OF_Write(int32_t, uint64_t block, IOPDesc *iop)
 {
     uint32_t ihandle, length, address;
     if (!read_cell(iop, block, 3, &ihandle) || !read_cell(iop, block, 5, &length) ||
         !read_cell(iop, block, 4, &address))
         return;
-    if (length && !Guest_Physical_Range_Valid(machine_of(iop), address, length)) {
-        sim_warning(2, "OpenFirmware: Failure to read string from address 0x%016lX", (unsigned long)address);
-        return;
-    }
     ConsoleDevice *console = Get_Console(machine_of(iop));
     static uint8_t chunk[OF_WRITE_CHUNK];
     for (uint64_t done = 0; done < length;) {
