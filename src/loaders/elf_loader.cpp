@@ -277,7 +277,8 @@ int load_64bit(ElfLoad &load)
         if (type == SHT_DYNAMIC) info->dynamic = 1;
         // Allocated relocations are loaded for both byte orders: a static big-endian C library
         // applies its IFUNC relocations from them at start-up.
-        if ((loadable_section(type, load.little_endian) || type == SHT_RELA) && (flags & SHF_ALLOC) && size != 0) {
+        if ((loadable_section(type, load.little_endian) || type == SHT_RELA) && (flags & SHF_ALLOC) &&
+            size != 0) {
             if (!Loader_Range_Fits(file_offset, size, load.size)) {
                 report_truncated(load, "section", file_offset, size);
                 return 0;
@@ -518,7 +519,7 @@ int Load_Elf_Processor(ThreadState *thread, const char *path, int relocate, int 
     info.elfv2 = 0;
     if (reset) GenericMachine__SetInitialState(machine);
 
-    void *tree = machine->process_tree;
+    ProcessTree *tree = machine->process_tree;
     PT_NewProcess(tree, 0, 0, 0);
     PT_ExecProcess(tree, 0, path);
     if (tree) PT_SetCurrentProcess(tree, 0, 0);

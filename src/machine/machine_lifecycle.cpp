@@ -17,7 +17,10 @@
 #include "devices/rtc.h"
 #include "exec/machine_triggers.h"
 #include "fabric/bus_fix.h"
+#include "guest/device_tree.h"
+#include "guest/guest_locks.h"
 #include "guest/guest_services.h"
+#include "guest/process_tree.h"
 #include "kernel/counter.h"
 #include "kernel/delay.h"
 #include "kernel/fault.h"
@@ -496,6 +499,7 @@ void GenericMachine_Quit(GenericMachine *machine)
     free_cycles_text(machine);
 
     OpenFirmware_Quit(machine);
+    GuestLocks_Quit_Machine(machine);
     PT_Quit(machine->process_tree);
     machine->process_tree = nullptr;
     BogusNetCleanup(machine);

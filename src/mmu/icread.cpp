@@ -4,7 +4,7 @@
 #include "interrupts/interrupt_raisers.h"
 #include "mmu/ea_access.h"
 #include "mmu/hooks/cache_data_path.h"
-#include "mmu/hooks/sim_support.h"
+#include "mmu/hooks/sim_support_call.h"
 #include "mmu/storage_interrupts.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/axd.h"

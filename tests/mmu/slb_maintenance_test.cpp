@@ -3,7 +3,8 @@
 
 #include "../exec/run_machine.h"
 #include "decode/instr_info.h"
-#include "mmu/hooks/sim_support.h"
+#include "mmu/hooks/sim_support_call.h"
+#include "runtime/callbacks.h"
 #include "mmu/icread.h"
 #include "mmu/slb_maintenance.h"
 #include "processor/config/processor_options.h"
@@ -173,13 +174,28 @@ TEST_F(SlbMaintenance, SlbieWorkerUsesLowWordIn32BitMode)
     EXPECT_FALSE(valid(1));
 }
 
+// Counts the support calls of a code outside the code table, which the call-through callbacks serve.
+constexpr uint64_t ICREAD_TEST_CODE = 1000;
+long icread_support_calls = 0;
+
+int count_icread_support_call(IOPDesc *, uint64_t code)
+{
+    if (code != ICREAD_TEST_CODE) return 0;
+    icread_support_calls++;
+    return 1;
+}
+
 TEST_F(SlbMaintenance, Icread)
 {
+    static Callback_Function *registered = Callback_register_callthru(
+        0, "icread test", reinterpret_cast<CallbackFunction>(count_icread_support_call), nullptr);
+    ASSERT_NE(registered, nullptr);
     r.core->options[PO_ICREAD_IS_SIM_SUPPORT] = 1;
-    iop->word = 0x7C0007CC; // icread 0,0
-    long calls = sim_support_standin_calls;
+    iop->word = 0x7C0007CC; // icread 0,0: the old encoding of the support call
+    r.t->GPR[3].value = ICREAD_TEST_CODE;
+    long calls = icread_support_calls;
     EXPECT_EQ(core_icread(iop), 1);
-    EXPECT_EQ(sim_support_standin_calls, calls + 1);
+    EXPECT_EQ(icread_support_calls, calls + 1);
 
     r.core->options[PO_ICREAD_SUPPORTED] = 1;
     iop->row = &instruction_info_table[ROW_ICREAD];
@@ -192,7 +208,7 @@ TEST_F(SlbMaintenance, Icread)
     EXPECT_EQ(core_icread(iop), 1);
     EXPECT_EQ(iop->data.ea, 0x1080u);
     EXPECT_EQ(iop->exceptions, nullptr);
-    EXPECT_EQ(sim_support_standin_calls, calls + 1);
+    EXPECT_EQ(icread_support_calls, calls + 1);
 }
 
 } // namespace
