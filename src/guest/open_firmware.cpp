@@ -430,14 +430,22 @@ void OF_Read(int32_t, uint64_t block, IOPDesc *iop)
                 ihandle, address, (int)length);
 }
 
-// The bytes go to the console in bounded chunks, whatever length the guest asks for.
+// The bytes go to the console in bounded chunks; a length beyond the machine's memory is refused.
 void OF_Write(int32_t, uint64_t block, IOPDesc *iop)
 {
     uint32_t ihandle, length, address;
     if (!read_cell(iop, block, 3, &ihandle) || !read_cell(iop, block, 5, &length) ||
         !read_cell(iop, block, 4, &address))
         return;
-    ConsoleDevice *console = Get_Console(machine_of(iop));
+    GenericMachine *machine = machine_of(iop);
+    // A length beyond the machine's memory cannot name a real buffer: it is refused (actual -1)
+    // rather than copied byte by byte for up to 4 GiB.
+    if (machine && (uint64_t)length > machine->total_memory) {
+        sim_warning(2, "OpenFirmware: write of %u bytes is longer than the memory", length);
+        write_cell(iop, block, 6, 0xFFFFFFFFu);
+        return;
+    }
+    ConsoleDevice *console = Get_Console(machine);
     static uint8_t chunk[OF_WRITE_CHUNK];
     for (uint64_t done = 0; done < length;) {
         uint32_t n = length - done > OF_WRITE_CHUNK ? OF_WRITE_CHUNK : (uint32_t)(length - done);
