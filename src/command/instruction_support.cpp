@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "coproc/signal_coprocessor.h"
+#include "isa/hooks/coprocessor.h"
 #include "memory/memory_map.h"
 #include "mmu/address_translate.h"
 #include "mmu/hooks/pc_triggers.h"
@@ -76,8 +76,9 @@ int signal_cop(IOPDesc *iop, CRB *request)
     ProcessorState *processor = iop->thread->processor;
     if (processor->options[PO_WOLK_ICSWX_MODE]) {
         if (iGET_SIM_CTRL(iop) & 0x4000000000ull) return 2;
+        // The request group is the top of the directive; the flag byte is the state byte.
         unsigned group = (request->ccw & 0xC000u) >> 14;
-        uint8_t b = request->flags;
+        uint8_t b = request->msb;
         if (group < 2) {
             static const int answers[4] = {0, 1, 2, 1};
             return answers[b >> 6];

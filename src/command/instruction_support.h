@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-struct CRB;
 struct GenericMachine;
 struct IOPDesc;
 struct ThreadState;
@@ -20,6 +19,5 @@ extern "C" uint32_t total_pages_cleared;
 // Answers the pages zeroed.
 uint32_t EA_zero_page_exception(ThreadState *thread, uint64_t ea, int32_t count, int flag);
 
-// The gate in front of the coprocessor request of icswx: 0 accepted, 1 busy, 2 rejected, 3 (test
-// mode only).
-int signal_cop(IOPDesc *iop, CRB *request);
+// The gate in front of the coprocessor request of icswx, `signal_cop`, is declared in
+// isa/hooks/coprocessor.h.

@@ -8,7 +8,7 @@
 #include "fp/fp_convert.h"
 #include "fp/fp_estimate.h"
 #include "fp/format_convert.h"
-#include "fp/sp_table_estimates.h"
+#include "fp/fp_emul.h"
 #include "vector/vmx_fp_frame.h"
 #include "vector/vmx_fp_lanes.h"
 

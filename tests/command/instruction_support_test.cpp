@@ -5,15 +5,24 @@
 
 #include "command/instruction_support.h"
 #include "command_fixture.h"
-#include "coproc/signal_coprocessor.h"
+#include "isa/hooks/coprocessor.h"
 #include "memory/memory_map.h"
 #include "processor/hooks/disassembler.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
 #include "processor/spr/spr_table.h"
 #include "runtime/punctuate.h"
+
+// The request entry, seen from the gate: counts the requests that reach it and answers busy.
+static int g_requests_seen = 0;
+int Signal_Coprocessor(IOPDesc *, CRB *)
+{
+    g_requests_seen++;
+    return 1;
+}
 
 namespace
 {
@@ -78,13 +87,37 @@ TEST_F(InstructionSupportTest, IcswxGateInTestMode)
     };
     thread->SIM_CTRL.value = 0;
     for (const auto &c : cases) {
-        CRB request{c.ccw, c.flags};
+        CRB request{};
+        request.ccw = c.ccw;
+        request.msb = c.flags;
         EXPECT_EQ(signal_cop(&iop, &request), c.answer) << std::hex << c.ccw << " " << (int)c.flags;
     }
     // SIM_CTRL bit 38 refuses every request.
     thread->SIM_CTRL.value = 0x4000000000ull;
-    CRB accepted{0x8000, 0x28};
+    CRB accepted{};
+    accepted.ccw = 0x8000;
+    accepted.msb = 0x28;
     EXPECT_EQ(signal_cop(&iop, &accepted), 2);
+}
+
+TEST_F(InstructionSupportTest, IcswxGateWantsTheHypervisor)
+{
+    thread->processor->options[PO_ICSWX_REQUIRES_HYPERVISOR_MODE] = 1;
+    const struct {
+        uint64_t msr;
+        int answer;
+    } cases[] = {
+        {MSR_HV, 1},          // reaches the request entry
+        {MSR_HV | MSR_PR, 2}, // problem state
+        {0, 2},               // no hypervisor state
+    };
+    for (const auto &c : cases) {
+        thread->MSR.value = c.msr;
+        CRB request{};
+        int before = g_requests_seen;
+        EXPECT_EQ(signal_cop(&iop, &request), c.answer) << std::hex << c.msr;
+        EXPECT_EQ(g_requests_seen - before, c.answer == 1 ? 1 : 0);
+    }
 }
 
 TEST_F(InstructionSupportTest, ZeroPagesAreZeroedAndCounted)

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "fp/sp_table_estimates.h"
+#include "fp/fp_emul.h"
 #include "processor/regs/reg_triggers.h"
 #include "vmx_cases.h"
 
