@@ -3,12 +3,6 @@
 #include "command/later_tables.h"
 #include "runtime/tcl_output.h"
 
-// STAND-IN: the process commands are not built yet; the table is empty.
-SimCmdTable *build_ppc_ProcessTree_table(void *)
-{
-    return Init_SimCmdTable("PPC_ProcessTree");
-}
-
 // STAND-IN: the ERAT display is not built yet; the table is empty.
 SimCmdTable *build_ERAT_table(void *)
 {

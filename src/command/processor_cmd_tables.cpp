@@ -13,6 +13,7 @@
 #include "command/register_commands.h"
 #include "command/selector.h"
 #include "command/thread_control_commands.h"
+#include "command/util_commands.h"
 
 SimCmdTable *ppc_setCmd_table = nullptr;
 
@@ -57,6 +58,7 @@ const Entry FULL_SET_EXTRA[] = {
     {"reservation", PPC_SetReservationCmd, "PPC_SetReservationCmd", 1, "{value|\"none\"}"},
     {"timebase", PPC_SetTimebaseCmd, "PPC_SetTimebaseCmd", 1, "{value}"},
     {"dec", PPC_SetDECCmd, "PPC_SetDECCmd", 1, "{value}"},
+    {"emat", EMAT_Set_Cmd, "EMAT_Set_Cmd", 1, "{reset}"},
     {"instruction_count", PPC_Set_ins_countCmd, "PPC_Set_ins_countCmd", 1, "{value}"},
     {"cpi", PPC_CPI_ConfigCmd, "PPC_CPI_ConfigCmd", 1, "{cpi value}"},
 };
