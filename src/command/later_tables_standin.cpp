@@ -3,18 +3,6 @@
 #include "command/later_tables.h"
 #include "runtime/tcl_output.h"
 
-// STAND-IN: the ERAT display is not built yet; the table is empty.
-SimCmdTable *build_ERAT_table(void *)
-{
-    return Init_SimCmdTable("ERAT");
-}
-
-// STAND-IN: the TLB display is not built yet; the table is empty.
-SimCmdTable *build_TLB_table(void *)
-{
-    return Init_SimCmdTable("TLB");
-}
-
 // STAND-IN: the register and translation-cache trigger commands are not built yet; the table is
 // empty.
 SimCmdTable *build_ppc_triggerCmd_table(void *)

@@ -6,6 +6,7 @@
 
 #include "command/processor_cmd_tables.h"
 #include "command/processor_option_commands.h"
+#include "command/translation_cache_commands.h"
 #include "command_fixture.h"
 #include "guest/process_tree.h"
 #include "processor/records/axd.h"
@@ -14,6 +15,8 @@
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/translation/erat.h"
+#include "processor/translation/tlb.h"
 #include "translator/current_emat.h"
 #include "translator/emat.h"
 
@@ -137,6 +140,143 @@ TEST_F(InspectionCommandsTest, EmatResetDropsTheThreadsMaps)
     EXPECT_NE(emat_get_segment(map, ea), nullptr);
     EXPECT_EQ(ok("alpha thread 0 fullset emat RESETTING"), "");
     EXPECT_EQ(emat_get_segment(map, ea), nullptr);
+}
+
+class TranslationCacheCommandsTest : public InspectionCommandsTest
+{
+  protected:
+    void SetUp() override
+    {
+        InspectionCommandsTest::SetUp();
+        attach("fullset", build_ppc_setCmd_table(nullptr));
+        attach("fulldisplay", build_ppc_displayCmd_table(nullptr));
+    }
+    std::string t0(const std::string &words) { return "alpha thread 0 " + words; }
+};
+
+TEST_F(TranslationCacheCommandsTest, SlbHalvesFollowTheirRules)
+{
+    EXPECT_EQ(ok(t0("fulldisplay slb valid")), " #        VSID              ESID         Ks Kp N  L  C  V  LP B\n");
+    // The ESID half: V is bit 27, the word keeps bits 63..27, the decoded ESID bits 63..28.
+    EXPECT_EQ(ok(t0("fullset slbe 0 0x000000001800FFFF")), "0x000000001800FFFF");
+    EXPECT_EQ(thread0->slb[0].esid_base, 0x10000000u);
+    EXPECT_EQ(ok(t0("fulldisplay slbe 0")), "0x0000000018000000");
+    EXPECT_EQ(ok(t0("fulldisplay slbentry_verbose 0")).substr(0, 60),
+              "0x0000000018000000 # esid=0x0000000010000000, V=1\n0x00000000");
+    // The VSID half: fields from bits 11..2, both no-access bits kept, the low bits dropped.
+    ProcessorState *core = thread0->processor;
+    const uint64_t v = 0x4000000012345000ull | 0xFFF;
+    EXPECT_EQ(ok(t0("fullset slbv 1 " + std::to_string(v))), std::to_string(v));
+    const SLB &e = thread0->slb[1];
+    EXPECT_EQ(e.noa[0], 1);
+    EXPECT_EQ(e.noa[1], 1);
+    EXPECT_EQ(e.ks + e.kp + e.n + e.l + e.c, 5);
+    EXPECT_EQ(e.lp, 3);
+    EXPECT_EQ(e.vsid, 0x4000000012345000ull & core->vsid_mask);
+    EXPECT_EQ(e.segment_size, 1 & core->slbe_b_mask);
+    EXPECT_EQ(e.SLBV.value, e.vsid | ((uint64_t)e.segment_size << 62) | 0xFFC);
+    // slbentry clears the entry first, then writes both halves.
+    EXPECT_EQ(ok(t0("fullset slbentry 1 0x8000000 0x400")), "");
+    EXPECT_EQ(ok(t0("fulldisplay slbentry 1")), "0x0000000008000000 0x0000000000000400");
+    EXPECT_EQ(e.noa[0] + e.noa[1] + e.ks, 0);
+    EXPECT_EQ(e.kp, 1);
+    std::string valid = ok(t0("fulldisplay slb valid"));
+    EXPECT_NE(valid.find("\n 0 0x"), std::string::npos) << valid;
+    EXPECT_NE(valid.find("\n 1 0x"), std::string::npos) << valid;
+    EXPECT_EQ(valid.find("\n 2 0x"), std::string::npos) << valid;
+
+    // Range and value errors change nothing.
+    const std::string n = std::to_string(thread0->slb_entries);
+    EXPECT_EQ(fails(t0("fulldisplay slb " + n)), "Error: (alpha thread 0 fulldisplay slb) : Invalid SLB number found:" + n);
+    EXPECT_EQ(fails(t0("fulldisplay slbe -1")),
+              "Error: (alpha thread 0 fulldisplay slbe) : Invalid slb index found: -1 (slb_index=-1)");
+    EXPECT_EQ(fails(t0("fullset slbe 0 12z")), "set slbe: error reading value");
+    EXPECT_EQ(fails(t0("fullset slbv 0 zz")), "set slbv: error reading value");
+    EXPECT_EQ(fails(t0("fullset slbv " + n + " 1")),
+              "Error: (alpha thread 0 fullset slbv) : Invalid slb index found: " + n + " (slb_index=" + n + ")");
+    EXPECT_EQ(thread0->slb[0].SLBE.value, 0x18000000u);
+}
+
+TEST_F(TranslationCacheCommandsTest, TlbHalvesRewriteTheEntry)
+{
+    TLB *tlb = thread0->processor->tlb;
+    ASSERT_NE(tlb, nullptr);
+    // Upper with V and the large bit; lower with lpid 3 and bit 12: a large page.
+    tlb->entries[5].pte_lower = 0x0300000000001000ull;
+    EXPECT_EQ(ok(t0("fullset tlbv 5 0x0000000000012345")),
+              "0x0000000000012345 for index 5, ea = 0x0000000001234000, L=1, lpid=3");
+    const TLB_ENTRY_t &e = tlb->entries[5];
+    EXPECT_EQ(e.valid, 1);
+    EXPECT_EQ(e.lpidr, 3);
+    EXPECT_EQ(e.seg_size, 28);
+    char text[128];
+    TLB_Entry_Format(text, sizeof text, &e);
+    EXPECT_EQ(ok(t0("fulldisplay tlbentry 5")), text);
+    EXPECT_EQ(ok(t0("fulldisplay tlbv 5")), "0x0000000000012345");
+    // L shows bit 2 of the upper doubleword.
+    EXPECT_EQ(ok(t0("fullset tlbr 5 0x10")), "0x0000000000000010 for index 5, ea = 0x0000000001234000, L=1, lpid=0");
+    EXPECT_EQ(ok(t0("fulldisplay tlbr 5")), "0x0000000000000010");
+
+    // The entry text reads back; a short text leaves the later fields as they were.
+    EXPECT_EQ(ok(t0("fullset tlbentry 6 1,0x00000000000000AB,2,0x0000000000000001,0x0000000000000002,77")), "");
+    EXPECT_EQ(ok(t0("fulldisplay tlbentry 6")), "1,0x00000000000000AB,2,0x0000000000000001,0x0000000000000002,77");
+    EXPECT_EQ(ok(t0("fullset tlbentry 6 0,0x00000000000000CD")), "");
+    EXPECT_EQ(ok(t0("fulldisplay tlbentry 6")), "0,0x00000000000000CD,2,0x0000000000000001,0x0000000000000002,77");
+    EXPECT_EQ(ok(t0("fullset tlbinfo 0x00000010,1")), "");
+    EXPECT_EQ(ok(t0("fulldisplay tlbinfo")), "0x00000010,1");
+
+    // Listings: the valid form marks every line.
+    std::string valid = ok(t0("fulldisplay tlb valid"));
+    EXPECT_EQ(valid, "   #       PTE_upper          PTE_lower       lpid   \n"
+                     "   5 V 0x0000000000012345 0x0000000000000010 0\n");
+    EXPECT_EQ(ok(t0("fulldisplay tlb 6")), "   #       PTE_upper          PTE_lower       lpid   \n"
+                                            "   6   0x0000000000000001 0x0000000000000002 2\n");
+    const std::string n = std::to_string(tlb->num_entries);
+    EXPECT_EQ(fails(t0("fulldisplay tlb " + n)), "Error: Invalid TLB number found:" + n);
+    EXPECT_EQ(fails(t0("fulldisplay tlbv -1")), "Error: (alpha thread 0 fulldisplay tlbv) : Invalid tlb index found:-1");
+    EXPECT_EQ(fails(t0("fullset tlbv 1 0x1g")), "set tlbv: error reading value");
+    EXPECT_EQ(fails(t0("fullset tlbr " + n + " 1")),
+              "Error: (alpha thread 0 fullset tlbr) : Invalid tlb index found:" + n);
+
+    // The processor table's listing groups the valid entries by way.
+    std::string listed = ok("alpha cpu 0 tlb display uTLB");
+    EXPECT_EQ(listed.rfind("0:0_uTLB {0 {5 {valid 1 tag 0x", 0), 0u) << listed;
+    EXPECT_NE(listed.find("pte {0 0x0000000000012345 1 0x0000000000000010} access "), std::string::npos) << listed;
+    EXPECT_EQ(ok("alpha cpu 0 tlb display nomatch"), "");
+}
+
+TEST_F(TranslationCacheCommandsTest, EratEntriesAndRowCounts)
+{
+    ProcessorState *core = thread0->processor;
+    ERAT_Struct *d = &core->derats[0];
+    ASSERT_GE(d->ways, 2);
+    EXPECT_EQ(ok(t0("fulldisplay deratc 1")), "0x00000000");
+    EXPECT_EQ(ok(t0("fullset deratc 1 0x00000001")), "");
+    // A value not starting with 0x and a digit leaves the count.
+    EXPECT_EQ(ok(t0("fullset deratc 1 7")), "");
+    EXPECT_EQ(ok(t0("fulldisplay deratc 1")), "0x00000001");
+    const std::string entry = "0x0000000000003000,8,-1,1,0,0x0000000000005000,0x0000000000123000,2,-1,12,2,3,65535,-1,"
+                              "99t,12,12,1,0";
+    EXPECT_EQ(ok(t0("fullset derate 1 0 " + entry)), "");
+    EXPECT_EQ(ok(t0("fulldisplay derate 1 0")), entry);
+    EXPECT_EQ(d->entries[d->ways].axd.pa, 0x5000u);
+    EXPECT_EQ(d->entries[d->ways].last_use, 99u);
+    // A short text changes only the fields it holds.
+    EXPECT_EQ(ok(t0("fullset derate 1 0 0x0000000000004000,4")), "");
+    EXPECT_EQ(ok(t0("fulldisplay derate 1 0")), "0x0000000000004000,4" + entry.substr(20));
+    EXPECT_EQ(ok("alpha cpu 0 erat display dERAT"),
+              "0:0_dERAT.0 {1 {0 {thread 0 ea 0x0000000000004000 ra 0x0000000000005000 pte {0 0x0000000000000000 "
+              "1 0x0000000000000000} access 99}}}");
+    std::string both = ok("alpha cpu 0 erat display .");
+    EXPECT_EQ(both.rfind("0:0_iERAT.0 {} 0:0_dERAT.0 {1 ", 0), 0u) << both;
+
+    const std::string rows = std::to_string(d->rows), ways = std::to_string(d->ways);
+    EXPECT_EQ(fails(t0("fulldisplay derate " + rows + " 0")),
+              "Error: (alpha thread 0 fulldisplay derate): Invalid derat row:" + rows);
+    EXPECT_EQ(fails(t0("fullset ierate 0 " + std::to_string(core->ierats[0].ways) + " 1")),
+              "Error: (alpha thread 0 fullset ierate): Invalid ierat col:" + std::to_string(core->ierats[0].ways));
+    EXPECT_EQ(fails(t0("fullset deratc -1 0x1")), "Error: (alpha thread 0 fullset deratc): Invalid derat row:-1");
+    EXPECT_EQ(fails("alpha cpu 0 erat display ("), "couldn't compile regular expression pattern: parentheses () not balanced");
 }
 
 } // namespace
