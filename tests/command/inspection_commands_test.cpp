@@ -6,6 +6,7 @@
 
 #include "command/processor_cmd_tables.h"
 #include "command/processor_option_commands.h"
+#include "command/statistics_commands.h"
 #include "command/translation_cache_commands.h"
 #include "command_fixture.h"
 #include "guest/process_tree.h"
@@ -15,6 +16,7 @@
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/spr/pmc_groups.h"
 #include "processor/translation/erat.h"
 #include "processor/translation/tlb.h"
 #include "translator/current_emat.h"
@@ -277,6 +279,142 @@ TEST_F(TranslationCacheCommandsTest, EratEntriesAndRowCounts)
               "Error: (alpha thread 0 fullset ierate): Invalid ierat col:" + std::to_string(core->ierats[0].ways));
     EXPECT_EQ(fails(t0("fullset deratc -1 0x1")), "Error: (alpha thread 0 fullset deratc): Invalid derat row:-1");
     EXPECT_EQ(fails("alpha cpu 0 erat display ("), "couldn't compile regular expression pattern: parentheses () not balanced");
+}
+
+class StatisticsCommandsTest : public InspectionCommandsTest
+{
+  protected:
+    void SetUp() override
+    {
+        InspectionCommandsTest::SetUp();
+        attach("tstats", build_ThreadStatsCmd_table(nullptr));
+        attach("mstats", build_MachineStatsCmd_table(nullptr));
+    }
+    void TearDown() override
+    {
+        // The list is process-wide: put back what a test changed.
+        for (StatsListRow &row : StatsList)
+            row.not_displayed = row.stat_id >= 29 && row.stat_id <= 42 ? 1 : row.stat_id == STATS_LIST_END;
+        PMC_init_tables("zolt");
+        InspectionCommandsTest::TearDown();
+    }
+    std::string t0(const std::string &words) { return "alpha thread 0 " + words; }
+};
+
+TEST_F(StatisticsCommandsTest, TheListShowsAndHidesStatistics)
+{
+    std::string list = ok(t0("mstats list"));
+    size_t entries = 0, hidden = 0;
+    for (size_t at = 0; (at = list.find('\n', at)) != std::string::npos; at++)
+        entries++;
+    for (size_t at = 0; (at = list.find("not displayed", at)) != std::string::npos; at++)
+        hidden++;
+    EXPECT_EQ(entries, 44u);
+    EXPECT_EQ(hidden, 14u);
+    EXPECT_EQ(list.rfind("\nClock -- displayed\nALU -- displayed", 0), 0u);
+    EXPECT_NE(list.find("\nMEM_W -- not displayed\n"), std::string::npos);
+    EXPECT_NE(list.find("\nVMX_FAKE_4DP_FMAS -- not displayed\nHTM -- displayed"), std::string::npos);
+    EXPECT_EQ(ok(t0("tstats listconfig")).substr(0, 72),
+              "Clock { label \"Clocks\" displayed 1 } \nALU { label \"ALUs\" displayed 1 } \n");
+
+    EXPECT_NE(ok(t0("tstats display cpu")).find("\nALUs  Missing implementation"), std::string::npos);
+    EXPECT_EQ(ok(t0("tstats remove ALU")), "ALU removed");
+    EXPECT_EQ(ok(t0("tstats display CPU")).find("ALUs"), std::string::npos);
+    EXPECT_EQ(ok(t0("tstats add ALU")), "ALU added");
+    EXPECT_NE(ok(t0("tstats display cpu")).find("\nALUs  "), std::string::npos);
+    EXPECT_EQ(ok(t0("tstats add alu")), "alu not an attribute");
+    EXPECT_EQ(ok(t0("tstats add NULL")), "NULL not an attribute");
+    // A statistic's own name shows nothing on a thread; an unknown word fails.
+    EXPECT_EQ(ok(t0("tstats display ALU")), "");
+    EXPECT_EQ(fails(t0("tstats display nothing")), "nothing not an attribute");
+}
+
+TEST_F(StatisticsCommandsTest, ChipStatisticsPrintTheirValues)
+{
+    machine->stats.l1d_misses = 5;
+    machine->stats.l1d_hits = 15;
+    machine->stats.l2_misses = 0;
+    machine->stats.l2_hits = 9;
+    EXPECT_EQ(ok(t0("mstats display cache")), "\nInst L1 Misses  0\nData L1 Misses  5\nL2 Misses  0"
+                                               "\nInst L1 Miss Rate %  0.0000\nData L1 Miss Rate %  25.0000"
+                                               "\nL2 Miss Rate %  0.0000\nTransactional Memory  Missing implementation");
+    EXPECT_EQ(ok(t0("mstats display RT_DL1_M")), "25.0000");
+    EXPECT_EQ(ok(t0("mstats display ALU")), "");
+    EXPECT_EQ(ok(t0("mstats display Clock")).back(), 't');
+    std::string tlb = ok(t0("tstats display tlb"));
+    EXPECT_EQ(tlb.rfind("\nClocks  ", 0), 0u) << tlb;
+    EXPECT_NE(tlb.find("\nData TLB Miss Rate %  Missing implementation"), std::string::npos) << tlb;
+    EXPECT_EQ(fails(t0("mstats display x")), "x not an attribute");
+}
+
+TEST_F(StatisticsCommandsTest, CounterGroupsAreChecked)
+{
+    EXPECT_EQ(ok(t0("mstats pmc_base zolt")), "Starting using zolt PMCs");
+    ASSERT_EQ(pmcGroupCount, 144);
+    const std::string max = std::to_string(pmcGroupCount - 1), count = std::to_string(pmcGroupCount);
+    EXPECT_EQ(fails(t0("mstats pmc_group " + count)), "Bad PMC group (" + count + ") > max_id (" + max + ")");
+    EXPECT_EQ(fails(t0("mstats pmc_group -1")), "Bad PMC group (-1) > max_id (" + max + ")");
+    EXPECT_EQ(ok(t0("mstats pmc_group 3")), "Enabling PMC group 3");
+    if (thread0->pmc_info) {
+        EXPECT_EQ(thread0->pmc_info->group, 3);
+    }
+
+    // dump_pmc_group: six counter indices, each followed by {name count}.
+    Tcl_Obj *list = Tcl_NewStringObj(ok(t0("mstats dump_pmc_group 0")).c_str(), -1);
+    Tcl_IncrRefCount(list);
+    int length = 0;
+    ASSERT_EQ(Tcl_ListObjLength(interp, list, &length), TCL_OK);
+    EXPECT_EQ(length, 12);
+    for (int i = 0; i < length; i += 2) {
+        Tcl_Obj *index = nullptr, *pair = nullptr;
+        Tcl_ListObjIndex(interp, list, i, &index);
+        Tcl_ListObjIndex(interp, list, i + 1, &pair);
+        EXPECT_EQ(std::string(Tcl_GetString(index)), std::to_string(i / 2));
+        int pair_length = 0;
+        Tcl_ListObjLength(interp, pair, &pair_length);
+        EXPECT_EQ(pair_length, 2);
+    }
+    Tcl_DecrRefCount(list);
+    EXPECT_EQ(fails(t0("mstats dump_pmc_group x")), "expected integer but got \"x\"Invalid group ID 'x'");
+
+    const struct {
+        std::string words;
+        std::string message;
+    } refused[] = {
+        {"0 8", "Invalid counter ID 8 out of range [0..7]"},
+        {"0 -1", "Invalid counter ID -1 out of range [0..7]"},
+        {"0 y", "expected integer but got \"y\"Invalid counter ID 'y'"},
+        {"z 0", "expected integer but got \"z\"Invalid group ID 'z'"},
+        {"-2 0", "Bad PMC group (-2) > max_id (" + max + ")"},
+        {count + " 0", "Bad PMC group (" + count + ") > max_id (" + max + ")"},
+    };
+    for (const auto &r : refused)
+        EXPECT_EQ(fails(t0("mstats dump_pmc_counter ") + r.words), r.message) << r.words;
+    // Counter 4 of every group counts event 15; counters 6 and 7 name no event.
+    Tcl_Obj *pair = Tcl_NewStringObj(ok(t0("mstats dump_pmc_counter 143 4")).c_str(), -1);
+    Tcl_IncrRefCount(pair);
+    int pair_length = 0;
+    Tcl_ListObjLength(interp, pair, &pair_length);
+    EXPECT_EQ(pair_length, 2);
+    Tcl_DecrRefCount(pair);
+    EXPECT_EQ(ok(t0("mstats dump_pmc_counter 143 7")), "{} 0");
+    EXPECT_EQ(ok(t0("mstats dump_pmc_counter 0 6")), "{} 0");
+
+    // Counter lines: one header and six lines per thread.
+    std::string lines = ok(t0("mstats read_pmc_group 56"));
+    EXPECT_EQ(lines.rfind("::::::Process-0, Group-56::::::\nPMR0 = ", 0), 0u) << lines;
+    EXPECT_NE(lines.find("\nPMR5 = "), std::string::npos);
+    EXPECT_EQ(ok(t0("mstats read_pmc_event 15")).rfind("PMR0 =               0  ", 0), 0u);
+    EXPECT_EQ(fails(t0("mstats read_pmc_event 99999")), "Bad PMC event (99999)");
+    // Without tables no group is valid.
+    EXPECT_EQ(ok(t0("mstats pmc_base prell")), "Starting using prell PMCs");
+    EXPECT_EQ(fails(t0("mstats pmc_group 0")), "Bad PMC group (0) > max_id (-1)");
+    EXPECT_EQ(fails(t0("mstats dump_pmc_counter 0 0")), "Bad PMC group (0) > max_id (-1)");
+}
+
+TEST_F(StatisticsCommandsTest, CounterLineNamesItsEvent)
+{
+    EXPECT_EQ(std::string(PMC_Format_Line(thread0, 3, 77)), "PMR3 =               0  Name for 77 not found\n");
 }
 
 } // namespace
