@@ -6,10 +6,13 @@
 
 #include "command/processor_cmd_tables.h"
 #include "command/processor_option_commands.h"
+#include "command/core_commands.h"
 #include "command/job_commands.h"
 #include "command/statistics_commands.h"
 #include "command/translation_cache_commands.h"
 #include "command_fixture.h"
+#include "core/cycle_core_stats.h"
+#include "machine/hooks/command_hooks.h"
 #include "guest/process_tree.h"
 #include "kernel/job.h"
 #include "kernel/tsim.h"
@@ -549,4 +552,42 @@ TEST_F(ReadyQueueTest, LongNamesAreCutToTheirSlot)
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names.back(), name.substr(0, READYQ_NAME_SLOT - 1));
 }
+TEST_F(InspectionCommandsTest, CycleCoreCommandsWithoutTheCoreModel)
+{
+    attach("core", CycleCore_build_cmd_table(nullptr));
+    EXPECT_EQ(ok("alpha thread 0 core stats print"), "");
+    EXPECT_EQ(ok("alpha thread 0 core stats nonsense"), "");
+    EXPECT_EQ(ok("alpha thread 0 core dump 0"), ":::CCoreState DUMP DONE!:::");
+    EXPECT_EQ(ok("alpha thread 0 core display setting"), "");
+    // Without a core state the switch does nothing, whatever the word.
+    EXPECT_EQ(ok("alpha thread 0 core set chicken_switch maybe"), "");
+    CThreadState state{};
+    thread0->cthread = &state;
+    EXPECT_EQ(fails("alpha thread 0 core set chicken_switch maybe"),
+              "Usage: alpha thread 0 core set chicken_switch {on|off}");
+    EXPECT_EQ(ok("alpha thread 0 core set chicken_switch on"), "");
+    EXPECT_EQ(state.flags, CTHREAD_CHICKEN_SWITCH);
+    EXPECT_EQ(ok("alpha thread 0 core set chicken_switch off"), "");
+    EXPECT_EQ(state.flags, 0);
+    thread0->cthread = nullptr;
+
+    // The bucket commands join a table's "stats" sub-table, and only that.
+    auto host_table = [] {
+        SimCmdTable *host = Init_SimCmdTable("host");
+        connect_subtable(host, "stats", Init_SimCmdTable("stats"), 0, nullptr);
+        CycleCore_add_simcmds(nullptr, host);
+        return host;
+    };
+    SimCmdTable *plain = Init_SimCmdTable("plain");
+    CycleCore_add_simcmds(nullptr, plain);
+    EXPECT_EQ(Search_SimCmdTable(plain, "stats"), nullptr);
+    Quit_SimCmdTable(plain);
+    attach("host", host_table());
+    connect_subtable(thread0->mcm->command_table, "host", host_table(), 0, nullptr);
+    EXPECT_EQ(fails("alpha thread 0 host stats bucket_start b1"), "Couldn't find bucket: b1");
+    EXPECT_EQ(ok("alpha thread 0 host stats bucket_create b1"), "");
+    EXPECT_EQ(fails("alpha thread 0 host stats bucket_stop b1"), "Couldn't find bucket: b1");
+    EXPECT_EQ(ok("alpha mcm 0 host stats bucket_create b1"), "Wrong selector level");
+}
+
 } // namespace
