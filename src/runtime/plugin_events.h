@@ -40,3 +40,5 @@ void Event_Sleep_Exit_Inst(ThreadState *thread);
 void Event_Winkle_Exit_Inst(ThreadState *thread);
 // An interrupt of the type is being delivered to the thread.
 void Event_Core_Exception(ThreadState *thread, int32_t type);
+// The thread returns from an interrupt (rfid, hrfid, rfi, rfebb, rfscv).
+void Event_Core_Exception_Return(ThreadState *thread);

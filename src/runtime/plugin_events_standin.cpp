@@ -47,3 +47,6 @@ __attribute__((weak)) void Event_Winkle_Exit_Inst(ThreadState *) {}
 
 // STAND-IN: see Event_DCBZ_Start_End.
 __attribute__((weak)) void Event_Core_Exception(ThreadState *, int32_t) {}
+
+// STAND-IN: see Event_DCBZ_Start_End.
+__attribute__((weak)) void Event_Core_Exception_Return(ThreadState *) {}
