@@ -23,7 +23,7 @@
 #include "runtime/stop.h"
 #include "runtime/tcl_output.h"
 #include "runtime/utils.h"
-#include "runtime/version_standin.h"
+#include "runtime/version.h"
 
 SimCmdTable *simCmd_table = nullptr;
 SimCmdTable *defineCmd_table = nullptr;

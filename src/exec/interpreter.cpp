@@ -19,7 +19,7 @@
 #include "processor/config/processor_options.h"
 #include "processor/hooks/htm.h"
 #include "processor/prints/instruction_prints.h"
-#include "processor/prints/spindrel_trace_standin.h"
+#include "processor/prints/trace_text.h"
 #include "processor/records/axd.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
@@ -32,7 +32,7 @@
 #include "processor/regs/value_ops.h"
 #include "processor/run/smt.h"
 #include "processor/translation/xlate_version.h"
-#include "runtime/instruction_events.h"
+#include "runtime/plugin_events.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
 

@@ -125,7 +125,7 @@ int IOP_Do_Cache_Operation(IOPDesc *iop, uint32_t operation, int, CachePerformFu
                 PA_clear_memory_directly(thread, data->pa, (int64_t)line, 1);
         }
         if ((data->ea & PAGE_OFFSET_4K) == 0 || ((data->ea + line) & PAGE_OFFSET_4K) == 0)
-            Event_DCBZ_Start_End(thread, data->ea, data->pa, (int64_t)line);
+            Event_DCBZ_Start_End(thread, data->ea, data->pa, (uint32_t)line);
         break;
     }
     default:

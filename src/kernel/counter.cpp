@@ -14,7 +14,9 @@ namespace {
 
 proxy_s *counter_waiter_add(void *object, job_s *job, uint64_t value)
 {
-    return job_waitq_add(job, &static_cast<counter_s *>(object)->queue, PROXY_BLOCKED, value);
+    auto *counter = static_cast<counter_s *>(object);
+    if (counter->value <= 0) return &waiter_ready_proxy;
+    return job_waitq_add(job, &counter->queue, PROXY_BLOCKED, value);
 }
 
 void counter_waiter_remove(void *, proxy_s *proxy) { proxy_unlink(proxy); }

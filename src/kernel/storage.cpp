@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "kernel/hooks/kernel_adapter.h"
+#include "kernel/region_space.h"
 #include "kernel/tsim.h"
 
 namespace {
@@ -27,6 +28,7 @@ space_s *space_default(void) { return &default_space; }
 void *space_get(space_s *space, size_t size, const char *file, int line)
 {
     if (!space) space = &default_space;
+    if (space->kind == SPACE_REGION) return region_get(space, size);
     void *raw = nullptr;
     if (size <= SIZE_MAX - sizeof(space_block_header_s)) raw = mist_malloc(size + sizeof(space_block_header_s), file, line);
     if (!raw) {
@@ -45,7 +47,12 @@ void *space_get(space_s *space, size_t size, const char *file, int line)
 void space_put(void *block)
 {
     if (!block) return;
-    mist_free(header_of(block));
+    space_block_header_s *header = header_of(block);
+    if (header->space && header->space->kind == SPACE_REGION) {
+        region_put(header);
+        return;
+    }
+    mist_free(header);
 }
 
 void heap_init(heap_s *pool, space_s *space, size_t element_size)

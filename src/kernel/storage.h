@@ -9,12 +9,13 @@
 struct tsim_s;
 struct job_s;
 
-// A storage space. Only the default space (blocks from the simulator's allocator) exists in
-// this system; every block carries a 32-byte header naming its space.
+// A storage space: the default space (blocks from the simulator's allocator) or a region space
+// (blocks carved out of a caller-supplied memory area). Every block carries a 32-byte header
+// naming its space.
 struct space_s {
-    int32_t kind; // SPACE_DEFAULT
+    int32_t kind; // SPACE_DEFAULT or SPACE_REGION
 };
-enum : int32_t { SPACE_DEFAULT = 1 };
+enum : int32_t { SPACE_DEFAULT = 1, SPACE_REGION = 2 };
 
 // Header in front of every block handed out by a space.
 struct space_block_header_s {
@@ -29,6 +30,17 @@ static_assert(sizeof(space_block_header_s) == 32, "the block header is 32 bytes"
 space_s *space_default(void);
 void *space_get(space_s *space, size_t size, const char *file, int line);
 void space_put(void *block);
+
+// A region space over [memory, memory + size): its record takes the first 24 bytes; blocks are
+// 32 header bytes plus the size rounded up to a multiple of 8 (at least 8), allocated first fit,
+// a free block split when 36 or more bytes would remain, neighbouring free blocks merged when
+// nothing fits. Null ("%d is too small, need at least %d") for an area below 24 bytes.
+space_s *space_new(void *memory, size_t size);
+// Do nothing: the area belongs to the caller.
+void space_cleanup(space_s *space);
+void space_free(space_s *space);
+// Free bytes of a region space (block headers not counted).
+size_t space_available(space_s *space);
 
 // Object pool of fixed-size records, linked through their first word while free.
 struct heap_s {

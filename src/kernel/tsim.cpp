@@ -4,6 +4,7 @@
 #include <cstring>
 #include <x86intrin.h>
 
+#include "kernel/alarm.h"
 #include "kernel/fault.h"
 #include "kernel/hooks/kernel_adapter.h"
 #include "kernel/job.h"
@@ -592,6 +593,7 @@ int tsim_init(tsim_s *tsim, const char *name)
 void tsim_cleanup(tsim_s *tsim)
 {
     if (!tsim) return;
+    alarm_cancel_for_tsim(tsim);
     tsim_module_exit(tsim);
     buffer_cleanup(&tsim->modules.buffer);
     tsim->modules.count = 0;

@@ -61,9 +61,13 @@ struct proxy_s {
 };
 
 // The counter: jobs wait until its value is zero or below (operations in kernel/counter.h).
+// Its first three words let a wait set (kernel/waitset.h) wait on it among other objects: the
+// add function queues a wait entry of the job carrying the value, or returns &waiter_ready_proxy
+// when the object needs no wait now.
 struct counter_s;
 typedef proxy_s *(*counter_waiter_add_fn)(void *object, job_s *job, uint64_t value);
 typedef void (*counter_waiter_remove_fn)(void *object, proxy_s *proxy);
+extern proxy_s waiter_ready_proxy;
 struct counter_s {
     counter_waiter_add_fn waiter_add;
     counter_waiter_remove_fn waiter_remove;

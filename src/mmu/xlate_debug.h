@@ -15,8 +15,12 @@ enum : int {
     XLATE_DEBUG_END = 3,
 };
 
-// Appends the formatted text to the thread's record (only while debug category 27 is on).
+// While debug category 27 is on, formats the message (a missing format gives an empty one) in a
+// 4096-byte buffer of the calling host thread and hands it to Record_Xlate_Debug.
 void Xlate_Debug_Printf(ThreadState *thread, int type, AXD *axd, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
-// Prints the record's texts when debug categories 27 and 28 are both on.
+// With debug categories 27 and 28 both on and a record on the thread: "\nEXXLATE Summary: ", the
+// text and "\n\n" for each of the record's three texts that is not empty.
 void Print_Xlate_Debug_Summary(ThreadState *thread);
+// Records a message of the type in the thread's translation-debug record.
+void Record_Xlate_Debug(ThreadState *thread, AXD *axd, int type, const char *text);

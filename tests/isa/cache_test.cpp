@@ -1,5 +1,5 @@
 // Cache-block and ordering instructions; also the test doubles of the cache model's entries and
-// of the plug-in events fired by the storage instructions (each call is recorded in
+// listeners of the plug-in events fired by the storage instructions (each call is recorded in
 // test_storage_calls).
 #include <algorithm>
 
@@ -88,20 +88,34 @@ int Cache_ptesync(MemoryClient *client, IOPDesc *)
     return record_ordering("Cache_ptesync", client);
 }
 
-void Event_DCBZ_Start_End(ThreadState *thread, uint64_t ea, uint64_t pa, int64_t size)
+namespace
+{
+
+// Listeners of the plug-in events fired by the storage instructions, registered for the whole
+// test program.
+int dcbz_listener(ThreadState *thread, uint64_t ea, uint64_t pa, uint32_t size)
 {
     test_storage_calls.push_back({"Event_DCBZ_Start_End", thread, nullptr, ea, pa, size});
+    return 0;
 }
 
-void Event_Core_Sync_Instruction(ThreadState *thread, int kind)
+int sync_listener(ThreadState *thread, uint32_t kind)
 {
     test_storage_calls.push_back({"Event_Core_Sync_Instruction", thread, nullptr, 0, 0, kind});
+    return 0;
 }
 
-void Event_Attn_Inst(ThreadState *thread, uint32_t code)
+void attn_listener(ThreadState *thread, uint32_t code)
 {
     test_storage_calls.push_back({"Event_Attn_Inst", thread, nullptr, 0, 0, code});
 }
+
+const bool storage_listeners_registered =
+    RegisterListener("Event_DCBZ_Start_End", (void *)dcbz_listener, nullptr) &&
+    RegisterListener("Event_Core_Sync_Instruction", (void *)sync_listener, nullptr) &&
+    RegisterListener("Event_Attn_Inst", (void *)attn_listener, nullptr);
+
+} // namespace
 
 // ---- tests ----
 

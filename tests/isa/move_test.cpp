@@ -10,6 +10,13 @@
 namespace
 {
 
+std::vector<std::pair<ThreadState *, uint32_t>> mode_changes;
+int mode_change_listener(ThreadState *thread, uint32_t mode, uint64_t)
+{
+    mode_changes.push_back({thread, mode});
+    return 0;
+}
+
 uint32_t mfcr(uint32_t rt)
 {
     return 0x7C000026 | rt << 21;
@@ -37,7 +44,8 @@ uint32_t mfspr_form(uint32_t base, uint32_t rt, uint32_t spr)
 }
 constexpr uint32_t MFXER = 0x7C0102A6, MTXER = 0x7C0103A6, MFLR = 0x7C0802A6, MTLR = 0x7C0803A6,
                    MFCTR = 0x7C0902A6, MTCTR = 0x7C0903A6, MFMSR = 0x7C0000A6, MFTB = 0x7C0002E6,
-                   MTSPR = 0x7C0003A6, MFSPR = 0x7C0002A6, MCRXR = 0x7C000400, MCRXRT = 0x7C000440, MFBHRBE = 0x7C00025C;
+                   MTSPR = 0x7C0003A6, MFSPR = 0x7C0002A6, MCRXR = 0x7C000400, MCRXRT = 0x7C000440,
+                   MFBHRBE = 0x7C00025C;
 
 // ---- mfcr, mfocrf ----
 
@@ -459,18 +467,19 @@ TEST(MsrCommit, PriorityModeEventAndGprWrite)
     EXPECT_EQ(ew.t->TSRL.value, 0x0010000000000000u);
     EXPECT_EQ(ew.t->x_smt_priority, 4);
 
-    plugin_event_standin_log = {};
-    Signal_Core_Mode_Change(ew.t, MSR_HV, MSR_PR);
-    EXPECT_EQ(plugin_event_standin_log.mode_change_calls, 0); // nobody listens
-    plugin_event_standin_log.listening = 1;
+    Signal_Core_Mode_Change(ew.t, MSR_HV, MSR_PR); // nobody listens: nothing to do
+    ASSERT_TRUE(RegisterListener("Event_Core_Mode_Change", (void *)mode_change_listener, nullptr));
+    mode_changes.clear();
     Signal_Core_Mode_Change(ew.t, MSR_HV, MSR_HV | MSR_PR);
-    EXPECT_EQ(plugin_event_standin_log.mode_change_calls, 1);
-    EXPECT_EQ(plugin_event_standin_log.mode, 0u);
+    ASSERT_EQ(mode_changes.size(), 1u);
+    EXPECT_EQ(mode_changes[0].first, ew.t);
+    EXPECT_EQ(mode_changes[0].second, 0u);
     Signal_Core_Mode_Change(ew.t, MSR_HV, 0);
-    EXPECT_EQ(plugin_event_standin_log.mode, 1u);
+    ASSERT_EQ(mode_changes.size(), 2u);
+    EXPECT_EQ(mode_changes[1].second, 1u);
     Signal_Core_Mode_Change(ew.t, MSR_SF, MSR_EE); // privileged to privileged: no event
-    EXPECT_EQ(plugin_event_standin_log.mode_change_calls, 2);
-    plugin_event_standin_log = {};
+    EXPECT_EQ(mode_changes.size(), 2u);
+    EXPECT_EQ(UnRegisterListener("Event_Core_Mode_Change", (void *)mode_change_listener), 1);
 
     Write_GPR_For_Instruction(iop, 7, 0x77);
     EXPECT_EQ(ew.gpr(7), 0x77u);

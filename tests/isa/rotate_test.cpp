@@ -210,20 +210,36 @@ TEST(Rotate, MagicRlwimiReportsItsCodeBeforeRunning)
         {M_FORM(RLWIMI, 5, 5, 0, 16, 20), 0, 0},        // MB >= 16
         {M_FORM(RLWIMI, 5, 5, 0, 3, 15), 0, 0},         // ME < 16
     };
+    // The listener sees RA before the instruction runs.
+    struct MagicCall {
+        ThreadState *thread;
+        uint32_t code;
+        uint64_t ra;
+    };
+    static std::vector<MagicCall> calls;
+    static ThreadState *current;
+    auto listener = +[](ThreadState *thread, uint32_t code, uint64_t) -> int {
+        calls.push_back({thread, code, current->GPR[code >> 8].value});
+        return 0;
+    };
+    ASSERT_TRUE(RegisterListener("Event_Magic_Inst", (void *)listener, nullptr));
     for (const MagicCase &c : cases) {
         SCOPED_TRACE(::testing::Message() << std::hex << c.word);
-        plugin_event_standin_log = {};
+        calls.clear();
         ExecWord ew;
+        current = ew.t;
         ew.gpr(5) = 0x0123456789ABCDEF;
         ew.gpr(31) = 0x0123456789ABCDEF;
         EXPECT_EQ(ew.run(c.word), 1);
-        EXPECT_EQ(plugin_event_standin_log.magic_calls, c.calls);
+        EXPECT_EQ((long)calls.size(), c.calls);
         if (c.calls) {
-            EXPECT_EQ(plugin_event_standin_log.magic_code, c.code);
-            EXPECT_EQ(plugin_event_standin_log.magic_thread, ew.t);
+            EXPECT_EQ(calls[0].code, c.code);
+            EXPECT_EQ(calls[0].thread, ew.t);
+            EXPECT_EQ(calls[0].ra, 0x0123456789ABCDEFu);
             EXPECT_EQ(ew.gpr(FIELD_RA(c.word)), 0x0123456789ABCDEFu); // RA inserted into itself
         }
     }
+    EXPECT_EQ(UnRegisterListener("Event_Magic_Inst", (void *)listener), 1);
 }
 
 } // namespace

@@ -55,6 +55,9 @@ struct ElfSection {
     uint64_t address;
     Bytes data;
     uint64_t size = ~0ull; // sh_size; the data's size when not given
+    uint32_t name = 0;     // sh_name: offset in the section-name table
+    uint32_t link = 0;     // sh_link
+    uint64_t entsize = 0;  // sh_entsize
 };
 
 struct ElfSegment {
@@ -74,6 +77,7 @@ struct ElfBuilder {
     uint16_t machine = 21;
     uint64_t entry = 0;
     uint32_t e_flags = 0;
+    uint16_t shstrndx = 0; // e_shstrndx
     std::vector<ElfSection> sections;
     std::vector<ElfSegment> segments;
 
@@ -128,17 +132,22 @@ struct ElfBuilder {
             const ElfSection &s = sections[i];
             uint64_t h = shoff + i * shent();
             uint64_t size = s.size != ~0ull ? s.size : s.data.size();
+            field(b, h, 4, s.name);
             field(b, h + 4, 4, s.type);
             if (wide) {
                 field(b, h + 8, 8, s.flags);
                 field(b, h + 16, 8, s.address);
                 field(b, h + 24, 8, section_offsets[i]);
                 field(b, h + 32, 8, size);
+                field(b, h + 40, 4, s.link);
+                field(b, h + 56, 8, s.entsize);
             } else {
                 field(b, h + 8, 4, s.flags);
                 field(b, h + 12, 4, s.address);
                 field(b, h + 16, 4, section_offsets[i]);
                 field(b, h + 20, 4, size);
+                field(b, h + 24, 4, s.link);
+                field(b, h + 36, 4, s.entsize);
             }
         }
         for (size_t i = 0; i < segments.size(); i++) {
@@ -172,6 +181,7 @@ struct ElfBuilder {
             field(b, 56, 2, segments.size());
             field(b, 58, 2, shent());
             field(b, 60, 2, sections.size());
+            field(b, 62, 2, shstrndx);
         } else {
             field(b, 24, 4, entry);
             field(b, 28, 4, phoff);
@@ -182,6 +192,7 @@ struct ElfBuilder {
             field(b, 44, 2, segments.size());
             field(b, 46, 2, shent());
             field(b, 48, 2, sections.size());
+            field(b, 50, 2, shstrndx);
         }
         return b;
     }

@@ -41,6 +41,7 @@ IOPDesc *new_record(ThreadState *thread)
     iop->result_gpr2.owner = iop;
     iop->result_cr.owner = iop;
     iop->result_xer.owner = iop;
+    iop->result_fpscr.owner = iop;
     iop->core_next = iop;
     iop->core_prev = iop;
     return iop;

@@ -13,14 +13,29 @@ struct PowerPCException;
 struct RegReaderQ;
 struct ThreadState;
 
-// A result slot of the cycle-level core: the produced value, when it is ready, and the
-// instructions waiting for it.
+// A result slot of the cycle-level core: the produced value (value[0] an integer, value[1] a
+// floating-point register image), when it is ready, and the instructions waiting for it; what the
+// slot stands for (IOP_RESULT_*) and the sequence number of the instruction that produced it.
 struct IOPResultSlot {
     uint64_t value[2];
     uint64_t ready_time;
     IOPDesc *owner;
     RegReaderQ *readers; // instructions waiting for the value
     int32_t pending;     // producers still to deliver
+    uint8_t kind;
+    uint64_t producer_seq;
+};
+
+// Kinds of result slot.
+enum : uint8_t {
+    IOP_RESULT_GPR = 0,
+    IOP_RESULT_FPR = 1,
+    IOP_RESULT_CTR = 4,
+    IOP_RESULT_LR = 5,
+    IOP_RESULT_CR = 6,
+    IOP_RESULT_XER = 7,
+    IOP_RESULT_FPSCR = 8,
+    IOP_RESULT_SPR = 9,
 };
 
 // The cycle-level core's record of an instruction's memory access, filled by the storage path
@@ -77,10 +92,10 @@ struct IOPDesc {
     uint64_t sequence_number;       // global, from New_IOP_Global_Sequence_Number
     uint64_t time_stamp;            // copied into a result slot before its readers are released
 
-    CThreadState *cthread; // the thread's cycle-level core state
+    CThreadState *cthread;  // the thread's cycle-level core state
     IOPCoreRecord core_rec; // the core's record of the memory access (address-only runs)
     IOPDesc *partner;       // the address operation of a cracked store's data micro-operation
-    IOPDesc *core_next;    // links of the core model (self when unlinked)
+    IOPDesc *core_next;     // links of the core model (self when unlinked)
     IOPDesc *core_prev;
 
     // Source operands of the cycle model (A, B, C, S); a GPR value is doubleword 0, an FPR value
@@ -91,11 +106,15 @@ struct IOPDesc {
     uint64_t operand_slot4[2];
     uint64_t xer_operand;
     uint32_t cr_operand;
+    uint64_t fpscr_operand;
+    uint32_t src_read;     // operand-usage word: the operands the cycle-level core read
+    uint8_t data_ea_valid; // the data address is known (cycle model)
 
     IOPResultSlot result_gpr1; // RA update
     IOPResultSlot result_gpr2; // RT
     IOPResultSlot result_cr;
     IOPResultSlot result_xer;
+    IOPResultSlot result_fpscr;
 
     uint64_t fpscr_result;
     uint64_t fpscr_bits_set;
@@ -119,9 +138,9 @@ struct IOPDesc {
     uint8_t finished;             // cleared at each hand-out
 
     // The one-instruction interpreter's bookkeeping.
-    int32_t cycles;             // cycles charged to the instruction (interpreter and semantics)
-    const char *fail;           // why the last step failed; null when it succeeded
-    uint64_t second_page_pa;    // physical address of the second page of a crossing access
+    int32_t cycles;          // cycles charged to the instruction (interpreter and semantics)
+    const char *fail;        // why the last step failed; null when it succeeded
+    uint64_t second_page_pa; // physical address of the second page of a crossing access
 };
 
 // The global free list, the sequence counter and the kept row of the no-op word 0x60000000.

@@ -28,6 +28,7 @@ struct SimCmdTable;
 struct Xlate_Debug;
 struct emat_s;
 struct htm_user_state;
+struct trackpid_s;
 struct loop_s;
 
 // GPR slots: 32 architected registers, then the scratch registers of the micro-coded forms.
@@ -187,6 +188,8 @@ struct ThreadState {
     // plain store to the same address.
     uint16_t held_lock_count;
     uint64_t held_locks[MAX_HELD_LOCKS];
+    // The tracking record of the guest process the thread runs (set by trackpid_resume).
+    trackpid_s *trackpid;
 
     // Loops and timers.
     loop_s *heartbeat_loop;

@@ -4,14 +4,11 @@
 
 #include <cstdint>
 
-#include "runtime/hooks/print_header_hooks.h" // Prepare_Time
+#include "runtime/hooks/print_header_hooks.h" // GetRawTime, Prepare_Time
 
 struct GenericMachine;
 struct time_domain;
 
-// The machine's current time in cycles of its base domain, rounded up; 0 without a kernel, a
-// base domain or at tick 0. A machine given is remembered for later calls without one.
-uint64_t GetRawTime(GenericMachine *machine);
 // The running kernel's current tick in cycles of the domain (1 tick per cycle without one),
 // rounded up, and the tick's phase within that cycle; (0, 0) at tick 0.
 uint64_t TD_get_current_cycles(time_domain *domain, uint64_t *phase = nullptr);
