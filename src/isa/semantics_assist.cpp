@@ -2,6 +2,8 @@
 // that adds "sap" and "bail" rows reaches them.
 #include "isa/assist_instructions.h"
 
+#include <cstdio>
+
 #include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
 #include "mmu/transaction_guard.h"
@@ -16,6 +18,12 @@
 
 namespace
 {
+
+// The bail offset: ((word >> 11) << 2) & 0xFFFC as a 14-bit signed byte count.
+int64_t bail_offset(uint32_t word)
+{
+    return (int64_t)((int32_t)((((word >> 11) << 2) & 0xFFFC) << 18) >> 18);
+}
 
 constexpr uint64_t APSCR_STATUS = 0x1F;
 constexpr uint32_t SAP_STATUS_STOPPED_ALL = 1, SAP_STATUS_STOPPED_SELF = 2, SAP_STATUS_BIT11 = 0x10;
@@ -51,12 +59,20 @@ int semantic_bail(IOPDesc *iop)
         return 1;
     }
     if (ThreadState *assist = Select_Available_Assist_Thread(iop)) {
-        // A 14-bit signed byte offset; bit 25 is passed to the start.
-        const int64_t offset = (int64_t)((int32_t)((((iop->word >> 11) << 2) & 0xFFFC) << 18) >> 18);
-        Start_Assist_Thread(iop, assist, cia + (uint64_t)offset, (int)((iop->word >> 25) & 1));
+        // Bit 25 is passed to the start.
+        Start_Assist_Thread(iop, assist, cia + (uint64_t)bail_offset(iop->word), (int)((iop->word >> 25) & 1));
     } else {
         iSET_APSCR(iop, 0);
     }
     IOP_Advance_NIA(iop);
     return 1;
+}
+
+void Disassemble_Immediate_Form(char *text, size_t size, const IOPDesc *iop)
+{
+    const char *name = iop->row ? iop->row->mnemonic : "no instruction";
+    const int64_t offset = bail_offset(iop->word);
+    const int64_t magnitude = offset < 0 ? -offset : offset;
+    snprintf(text, size, "%s    %d,$%c0x%04x", name, (int)((iop->word >> 25) & 1), offset < 0 ? '-' : '+',
+             (unsigned)magnitude);
 }

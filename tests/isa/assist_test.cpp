@@ -137,6 +137,18 @@ TEST(Assist, BailStartsAnAvailableThreadAtTheOffset)
     EXPECT_EQ(ew.t->PC.value, 0x1004u);
 }
 
+TEST(Assist, BailListing)
+{
+    ExecWord ew;
+    char text[64];
+    IOPDesc *iop = ew.prepare(1u << 25 | 0x3FFFu << 11);
+    iop->row = nullptr;
+    Disassemble_Immediate_Form(text, sizeof text, iop);
+    EXPECT_STREQ(text, "no instruction    1,$-0x0004");
+    Disassemble_Immediate_Form(text, sizeof text, ew.prepare(0x0010u << 11)); // the word decodes to row 0
+    EXPECT_STREQ(text, "INVALID    0,$+0x0040");
+}
+
 TEST(RegisterCopy, OnlyWrittenRegistersReachTheDestination)
 {
     ExecWord ew({{"processor/mask/IMA3", "0xFF00"}});
