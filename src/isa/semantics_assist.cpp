@@ -60,7 +60,8 @@ int semantic_bail(IOPDesc *iop)
     }
     if (ThreadState *assist = Select_Available_Assist_Thread(iop)) {
         // Bit 25 is passed to the start.
-        Start_Assist_Thread(iop, assist, cia + (uint64_t)bail_offset(iop->word), (int)((iop->word >> 25) & 1));
+        Start_Assist_Thread(iop, assist, cia + (uint64_t)bail_offset(iop->word),
+                            (int)((iop->word >> 25) & 1));
     } else {
         iSET_APSCR(iop, 0);
     }

@@ -210,7 +210,8 @@ int semantic_rfscv(IOPDesc *iop)
     const uint64_t old_msr = iGET_MSR(iop);
     const uint64_t ctr = iGET_CTR(iop);
     const bool v205 = (iGET_PCR(iop) & 0x2) != 0;
-    const uint64_t sel = (v205 ? 0xFBFFFFFF8740FFFFull : 0xFBFFFFFF8540DFFFull) & iop->thread->processor->msr_mask;
+    const uint64_t sel =
+        (v205 ? 0xFBFFFFFF8740FFFFull : 0xFBFFFFFF8540DFFFull) & iop->thread->processor->msr_mask;
     const uint64_t keep = v205 ? 0x1400000000841001ull : 0x1400000002843001ull;
     uint64_t t = (old_msr & ~sel) | (ctr & sel);
     const bool ctr_pr = (ctr & MSR_PR) != 0;

@@ -26,11 +26,11 @@
 namespace
 {
 
-constexpr uint64_t SIM_CTRL_MPPR_DISABLE = 0x200000000ull;      // bit 33
-constexpr uint64_t SIM_CTRL_AS_DISABLE = 0x400000000ull;        // bit 34
-constexpr uint64_t SIM_CTRL_PBT_STORAGE = 0x4000000000ull;      // bit 38
-constexpr uint64_t SIM_CTRL_LTPTR_XER = 0x200000000000ull;      // bit 45
-constexpr uint64_t MSR_BTAE = 0x0800000000000000ull;            // bit 59
+constexpr uint64_t SIM_CTRL_MPPR_DISABLE = 0x200000000ull; // bit 33
+constexpr uint64_t SIM_CTRL_AS_DISABLE = 0x400000000ull;   // bit 34
+constexpr uint64_t SIM_CTRL_PBT_STORAGE = 0x4000000000ull; // bit 38
+constexpr uint64_t SIM_CTRL_LTPTR_XER = 0x200000000000ull; // bit 45
+constexpr uint64_t MSR_BTAE = 0x0800000000000000ull;       // bit 59
 constexpr uint64_t MMCR0_BHRB_AVAILABLE = 0x200000;
 constexpr uint64_t L2MVSR_POSTED = 0xF000;
 constexpr int PBT_MESSAGE_BYTES = 128;

@@ -34,7 +34,8 @@ int tm_prologue(IOPDesc *iop)
 {
     const bool problem = (iGET_MSR(iop) & MSR_PR) != 0;
     if (problem && (iGET_PCR(iop) & 0x4)) return illegal(iop, "2.0.6  is disabled");
-    if (iGET_SIM_CTRL(iop) & SIM_CTRL_TM_DISABLE) return illegal(iop, "TM op is disabled by SIM_CTRL_TM_disable");
+    if (iGET_SIM_CTRL(iop) & SIM_CTRL_TM_DISABLE)
+        return illegal(iop, "TM op is disabled by SIM_CTRL_TM_disable");
     if (problem && (iGET_PCR(iop) & PCR_TM_DISABLED)) return illegal(iop, "TM is disabled");
     return HTM_ENABLED_CHECK(iop);
 }
@@ -80,7 +81,8 @@ void IOP_TO_Abort_Check(IOPDesc *iop, int64_t a, int64_t b)
 {
     const uint32_t to = iop->word;
     const bool abort = ((to & TO_SIGNED_LESS) && a < b) || ((to & TO_SIGNED_GREATER) && a > b) ||
-                       ((to & TO_EQUAL) && a == b) || ((to & TO_UNSIGNED_LESS) && (uint64_t)a < (uint64_t)b) ||
+                       ((to & TO_EQUAL) && a == b) ||
+                       ((to & TO_UNSIGNED_LESS) && (uint64_t)a < (uint64_t)b) ||
                        ((to & TO_UNSIGNED_GREATER) && (uint64_t)a > (uint64_t)b);
     if (abort) htm_tabort(iop, 0);
 }

@@ -40,8 +40,8 @@ void tm_call(const char *name, uint64_t argument)
 // ---- TLB
 
 // STAND-IN: the TLB model is not built (no entries are ever loaded); the call is counted.
-__attribute__((weak)) void TLB_tlbie(TLB *tlb, uint64_t, int32_t page_shift, uint32_t, uint32_t, uint32_t, uint32_t,
-                                     const char *)
+__attribute__((weak)) void TLB_tlbie(TLB *tlb, uint64_t, int32_t page_shift, uint32_t, uint32_t, uint32_t,
+                                     uint32_t, const char *)
 {
     privileged_services_standin_log.tlbie_calls++;
     privileged_services_standin_log.tlbie_tlb = tlb;
@@ -58,7 +58,10 @@ __attribute__((weak)) void TLB_Clear(IOPDesc *, TLB *)
 
 // STAND-IN: see TLB_tlbie; no entry holds a reference bit.
 __attribute__((weak)) void TLB_Clear_Reference_Bit_For_Set(TLB *, int32_t, int32_t) {}
-__attribute__((weak)) void TLB_Clear_Specific_Reference_Bit(TLB *, uint64_t, int32_t, int32_t, uint32_t, uint32_t) {}
+__attribute__((weak)) void TLB_Clear_Specific_Reference_Bit(TLB *, uint64_t, int32_t, int32_t, uint32_t,
+                                                            uint32_t)
+{
+}
 
 // STAND-IN: the page-encoding table is not built; the answer is the log's (0, invalid, by default).
 __attribute__((weak)) int32_t TLBIE_page_encoding_bits(IOPDesc *, uint32_t, uint32_t, uint32_t, int32_t)

@@ -171,13 +171,13 @@ TEST(RegisterCopy, OnlyWrittenRegistersReachTheDestination)
     EXPECT_EQ(ew.t->LR.written, 1);
     EXPECT_EQ(ew.t->MSR.value, MSR_SF | MSR_PR);
     int changed = 0;
-#define COUNT_CHANGED(member, file_name, width, owner, family)                                              \
+#define COUNT_CHANGED(member, file_name, width, owner, family)                                               \
     if (ew.t->member.value != before.member.value) changed++;
     QUARN_THREAD_REGISTERS(COUNT_CHANGED)
 #undef COUNT_CHANGED
     EXPECT_EQ(changed, 2);
     int core_changed = 0;
-#define COUNT_CHANGED(member, file_name, width, owner, family)                                              \
+#define COUNT_CHANGED(member, file_name, width, owner, family)                                               \
     if (ew.core.core->member.value != core_before.member.value) core_changed++;
     QUARN_CORE_REGISTERS(COUNT_CHANGED)
 #undef COUNT_CHANGED

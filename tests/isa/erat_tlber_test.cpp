@@ -63,8 +63,8 @@ TEST(EratInsert, TheSameThreadAndPageReusesItsWay)
     EXPECT_EQ(entry.pte[1], 2u);
     ASSERT_EQ(erat_trigger_standin_log.texts.size(), 2u);
     EXPECT_EQ(erat_trigger_standin_log.texts[1],
-              "op add func Store ea 0x0000000000010000 pa 0x0000000000007000 index 0 row " + std::to_string(row) +
-                  " count 1");
+              "op add func Store ea 0x0000000000010000 pa 0x0000000000007000 index 0 row " +
+                  std::to_string(row) + " count 1");
 }
 
 TEST(EratInsert, AFullRowEvictsTheLeastRecentlyUsedWayFirst)
@@ -127,8 +127,8 @@ TEST(Tlber, ReadOutOfAnEntry)
     tlb.num_entries = 2;
     ew.core.core->tlb = &tlb;
     // Data word: page-size field 6..3 = 14, real page 0xABCDE, bits 63, 62, 11..9, 7, 2, 1..0.
-    entries[1].pte_lower = 1ull << 63 | 1ull << 62 | 0xABCDEull << 12 | 0x5ull << 9 | 1ull << 7 | 14ull << 3 |
-                           1ull << 2 | 0x3;
+    entries[1].pte_lower =
+        1ull << 63 | 1ull << 62 | 0xABCDEull << 12 | 0x5ull << 9 | 1ull << 7 | 14ull << 3 | 1ull << 2 | 0x3;
     entries[1].pte_upper = 0x2ull << 62 | 1ull << 2; // segment size 0b10, bit 2
     const uint64_t v = xGUESS_TLBER(ew.t, 1);
     EXPECT_EQ((v >> 50) & 7, 0b010u);

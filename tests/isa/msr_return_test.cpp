@@ -131,7 +131,7 @@ TEST_F(MsrReturn, RfebbTakesTheTransactionStateFromBescrAndSetsGe)
     ew.t->FSCR.value = ~0ull;
     ew.t->EBBRR.value = 0x4000;
     ew.t->BESCR.value = 0x80000000ull | 0x8000000000000000ull; // TS bits 31:30 = 0b10, GE set
-    ASSERT_EQ(ew.run(RFEBB), 1); // S = 0 clears GE
+    ASSERT_EQ(ew.run(RFEBB), 1);                               // S = 0 clears GE
     EXPECT_EQ(ew.t->MSR.value & MSR_TS, MSR_TS_TRANSACTIONAL);
     EXPECT_EQ(ew.t->BESCR.value, 0x80000000ull);
     EXPECT_EQ(ew.t->PC.value, 0x4000u);
@@ -233,12 +233,9 @@ TEST_F(MsrReturn, InTransactionalStateAllButRfiAreSkipped)
         int result;
         uint64_t pc;
     } cases[] = {
-        {"rfid", RFID, 0, 1, 0x1004},
-        {"hrfid", HRFID, 0, 1, 0x1004},
-        {"mtmsr", mtmsr(3), 0, 1, 0x1004},
-        {"mtmsrd", mtmsrd(3), 0, 1, 0x1004},
-        {"rfscv", RFSCV, MSR_TA, 1, 0x1004},
-        {"rfebb", RFEBB, 0, 0, 0x1004}, // the failure is handled at once
+        {"rfid", RFID, 0, 1, 0x1004},        {"hrfid", HRFID, 0, 1, 0x1004},
+        {"mtmsr", mtmsr(3), 0, 1, 0x1004},   {"mtmsrd", mtmsrd(3), 0, 1, 0x1004},
+        {"rfscv", RFSCV, MSR_TA, 1, 0x1004}, {"rfebb", RFEBB, 0, 0, 0x1004}, // the failure is handled at once
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

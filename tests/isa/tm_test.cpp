@@ -51,7 +51,8 @@ class TmInstructions : public ::testing::Test
     bool aborted() const { return privileged_services_standin_log.tm_calls && tm_last("tabort"); }
     static bool tm_last(const char *name)
     {
-        return privileged_services_standin_log.tm_last && std::string(privileged_services_standin_log.tm_last) == name;
+        return privileged_services_standin_log.tm_last &&
+               std::string(privileged_services_standin_log.tm_last) == name;
     }
     ExecWord ew;
 };
@@ -109,8 +110,8 @@ TEST_F(TmInstructions, OperationsReachTheModelWithTheMsr)
     struct Case {
         uint32_t word;
         const char *operation;
-    } cases[] = {{TBEGIN, "tbegin"}, {TSUSPEND, "tsuspend"}, {TRESUME, "tresume"}, {TENDOUTER, "tendouter"},
-                 {TEND, "tend"}, {TRECHKPT, "trechkpt"}};
+    } cases[] = {{TBEGIN, "tbegin"},       {TSUSPEND, "tsuspend"}, {TRESUME, "tresume"},
+                 {TENDOUTER, "tendouter"}, {TEND, "tend"},         {TRECHKPT, "trechkpt"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.operation);
         ASSERT_EQ(ew.run(c.word), 1);

@@ -81,7 +81,7 @@ TEST_F(Translation, SlbmteWrapsTheIndexAndSlbmfReadsBack)
 {
     SlbThread s(32);
     ExecWord &ew = s.ew;
-    ew.gpr(4) = 0x4000000000000C80ull; // B = 01, Ks, Kp, C
+    ew.gpr(4) = 0x4000000000000C80ull;                   // B = 01, Ks, Kp, C
     ew.gpr(5) = 0x0000000120000000ull | 0x08000000 | 40; // ESID, V, index 40
     const uint64_t version = current_xlate_version;
     ASSERT_EQ(ew.run(slbmte(4, 5)), 1);
@@ -192,10 +192,8 @@ TEST_F(Translation, TlbiePageSize)
         int32_t encoding; // what the page-encoding table answers
         int32_t shift;
     } cases[] = {
-        {"L = 0: 4 KB", 0, 0, 0x1000, 24, 12},
-        {"L = 1: the base size", 0, 1, 0x1000, 24, 24},
-        {"L = 1, invalid: 4 KB", 0, 1, 0x1000, 0, 12},
-        {"new form, valid", 1, 0, 0x1000, 16, 16},
+        {"L = 0: 4 KB", 0, 0, 0x1000, 24, 12},         {"L = 1: the base size", 0, 1, 0x1000, 24, 24},
+        {"L = 1, invalid: 4 KB", 0, 1, 0x1000, 0, 12}, {"new form, valid", 1, 0, 0x1000, 16, 16},
         {"new form, invalid", 1, 1, 0x1000, 0, 12},
     };
     for (const Case &c : cases) {
@@ -242,7 +240,8 @@ TEST_F(Translation, TlbieReachesEveryProcessorAndTlbielOnlyItsOwn)
     ASSERT_EQ(run(tlbie(5)), 1);
     // Its own processor once, then once for each of the other processor's two threads.
     EXPECT_EQ(privileged_services_standin_log.tlbie_calls, 3);
-    EXPECT_EQ(privileged_services_standin_log.tlbie_tlb, GenericMachine__Thread(built.machine, 2)->processor->tlb);
+    EXPECT_EQ(privileged_services_standin_log.tlbie_tlb,
+              GenericMachine__Thread(built.machine, 2)->processor->tlb);
     EXPECT_NE(privileged_services_standin_log.tlbie_tlb, thread->processor->tlb);
     EXPECT_STREQ(privileged_services_standin_log.tm_last, "tlbie");
     EXPECT_EQ(thread->PC.value, pc + 8);

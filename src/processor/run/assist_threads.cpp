@@ -51,7 +51,8 @@ bool has_time(const ProcessorState *core)
 void Copy_Processor_Register_State(ProcessorState *source, ProcessorState *destination)
 {
     const bool time = has_time(source) && has_time(destination);
-#define QUARN_COPY_CORE_REGISTER(member, file_name, width, owner, family) copy_written(source->member, destination->member);
+#define QUARN_COPY_CORE_REGISTER(member, file_name, width, owner, family)                                    \
+    copy_written(source->member, destination->member);
     QUARN_CORE_REGISTERS(QUARN_COPY_CORE_REGISTER)
 #undef QUARN_COPY_CORE_REGISTER
     // The exceptions to the plain copy.
@@ -61,9 +62,10 @@ void Copy_Processor_Register_State(ProcessorState *source, ProcessorState *desti
     if (source->HDEC.written && time) ProcessorState__SetHDEC(destination, ProcessorState__GetHDEC(source));
     Reg64 *const sources[] = {&source->IMA0, &source->IMA1, &source->IMA2,  &source->IMA3,  &source->IMA4,
                               &source->IMA8, &source->IMA9, &source->IMA10, &source->IMA11, &source->IMA12};
-    Reg64 *const targets[] = {&destination->IMA0,  &destination->IMA1,  &destination->IMA2, &destination->IMA3,
-                              &destination->IMA4,  &destination->IMA8,  &destination->IMA9, &destination->IMA10,
-                              &destination->IMA11, &destination->IMA12};
+    Reg64 *const targets[] = {&destination->IMA0, &destination->IMA1,  &destination->IMA2,
+                              &destination->IMA3, &destination->IMA4,  &destination->IMA8,
+                              &destination->IMA9, &destination->IMA10, &destination->IMA11,
+                              &destination->IMA12};
     for (int n = 0; n < 10; n++) {
         if (!sources[n]->written) continue;
         targets[n]->value = sources[n]->value & mask_of(*targets[n]);
@@ -77,7 +79,7 @@ void Copy_Thread_Register_State(ThreadState *source, ThreadState *destination)
     const bool time = source->processor && has_time(source->processor) && core && has_time(core);
     if (source->SIM_CTRL.written && core && core->options[PO_Dravo_DSCR])
         Apply_Dravo_DSCR_Mask(destination, source->SIM_CTRL.value & SIM_CTRL_DSCR_WIDE);
-#define QUARN_COPY_THREAD_REGISTER(member, file_name, width, owner, family)                                 \
+#define QUARN_COPY_THREAD_REGISTER(member, file_name, width, owner, family)                                  \
     copy_written(source->member, destination->member);
     QUARN_THREAD_REGISTERS(QUARN_COPY_THREAD_REGISTER)
 #undef QUARN_COPY_THREAD_REGISTER
@@ -123,7 +125,8 @@ void Copy_Assist_Thread_Registers(ThreadState *parent, ThreadState *assist, int 
     set_masked(assist->LPCR, parent->LPCR.value);
     set_masked(assist->AMR, parent->AMR.value);
     set_masked(assist->IAMR, parent->IAMR.value);
-    const int32_t entries = parent->slb_entries < assist->slb_entries ? parent->slb_entries : assist->slb_entries;
+    const int32_t entries =
+        parent->slb_entries < assist->slb_entries ? parent->slb_entries : assist->slb_entries;
     for (int32_t n = 0; parent->slb && assist->slb && n < entries; n++) {
         SLB *from = &parent->slb[n], *to = &assist->slb[n];
         to->SLBE.value = from->SLBE.value;

@@ -44,6 +44,6 @@ uint64_t xGUESS_TLBER(ThreadState *thread, int32_t index)
         segment = bits(d, 59, 58);
     const uint64_t size = bits(d, 6, 3) == 14 ? 0b010 : bits(d, 5, 3);
     return bits(d, 11, 9) << 59 | bits(d, 63, 63) << 58 | bits(d, 1, 0) << 56 | bits(d, 62, 62) << 55 |
-           bits(d, 7, 7) << 54 | size << 50 | bits(d, 2, 2) << 49 | bits(t, 2, 2) << 48 | ((segment >> 1) & 1) << 46 |
-           bits(d, 47, 12);
+           bits(d, 7, 7) << 54 | size << 50 | bits(d, 2, 2) << 49 | bits(t, 2, 2) << 48 |
+           ((segment >> 1) & 1) << 46 | bits(d, 47, 12);
 }

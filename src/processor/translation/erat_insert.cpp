@@ -20,8 +20,8 @@ const char *kind_name(uint16_t kind)
 
 } // namespace
 
-int ERAT_AddMapping(ThreadState *thread, ERAT_Struct *erat, const AXD *translation, uint64_t ea, int32_t page_shift,
-                    const uint64_t segment_words[2])
+int ERAT_AddMapping(ThreadState *thread, ERAT_Struct *erat, const AXD *translation, uint64_t ea,
+                    int32_t page_shift, const uint64_t segment_words[2])
 {
     // An ERAT left empty by a bad size has nowhere to put the translation.
     if (!erat || !erat->entries || !erat->row_count || erat->rows <= 0 || erat->ways <= 0) return 0;
@@ -49,8 +49,8 @@ int ERAT_AddMapping(ThreadState *thread, ERAT_Struct *erat, const AXD *translati
         way = ERAT_LRU_Way(erat, row);
         const ERAT_Entry &victim = ways[way];
         ERAT_Trigger_Invoke(thread, erat, "op evict func %s ea 0x%016lX pa 0x%016lX index %d row %d",
-                            kind_name(victim.kind), (unsigned long)victim.axd.ea, (unsigned long)victim.axd.pa, way,
-                            row);
+                            kind_name(victim.kind), (unsigned long)victim.axd.ea,
+                            (unsigned long)victim.axd.pa, way, row);
     }
     ERAT_Entry &entry = ways[way];
     entry.axd = *translation;
@@ -66,6 +66,7 @@ int ERAT_AddMapping(ThreadState *thread, ERAT_Struct *erat, const AXD *translati
     entry.erat_shift = (int16_t)shift;
     entry.kind = translation->kind;
     entry.thread = number;
-    return ERAT_Trigger_Invoke(thread, erat, "op add func %s ea 0x%016lX pa 0x%016lX index %d row %d count %d",
-                               kind_name(entry.kind), (unsigned long)key, (unsigned long)entry.axd.pa, way, row, count);
+    return ERAT_Trigger_Invoke(
+        thread, erat, "op add func %s ea 0x%016lX pa 0x%016lX index %d row %d count %d",
+        kind_name(entry.kind), (unsigned long)key, (unsigned long)entry.axd.pa, way, row, count);
 }

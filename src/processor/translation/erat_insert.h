@@ -12,5 +12,5 @@ struct ThreadState;
 // shift, else at the base-page granularity. The thread's entry of that key is reused; otherwise a
 // free way, else the least recently used one (its eviction told to the ERAT trigger). An ERAT
 // without rows or ways takes nothing. Returns the trigger service's result.
-int ERAT_AddMapping(ThreadState *thread, ERAT_Struct *erat, const AXD *translation, uint64_t ea, int32_t page_shift,
-                    const uint64_t segment_words[2]);
+int ERAT_AddMapping(ThreadState *thread, ERAT_Struct *erat, const AXD *translation, uint64_t ea,
+                    int32_t page_shift, const uint64_t segment_words[2]);
