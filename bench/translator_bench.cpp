@@ -1,27 +1,35 @@
 // The translator's fixed costs: one crack lookup, appending host code to a sink, encoding a
 // thread-state access, and one pass of turbo_go around an exit (the price every exit of translated
-// code pays; the entry is a stand-in that exits at once with "limit").
+// code pays) and the translation of a page.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
-#include "processor/records/generic_machine.h"
 #include "machine/default_values.h"
 #include "machine/machine_lifecycle.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "processor/records/axd.h"
+#include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/run/modes.h"
 #include "runtime/common.h"
 #include "runtime/property_list.h"
 #include "runtime/psv.h"
 #include "runtime/stop.h"
 #include "translator/crack.h"
+#include "translator/current_emat.h"
 #include "translator/emat.h"
 #include "translator/frame.h"
+#include "translator/jit_stubs.h"
+#include "translator/page_tables.h"
 #include "translator/turbo_go.h"
 #include "translator/turbo_reason.h"
-#include "translator/xframe.h"
 #include "translator/x86/encoder.h"
 #include "translator/x86/sink.h"
+#include "translator/xframe.h"
 
 namespace
 {
@@ -66,47 +74,63 @@ void BM_EmitThreadStateLoad(benchmark::State &state)
 }
 BENCHMARK(BM_EmitThreadStateLoad);
 
-frame_s bench_frame{};
-xframe bench_xframe{};
+// A one-thread machine in hypervisor real mode whose page at 0x2000 is installed for fetch.
+struct BenchMachine {
+    BenchMachine()
+    {
+        regress_mode = 1;
+        useXterms = 0;
+        if (!PSV_List) Init_PSV_Table();
+        crack_init();
+        jit_init(1);
+        PropertyList *list = PropertyList__New("translator-bench");
+        PropertyList__UpdatePropertyValue(list, "machine_type", "myrrin", nullptr, 1);
+        PropertyList__UpdatePropertyValue(list, "processor/type", "Ervik", nullptr, 1);
+        PropertyList__UpdatePropertyValue(list, "processor/number_of_threads", "1", nullptr, 1);
+        base_Add_Default_Values(list, "");
+        machine = GenericMachine_Create("bench", list);
+        machine->mode = MODE_TURBO;
+        thread = &GenericMachine__Processor(machine, 0)->threads[0];
+        thread->MSR.value = 0x9000000000000000ull;
+        thread->chunk_mode = 1; // time accumulates instead of switching jobs
+        AXD axd = INITIAL_AXD;
+        axd.kind = AXD_KIND_FETCH;
+        axd.xlate_mode = 1;
+        axd.ea = axd.xlate_ea = axd.pa = 0x2000;
+        emat_add(GET_CURRENT_EMAT(thread, thread->MSR.value, 1), thread, &axd);
+    }
+    ~BenchMachine()
+    {
+        Machine_Quit(machine);
+        Start_The_Simulation();
+    }
+    GenericMachine *machine;
+    ThreadState *thread;
+};
 
-xframe *found(emat_s *, uint64_t, int)
-{
-    return &bench_xframe;
-}
-
-uint32_t exit_at_once(xframe *, ThreadState *thread, uint64_t pc, uint32_t, void *, void *, void *)
-{
-    thread->turbo.reason = EXIT_LIMIT;
-    thread->turbo.pc = pc;
-    return 0;
-}
-
+// One pass of turbo_go that enters a translated page whose first word exits at once ("unknown").
 void BM_TurboGoPass(benchmark::State &state)
 {
-    regress_mode = 1;
-    useXterms = 0;
-    if (!PSV_List) Init_PSV_Table();
-    PropertyList *list = PropertyList__New("translator-bench");
-    PropertyList__UpdatePropertyValue(list, "machine_type", "myrrin", nullptr, 1);
-    PropertyList__UpdatePropertyValue(list, "processor/type", "Ervik", nullptr, 1);
-    PropertyList__UpdatePropertyValue(list, "processor/number_of_threads", "1", nullptr, 1);
-    base_Add_Default_Values(list, "");
-    GenericMachine *machine = GenericMachine_Create("bench", list);
-    ThreadState *thread = &GenericMachine__Processor(machine, 0)->threads[0];
-    thread->MSR.value = 0x9000000000000000ull;
-    thread->chunk_mode = 1; // time accumulates instead of switching jobs
-    bench_xframe.frame = &bench_frame;
-    turbo_xframe_lookup = found;
-    turbo_xframe_entry = exit_at_once;
+    BenchMachine b;
     for (auto _ : state) {
-        thread->PC.value = 0x2000;
-        benchmark::DoNotOptimize(turbo_go(thread, 100));
+        b.thread->PC.value = 0x2000;
+        benchmark::DoNotOptimize(turbo_go(b.thread, 100));
     }
-    turbo_xframe_lookup = emat_xframe;
-    turbo_xframe_entry = xframe_entry;
-    Machine_Quit(machine);
-    Start_The_Simulation();
 }
 BENCHMARK(BM_TurboGoPass);
+
+// Translating one page of zero words (1,024 prologues and exits).
+void BM_TranslatePage(benchmark::State &state)
+{
+    BenchMachine b;
+    MemoryMap *memory = b.thread->mcm->mbus->memory_map;
+    uint8_t *host = Resolve_Mapped_Memory(b.thread->memory_client, 0x2000);
+    frame_s *frame = ipt_lookup(memory->page_table, reinterpret_cast<uint64_t>(host), 0, 0, nullptr);
+    for (auto _ : state) {
+        frame_drop_xlate(frame);
+        benchmark::DoNotOptimize(frame_xlate(frame, 1));
+    }
+}
+BENCHMARK(BM_TranslatePage);
 
 } // namespace

@@ -15,7 +15,7 @@
 #include "command/settings_commands.h"
 #include "command/trigger_commands_standin.h"
 #include "machine/machine_lifecycle.h"
-#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/emat_zap.h"
 #include "runtime/callbacks.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"

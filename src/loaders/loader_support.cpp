@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "memory/hooks/page_tables_standin.h"
+#include "memory/hooks/page_tables.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"

@@ -6,7 +6,7 @@
 #include <strings.h>
 
 #include "kernel/fault.h"
-#include "memory/hooks/page_tables_standin.h"
+#include "memory/hooks/page_tables.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_region.h"
 #include "memory/reservations.h"

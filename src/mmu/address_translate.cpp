@@ -6,6 +6,7 @@
 #include "decode/instr_info.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
+#include "mmu/hooks/emat_fill.h"
 #include "mmu/hooks/pc_triggers.h"
 #include "mmu/real_mode.h"
 #include "mmu/storage_interrupts.h"
@@ -31,12 +32,15 @@ namespace
 constexpr uint64_t STANDALONE_CI_START = 0xF00000EF000000ull;
 constexpr uint64_t STANDALONE_CI_LAST = STANDALONE_CI_START + 0xFFFFF;
 constexpr uint64_t PAGE_4K_MASK = ~0xFFFull;
+// ThreadState::emat_fill_request.
+constexpr int32_t EMAT_FILL_REQUEST_READ = 1, EMAT_FILL_REQUEST_WRITE = 2, EMAT_FILL_REQUEST_FETCH = 3;
 constexpr uint32_t WIMG_CROSSING_MARKER = 0xdeadbeef;
 constexpr uint8_t CORE_REC_ERAT_MISS = 0x40;
 constexpr uint8_t CORE_REC_SEGMENT_MISS = 0x80;
 
-const char *const MMUFunctionLabels[] = {"Load",      "Store",           "Fetch",      "CacheLoad", "CacheTouch",
-                                         "CacheFlush", "CacheInvalidate", "CacheStore", "CacheSet",  "Unknown"};
+const char *const MMUFunctionLabels[] = {"Load",       "Store",      "Fetch",           "CacheLoad",
+                                         "CacheTouch", "CacheFlush", "CacheInvalidate", "CacheStore",
+                                         "CacheSet",   "Unknown"};
 
 uint32_t stop_word()
 {
@@ -60,8 +64,8 @@ bool triggers_stopped(IOPDesc *iop, const AXD *axd, uint64_t address, int effect
 {
     ThreadState *thread = iop->thread;
     uint32_t before = stop_word();
-    Trigger_Memory__Check_Addr(thread->machine, thread, address, axd->size, effective, axd->kind, thread->object_id,
-                               thread->Instruction_Number, 1);
+    Trigger_Memory__Check_Addr(thread->machine, thread, address, axd->size, effective, axd->kind,
+                               thread->object_id, thread->Instruction_Number, 1);
     return before == 0 && stop_word() != 0;
 }
 
@@ -151,10 +155,10 @@ int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int resul
     const uint32_t *options = thread->processor->options;
     uint64_t msr = iGET_MSR(iop);
 
-    bool stays = !spans_pages(axd->ea, axd->size, shift) &&
-                 (axd->size2 < 1 || axd->crosses || !iop->row ||
-                  !(iop->row->class_flags & (II_STRING | II_MULTIPLE)) ||
-                  !spans_pages(axd->ea2, axd->size2, axd->page_shift));
+    bool stays =
+        !spans_pages(axd->ea, axd->size, shift) && (axd->size2 < 1 || axd->crosses || !iop->row ||
+                                                    !(iop->row->class_flags & (II_STRING | II_MULTIPLE)) ||
+                                                    !spans_pages(axd->ea2, axd->size2, axd->page_shift));
     if (stays && !(msr & MSR_SF) && axd->size > 1 &&
         ((axd->ea + (uint64_t)(axd->size - 1)) >> 32) != (axd->ea >> 32))
         stays = false;
@@ -221,6 +225,14 @@ int PPC_MMU_AddressTranslate(int mode, IOPDesc *iop, AXD *axd)
     if (result) return result;
     if (mode & XLATE_NOSIDEEFFECT) return 0;
     if (!(mode & XLATE_NOEXCEPTION) && triggers_stopped(iop, axd, axd->pa, 0)) return 1;
-    // The translated-code map fill: no map-fill request is ever made without the translator.
+    // The map fill that translated code asked for when it left for want of this mapping.
+    const int32_t request = thread->emat_fill_request;
+    const bool fetch = axd->kind == AXD_KIND_FETCH;
+    if ((request == EMAT_FILL_REQUEST_FETCH && fetch) ||
+        ((request == EMAT_FILL_REQUEST_READ || request == EMAT_FILL_REQUEST_WRITE) && !fetch)) {
+        if (axd->kind != AXD_KIND_CACHE_FLUSH)
+            emat_add(GET_CURRENT_EMAT(thread, thread->MSR.value, fetch ? 1 : 0), thread, axd);
+        thread->emat_fill_request = 0;
+    }
     return 0;
 }

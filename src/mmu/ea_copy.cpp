@@ -6,7 +6,7 @@
 
 #include "decode/instr_info.h"
 #include "decode/instr_tables.h"
-#include "memory/hooks/page_tables_standin.h"
+#include "memory/hooks/page_tables.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
 #include "memory/memory_region.h"

@@ -1,9 +1,9 @@
 // The thread's current effective-address map.
 #include "translator/current_emat.h"
 
+#include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_accessors.h"
-#include "processor/records/thread_state.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "translator/emat.h"

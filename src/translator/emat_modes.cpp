@@ -1,11 +1,11 @@
 // Translation modes and address-map key masks.
 #include "translator/emat_modes.h"
 
-#include "processor/regs/msr_rules.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/processor_state.h"
-#include "processor/regs/reg_accessors.h"
 #include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
+#include "processor/regs/reg_accessors.h"
 #include "runtime/message.h"
 
 namespace

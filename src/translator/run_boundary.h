@@ -9,14 +9,21 @@ struct xframe;
 
 // Splits CR and XER into the flag bytes that translated code works on.
 void jit_before(ThreadState *thread, xframe *x);
+// XER from its copy and flag bytes (masked, marked written); the value written.
+uint64_t jit_merge_xer(ThreadState *thread);
 // Folds them back; returns left unchanged.
 uint32_t jit_after(ThreadState *thread, uint32_t left);
 // Rebuilds FPSCR[FPRF] from the pending result-class record.
 int64_t turbo_update_FPSCR(ThreadState *thread, uint64_t a, uint64_t b, uint64_t c);
+// A priority request of translated code: accepted priorities go to turbo.smt_priority (repeated
+// requests for priority 2 count turbo.low_priority_count down); 0.
+int32_t turbo_request_priority(ThreadState *thread, int32_t priority);
 // Applies a changed turbo.smt_priority to the thread; returns the priority.
 int32_t turbo_update_smt_priority(ThreadState *thread);
 // turbo.simple_stores from the reservations held on the chip's memory map.
 void turbo_update_simple_store_flag(ThreadState *thread);
+// turbo.writer for the thread's data mode, width and the simple-store flag.
+void turbo_update_writer(ThreadState *thread);
 // Instruction debugging before and after a pass.
 void INSTR_DEBUG_BEFORE(ThreadState *thread);
 void INSTR_DEBUG_AFTER(ThreadState *thread);

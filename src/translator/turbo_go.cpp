@@ -3,38 +3,38 @@
 
 #include <algorithm>
 
-#include "interrupts/interrupt_delivery.h"
-#include "processor/regs/reg_triggers.h"
 #include "exec/thread_job.h"
+#include "interrupts/interrupt_delivery.h"
+#include "isa/hooks/trace_events.h"
+#include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"
-#include "processor/run/modes.h"
-#include "processor/regs/msr_rules.h"
+#include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
-#include "processor/time/processor_time.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_accessors.h"
+#include "processor/regs/reg_triggers.h"
+#include "processor/run/modes.h"
 #include "processor/run/run_control.h"
 #include "processor/run/run_gate.h"
-#include "processor/records/thread_state.h"
+#include "processor/time/processor_time.h"
 #include "processor/time/time_registers.h"
-#include "processor/records/instruction_record.h"
-#include "processor/records/axd.h"
+#include "processor/translation/xlate_version.h"
+#include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
 #include "translator/crack.h"
+#include "translator/current_emat.h"
 #include "translator/emat.h"
 #include "translator/emat_modes.h"
 #include "translator/frame.h"
 #include "translator/jit_stubs.h"
 #include "translator/run_boundary.h"
-#include "isa/hooks/trace_events.h"
+#include "translator/standalone_memory.h"
+#include "translator/tt_triggers.h"
 #include "translator/turbo_reason.h"
 #include "translator/turbo_stats.h"
 #include "translator/xframe.h"
-#include "processor/translation/xlate_version.h"
-#include "translator/current_emat.h"
-
-turbo_lookup_fn turbo_xframe_lookup = emat_xframe;
-turbo_entry_fn turbo_xframe_entry = xframe_entry;
 
 namespace
 {
@@ -43,6 +43,15 @@ constexpr uint64_t REAL_ADDRESS_LIMIT = 0x0FFFFFFFFFFFFFFFull;
 constexpr int32_t SPR_TBL = 268;
 constexpr int32_t SPR_TBU = 269;
 constexpr int TRACE_INSTRUCTION_COUNTER = 0;
+constexpr int DEBUG_CATEGORY_TRANSLATION_ROUTINES = 25;
+
+// A map's table as translated code walks it: the top table in 64-bit mode, its first entry (the
+// biased second-level table of every address below 2^46) in 32-bit mode.
+void *map_table(emat_s *map, int wide)
+{
+    if (!map || !map->top) return nullptr;
+    return wide ? static_cast<void *>(map->top) : reinterpret_cast<void *>(map->top[0]);
+}
 
 uint64_t ticks_per_cycle(const ThreadState *thread)
 {
@@ -189,11 +198,31 @@ uint64_t turbo_calc_delay(ThreadState *thread, uint64_t n, uint64_t delay)
 void turbo_update_xlate(ThreadState *thread)
 {
     turbo_s &turbo = thread->turbo;
-    int fetch_mode = EMAT_XLATE_MODE(thread, 1);
-    int data_mode = EMAT_XLATE_MODE(thread, 0);
-    turbo.imix_table = SelectImixTable(thread, thread->MSR.value);
-    // STAND-IN: the generated translation routines and the map walks of translated code do not
-    // exist yet; turbo.reader, turbo.writer, turbo.fetcher and the map tables stay as they are.
+    GenericMachine *machine = thread->machine;
+    const uint64_t msr = thread->MSR.value;
+    const int fetch_mode = EMAT_XLATE_MODE(thread, 1);
+    const int data_mode = EMAT_XLATE_MODE(thread, 0);
+    const int debug = debug_state[DEBUG_CATEGORY_TRANSLATION_ROUTINES] > 0 && machine->turbo_debug ? 8 : 0;
+    const int wide = (msr & MSR_SF) ? 16 : 0;
+    int triggers = 0;
+    if (tt_has_memtriggers(thread->mcm)) {
+        triggers = 32;
+        tt_handle_memtriggers(thread->mcm);
+    }
+    turbo.imix_table = SelectImixTable(thread, msr);
+    const int data = data_mode + debug + wide + triggers;
+    const uint64_t *writers = turbo.in_pturbo       ? jit_pturbo_writers
+                              : turbo.simple_stores ? jit_simple_writers
+                                                    : jit_complex_writers;
+    turbo.writer = reinterpret_cast<void *>(writers[data]);
+    // Standalone translations address guest memory directly from the host address of physical 0.
+    uint8_t *base = turbo_standalone_memory(thread->mcm) ? turbo_standalone_base(thread->mcm) : nullptr;
+    turbo.reader = base ? static_cast<void *>(base) : reinterpret_cast<void *>(jit_readers[data]);
+    turbo.fetcher = reinterpret_cast<void *>(jit_fetchers[fetch_mode + debug + wide]);
+    emat_s *fetch_map = GET_CURRENT_EMAT(thread, msr, 1);
+    emat_s *data_map = GET_CURRENT_EMAT(thread, msr, 0);
+    turbo.fetch_emat = map_table(fetch_map, wide);
+    turbo.data_emat = map_table(data_map, wide);
     EMAT_COMPUTE_MASKS(thread, fetch_mode, &turbo.fetch_mask, &turbo.fetch_base);
     EMAT_COMPUTE_MASKS(thread, data_mode, &turbo.data_mask, &turbo.data_base);
     if (!turbo.in_pturbo) turbo_update_smt_priority(thread);
@@ -254,7 +283,7 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
             key = (pc & mask) | base;
         }
 
-        xframe *x = turbo_xframe_lookup(fetch_map, key, (msr & MSR_SF) ? 1 : 0);
+        xframe *x = emat_xframe(fetch_map, key, (msr & MSR_SF) ? 1 : 0);
         if (!x || !x->frame || (x->frame->little_endian != 0) != (access_little_endian(thread) != 0)) {
             turbo.fetch_exits++;
             thread->emat_fill_request = EMAT_FILL_FETCH;
@@ -277,9 +306,10 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
         turbo.active = 1;
         turbo.dec_at_entry = (int32_t)ThreadState__GetDEC(thread);
 
-        uint32_t left =
-            turbo_xframe_entry(x, thread, pc, turbo.togo, turbo.data_emat, EMAT_GET_BIAS(), turbo.fetch_emat);
+        turbo_running_thread = thread;
+        uint32_t left = xframe_entry(x, thread, pc, turbo.togo, data_map, EMAT_GET_BIAS(), fetch_map);
         tsim_set_handler(old_sig11_handler);
+        turbo_running_thread = nullptr;
         const int32_t reason = turbo.reason;
 
         // The halt and the branch to itself count as executed and idle away the rest of the budget.

@@ -1,8 +1,7 @@
 // The translator's run loop: turbo_go runs a thread's translated code for at most a budget of
 // instructions, pass after pass, charging the instructions and their time after each exit and
 // carrying out what the exit reason asks; the selection of the thread's translation masks; the
-// accounting helpers. Translated code is found and entered through two replaceable calls so that
-// the loop can run before (and without) real translations.
+// accounting helpers.
 #pragma once
 
 #include <cstdint>
@@ -12,14 +11,6 @@
 struct ThreadState;
 struct emat_s;
 struct xframe;
-
-// The translation for a fetch key in the thread's fetch map (emat_xframe by default).
-using turbo_lookup_fn = xframe *(*)(emat_s *map, uint64_t key, int mode64);
-// Entering a translation (xframe_entry by default); returns the instructions left.
-using turbo_entry_fn = uint32_t (*)(xframe *x, ThreadState *thread, uint64_t pc, uint32_t budget,
-                                    void *data_emat, void *bias, void *fetch_emat);
-extern turbo_lookup_fn turbo_xframe_lookup;
-extern turbo_entry_fn turbo_xframe_entry;
 
 // The budget of a pass that asks to be continued, and the sim-support code of a halt.
 constexpr uint64_t TURBO_SUPPORT_HALT = 126;

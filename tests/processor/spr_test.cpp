@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "interrupts/interrupt_raisers.h"
-#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/emat_zap.h"
 #include "processor/hooks/htm.h"
 #include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/records/exception_record.h"
@@ -23,6 +23,7 @@
 #include "runtime/common.h"
 #include "runtime/psv.h"
 #include "support/sink_capture.h"
+#include "translator/emat.h"
 
 #include "register_fixture.h"
 
@@ -667,12 +668,12 @@ TEST_F(SprTest, WatchpointRewriteAdvancesTheVersionWithoutAFlush)
     tc.test_machine.machine.mode = MODE_TURBO;
     thread()->DAWR0.value = 0x1000;
     uint64_t version = current_xlate_version;
-    long zaps = emat_zap_standin_calls;
+    long long zaps = emat_zaps;
     mtspr(180, 0x1000, HYPERVISOR);
     EXPECT_EQ(current_xlate_version, version + 1);
-    EXPECT_EQ(emat_zap_standin_calls, zaps);
+    EXPECT_EQ(emat_zaps, zaps);
     mtspr(180, 0x2000, HYPERVISOR);
-    EXPECT_EQ(emat_zap_standin_calls, zaps + 1);
+    EXPECT_EQ(emat_zaps, zaps + 1);
     tc.test_machine.machine.mode = MODE_SIMPLE;
 }
 

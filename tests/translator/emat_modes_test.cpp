@@ -8,13 +8,13 @@
 #include <string>
 
 #include "exec/run_machine.h"
-#include "processor/regs/msr_rules.h"
 #include "processor/config/processor_options.h"
+#include "processor/regs/msr_rules.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
+#include "translator/current_emat.h"
 #include "translator/emat.h"
 #include "translator/emat_modes.h"
-#include "translator/current_emat.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
-// The translator's run loop through its two seams: refusals at a pass start, the missing
-// translation, and the accounting and reason actions after exits of a fake translated code; the
-// delta-instruction share; exit-reason names; start-up.
+// The translator's run loop: refusals at a pass start, the missing translation, and the accounting
+// and reason actions after the exits of a scripted translation (whose every slot asks a script
+// for its exit); the delta-instruction share; exit-reason names; start-up.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -8,33 +8,32 @@
 #include <string>
 #include <vector>
 
+#include <sys/mman.h>
+
 #include "interrupts/exception_types.h"
 #include "interrupts/interrupt_delivery.h"
 #include "interrupts/interrupt_queue.h"
 #include "interrupts/interrupt_raisers.h"
-#include "exec/run_machine.h"
-#include "kernel/job.h"
-#include "kernel/tsim.h"
 #include "processor/records/exception_record.h"
-#include "processor/regs/msr_rules.h"
 #include "processor/time/time_registers.h"
+#include "processor/translation/xlate_version.h"
 #include "runtime/message.h"
-#include "runtime/stop.h"
+#include "runtime/utils_mmap.h"
 #include "support/sink_capture.h"
 #include "translator/crack.h"
-#include "translator/emat.h"
-#include "translator/frame.h"
+#include "translator/page_rig.h"
 #include "translator/turbo_callbacks.h"
-#include "translator/turbo_go.h"
-#include "translator/turbo_reason.h"
 #include "translator/turbo_stats.h"
-#include "translator/xframe.h"
-#include "processor/translation/xlate_version.h"
+#include "translator/x86/branches.h"
+#include "translator/x86/encoder.h"
+#include "translator/x86/host_regs.h"
+#include "translator/x86/prologues.h"
+#include "translator/x86/state_disp.h"
 
 namespace
 {
 
-// What the fake translated code does on one entry.
+// What the scripted translation does on one entry.
 struct Exit {
     int32_t reason;
     uint32_t left;
@@ -42,6 +41,7 @@ struct Exit {
     uint64_t support_code = 0;
     int32_t mftb_rt = 0, mftb_spr = 0;
     int32_t unknown_kind = -1, unknown_detail = 0;
+    bool drop_maps = false; // the thread's maps are emptied: the next pass finds no translation
 };
 
 struct Entry {
@@ -51,34 +51,16 @@ struct Entry {
 
 std::deque<Exit> script;
 std::vector<Entry> entries;
-std::vector<uint64_t> keys;
-int translations_left = 1000; // lookups that still find a translation
 
-frame_s fake_frame{};
-xframe *fake_xframe()
+// The call-out of every slot of the scripted translation: the next exit of the script.
+uint64_t scripted_exit(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
 {
-    static xframe *x = [] {
-        auto *f = new xframe{};
-        f->frame = &fake_frame;
-        return f;
-    }();
-    return x;
-}
-
-xframe *fake_lookup(emat_s *, uint64_t key, int)
-{
-    keys.push_back(key);
-    if (translations_left <= 0) return nullptr;
-    translations_left--;
-    return fake_xframe();
-}
-
-uint32_t fake_entry(xframe *, ThreadState *thread, uint64_t pc, uint32_t budget, void *, void *, void *)
-{
+    turbo_s &turbo = thread->turbo;
+    const uint64_t pc = turbo.pc;
+    const uint32_t budget = turbo.togo;
     entries.push_back({pc, budget});
     Exit e = script.empty() ? Exit{EXIT_LIMIT, 0} : script.front();
     if (!script.empty()) script.pop_front();
-    turbo_s &turbo = thread->turbo;
     turbo.reason = e.reason;
     turbo.pc = e.pc ? e.pc : pc + 4ull * (budget - std::min(e.left, budget));
     turbo.support_code = e.support_code;
@@ -86,73 +68,49 @@ uint32_t fake_entry(xframe *, ThreadState *thread, uint64_t pc, uint32_t budget,
     turbo.mftb_spr = e.mftb_spr;
     turbo.unknown_kind = e.unknown_kind;
     turbo.unknown_detail = e.unknown_detail;
+    if (e.drop_maps) EMAT_INVALIDATE_ALL(thread, 0, "test");
     return e.left;
 }
 
-class TurboGo : public ::testing::Test
+// A translation whose every slot runs the script: call-out, then edi = left, rsi = turbo.pc and
+// the common exit.
+xframe *scripted_translation(MCM *chip, frame_s *frame)
+{
+    auto *x = static_cast<xframe *>(
+        utils_mmap("xframe_new", XFRAME_MAPPING_SIZE, PROT_READ | PROT_WRITE | PROT_EXEC, 0, nullptr));
+    x->frame = frame;
+    x->chip = chip;
+    x->machine64 = x->mode64 = 1;
+    sink_init(&x->code_sink, reinterpret_cast<void *>(xframe_code(x)), XFRAME_CODE_SIZE);
+    sink *s = &x->code_sink;
+    jit_start_frame(x);
+    const uint64_t body = sink_xpc(s);
+    for (uint64_t &entry : x->entry)
+        entry = body;
+    jit_callout(s, HOST_R9, reinterpret_cast<const void *>(scripted_exit));
+    emit_mov_reg(s, JIT_TOGO, HOST_R9, 0);
+    emit_mov_load(s, JIT_PC, disp_turbo(pc), JIT_THREAD, 1);
+    emit_jmp(s, exit_common);
+    return x;
+}
+
+class TurboGo : public PageRig
 {
   public:
     TurboGo()
     {
         script.clear();
         entries.clear();
-        keys.clear();
-        translations_left = 1000;
-        fake_frame.little_endian = 0;
-        turbo_xframe_lookup = fake_lookup;
-        turbo_xframe_entry = fake_entry;
         turbo_stats_clear();
-        t = r.t;
-        t->PC.value = 0x2000;
-        t->next_pc = 0x2000;
-        r.core->x_cpuState = CPU_RUNNING;
-        t->x_smt_enable = 1;
-        t->manual_disable = 0;
-        r.m.machine->turbo_minimum = 20;
-        r.m.machine->turbo_noop_delay = 1000;
+        plant(&frame);
     }
-    ~TurboGo() override
+    // The page of the frame runs the script in 64-bit mode.
+    void plant(frame_s *f)
     {
-        turbo_xframe_lookup = emat_xframe;
-        turbo_xframe_entry = xframe_entry;
-        Start_The_Simulation();
-    }
-
-    // turbo_go inside a job of a kernel of its own, so that charged time lets the kernel run; the
-    // ticks that passed are in `ticks`. A stop raised meanwhile returns the kernel early: it is
-    // kept in `stopped` and the run resumed until turbo_go returns.
-    uint32_t go(uint32_t budget)
-    {
-        struct Call {
-            ThreadState *t;
-            uint32_t budget, result;
-            bool done;
-        } call{t, budget, 0, false};
-        tsim_s *tsim = tsim_new("turbo-test");
-        job_new(
-            tsim, "turbo",
-            [](void *a) {
-                auto *c = static_cast<Call *>(a);
-                c->result = turbo_go(c->t, c->budget);
-                c->done = true;
-            },
-            &call);
-        stopped = 0;
-        while (!call.done) {
-            tsim_run(tsim, &stop_simulation);
-            stopped |= stop_simulation;
-            Start_The_Simulation();
-        }
-        ticks = tsim->now;
-        tsim_free(tsim);
-        return call.result;
+        frame_drop_xlate(f);
+        f->xframe64 = xframe_bias(scripted_translation(t->mcm, f));
     }
     uint64_t tpc() const { return r.tpc(); }
-
-    RunMachine r;
-    ThreadState *t = nullptr;
-    uint64_t ticks = 0;
-    uint32_t stopped = 0;
 };
 
 TEST_F(TurboGo, PassStartRefusalsEnterNothing)
@@ -180,7 +138,7 @@ TEST_F(TurboGo, PassStartRefusalsEnterNothing)
         refusal.reset(*this);
     }
     EXPECT_TRUE(entries.empty());
-    EXPECT_EQ(t->PC.value, 0x2000u);
+    EXPECT_EQ(t->PC.value, PAGE_PA);
 }
 
 TEST_F(TurboGo, ADeliverableInterruptReturnsAtOnce)
@@ -210,7 +168,7 @@ TEST_F(TurboGo, TheByteOrderIsFixedAtTheFirstCall)
     EXPECT_EQ(entries.size(), 1u);
     // A translation whose page has the other byte order is not entered either.
     t->MSR.value &= ~MSR_LE;
-    fake_frame.little_endian = 1;
+    frame.little_endian = 1;
     EXPECT_EQ(go(100), 0u);
     EXPECT_EQ(t->turbo.reason, EXIT_FETCH);
     EXPECT_EQ(entries.size(), 1u);
@@ -218,20 +176,19 @@ TEST_F(TurboGo, TheByteOrderIsFixedAtTheFirstCall)
 
 TEST_F(TurboGo, AMissingTranslationAsksForAFetchFill)
 {
-    translations_left = 0;
+    EMAT_INVALIDATE_ALL(t, 0, "test");
     uint64_t version = current_xlate_version;
     EXPECT_EQ(go(100), 0u);
     EXPECT_EQ(t->turbo.reason, EXIT_FETCH);
     EXPECT_EQ(t->emat_fill_request, EMAT_FILL_FETCH);
     EXPECT_EQ(current_xlate_version, version + 1);
     EXPECT_EQ(t->turbo.fetch_exits, 1u);
-    EXPECT_EQ(keys, (std::vector<uint64_t>{0x2000}));
+    EXPECT_TRUE(entries.empty());
 
-    // The default lookup finds no translation yet either.
-    turbo_xframe_lookup = emat_xframe;
-    EXPECT_EQ(go(100), 0u);
-    EXPECT_EQ(t->turbo.reason, EXIT_FETCH);
-    EXPECT_EQ(turbo_stats.counts.reasons[EXIT_FETCH], 2u);
+    // After the slow path's fetch installation the translation is found.
+    install(PAGE_PA);
+    EXPECT_EQ(go(100), 100u);
+    EXPECT_EQ(entries.size(), 1u);
 }
 
 TEST_F(TurboGo, APlainExitChargesTheExecutedInstructions)
@@ -240,9 +197,9 @@ TEST_F(TurboGo, APlainExitChargesTheExecutedInstructions)
     uint64_t before = t->Instruction_Number, machine_before = r.m.machine->instruction_count;
     EXPECT_EQ(go(100), 70u);
     EXPECT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].pc, 0x2000u);
+    EXPECT_EQ(entries[0].pc, PAGE_PA);
     EXPECT_EQ(entries[0].budget, 100u);
-    EXPECT_EQ(t->PC.value, 0x2000u + 4 * 70);
+    EXPECT_EQ(t->PC.value, PAGE_PA + 4 * 70);
     EXPECT_EQ(t->Instruction_Number, before + 70);
     EXPECT_EQ(r.m.machine->instruction_count, machine_before + 70);
     EXPECT_EQ(t->turbo.instructions, 70u);
@@ -257,51 +214,50 @@ TEST_F(TurboGo, APlainExitChargesTheExecutedInstructions)
 TEST_F(TurboGo, HaltAndBranchToItselfIdleAwayTheBudget)
 {
     // The halt is done: PC past it, the whole budget returned.
-    script = {{EXIT_BOGUS, 61, 0x2000 + 4 * 39, TURBO_SUPPORT_HALT}};
+    script = {{EXIT_BOGUS, 61, PAGE_PA + 4 * 39, TURBO_SUPPORT_HALT}};
     EXPECT_EQ(go(100), 100u);
-    EXPECT_EQ(t->PC.value, 0x2000u + 4 * 40);
+    EXPECT_EQ(t->PC.value, PAGE_PA + 4 * 40);
     EXPECT_EQ(t->turbo.togo, 0u);
     EXPECT_EQ(ticks, 100 * tpc());
     EXPECT_EQ(t->Instruction_Number, 40u); // only the executed ones are counted
 
     // Any other support code is left to the interpreter.
-    t->PC.value = 0x2000;
-    script = {{EXIT_BOGUS, 61, 0x2000 + 4 * 39, 5}};
+    t->PC.value = PAGE_PA;
+    script = {{EXIT_BOGUS, 61, PAGE_PA + 4 * 39, 5}};
     EXPECT_EQ(go(100), 39u);
-    EXPECT_EQ(t->PC.value, 0x2000u + 4 * 39);
+    EXPECT_EQ(t->PC.value, PAGE_PA + 4 * 39);
 
     // A branch to itself counts as executed; the PC stays on it.
-    t->PC.value = 0x2000;
-    script = {{EXIT_BRANCH_SELF, 91, 0x2000 + 4 * 9}};
+    t->PC.value = PAGE_PA;
+    script = {{EXIT_BRANCH_SELF, 91, PAGE_PA + 4 * 9}};
     EXPECT_EQ(go(100), 100u);
-    EXPECT_EQ(t->PC.value, 0x2000u + 4 * 9);
+    EXPECT_EQ(t->PC.value, PAGE_PA + 4 * 9);
 
     // In chunky mode there is no idling.
-    t->PC.value = 0x2000;
+    t->PC.value = PAGE_PA;
     t->chunk_mode = 1;
-    script = {{EXIT_BRANCH_SELF, 91, 0x2000 + 4 * 9}};
+    script = {{EXIT_BRANCH_SELF, 91, PAGE_PA + 4 * 9}};
     EXPECT_EQ(go(100), 9u);
     t->chunk_mode = 0;
 }
 
 TEST_F(TurboGo, TheNoopDelayIdlesAndRunsAnotherPass)
 {
-    script = {{EXIT_DELAY_1000, 5000, 0x2000 + 4 * 5000}, {EXIT_LIMIT, 0}};
+    script = {{EXIT_DELAY_1000, 5000, PAGE_PA + 4 * 50}, {EXIT_LIMIT, 0}};
     EXPECT_EQ(go(10000), 10000u);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].budget, 4000u);
-    EXPECT_EQ(entries[1].pc, 0x2000u + 4 * 5000);
+    EXPECT_EQ(entries[1].pc, PAGE_PA + 4 * 50);
     EXPECT_EQ(t->Instruction_Number, 5000u + 4000u);
     EXPECT_EQ(ticks, 10000 * tpc()); // 5,000 run + 1,000 idle + 4,000 run
-    EXPECT_EQ(t->PC.value, 0x2000u + 4 * 9000);
+    EXPECT_EQ(t->PC.value, PAGE_PA + 4 * 50 + 4 * 4000);
 
     // With a shorter noop delay fewer are idled; a later pass without a translation returns what
     // the earlier passes did.
     r.m.machine->turbo_noop_delay = 300;
-    t->PC.value = 0x2000;
+    t->PC.value = PAGE_PA;
     entries.clear();
-    translations_left = 1;
-    script = {{EXIT_DELAY_1000, 5000, 0x2000 + 4 * 5000}};
+    script = {{EXIT_DELAY_1000, 5000, PAGE_PA + 4 * 50, 0, 0, 0, -1, 0, true}};
     EXPECT_EQ(go(10000), 5300u);
     EXPECT_EQ(entries.size(), 1u);
     EXPECT_EQ(t->turbo.reason, EXIT_FETCH);
@@ -311,22 +267,22 @@ TEST_F(TurboGo, TheNoopDelayIdlesAndRunsAnotherPass)
 TEST_F(TurboGo, MftbCompletionWritesTheTimeBase)
 {
     ThreadState__SetTB(t, 0x123456789ABCDEF0ull);
-    script = {{EXIT_MFTB, 0, 0x2000 + 4 * 50, 0, 7, 269}};
+    script = {{EXIT_MFTB, 0, PAGE_PA + 4 * 50, 0, 7, 269}};
     t->GPR[7].value = ~0ull;
     EXPECT_EQ(go(50), 50u);
     EXPECT_EQ(t->GPR[7].value, ThreadState__GetTB(t) >> 32);
     EXPECT_EQ(t->GPR[7].value, 0x12345678u);
-    EXPECT_EQ(t->PC.value, 0x2000u + 4 * 50);
+    EXPECT_EQ(t->PC.value, PAGE_PA + 4 * 50);
 
-    t->PC.value = 0x2000;
-    script = {{EXIT_MFTB, 0, 0x2000 + 4 * 50, 0, 8, 268}};
+    t->PC.value = PAGE_PA;
+    script = {{EXIT_MFTB, 0, PAGE_PA + 4 * 50, 0, 8, 268}};
     EXPECT_EQ(go(50), 50u);
     EXPECT_EQ(t->GPR[8].value, ThreadState__GetTB(t));
 }
 
 TEST_F(TurboGo, MftbOfAnotherSprIsAnInternalError)
 {
-    script = {{EXIT_MFTB, 0, 0x2000 + 4 * 50, 0, 7, 270}};
+    script = {{EXIT_MFTB, 0, PAGE_PA + 4 * 50, 0, 7, 270}};
     EXPECT_DEATH(
         {
             Quarn_Output_File = stderr;
@@ -383,14 +339,23 @@ TEST_F(TurboGo, UnknownExitsAreCountedByKindAndSpr)
 
 TEST_F(TurboGo, FetchKeysFollowTheTranslationMode)
 {
-    // Hypervisor real mode with an HRMOR: the offset is added below bit 63 only.
+    // Hypervisor real mode with an HRMOR: the offset is added below bit 63 only. EA 0x2000 fetches
+    // from the page at 0x1002000, EA 0x8000000000002000 from the page at 0x2000.
     r.core->HRMOR.value = 0x1000000;
-    translations_left = 0;
+    EMAT_INVALIDATE_ALL(t, 0, "test");
+    plant(install(0x1002000));
     t->PC.value = 0x2000;
-    go(100);
+    EXPECT_EQ(go(100), 100u);
+    EXPECT_EQ(entries.size(), 1u);
+
+    EMAT_TLBIA(t, "test"); // the shared segment goes too
+    plant(install(0x2000));
+    t->PC.value = 0x2000;
+    EXPECT_EQ(go(100), 0u);
+    EXPECT_EQ(t->turbo.reason, EXIT_FETCH);
     t->PC.value = 0x8000000000002000ull;
-    go(100);
-    EXPECT_EQ(keys, (std::vector<uint64_t>{0x1002000, 0x2000}));
+    EXPECT_EQ(go(100), 100u);
+    EXPECT_EQ(entries.size(), 2u);
 }
 
 TEST(TurboDelta, InstructionsShareOfACycleWindow)

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "translator/xframe.h"
 #include "translator/x86/encoder.h"
 #include "translator/x86/sink.h"
+#include "translator/xframe.h"
 
 using Bytes = std::vector<uint8_t>;
 

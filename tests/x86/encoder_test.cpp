@@ -8,8 +8,8 @@
 
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
-#include "x86/emit_buffer.h"
 #include "translator/x86/encoder.h"
+#include "x86/emit_buffer.h"
 
 namespace
 {

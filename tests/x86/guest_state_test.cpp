@@ -10,10 +10,10 @@
 #include "processor/records/thread_state.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
-#include "x86/emit_buffer.h"
 #include "translator/x86/guest_state.h"
 #include "translator/x86/host_regs.h"
 #include "translator/x86/state_disp.h"
+#include "x86/emit_buffer.h"
 
 namespace
 {

@@ -13,6 +13,11 @@ struct ThreadState;
 // test comes first: every "or" calls it.
 void SMTA_Adjust_Priorities_for_NOP(IOPDesc *iop);
 
+// Whether the instruction's thread may set the SMT priority (non-zero: yes).
+int SMTA_Check_Priority(IOPDesc *iop, int32_t priority);
+// Applies the priority to the instruction's thread.
+void SMTA_Adjust_Priorities(IOPDesc *iop, int32_t priority);
+
 // STAND-IN support: the priority requests the stand-in made.
 struct SmtPriorityStandinLog {
     long requests;

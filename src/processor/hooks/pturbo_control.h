@@ -1,6 +1,6 @@
 // Control of the parallel translator's worker threads and of all translations.
 // Declared here for the floors that call it; defined by the translator
-// (translator/pturbo_control_standin.cpp).
+// (translator/pturbo_control_standin.cpp, translator/page_tables.cpp).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,3 @@ void pturbo_zap_all_threads_now(const char *reason);
 int32_t turbo_xlate_flush(GenericMachine *machine);
 // 1 when a trace library is loaded and tracing is on.
 int TRC_IS_ON(void);
-
-// STAND-IN support: the calls of the turbo_xlate_flush stand-in.
-extern int turbo_xlate_flush_standin_calls;

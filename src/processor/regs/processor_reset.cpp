@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "processor/config/config_getters.h"
-#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/emat_zap.h"
 #include "processor/hooks/interrupt_hooks.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"

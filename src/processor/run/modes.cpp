@@ -5,7 +5,7 @@
 
 #include "kernel/counter.h"
 #include "kernel/tsim.h"
-#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/emat_zap.h"
 #include "processor/records/generic_machine.h"
 #include "runtime/callbacks.h"
 #include "runtime/message.h"

@@ -3,7 +3,7 @@
 // and DPDES. Writes that change translation advance the global translation version.
 #include "processor/hooks/spr_interrupt_standins.h"
 #include "processor/hooks/emat_invalidate.h"
-#include "processor/hooks/emat_zap_standin.h"
+#include "processor/hooks/emat_zap.h"
 #include "processor/hooks/lpar_writes.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"

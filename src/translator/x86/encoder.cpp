@@ -1,6 +1,8 @@
 // The x86-64 instruction encoder and its fixed emitters.
 #include "translator/x86/encoder.h"
 
+#include <cstring>
+
 #include "isa/hooks/trace_events.h"
 #include "translator/xframe.h"
 
@@ -138,6 +140,12 @@ void set_modrm_base_index(insn_template *t, int reg, int base, int index, int wi
 
 void emit_imm32(sink *s, uint32_t value)
 {
+    if (s->remaining >= 4) {
+        memcpy(reinterpret_cast<void *>(s->cursor), &value, 4); // little-endian host
+        s->cursor += 4;
+        s->remaining -= 4;
+        return;
+    }
     sink_emit1(s, value);
     sink_emit1(s, value >> 8);
     sink_emit1(s, value >> 16);
@@ -216,6 +224,16 @@ void emit_add_reg(sink *s, int dst, int src, int wide)
 void emit_sub_reg(sink *s, int dst, int src, int wide)
 {
     emit_reg_reg(s, 0x29, src, dst, wide);
+}
+
+void emit_and_reg(sink *s, int dst, int src, int wide)
+{
+    emit_reg_reg(s, 0x21, src, dst, wide);
+}
+
+void emit_not_reg(sink *s, int r, int wide)
+{
+    emit_reg_ext(s, 0xF7, 2, r, wide);
 }
 
 void emit_mov_load(sink *s, int r, int32_t disp32, int base, int wide)

@@ -75,6 +75,9 @@ void emit_mov_reg(sink *s, int dst, int src, int wide);
 void emit_or_reg(sink *s, int dst, int src, int wide);
 void emit_add_reg(sink *s, int dst, int src, int wide);
 void emit_sub_reg(sink *s, int dst, int src, int wide);
+// and dst, src; not r.
+void emit_and_reg(sink *s, int dst, int src, int wide);
+void emit_not_reg(sink *s, int r, int wide);
 void emit_mov_load(sink *s, int r, int32_t disp32, int base, int wide);
 void emit_mov_store(sink *s, int32_t disp32, int base, int r, int wide);
 void emit_mov_store_imm32(sink *s, int32_t disp32, int base, uint32_t imm32, int wide);

@@ -1,10 +1,10 @@
 // Guest-state access emitters and the byte-order selection.
 #include "translator/x86/guest_state.h"
 
-#include "translator/xframe.h"
 #include "translator/x86/encoder.h"
 #include "translator/x86/host_regs.h"
 #include "translator/x86/state_disp.h"
+#include "translator/xframe.h"
 
 thread_local swap_emitter_fn swap_emitter = emit_bswap;
 thread_local swap_emitter_fn swap_emitter_reversed = emit_no_swap;

@@ -28,6 +28,10 @@ inline int32_t disp_MSR()
 {
     return (int32_t)(offsetof(ThreadState, MSR) + offsetof(Reg64, value));
 }
+inline int32_t disp_CFAR()
+{
+    return (int32_t)(offsetof(ThreadState, CFAR) + offsetof(Reg64, value));
+}
 inline int32_t disp_FPSCR()
 {
     return (int32_t)(offsetof(ThreadState, FPSCR) + offsetof(Reg64, value));
@@ -56,3 +60,17 @@ inline int32_t disp_VR(int n)
 
 // A field of the turbo record: disp_turbo(reason), disp_turbo(cr[4]).
 #define disp_turbo(field) ((int32_t)(offsetof(ThreadState, turbo) + offsetof(turbo_s, field)))
+
+// CR bit k (bit 0 the most significant) as a flag byte; the XER copy and its flag bytes.
+inline int32_t disp_CR_bit(int k)
+{
+    return disp_turbo(cr) + k;
+}
+inline int32_t disp_XER_copy()
+{
+    return disp_turbo(xer);
+}
+inline int32_t disp_XER_flag(int k)
+{
+    return disp_turbo(xer_flags) + k;
+}

@@ -1,10 +1,6 @@
 // Dropping every translation of the dynamic translator.
-// Declared here for the floors that call it; defined by the translator
-// (translator/emat_zap_standin.cpp).
+// Declared here for the floors that call it; defined by the translator (translator/emat.cpp).
 #pragma once
 
 // Empties every effective-address map and drops every translated page of every machine.
 void EMAT_ZAP_(const char *caller, const char *file, int line);
-
-// STAND-IN support: the number of calls so far.
-extern long emat_zap_standin_calls;

@@ -1,0 +1,39 @@
+// Routines of the simulator that translated code calls through the call-out sequence: the thread
+// state and the three temporaries r9, r10, r11 as arguments, a 64-bit result. They never leave
+// translated code by themselves; the emitted code tests the result.
+#pragma once
+
+#include <cstdint>
+
+struct ThreadState;
+
+extern "C" {
+// The SMT-priority no-op with the priority in a: 2 asks to leave with "priority_low_low", 0 to go on.
+uint64_t jit_set_priority(ThreadState *thread, uint64_t priority, uint64_t, uint64_t) noexcept;
+// Instruction debugging: reports the last instruction and records the one at the word address.
+uint64_t jit_debug_start_inst(ThreadState *thread, uint64_t word_address, uint64_t pc,
+                              uint64_t text) noexcept;
+// A store through a complex writer: revokes other threads' reservations on the line and returns
+// the writer routine the thread is to use now.
+uint64_t jit_do_complex_write(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+// lwarx and ldarx: the thread's reservation on the granule of the access (EA, host address, page
+// entry address); returns the host address to load from, or 0 to leave the instruction to the
+// interpreter (exit "larx").
+uint64_t jit_do_lwarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+uint64_t jit_do_ldarx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+// stwcx. and stdcx.: consumes the thread's reservation, sets CR0 (and the XER condition-code bits
+// where the processor keeps them) and returns where to store: the host address when the thread
+// held the granule, the junk word otherwise.
+uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+// mfspr DEC with the budget left after this instruction's count: DEC at the pass start less the
+// instructions before this one (unchanged while time is frozen).
+uint64_t jit_get_dec(ThreadState *thread, uint64_t left, uint64_t, uint64_t) noexcept;
+// After a store in parallel mode: releases what the store path took; 0.
+uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// The parallel-mode path of exit_common: suspends the task until it is resumed.
+uint64_t jit_do_pturbo_return(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// Hooks of the debug translation routines: (thread, EA, host address, page entry address); 0.
+uint64_t jit_xlate_fetch_hook(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+uint64_t jit_xlate_read_hook(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+uint64_t jit_xlate_write_hook(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t entry) noexcept;
+}

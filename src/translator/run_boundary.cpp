@@ -1,0 +1,109 @@
+// CR, XER, the deferred FPSCR result class and the SMT priority around a pass of translated code.
+#include "translator/run_boundary.h"
+
+#include "fp/fp160.h"
+#include "isa/hooks/smt_priority.h"
+#include "processor/hooks/fpscr_text.h"
+#include "processor/records/instruction_record.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_accessors.h"
+#include "translator/callouts.h"
+#include "translator/turbo_go.h"
+
+namespace
+{
+
+constexpr uint64_t FPSCR_FPRF_MASK = 0x1F000;
+constexpr uint64_t XER_FLAG_BITS = 0xFF000000;
+constexpr int32_t SMT_PRIORITY_LOW = 2;
+
+} // namespace
+
+void jit_before(ThreadState *thread, xframe *)
+{
+    turbo_s &turbo = thread->turbo;
+    const uint32_t cr = thread->CR.value;
+    for (int k = 0; k < 32; k++)
+        turbo.cr[k] = (uint8_t)((cr >> (31 - k)) & 1);
+    turbo.in_callout = 0;
+    turbo.xer = thread->XER.value;
+    for (int k = 0; k < XER_FLAG_COUNT; k++)
+        turbo.xer_flags[k] = (uint8_t)((turbo.xer >> (31 - k)) & 1);
+}
+
+uint64_t jit_merge_xer(ThreadState *thread)
+{
+    turbo_s &turbo = thread->turbo;
+    uint64_t xer = turbo.xer & ~XER_FLAG_BITS;
+    for (int k = 0; k < XER_FLAG_COUNT; k++)
+        if (turbo.xer_flags[k]) xer |= 1ull << (31 - k);
+    return tCOOKED_SET_XER(thread, xer, 0);
+}
+
+uint32_t jit_after(ThreadState *thread, uint32_t left)
+{
+    jit_merge_xer(thread);
+    uint32_t cr = 0;
+    for (int k = 0; k < 32; k++)
+        if (thread->turbo.cr[k]) cr |= 1u << (31 - k);
+    tCOOKED_SET_CR(thread, cr, 0);
+    return left;
+}
+
+int64_t turbo_update_FPSCR(ThreadState *thread, uint64_t, uint64_t, uint64_t)
+{
+    turbo_s &turbo = thread->turbo;
+    if (turbo.pending_fprf_register != -1) {
+        uint64_t fpscr = thread->FPSCR.value & ~FPSCR_FPRF_MASK;
+        fpscr |= (uint64_t)(micro_DBL_FPRF(turbo.pending_fprf_value, 3) & 0x1F) << 12;
+        thread->FPSCR.value = fpscr;
+        Prepare_FPSCR(fpscr);
+        turbo.pending_fprf_register = -1;
+    } else if (turbo.pending_fpcc_field != -1) {
+        const int f = turbo.pending_fpcc_field & 7;
+        uint64_t fpcc = 0;
+        for (int i = 0; i < 4; i++)
+            fpcc = fpcc << 1 | (turbo.cr[4 * f + i] & 1);
+        uint64_t fpscr = (thread->FPSCR.value & ~FPSCR_FPRF_MASK) | fpcc << 12;
+        thread->FPSCR.value = fpscr;
+        Prepare_FPSCR(fpscr);
+    }
+    turbo.pending_fpcc_field = -1;
+    return 0;
+}
+
+int32_t turbo_update_smt_priority(ThreadState *thread)
+{
+    turbo_s &turbo = thread->turbo;
+    if (turbo.smt_priority != (int32_t)thread->x_smt_priority) {
+        SMTA_Adjust_Priorities(thread->current_iop, turbo.smt_priority);
+        turbo.smt_priority = thread->x_smt_priority;
+    }
+    return turbo.smt_priority;
+}
+
+int32_t turbo_request_priority(ThreadState *thread, int32_t priority)
+{
+    IOPDesc record;
+    INITIAL_IOP(&record, thread);
+    turbo_s &turbo = thread->turbo;
+    if (SMTA_Check_Priority(&record, priority)) {
+        if (priority == SMT_PRIORITY_LOW)
+            turbo.low_priority_count--;
+        else
+            turbo.low_priority_count = TURBO_LOW_PRIORITY_COUNT;
+        turbo.smt_priority = priority;
+    }
+    return 0;
+}
+
+uint64_t jit_set_priority(ThreadState *thread, uint64_t priority, uint64_t, uint64_t) noexcept
+{
+    turbo_request_priority(thread, (int32_t)priority);
+    turbo_s &turbo = thread->turbo;
+    if (turbo.low_priority_count <= 0) {
+        turbo.low_priority_count = TURBO_LOW_PRIORITY_COUNT;
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+// System emitters: the trap instructions (a compare and one conditional jump to the page's "trap"
+// stub per TO bit), mfmsr, and the time-base read (counted in line with "turbo/mftb", otherwise
+// completed by the run loop after it has synchronised time).
+#pragma once
+
+#include <cstdint>
+
+struct xframe;
+
+// tw/td TO,RA,RB and twi/tdi TO,RA,SI; TO 0 emits nothing.
+void jit_tw(xframe *x, int to, int ra, int rb);
+void jit_td(xframe *x, int to, int ra, int rb);
+void jit_twi(xframe *x, int to, int ra, int32_t si);
+void jit_tdi(xframe *x, int to, int ra, int32_t si);
+// RT = MSR with the processor's marker bits.
+void jit_mfmsr(xframe *x, int rt);
+// RT = the time base (TBR 268) or its upper half (269).
+void jit_mftb(xframe *x, int rt, int tbr);
