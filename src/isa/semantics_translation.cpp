@@ -106,7 +106,6 @@ int tlb_invalidate(IOPDesc *iop, bool local)
     int32_t page_shift = DEFAULT_PAGE_SHIFT;
     uint32_t lp = 0, b = 0;
     TLBIE_Page_Size(iop, rb, l, &page_shift, &lp, &b);
-    segtab_tlbie(thread, rb);
     ERAT_InvalidateAll(thread, 0, "micro tlbie -all");
     ProcessorState *own = thread->processor;
     TLB_tlbie(own->tlb, rb, page_shift, is, lpid, lp, b, name);
@@ -236,7 +235,7 @@ int semantic_tlbia(IOPDesc *iop)
     ThreadState *thread = iop->thread;
     ERAT_InvalidateAll(thread, 1, "tlbia");
     TLB_Clear(iop, thread->processor->tlb);
-    EMAT_TLBIA(thread);
+    EMAT_TLBIA(thread, "tlbia");
     current_xlate_version++;
     return advance(iop);
 }
