@@ -24,3 +24,23 @@ __attribute__((weak)) uint32_t PA_Read_inst_Cached(MemoryClient *client, AXD *ax
     *word = (uint32_t)value;
     return 0;
 }
+
+// STAND-IN: the cache model is not built; page-table entries are read and written straight
+// through the memory map.
+__attribute__((weak)) uint32_t PA_Read_pte_Cached(MemoryClient *client, AXD *axd, uint64_t *values, int effects)
+{
+    for (int i = 0; i < axd->size / 8; i++)
+        if (!Read_Mapped_Memory_Reg(client, axd->pa + 8 * (uint64_t)i, 8, &values[i], 0, effects)) return 1;
+    return 0;
+}
+
+__attribute__((weak)) uint32_t PA_Write_pte_Cached(MemoryClient *client, AXD *axd, uint64_t value, int)
+{
+    return Write_Mapped_Memory_Reg(client, axd->pa, 8, value, 0) ? 0 : 1;
+}
+
+// STAND-IN: the cache configuration is not built; instruction-cache lines are 128 bytes.
+__attribute__((weak)) uint16_t cacheGlobalConfig_ICache_Line_Size(void)
+{
+    return 128;
+}

@@ -52,12 +52,6 @@ SimCmdTable *build_triggerCmd_table(void *)
     return Init_SimCmdTable("trigger");
 }
 
-// STAND-IN: the device-tree commands are not built yet; the table is empty.
-SimCmdTable *build_of_cmd_table(void *)
-{
-    return Init_SimCmdTable("of");
-}
-
 // STAND-IN: the paravirtual device commands are not built yet; the table is empty.
 SimCmdTable *build_bogusCmd_table(void *)
 {

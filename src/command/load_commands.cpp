@@ -13,6 +13,7 @@
 #include "loaders/xcoff_loader.h"
 #include "memory/memory_map.h"
 #include "processor/records/generic_machine.h"
+#include "processor/regs/msr_rules.h"
 #include "processor/records/thread_state.h"
 #include "runtime/message.h"
 #include "runtime/property_list.h"
@@ -20,6 +21,10 @@
 
 namespace
 {
+
+// The room a program's first frame keeps above its stack pointer: the frame header and parameter
+// area of the first 64-bit ABI, which covers the second ABI's and the 32-bit one's.
+constexpr uint64_t STACK_FRAME_RESERVE = 112;
 
 // Thread 0 of processor 0 unless the words chose others.
 ThreadState *load_thread(Selector *selector)
@@ -122,7 +127,7 @@ int setargsConfigCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char
     }
     ThreadState *thread = select_thread(selector);
     if (!thread) return 1;
-    uint64_t pointer = (thread->MSR.value & 0x8000000000000000ull) ? 8 : 4;
+    uint64_t pointer = (thread->MSR.value & MSR_SF) ? 8 : 4;
     uint64_t area = (uint64_t)(argc + 2) * pointer;
     for (int i = 0; i < argc; i++)
         area += strlen(argv[i]) + 8;
@@ -133,13 +138,26 @@ int setargsConfigCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char
     CycleCore_TCL_forced(thread);
     thread->GPR[4].value = top;
     thread->GPR[3].value = (uint64_t)argc;
+    // Pointers in the program's byte order; the array ends with a null pointer.
+    bool little_endian = (thread->MSR.value & MSR_LE) != 0;
+    auto put_pointer = [&](uint64_t at, uint64_t value) {
+        if (little_endian)
+            value = pointer == 8 ? __builtin_bswap64(value) : __builtin_bswap32((uint32_t)value);
+        Write_Mapped_Memory_Reg(thread->memory_client, at, (int)pointer, value, 0);
+    };
     uint64_t text = top + (uint64_t)(argc + 2) * pointer;
     for (int i = 0; i < argc; i++) {
-        Write_Mapped_Memory_Reg(thread->memory_client, top + (uint64_t)i * pointer, (int)pointer, text, 0);
+        put_pointer(top + (uint64_t)i * pointer, text);
         size_t length = strlen(argv[i]) + 1;
         PA_copy_buffer_directly_to_memory(thread->memory_client, text, argv[i], (int64_t)length, 1);
         text += length;
     }
+    put_pointer(top + (uint64_t)argc * pointer, 0);
+    // The program's stack starts below the area, so that its frames never overwrite the words:
+    // room for the caller's frame header of either ABI, 16-byte aligned, back chain zero.
+    uint64_t stack = (top - STACK_FRAME_RESERVE) & ~15ull;
+    thread->GPR[1].value = stack;
+    Write_Mapped_Memory_Reg(thread->memory_client, stack, (int)pointer, 0, 0);
     return 0;
 }
 

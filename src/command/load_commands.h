@@ -15,5 +15,6 @@ int Load_XCOFF_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char *
 int Load_Linux_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv);
 int Load_Plan9_Cmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv);
 // setargs [words]: the argument vector of the loaded program below its stack top (the command path
-// first); GPR3 the count, GPR4 the pointer array.
+// first); GPR3 the count, GPR4 the pointer array (null-terminated), GPR1 moved below the area so
+// the program's stack never overlaps it (its back-chain word zero).
 int setargsConfigCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv);

@@ -328,6 +328,19 @@ int MEMTCL_MemoryDisplayCmd(Selector *selector, Tcl_Interp *interpreter, int arg
     }
     uint64_t shown = 0;
     uint64_t count = repeat > 0 ? repeat : 1;
+    // A range that runs past the machine's memory is refused before anything is shown, with the
+    // error of its first address outside memory; one larger than all memory, or that wraps, too.
+    GenericMachine *machine = thread->machine;
+    uint64_t memory = machine ? machine->total_memory : 0;
+    if (count > 1 && memory) {
+        uint64_t bytes = count * (uint64_t)size;
+        bool huge = bytes / (uint64_t)size != count || bytes > memory || address + bytes < address;
+        if (huge || (address < memory && address + bytes > memory)) {
+            SIM_TCLPRINT(interpreter, "Illegal Address 0x%016lX\n",
+                         (unsigned long)(address < memory ? memory : address));
+            return 1;
+        }
+    }
     for (uint64_t i = 0; i < count; i++, address += size) {
         uint64_t value = 0;
         if (value_access(thread, address, size, &value, false)) {

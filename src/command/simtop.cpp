@@ -8,6 +8,7 @@
 #include "command/cmd_table.h"
 #include "command/machine_vocabulary.h"
 #include "command/selector.h"
+#include "core/cycle_core_presence.h"
 #include "kernel/tsim.h"
 #include "machine/machine_lifecycle.h"
 #include "memory/memory_bus.h"
@@ -99,6 +100,11 @@ int ModeChangeCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
     int32_t mode = Name2ID(modeTypesName, argv[1]);
     if (mode < 0) {
         SIM_TCLPRINT(interpreter, "Unrecognized mode: %s\n", argv[1]);
+        return 1;
+    }
+    if (!CycleCore_Supports_Mode((uint32_t)mode)) {
+        // The machine stays in its mode: no thread could execute in this one.
+        SIM_TCLPRINT(interpreter, "Mode %s needs the cycle-level core, which is not available\n", argv[1]);
         return 1;
     }
     if (GenericMachine *machine = select_machine(selector)) Mode_Change(machine, (uint32_t)mode);

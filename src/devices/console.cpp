@@ -241,7 +241,7 @@ fd_element_s *listen_once(ConsoleDevice *console, const char *id, const char *in
     }
     sockaddr_in address = {};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK); // whoever connects gets the guest's console
     for (;;) {
         address.sin_port = htons((uint16_t)port);
         if (bind(listener, (sockaddr *)&address, sizeof address) == 0) break;

@@ -68,8 +68,8 @@ fd_element_s *Console_Create_String_IO(ConsoleDevice *console, const char *id, c
                                        uint32_t scope);
 fd_element_s *Console_Create_File_IO(ConsoleDevice *console, const char *id, const char *path,
                                      uint32_t scope);
-// Listens on the port (the info text): on the calling thread, or with background set on a host
-// thread of its own that listens again after every disconnect.
+// Listens on the port (the info text) of the loopback address: on the calling thread, or with background set
+// on a host thread of its own that listens again after every disconnect.
 fd_element_s *Console_Create_Listen_IO(ConsoleDevice *console, const char *id, const char *port,
                                        uint32_t scope, int32_t tries, int32_t timeout, int32_t background);
 // Connects to "host:port".

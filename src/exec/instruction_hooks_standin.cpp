@@ -3,12 +3,6 @@
 
 FILE *Quarn_Architectural_Coverage_File = nullptr;
 
-// STAND-IN: the soft-patch match is not built; no instruction matches.
-__attribute__((weak)) int check_for_imc_match(IOPDesc *)
-{
-    return 1;
-}
-
 // STAND-IN: the disassembler is not built; nothing is printed.
 __attribute__((weak)) void CheckDebugInstruction(IOPDesc *) {}
 

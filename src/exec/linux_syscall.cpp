@@ -113,6 +113,13 @@ constexpr uint32_t SYSCALL_BUFFER = 4096; // host buffer of write and writev, an
 constexpr uint32_t STAT64_PATH = 1024;
 constexpr uint32_t RECORD_WIMG_MARKER = 0xDEADBEEF;
 constexpr uint32_t MMAP_ANONYMOUS = 0x20;
+constexpr uint64_t PAGE_SIZE = 4096;
+constexpr int32_t IOV_MAX = 1024; // the most vector entries one writev takes
+
+// Linux error numbers of the calls that fail with CR0[SO] set.
+constexpr uint64_t EINVAL = 22;
+constexpr uint64_t ENOSYS = 38;
+constexpr uint32_t CR0_SO = 0x10000000;
 constexpr const char *SELF_EXE = "/proc/self/exe";
 constexpr const char EXE_NAME[8] = {'/', 'e', 'x', 'e', 'n', 'a', 'm', 'e'};
 
@@ -150,6 +157,21 @@ bool inside_memory(const GenericMachine *machine, uint64_t address)
     if (index >= machine->memory_region_count || index >= MAX_MEMORY_REGIONS) return false;
     const MemoryRegionDesc &region = machine->memory_regions[index];
     return address >= region.start && address <= region.end;
+}
+
+// The Linux convention for a call's outcome: CR0[SO] clear for a result in GPR3, set with the
+// error number in GPR3 for a failure.
+void call_served(IOPDesc *iop)
+{
+    IOP_Write_CR_Bits(iop, CR0_SO, 0);
+    CR_Mark_Written(iop, CR0_SO);
+}
+
+void call_failed(IOPDesc *iop, uint64_t error)
+{
+    SET_GPR(iop, 3, error);
+    IOP_Write_CR_Bits(iop, CR0_SO, CR0_SO);
+    CR_Mark_Written(iop, CR0_SO);
 }
 
 // Guest bytes [ea, ea + count) into buffer: the number of bytes actually copied (the copy stops
@@ -268,14 +290,18 @@ uint64_t iovec_word(const uint8_t *bytes, bool little_endian)
     return value;
 }
 
-void do_write(IOPDesc *iop, GenericMachine *machine)
+// How a call ended: its result is in GPR3 (CR0[SO] is cleared), it failed with an error number
+// in GPR3 (CR0[SO] already set), or it stopped on a fatal error and leaves CR0 alone.
+enum CallOutcome { CALL_SERVED, CALL_FAILED, CALL_STOPPED };
+
+CallOutcome do_write(IOPDesc *iop, GenericMachine *machine)
 {
     int32_t fd = (int32_t)iGET_GPR(iop, 3);
     uint64_t buffer = iGET_GPR(iop, 4);
     int32_t count = (int32_t)iGET_GPR(iop, 5);
     if (fd != 1 && fd != 2) {
         sim_error("SYSCALL: write cannot handle fd == %d yet.", fd);
-        return;
+        return CALL_STOPPED;
     }
     if (count > (int32_t)SYSCALL_BUFFER) count = SYSCALL_BUFFER;
     if (count > 0) {
@@ -284,9 +310,10 @@ void do_write(IOPDesc *iop, GenericMachine *machine)
         if (ConsoleDevice *console = Get_Console(machine)) console_out(console, bytes, copied);
     }
     SET_GPR(iop, 3, (uint64_t)(int64_t)count);
+    return CALL_SERVED;
 }
 
-void do_writev(IOPDesc *iop, GenericMachine *machine, bool little_endian)
+CallOutcome do_writev(IOPDesc *iop, GenericMachine *machine, bool little_endian)
 {
     int32_t fd = (int32_t)iGET_GPR(iop, 3);
     uint64_t vector = iGET_GPR(iop, 4);
@@ -294,12 +321,17 @@ void do_writev(IOPDesc *iop, GenericMachine *machine, bool little_endian)
     if (fd != 1 && fd != 2) {
         SET_GPR(iop, 3, ~0ull);
         sim_error("SYSCALL: writev cannot handle fd == %d yet.", fd);
-        return;
+        return CALL_STOPPED;
+    }
+    // As Linux: more entries than one call takes is an invalid argument, and nothing is written.
+    if (entries > IOV_MAX || entries < 0) { // a negative count is a huge one to Linux
+        call_failed(iop, EINVAL);
+        return CALL_FAILED;
     }
     ConsoleDevice *console = Get_Console(machine);
     if (!console || entries <= 0) {
         SET_GPR(iop, 3, 0);
-        return;
+        return CALL_SERVED;
     }
     int32_t total = 0;
     uint8_t bytes[SYSCALL_BUFFER];
@@ -315,6 +347,7 @@ void do_writev(IOPDesc *iop, GenericMachine *machine, bool little_endian)
         console_out(console, bytes, copy_guest_bytes(iop, base, bytes, count));
     }
     SET_GPR(iop, 3, (uint64_t)(int64_t)total);
+    return CALL_SERVED;
 }
 
 void do_gettimeofday(IOPDesc *iop)
@@ -330,6 +363,68 @@ void do_gettimeofday(IOPDesc *iop)
     Write_Mapped_Memory_Reg(thread->memory_client, address, width, guest_order(iop, seconds, width), 0);
     Write_Mapped_Memory_Reg(thread->memory_client, address + (uint64_t)width, width,
                             guest_order(iop, microseconds, width), 0);
+    SET_GPR(iop, 3, 0);
+}
+
+// The break as the program last set it; the loader's mark until the program's first brk or mmap.
+uint64_t program_break(const GenericMachine *machine)
+{
+    return machine->program_break ? machine->program_break : machine->loader_high_memory;
+}
+
+// brk: reports the break (0), raises it inside memory, refuses addresses outside memory (-1). The
+// break is never lowered: an address below it is answered with itself. A break that would grow
+// into memory that mmap handed out is refused as Linux refuses it, with the program's unchanged
+// break as the result (below the address asked for, which the C library reads as a failure).
+void do_brk(IOPDesc *iop, GenericMachine *machine)
+{
+    uint64_t address = iGET_GPR(iop, 3);
+    if (address == 0) {
+        SET_GPR(iop, 3, machine->loader_high_memory);
+        machine->program_break = machine->loader_high_memory;
+        machine->mapping_floor = 0; // every mapping lies below the break reported
+        return;
+    }
+    if (!inside_memory(machine, address)) {
+        SET_GPR(iop, 3, ~0ull);
+        return;
+    }
+    if (machine->mapping_floor && address > machine->mapping_floor) {
+        SET_GPR(iop, 3, program_break(machine));
+        return;
+    }
+    if (address > machine->loader_high_memory) machine->loader_high_memory = address;
+    machine->program_break = address;
+}
+
+// mmap: memory from the break, which rises past it. An anonymous mapping starts on a page boundary
+// and covers whole pages (the C library's allocator checks the alignment of the blocks it maps);
+// one that would end outside memory is refused (-1). Other mappings are not checked.
+void do_mmap(IOPDesc *iop, GenericMachine *machine)
+{
+    uint64_t start = iGET_GPR(iop, 3), length = iGET_GPR(iop, 4);
+    uint32_t protection = (uint32_t)iGET_GPR(iop, 5), flags = (uint32_t)iGET_GPR(iop, 6);
+    int32_t fd = (int32_t)iGET_GPR(iop, 7);
+    uint64_t offset = iGET_GPR(iop, 8);
+    sim_warning(1, "mmap(start=0x%016lX, size=0x%016lX, prot=0x%08X, flags=0x%08X, fd=%d, offset=0x%016lX)",
+                (unsigned long)start, (unsigned long)length, protection, flags, fd, (unsigned long)offset);
+    uint64_t high = machine->loader_high_memory;
+    if (!(flags & MMAP_ANONYMOUS)) {
+        SET_GPR(iop, 3, high);
+        machine->loader_high_memory = high + length;
+        return;
+    }
+    uint64_t base = (high + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1);
+    uint64_t pages = (length + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1);
+    uint64_t end = base + pages;
+    if (base < high || pages < length || end < base || !inside_memory(machine, end)) {
+        SET_GPR(iop, 3, ~0ull);
+        return;
+    }
+    if (!machine->program_break) machine->program_break = high;
+    if (!machine->mapping_floor) machine->mapping_floor = base;
+    SET_GPR(iop, 3, base);
+    machine->loader_high_memory = end;
 }
 
 void do_uname(IOPDesc *iop)
@@ -383,14 +478,16 @@ int64_t HandleSystemCall(IOPDesc *iop)
     Thread_sync_time(thread, "system-call");
     if (Trigger_Syscall__Check(machine, thread, number)) return 0;
 
+    CallOutcome outcome = CALL_SERVED;
     switch ((uint32_t)number) {
     case SYS_exit:
     case SYS_exit_group:
+        // The program's exit status stays in GPR3 for whoever looks after the run.
         Stop_The_Simulation(STOP_EXIT_SYSCALL);
-        SET_GPR(iop, 3, 0);
+        SET_GPR(iop, 3, iGET_GPR(iop, 3) & 0xFFFFFFFFull);
         break;
     case SYS_write:
-        do_write(iop, machine);
+        outcome = do_write(iop, machine);
         break;
     case SYS_open: {
         char path[SYSCALL_BUFFER] = {};
@@ -413,17 +510,9 @@ int64_t HandleSystemCall(IOPDesc *iop)
     case SYS_getegid:
         SET_GPR(iop, 3, 1);
         break;
-    case SYS_brk: {
-        uint64_t address = iGET_GPR(iop, 3);
-        if (address == 0) {
-            SET_GPR(iop, 3, machine->loader_high_memory);
-        } else if (inside_memory(machine, address)) {
-            if (address > machine->loader_high_memory) machine->loader_high_memory = address;
-        } else {
-            SET_GPR(iop, 3, ~0ull);
-        }
+    case SYS_brk:
+        do_brk(iop, machine);
         break;
-    }
     case SYS_ioctl:
         sim_warning(1, "ioctl(d=%ld, request=0x%016lX, argp=0x%016lX) NOT HANDLED", (long)iGET_GPR(iop, 3),
                     (unsigned long)iGET_GPR(iop, 4), (unsigned long)iGET_GPR(iop, 5));
@@ -448,21 +537,9 @@ int64_t HandleSystemCall(IOPDesc *iop)
         SET_GPR(iop, 3, count);
         break;
     }
-    case SYS_mmap: {
-        uint64_t start = iGET_GPR(iop, 3), length = iGET_GPR(iop, 4);
-        uint32_t protection = (uint32_t)iGET_GPR(iop, 5), flags = (uint32_t)iGET_GPR(iop, 6);
-        int32_t fd = (int32_t)iGET_GPR(iop, 7);
-        uint64_t offset = iGET_GPR(iop, 8);
-        sim_warning(1, "mmap(start=0x%016lX, size=0x%016lX, prot=0x%08X, flags=0x%08X, fd=%d, offset=0x%016lX)",
-                    (unsigned long)start, (unsigned long)length, protection, flags, fd, (unsigned long)offset);
-        if ((flags & MMAP_ANONYMOUS) && !inside_memory(machine, machine->loader_high_memory + length)) {
-            SET_GPR(iop, 3, ~0ull);
-            break;
-        }
-        SET_GPR(iop, 3, machine->loader_high_memory);
-        machine->loader_high_memory += length;
+    case SYS_mmap:
+        do_mmap(iop, machine);
         break;
-    }
     case SYS_munmap:
     case SYS_mprotect:
         SET_GPR(iop, 3, 0);
@@ -472,14 +549,17 @@ int64_t HandleSystemCall(IOPDesc *iop)
         uint64_t address = iGET_GPR(iop, 4);
         sim_warning(1, "fstat(fid=%d, statbuf =0x%016lX)", fd, (unsigned long)address);
         bool wide = (iGET_MSR(iop) & MSR_SF) != 0;
-        if (store_fstat(iop, address, host_status(fd), wide)) SET_GPR(iop, 3, 0);
+        if (store_fstat(iop, address, host_status(fd), wide))
+            SET_GPR(iop, 3, 0);
+        else
+            outcome = CALL_STOPPED; // the store raised its storage interrupt
         break;
     }
     case SYS_uname:
         do_uname(iop);
         break;
     case SYS_writev:
-        do_writev(iop, machine, little_endian);
+        outcome = do_writev(iop, machine, little_endian);
         break;
     case SYS_stat64: {
         uint64_t path_address = iGET_GPR(iop, 3), address = iGET_GPR(iop, 4);
@@ -488,14 +568,20 @@ int64_t HandleSystemCall(IOPDesc *iop)
         sim_warning(1, "stat64(fname = %s, statbuf =0x%016lX)", path, (unsigned long)address);
         struct stat zero;
         memset(&zero, 0, sizeof zero);
-        if (store_stat64(iop, address, zero)) SET_GPR(iop, 3, 0);
+        if (store_stat64(iop, address, zero))
+            SET_GPR(iop, 3, 0);
+        else
+            outcome = CALL_STOPPED;
         break;
     }
     case SYS_fstat64: {
         int32_t fd = (int32_t)iGET_GPR(iop, 3);
         uint64_t address = iGET_GPR(iop, 4);
         sim_warning(1, "fstat64(fid=%d, statbuf =0x%016lX)", fd, (unsigned long)address);
-        if (store_stat64(iop, address, host_status(fd))) SET_GPR(iop, 3, 0);
+        if (store_stat64(iop, address, host_status(fd)))
+            SET_GPR(iop, 3, 0);
+        else
+            outcome = CALL_STOPPED;
         break;
     }
     default:
@@ -503,7 +589,11 @@ int64_t HandleSystemCall(IOPDesc *iop)
             sim_warning(1, "1: Unsupported system call %ld - %s", (long)number, syscall_info[number].name);
         else
             sim_warning(1, "2: Unsupported system call %ld", (long)number);
+        // What Linux answers for a call it does not have.
+        call_failed(iop, ENOSYS);
+        outcome = CALL_FAILED;
         break;
     }
+    if (outcome == CALL_SERVED) call_served(iop);
     return 0;
 }

@@ -1,14 +1,5 @@
 #include "guest/guest_services.h"
 
-// STAND-IN: the guest process tree is not built yet; a machine has none.
-void *PT_Init(GenericMachine *)
-{
-    return nullptr;
-}
-
-// STAND-IN: see PT_Init; there is no tree to free.
-void PT_Quit(void *) {}
-
 // STAND-IN: the paravirtual network device is not built yet; there is no list to clear.
 void BogusNetSetup(GenericMachine *) {}
 
@@ -23,7 +14,3 @@ void BogusSocketCleanup(GenericMachine *) {}
 
 // STAND-IN: 9P file sharing is not built yet; nothing to free.
 void Bogus9pCleanup(void) {}
-
-// STAND-IN: the Open Firmware client interface and device tree are not built yet; nothing to free.
-void OpenFirmware_Quit(GenericMachine *) {}
-

@@ -2,6 +2,7 @@
 #include "guest/startup_script.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -21,9 +22,11 @@ constexpr const char *default_quarn_initial_tcl_file_name = "tervalink.tcl";
 constexpr size_t LIB_PATH_SIZE = 512;
 char lib_dir_path[LIB_PATH_SIZE];
 
+// Only a regular file counts: a device such as /dev/zero would be read without end.
 bool file_exists(const char *path)
 {
-    return access(path, F_OK) == 0;
+    struct stat status;
+    return stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool try_lib_path(const char *format_dir, const char *middle, const char *name)

@@ -12,7 +12,7 @@ const char *get_menv_str(const char *name, const char *default_value);
 // first path that exists becomes quarn_initial_tcl_file_name. False without LIB_DIR or a match.
 bool find_in_lib_dir(const char *name);
 // Finds the start-up script (-f name, else $QUARN_FILE, else ".tervalink.tcl" here, else
-// "tervalink.tcl" under $LIB_DIR), stores it in quarn_initial_tcl_file_name and names it. A named
-// script that cannot be found is a fatal error and exits with status 1; with no script at all the
-// result is null and nothing is printed.
+// "tervalink.tcl" under $LIB_DIR), stores it in quarn_initial_tcl_file_name and names it. Only
+// regular files count. A named script that cannot be found is a fatal error and exits with status 1; with no
+// script at all the result is null and nothing is printed.
 const char *get_initial_tcl_file_name(void);

@@ -15,3 +15,5 @@ int Allow_Assignment(IOPDesc *iop, uint32_t mask, uint32_t flags);
 // Writes VSR XT with doubleword 0 = value and doubleword 1 = 0 (as IOP_Write_VSR_T); the second
 // argument is not used.
 void IOP_Write_VSR_T_Low(IOPDesc *iop, uint64_t unused, uint64_t value);
+// Writes VSR XT with both words of doubleword 0 = the high word of value and doubleword 1 = 0.
+void IOP_Write_VSR_T_Word(IOPDesc *iop, uint64_t unused, uint64_t value);

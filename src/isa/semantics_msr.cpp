@@ -9,7 +9,7 @@
 #include "isa/hooks/msr_with_pc.h"
 #include "isa/register_moves.h"
 #include "isa/semantics_helpers.h"
-#include "mmu/privileged_services.h"
+#include "mmu/tm_operations.h"
 #include "mmu/transaction_guard.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/thread_state.h"

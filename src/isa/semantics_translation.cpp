@@ -1,5 +1,5 @@
-// TLB, SLB and segment-register instructions: tlbie, tlbiel, tlbia, slbmte, slbmfee, slbmfev,
-// slbfee., slbie, slbia, mtsr, mtsrin, mtsrd, mtsrdin, mfsr, mfsrin.
+// TLB, SLB and segment-register instructions: tlbie, tlbiel, tlbia, tlberr, tlberrl, slbmte,
+// slbmfee, slbmfev, slbfee., slbie, slbia, mtsr, mtsrin, mtsrd, mtsrdin, mfsr, mfsrin.
 //
 // Every change of translation state raises current_xlate_version, which drops the fetch path's and
 // the translator's cached translations. The TLB and SLB internals are the storage subsystem's.
@@ -11,17 +11,27 @@
 #include "isa/hooks/translator_tlbi.h"
 #include "isa/semantics_helpers.h"
 #include "isa/translation_instructions.h"
-#include "mmu/privileged_services.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "mmu/erat.h"
+#include "mmu/hooks/translator_xlate.h"
+#include "mmu/page_size.h"
+#include "mmu/slb_maintenance.h"
+#include "mmu/tlb.h"
+#include "mmu/tm_operations.h"
 #include "mmu/transaction_guard.h"
 #include "processor/records/generic_machine.h"
+#include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/reg_accessors.h"
+#include "processor/run/run_control.h"
 #include "processor/run/smt.h"
 #include "processor/spr/spr_services.h"
 #include "processor/translation/slb.h"
 #include "processor/translation/tlb_slb_erat.h"
 #include "processor/translation/xlate_version.h"
+#include "runtime/message.h"
 #include "runtime/utils.h"
 
 namespace
@@ -31,6 +41,7 @@ constexpr uint64_t SLBE_VALID = 0x08000000ull;
 constexpr uint64_t ESID_BASE_MASK = ~0x0FFFFFFFull;
 constexpr uint64_t HID4_CLEAR_SLB_L = 0x0100000000000000ull; // HID4 bit 56
 constexpr int32_t DEFAULT_PAGE_SHIFT = 12;
+constexpr int TLBIE_VSID_BITS = 20;
 
 bool problem_state(IOPDesc *iop)
 {
@@ -77,11 +88,35 @@ bool parallel_mode(ThreadState *thread)
     return thread->machine && thread->machine->mode == MODE_PTURBO;
 }
 
-// The SLB slot of an slbm* index: modulo the SLB size (-1 for an SLB without entries).
-int32_t slb_slot(ThreadState *thread, uint64_t index)
+// The first nine and then every hundredth occurrence of a counted warning.
+bool worth_warning(long count)
 {
+    return count < 10 || count % 100 == 0;
+}
+
+// The SLB slot of an slbm* index: modulo the SLB size; -1 for an SLB without entries, which has no
+// slot to wrap into. *wrapped tells that the index was out of range.
+int32_t slb_slot(ThreadState *thread, uint64_t index, bool *wrapped)
+{
+    *wrapped = false;
     if (!thread->slb || thread->slb_entries <= 0) return -1;
+    *wrapped = index >= (uint64_t)thread->slb_entries;
     return (int32_t)(index % (uint64_t)thread->slb_entries);
+}
+
+// The translator's segment table of the thread's chip, or null.
+segtab *thread_segment_table(ThreadState *thread)
+{
+    MCM *chip = thread->mcm;
+    if (!chip || !chip->mbus || !chip->mbus->memory_map) return nullptr;
+    return chip->mbus->memory_map->segment_table;
+}
+
+void invalidate_tlb(ThreadState *thread, uint64_t rb, int32_t page_shift, uint32_t is, uint32_t lpid,
+                    uint32_t lp, uint32_t b, const char *name)
+{
+    if (thread->processor && thread->processor->tlb)
+        TLB_tlbie(thread->processor->tlb, rb, (uint64_t)page_shift, (int32_t)is, (int32_t)lpid, lp, b, name);
 }
 
 int tlb_invalidate(IOPDesc *iop, bool local)
@@ -106,9 +141,10 @@ int tlb_invalidate(IOPDesc *iop, bool local)
     int32_t page_shift = DEFAULT_PAGE_SHIFT;
     uint32_t lp = 0, b = 0;
     TLBIE_Page_Size(iop, rb, l, &page_shift, &lp, &b);
-    ERAT_InvalidateAll(thread, 0, "micro tlbie -all");
+    segtab_tlbie(thread_segment_table(thread), thread, rb, TLBIE_VSID_BITS, page_shift, (int)is);
+    ERAT_InvalidateAll(thread, ERAT_REASON_TLBIE, "micro tlbie -all");
     ProcessorState *own = thread->processor;
-    TLB_tlbie(own->tlb, rb, page_shift, is, lpid, lp, b, name);
+    invalidate_tlb(thread, rb, page_shift, is, lpid, lp, b, name);
     if (!local) HTM_tlbie(thread, rb, page_shift, name);
     current_xlate_version++;
     if (!local && thread->machine) {
@@ -117,8 +153,8 @@ int tlb_invalidate(IOPDesc *iop, bool local)
         for (int32_t n = 0; n < count; n++) {
             ThreadState *other = GenericMachine__Thread(machine, n);
             if (!other || other->processor == own) continue;
-            ERAT_InvalidateAll(other, 0, "tlbie -all");
-            TLB_tlbie(other->processor->tlb, rb, page_shift, is, lpid, lp, b, name);
+            ERAT_InvalidateAll(other, ERAT_REASON_TLBIE, "tlbie -all");
+            invalidate_tlb(other, rb, page_shift, is, lpid, lp, b, name);
             current_xlate_version++;
         }
     }
@@ -142,12 +178,14 @@ int move_to_segment_register(IOPDesc *iop, bool indirect, bool guarded, const ch
             value &= 0xFFFFFFFFull;
         }
         n = (uint32_t)(rb >> 28) & 0xF;
+    } else if (!mode32(iop)) {
+        sim_warning(2, "mtsr in 64-bit mode; results undefined");
     }
     if (iop->use_slots)
         IOP_Deliver_Result(iop, &iop->result_gpr1, value);
     else
-        WriteSR(thread, n, value, rb);
-    ERAT_InvalidateAll(thread, 5, name);
+        WriteSR(thread, n, (uint32_t)value, rb);
+    ERAT_InvalidateAll(thread, ERAT_REASON_MTSR, name);
     current_xlate_version++;
     return advance(iop);
 }
@@ -165,7 +203,18 @@ int move_from_slb(IOPDesc *iop, bool esid)
 {
     const uint64_t rb = read_rb(iop);
     if (problem_state(iop)) return privileged(iop);
-    const int32_t slot = slb_slot(iop->thread, rb & 0xFFF);
+    const uint64_t index = rb & 0xFFF;
+    bool wrapped;
+    const int32_t slot = slb_slot(iop->thread, index, &wrapped);
+    if (wrapped) {
+        static long wraps[2];
+        const long count = ++wraps[esid];
+        if (worth_warning(count))
+            sim_warning(2,
+                        esid ? "%ld. slbmfee: slb_index=%d, should be less than %d"
+                             : "%ld. slbmfev: slb_index=%d, should be less than %d",
+                        count, (int)index, iop->thread->slb_entries);
+    }
     uint64_t result = 0;
     if (slot >= 0) {
         const SLB *entry = &iop->thread->slb[slot];
@@ -228,14 +277,47 @@ int semantic_tlbiel(IOPDesc *iop)
 int semantic_tlbia(IOPDesc *iop)
 {
     if (!IOP_Option(iop, PO_TLBIA_SUPPORTED)) {
+        sim_warning(2, "attempt to use tlbia causes interrupt");
         interrupt_IllegalInstruction(iop, "tlbia");
         return 0;
     }
     if (problem_state(iop)) return privileged(iop);
     ThreadState *thread = iop->thread;
-    ERAT_InvalidateAll(thread, 1, "tlbia");
-    TLB_Clear(iop, thread->processor->tlb);
+    ERAT_InvalidateAll(thread, ERAT_REASON_TLBIA, "tlbia");
+    if (thread->processor && thread->processor->tlb) TLB_Clear(iop, thread->processor->tlb);
     EMAT_TLBIA(thread, "tlbia");
+    current_xlate_version++;
+    return advance(iop);
+}
+
+int semantic_tlberrl(IOPDesc *iop)
+{
+    if (problem_state(iop)) return privileged(iop);
+    if (mode32(iop)) sim_warning(2, "tlberrl not in 64-bit mode");
+    ThreadState *thread = iop->thread;
+    ERAT_InvalidateAll(thread, ERAT_REASON_TLBIE, "micro tlberrl");
+    // RB names the congruence class, either directly or, above 12, as an address of its 4 KB page.
+    const uint64_t rb = read_rb(iop);
+    const uint64_t set = rb > 12 ? rb >> 12 : rb;
+    TLB *tlb = thread->processor ? thread->processor->tlb : nullptr;
+    if (tlb && set < (uint64_t)INT32_MAX) TLB_Clear_Reference_Bit_For_Set(tlb, iGET_LPIDR(iop), (int32_t)set);
+    current_xlate_version++;
+    return advance(iop);
+}
+
+int semantic_tlberr(IOPDesc *iop)
+{
+    const uint64_t msr = iGET_MSR(iop);
+    if ((msr & MSR_PR) || !(msr & MSR_HV)) return privileged(iop);
+    if (mode32(iop)) sim_warning(2, "tlberr not in 64-bit mode");
+    ThreadState *thread = iop->thread;
+    ERAT_InvalidateAll(thread, ERAT_REASON_TLBIE, "micro tlberr");
+    const uint64_t rb = read_rb(iop);
+    int32_t page_shift = DEFAULT_PAGE_SHIFT;
+    uint32_t lp = 0, b = 0;
+    TLBIE_Page_Size(iop, rb, (iop->word >> 21) & 1, &page_shift, &lp, &b);
+    TLB *tlb = thread->processor ? thread->processor->tlb : nullptr;
+    if (tlb) TLB_Clear_Specific_Reference_Bit(tlb, rb, page_shift, read_rs(iop), lp, b);
     current_xlate_version++;
     return advance(iop);
 }
@@ -250,11 +332,18 @@ int semantic_slbmte(IOPDesc *iop)
     if (iGET_HID4(iop) & HID4_CLEAR_SLB_L) rs &= ~0x100ull;
     if (mode32(iop)) rb &= 0xFFFFFFFFull;
     ThreadState *thread = iop->thread;
+    const uint64_t index = rb & 0xFFF;
+    bool wrapped;
+    const int32_t slot = slb_slot(thread, index, &wrapped);
+    static long wraps;
+    if ((wrapped || slot < 0) && worth_warning(++wraps))
+        sim_warning(2, "%ld. slbmte: slb_index=%d (0x%03X), should be less than %d", wraps, (int)index,
+                    (unsigned)index, thread->slb_entries);
     // An SLB without entries has nothing to write.
-    const int32_t slot = slb_slot(thread, rb & 0xFFF);
     if (slot >= 0) {
         SLB *entry = &thread->slb[slot];
-        if (entry->valid) EMAT_INVALIDATE_EA(thread, entry->esid_base, "SLBE Replace");
+        if (entry->valid && THREAD_IN_CHUNK_MODE(thread))
+            EMAT_INVALIDATE_EA(thread, entry->esid_base, "SLBE Replace");
         entry->esid_base = rb & ESID_BASE_MASK;
         entry->valid = (uint8_t)((rb >> 27) & 1);
         entry->SLBE.value = entry->esid_base | (entry->valid ? SLBE_VALID : 0);
@@ -288,17 +377,14 @@ int semantic_slbie(IOPDesc *iop)
     if (problem_state(iop)) return privileged(iop);
     if (Transaction_Guard(iop)) return 1;
     if (!core_slbie(iop)) return 0;
-    current_xlate_version++;
     return advance(iop);
 }
 
 int semantic_slbia(IOPDesc *iop)
 {
     if (assist_thread_stopped(iop)) return 0;
-    if (problem_state(iop)) return privileged(iop);
-    if (Transaction_Guard(iop)) return 1;
+    // The privilege check and the transactional refusal are core_slbia's.
     if (!core_slbia(iop)) return 0;
-    current_xlate_version++;
     return advance(iop);
 }
 

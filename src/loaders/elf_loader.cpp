@@ -75,6 +75,8 @@ struct ElfLoad {
     ElfImageInfo *info;
     int relocate;
     uint64_t load_address;
+    // The first pass only checks that every destination lies in memory; the second writes.
+    bool check_only;
 
     uint64_t field(uint64_t offset, int width) const
     {
@@ -190,17 +192,19 @@ void print_segment_flags(uint32_t flags)
     SIM_PRINT("%s\n", line.c_str());
 }
 
-// Writes one region: source_length bytes from source, then zeros up to length. The region's end
-// must be a valid address; mark is the address that may lower the machine's lowest loaded address.
+// Writes one region: source_length bytes from source, then zeros up to length. The whole region
+// must lie in memory (checked by the first pass, which writes nothing); mark is the address that
+// may lower the machine's lowest loaded address.
 bool load_region(ElfLoad &load, const uint8_t *source, uint64_t source_length, uint64_t file_offset,
                  uint64_t address, uint64_t length, uint64_t mark, bool print_mark)
 {
-    uint64_t last = address + length - 1;
-    if (last < address || !MemMap_ValidAddr(load.map, last)) {
-        sim_warning(2, "Load Failure: Section End 0x%016lX not a legal address", (unsigned long)last);
+    GenericMachine *machine = load.machine;
+    if (load.check_only) {
+        if (Loader_Range_In_Memory(load.client, address, length)) return true;
+        sim_error("2: ElfLoadImage: %s: 0x%lX bytes at 0x%016lX (file offset 0x%lX) do not lie in memory",
+                  load.path, (unsigned long)length, (unsigned long)address, (unsigned long)file_offset);
         return false;
     }
-    GenericMachine *machine = load.machine;
     PT_LoadedFile(machine->process_tree, 0, load.path, address, length, 0, 0, file_offset);
     Cache_Flush_Lines_For_Range(machine, address, length);
     uint64_t copied = std::min(source_length, length);
@@ -221,6 +225,8 @@ bool load_region(ElfLoad &load, const uint8_t *source, uint64_t source_length, u
 void set_high_memory(GenericMachine *machine, uint64_t highest_end)
 {
     machine->loader_high_memory = (highest_end + PAGE_SIZE) & ~(PAGE_SIZE - 1);
+    machine->program_break = 0;
+    machine->mapping_floor = 0;
 }
 
 int load_64bit(ElfLoad &load)
@@ -267,11 +273,12 @@ int load_64bit(ElfLoad &load)
         uint64_t address = load.field(e + 16, 8);
         uint64_t file_offset = load.field(e + 24, 8);
         uint64_t size = load.field(e + 32, 8);
-        if (debug) print_section_flags(flags, true);
+        if (debug && !load.check_only) print_section_flags(flags, true);
         if (type == SHT_DYNAMIC) info->dynamic = 1;
         // Allocated relocations are loaded for both byte orders: a static big-endian C library
         // applies its IFUNC relocations from them at start-up.
-        if ((loadable_section(type, load.little_endian) || type == SHT_RELA) && (flags & SHF_ALLOC) && size != 0) {
+        if ((loadable_section(type, load.little_endian) || type == SHT_RELA) && (flags & SHF_ALLOC) &&
+            size != 0) {
             if (!Loader_Range_Fits(file_offset, size, load.size)) {
                 report_truncated(load, "section", file_offset, size);
                 return 0;
@@ -328,7 +335,7 @@ int load_32bit(ElfLoad &load)
             uint64_t address = load.field(e + 12, 4);
             uint64_t file_offset = load.field(e + 16, 4);
             uint64_t size = load.field(e + 20, 4);
-            if (debug) print_section_flags(flags, false);
+            if (debug && !load.check_only) print_section_flags(flags, false);
             if (type == SHT_DYNAMIC) info->dynamic = 1;
             if (loadable_section(type, false) && (flags & SHF_ALLOC) && size != 0) {
                 if (!Loader_Range_Fits(file_offset, size, load.size)) {
@@ -352,7 +359,7 @@ int load_32bit(ElfLoad &load)
             uint64_t address = load.field(e + 8, 4);
             uint64_t file_size = load.field(e + 16, 4);
             uint64_t memory_size = load.field(e + 20, 4);
-            if (debug) print_segment_flags((uint32_t)load.field(e + 24, 4));
+            if (debug && !load.check_only) print_segment_flags((uint32_t)load.field(e + 24, 4));
             if (type == PT_LOAD && memory_size != 0) {
                 uint64_t available = file_offset < load.size ? load.size - file_offset : 0;
                 uint64_t from_file = std::min(file_size, available);
@@ -484,9 +491,14 @@ int Elf_ReadImage(MemoryClient *client, const char *path, ElfImageInfo *info, in
     if (Loader_Read_Fully(fd, buffer, size) != (int64_t)size) {
         sim_error("Unable to read entire file: %s", path);
     } else {
-        ElfLoad load = {path, buffer, size,     false,       client, client->machine,
-                        map,  info,   relocate, load_address};
+        ElfLoad load = {path, buffer, size,     false,        client, client->machine,
+                        map,  info,   relocate, load_address, true};
+        // Nothing is written unless every region lies in memory.
         result = load_image(load);
+        if (result) {
+            load.check_only = false;
+            result = load_image(load);
+        }
         if (result)
             Assoc_Trigger_Fire(Machine_Trigger_Table(client->machine), "OBJECT_LOAD",
                                "{ filename %s address 0x%016lX size %ld }", path, (unsigned long)load_address,
@@ -507,7 +519,7 @@ int Load_Elf_Processor(ThreadState *thread, const char *path, int relocate, int 
     info.elfv2 = 0;
     if (reset) GenericMachine__SetInitialState(machine);
 
-    void *tree = machine->process_tree;
+    ProcessTree *tree = machine->process_tree;
     PT_NewProcess(tree, 0, 0, 0);
     PT_ExecProcess(tree, 0, path);
     if (tree) PT_SetCurrentProcess(tree, 0, 0);

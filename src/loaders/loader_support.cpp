@@ -9,6 +9,8 @@
 #include "memory/hooks/page_tables.h"
 #include "memory/memory_bus.h"
 #include "memory/memory_map.h"
+#include "memory/memory_region.h"
+#include "memory/ram_block.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 
@@ -69,4 +71,33 @@ int64_t Loader_Read_Fully(int fd, void *buffer, size_t length)
         got += (size_t)n;
     }
     return (int64_t)got;
+}
+
+bool Loader_Range_In_Memory(MemoryClient *client, uint64_t address, uint64_t length)
+{
+    MemoryMap *map = client_map(client);
+    GenericMachine *machine = client ? client->machine : nullptr;
+    if (!map || !map->map_list || !machine) return false;
+    if (length == 0) return true;
+    uint64_t last = address + length - 1;
+    if (last < address || length > machine->total_memory) return false;
+    // Walk the range piece by piece: each must be memory (a memory region, an FBAR, the RAM
+    // block) or the overflow memory no device covers; a device window or a hole refuses it.
+    for (uint64_t at = address;;) {
+        MapListElement *element = MapList_SearchByAddr(map->map_list, at);
+        if (!element) return false; // no device and no overflow memory
+        uint64_t piece_end;
+        if (element != map->map_list->overflow) {
+            if (element->ops != &G_MMAPI_MEMORY && element->ops != &G_MMAPI_FBAR &&
+                element->ops != &G_MMAPI_RAM)
+                return false;
+            piece_end = element->end;
+        } else {
+            piece_end = ~uint64_t(0); // up to the next element above
+            for (MapListElement *e = map->map_list->first; e; e = e->next)
+                if (e->start > at && e->start - 1 < piece_end) piece_end = e->start - 1;
+        }
+        if (piece_end >= last) return true;
+        at = piece_end + 1;
+    }
 }

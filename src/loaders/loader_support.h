@@ -13,6 +13,11 @@ struct MemoryClient;
 // piece was written.
 int Loader_Copy_To_Memory(MemoryClient *client, uint64_t address, const void *buffer, uint64_t length);
 
+// Whether every byte of [address, address + length) is memory in the client's chip map (memory
+// regions, FBARs, the RAM block, or overflow memory that no device covers: never a device window
+// or a hole), without wrap-around and no longer than the machine's memory. An empty range is.
+bool Loader_Range_In_Memory(MemoryClient *client, uint64_t address, uint64_t length);
+
 // Reads up to length bytes, repeating short reads; the count read (less only at end of file),
 // or -1 on a read error.
 int64_t Loader_Read_Fully(int fd, void *buffer, size_t length);

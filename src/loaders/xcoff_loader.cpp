@@ -141,6 +141,14 @@ bool place_section(XcoffLoad &load, const SectionHeader &header, uint64_t addres
                   image->path);
         return false;
     }
+    // The whole destination must be memory: a section past it would be written into device
+    // windows, or cleared for gigabytes into overflow pages.
+    if (!Loader_Range_In_Memory(thread->memory_client, address, header.size)) {
+        sim_error("LOAD XCOFF : %s section of %s (0x%lX bytes at 0x%016lX) does not lie in memory",
+                  SECTION_NAMES[header.kind], image->path, (unsigned long)header.size,
+                  (unsigned long)address);
+        return false;
+    }
     Cache_Flush_Lines_For_Range(thread->machine, address, header.size);
     if (header.kind == BSS)
         PA_clear_memory_directly(thread, address, (int64_t)header.size, 0);

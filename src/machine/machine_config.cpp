@@ -68,6 +68,55 @@ uint64_t plain_int(PropertyList *list, const char *key, uint64_t default_value)
     return value;
 }
 
+// The count as a signed number: a value in 1..limit, else 0 after one error naming it.
+bool count_in_range(const char *what, uint64_t value, int64_t limit)
+{
+    if ((int64_t)value >= 1 && (int64_t)value <= limit) return true;
+    sim_error("Machine configuration: %s is %ld, not in 1..%ld", what, (long)(int64_t)value, (long)limit);
+    return false;
+}
+
+} // namespace
+
+int Machine_Topology_Check(PropertyList *list)
+{
+    // The same reading as the machine's topology below, with every count bounded before it
+    // sizes anything.
+    const int64_t limit = MACHINE_MAX_THREADS;
+    uint64_t mcms = PropertyList__GetUint64(list, "number_of_MCMs");
+    uint64_t nodes = PropertyList__GetUint64(list, "nodes");
+    uint64_t chips = PropertyList__GetUint64(list, "chips");
+    uint64_t cpus = PropertyList__GetUint64(list, "cpus");
+    if (!count_in_range("number_of_MCMs", mcms, limit) || !count_in_range("nodes", nodes, limit) ||
+        !count_in_range("chips", chips, limit) || !count_in_range("cpus", cpus, limit))
+        return 0;
+    int64_t threads = 0;
+    int32_t k = 0;
+    for (uint32_t i = 0; i < chips; i++) {
+        uint64_t cores = mcms * cpus / chips;
+        cores = plain_int(list, "cores_per_chip", cores);
+        cores = get_plist_int_wd(list, "chip", (int32_t)i, "cores_per_chip", cores);
+        if ((int64_t)cores < 0 || (int64_t)cores > limit) {
+            sim_error("Machine configuration: chip %u has %ld cores, not in 0..%ld", i, (long)(int64_t)cores,
+                      (long)limit);
+            return 0;
+        }
+        for (uint64_t j = 0; j < cores; j++, k++) {
+            uint64_t n = get_plist_int_wd(list, "processor", k, "number_of_threads", 1);
+            if (!count_in_range("processor number_of_threads", n, limit)) return 0;
+            threads += (int64_t)n;
+            if (threads > limit) {
+                sim_error("Machine configuration: more than %ld threads", (long)limit);
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+namespace
+{
+
 void read_topology(GenericMachine *machine, PropertyList *list)
 {
     uint64_t mcms = PropertyList__GetUint64(list, "number_of_MCMs");

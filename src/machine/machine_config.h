@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "devices/ppcic.h"
 #include "runtime/utils.h"
 
 struct GenericMachine;
@@ -31,6 +32,11 @@ void Machine_Option_Add_Default_Values(PropertyList *list, const char *prefix);
 const char *MachineType_2_Name(uint32_t id);
 // The id of the first row whose name equals the text ignoring case, else 0.
 uint32_t MachineName_2_Type(const char *name);
+// The most threads a machine holds: as many as the interrupt controller serves.
+constexpr int64_t MACHINE_MAX_THREADS = PPCIC_MAX_THREADS;
+// 1 when the configuration's topology (chips, nodes, processors per chip, cores per chip, threads
+// per core) gives a machine of 1 to MACHINE_MAX_THREADS threads; else 0 after one error.
+int Machine_Topology_Check(PropertyList *list);
 // Reads the configuration into the machine, runs the config_init callbacks, creates the chips.
 void GenericMachine_SimConfig_Init(GenericMachine *machine, PropertyList *list);
 // Grows the chip array to "number_of_MCMs" chips; never shrinks it.

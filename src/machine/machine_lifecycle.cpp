@@ -17,7 +17,10 @@
 #include "devices/rtc.h"
 #include "exec/machine_triggers.h"
 #include "fabric/bus_fix.h"
+#include "guest/device_tree.h"
+#include "guest/guest_locks.h"
 #include "guest/guest_services.h"
+#include "guest/process_tree.h"
 #include "kernel/counter.h"
 #include "kernel/delay.h"
 #include "kernel/fault.h"
@@ -64,16 +67,25 @@ constexpr int CYCLES_TEXT_SIZE = 50;
 constexpr int64_t ACTIVITY_TIMEOUT_SECONDS = 3;
 
 // The body of the job "activity monitor": every simulated second, stops the run when no processor
-// has been active for more than 3 seconds of wall-clock time.
+// has been active for more than 3 seconds of wall-clock time. A running processor counts as active
+// only when the machine executed an instruction since the last look, so that a run in which no
+// thread makes progress (its jobs parked while periodic jobs advance time) ends too.
 void activity_monitor(void *argument)
 {
     auto *machine = static_cast<GenericMachine *>(argument);
     uint64_t period = (machine->base_domain ? evaluate_frequency_ratio(&machine->base_freq, nullptr) : 1) *
                       TD_ticks_per_cycle(machine->base_domain);
+    uint64_t last_count = machine->instruction_count;
     for (;;) {
         current_delay_ticks(period);
-        if (__atomic_load_n(&machine->active_processors, __ATOMIC_RELAXED) != 0) continue;
         int64_t now = (int64_t)time(nullptr);
+        uint64_t count = machine->instruction_count;
+        bool progress = count != last_count;
+        last_count = count;
+        if (__atomic_load_n(&machine->active_processors, __ATOMIC_RELAXED) != 0 && progress) {
+            machine->last_activity_time = now;
+            continue;
+        }
         if (machine->activity) {
             machine->activity = 0;
             machine->last_activity_time = now;
@@ -340,6 +352,8 @@ GenericMachine *GenericMachine_Init(const char *name, PropertyList *list)
 
 GenericMachine *GenericMachine_Create(const char *name, PropertyList *list)
 {
+    // A topology the machine cannot hold is refused before anything is allocated.
+    if (!Machine_Topology_Check(list)) return nullptr;
     GenericMachine *machine = GenericMachine_Init(name, list);
     if (!machine) return nullptr;
 
@@ -485,6 +499,7 @@ void GenericMachine_Quit(GenericMachine *machine)
     free_cycles_text(machine);
 
     OpenFirmware_Quit(machine);
+    GuestLocks_Quit_Machine(machine);
     PT_Quit(machine->process_tree);
     machine->process_tree = nullptr;
     BogusNetCleanup(machine);

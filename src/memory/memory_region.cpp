@@ -271,8 +271,13 @@ uint64_t load_big_endian(const uint8_t *bytes, int length)
         memcpy(&v, bytes, 8);
         return __builtin_bswap64(v);
     }
-    default:
-        return 0;
+    default: {
+        // Odd lengths (the short last element of a string access) byte by byte.
+        uint64_t v = 0;
+        for (int i = 0; i < length && i < 8; i++)
+            v = (v << 8) | bytes[i];
+        return v;
+    }
     }
 }
 

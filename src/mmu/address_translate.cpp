@@ -1,14 +1,17 @@
 // Effective-to-physical translation: the entry, the first stage (address checks, real mode, the
 // segment search), page crossing and the closing step. The ERAT, TLB and page-table stage is the
-// page stage's (PPC_MMU_Xlate_Page).
+// page stage's (PPC_MMU_Xlate_Page, xlate_page.cpp), which also completes ERAT hits.
 #include "mmu/address_translate.h"
 
 #include "decode/instr_info.h"
 #include "memory/memory_map.h"
 #include "mmu/ea_access.h"
+#include "mmu/erat.h"
 #include "mmu/hooks/emat_fill.h"
 #include "mmu/hooks/pc_triggers.h"
+#include "mmu/page_table.h"
 #include "mmu/real_mode.h"
+#include "mmu/slb_search.h"
 #include "mmu/storage_interrupts.h"
 #include "mmu/xlate_debug.h"
 #include "mmu/xlate_internal.h"
@@ -21,6 +24,7 @@
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_triggers.h"
+#include "processor/translation/erat.h"
 #include "processor/run/run_control.h"
 #include "processor/translation/tlb_slb_erat.h"
 #include "runtime/common.h"
@@ -112,7 +116,14 @@ int PPC_MMU_Xlate_Segment(int mode, IOPDesc *iop, AXD *axd, SLB *segment, int *r
     }
 
     axd->xlate_mode = 2;
-    // No ERAT entry is consulted here: the page stage finds and fills the translation.
+    if (!options[PO_IGNORE_ERATS_FOR_WOLK]) {
+        ERAT_Struct *erat = Thread_ERAT(thread, axd->kind);
+        ERAT_Entry *hit = erat ? ERAT_FindMapping(thread, erat, axd->xlate_ea, axd->kind) : nullptr;
+        if (hit && Adjust_PTE_for_if_we_need_to_set_TS_C_or_R_bit(hit->pte, thread, iop, axd)) {
+            *result = Xlate_ERAT_Hit(mode, iop, axd, erat, hit);
+            return 1;
+        }
+    }
     if (iop->addr_only) {
         iop->core_rec.flags |= CORE_REC_ERAT_MISS;
         if (!iop->core_walk) {
@@ -120,7 +131,15 @@ int PPC_MMU_Xlate_Segment(int mode, IOPDesc *iop, AXD *axd, SLB *segment, int *r
             return 1;
         }
     }
-    if (PPC_MMU_Search_SLB(iop, axd->xlate_ea, segment, axd)) return 0;
+    if (options[PO_TAGS_ACTIVE] && (msr & MSR_TA) && axd->xlate_ea > 0xFFFFFFFFFFFFull) {
+        Tags_Active_Segment(iop, axd->xlate_ea, segment);
+        return 0;
+    }
+    int multiple = 0;
+    if (SLB *found = PPC_MMU_Search_SLB(iop, axd->xlate_ea, axd->kind, &multiple)) {
+        *segment = *found;
+        return 0;
+    }
     if (iop->addr_only) iop->core_rec.flags |= CORE_REC_SEGMENT_MISS;
     if (!(mode & XLATE_NOEXCEPTION)) {
         uint64_t address = options[PO_Dravo_VMX] && iop->row && (iop->row->class_flags & (1ull << 63))

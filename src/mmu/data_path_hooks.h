@@ -16,6 +16,8 @@ int ha_tracking_enabled(ThreadState *thread);
 void ha_read_address(IOPDesc *iop, AXD *axd);
 void ha_add_dirty_address(IOPDesc *iop, AXD *axd);
 void ha_walk(IOPDesc *iop);
+// Told of every TLB fill: 1 done or nothing to do, 0 a page-table access failed.
+int Reference_History_Array(IOPDesc *iop, uint64_t pte_address, uint64_t pa);
 
 // Cache-containment checker: mode 1 fetch, 2 read, 4 write.
 void cc_CheckAccess(IOPDesc *iop, AXD *axd, int mode);

@@ -15,6 +15,11 @@ __attribute__((weak)) int ha_tracking_enabled(ThreadState *)
 __attribute__((weak)) void ha_read_address(IOPDesc *, AXD *) {}
 __attribute__((weak)) void ha_add_dirty_address(IOPDesc *, AXD *) {}
 __attribute__((weak)) void ha_walk(IOPDesc *) {}
+// STAND-IN: the reference history is not built; it does nothing, as while GLENT_EN_REF_ARRAY is off.
+__attribute__((weak)) int Reference_History_Array(IOPDesc *, uint64_t, uint64_t)
+{
+    return 1;
+}
 
 // STAND-IN: the cache-containment checker is not built; accesses are not checked.
 __attribute__((weak)) void cc_CheckAccess(IOPDesc *, AXD *, int) {}

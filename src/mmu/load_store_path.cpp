@@ -325,7 +325,9 @@ int Store_Memory_Value(IOPDesc *iop, uint64_t value, int offset, int reverse)
     if (reverse) value = Reverse_RegValue(value, data->size);
 
     // In the untimed modes the reservation test, the write and the revocation of other
-    // reservations on the address are one step for every other job.
+    // reservations on the address are one step for every other job. A store ends the other
+    // threads' reservations and spares the storing thread's own (a store-conditional has
+    // consumed its own already).
     MemoryMap *map = mode <= MODE_NAMELESS ? reservation_map(thread) : nullptr;
     if (map) {
         gate_enter_inline(&map->gate);
@@ -342,7 +344,8 @@ int Store_Memory_Value(IOPDesc *iop, uint64_t value, int offset, int reverse)
     uint32_t result = EA_Write_Memory_Reg_Part2(iop, value, 1, status);
     if (map) {
         if (map->reservation_count > 0 && data->size > 0)
-            revoke_core_reservations_range(thread->mcm, nullptr, data->pa, (uint64_t)data->size);
+            revoke_core_reservations_range(thread->mcm, thread->memory_client, data->pa,
+                                           (uint64_t)data->size);
         gate_leave_inline(&map->gate);
     }
     if (result == 5) return 2;

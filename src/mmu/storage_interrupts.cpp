@@ -41,6 +41,7 @@ constexpr int32_t SUBTYPE_ISI_SEGMENT_FAULT = 250;
 constexpr uint64_t SRR1_PAGE_FAULT = 0x40000000;
 constexpr uint64_t SRR1_PROTECTION = 0x8000000;
 constexpr uint64_t SRR1_DIRECT_STORE = 0x10000000;
+constexpr uint64_t SRR1_GUARDED_OR_NO_EXECUTE = 0x10000000;
 
 const char *const HVTLB_TEXT = "Hypervisor TLB Exception: TLB miss when hardware PTE search disabled";
 
@@ -241,7 +242,8 @@ void data_access(IOPDesc *iop, PowerPCException *record, uint32_t kind, uint64_t
 PowerPCException *file(IOPDesc *iop, PowerPCException *record, uint32_t kind, const char *debug_format)
 {
     const char *text = subtype_text(record->subtype);
-    if (debug_format) Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, access_of(iop, kind), debug_format, text);
+    if (debug_format)
+        Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, access_of(iop, kind), debug_format, text);
     return Take_Care_Of_Exception(iop, record, text);
 }
 
@@ -297,8 +299,8 @@ uint64_t page_crossing_vsx_address(IOPDesc *iop, const PowerPCException *record,
     const AXD *data = &iop->data;
     const InstrInfo *row = iop->row;
     if (!data->crosses || !row || !(row->class_flags & II_VSX) || data->ea == data->ea2) return address;
-    bool alignment_across_pages =
-        record->type == EXC_ALIGNMENT && page_of(data->ea, data->page_shift) != page_of(data->ea2, data->page_shift);
+    bool alignment_across_pages = record->type == EXC_ALIGNMENT &&
+                                  page_of(data->ea, data->page_shift) != page_of(data->ea2, data->page_shift);
     if (!data_storage_class(record->type) && !alignment_across_pages) return address;
     if (VSX_VECTOR_ROWS.contains(row)) return data->ea2 + 16;
     if (option(iop, PO_GLENT_ALIGNMENT_INTERRUPTS)) return address;
@@ -325,7 +327,8 @@ void Set_DSISR_DAR(IOPDesc *iop, PowerPCException *record, uint32_t, uint64_t ad
     record->dar_valid = dar_flag ? 1 : 0;
     if (dar_flag) {
         record->dar = address;
-        Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, &iop->data, "\nDAR<-0x%016lX ", (unsigned long)address);
+        Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, &iop->data, "\nDAR<-0x%016lX ",
+                           (unsigned long)address);
     }
     record->dsisr_valid = dsisr_flag ? 1 : 0;
     if (dsisr_flag) {
@@ -400,7 +403,8 @@ PowerPCException *interrupt_DataStorageKey(IOPDesc *iop, uint64_t address, uint3
     return file(iop, record, kind, "\nINTERRUPT: %s\n");
 }
 
-PowerPCException *interrupt_DataStorageProtection(IOPDesc *iop, uint64_t address, uint32_t kind, int32_t subtype)
+PowerPCException *interrupt_DataStorageProtection(IOPDesc *iop, uint64_t address, uint32_t kind,
+                                                  int32_t subtype)
 {
     uint64_t msr = iGET_MSR(iop);
     bool hypervisor = routed_to_hypervisor(iop, msr, kind);
@@ -427,6 +431,17 @@ PowerPCException *interrupt_DataStorageCILoadStore(IOPDesc *iop, uint64_t addres
         raise_record(iop, iGET_MSR(iop), EXC_TYPE_DATA_STORAGE, EST_DSI_CI_LOAD_STORE, address, false);
     if (!record) return nullptr;
     return file_data_access(iop, record, kind, address, DSISR_CI_LOAD_STORE, false);
+}
+
+PowerPCException *interrupt_InstructionStorage(IOPDesc *iop, uint64_t address, int32_t subtype)
+{
+    uint64_t msr = iGET_MSR(iop);
+    bool hypervisor = routed_to_hypervisor(iop, msr, AXD_KIND_FETCH);
+    int32_t type = hypervisor ? EXC_TYPE_HV_ISI : EXC_TYPE_INSTRUCTION_STORAGE;
+    PowerPCException *record = raise_record(iop, msr, type, subtype, address, hypervisor);
+    if (!record) return nullptr;
+    record->srr1_set = SRR1_GUARDED_OR_NO_EXECUTE;
+    return file(iop, record, AXD_KIND_FETCH, "\nINTERRUPT: %s\n");
 }
 
 PowerPCException *interrupt_HVTLBException(IOPDesc *iop, uint64_t address, uint32_t kind)
@@ -511,7 +526,8 @@ PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, u
                                                int32_t subtype)
 {
     uint64_t msr = iGET_MSR(iop);
-    if ((msr & MSR_TS) && !OS_SUPPORTS_HTM(iop) && htm_handle_exception(iop, EXC_TYPE_ALIGNMENT)) return nullptr;
+    if ((msr & MSR_TS) && !OS_SUPPORTS_HTM(iop) && htm_handle_exception(iop, EXC_TYPE_ALIGNMENT))
+        return nullptr;
     PowerPCException *record = new_record(iop, EXC_TYPE_ALIGNMENT, subtype, address, false);
     if (!record) return nullptr;
     fill_sdar(iop, record);
@@ -523,10 +539,11 @@ PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, u
             record->dsisr_merged = 0;
         } else {
             dsisr = Compute_DSISR_Bits_From_inst(iop);
-            if (!option(iop, PO_DSISR_BITS_ARE_DEFINED_FOR_ALL_INTERRUPTS)) record->dsisr_merged = MERGED_ALIGNMENT;
+            if (!option(iop, PO_DSISR_BITS_ARE_DEFINED_FOR_ALL_INTERRUPTS))
+                record->dsisr_merged = MERGED_ALIGNMENT;
         }
     }
-    Set_DSISR_DAR(iop, record, kind, address, dsisr, option(iop, PO_DAR_BITS_ARE_DEFINED_FOR_ALIGNMENT_INTERRUPTS),
-                  dsisr_flag);
+    Set_DSISR_DAR(iop, record, kind, address, dsisr,
+                  option(iop, PO_DAR_BITS_ARE_DEFINED_FOR_ALIGNMENT_INTERRUPTS), dsisr_flag);
     return file(iop, record, kind, "\nINTERRUPT: %s\n");
 }

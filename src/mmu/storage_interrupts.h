@@ -47,6 +47,10 @@ enum : int32_t {
     EST_DSI_EAO_SEGMENT_CROSS = 285,
     EST_DSI_AMO = 299,
     EST_ALIGN_PELK_NOT_NATURAL = 302,
+    EST_ISI_G_BIT = 222,
+    EST_ISI_N_BIT = 224,
+    EST_ISI_FETCH_GUARDED = 271,
+    EST_ISI_FETCH_NO_EXECUTE = 272,
 };
 
 // Exception types of the storage interrupts.
@@ -84,11 +88,15 @@ PowerPCException *interrupt_DataStorageSegmentFault(IOPDesc *iop, uint64_t addre
 PowerPCException *interrupt_DataStorageKey(IOPDesc *iop, uint64_t address, uint32_t kind, uint32_t dsisr,
                                            uint64_t srr1_bits);
 // Page or real-mode protection violation.
-PowerPCException *interrupt_DataStorageProtection(IOPDesc *iop, uint64_t address, uint32_t kind, int32_t subtype);
+PowerPCException *interrupt_DataStorageProtection(IOPDesc *iop, uint64_t address, uint32_t kind,
+                                                  int32_t subtype);
 // An access the storage does not support (cache-inhibited or write-through restrictions).
 PowerPCException *interrupt_DataStorageAccess(IOPDesc *iop, uint64_t address, uint32_t kind, int32_t subtype);
 // A cache-inhibited load or store instruction refused.
 PowerPCException *interrupt_DataStorageCILoadStore(IOPDesc *iop, uint64_t address, uint32_t kind);
+// A fetch refused by its page's attributes (guarded or no-execute): the instruction-storage
+// interrupt with the subtype and SRR1 bit 0x10000000.
+PowerPCException *interrupt_InstructionStorage(IOPDesc *iop, uint64_t address, int32_t subtype);
 // A TLB miss while the hardware page-table search is disabled.
 PowerPCException *interrupt_HVTLBException(IOPDesc *iop, uint64_t address, uint32_t kind);
 // A refused coprocessor request.
@@ -96,8 +104,8 @@ PowerPCException *interrupt_ICSWX(IOPDesc *iop, uint64_t address, uint32_t dsisr
 // The pbt instruction's data-storage interrupt; DAR is the low 12 bits of RS.
 PowerPCException *interrupt_DataStoragePBT(IOPDesc *iop, uint64_t ignored, uint32_t kind);
 // The alignment interrupt; ignored: an alignment mask some callers pass.
-PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, uint64_t ignored, uint32_t kind,
-                                               int32_t subtype);
+PowerPCException *interrupt_AlignmentException(IOPDesc *iop, uint64_t address, uint64_t ignored,
+                                               uint32_t kind, int32_t subtype);
 // The direct-store segment and AMO data-storage interrupts.
 PowerPCException *interrupt_DirectStorage(IOPDesc *iop, uint64_t address, uint32_t kind);
 PowerPCException *interrupt_DataStorageAMO(IOPDesc *iop, uint64_t address, uint32_t kind);

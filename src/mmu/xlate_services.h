@@ -15,8 +15,6 @@ int PPC_MMU_Check_Access(IOPDesc *iop, AXD *axd);
 int CheckInhibitedFaults(IOPDesc *iop, AXD *axd, uint32_t wimg, int mode);
 // Effective-address overflow check of tags-active state: 2 fine, 1 overflow on a touch, 0 raised.
 int CEA_CHECK_EAO_WITH_INTERRUPT(IOPDesc *iop);
-// The SLB entry of the effective address: 1 found (copied into entry), 0 not found.
-int PPC_MMU_Search_SLB(IOPDesc *iop, uint64_t ea, SLB *entry, AXD *axd);
 // Storage interrupts.
 PowerPCException *interrupt_DataStorageProtection(IOPDesc *iop, uint64_t address, uint32_t kind, int32_t subtype);
 PowerPCException *interrupt_DataStorageSegmentFault(IOPDesc *iop, uint64_t address, uint32_t kind,

@@ -78,6 +78,10 @@ constexpr uint64_t PCR_VSX_OFF = 0x4000000000000000;
 constexpr uint64_t PCR_V206 = 0x4; // level 2.06: the 2.07 additions are illegal in problem state
 constexpr uint64_t PCR_V205 = 0x2; // level 2.05
 
+// ---- simulator control registers ----
+constexpr uint64_t SIM_CTRL1_VMX128 = 0x4000000000000000; // vbpermq and the quadword add/subtract
+constexpr uint64_t SIM_CTRL_VMX_CRYPTO_DIS = 0x2000000000000000;
+
 // ---- facilities (indexes into the HFSCR and FSCR bit tables) ----
 constexpr int FACILITY_FP = 0;
 constexpr int FACILITY_VECTOR = 1;
@@ -102,6 +106,7 @@ constexpr const char *TEXT_V206_DISABLED = "2.0.6  is disabled";
 constexpr const char *TEXT_V205_DISABLED = "2.0.5 is disabled";
 constexpr const char *TEXT_VSX_PCR = "VSX disabled by PCR bit in user mode";
 constexpr const char *TEXT_VMX_PCR = "VMX disabled by PCR bit";
+constexpr const char *TEXT_VMX128_ILLEGAL = "New VMX 128 Add and Subtract instructions are Illegal";
 constexpr const char *TEXT_GAMES_ONLY = "vmx instruction only supported in games mode";
 
 } // namespace vec

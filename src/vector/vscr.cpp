@@ -32,6 +32,14 @@ void IOP_Set_VSCR_SAT(IOPDesc *iop)
     store_masked(&thread->VSCR_CHANGE, thread->VSCR_CHANGE.value | vec::VSCR_SAT);
 }
 
+void IOP_Set_VSCR_SAT_Only(IOPDesc *iop)
+{
+    if (iop->use_slots)
+        iop->sat_pending = 1;
+    else
+        store_masked(&iop->thread->VSCR, iop->thread->VSCR.value | vec::VSCR_SAT);
+}
+
 int semantic_mtvscr(IOPDesc *iop)
 {
     if (!Check_VMX_Available(iop)) return 0;

@@ -12,3 +12,5 @@ struct IOPDesc;
 // VSCR_CHANGE in both modes. Plain stores under the implemented-bits masks: no triggers, no
 // written flag. Called at most once per instruction, after the target write.
 void IOP_Set_VSCR_SAT(IOPDesc *iop);
+// The first step of IOP_Set_VSCR_SAT alone (VSCR_CHANGE untouched): the double-precision lane modes.
+void IOP_Set_VSCR_SAT_Only(IOPDesc *iop);

@@ -79,6 +79,9 @@ TEST_F(SimtopTest, ModeAndDisplayCommands)
     ok("alpha mode fastest");
     EXPECT_EQ(ok("alpha display mode"), "Simulator is in mode SIMPLE, but it is switching to mode TURBO");
     EXPECT_EQ(fails("alpha mode foo"), "Unrecognized mode: foo\n");
+    // Without the cycle-level core CYCLE mode is refused and the switch under way stays.
+    EXPECT_EQ(fails("alpha mode cycle"), "Mode cycle needs the cycle-level core, which is not available\n");
+    EXPECT_EQ(ok("alpha display mode"), "Simulator is in mode SIMPLE, but it is switching to mode TURBO");
     EXPECT_EQ(ok("alpha display features"), "FLOATING_POINT VMX ");
     EXPECT_EQ(ok("alpha display number_of_MCMs"), "1");
     EXPECT_EQ(ok("alpha display memory_size"), "0x0000000004000000");

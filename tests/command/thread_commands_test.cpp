@@ -206,6 +206,14 @@ TEST_F(ThreadCommandsTest, MemoryValuesAndTheirText)
     EXPECT_EQ(ok("alpha memory display 0x1000 word"), "0x23450000");
     EXPECT_EQ(ok("alpha memory display 0x1000 word 4"), "0x23450000 0x00000000 0x00000000 0x00000000\n");
     EXPECT_EQ(ok("alpha memory display 0x1000 word 3"), "0x23450000 0x00000000 0x00000000 ");
+    // A range past the end of memory is refused before anything is shown.
+    char end[64];
+    snprintf(end, sizeof end, "Illegal Address 0x%016lX\n", (unsigned long)machine->total_memory);
+    for (const char *count : {"0x8000000000000000", "0x2000000000000001", "0x4000000"})
+        EXPECT_EQ(fails(std::string("alpha memory display 0x1000 long ") + count), end) << count;
+    std::string last = std::to_string(machine->total_memory - 16);
+    EXPECT_EQ(ok("alpha memory display " + last + " long 2"), "0x0000000000000000 0x0000000000000000\n");
+    EXPECT_EQ(fails("alpha memory display " + last + " long 3"), end);
     std::string bytes = ok("alpha memory display 0x1000 byte 20");
     EXPECT_EQ(lines(bytes).size(), 1u);
     EXPECT_EQ(bytes.find('\n'), 16 * 5 - 1u);
@@ -331,6 +339,8 @@ TEST_F(ThreadCommandsTest, SetargsLaysOutTheArgumentVectorBelowTheStackTop)
     EXPECT_EQ(fails("alpha setargs a b"), "\nERROR: config setargs needs to have an elf object loaded first!");
     machine->stack_top = 0x100000;
     thread0->MSR.value |= 0x8000000000000000ull;
+    for (uint64_t at = 0x100000 - 0x200; at < 0x100000; at += 8) // what an earlier run left there
+        ok("alpha memory set " + std::to_string(at) + " long 0xFFFFFFFFFFFFFFFF");
     EXPECT_EQ(ok("alpha setargs a b"), "");
     std::string path = "alpha setargs";
     uint64_t area = 5 * 8 + (path.size() + 8) + 9 + 9;
@@ -343,6 +353,19 @@ TEST_F(ThreadCommandsTest, SetargsLaysOutTheArgumentVectorBelowTheStackTop)
     EXPECT_EQ(ok("alpha memory display " + std::to_string(top) + " long"), pointer);
     EXPECT_EQ(ok("alpha memory display " + std::to_string(top + 40) + " STRING"), path);
     EXPECT_EQ(ok("alpha memory display " + std::to_string(top + 40 + path.size() + 1) + " STRING"), "a");
+    EXPECT_EQ(ok("alpha memory display " + std::to_string(top + 3 * 8) + " long"), "0x0000000000000000");
+    // The program's stack starts below the area, aligned, its back chain zero.
+    uint64_t stack = (top - 112) & ~15ull;
+    EXPECT_EQ(thread0->GPR[1].value, stack);
+    EXPECT_EQ(ok("alpha memory display " + std::to_string(stack) + " long"), "0x0000000000000000");
+
+    // A little-endian program reads its pointers in its own byte order.
+    thread0->MSR.value |= 1;
+    ok("alpha setargs a");
+    top = machine->stack_top;
+    snprintf(pointer, sizeof pointer, "0x%016lX", (unsigned long)__builtin_bswap64(top + 4 * 8));
+    EXPECT_EQ(ok("alpha memory display " + std::to_string(top) + " long"), pointer);
+    thread0->MSR.value &= ~1ull;
 
     // A 32-bit thread uses 4-byte pointers.
     thread0->MSR.value &= ~0x8000000000000000ull;

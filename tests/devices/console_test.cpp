@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -55,6 +58,26 @@ int free_port()
     getsockname(fd, (sockaddr *)&address, &length);
     close(fd);
     return ntohs(address.sin_port);
+}
+
+// The local address of the socket listening on the port, from the kernel's table of TCP sockets
+// ("0100007F" is 127.0.0.1, "00000000" every address); empty when none listens within a second.
+std::string listening_address(int port)
+{
+    char wanted[8];
+    snprintf(wanted, sizeof wanted, ":%04X", port);
+    for (int tries = 0; tries < 50; tries++) {
+        std::ifstream table("/proc/net/tcp");
+        std::string line;
+        while (std::getline(table, line)) {
+            std::istringstream fields(line);
+            std::string slot, local, remote, state;
+            fields >> slot >> local >> remote >> state;
+            if (state == "0A" && local.size() == 13 && local.substr(8) == wanted) return local.substr(0, 8);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return "";
 }
 
 int connect_loopback(int port)
@@ -205,9 +228,14 @@ TEST_F(ConsoleTest, ListenChannelAcceptsALoopbackConnection)
     SinkCapture sink;
     int port = free_port();
     int client = -1;
-    std::thread connector([&] { client = connect_loopback(port); });
+    std::string address;
+    std::thread connector([&] {
+        address = listening_address(port);
+        client = connect_loopback(port);
+    });
     fd_element_s *channel = Setup_Listener_Socket(console, "l", "listen", FDS_BOTH, port, 5, 1, 0);
     connector.join();
+    EXPECT_EQ(address, "0100007F"); // the loopback address alone
     ASSERT_NE(channel, nullptr);
     ASSERT_GE(client, 0);
     EXPECT_EQ(channel->type, (uint32_t)FDR_LISTEN);

@@ -101,18 +101,18 @@ class Syscall : public ::testing::Test
     uint32_t saved_stop = 0;
 };
 
-TEST_F(Syscall, ExitStopsAndTheInstructionStillAdvances)
+TEST_F(Syscall, ExitStopsKeepsTheStatusAndTheInstructionStillAdvances)
 {
     standalone_mode = 1;
     for (uint64_t number : {1, 234}) {
         stop_simulation = 0;
         ew.t->PC.value = 0x1000;
         ew.gpr(0) = number;
-        ew.gpr(3) = 55;
+        ew.gpr(3) = 0xFFFFFFFF00000003ull; // the status is the low word of the argument
         EXPECT_EQ(ew.run(SC), 1);
         EXPECT_TRUE(stop_simulation & STOP_EXIT_SYSCALL);
         EXPECT_STREQ(SimStopText(), "exit syscall, ");
-        EXPECT_EQ(ew.gpr(3), 0u);
+        EXPECT_EQ(ew.gpr(3), 3u);
         EXPECT_EQ(ew.t->PC.value, 0x1004u);
     }
     standalone_mode = 0;
@@ -195,6 +195,27 @@ TEST_F(Syscall, WritevPrintsEachSegmentInTheGuestByteOrder)
     }
 }
 
+TEST_F(Syscall, WritevOfMoreThan1024EntriesIsInvalidAndWritesNothing)
+{
+    add_console();
+    put_string(0x3000, "x");
+    for (uint64_t i = 0; i < 1025; i++) {
+        ew.write(0x4000 + 16 * i, 8, 0x3000);
+        ew.write(0x4008 + 16 * i, 8, 1);
+    }
+    SinkCapture sink;
+    for (uint64_t count : {1025ull, 0x7FFFFFFFull, 0xFFFFFFFFull}) {
+        call(146, {1, 0x4000, count});
+        EXPECT_EQ(ew.gpr(3), 22u) << count;
+        EXPECT_EQ(ew.cr() & 0x10000000u, 0x10000000u) << count;
+    }
+    Console_Write(console, '\n');
+    EXPECT_EQ(sink.text(), "\n");
+    call(146, {1, 0x4000, 1024}); // the limit itself is served
+    EXPECT_EQ(ew.gpr(3), 1024u);
+    EXPECT_EQ(ew.cr() & 0x10000000u, 0u);
+}
+
 TEST_F(Syscall, WritevToAnotherDescriptorFails)
 {
     add_console();
@@ -271,6 +292,56 @@ TEST_F(Syscall, MmapHandsOutTheBreak)
     EXPECT_EQ(machine().loader_high_memory, 0x40000u);
 }
 
+TEST_F(Syscall, AnonymousMappingsCoverWholePages)
+{
+    const uint64_t anonymous = 0x22;
+    struct Case {
+        uint64_t high, length, result, new_high;
+    } cases[] = {
+        {0x11234, 0x10, 0x12000, 0x13000},   // an unaligned break is rounded up, the length too
+        {0x13000, 0x1001, 0x13000, 0x15000}, // an aligned break is the mapping's start
+        {0x15000, 0x20000, 0x15000, 0x35000},
+        {0x35001, 0xA000, MINUS_ONE, 0x35001},          // would end outside memory
+        {0x20000, ~0ull - 0x800, MINUS_ONE, 0x20000},   // the length wraps when rounded
+        {0x20000, ~0ull - 0x1FFFF, MINUS_ONE, 0x20000}, // the end wraps
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.high);
+        machine().loader_high_memory = c.high;
+        machine().program_break = machine().mapping_floor = 0;
+        call(90, {0, c.length, 3, anonymous, MINUS_ONE, 0});
+        EXPECT_EQ(ew.gpr(3), c.result);
+        EXPECT_EQ(machine().loader_high_memory, c.new_high);
+    }
+}
+
+TEST_F(Syscall, BrkNeverGrowsIntoMappedMemory)
+{
+    const uint64_t anonymous = 0x22;
+    machine().loader_high_memory = 0x10000;
+    call(45, {0});
+    EXPECT_EQ(ew.gpr(3), 0x10000u);
+    call(45, {0x11800}); // the program's heap grows to 0x11800
+    EXPECT_EQ(ew.gpr(3), 0x11800u);
+    call(90, {0, 0x4000, 3, anonymous, MINUS_ONE, 0}); // a mapping at 0x12000..0x16000
+    EXPECT_EQ(ew.gpr(3), 0x12000u);
+    EXPECT_EQ(machine().loader_high_memory, 0x16000u);
+    call(45, {0x11F00}); // still below the mapping
+    EXPECT_EQ(ew.gpr(3), 0x11F00u);
+    for (uint64_t address : {0x12100ull, 0x17000ull}) { // into or over the mapping: refused
+        call(45, {address});
+        EXPECT_EQ(ew.gpr(3), 0x11F00u) << address;
+    }
+    EXPECT_EQ(machine().loader_high_memory, 0x16000u);
+    call(45, {0x11000}); // the heap may shrink
+    EXPECT_EQ(ew.gpr(3), 0x11000u);
+    call(45, {0}); // the break reported lies above every mapping, and grows from there
+    EXPECT_EQ(ew.gpr(3), 0x16000u);
+    call(45, {0x18000});
+    EXPECT_EQ(ew.gpr(3), 0x18000u);
+    EXPECT_EQ(machine().loader_high_memory, 0x18000u);
+}
+
 TEST_F(Syscall, GettimeofdayWritesTheCoreClockTime)
 {
     tsim_s kernel{};
@@ -282,10 +353,12 @@ TEST_F(Syscall, GettimeofdayWritesTheCoreClockTime)
     ew.core.core->core_freq = &clock;
 
     ew.gpr(3) = 0x800;
+    ew.cr() = 0x10000000; // SO left over from an earlier call
     call(78, {0x800});
     EXPECT_EQ(ew.read(0x800, 8), 2u);
     EXPECT_EQ(ew.read(0x808, 8), 500000u);
-    EXPECT_EQ(ew.gpr(3), 0x800u);
+    EXPECT_EQ(ew.gpr(3), 0u);
+    EXPECT_EQ(ew.cr(), 0u);
 
     ew.mode32();
     call(78, {0x900});
@@ -414,12 +487,18 @@ TEST_F(Syscall, ATriggerTakesTheCallOver)
     EXPECT_EQ(sink.text(), "\n");
 }
 
-TEST_F(Syscall, UnsupportedCallsLeaveGpr3AndTheLowWordSelects)
+TEST_F(Syscall, UnsupportedCallsFailWithENOSYSAndTheLowWordSelects)
 {
-    call(3, {1234});
-    EXPECT_EQ(ew.gpr(3), 1234u);
-    call(400, {1234});
-    EXPECT_EQ(ew.gpr(3), 1234u);
+    constexpr uint32_t SO = 0x10000000;
+    for (uint64_t number : {3ull, 174ull, 247ull, 324ull, 325ull, 400ull, 0xFFFFFFFFull}) {
+        ew.cr() = 0x80000000; // CR0[LT] stays, SO is set
+        call(number, {1234});
+        EXPECT_EQ(ew.gpr(3), 38u) << number;
+        EXPECT_EQ(ew.cr(), 0x80000000u | SO) << number;
+    }
+    call(20); // a served call clears SO and keeps the rest of CR0
+    EXPECT_EQ(ew.gpr(3), 1u);
+    EXPECT_EQ(ew.cr(), 0x80000000u);
 
     add_console();
     put_string(0x1000, "low");

@@ -1,5 +1,5 @@
 // After-instruction triggers ("BRANCH_SELF", "NOOP", "ATTN") and the instruction prints; also the
-// test doubles of the associative-trigger lookup and the idle-loop service used by exec_word.h.
+// test double of the associative-trigger lookup used by exec_word.h.
 #include <cstring>
 #include <map>
 #include <string>
@@ -48,7 +48,6 @@ Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *table, const char *name)
     auto it = defined_triggers.find(name);
     return it != defined_triggers.end() && it->second.active ? &it->second : nullptr;
 }
-
 
 // ---- tests ----
 

@@ -1,17 +1,18 @@
-// ERAT insertion (reuse of a thread's entry, the LRU eviction with its trigger texts, the keying
-// granularity, an ERAT left without rows) and the TLBER read-out of a TLB entry.
+// ERAT insertion as the processor uses it (reuse of a thread's entry, the LRU eviction reported
+// before the insertion, the keying granularity, an ERAT left without rows) and the TLBER read-out of
+// a TLB entry.
 #include "exec_word.h"
-#include "processor/hooks/erat_trigger.h"
+#include "mmu/erat.h"
+#include "processor/records/axd.h"
 #include "processor/records/processor_state.h"
 #include "processor/spr/ex_spr.h"
 #include "processor/translation/erat.h"
-#include "processor/translation/erat_insert.h"
 #include "processor/translation/tlb.h"
 
 namespace
 {
 
-// An ERAT of 4 rows × 2 ways, 16 MB large pages, with its trigger record on.
+// An ERAT of 4 rows × 2 ways, 16 MB large pages, whose trigger procedure is "record".
 struct SmallErat {
     SmallErat()
     {
@@ -23,15 +24,15 @@ struct SmallErat {
         erat.row_bits = 2;
         erat.large_shift = 24;
         erat.small_shift = 12;
-        erat.msr_mask = ~0ull;
         erat.trigger = &trigger;
-        erat_trigger_standin_log.texts.clear();
+        snprintf(erat.name, sizeof erat.name, "test_dERAT.0");
     }
     // The row an address of the small granularity lands in.
     static int32_t row(uint64_t ea) { return (int32_t)(((ea >> 62) ^ (ea >> 12)) & 3); }
     ERAT_Entry entries[8] = {};
     int32_t counts[4] = {};
-    TLB_Trigger_Desc trigger{nullptr, 1};
+    char procedure[8] = "record";
+    TLB_Trigger_Desc trigger{procedure, 1};
     ERAT_Struct erat = {};
 };
 
@@ -47,12 +48,13 @@ AXD translation(uint64_t ea, uint64_t pa)
 TEST(EratInsert, TheSameThreadAndPageReusesItsWay)
 {
     ExecWord ew;
+    TclRecorder tcl;
     SmallErat s;
     const uint64_t words[2] = {1, 2};
     const uint64_t ea = 0x10123;
-    const AXD a = translation(ea, 0x7123);
+    AXD a = translation(ea, 0x7123);
     ERAT_AddMapping(ew.t, &s.erat, &a, ea, 12, words);
-    const AXD b = translation(ea + 8, 0x7128);
+    AXD b = translation(ea + 8, 0x7128);
     ERAT_AddMapping(ew.t, &s.erat, &b, ea + 8, 12, words);
     const int32_t row = SmallErat::row(ea);
     EXPECT_EQ(s.counts[row], 1);
@@ -61,36 +63,39 @@ TEST(EratInsert, TheSameThreadAndPageReusesItsWay)
     EXPECT_EQ(entry.axd.pa, 0x7000u);
     EXPECT_EQ(entry.erat_shift, 12);
     EXPECT_EQ(entry.pte[1], 2u);
-    ASSERT_EQ(erat_trigger_standin_log.texts.size(), 2u);
-    EXPECT_EQ(erat_trigger_standin_log.texts[1],
-              "op add func Store ea 0x0000000000010000 pa 0x0000000000007000 index 0 row " +
-                  std::to_string(row) + " count 1");
+    const std::string fired = tcl.fired();
+    EXPECT_NE(fired.find("op add func STORE ea 0x0000000000010000 pa 0x0000000000007000 index " +
+                         std::to_string(row * 2) + " row " + std::to_string(row) + " count 1"),
+              std::string::npos)
+        << fired;
+    EXPECT_EQ(fired.find("evict"), std::string::npos);
 }
 
 TEST(EratInsert, AFullRowEvictsTheLeastRecentlyUsedWayFirst)
 {
     ExecWord ew;
+    TclRecorder tcl;
     SmallErat s;
     // Three pages of one row (rows repeat every 4 pages).
     const uint64_t pages[] = {0x10000, 0x14000, 0x18000};
     const int32_t row = SmallErat::row(pages[0]);
-    const AXD first = translation(pages[0], 0x100000), second = translation(pages[1], 0x200000);
+    AXD first = translation(pages[0], 0x100000), second = translation(pages[1], 0x200000);
     ERAT_AddMapping(ew.t, &s.erat, &first, pages[0], 12, nullptr);
     ERAT_AddMapping(ew.t, &s.erat, &second, pages[1], 12, nullptr);
     s.entries[row * 2 + 0].last_use = 20; // way 1 is older
     s.entries[row * 2 + 1].last_use = 10;
-    erat_trigger_standin_log.texts.clear();
-    const AXD third = translation(pages[2], 0x300000);
+    tcl.clear();
+    AXD third = translation(pages[2], 0x300000);
     ERAT_AddMapping(ew.t, &s.erat, &third, pages[2], 12, nullptr);
     EXPECT_EQ(s.counts[row], 2);
     EXPECT_EQ(s.entries[row * 2 + 1].axd.ea, pages[2]);
     EXPECT_EQ(s.entries[row * 2 + 0].axd.ea, pages[0]);
-    ASSERT_EQ(erat_trigger_standin_log.texts.size(), 2u);
-    EXPECT_EQ(erat_trigger_standin_log.texts[0].rfind("op evict func Store ea 0x0000000000014000 pa "
-                                                      "0x0000000000200000 index 1",
-                                                      0),
-              0u);
-    EXPECT_EQ(erat_trigger_standin_log.texts[1].rfind("op add func Store ea 0x0000000000018000", 0), 0u);
+    const std::string fired = tcl.fired();
+    const size_t evict = fired.find("op evict func STORE ea 0x0000000000014000 pa 0x0000000000200000");
+    const size_t add = fired.find("op add func STORE ea 0x0000000000018000");
+    ASSERT_NE(evict, std::string::npos) << fired;
+    ASSERT_NE(add, std::string::npos) << fired;
+    EXPECT_LT(evict, add);
 }
 
 TEST(EratInsert, GranularityFollowsThePageShift)
@@ -98,7 +103,7 @@ TEST(EratInsert, GranularityFollowsThePageShift)
     ExecWord ew;
     SmallErat s;
     const uint64_t ea = 0x12345678;
-    const AXD a = translation(ea, 0x9345678);
+    AXD a = translation(ea, 0x9345678);
     ERAT_AddMapping(ew.t, &s.erat, &a, ea, 16, nullptr); // below the large-page shift
     ERAT_AddMapping(ew.t, &s.erat, &a, ea, 24, nullptr);
     int found_small = 0, found_large = 0;
@@ -114,8 +119,10 @@ TEST(EratInsert, AnEratWithoutRowsTakesNothing)
 {
     ExecWord ew;
     ERAT_Struct empty = {};
-    const AXD a = translation(0x1000, 0x2000);
-    EXPECT_EQ(ERAT_AddMapping(ew.t, &empty, &a, 0x1000, 12, nullptr), 0);
+    AXD a = translation(0x1000, 0x2000);
+    ERAT_AddMapping(ew.t, &empty, &a, 0x1000, 12, nullptr);
+    EXPECT_EQ(empty.entries, nullptr);
+    EXPECT_EQ(ERAT_FindMapping(ew.t, &empty, 0x1000, AXD_KIND_STORE), nullptr);
 }
 
 TEST(Tlber, ReadOutOfAnEntry)

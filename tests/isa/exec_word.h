@@ -1,16 +1,16 @@
 // Runs single instruction words on a hand-made thread: a core with its threads and every register
 // defined (tests/processor/register_fixture.h), the options of the Ervik processor type that the
-// fixed-point, branch, move and system code reads (on by default for that type), a 64-bit hypervisor MSR, and for each word a fresh IOPDesc
-// decoded through DecodeInstr whose row's semantic routine is called. Tests then look at the
-// registers, XER, CR, PC and the exceptions filed on the IOPDesc.
+// fixed-point, branch, move and system code reads (on by default for that type), a 64-bit hypervisor MSR, and
+// for each word a fresh IOPDesc decoded through DecodeInstr whose row's semantic routine is called. Tests
+// then look at the registers, XER, CR, PC and the exceptions filed on the IOPDesc.
 //
 // Memory: memory() gives the machine chip 0 with its memory map and RAM from address 0, a memory
 // client per thread, a cache-block size and reservation granule of 128 bytes and the default
 // memory tags; read()/write() reach the RAM as the chip map's client, big-endian.
 //
 // Trigger helpers: a Tcl interpreter whose procedure "record" appends its arguments to ::fired,
-// and associative triggers defined by name (test doubles of the trigger-table lookup and of the
-// idle-loop service live in after_instruction_test.cpp).
+// and associative triggers defined by name (the test double of the trigger-table lookup lives in
+// after_instruction_test.cpp).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -111,10 +111,11 @@ class ExecWord
                  PO_DIVW_CLEARS_RT0_31, PO_MULHW_DOUBLES, PO_DIVDE_SUPPORTED, PO_DIVWE_SUPPORTED,
                  PO_DIVIDE_W_UPDATE_DO_NOT_SET_XER_OV, PO_KNOW_OR_NOP, PO_KNOW_ORI_NOP, PO_KNOW_ORI_ZERO_NOP,
                  PO_KNOW_AND_ZERO_NOP, PO_POPCNTB_SUPPORTED, PO_POPCNTW_SUPPORTED, PO_POPCNTD_SUPPORTED,
-                 PO_BPERMD_SUPPORTED, PO_POWERPC_V202, PO_POWERPC_V206, PO_ARITHMETIC_SHIFT_FORCES_XER_OC_ZERO,
-                 PO_MFTB_SUPPORTED, PO_MFOCRF_SUPPORTED, PO_MTOCRF_SUPPORTED, PO_OMFCR_BITS_ZERO,
-                 PO_OMFCR_IGNORE_INVALID, PO_OMFCR_DOUBLES_NIBBLE, PO_OMFCR_CRM_EQ_0_MOVES_CR8,
-                 PO_SC00_FORM_SUPPORTED, PO_SCV_SUPPORTED, PO_NAP_OPS_VALID_HV_MODE_ONLY})
+                 PO_BPERMD_SUPPORTED, PO_POWERPC_V202, PO_POWERPC_V206,
+                 PO_ARITHMETIC_SHIFT_FORCES_XER_OC_ZERO, PO_MFTB_SUPPORTED, PO_MFOCRF_SUPPORTED,
+                 PO_MTOCRF_SUPPORTED, PO_OMFCR_BITS_ZERO, PO_OMFCR_IGNORE_INVALID, PO_OMFCR_DOUBLES_NIBBLE,
+                 PO_OMFCR_CRM_EQ_0_MOVES_CR8, PO_SC00_FORM_SUPPORTED, PO_SCV_SUPPORTED,
+                 PO_NAP_OPS_VALID_HV_MODE_ONLY})
             core.core->options[option] = 1;
         t->MSR.value = MSR_SF | MSR_HV;
         t->PC.value = 0x1000;
@@ -225,8 +226,8 @@ inline uint32_t MD_FORM(uint32_t xo, uint32_t rs, uint32_t ra, uint32_t sh, uint
 // MDS-form rldcl (xo 8) and rldcr (xo 9).
 inline uint32_t MDS_FORM(uint32_t xo, uint32_t rs, uint32_t ra, uint32_t rb, uint32_t mb, uint32_t rc = 0)
 {
-    return (30u << 26) | (rs << 21) | (ra << 16) | (rb << 11) | ((mb & 31) << 6) | ((mb >> 5) << 5) | (xo << 1) |
-           rc;
+    return (30u << 26) | (rs << 21) | (ra << 16) | (rb << 11) | ((mb & 31) << 6) | ((mb >> 5) << 5) |
+           (xo << 1) | rc;
 }
 // XS-form sradi.
 inline uint32_t SRADI(uint32_t rs, uint32_t ra, uint32_t sh, uint32_t rc = 0)

@@ -200,7 +200,6 @@ class Markers : public ::testing::Test
     void SetUp() override
     {
         smt_priority_standin_log = {};
-        simbogushalt_standin_calls = 0;
         flushes_before = turbo_xlate_flushes;
     }
     void TearDown() override { Test_Assoc_Clear(); }
@@ -319,11 +318,13 @@ TEST_F(Markers, XoriServicesAndBitAccurateMode)
     EXPECT_EQ(flushes(), 2);
 
     ew.gpr(0) = 0x99;
+    ew.t->chunk_mode = 1; // the halt of a thread in chunk mode adds 0x40000000 ticks to its delay
+    ew.t->chunk_delay = 0;
     EXPECT_EQ(ew.run(D_FORM(26, 0, 0, 0)), 1); // xori 0,0,0: the idle service
-    EXPECT_EQ(simbogushalt_standin_calls, 1);
+    EXPECT_EQ(ew.t->chunk_delay, 0x40000000u);
     EXPECT_EQ(ew.gpr(0), 0x99u);
     EXPECT_EQ(ew.run(D_FORM(26, 0, 3, 0)), 1); // xori 3,0,0: no service
-    EXPECT_EQ(simbogushalt_standin_calls, 1);
+    EXPECT_EQ(ew.t->chunk_delay, 0x40000000u);
     EXPECT_EQ(ew.t->PC.value, 0x1014u);
 }
 

@@ -3,7 +3,7 @@
 // transaction guard.
 #include "decode/semantics.h"
 #include "exec_word.h"
-#include "mmu/privileged_services.h"
+#include "mmu/tm_operations.h"
 #include "processor/hooks/htm.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_accessors.h"
@@ -29,7 +29,7 @@ class MsrReturn : public ::testing::Test
   protected:
     void SetUp() override
     {
-        Privileged_Services_Standin_Reset();
+        TM_Operations_Standin_Reset();
         htm_failure_standin_log = {0, nullptr, 0, 0};
         ew.option(PO_RFID_SUPPORTED);
         ew.option(PO_MTMSR_SUPPORTED);
@@ -142,7 +142,7 @@ TEST_F(MsrReturn, RfebbTakesTheTransactionStateFromBescrAndSetsGe)
     EXPECT_EQ(ew.t->BESCR.value >> 63, 1u);
 
     // A refused transition raises the bad-thing interrupt and writes nothing.
-    privileged_services_standin_log.transition_answer = 0;
+    tm_operations_standin_log.transition_answer = 0;
     ew.t->MSR.value = MSR_SF | MSR_HV;
     ew.t->PC.value = 0x1000;
     ew.t->BESCR.value = 0;
@@ -263,7 +263,7 @@ TEST_F(MsrReturn, InTransactionalStateAllButRfiAreSkipped)
 
 TEST_F(MsrReturn, RefusedTransitionRaisesBadThingAndChangesNothing)
 {
-    privileged_services_standin_log.transition_answer = 0;
+    tm_operations_standin_log.transition_answer = 0;
     ew.t->SRR1.value = MSR_SF | MSR_PR;
     ew.gpr(3) = MSR_SF;
     for (uint32_t word : {RFID, HRFID, mtmsrd(3)}) {

@@ -121,6 +121,35 @@ TEST(Reserve, AnotherThreadsStoreToTheGranuleRevokesTheReservation)
     EXPECT_EQ(ew.read(0x100, 4), 0u);
 }
 
+TEST(Reserve, AThreadsOwnStoreKeepsItsReservationAndEndsTheOthers)
+{
+    ExecWord ew({}, 2);
+    ew.memory();
+    ThreadState *other = ew.core.thread(1);
+    ew.gpr(4) = 0x100;
+    ew.gpr(5) = 0;
+    ASSERT_EQ(ew.run(lwarx(3, 4, 5)), 1);
+    // Thread 1 reserves the same granule.
+    IOPDesc *iop = ew.core.iop(1);
+    iop->word = lwarx(3, 0, 4);
+    iop->row = DecodeInstr(instruction_info_table, iop->word);
+    other->GPR[4].value = 0x140;
+    other->PC.value = 0x2000;
+    other->MSR.value = MSR_SF | MSR_HV;
+    ASSERT_EQ(iop->row->semantic(iop), 1);
+    ASSERT_TRUE(holds(other));
+    // Thread 0 stores to the reserved word itself: its own reservation stays, thread 1's ends.
+    ew.gpr(7) = 9;
+    ASSERT_EQ(ew.run(stw(7, 4, 0)), 1);
+    EXPECT_TRUE(holds(ew.t));
+    EXPECT_FALSE(holds(other));
+    ew.gpr(3) = 10;
+    ASSERT_EQ(ew.run(stwcx_dot(3, 4, 5)), 1);
+    EXPECT_EQ(ew.cr() >> 28, CR_EQ);
+    EXPECT_EQ(ew.read(0x100, 4), 10u);
+    EXPECT_FALSE(holds(ew.t)); // the store-conditional consumed it
+}
+
 TEST(Reserve, LoadAndReserveThatFailsClearsTheEarlierReservation)
 {
     // A cache-inhibited reservation access with the DSI option raises DSI 228 on lwarx.

@@ -3,7 +3,7 @@
 // gates.
 #include "decode/semantics.h"
 #include "exec_word.h"
-#include "mmu/privileged_services.h"
+#include "mmu/tm_operations.h"
 
 namespace
 {
@@ -43,16 +43,16 @@ class TmInstructions : public ::testing::Test
   protected:
     void SetUp() override
     {
-        Privileged_Services_Standin_Reset();
+        TM_Operations_Standin_Reset();
         ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TM | MSR_TS_TRANSACTIONAL;
         ew.t->HFSCR.value = ~0ull;
     }
     // Whether the last instruction aborted, and with what cause.
-    bool aborted() const { return privileged_services_standin_log.tm_calls && tm_last("tabort"); }
+    bool aborted() const { return tm_operations_standin_log.tm_calls && tm_last("tabort"); }
     static bool tm_last(const char *name)
     {
-        return privileged_services_standin_log.tm_last &&
-               std::string(privileged_services_standin_log.tm_last) == name;
+        return tm_operations_standin_log.tm_last &&
+               std::string(tm_operations_standin_log.tm_last) == name;
     }
     ExecWord ew;
 };
@@ -62,14 +62,14 @@ TEST_F(TmInstructions, TabortCauseAndCr0FromTheTransactionState)
     ew.gpr(0) = 0x55;
     ASSERT_EQ(ew.run(tabort(0)), 1);
     EXPECT_TRUE(aborted());
-    EXPECT_EQ(privileged_services_standin_log.tm_argument, 0u); // RA field 0 is 0, not GPR0
+    EXPECT_EQ(tm_operations_standin_log.tm_argument, 0u); // RA field 0 is 0, not GPR0
     EXPECT_EQ(ew.cr() >> 28, 0b0100u);                          // 0 || TS || 0 with TS = 0b10
     EXPECT_EQ(ew.t->PC.value, 0x1004u);
 
     ew.gpr(3) = 0x1FF;
     ew.t->MSR.value = (ew.t->MSR.value & ~MSR_TS) | MSR_TS_SUSPENDED;
     ASSERT_EQ(ew.run(tabort(3)), 1);
-    EXPECT_EQ(privileged_services_standin_log.tm_argument, 0xFFu);
+    EXPECT_EQ(tm_operations_standin_log.tm_argument, 0xFFu);
     EXPECT_EQ(ew.cr() >> 28, 0b0010u);
 }
 
@@ -91,14 +91,14 @@ TEST_F(TmInstructions, ConditionalAborts)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Privileged_Services_Standin_Reset();
+        TM_Operations_Standin_Reset();
         ew.gpr(3) = c.ra;
         ew.gpr(4) = c.rb;
         ew.t->PC.value = 0x1000;
         ASSERT_EQ(ew.run(c.word), 1);
         EXPECT_EQ(aborted(), c.abort);
         if (c.abort) {
-            EXPECT_EQ(privileged_services_standin_log.tm_argument, 0u);
+            EXPECT_EQ(tm_operations_standin_log.tm_argument, 0u);
         }
         EXPECT_EQ(ew.cr() >> 28, 0b0100u);
         EXPECT_EQ(ew.t->PC.value, 0x1004u);
@@ -118,7 +118,7 @@ TEST_F(TmInstructions, OperationsReachTheModelWithTheMsr)
         EXPECT_TRUE(tm_last(c.operation));
         EXPECT_EQ(ew.cr() >> 28, 0b0100u);
     }
-    EXPECT_EQ(privileged_services_standin_log.tm_calls, 6);
+    EXPECT_EQ(tm_operations_standin_log.tm_calls, 6);
 }
 
 TEST_F(TmInstructions, TcheckLeavesCr0)
@@ -126,13 +126,13 @@ TEST_F(TmInstructions, TcheckLeavesCr0)
     ew.cr() = 0xFFFFFFFF;
     ASSERT_EQ(ew.run(tcheck(2)), 1);
     EXPECT_TRUE(tm_last("tcheck"));
-    EXPECT_EQ(privileged_services_standin_log.tm_argument, 2u);
+    EXPECT_EQ(tm_operations_standin_log.tm_argument, 2u);
     EXPECT_EQ(ew.cr(), 0xFF0FFFFFu); // only field 2, from the model
 }
 
 TEST_F(TmInstructions, RefusedTendNeitherSetsCr0NorMovesOn)
 {
-    privileged_services_standin_log.tend_answer = 0;
+    tm_operations_standin_log.tend_answer = 0;
     ew.cr() = 0;
     EXPECT_EQ(ew.run(TEND), 1);
     EXPECT_EQ(ew.cr(), 0u);
@@ -160,7 +160,7 @@ TEST_F(TmInstructions, GateOrder)
     EXPECT_EQ(ew.run(TBEGIN), 0);
     ASSERT_NE(ew.raised(), nullptr);
     EXPECT_EQ(ew.raised()->type, 44);
-    EXPECT_EQ(privileged_services_standin_log.tm_calls, 0);
+    EXPECT_EQ(tm_operations_standin_log.tm_calls, 0);
 }
 
 TEST_F(TmInstructions, TrechkptIsPrivilegedUnlessSimCtrlAllowsIt)
@@ -177,7 +177,7 @@ TEST_F(TmInstructions, TrechkptIsPrivilegedUnlessSimCtrlAllowsIt)
     EXPECT_TRUE(tm_last("trechkpt"));
 
     // A result other than 1 comes back unchanged, without CR0 and without moving on.
-    privileged_services_standin_log.trechkpt_answer = 0;
+    tm_operations_standin_log.trechkpt_answer = 0;
     ew.cr() = 0;
     ew.t->PC.value = 0x1000;
     EXPECT_EQ(ew.run(TRECHKPT), 0);

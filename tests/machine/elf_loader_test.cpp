@@ -423,14 +423,53 @@ TEST(ElfLoaderStandaloneTest, GuestProgramGetsItsAuxiliaryVectorBelowItsFirstSeg
         EXPECT_EQ(alone.read(0x0FFFFFB0 + 8 * i, 8), expected[i]) << i;
 }
 
-TEST(ElfLoaderBoundedTest, RegionOutsideTheMemoryMapEndsTheLoadSilently)
+TEST(ElfLoaderBoundedTest, RegionOutsideTheMemoryMapFailsTheLoadWithOneError)
 {
     LoaderMachine bounded([](BuiltMachine &b) { b.set("machine_option/MEMORY_OVERFLOW", "false"); });
     ElfBuilder image = be64_program();
     std::string path = write_file("far.elf", image.build());
     SinkCapture sink;
     EXPECT_EQ(Load_Elf_Processor(bounded.thread, path.c_str(), 0, 1, 0), 0);
-    EXPECT_EQ(sink.text(), "LOAD : Opening ELF image file: far.elf\n");
+    EXPECT_EQ(sink.text(),
+              "LOAD : Opening ELF image file: far.elf\nFATAL ERROR: 2: ElfLoadImage: far.elf: 0x38 "
+              "bytes at 0x0000000010000040 (file offset 0x40) do not lie in memory\n");
+}
+
+TEST_F(ElfLoaderTest, ARegionOutsideMemoryFailsTheLoadBeforeAnythingIsWritten)
+{
+    // The last section or segment starts in memory that no device covers and ends inside the ROM
+    // window, wraps around, or is larger than the machine's memory; what comes before it in the
+    // image must not be written either.
+    struct Case {
+        const char *name;
+        bool wide;
+        uint64_t address, size;
+    } cases[] = {
+        {"section into the ROM window", true, 0xEFFFFF80, 0x100},
+        {"section wrapping", true, 0xFFFFFFFFFFFFFF00ull, 0x200},
+        {"segment into the ROM window", false, 0xEFFFFF80, 0x100},
+        {"segment larger than memory", false, 0x100000, 0x4000008},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ElfBuilder image;
+        if (c.wide) {
+            image = be64_program();
+            image.sections.push_back({PROGBITS, ALLOC | WRITE, c.address, Bytes(c.size, 0x5A)});
+        } else {
+            image.wide = false;
+            image.machine = 20;
+            image.entry = 0x10000100;
+            image.segments.push_back({PT_LOAD, 0x10000100, be32_words({0x11111111, 0x22222222}), 8, 5});
+            image.segments.push_back({PT_LOAD, c.address, be32_words({0x33333333}), c.size, 6});
+        }
+        m.write(0x10000100, 8, ~0ull);
+        size_t before = m.sink.text().size();
+        EXPECT_EQ(load(image, "outside.elf"), 0);
+        EXPECT_EQ(m.read(0x10000100, 8), ~0ull);
+        std::string said = m.sink.text().substr(before);
+        EXPECT_NE(said.find("do not lie in memory"), std::string::npos) << said;
+    }
 }
 
 } // namespace

@@ -257,6 +257,19 @@ TEST_F(XcoffLoaderTest, FailuresPrintTheirLine)
                            "(0x0000000000000000 to 0x0000000003FFFFFF)\n");
 }
 
+TEST_F(XcoffLoaderTest, ABssLargerThanMemoryIsRefusedWithoutClearingIt)
+{
+    for (uint64_t size : {0x80000000ull, 0xC0000000ull}) {
+        XcoffBuilder x = xcoff_program(true);
+        x.sections[2].bss_size = size;
+        SinkCapture sink;
+        EXPECT_EQ(load(x), 0) << size;
+        EXPECT_NE(sink.text().find("LOAD XCOFF : .bss section of prog.xcoff"), std::string::npos)
+            << sink.text();
+        EXPECT_NE(sink.text().find("does not lie in memory"), std::string::npos) << sink.text();
+    }
+}
+
 TEST_F(XcoffLoaderTest, OffsetsOutsideTheFileNeverReadPastIt)
 {
     XcoffBuilder layout = xcoff_program(true);

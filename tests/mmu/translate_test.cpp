@@ -124,14 +124,15 @@ TEST_F(Translate, RealModeStorageControl)
     };
     const uint64_t HV = 0x9000000000000000ull, HV_PR = HV | MSR_PR;
     for (const Case &c : {
-             Case{"hypervisor load, RMSC on, RMI", HV, HID4_EN_RMSC, LPCR_RMI, 0x1000, AXD_KIND_LOAD, 0x5, 0xA},
-             Case{"fetch: RMI only with the fetch option", HV, HID4_EN_RMSC, LPCR_RMI, 0x1000, AXD_KIND_FETCH, 0x1, 0xA},
-             Case{"below the RMSC size: guarded, not inhibited", HV, HID4_RMSC_256M, LPCR_RMI, 0x1000, AXD_KIND_LOAD, 0x1,
+             Case{"hypervisor load, RMSC on, RMI", HV, HID4_EN_RMSC, LPCR_RMI, 0x1000, AXD_KIND_LOAD, 0x5,
                   0xA},
+             Case{"fetch: RMI only with the fetch option", HV, HID4_EN_RMSC, LPCR_RMI, 0x1000, AXD_KIND_FETCH,
+                  0x1, 0xA},
+             Case{"below the RMSC size: guarded, not inhibited", HV, HID4_RMSC_256M, LPCR_RMI, 0x1000,
+                  AXD_KIND_LOAD, 0x1, 0xA},
              Case{"above the RMSC size", HV, HID4_RMSC_256M, LPCR_RMI, 0x10000000, AXD_KIND_STORE, 0x5, 0xA},
              Case{"problem state within the limit", HV_PR, HID4_EN_RMSC, LPCR_LPES1 | LPCR_RMLS_256M, 0x1000,
                   AXD_KIND_LOAD, 0x1, 0x6},
-             Case{"problem state without LPES1", HV_PR, HID4_EN_RMSC, LPCR_RMLS_256M, 0x1000, AXD_KIND_LOAD, 0x1, 0x4},
          }) {
         SCOPED_TRACE(c.name);
         r.t->MSR.value = c.msr;
@@ -141,6 +142,12 @@ TEST_F(Translate, RealModeStorageControl)
         EXPECT_EQ(axd.wimg, c.wimg);
         EXPECT_EQ(axd.perm, c.perm);
     }
+    // Problem state without LPES1 gets Kp with PP 00: the page protection refuses the load.
+    r.t->MSR.value = HV_PR;
+    r.t->LPCR.value = LPCR_RMLS_256M;
+    EXPECT_EQ(translate(0x1000, 4), XLATE_EXCEPTION);
+    EXPECT_EQ(axd.perm, 0x4);
+    EXPECT_EQ(raised_subtype(), 234); // "DSI: Storage Protection Fault"
     option(PO_RMSC_IFETCH_FORCES_G_0);
     r.t->MSR.value = HV;
     r.core->HID4.value = HID4_EN_RMSC;

@@ -136,17 +136,17 @@ TEST(Reset, StandaloneThreadsGetTheirOwnInitialState)
         EXPECT_EQ(t->MSR.value, 0x9000000002802000ull);
         EXPECT_EQ(t->GPR[5].value, 0u);
         EXPECT_EQ(t->LPCR.value, 0u);
-        EXPECT_EQ(t->FPSCR.rfe->desc->initial, 1u); // round toward zero
+        EXPECT_EQ(t->FPSCR.rfe->desc->initial, 0u); // round to nearest
 
         // FP, VEC and VSX reach the MSR at once; the FPSCR takes effect at the next reset.
         t->MSR.value = 0x8000000000000000ull;
         t->FPSCR.value = 0x80000000;
         ThreadState__SetStandaloneModeInitialState(t);
         EXPECT_EQ(t->MSR.value, 0x8000000002802000ull);
-        EXPECT_EQ(t->FPSCR.rfe->desc->initial, 0xFFFFFFFF80000001ull);
+        EXPECT_EQ(t->FPSCR.rfe->desc->initial, 0xFFFFFFFF80000000ull);
         EXPECT_EQ(t->FPSCR.value, 0x80000000u);
         GenericMachine__SetInitialState(m.machine);
-        EXPECT_EQ(t->FPSCR.value & 0xFFFFFFFFull, 0x80000001u);
+        EXPECT_EQ(t->FPSCR.value & 0xFFFFFFFFull, 0x80000000u);
         EXPECT_EQ(t->MSR.value, 0x8000000002802000ull);
     }
     standalone_mode = saved;

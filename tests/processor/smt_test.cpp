@@ -87,7 +87,8 @@ TEST(Smt, TsrlWrite)
     SMTA_Set_Power_On_Thread_Priority(t);
     SMTA_Set_Thread_Enabled(t);
     t->TSRL.value = 0x123;
-    simbogushalt_standin_calls = 0;
+    t->chunk_mode = 1; // the halt of a thread in chunk mode adds 0x40000000 ticks to its delay
+    t->chunk_delay = 0;
 
     smt_WriteTSRL(t, 0xFFF0000000000000ull & ~(7ull << TSRL_PRIORITY_SHIFT)); // priority field 0
     EXPECT_EQ(t->TSRL.value, 0x123u);
@@ -99,13 +100,13 @@ TEST(Smt, TsrlWrite)
     EXPECT_EQ(t->x_smt_internal_priority, 2);
     EXPECT_EQ(t->TSRL.value, 2ull << TSRL_PRIORITY_SHIFT); // masked
     EXPECT_EQ(t->TSRL.written, 1);
-    EXPECT_EQ(simbogushalt_standin_calls, 1); // lowered below 3: the thread yields
+    EXPECT_EQ(t->chunk_delay, 0x40000000u); // lowered below 3: the thread yields
     EXPECT_EQ(smt_ReadTSRL(t, 0, 0), 2ull << TSRL_PRIORITY_SHIFT);
 
     // Raising, or lowering to 3 or more, does not yield.
     smt_WriteTSRL(t, 6ull << TSRL_PRIORITY_SHIFT);
     smt_WriteTSRL(t, 3ull << TSRL_PRIORITY_SHIFT);
-    EXPECT_EQ(simbogushalt_standin_calls, 1);
+    EXPECT_EQ(t->chunk_delay, 0x40000000u);
     smt_SetPriority(t, -1);
     EXPECT_EQ(t->x_smt_priority, 3);
 

@@ -37,7 +37,7 @@ TEST(Tlb, Creation)
     TLB_Quit(tlb);
     TLB_Quit(nullptr);
 
-    TLB *unowned = TLB_new(geometry(32, 4), nullptr, 'x', 1); // exempt from the 16-classes rule
+    TLB *unowned = TLB_new(geometry(512, 4), nullptr, 'x', 1); // exactly the 128 classes of its hash
     EXPECT_STREQ(unowned->name, "<unknown>_xTLB");
     EXPECT_EQ(unowned->hash_kind, 1);
     TLB_Quit(unowned);
@@ -58,6 +58,7 @@ TEST(TlbDeathTest, BadGeometry)
         {geometry(512, 3), 1, "<unknown>_uTLB associativity=3 is not a power of two"},
         {geometry(512, 0), 1, "<unknown>_uTLB associativity=0 is not a power of two"},
         {geometry(32, 4), 0, "<unknown>_uTLB entries=32 is not at least 16 times associativity=4"},
+        {geometry(256, 4), 1, "<unknown>_uTLB entries=256 is not at least 128 times associativity=4"},
     };
     for (const auto &c : cases) {
         EXPECT_DEATH(

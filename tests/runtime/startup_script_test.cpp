@@ -112,6 +112,22 @@ TEST_F(ScriptSearchTest, NamedScriptMissingEverywhereExitsWithOne)
         ::testing::ExitedWithCode(1), "^FATAL ERROR: Could not find initial run script nosuch.tcl\n\n$");
 }
 
+TEST_F(ScriptSearchTest, AScriptThatIsNoRegularFileIsNotFound)
+{
+    // A device or a directory would be read without end or not at all.
+    for (const char *name : {"/dev/zero", "/tmp"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EXIT(
+            {
+                Quarn_Output_File = stderr;
+                setenv("QUARN_FILE", name, 1);
+                get_initial_tcl_file_name();
+            },
+            ::testing::ExitedWithCode(1),
+            std::string("^FATAL ERROR: Could not find initial run script ") + name + "\n\n$");
+    }
+}
+
 TEST(SliplaneTest, ListenPortAndEnvironmentDefaults)
 {
     Setup_Sliplane();

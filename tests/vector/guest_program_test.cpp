@@ -91,7 +91,10 @@ TEST_P(VectorGuestProgram, PrintsTheExpectedLines)
 
 INSTANTIATE_TEST_SUITE_P(
     Guest, VectorGuestProgram,
-    ::testing::Values(Program{"vmx_be64", "vmx"}, Program{"libc_strings_be64", "libc_strings"},
+    ::testing::Values(Program{"vmx_be64", "vmx"}, Program{"vmx_int_be64", "vmx_int"},
+                      Program{"vmx_int_le64", "vmx_int"}, Program{"vmx_fp_be64", "vmx_fp"},
+                      Program{"vmx_fp_le64", "vmx_fp"}, Program{"vsx_arith_be64", "vsx_arith"},
+                      Program{"libc_strings_be64", "libc_strings"},
                       Program{"hello_glibc_le64", "hello_glibc"},
                       Program{"libc_strings_le64", "libc_strings"},
                       Program{"vector_order_le64", "vector_order"}, Program{"hello_sc_le64", "hello_sc"},

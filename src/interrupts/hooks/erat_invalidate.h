@@ -1,5 +1,5 @@
 // Emptying every ERAT entry a thread made.
-// Declared here for the floors that call it; defined by mmu (mmu/erat_invalidate_standin.cpp).
+// Declared here for the floors that call it; defined by mmu (mmu/erat.cpp).
 #pragma once
 
 #include <cstdint>

@@ -18,11 +18,13 @@ struct syscall_info_entry {
 constexpr int SYSCALL_INFO_ROWS = 326;
 extern const syscall_info_entry syscall_info[SYSCALL_INFO_ROWS];
 
-// Serves the call numbered by GPR0 (low 32 bits) with the arguments in GPR3..GPR8; the result goes
-// to GPR3 and CR0 is never touched, so failures are told only by -1. Console output, the program
-// break, identity and time calls, file status and uname are served; every other call is ignored
-// with GPR3 untouched. A system-call trigger on the number takes the call over. The value returned
-// is not used by the callers.
+// Serves the call numbered by GPR0 (low 32 bits) with the arguments in GPR3..GPR8, with the Linux
+// convention for results: a served call leaves its result in GPR3 and CR0[SO] clear; a call that
+// is not served (ENOSYS) or fails (writev of more than 1024 entries: EINVAL) leaves the error
+// number in GPR3 and CR0[SO] set. Console output, the program break and anonymous mappings,
+// identity and time calls, file status and uname are served; exit leaves the program's status in
+// GPR3. A system-call trigger on the number takes the call over. The value returned is not used
+// by the callers.
 int64_t HandleSystemCall(IOPDesc *iop);
 
 // The one-time check of the name table (done by the first call): a fatal error for every row whose

@@ -1,6 +1,6 @@
 // The partition-register writes that the SPR moves of LPIDR and LPCR go through.
-// Declared here for the floors that call it; defined by the floating-point unit
-// (fp/lpar_writes_standin.cpp).
+// Declared here for the floors that call it; defined by the command language
+// (command/partition_writes.cpp).
 #pragma once
 
 #include <cstdint>

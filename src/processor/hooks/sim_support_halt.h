@@ -1,13 +1,19 @@
-// The sim-support halt delay: a thread gives up its time until something may have changed.
-// Declared here for the floors that call it; defined by the guest services
-// (guest/sim_support_halt_standin.cpp).
+// The sim-support halt: a thread that has nothing to do gives up its time until something may
+// have changed, and the settings that govern it. Declared here for the floors that call it (idle
+// loops of the semantics, SMT priorities); defined by the guest services
+// (guest/sim_support_halt.cpp).
 #pragma once
+
+#include <cstdint>
 
 struct ThreadState;
 
-// 0 when the halt-delay feature is off; 1 (nothing done) when the thread has pending exceptions;
-// otherwise delays the thread and gives 0.
-int SimBogusHalt(ThreadState *thread);
+// Delay in cycles of a halt (1000 at start).
+extern uint64_t BogusHaltDelay;
 
-// STAND-IN: the number of calls so far, while the halt delay is a stand-in.
-extern int simbogushalt_standin_calls;
+// 0 when the halt is switched off; 1 (nothing done) when the thread has a decrementer interrupt
+// pending or an interrupt queued; otherwise delays the thread and gives 0.
+int SimBogusHalt(ThreadState *thread);
+// The halt switch (1 at start).
+int Get_BogusHalt(void);
+void Set_BogusHalt(int value);

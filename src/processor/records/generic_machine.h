@@ -15,6 +15,8 @@ struct CoreTopConfig;
 struct DeviceMgr;
 struct MCM;
 struct MemoryMap;
+struct OF_DeviceTree;
+struct ProcessTree;
 struct PropertyList;
 struct RTC;
 struct SimCmdTable;
@@ -27,6 +29,7 @@ struct htm_data;
 struct job_s;
 struct later_call_s;
 struct later_s;
+struct of_unclaimed_region;
 struct sim_memory;
 struct tag_region;
 struct tsim_s;
@@ -135,6 +138,9 @@ struct GenericMachine {
     uint64_t turbo_noop_delay;
     uint64_t turbo_mftb_xtra;
     int32_t turbo_debug;
+    // The lane mode of the VMX floating-point instructions: 1 two double-precision lanes, 2 four
+    // (with the threads' upper lane slots), any other value the four single-precision lanes.
+    int32_t vmx_fake_mode;
     int32_t turbo_dynamic_debug;
     int32_t turbo_standalone;
     int32_t turbo_fmadd;
@@ -196,8 +202,10 @@ struct GenericMachine {
     ConsoleDevice *default_console;
     ConsoleDevice *consoles; // head of the console list
 
-    void *process_tree;             // the guest process tree
-    uint64_t loader_high_memory;    // the loader's high-memory mark
+    ProcessTree *process_tree;           // the guest process tree
+    uint64_t loader_high_memory;    // the loader's high-memory mark: the standalone program's break
+    uint64_t program_break;         // the break as the program's brk last set it; 0: the mark stands for it
+    uint64_t mapping_floor;         // the lowest anonymous mapping above the program's break; 0 when none
     uint64_t loader_lowest_address; // lowest address an ELF load wrote
     uint64_t stack_top;             // the loaded program's stack top; all ones until a program is loaded
 
@@ -269,6 +277,13 @@ struct GenericMachine {
     htm_data *htm;
 
     int32_t exerciser_trace_mode; // non-zero: every executed instruction prints its exerciser line
+
+    // Guest services: the Open Firmware device tree (made on first use), the memory ranges still
+    // available to the firmware's "claim", and the file the hex-dump call appends to (none: the
+    // dump is printed).
+    OF_DeviceTree *device_tree;
+    of_unclaimed_region *of_available_regions;
+    char *hexdump_file_name;
 };
 
 // Chip and core topology as read from the configuration.

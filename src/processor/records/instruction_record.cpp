@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "decode/decoder.h"
+#include "decode/instr_info.h"
 #include "decode/instr_tables.h"
 #include "processor/hooks/pturbo_locks.h"
 #include "processor/records/thread_state.h"
@@ -113,9 +114,13 @@ uint64_t iGET_NEXT_PC(IOPDesc *iop)
 void iSET_PC(IOPDesc *iop, uint64_t address)
 {
     ThreadState *thread = iop->thread;
-    uint64_t msr = iGET_MSR(iop);
-    iSET_CFAR(iop, iop->defer_side_effects ? iop->fetch.ea : thread->PC.value);
+    // The MSR's read triggers run at once, also for an instruction in flight.
+    uint64_t msr = thread->MSR.value;
+    if (Reg_Read_Triggers_Armed(thread->MSR.trigger)) Invoke_Reg_Read_Triggers(iop, thread->MSR.trigger, msr);
     if (!(msr & MSR_SF)) address &= 0xFFFFFFFFull;
+    iSET_CFAR(iop, iop->defer_side_effects ? iop->fetch.ea : thread->PC.value);
+    // Branch-unit rows (the branches, isel_rslv and the power-saving instructions) read MSR again.
+    if (iop->row && (iop->row->optype == OPTYPE_BR || (iop->row->class_flags & II_POWER))) iGET_MSR(iop);
     if (iop->defer_side_effects) {
         iop->next_address = address;
         return;

@@ -45,6 +45,7 @@ struct IOPCoreRecord {
     uint8_t flags;
     uint8_t kind;
     uint8_t operation;
+    uint8_t short_element; // the last element of a string access is shorter than its element size
     int32_t result;
 };
 
@@ -141,6 +142,7 @@ struct IOPDesc {
     int32_t cycles;          // cycles charged to the instruction (interpreter and semantics)
     const char *fail;        // why the last step failed; null when it succeeded
     uint64_t second_page_pa; // physical address of the second page of a crossing access
+    uint8_t second_pass;     // a string or multiple instruction runs its second pass
 };
 
 // The global free list, the sequence counter and the kept row of the no-op word 0x60000000.

@@ -115,8 +115,12 @@ struct ThreadState {
     int32_t thread_id_in_partition; // number within its sub-core
     int32_t partition_index;        // its sub-core's number while the core is split, else 0
     int32_t rtas_stopped;           // 1 at set-up and after the RTAS stop-self call
-    uint64_t restart_address;       // where a start resumes (read by the cycle-level core's fetch)
-    int32_t ha_flush_pending;       // flush request of the core's HA command register
+    // Guest services: the guest process the thread runs (as the guest last reported it) and the
+    // tag stack it used last.
+    int64_t current_pid;
+    int32_t current_tag_stack;
+    uint64_t restart_address; // where a start resumes (read by the cycle-level core's fetch)
+    int32_t ha_flush_pending; // flush request of the core's HA command register
 
     // Assist threads.
     uint32_t is_assist_thread;
@@ -149,6 +153,9 @@ struct ThreadState {
     uint64_t next_pc; // unmasked next-instruction address, set beside PC
     int32_t fpr_words[NUM_GPRS];
     Reg128 VSR[NUM_VSRS];
+    // The upper lane slots of the four-lane double-precision VMX mode: lanes 2 and 3 of VR n are
+    // vmx_upper_lanes[n][0] and [1] (doublewords 0 and 1). Not registers; zero at creation.
+    uint64_t vmx_upper_lanes[32][2];
     Reg64 BHRBE[NUM_BHRB_ENTRIES];
 
     // SMT.

@@ -275,8 +275,9 @@ void ThreadState__SetStandaloneModeInitialState(ThreadState *t)
     if (reg_desc_table_entry *desc = t->MSR.rfe ? t->MSR.rfe->desc : nullptr) desc->initial = msr;
     _WriteMSR(t, msr & mask_of(t->MSR), 0, 0, __FILE__, __LINE__);
 
-    // Round toward zero (rounding-mode bits 01), the low word sign-extended.
-    uint32_t fpscr = ((uint32_t)t->FPSCR.value & ~3u) | 1u;
+    // Round to nearest (rounding-mode bits 00), the low word sign-extended: a Linux program starts
+    // in the default rounding mode, and its C library formats and parses numbers in it.
+    uint32_t fpscr = (uint32_t)t->FPSCR.value & ~3u;
     if (reg_desc_table_entry *desc = t->FPSCR.rfe ? t->FPSCR.rfe->desc : nullptr)
         desc->initial = (uint64_t)(int64_t)(int32_t)fpscr;
 

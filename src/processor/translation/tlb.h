@@ -14,7 +14,7 @@ enum : int32_t { TLB_REPL_RANDOM = 0, TLB_REPL_LRU = 1 };
 // {0 "RANDOM", 1 "LRU"}.
 extern const IDNamePair TLB_REPL_POLICY_NAMES[];
 
-// Hash kinds: 1 the generation-8 class hash (exempt from the 16-classes rule), 0 the generic hash.
+// Hash kinds: 1 the generation-8 class hash (128 classes), 0 the generic hash.
 enum : int32_t { TLB_HASH_GENERIC = 0, TLB_HASH_GEN8 = 1 };
 
 // A trigger record of a TLB or an ERAT: the procedure name (interned, or null) and whether it is on.

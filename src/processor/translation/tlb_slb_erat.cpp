@@ -74,6 +74,10 @@ TLB *TLB_new(TLB_Geometry geometry, ProcessorState *core, char letter, int32_t h
         sim_panic("%s associativity=%d is not a power of two", tlb->name, geometry.assoc);
     int32_t entry_bits = log2_of(geometry.entries);
     int32_t assoc_bits = log2_of(geometry.assoc);
+    // The generation-8 hash gives classes 0 to 127: a smaller table would be indexed past its end.
+    if (hash_kind == 1 && entry_bits - assoc_bits < 7)
+        sim_panic("%s entries=%d is not at least 128 times associativity=%d", tlb->name, geometry.entries,
+                  geometry.assoc);
     if (!hash_kind && entry_bits - assoc_bits < 4)
         sim_panic("%s entries=%d is not at least 16 times associativity=%d", tlb->name, geometry.entries,
                   geometry.assoc);

@@ -21,7 +21,7 @@ struct TLB_Geometry {
 };
 
 // A new TLB named "%s_%cTLB" (core name or "<unknown>", letter). Entries and associativity must be
-// powers of two, and unless hash_kind is 1 there must be at least 16 classes; otherwise a fatal
+// powers of two, with at least 128 classes for hash kind 1 and 16 for the others; otherwise a fatal
 // internal error.
 TLB *TLB_new(TLB_Geometry geometry, ProcessorState *core, char letter, int32_t hash_kind);
 // Frees entries, name, trigger record and the TLB (nothing for null).
