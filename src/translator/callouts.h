@@ -28,6 +28,14 @@ uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t e
 // mfspr DEC with the budget left after this instruction's count: DEC at the pass start less the
 // instructions before this one (unchanged while time is frozen).
 uint64_t jit_get_dec(ThreadState *thread, uint64_t left, uint64_t, uint64_t) noexcept;
+// mfspr XER: XER folded from its split form and read as the move-from routine gives it.
+uint64_t jit_get_xer(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// mtspr XER (value, instruction word): the value written through the move-to routine as the
+// instruction's row decides; the split form follows it; 0.
+uint64_t jit_set_xer(ThreadState *thread, uint64_t value, uint64_t word, uint64_t) noexcept;
+// mfspr PURR and SPURR: the raw registers.
+uint64_t jit_get_purr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+uint64_t jit_get_spurr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
 // After a store in parallel mode: releases what the store path took; 0.
 uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
 // The parallel-mode path of exit_common: suspends the task until it is resumed.
