@@ -5,9 +5,15 @@
 
 #include <string>
 
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/exception_record.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/run/modes.h"
+#include "translator/callouts.h"
 #include "translator/page_rig.h"
 
 namespace
@@ -44,6 +50,19 @@ constexpr uint32_t mfspr(int rt, int spr)
 {
     return 31u << 26 | (uint32_t)rt << 21 | (uint32_t)(spr & 31) << 16 | (uint32_t)(spr >> 5) << 11 |
            339u << 1;
+}
+
+constexpr uint32_t mtmsrd(int rs, int l)
+{
+    return xform(rs, l, 0, 178);
+}
+constexpr uint32_t mtmsr(int rs, int l)
+{
+    return xform(rs, l, 0, 146);
+}
+constexpr uint32_t sc(int lev)
+{
+    return 0x44000002u | (uint32_t)lev << 5;
 }
 
 class SystemForms : public PageRig
@@ -170,6 +189,97 @@ TEST_F(SystemForms, DecCountsDownWithinThePass)
     enter(0, 100);
     EXPECT_EQ(t->GPR[3].value, 1000u);
     r.core->options[PO_FREEZE_TIME_BASE_AND_DEC] = 0;
+}
+
+// mtmsr and mtmsrd: refused (the interpreter redoes them) when the byte order would flip, left
+// "done" when an interrupt becomes deliverable, continued in translated code otherwise, also across
+// a change of the addressing mode.
+TEST_F(SystemForms, MsrWritesLeaveOrGoOnAsTheChangeRequires)
+{
+    const uint64_t msr = t->MSR.value; // SF, HV, real mode
+    auto run = [&](uint32_t w, uint64_t rs) {
+        frame_drop_xlate(&frame);
+        t->MSR.value = msr;
+        word(0, w);
+        word(1, 0);
+        t->GPR[3].value = rs;
+        t->turbo.togo = 100;
+        return enter(0, 100);
+    };
+
+    // A change of the byte order (which this processor's mtmsrd keeps from the old MSR, so only
+    // the shared change can be asked for it) or of the transactional state is refused untouched.
+    for (uint64_t flip : {(uint64_t)MSR_LE, (uint64_t)0x100000000ull}) {
+        t->MSR.value = msr;
+        EXPECT_EQ(jit_do_msr_change(t, msr, msr ^ flip, 50, 0), 0u);
+        EXPECT_EQ(t->MSR.value, msr);
+    }
+
+    // Only EE, nothing pending: on at the next word, which exits "unknown".
+    run(mtmsrd(3, 1), msr | MSR_EE);
+    EXPECT_EQ(t->turbo.reason, EXIT_UNKNOWN);
+    EXPECT_EQ(t->turbo.pc, pc_of(1));
+    EXPECT_EQ(t->MSR.value, msr | MSR_EE);
+
+    // EE with an external interrupt waiting: done, and translated code leaves.
+    PowerPCException *external = ThreadState__New_Exception(t, EXC_EXTERNAL, 0);
+    ScheduleException(t, external);
+    run(mtmsrd(3, 1), msr | MSR_EE);
+    EXPECT_EQ(t->turbo.reason, EXIT_MSR_DONE);
+    EXPECT_EQ(t->turbo.pc, pc_of(1));
+    EXPECT_EQ(t->MSR.value, msr | MSR_EE);
+    UnScheduleException(t, external, "test");
+    FreeException(external, __FILE__, __LINE__);
+
+    // mtmsrd clearing SF: the change is made and the run goes on through the fetch routine of the
+    // 32-bit mode.
+    run(mtmsrd(3, 0), msr & ~MSR_SF);
+    EXPECT_EQ(t->MSR.value & MSR_SF, 0u);
+    EXPECT_EQ(t->turbo.reason, EXIT_FETCH); // the new mode's fetch routine, at the next word
+    EXPECT_EQ(t->turbo.pc, pc_of(1));
+
+    // Problem state: the privilege guard exits before the call-out.
+    run(mtmsr(3, 1), msr | MSR_PR);
+    EXPECT_EQ(t->MSR.value, msr);
+    t->MSR.value = msr | MSR_PR;
+    frame_drop_xlate(&frame);
+    enter(0, 100);
+    EXPECT_EQ(t->turbo.reason, EXIT_PRIV);
+    t->MSR.value = msr;
+}
+
+// sc in translated code enters the system-call interrupt as the interpreter does: the same PC,
+// SRR0 (the address after the sc), SRR1 and MSR, for both levels.
+TEST_F(SystemForms, SystemCallEntersItsVectorLikeTheInterpreter)
+{
+    ASSERT_EQ(standalone_mode, 0);
+    const uint64_t msr = t->MSR.value & ~MSR_HV; // from supervisor state, so LEV 1 changes HV
+    for (int lev : {0, 1}) {
+        struct End {
+            uint64_t pc, srr0, srr1, msr;
+        } interpreted{}, translated{};
+        word(0, sc(lev));
+        word(1, 0);
+        t->MSR.value = msr;
+        t->PC.value = PAGE_PA;
+        r.m.machine->mode = MODE_SIMPLE;
+        r.run(1);
+        r.m.machine->mode = MODE_TURBO;
+        interpreted = {t->PC.value, t->SRR0.value, t->SRR1.value, t->MSR.value};
+
+        t->SRR0.value = t->SRR1.value = 0;
+        t->MSR.value = msr;
+        install(PAGE_PA);
+        frame_drop_xlate(&frame);
+        enter(0, 100);
+        translated = {t->turbo.pc, t->SRR0.value, t->SRR1.value, t->MSR.value};
+        EXPECT_EQ(translated.srr0, pc_of(1)) << lev;
+        EXPECT_EQ(translated.pc, interpreted.pc) << lev;
+        EXPECT_EQ(translated.srr0, interpreted.srr0) << lev;
+        EXPECT_EQ(translated.srr1, interpreted.srr1) << lev;
+        EXPECT_EQ(translated.msr, interpreted.msr) << lev;
+    }
+    t->MSR.value = msr | MSR_HV;
 }
 
 } // namespace
