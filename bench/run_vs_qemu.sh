@@ -44,7 +44,7 @@ for p in "${programs[@]}"; do
       us=$(sed 's/.*microseconds=\([0-9]*\).*/\1/' <<<"$line")
       awk -v p="$p" -v v=$variant -v m=$maximum -v n="$n" -v us="$us" -v q="$best" 'BEGIN{
         tq = us / 1e6; mq = n / tq / 1e6; mm = (q > 0) ? n / q / 1e6 : 0;
-        printf "%-11s %-10s %9s %13d %9.3f %9.0f %9.0f %7.2f\n", p, v, m, n, tq, mq, mm, (mm > 0) ? mq / mm : 0 }'
+        printf "%-11s %-10s %9s %13.0f %9.3f %9.0f %9.0f %7.2f\n", p, v, m, n, tq, mq, mm, (mm > 0) ? mq / mm : 0 }'
     done
   done
 done
