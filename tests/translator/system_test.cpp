@@ -11,6 +11,8 @@
 #include "interrupts/interrupt_raisers.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "runtime/debug.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/run/modes.h"
 #include "translator/callouts.h"
@@ -246,6 +248,35 @@ TEST_F(SystemForms, MsrWritesLeaveOrGoOnAsTheChangeRequires)
     enter(0, 100);
     EXPECT_EQ(t->turbo.reason, EXIT_PRIV);
     t->MSR.value = msr;
+}
+
+// Instruction debugging keeps a decoded record of the instruction running; the record pending when
+// a pass ends is dropped (or reported, for the reasons that complete it) and the field cleared.
+TEST_F(SystemForms, InstructionDebuggingKeepsTheRunningInstruction)
+{
+    word(0, NOP);
+    word(1, ori(3, 3, 5));
+    word(2, 0);
+    const int saved = get_debug_flag(12);
+    set_debug_flag(12, 1);
+    r.m.machine->turbo_debug = 1;
+    enter(0, 100);
+    IOPDesc *pending = t->turbo.last_debug_iop;
+    ASSERT_NE(pending, nullptr);
+    EXPECT_EQ(pending->word, 0u); // the zero word, whose exit ended the pass
+    EXPECT_EQ(pending->fetch.ea, pc_of(2));
+    t->turbo.reason = EXIT_UNKNOWN;
+    INSTR_DEBUG_AFTER(t);
+    EXPECT_EQ(t->turbo.last_debug_iop, nullptr);
+    EXPECT_EQ(t->turbo.debug_reason, EXIT_UNKNOWN);
+
+    // A page translated without debugging calls nothing.
+    r.m.machine->turbo_debug = 0;
+    set_debug_flag(12, saved);
+    frame_drop_xlate(&frame);
+    enter(0, 100);
+    EXPECT_EQ(t->turbo.last_debug_iop, nullptr);
+    EXPECT_EQ(t->GPR[3].value & 5, 5u);
 }
 
 // sc in translated code enters the system-call interrupt as the interpreter does: the same PC,
