@@ -45,6 +45,9 @@ uint64_t jit_do_msr_change(ThreadState *thread, uint64_t old_msr, uint64_t new_m
 // mtmsr and mtmsrd (RS value, L, budget left): the MSR change of the instruction's new value.
 uint64_t jit_do_mtmsr(ThreadState *thread, uint64_t rs, uint64_t l, uint64_t left) noexcept;
 uint64_t jit_do_mtmsrd(ThreadState *thread, uint64_t rs, uint64_t l, uint64_t left) noexcept;
+// rfid (budget left, the address after it): the MSR change to the MSR that SRR1 gives, resuming at
+// SRR0 (turbo.pc); CFAR = the rfid's address when done. Returns to problem state are refused.
+uint64_t jit_do_rfid(ThreadState *thread, uint64_t left, uint64_t pc, uint64_t) noexcept;
 // sc (LEV, the address after it): SRR0 and SRR1, then the system-call (LEV 1: hypervisor) vector
 // into turbo.pc and the interrupt's MSR; 0.
 uint64_t jit_do_sc(ThreadState *thread, uint64_t lev, uint64_t pc, uint64_t) noexcept;

@@ -36,7 +36,12 @@ uint64_t msr_change(ThreadState *thread, IOPDesc *record, uint64_t old_msr, uint
     if (!GET_CURRENT_EMAT(thread, new_msr, 1) || !GET_CURRENT_EMAT(thread, new_msr, 0)) return 0;
     const uint64_t pc_before = turbo.pc;
     Set_New_MSR(thread, new_msr);
-    if (is_rfid) turbo.pc = thread->SRR0.value;
+    if (is_rfid) {
+        // The return address as the interpreter takes it: word-aligned, 32 bits outside SF mode.
+        uint64_t target = thread->SRR0.value & ~3ull;
+        if (!(new_msr & MSR_SF)) target &= 0xFFFFFFFFull;
+        turbo.pc = target;
+    }
     WriteMSR_interrupts(record, old_msr, new_msr, pc_before, turbo.pc, __FILE__, __LINE__);
     if (CheckInterrupts(record, 0)) return 1;
     turbo_update_xlate(thread);
@@ -73,6 +78,17 @@ uint64_t jit_do_mtmsrd(ThreadState *thread, uint64_t rs, uint64_t l, uint64_t le
     const uint64_t old_msr = thread->MSR.value;
     return jit_do_msr_change(thread, old_msr, micro_mtmsrd(thread->processor, (uint32_t)l, old_msr, rs), left,
                              0);
+}
+
+uint64_t jit_do_rfid(ThreadState *thread, uint64_t left, uint64_t pc, uint64_t) noexcept
+{
+    const uint64_t old_msr = thread->MSR.value;
+    const uint64_t new_msr = micro_rfid(thread->processor, old_msr, thread->SRR1.value);
+    // A return to problem state may lower the SMT priority: the interpreter's.
+    if (!(old_msr & MSR_PR) && (new_msr & MSR_PR)) return 0;
+    const uint64_t result = jit_do_msr_change(thread, old_msr, new_msr, left, 1);
+    if (result) tCOOKED_SET_CFAR(thread, pc - 4, 0);
+    return result;
 }
 
 uint64_t jit_do_sc(ThreadState *thread, uint64_t lev, uint64_t pc, uint64_t) noexcept

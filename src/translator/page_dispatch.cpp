@@ -787,6 +787,20 @@ bool system_kind(xframe *x, uint32_t w, uint32_t kind)
                 jit_mtmsrd(x, to, (int)((w >> 16) & 1));
         }
         return true;
+    case 258: {
+        MCM *chip = xframe_mcm(x);
+        ProcessorState *core = chip && chip->machine ? GenericMachine__Processor(chip->machine, 0) : nullptr;
+        if (core && !core->options[PO_RFID_SUPPORTED])
+            jit_exit_invalid(x); // the interpreter makes it illegal
+        else if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Exception_Return") ||
+                 AnyoneListening("Event_Core_Mode_Change"))
+            jit_exit_msr_w_regtrigger(x);
+        else {
+            jit_check_priv(x);
+            jit_rfid(x);
+        }
+        return true;
+    }
     case 277:
         // Standalone programs have their system calls emulated; the reserved levels and the form
         // without bit 30 are the interpreter's to judge.

@@ -279,6 +279,56 @@ TEST_F(SystemForms, InstructionDebuggingKeepsTheRunningInstruction)
     EXPECT_EQ(t->GPR[3].value & 5, 5u);
 }
 
+// rfid in translated code returns as the interpreter does (MSR, resume address, CFAR), goes on at
+// SRR0 when nothing else is due, and leaves returns to problem state to the interpreter.
+TEST_F(SystemForms, RfidReturnsLikeTheInterpreter)
+{
+    const uint64_t msr = t->MSR.value; // SF, HV
+    const uint32_t rfid = 0x4C000024;
+    struct Case {
+        const char *what;
+        uint64_t srr0, srr1;
+        int32_t reason; // of the translated run
+    };
+    const Case cases[] = {
+        {"same MSR, on at SRR0", PAGE_PA + 0x10, msr, EXIT_UNKNOWN},
+        {"to 32-bit mode: SRR0 truncated", 0xFFFFFFFF00000000ull | (PAGE_PA + 0x12), msr & ~MSR_SF,
+         EXIT_FETCH},
+        {"to problem state: the interpreter's", PAGE_PA + 0x10, msr | MSR_PR, EXIT_MSR_NOT_DONE},
+    };
+    for (const Case &c : cases) {
+        word(0, rfid);
+        t->MSR.value = msr;
+        t->SRR0.value = c.srr0;
+        t->SRR1.value = c.srr1;
+        t->PC.value = PAGE_PA;
+        r.m.machine->mode = MODE_SIMPLE;
+        r.run(1);
+        r.m.machine->mode = MODE_TURBO;
+        const uint64_t pc = t->PC.value, end_msr = t->MSR.value, cfar = t->CFAR.value;
+
+        t->MSR.value = msr;
+        t->SRR0.value = c.srr0;
+        t->SRR1.value = c.srr1;
+        t->CFAR.value = 0;
+        frame_drop_xlate(&frame);
+        word(0, rfid);
+        word(4, 0);
+        t->turbo.togo = 100;
+        enter(0, 100);
+        EXPECT_EQ(t->turbo.reason, c.reason) << c.what;
+        if (c.reason == EXIT_MSR_NOT_DONE) {
+            EXPECT_EQ(t->MSR.value, msr) << c.what;
+            EXPECT_EQ(t->turbo.pc, pc_of(0)) << c.what;
+            continue;
+        }
+        EXPECT_EQ(t->MSR.value, end_msr) << c.what;
+        EXPECT_EQ(t->turbo.pc, pc) << c.what; // the exit at the target leaves it undone
+        EXPECT_EQ(t->CFAR.value, cfar) << c.what;
+    }
+    t->MSR.value = msr;
+}
+
 // sc in translated code enters the system-call interrupt as the interpreter does: the same PC,
 // SRR0 (the address after the sc), SRR1 and MSR, for both levels.
 TEST_F(SystemForms, SystemCallEntersItsVectorLikeTheInterpreter)

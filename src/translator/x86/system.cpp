@@ -181,6 +181,22 @@ void jit_mtmsrd(xframe *x, int rs, int l)
     msr_write(x, rs, l, reinterpret_cast<const void *>(jit_do_mtmsrd));
 }
 
+void jit_rfid(xframe *x)
+{
+    sink *s = xframe_sink(x);
+    emit_mov_reg(s, jit_temp0(), JIT_TOGO, 0);
+    emit_mov_reg(s, jit_temp1(), JIT_PC, 1);
+    emit_mov_store(s, disp_turbo(pc), JIT_THREAD, JIT_PC, 1);
+    jit_callout(s, jit_temp0(), reinterpret_cast<const void *>(jit_do_rfid));
+    bytes(s, {0x41, 0x81, 0xF9, 0, 0, 0, 0}); // cmp r9d, 0
+    emit_jcc(s, CC_E, exit_msr_notdone);
+    emit_mov_load(s, JIT_PC, disp_turbo(pc), JIT_THREAD, 1); // SRR0
+    bytes(s, {0x41, 0x81, 0xF9, 1, 0, 0, 0});                // cmp r9d, 1
+    emit_jcc(s, CC_E, exit_msr_done);
+    emit_reload_routines(s);
+    jit_gotoi(x);
+}
+
 void jit_sc(xframe *x, int lev)
 {
     sink *s = xframe_sink(x);

@@ -21,6 +21,9 @@ void jit_mftb(xframe *x, int rt, int tbr);
 // through the fetch routine.
 void jit_mtmsr(xframe *x, int rs, int l);
 void jit_mtmsrd(xframe *x, int rs, int l);
+// rfid: the MSR change call-out, then "msr (not done)", or at SRR0 "msr (done)" or on through the
+// fetch routine.
+void jit_rfid(xframe *x);
 // sc LEV: the system-call interrupt entered in place, on at its vector through the fetch routine
 // (the "unknown" exit for a thread in chunky mode).
 void jit_sc(xframe *x, int lev);
