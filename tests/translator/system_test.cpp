@@ -240,6 +240,27 @@ TEST_F(SystemForms, MsrWritesLeaveOrGoOnAsTheChangeRequires)
     EXPECT_EQ(t->turbo.reason, EXIT_FETCH); // the new mode's fetch routine, at the next word
     EXPECT_EQ(t->turbo.pc, pc_of(1));
 
+    // The MSR that translated code installs is the interpreter's.
+    int compared = 0;
+    for (uint32_t w : {mtmsrd(3, 1), mtmsrd(3, 0), mtmsr(3, 0), mtmsr(3, 1)}) {
+        for (uint64_t rs : {msr | MSR_EE, msr & ~MSR_SF, (uint64_t)(msr | 0x30u),
+                            (uint64_t) ~(MSR_LE | MSR_PR | (uint64_t)0x700000000u)}) {
+            word(0, w);
+            t->MSR.value = msr;
+            t->GPR[3].value = rs;
+            t->PC.value = PAGE_PA;
+            r.m.machine->mode = MODE_SIMPLE;
+            r.run(1);
+            r.m.machine->mode = MODE_TURBO;
+            const uint64_t interpreted = t->MSR.value;
+            run(w, rs);
+            if (t->turbo.reason == EXIT_MSR_NOT_DONE) continue;
+            EXPECT_EQ(t->MSR.value, interpreted) << std::hex << w << " " << rs;
+            compared++;
+        }
+    }
+    EXPECT_GE(compared, 12);
+
     // Problem state: the privilege guard exits before the call-out.
     run(mtmsr(3, 1), msr | MSR_PR);
     EXPECT_EQ(t->MSR.value, msr);
