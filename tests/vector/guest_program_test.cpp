@@ -95,6 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Program{"vmx_int_le64", "vmx_int"}, Program{"vmx_fp_be64", "vmx_fp"},
                       Program{"vmx_fp_le64", "vmx_fp"}, Program{"vsx_arith_be64", "vsx_arith"},
                       Program{"vsx_misc_be64", "vsx_misc"}, Program{"vsx_misc_le64", "vsx_misc"},
+                      Program{"vsx_vectorised_be64", "vsx_vectorised"},
+                      Program{"vsx_vectorised_le64", "vsx_vectorised"},
                       Program{"libc_strings_be64", "libc_strings"},
                       Program{"hello_glibc_le64", "hello_glibc"},
                       Program{"libc_strings_le64", "libc_strings"},
