@@ -205,6 +205,15 @@ int main(void)
     XS2("xvnegdp", minus_zero, bits(-3.0));
     XS2("xvnabsdp", minus_zero, bits(3.0));
     XS3("xvcpsgndp", minus_zero, 0, one, bits(-2.0));
+    /* decimal add and subtract on vector registers (VR 1, 2 into VR 3), outcome in CR6 */
+    RUN("bcdadd.", "3,1,2,0", 0, 0x1C, 0, 0x1C);
+    RUN("bcdadd.", "3,1,2,1", 0, 0x1C, 0, 0x1C);
+    RUN("bcdadd.", "3,1,2,0", 0x5000000000000000ul, 0xD, 0x5000000000000000ul, 0xD);
+    RUN("bcdadd.", "3,1,2,0", 0x5000000000000000ul, 0xC, 0x5000000000000000ul, 0xC);
+    RUN("bcdadd.", "3,1,2,0", 0, 0x5D, 0, 0x5C);
+    RUN("bcdsub.", "3,1,2,0", 0, 0x3C, 0, 0x5C);
+    RUN("bcdsub.", "3,1,2,0", 0, 0x123A, 0, 0x987B);
+    RUN("bcdadd.", "3,1,2,0", 0x9999999999999999ul, 0x999999999999999Ful, 0, 0x1E);
     XS3("xvcpsgnsp", W2(0x80000000, 0), W2(0x80000000, 0), W2(0x3F800000, 0xBF800000),
         W2(0x7FC00000, 0xFFC00000));
     return 0;
