@@ -53,6 +53,21 @@ static void show(const char *insn, const u64 *out, unsigned cr_field)
         show(insn, out, ((cr >> 24) & 0xF) | ((cr >> 4) & 0xF));                                             \
     } while (0)
 
+/* The FPR word merges: FRT (f3) from FRA (f1) and FRB (f2). */
+#define MERGE(insn, a0, b0)                                                                                  \
+    do {                                                                                                     \
+        u64 in[6] __attribute__((aligned(16))) = {                                                           \
+            a0, 0x1111, b0, 0x2222, 0xEEEEEEEEEEEEEEEEul, 0xEEEEEEEEEEEEEEEEul};                             \
+        u64 out[2] __attribute__((aligned(16)));                                                             \
+        set_fpscr(fpscr_in);                                                                                 \
+        __asm__ volatile("lxvd2x 1,0,%1\n\tlxvd2x 2,0,%2\n\tlxvd2x 3,0,%3\n\t" insn                          \
+                         " 3,1,2\n\tstxvd2x 3,0,%0"                                                          \
+                         :                                                                                   \
+                         : "r"(out), "r"(in), "r"(in + 2), "r"(in + 4)                                       \
+                         : "fr1", "fr2", "fr3", "memory");                                                   \
+        show(insn, out, 0);                                                                                  \
+    } while (0)
+
 #define XS2(insn, b0, b1) RUN(insn, "35,34", 0, 0, b0, b1)
 #define XS3(insn, a0, a1, b0, b1) RUN(insn, "35,33,34", a0, a1, b0, b1)
 #define CMP(insn, a0, b0) RUN(insn, "1,33,34", a0, 0, b0, 0)
@@ -214,6 +229,8 @@ int main(void)
     RUN("bcdsub.", "3,1,2,0", 0, 0x3C, 0, 0x5C);
     RUN("bcdsub.", "3,1,2,0", 0, 0x123A, 0, 0x987B);
     RUN("bcdadd.", "3,1,2,0", 0x9999999999999999ul, 0x999999999999999Ful, 0, 0x1E);
+    MERGE("fmrgew", 0x0123456789ABCDEFul, 0xFEDCBA9876543210ul);
+    MERGE("fmrgow", 0x0123456789ABCDEFul, 0xFEDCBA9876543210ul);
     XS3("xvcpsgnsp", W2(0x80000000, 0), W2(0x80000000, 0), W2(0x3F800000, 0xBF800000),
         W2(0x7FC00000, 0xFFC00000));
     return 0;
