@@ -16,7 +16,6 @@ TMOperationsStandinLog tm_operations_standin_log;
 void TM_Operations_Standin_Reset()
 {
     tm_operations_standin_log = TMOperationsStandinLog{};
-    tm_operations_standin_log.transition_answer = 1;
     tm_operations_standin_log.tend_answer = 1;
     tm_operations_standin_log.trechkpt_answer = 1;
 }
@@ -38,13 +37,6 @@ void tm_call(const char *name, uint64_t argument)
 } // namespace
 
 // ---- transactional memory
-
-// STAND-IN: the transactional-state rules are not built; every transition is allowed unless a test
-// set the log's answer.
-__attribute__((weak)) int HTM_check_MSR_Transition(IOPDesc *, uint64_t *, uint64_t, const char *)
-{
-    return tm_operations_standin_log.transition_answer;
-}
 
 __attribute__((weak)) void SET_TM_CR_From_MSR(IOPDesc *iop, uint64_t msr, uint32_t field)
 {

@@ -163,6 +163,39 @@ TEST_F(TmInstructions, GateOrder)
     EXPECT_EQ(tm_operations_standin_log.tm_calls, 0);
 }
 
+// The facility check: MSR[TM] is needed only when the operating system supports transactions;
+// outside hypervisor state the HFSCR bit of the facility is needed first (FSCR has no TM bit).
+TEST_F(TmInstructions, FacilityCheck)
+{
+    ASSERT_NE(ew.t->machine, nullptr);
+    struct Case {
+        const char *name;
+        uint64_t msr, hfscr;
+        int os_supports_tm;
+        int type; // the interrupt raised, 0 when tbegin. runs
+    } cases[] = {
+        {"OS support, TM 0", MSR_SF | MSR_HV, ~0ull, 1, 43},
+        {"no OS support, TM 0", MSR_SF | MSR_HV, ~0ull, 0, 0},
+        {"OS support, TM 1", MSR_SF | MSR_HV | MSR_TM, ~0ull, 1, 0},
+        {"problem state without the HFSCR bit", MSR_SF | MSR_PR | MSR_TM, 0, 1, 44},
+        {"problem state without the HFSCR bit and TM 0", MSR_SF | MSR_PR, 0, 1, 44},
+        {"problem state with the HFSCR bit", MSR_SF | MSR_PR | MSR_TM, ~0ull, 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TM_Operations_Standin_Reset();
+        ew.t->machine->htm_os_supports_tm = c.os_supports_tm;
+        ew.t->MSR.value = c.msr;
+        ew.t->HFSCR.value = c.hfscr;
+        EXPECT_EQ(ew.run(TBEGIN), c.type ? 0 : 1);
+        EXPECT_EQ(tm_last("tbegin"), c.type == 0);
+        if (c.type) {
+            ASSERT_NE(ew.raised(), nullptr);
+            EXPECT_EQ(ew.raised()->type, c.type);
+        }
+    }
+}
+
 TEST_F(TmInstructions, TrechkptIsPrivilegedUnlessSimCtrlAllowsIt)
 {
     ew.t->MSR.value = MSR_SF | MSR_PR | MSR_TM;
