@@ -1,6 +1,7 @@
 // What the transactional-memory instructions and the MSR writes ask of the transactional-memory
-// model: its instruction operations (begin, end, abort, suspend, resume, check, recheckpoint), its
-// CR setter and its view of a tlbie. (The MSR-transition check is mmu/tm/htm_checks.h.)
+// model: its instruction operations (begin, end, abort, suspend, resume, recheckpoint) and its view
+// of a tlbie. (The MSR-transition check is mmu/tm/htm_checks.h, the CR results and tcheck
+// mmu/tm/htm_cr.h.)
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,6 @@ struct ThreadState;
 
 // ---- transactional memory
 
-// CR field := (msr >> 32) & 6, the transaction state as 0 || TS || 0.
-void SET_TM_CR_From_MSR(IOPDesc *iop, uint64_t msr, uint32_t field);
 void htm_tbegin(IOPDesc *iop, uint64_t msr);
 // 0 when the end was refused (its bad-thing interrupt is queued), else 1.
 int htm_tend(IOPDesc *iop, uint64_t msr, int32_t outer);
@@ -19,8 +18,6 @@ int htm_tend(IOPDesc *iop, uint64_t msr, int32_t outer);
 void htm_tabort(IOPDesc *iop, uint32_t cause);
 void htm_tsuspend(IOPDesc *iop, uint64_t msr);
 void htm_tresume(IOPDesc *iop, uint64_t msr);
-// CR field bf := the transaction's doomed state.
-void htm_tcheck(IOPDesc *iop, uint32_t bf);
 // 1 done; otherwise the value trechkpt. returns.
 int htm_trechkpt_dot(IOPDesc *iop, uint64_t msr);
 // A tlbie seen by the transactional-memory model.

@@ -38,11 +38,6 @@ void tm_call(const char *name, uint64_t argument)
 
 // ---- transactional memory
 
-__attribute__((weak)) void SET_TM_CR_From_MSR(IOPDesc *iop, uint64_t msr, uint32_t field)
-{
-    IOP_Write_CR_Field(iop, field, (uint32_t)((msr >> 32) & 6));
-}
-
 // STAND-IN: transactions are not modelled; each operation is kept in the log and changes nothing.
 __attribute__((weak)) void htm_tbegin(IOPDesc *, uint64_t msr)
 {
@@ -72,13 +67,6 @@ __attribute__((weak)) void htm_tsuspend(IOPDesc *, uint64_t msr)
 __attribute__((weak)) void htm_tresume(IOPDesc *, uint64_t msr)
 {
     tm_call("tresume", msr);
-}
-
-// STAND-IN: see htm_tbegin; no transaction is ever doomed, so CR field BF is cleared.
-__attribute__((weak)) void htm_tcheck(IOPDesc *iop, uint32_t bf)
-{
-    tm_call("tcheck", bf);
-    IOP_Write_CR_Field(iop, bf, 0);
 }
 
 // STAND-IN: see htm_tbegin; the answer is the log's.
