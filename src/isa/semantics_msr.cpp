@@ -9,6 +9,7 @@
 #include "isa/hooks/msr_with_pc.h"
 #include "isa/register_moves.h"
 #include "isa/semantics_helpers.h"
+#include "mmu/tm/htm_checks.h"
 #include "mmu/tm_operations.h"
 #include "mmu/transaction_guard.h"
 #include "processor/hooks/htm.h"

@@ -8,6 +8,7 @@
 #include "interrupts/interrupt_raisers.h"
 #include "isa/semantics_helpers.h"
 #include "isa/tm_instructions.h"
+#include "mmu/tm/htm_cr.h"
 #include "mmu/tm_operations.h"
 #include "processor/hooks/htm.h"
 #include "processor/regs/reg_accessors.h"

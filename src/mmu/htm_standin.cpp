@@ -40,21 +40,6 @@ __attribute__((weak)) void htm_free(htm_data *) {}
 // STAND-IN support: see htm_record_failure.
 HTMFailureStandinLog htm_failure_standin_log = {0, nullptr, 0, 0};
 
-// STAND-IN: the OS-supports-TM flag and MSR[TM] test of the transactional-memory model are
-// missing; outside hypervisor state the HFSCR bit of facility 5 (0x20) decides (facility 5 has no
-// FSCR bit).
-__attribute__((weak)) int HTM_ENABLED_CHECK(IOPDesc *iop)
-{
-    uint64_t msr = iGET_MSR(iop);
-    bool hypervisor = (msr & 0x1000000000000000ull) && !(msr & 0x4000);
-    if (hypervisor) return 1;
-    if (!(iGET_HFSCR(iop) & 0x20)) {
-        interrupt_HyperFacilityUnavailable(iop, 5, "no instruction");
-        return 0;
-    }
-    return 1;
-}
-
 // STAND-IN: the transaction (doomed flag, failure statistics, TEXASR/TFIAR update) is not
 // modelled; a failure in transactional or suspended state is counted and kept in the log.
 __attribute__((weak)) void htm_record_failure(ThreadState *thread, int32_t cause, uint64_t address, int32_t,
@@ -71,14 +56,6 @@ __attribute__((weak)) void htm_record_failure(ThreadState *thread, int32_t cause
 __attribute__((weak)) void HTM_INCR_INSTR_COUNT(IOPDesc *) {}
 
 // ---- Interrupts: raising and delivery
-
-// STAND-IN: the machine's setting "htm/htm_os_supports_tm" is not read yet; its default (the
-// operating system handles interrupts in transactions) is answered, so the hooks below are never
-// consulted by the raisers.
-__attribute__((weak)) int OS_SUPPORTS_HTM(IOPDesc *)
-{
-    return 1;
-}
 
 // STAND-IN: transactions are not modelled; the failure record (code 0x1600000 with the type) is
 // missing and the exception is left to the raiser.
@@ -115,15 +92,6 @@ __attribute__((weak)) uint64_t htm_checkpointed_fpscr(ThreadState *)
 }
 
 // ---- Reservations
-
-// STAND-IN: transactions are not built, so no reservation is ever taken in transactional state.
-__attribute__((weak)) int htm_check_S_with_reservation_in_T(ThreadState *)
-{
-    return 0;
-}
-
-// STAND-IN: see HTM_Threads_In_Transaction.
-__attribute__((weak)) void htm_record_reservation_taken_state(IOPDesc *, AXD *) {}
 
 // STAND-IN: transactions are not built; no transaction id has been drawn.
 __attribute__((weak)) uint32_t htm_transaction_id(ThreadState *)

@@ -1,6 +1,7 @@
 // What the transactional-memory instructions and the MSR writes ask of the transactional-memory
-// model: its instruction operations (begin, end, abort, suspend, resume, check, recheckpoint), its
-// MSR-transition check, its CR setter and its view of a tlbie.
+// model: its instruction operations (begin, end, abort, suspend, resume, recheckpoint) and its view
+// of a tlbie. (The MSR-transition check is mmu/tm/htm_checks.h, the CR results and tcheck
+// mmu/tm/htm_cr.h.)
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,6 @@ struct ThreadState;
 
 // ---- transactional memory
 
-// Checks the transactional-state change of an MSR write (may rewrite TS in *new_msr); 0 when the
-// transition is refused (the caller raises the bad-thing interrupt).
-int HTM_check_MSR_Transition(IOPDesc *iop, uint64_t *new_msr, uint64_t old_msr, const char *name);
-// CR field := (msr >> 32) & 6, the transaction state as 0 || TS || 0.
-void SET_TM_CR_From_MSR(IOPDesc *iop, uint64_t msr, uint32_t field);
 void htm_tbegin(IOPDesc *iop, uint64_t msr);
 // 0 when the end was refused (its bad-thing interrupt is queued), else 1.
 int htm_tend(IOPDesc *iop, uint64_t msr, int32_t outer);
@@ -22,8 +18,6 @@ int htm_tend(IOPDesc *iop, uint64_t msr, int32_t outer);
 void htm_tabort(IOPDesc *iop, uint32_t cause);
 void htm_tsuspend(IOPDesc *iop, uint64_t msr);
 void htm_tresume(IOPDesc *iop, uint64_t msr);
-// CR field bf := the transaction's doomed state.
-void htm_tcheck(IOPDesc *iop, uint32_t bf);
 // 1 done; otherwise the value trechkpt. returns.
 int htm_trechkpt_dot(IOPDesc *iop, uint64_t msr);
 // A tlbie seen by the transactional-memory model.
@@ -32,8 +26,7 @@ void HTM_tlbie(ThreadState *thread, uint64_t rb, int32_t page_shift, const char 
 // ---- STAND-IN support: what the stand-ins of this header were asked (the transactional-memory
 // model is not built). Tests set the *_answer fields to make the model refuse.
 struct TMOperationsStandinLog {
-    int transition_answer; // HTM_check_MSR_Transition (default 1)
-    const char *tm_last;   // the last transactional operation's name ("tbegin", "tabort", ...)
+    const char *tm_last; // the last transactional operation's name ("tbegin", "tabort", ...)
     long tm_calls;
     uint64_t tm_argument; // its msr, cause or BF
     int tend_answer;      // htm_tend (default 1)

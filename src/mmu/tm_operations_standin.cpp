@@ -16,7 +16,6 @@ TMOperationsStandinLog tm_operations_standin_log;
 void TM_Operations_Standin_Reset()
 {
     tm_operations_standin_log = TMOperationsStandinLog{};
-    tm_operations_standin_log.transition_answer = 1;
     tm_operations_standin_log.tend_answer = 1;
     tm_operations_standin_log.trechkpt_answer = 1;
 }
@@ -38,18 +37,6 @@ void tm_call(const char *name, uint64_t argument)
 } // namespace
 
 // ---- transactional memory
-
-// STAND-IN: the transactional-state rules are not built; every transition is allowed unless a test
-// set the log's answer.
-__attribute__((weak)) int HTM_check_MSR_Transition(IOPDesc *, uint64_t *, uint64_t, const char *)
-{
-    return tm_operations_standin_log.transition_answer;
-}
-
-__attribute__((weak)) void SET_TM_CR_From_MSR(IOPDesc *iop, uint64_t msr, uint32_t field)
-{
-    IOP_Write_CR_Field(iop, field, (uint32_t)((msr >> 32) & 6));
-}
 
 // STAND-IN: transactions are not modelled; each operation is kept in the log and changes nothing.
 __attribute__((weak)) void htm_tbegin(IOPDesc *, uint64_t msr)
@@ -80,13 +67,6 @@ __attribute__((weak)) void htm_tsuspend(IOPDesc *, uint64_t msr)
 __attribute__((weak)) void htm_tresume(IOPDesc *, uint64_t msr)
 {
     tm_call("tresume", msr);
-}
-
-// STAND-IN: see htm_tbegin; no transaction is ever doomed, so CR field BF is cleared.
-__attribute__((weak)) void htm_tcheck(IOPDesc *iop, uint32_t bf)
-{
-    tm_call("tcheck", bf);
-    IOP_Write_CR_Field(iop, bf, 0);
 }
 
 // STAND-IN: see htm_tbegin; the answer is the log's.

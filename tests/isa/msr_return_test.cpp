@@ -3,6 +3,8 @@
 // transaction guard.
 #include "decode/semantics.h"
 #include "exec_word.h"
+#include "memory/reservations.h"
+#include "mmu/tm/htm_checks.h"
 #include "mmu/tm_operations.h"
 #include "processor/hooks/htm.h"
 #include "processor/regs/msr_rules.h"
@@ -130,20 +132,22 @@ TEST_F(MsrReturn, RfebbTakesTheTransactionStateFromBescrAndSetsGe)
     ew.t->HFSCR.value = ~0ull;
     ew.t->FSCR.value = ~0ull;
     ew.t->EBBRR.value = 0x4000;
-    ew.t->BESCR.value = 0x80000000ull | 0x8000000000000000ull; // TS bits 31:30 = 0b10, GE set
-    ASSERT_EQ(ew.run(RFEBB), 1);                               // S = 0 clears GE
+    ew.t->BESCR.value = 0x80000000ull | 0x8000000000000000ull;              // TS bits 31:30 = 0b10, GE set
+    ew.t->MSR.value = MSR_SF | MSR_HV | MSR_ME | MSR_TS_SUSPENDED | MSR_TM; // S1 may return to T1
+    ASSERT_EQ(ew.run(RFEBB), 1);                                            // S = 0 clears GE
     EXPECT_EQ(ew.t->MSR.value & MSR_TS, MSR_TS_TRANSACTIONAL);
     EXPECT_EQ(ew.t->BESCR.value, 0x80000000ull);
     EXPECT_EQ(ew.t->PC.value, 0x4000u);
     EXPECT_EQ(ew.t->CFAR.value, 0x1000u);
 
     ew.t->MSR.value = MSR_SF | MSR_HV;
+    ew.t->BESCR.value = 0; // stays non-transactional
     ASSERT_EQ(ew.run(RFEBB | 0x800), 1);
     EXPECT_EQ(ew.t->BESCR.value >> 63, 1u);
 
-    // A refused transition raises the bad-thing interrupt and writes nothing.
-    tm_operations_standin_log.transition_answer = 0;
-    ew.t->MSR.value = MSR_SF | MSR_HV;
+    // A refused transition raises the bad-thing interrupt and writes nothing: rfebb may not
+    // leave the suspended state (S0 to N0).
+    ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TS_SUSPENDED;
     ew.t->PC.value = 0x1000;
     ew.t->BESCR.value = 0;
     EXPECT_EQ(ew.run(RFEBB | 0x800), 0);
@@ -263,15 +267,72 @@ TEST_F(MsrReturn, InTransactionalStateAllButRfiAreSkipped)
 
 TEST_F(MsrReturn, RefusedTransitionRaisesBadThingAndChangesNothing)
 {
-    tm_operations_standin_log.transition_answer = 0;
-    ew.t->SRR1.value = MSR_SF | MSR_PR;
-    ew.gpr(3) = MSR_SF;
+    // From N only N may be written.
+    ew.t->SRR1.value = MSR_SF | MSR_PR | MSR_TS_TRANSACTIONAL | MSR_TM;
+    ew.t->HSRR1.value = ew.t->SRR1.value;
+    ew.gpr(3) = MSR_SF | MSR_TS_TRANSACTIONAL | MSR_TM;
     for (uint32_t word : {RFID, HRFID, mtmsrd(3)}) {
         EXPECT_EQ(ew.run(word), 0);
         ASSERT_NE(ew.raised(), nullptr);
         EXPECT_EQ(ew.raised()->type, 2);
         EXPECT_EQ(ew.t->MSR.value, MSR_SF | MSR_HV | MSR_ME);
         EXPECT_EQ(ew.t->PC.value, 0x1000u);
+    }
+}
+
+// A write from S0 asking for N0 is suppressed: rfid keeps S0 and returns.
+TEST_F(MsrReturn, RfidFromSuspendedKeepsSuspended)
+{
+    ew.t->MSR.value = MSR_SF | MSR_HV | MSR_ME | MSR_TS_SUSPENDED;
+    ew.t->SRR1.value = MSR_SF | MSR_HV | MSR_ME;
+    ASSERT_EQ(ew.run(RFID), 1);
+    EXPECT_EQ(ew.t->MSR.value & (MSR_TS | MSR_TM), MSR_TS_SUSPENDED);
+    EXPECT_EQ(ew.t->PC.value, 0x2000u);
+}
+
+TEST(HtmMsrTransition, Rules)
+{
+    constexpr uint64_t N0 = 0, T1 = MSR_TS_TRANSACTIONAL | MSR_TM, T0 = MSR_TS_TRANSACTIONAL,
+                       S0 = MSR_TS_SUSPENDED, S1 = MSR_TS_SUSPENDED | MSR_TM;
+    struct Case {
+        const char *name;
+        uint64_t from, to;
+        int allowed;
+        uint64_t written; // the TS and TM bits of the value written
+    } cases[] = {
+        {"N to N", N0, MSR_TM, 1, MSR_TM}, {"N to T1", N0, T1, 0, T1},  {"T1 to T1", T1, T1, 1, T1},
+        {"T1 to N", T1, N0, 0, N0},        {"T1 to S1", T1, S1, 0, S1}, {"S0 to N0 kept S0", S0, N0, 1, S0},
+        {"S0 to S1", S0, S1, 1, S1},       {"S0 to T1", S0, T1, 1, T1}, {"S0 to T0", S0, T0, 0, T0},
+        {"S1 to T1", S1, T1, 1, T1},       {"S1 to N0", S1, N0, 0, N0}, {"T0 to both", T0, MSR_TS, 0, MSR_TS},
+    };
+    ExecWord ew;
+    IOPDesc *iop = ew.prepare(mtmsrd(3));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        uint64_t msr = MSR_SF | MSR_HV | c.to;
+        EXPECT_EQ(HTM_check_MSR_Transition(iop, &msr, MSR_SF | MSR_HV | c.from, "mtmsrd"), c.allowed);
+        EXPECT_EQ(msr & (MSR_TS | MSR_TM), c.written);
+    }
+    // SIM_CTRL TM_disable lets every change through.
+    ew.t->SIM_CTRL.value = 0x100000000ull;
+    uint64_t msr = MSR_SF | T1;
+    EXPECT_EQ(HTM_check_MSR_Transition(iop, &msr, MSR_SF, "mtmsrd"), 1);
+}
+
+// S to T keeps the reservation only when it was taken in transactional state.
+TEST(HtmMsrTransition, ReservationAcrossSuspendedToTransactional)
+{
+    ExecWord ew;
+    ew.memory();
+    IOPDesc *iop = ew.prepare(mtmsrd(3));
+    for (int taken_in_T : {1, 0}) {
+        SCOPED_TRACE(taken_in_T);
+        set_reservation_bit(ew.t->memory_client);
+        ew.t->htm_reservation_in_T = taken_in_T;
+        uint64_t msr = MSR_SF | MSR_TS_TRANSACTIONAL | MSR_TM;
+        EXPECT_EQ(HTM_check_MSR_Transition(iop, &msr, MSR_SF | MSR_TS_SUSPENDED | MSR_TM, "rfid"), 1);
+        EXPECT_EQ(ew.t->memory_client->reservation_valid, taken_in_T);
+        clear_reservation_bit(ew.t->memory_client);
     }
 }
 

@@ -51,8 +51,7 @@ class TmInstructions : public ::testing::Test
     bool aborted() const { return tm_operations_standin_log.tm_calls && tm_last("tabort"); }
     static bool tm_last(const char *name)
     {
-        return tm_operations_standin_log.tm_last &&
-               std::string(tm_operations_standin_log.tm_last) == name;
+        return tm_operations_standin_log.tm_last && std::string(tm_operations_standin_log.tm_last) == name;
     }
     ExecWord ew;
 };
@@ -63,7 +62,7 @@ TEST_F(TmInstructions, TabortCauseAndCr0FromTheTransactionState)
     ASSERT_EQ(ew.run(tabort(0)), 1);
     EXPECT_TRUE(aborted());
     EXPECT_EQ(tm_operations_standin_log.tm_argument, 0u); // RA field 0 is 0, not GPR0
-    EXPECT_EQ(ew.cr() >> 28, 0b0100u);                          // 0 || TS || 0 with TS = 0b10
+    EXPECT_EQ(ew.cr() >> 28, 0b0100u);                    // 0 || TS || 0 with TS = 0b10
     EXPECT_EQ(ew.t->PC.value, 0x1004u);
 
     ew.gpr(3) = 0x1FF;
@@ -121,13 +120,47 @@ TEST_F(TmInstructions, OperationsReachTheModelWithTheMsr)
     EXPECT_EQ(tm_operations_standin_log.tm_calls, 6);
 }
 
-TEST_F(TmInstructions, TcheckLeavesCr0)
+TEST_F(TmInstructions, TcheckReportsDoomedAndStateInItsFieldOnly)
 {
-    ew.cr() = 0xFFFFFFFF;
-    ASSERT_EQ(ew.run(tcheck(2)), 1);
-    EXPECT_TRUE(tm_last("tcheck"));
-    EXPECT_EQ(tm_operations_standin_log.tm_argument, 2u);
-    EXPECT_EQ(ew.cr(), 0xFF0FFFFFu); // only field 2, from the model
+    struct Case {
+        const char *name;
+        uint64_t ts;
+        int doomed;
+        uint32_t field;
+    } cases[] = {
+        {"T, healthy", MSR_TS_TRANSACTIONAL, 0, 0b0100},
+        {"T, doomed", MSR_TS_TRANSACTIONAL, 1, 0b1100},
+        {"S, doomed", MSR_TS_SUSPENDED, 1, 0b1010},
+        {"N", 0, 0, 0b0000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TM | c.ts;
+        ew.t->htm_failure_pending = c.doomed;
+        ew.cr() = 0xFFFFFFFF;
+        ASSERT_EQ(ew.run(tcheck(2)), 1);
+        EXPECT_EQ(ew.cr(), 0xFF0FFFFFu | c.field << 20);
+    }
+    ew.t->htm_failure_pending = 0;
+}
+
+// Where the processor has the FXCC field, the TM CR results are mirrored in XER bits 24-27 when
+// the thread is in tags-active mode or the option asks for it.
+TEST_F(TmInstructions, CrResultsMirroredInFxcc)
+{
+    constexpr uint64_t FXCC = 0xF000000;
+    ew.option(PO_TAGS_ACTIVE, 0);
+    ew.option(PO_HTM_OPS_SET_XER_FXCC_IN_TI_MODE, 0);
+    ew.xer() = 0;
+    ASSERT_EQ(ew.run(tcheck(1)), 1);
+    EXPECT_EQ(ew.xer() & FXCC, 0u);
+    ew.option(PO_HTM_OPS_SET_XER_FXCC_IN_TI_MODE);
+    ASSERT_EQ(ew.run(tcheck(1)), 1);
+    EXPECT_EQ(ew.xer() & FXCC, 0b0100ull << 24);
+    ew.option(PO_FXCC_FIELD_IN_XER, 0);
+    ew.xer() = 0;
+    ASSERT_EQ(ew.run(tcheck(1)), 1);
+    EXPECT_EQ(ew.xer() & FXCC, 0u);
 }
 
 TEST_F(TmInstructions, RefusedTendNeitherSetsCr0NorMovesOn)
@@ -161,6 +194,39 @@ TEST_F(TmInstructions, GateOrder)
     ASSERT_NE(ew.raised(), nullptr);
     EXPECT_EQ(ew.raised()->type, 44);
     EXPECT_EQ(tm_operations_standin_log.tm_calls, 0);
+}
+
+// The facility check: MSR[TM] is needed only when the operating system supports transactions;
+// outside hypervisor state the HFSCR bit of the facility is needed first (FSCR has no TM bit).
+TEST_F(TmInstructions, FacilityCheck)
+{
+    ASSERT_NE(ew.t->machine, nullptr);
+    struct Case {
+        const char *name;
+        uint64_t msr, hfscr;
+        int os_supports_tm;
+        int type; // the interrupt raised, 0 when tbegin. runs
+    } cases[] = {
+        {"OS support, TM 0", MSR_SF | MSR_HV, ~0ull, 1, 43},
+        {"no OS support, TM 0", MSR_SF | MSR_HV, ~0ull, 0, 0},
+        {"OS support, TM 1", MSR_SF | MSR_HV | MSR_TM, ~0ull, 1, 0},
+        {"problem state without the HFSCR bit", MSR_SF | MSR_PR | MSR_TM, 0, 1, 44},
+        {"problem state without the HFSCR bit and TM 0", MSR_SF | MSR_PR, 0, 1, 44},
+        {"problem state with the HFSCR bit", MSR_SF | MSR_PR | MSR_TM, ~0ull, 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TM_Operations_Standin_Reset();
+        ew.t->machine->htm_os_supports_tm = c.os_supports_tm;
+        ew.t->MSR.value = c.msr;
+        ew.t->HFSCR.value = c.hfscr;
+        EXPECT_EQ(ew.run(TBEGIN), c.type ? 0 : 1);
+        EXPECT_EQ(tm_last("tbegin"), c.type == 0);
+        if (c.type) {
+            ASSERT_NE(ew.raised(), nullptr);
+            EXPECT_EQ(ew.raised()->type, c.type);
+        }
+    }
 }
 
 TEST_F(TmInstructions, TrechkptIsPrivilegedUnlessSimCtrlAllowsIt)

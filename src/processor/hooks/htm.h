@@ -2,7 +2,8 @@
 // and rollback, the facility check and failure recording, the model's say in interrupts, the
 // reservation checks, and the transactional storage accesses and footprint queries.
 // Declared here for the floors that call it; defined by the transactional-memory model in mmu
-// (mmu/htm_standin.cpp).
+// (the facility check, the OS-support flag and the reservation rules in mmu/tm/htm_checks.cpp;
+// the rest, still stand-ins, in mmu/htm_standin.cpp).
 #pragma once
 
 #include <cstdint>

@@ -230,6 +230,7 @@ struct ThreadState {
     int32_t htm_failure_stage;
     uint64_t htm_failure_reason;
     htm_user_state *htm;
-    int32_t texasr_upper; // TEXASR was forced with a value beyond 32 bits
+    int32_t htm_reservation_in_T; // the reservation was taken in transactional state
+    int32_t texasr_upper;         // TEXASR was forced with a value beyond 32 bits
     uint64_t htm_words[2];
 };
