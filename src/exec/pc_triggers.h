@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "isa/hooks/syscall_trigger.h"
 #include "mmu/hooks/pc_triggers.h"
 #include "runtime/triggers.h"
 
