@@ -6,10 +6,16 @@
 
 #include "command/processor_cmd_tables.h"
 #include "command/processor_option_commands.h"
+#include "command/core_commands.h"
+#include "command/job_commands.h"
 #include "command/statistics_commands.h"
 #include "command/translation_cache_commands.h"
 #include "command_fixture.h"
+#include "core/cycle_core_stats.h"
+#include "machine/hooks/command_hooks.h"
 #include "guest/process_tree.h"
+#include "kernel/job.h"
+#include "kernel/tsim.h"
 #include "processor/records/axd.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/generic_machine.h"
@@ -415,6 +421,173 @@ TEST_F(StatisticsCommandsTest, CounterGroupsAreChecked)
 TEST_F(StatisticsCommandsTest, CounterLineNamesItsEvent)
 {
     EXPECT_EQ(std::string(PMC_Format_Line(thread0, 3, 77)), "PMR3 =               0  Name for 77 not found\n");
+}
+
+} // namespace
+
+namespace
+{
+class JobCommandsTest : public InspectionCommandsTest
+{
+  protected:
+    void SetUp() override
+    {
+        InspectionCommandsTest::SetUp();
+        attach("job", build_job_cmd_table(nullptr));
+        attach("ereader", build_ereaderCmd_table(nullptr));
+    }
+};
+
+TEST_F(JobCommandsTest, FreezeThawAndTheListForms)
+{
+    EXPECT_EQ(ok("alpha thread 0 job freeze 0:0:1"), "");
+    std::string list = ok("alpha thread 0 job display listformat");
+    EXPECT_NE(list.find("{{0:0:1} frozen showing}"), std::string::npos) << list;
+    EXPECT_NE(list.find("{{0:0:2} thawed showing}"), std::string::npos) << list;
+    std::string full = ok("alpha thread 0 job display");
+    EXPECT_NE(full.find("\t\"0:0:1\" ("), std::string::npos);
+    EXPECT_NE(full.find(") -> frozen\n\t\tproxy[0]: job_frozen \n"), std::string::npos) << full;
+    EXPECT_NE(full.find(") -> active\n\t\tproxy[0]: on ready-queue for time 0t with priority="), std::string::npos);
+    EXPECT_EQ(ok("alpha thread 0 job display active").find("\"0:0:1\""), std::string::npos);
+    EXPECT_EQ(ok("alpha thread 0 job readyq").find("Job=\"0:0:1\""), std::string::npos);
+
+    EXPECT_EQ(ok("alpha thread 0 job showdebug 0:0:1 0"), "");
+    EXPECT_NE(ok("alpha thread 0 job display listformat").find("{{0:0:1} frozen blocking}"), std::string::npos);
+    EXPECT_NE(ok("alpha thread 0 job display").find("-> frozen and blocking debug messages.\n\t\tproxy[0]: job_frozen \n"), std::string::npos);
+    EXPECT_EQ(ok("alpha thread 0 job showdebug 0:0:1 1"), "");
+    EXPECT_EQ(ok("alpha thread 0 job thaw 0:0:1"), "");
+    EXPECT_NE(ok("alpha thread 0 job display listformat").find("{{0:0:1} thawed showing}"), std::string::npos);
+    EXPECT_NE(ok("alpha thread 0 job readyq").find("\n\tJob=\"0:0:1\", priority="), std::string::npos);
+
+    EXPECT_EQ(fails("alpha thread 0 job freeze nosuch"), "Job: 'nosuch' was not found.");
+    EXPECT_EQ(fails("alpha thread 0 job showdebug nosuch 1"), "Job: 'nosuch' was not found.");
+    // Inside a running job (a trigger procedure during a run) the queues are not touched.
+    job_s *saved = tsim_active_job;
+    tsim_active_job = machine->tsim->dynamic_head;
+    EXPECT_EQ(fails("alpha thread 0 job freeze 0:0:1"),
+              "The 'job freeze/thaw' commands can only be run from the tcl command prompt.");
+    tsim_active_job = saved;
+    EXPECT_NE(ok("alpha thread 0 job display listformat").find("{{0:0:1} thawed showing}"), std::string::npos);
+}
+
+TEST_F(JobCommandsTest, ReaderCommands)
+{
+    EXPECT_EQ(fails("alpha thread 0 ereader start"), "");
+    EXPECT_NE(sink.text().find("usage: start program-name [options] ...\n"), std::string::npos);
+    EXPECT_EQ(fails("alpha thread 0 ereader expect 2"), "emitter is not enabled in this simulator.  run emit version.");
+    EXPECT_EQ(fails("alpha thread 0 ereader signal x"), "emitter is not enabled in this simulator.  run emit version.");
+}
+
+void no_work(void *) {}
+
+// A kernel of its own with three jobs queued for one tick, priorities 5, 3 and 3.
+class ReadyQueueTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        tsim = tsim_new("readyq");
+        machine.tsim = tsim;
+        const struct {
+            const char *name;
+            int priority;
+        } jobs[] = {{"five", 5}, {"three", 3}, {"also three", 3}};
+        for (const auto &j : jobs) {
+            job_s *job = job_new(tsim, j.name, no_work, nullptr);
+            ASSERT_NE(job, nullptr);
+            job_set_priority(job, j.priority);
+        }
+    }
+    void TearDown() override { tsim_free(tsim); }
+    std::vector<std::string> order(std::vector<int> *positions = nullptr)
+    {
+        int count = 0;
+        EXPECT_EQ(readyq_job_count(&machine, &count), 1);
+        std::vector<char> names((size_t)count * READYQ_NAME_SLOT);
+        std::vector<uint64_t> ticks(count);
+        std::vector<int> places(count);
+        EXPECT_EQ(readyq_job_positions(&machine, names.data(), ticks.data(), places.data()), count);
+        std::vector<std::string> result;
+        for (int i = 0; i < count; i++)
+            result.push_back(&names[(size_t)i * READYQ_NAME_SLOT]);
+        if (positions) *positions = places;
+        return result;
+    }
+    tsim_s *tsim = nullptr;
+    GenericMachine machine{};
+};
+
+TEST_F(ReadyQueueTest, RepositionGoesBehindEqualPriorities)
+{
+    std::vector<int> places;
+    ASSERT_EQ(order(&places), (std::vector<std::string>{"five", "three", "also three"}));
+    EXPECT_EQ(places, (std::vector<int>{0, 1, 2}));
+    job_s *moved = find_job_in_RQ_by_name(&machine, "three");
+    ASSERT_NE(moved, nullptr);
+    EXPECT_STREQ(moved->name, "three");
+    EXPECT_EQ(order(&places), (std::vector<std::string>{"five", "also three", "three"}));
+    EXPECT_EQ(places[2], 2);
+    EXPECT_EQ(find_job_in_RQ_by_name(&machine, "thre"), nullptr);
+    EXPECT_EQ(readyq_job_reposition(&machine, "nothing", 9), 0);
+    EXPECT_EQ(readyq_job_reposition(&machine, "five", 9), 1);
+    job_s *five = find_job_in_RQ_by_name(&machine, "five");
+    ASSERT_NE(five, nullptr);
+    EXPECT_EQ(five->reinitialize, 1);
+    EXPECT_EQ(five->reinitialize_tick, 9u);
+    EXPECT_EQ(moved->reinitialize, 0);
+
+    // Without a kernel nothing is answered and the count stays.
+    GenericMachine bare{};
+    int count = 41;
+    EXPECT_EQ(readyq_job_count(&bare, &count), 0);
+    EXPECT_EQ(count, 41);
+    EXPECT_EQ(find_job_in_RQ_by_name(&bare, "five"), nullptr);
+}
+
+TEST_F(ReadyQueueTest, LongNamesAreCutToTheirSlot)
+{
+    const std::string name(200, 'n');
+    ASSERT_NE(job_new(tsim, name.c_str(), no_work, nullptr), nullptr);
+    std::vector<std::string> names = order();
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names.back(), name.substr(0, READYQ_NAME_SLOT - 1));
+}
+TEST_F(InspectionCommandsTest, CycleCoreCommandsWithoutTheCoreModel)
+{
+    attach("core", CycleCore_build_cmd_table(nullptr));
+    EXPECT_EQ(ok("alpha thread 0 core stats print"), "");
+    EXPECT_EQ(ok("alpha thread 0 core stats nonsense"), "");
+    EXPECT_EQ(ok("alpha thread 0 core dump 0"), ":::CCoreState DUMP DONE!:::");
+    EXPECT_EQ(ok("alpha thread 0 core display setting"), "");
+    // Without a core state the switch does nothing, whatever the word.
+    EXPECT_EQ(ok("alpha thread 0 core set chicken_switch maybe"), "");
+    CThreadState state{};
+    thread0->cthread = &state;
+    EXPECT_EQ(fails("alpha thread 0 core set chicken_switch maybe"),
+              "Usage: alpha thread 0 core set chicken_switch {on|off}");
+    EXPECT_EQ(ok("alpha thread 0 core set chicken_switch on"), "");
+    EXPECT_EQ(state.flags, CTHREAD_CHICKEN_SWITCH);
+    EXPECT_EQ(ok("alpha thread 0 core set chicken_switch off"), "");
+    EXPECT_EQ(state.flags, 0);
+    thread0->cthread = nullptr;
+
+    // The bucket commands join a table's "stats" sub-table, and only that.
+    auto host_table = [] {
+        SimCmdTable *host = Init_SimCmdTable("host");
+        connect_subtable(host, "stats", Init_SimCmdTable("stats"), 0, nullptr);
+        CycleCore_add_simcmds(nullptr, host);
+        return host;
+    };
+    SimCmdTable *plain = Init_SimCmdTable("plain");
+    CycleCore_add_simcmds(nullptr, plain);
+    EXPECT_EQ(Search_SimCmdTable(plain, "stats"), nullptr);
+    Quit_SimCmdTable(plain);
+    attach("host", host_table());
+    connect_subtable(thread0->mcm->command_table, "host", host_table(), 0, nullptr);
+    EXPECT_EQ(fails("alpha thread 0 host stats bucket_start b1"), "Couldn't find bucket: b1");
+    EXPECT_EQ(ok("alpha thread 0 host stats bucket_create b1"), "");
+    EXPECT_EQ(fails("alpha thread 0 host stats bucket_stop b1"), "Couldn't find bucket: b1");
+    EXPECT_EQ(ok("alpha mcm 0 host stats bucket_create b1"), "Wrong selector level");
 }
 
 } // namespace
