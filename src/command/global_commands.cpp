@@ -13,7 +13,7 @@
 #include "command/config_commands.h"
 #include "command/plist_listing.h"
 #include "command/settings_commands.h"
-#include "command/trigger_commands_standin.h"
+#include "command/trigger_commands.h"
 #include "machine/machine_lifecycle.h"
 #include "processor/hooks/emat_zap.h"
 #include "runtime/callbacks.h"

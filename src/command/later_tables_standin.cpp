@@ -3,23 +3,10 @@
 #include "command/later_tables.h"
 #include "runtime/tcl_output.h"
 
-// STAND-IN: the register and translation-cache trigger commands are not built yet; the table is
-// empty.
-SimCmdTable *build_ppc_triggerCmd_table(void *)
-{
-    return Init_SimCmdTable("ppc_trigger");
-}
-
 // STAND-IN: the console commands are not built yet; the table is empty.
 SimCmdTable *build_consoleConfigCmd_table(void *)
 {
     return Init_SimCmdTable("console");
-}
-
-// STAND-IN: the machine trigger commands are not built yet; the table is empty.
-SimCmdTable *build_triggerCmd_table(void *)
-{
-    return Init_SimCmdTable("trigger");
 }
 
 // STAND-IN: the paravirtual device commands are not built yet; the table is empty.

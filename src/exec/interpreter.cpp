@@ -35,6 +35,7 @@
 #include "runtime/plugin_events.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 
 uint32_t z93_pending_IPIs = 0;
 
@@ -221,8 +222,11 @@ int run_one_instruction(IOPDesc *iop)
 
     if (fetch->ea == thread->pc_trigger_mark) {
         thread->pc_trigger_mark = ~0ull;
-        Trigger_RealPC__Find_And_Doit(machine, thread, fetch->pa);
-        if (stopping()) return 0;
+        // The count test keeps the call off the path of a machine without real-address triggers.
+        if (machine && machine->trigger_table && machine->trigger_table->realpc_count != 0) {
+            Trigger_RealPC__Find_And_Doit(machine, thread, fetch->pa);
+            if (stopping()) return 0;
+        }
     }
 
     uint32_t word = 0;

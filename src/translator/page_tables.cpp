@@ -1,6 +1,8 @@
 // Translated-page tables: frames by host page, their flushes and the machine-wide drops.
 #include "translator/page_tables.h"
 
+#include "exec/hooks/translator_triggers.h"
+
 #include <sched.h>
 #include <sys/mman.h>
 

@@ -11,23 +11,21 @@
 #include "devices/console.h"
 #include "isa/exec_word.h"
 #include "isa/hooks/linux_syscall.h"
-#include "isa/hooks/syscall_trigger.h"
+#include "exec/pc_triggers.h"
 #include "kernel/tsim.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
 
 namespace
 {
-// The trigger double: a call with the armed number is taken over.
-uint64_t armed_trigger = ~0ull;
-int trigger_checks = 0;
-} // namespace
-
-int Trigger_Syscall__Check(GenericMachine *, ThreadState *, uint64_t number)
+// A system-call trigger that takes the call over.
+int trigger_calls = 0;
+int32_t take_over(void *, ThreadState *, uint64_t, int64_t, int32_t, uint64_t)
 {
-    trigger_checks++;
-    return number == armed_trigger;
+    trigger_calls++;
+    return 1;
 }
+} // namespace
 
 namespace
 {
@@ -43,8 +41,7 @@ class Syscall : public ::testing::Test
     {
         saved_stop = stop_simulation;
         stop_simulation = 0;
-        armed_trigger = ~0ull;
-        trigger_checks = 0;
+        trigger_calls = 0;
         ew.memory(RAM);
         GenericMachine &m = machine();
         m.memory_region_count = 1;
@@ -477,12 +474,16 @@ TEST_F(Syscall, ATriggerTakesTheCallOver)
 {
     add_console();
     put_string(0x1000, "hidden");
-    armed_trigger = 4;
+    Syscall_Trigger_Entry entry{};
+    entry.hash.key0 = 4;
+    entry.callback = take_over;
+    Trigger_Syscall__Add(&machine(), &entry);
     SinkCapture sink;
     ew.gpr(3) = 1;
     call(4, {1, 0x1000, 6});
+    Trigger_Syscall__Remove(&machine(), 4);
     EXPECT_EQ(ew.gpr(3), 1u);
-    EXPECT_EQ(trigger_checks, 1);
+    EXPECT_EQ(trigger_calls, 1);
     Console_Write(console, '\n');
     EXPECT_EQ(sink.text(), "\n");
 }

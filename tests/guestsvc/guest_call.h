@@ -26,9 +26,11 @@
 
 constexpr uint32_t SUPPORT_WORD = 0x000EAEB0;
 
-// Defines "CALLTHRU" (or any associative trigger) for the lookup double; Clear removes them all.
+// Defines "CALLTHRU" (or any machine event) with a command on every GuestCall machine made
+// afterwards (Apply sets them on a machine's trigger table); Clear forgets them all.
 void Test_Assoc_Define(const char *name, const char *command);
 void Test_Assoc_Clear();
+void Test_Assoc_Apply(GenericMachine *machine);
 
 class GuestCall
 {
@@ -41,6 +43,7 @@ class GuestCall
     {
         Init_ExceptionStructures();
         if (!m.machine) return;
+        Test_Assoc_Apply(m.machine);
         core = GenericMachine__Processor(m.machine, 0);
         t = &core->threads[0];
         prepare(t);

@@ -1,6 +1,7 @@
-// The sim-support dispatcher and the small services of its code table; also the associative-
-// trigger lookup double of the guest-services tests.
+// The sim-support dispatcher and the small services of its code table; also the associative
+// triggers that the guest-services tests set on their machines.
 #include <map>
+#include <string>
 
 #include "exec/interpreter.h"
 #include "runtime/triggers.h"
@@ -8,42 +9,29 @@
 #include "runtime/callbacks.h"
 #include "support/sink_capture.h"
 
-// ---- test double ----
+// ---- associative triggers of the guest machines ----
 
 namespace
 {
 
-std::map<std::string, Assoc_TriggerEntry> defined_triggers;
-TriggerTable test_table;
-TriggerTable *saved_table = nullptr;
+std::map<std::string, std::string> defined_triggers;
 
 } // namespace
 
 void Test_Assoc_Define(const char *name, const char *command)
 {
-    if (defined_triggers.empty()) saved_table = quarn_common.trigger_table;
-    Assoc_TriggerEntry entry{};
-    entry.active = 1;
-    snprintf(entry.name, sizeof entry.name, "%s", name);
-    snprintf(entry.command, sizeof entry.command, "%s", command);
-    defined_triggers[name] = entry;
-    test_table.assoc_count = (int32_t)defined_triggers.size();
-    quarn_common.trigger_table = &test_table;
+    defined_triggers[name] = command;
 }
 
 void Test_Assoc_Clear()
 {
-    if (defined_triggers.empty()) return;
     defined_triggers.clear();
-    test_table.assoc_count = 0;
-    quarn_common.trigger_table = saved_table;
 }
 
-Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *table, const char *name)
+void Test_Assoc_Apply(GenericMachine *machine)
 {
-    if (table != &test_table) return nullptr;
-    auto it = defined_triggers.find(name);
-    return it != defined_triggers.end() && it->second.active ? &it->second : nullptr;
+    for (const auto &[name, command] : defined_triggers)
+        Assoc_Trigger_Set(machine->trigger_table, name.c_str(), command.c_str());
 }
 
 // ---- tests ----

@@ -1,53 +1,11 @@
-// After-instruction triggers ("BRANCH_SELF", "NOOP", "ATTN") and the instruction prints; also the
-// test double of the associative-trigger lookup used by exec_word.h.
+// After-instruction triggers ("BRANCH_SELF", "NOOP", "ATTN") and the instruction prints.
 #include <cstring>
-#include <map>
-#include <string>
 
 #include "exec_word.h"
 #include "processor/hooks/sim_support_halt.h"
 #include "processor/prints/instruction_prints.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
-
-// ---- test doubles ----
-
-namespace
-{
-
-std::map<std::string, Assoc_TriggerEntry> defined_triggers;
-TriggerTable test_table;
-TriggerTable *saved_table = nullptr;
-
-} // namespace
-
-void Test_Assoc_Define(const char *name, const char *command)
-{
-    if (defined_triggers.empty()) saved_table = quarn_common.trigger_table;
-    Assoc_TriggerEntry entry{};
-    entry.active = 1;
-    snprintf(entry.name, sizeof entry.name, "%s", name);
-    snprintf(entry.command, sizeof entry.command, "%s", command);
-    defined_triggers[name] = entry;
-    test_table.assoc_count = (int32_t)defined_triggers.size();
-    quarn_common.trigger_table = &test_table;
-}
-
-void Test_Assoc_Clear()
-{
-    if (defined_triggers.empty()) return;
-    defined_triggers.clear();
-    test_table.assoc_count = 0;
-    quarn_common.trigger_table = saved_table;
-}
-
-// Lookup double: the triggers defined above, in the test table only.
-Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *table, const char *name)
-{
-    if (table != &test_table) return nullptr;
-    auto it = defined_triggers.find(name);
-    return it != defined_triggers.end() && it->second.active ? &it->second : nullptr;
-}
 
 // ---- tests ----
 

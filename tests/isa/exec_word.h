@@ -32,14 +32,36 @@
 #include "processor/records/mcm.h"
 #include "processor/register_fixture.h"
 #include "processor/regs/ppc_bits.h"
+#include "runtime/alloc.h"
 #include "runtime/common.h"
 #include "runtime/triggers.h"
 
 // ---- test doubles (after_instruction_test.cpp) ----
 
-// Defines an associative trigger of the lookup double: the name fires the command.
-void Test_Assoc_Define(const char *name, const char *command);
-void Test_Assoc_Clear();
+// The trigger table of every ExecWord machine, with the machine's event names; Define gives a name
+// its command, Clear deactivates them all.
+inline constexpr const char *TEST_ASSOC_NAMES[] = {"ATTN",         "BRANCH_SELF", "CALLTHRU",  "NOOP",
+                                                   "OBJECT_LOAD",  "PTE_LOAD",    "QUIT_MACHINE",
+                                                   "THREAD_RUN",   "THREAD_STALL"};
+inline TriggerTable *Test_Assoc_Table()
+{
+    static TriggerTable *table = [] {
+        TriggerTable *made = QUARN_ZALLOC(1, TriggerTable);
+        for (const char *name : TEST_ASSOC_NAMES) Assoc_Trigger_Register(made, name);
+        return made;
+    }();
+    return table;
+}
+inline void Test_Assoc_Define(const char *name, const char *command)
+{
+    Assoc_Trigger_Set(Test_Assoc_Table(), name, command);
+}
+inline void Test_Assoc_Clear()
+{
+    TriggerTable *table = Test_Assoc_Table();
+    for (const char *name : TEST_ASSOC_NAMES) Assoc_Trigger_Clear(table, name);
+    table->assoc_count = 0;
+}
 
 // Calls of the cache model's entries and of the plug-in events (cache_test.cpp), cleared by
 // Test_Storage_Calls_Clear.
@@ -119,11 +141,13 @@ class ExecWord
             core.core->options[option] = 1;
         t->MSR.value = MSR_SF | MSR_HV;
         t->PC.value = 0x1000;
+        core.test_machine.machine.trigger_table = Test_Assoc_Table();
         iop = core.iop();
         made.push_back(iop);
     }
     ~ExecWord()
     {
+        core.test_machine.machine.trigger_table = nullptr;
         for (IOPDesc *record : made)
             Discard_Instruction_Bound_Exceptions(record, 0);
         for (int i = 0; i < (int)core.core->num_threads; i++)

@@ -5,7 +5,7 @@
 #include "decode/semantics.h"
 #include "exec_word.h"
 #include "interrupts/decrementer_wakeup.h"
-#include "isa/hooks/syscall_trigger.h"
+#include "exec/pc_triggers.h"
 #include "isa/system_instructions.h"
 #include "memory/memory_map.h"
 #include "processor/hooks/htm.h"
@@ -45,18 +45,39 @@ void running(ExecWord &ew)
 
 // ---- system calls ----
 
+// A system-call trigger on the ExecWord machines that counts its calls and declines them.
+struct SyscallProbe {
+    explicit SyscallProbe(uint64_t number)
+    {
+        entry.hash.key0 = number;
+        entry.callback = record;
+        entry.data = this;
+        machine.trigger_table = Test_Assoc_Table();
+        Trigger_Syscall__Add(&machine, &entry);
+    }
+    ~SyscallProbe() { Trigger_Syscall__Remove(&machine, entry.hash.key0); }
+    static int32_t record(void *data, ThreadState *, uint64_t number, int64_t, int32_t, uint64_t)
+    {
+        auto *probe = static_cast<SyscallProbe *>(data);
+        probe->calls++;
+        probe->number = number;
+        return 0;
+    }
+    GenericMachine machine{};
+    Syscall_Trigger_Entry entry{};
+    long calls = 0;
+    uint64_t number = 0;
+};
+
 class SystemCall : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        syscall_trigger_standin_log = {};
-    }
     void TearDown() override { standalone_mode = 0; }
 };
 
 TEST_F(SystemCall, ScRaisesTheInterruptThatReturnsAfterIt)
 {
+    SyscallProbe probe(45);
     ExecWord ew;
     ew.gpr(0) = 45;
     EXPECT_EQ(ew.run(SC), 1);
@@ -64,19 +85,20 @@ TEST_F(SystemCall, ScRaisesTheInterruptThatReturnsAfterIt)
     EXPECT_EQ(ew.raised()->type, 3);
     EXPECT_EQ(ew.raised()->instruction_address, 0x1004u);
     EXPECT_EQ(ew.t->PC.value, 0x1000u);
-    EXPECT_EQ(syscall_trigger_standin_log.calls, 1);
-    EXPECT_EQ(syscall_trigger_standin_log.number, 45u);
+    EXPECT_EQ(probe.calls, 1);
+    EXPECT_EQ(probe.number, 45u);
 
     EXPECT_EQ(ew.run(SC_LEV1), 1);
     ASSERT_NE(ew.raised(), nullptr);
     EXPECT_EQ(ew.raised()->type, 27);
     EXPECT_EQ(ew.raised()->instruction_address, 0x1004u);
-    EXPECT_EQ(syscall_trigger_standin_log.calls, 1); // no trigger test for the hypervisor call
+    EXPECT_EQ(probe.calls, 1); // no trigger test for the hypervisor call
 }
 
 TEST_F(SystemCall, StandaloneProgramsAreServedByTheEmulation)
 {
     standalone_mode = 1;
+    SyscallProbe probe(20);
     ExecWord ew;
     ew.gpr(0) = 20; // getpid answers 1
     for (uint32_t word : {SC, SC_LEV1}) {
@@ -86,8 +108,8 @@ TEST_F(SystemCall, StandaloneProgramsAreServedByTheEmulation)
         EXPECT_EQ(ew.gpr(3), 1u);
     }
     EXPECT_EQ(ew.t->PC.value, 0x1008u);
-    EXPECT_EQ(syscall_trigger_standin_log.calls, 2); // the emulation asks the triggers first
-    EXPECT_EQ(syscall_trigger_standin_log.number, 20u);
+    EXPECT_EQ(probe.calls, 2); // the emulation asks the triggers first
+    EXPECT_EQ(probe.number, 20u);
 }
 
 TEST_F(SystemCall, Sc00FormNeedsItsOption)
@@ -135,7 +157,6 @@ TEST_F(SystemCall, ScvOnlyInTagsActiveMode)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         standalone_mode = c.standalone;
-        syscall_trigger_standin_log = {};
         ExecWord ew;
         ew.gpr(0) = 20;
         ew.gpr(3) = 77;

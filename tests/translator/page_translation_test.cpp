@@ -1,6 +1,7 @@
 // Page translation end to end: a guest page translated and entered, its slots, budget tests,
 // exits, branches, self-modification check and the idle exits through turbo_go.
 #include <gtest/gtest.h>
+#include <tcl.h>
 
 #include <cstring>
 #include <string>
@@ -11,18 +12,6 @@
 #include "translator/page_rig.h"
 #include "translator/x86/prologues.h"
 
-// The associative triggers that the tests define (the trigger table itself is not built).
-namespace
-{
-std::string defined_trigger;
-Assoc_TriggerEntry trigger_entry{};
-} // namespace
-
-Assoc_TriggerEntry *Assoc_Trigger_Search(TriggerTable *, const char *name)
-{
-    return !defined_trigger.empty() && defined_trigger == name ? &trigger_entry : nullptr;
-}
-
 namespace
 {
 
@@ -31,7 +20,6 @@ using namespace ppc;
 class PageTranslation : public PageRig
 {
   public:
-    ~PageTranslation() override { defined_trigger.clear(); }
 
     // Whether the slot's prologue has a budget test (cmp edi, 20 after the self-modification check).
     bool has_budget_test(int slot)
@@ -170,7 +158,16 @@ TEST_F(PageTranslation, ABranchToItselfExitsOrIsLeftToTheTriggers)
     EXPECT_EQ(t->turbo.pc, pc_of(3));
 
     frame_drop_xlate(&frame);
-    defined_trigger = "BRANCH_SELF";
+    // Activated in place: setting it through Assoc_Trigger_Set would also drop the rig's frame.
+    TriggerTable *table = r.m.machine->trigger_table;
+    Tcl_HashSearch search;
+    Assoc_TriggerEntry *entry = nullptr;
+    for (Tcl_HashEntry *e = Assoc_Trigger_First(table, &search); e; e = Assoc_Trigger_Next(table, &search))
+        if (strcmp(Assoc_Trigger_Entry(e)->name, "BRANCH_SELF") == 0) entry = Assoc_Trigger_Entry(e);
+    ASSERT_NE(entry, nullptr);
+    snprintf(entry->command, sizeof entry->command, "noop");
+    entry->active = 1;
+    table->assoc_count++;
     t->turbo.unknown_kind = -1;
     EXPECT_EQ(enter(3, 100), 100u);
     EXPECT_EQ(t->turbo.reason, EXIT_UNKNOWN);

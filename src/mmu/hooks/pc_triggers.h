@@ -1,6 +1,6 @@
 // The instruction-address and memory triggers as the engines and the storage path ask them.
 // Declared here for the floors that call it; defined by the execution engine
-// (exec/pc_triggers_standin.cpp).
+// (exec/pc_triggers.cpp and exec/memory_triggers.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
-// Dropping every translation of the dynamic translator.
-// Declared here for the floors that call it; defined by the translator (translator/emat.cpp).
+// Dropping every translation of the dynamic translator (declared with the runtime's hooks, whose
+// associative triggers drop translations too).
 #pragma once
 
-// Empties every effective-address map and drops every translated page of every machine.
-void EMAT_ZAP_(const char *caller, const char *file, int line);
+#include "runtime/hooks/emat_zap.h"
