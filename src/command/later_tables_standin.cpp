@@ -52,18 +52,6 @@ SimCmdTable *build_triggerCmd_table(void *)
     return Init_SimCmdTable("trigger");
 }
 
-// STAND-IN: the paravirtual device commands are not built yet; the table is empty.
-SimCmdTable *build_bogusCmd_table(void *)
-{
-    return Init_SimCmdTable("bogus");
-}
-
-// STAND-IN: the halt commands are not built yet; the table is empty.
-SimCmdTable *build_bogushaltCmd_table(void *)
-{
-    return Init_SimCmdTable("bogushalt");
-}
-
 // STAND-IN: address translation from Tcl is not built yet; the command fails.
 int UTIL_Thread_iTransCmd(Selector *, Tcl_Interp *interpreter, int, char **argv)
 {
