@@ -67,6 +67,36 @@ int free_port()
     return probe.port;
 }
 
+int connect_to(uint32_t host, int port)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons((uint16_t)port);
+    a.sin_addr.s_addr = htonl(host);
+    if (connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0) return fd;
+    close(fd);
+    return -1;
+}
+
+// Connects to 127.0.0.1:port once a listener is there, retrying for about two seconds. Each round
+// first tries 127.0.0.2, which reaches a listener bound to every local address but not one bound
+// to 127.0.0.1 alone; *elsewhere is set when that worked.
+int connect_loopback_only(int port, bool *elsewhere)
+{
+    for (int attempt = 0; attempt < 200; attempt++) {
+        int other = connect_to(0x7F000002, port);
+        if (other >= 0) {
+            *elsewhere = true;
+            close(other);
+        }
+        int fd = connect_to(INADDR_LOOPBACK, port);
+        if (fd >= 0) return fd;
+        usleep(10000);
+    }
+    return -1;
+}
+
 struct Controller {
     std::vector<std::string> events;
     static int handle(void *data, int32_t operation, int32_t, uint64_t line)
@@ -227,29 +257,16 @@ TEST(Bogus9p, MessagesBothWaysOverALoopbackConnection)
 TEST(Bogus9p, ListeningModeBindsTheLoopbackAddress)
 {
     int port = free_port();
-    std::thread client([port] {
-        for (int attempt = 0; attempt < 100; attempt++) {
-            int fd = socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_port = htons((uint16_t)port);
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0) {
-                sockaddr_in server{};
-                socklen_t length = sizeof server;
-                getpeername(fd, reinterpret_cast<sockaddr *>(&server), &length);
-                EXPECT_EQ(ntohl(server.sin_addr.s_addr), (uint32_t)INADDR_LOOPBACK);
-                send(fd, "x", 1, 0);
-                close(fd);
-                return;
-            }
-            close(fd);
-            usleep(20000);
-        }
-        ADD_FAILURE() << "could not connect";
+    bool elsewhere = false;
+    std::thread client([port, &elsewhere] {
+        int fd = connect_loopback_only(port, &elsewhere);
+        ASSERT_GE(fd, 0);
+        send(fd, "x", 1, 0);
+        close(fd);
     });
     EXPECT_EQ(Bogus9pConnect(nullptr, "listen", std::to_string(port).c_str()), 0);
     client.join();
+    EXPECT_FALSE(elsewhere);
     ASSERT_NE(bogus9p_connection, nullptr);
     EXPECT_NE(fcntl(bogus9p_connection->fd, F_GETFL) & O_NONBLOCK, 0);
     Bogus9pCleanup();
@@ -281,27 +298,15 @@ TEST(Sliplane, AToolOnLoopbackExchangesBytesWithTheGuest)
     int port = free_port();
     sliplane_listen_port = port;
     int tool = -1;
-    std::thread connector([&] {
-        for (int attempt = 0; attempt < 100 && tool < 0; attempt++) {
-            int fd = socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_port = htons((uint16_t)port);
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0)
-                tool = fd;
-            else {
-                close(fd);
-                usleep(10000);
-            }
-        }
-    });
+    bool elsewhere = false;
+    std::thread connector([&] { tool = connect_loopback_only(port, &elsewhere); });
     // Physical mode (GPR6 = 0) from real address 0x4000; 10000 bytes go as 4096.
     for (int i = 0; i < 10000; i++)
         g.write(0x4000 + i, 1, 'a' + i % 26);
     ASSERT_EQ(g.call(62, 0x4000, 10000, 0), 1);
     connector.join();
     ASSERT_GE(tool, 0);
+    EXPECT_FALSE(elsewhere); // the listener binds 127.0.0.1 only
     EXPECT_EQ(g.result(), 4096);
     EXPECT_EQ(read_exactly(tool, 4096).substr(0, 3), "abc");
     EXPECT_NE(sink.text().find("simulator SLIPLANE GOT A DATA CONNECTION\r\n"), std::string::npos);
