@@ -8,15 +8,3 @@ SimCmdTable *build_consoleConfigCmd_table(void *)
 {
     return Init_SimCmdTable("console");
 }
-
-// STAND-IN: the paravirtual device commands are not built yet; the table is empty.
-SimCmdTable *build_bogusCmd_table(void *)
-{
-    return Init_SimCmdTable("bogus");
-}
-
-// STAND-IN: the halt commands are not built yet; the table is empty.
-SimCmdTable *build_bogushaltCmd_table(void *)
-{
-    return Init_SimCmdTable("bogushalt");
-}

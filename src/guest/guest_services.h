@@ -1,5 +1,5 @@
 // What machine creation and teardown use of the paravirtual devices: the network, socket and 9P
-// devices.
+// devices (guest/bogus_net.h, guest/bogus_socket.h, guest/bogus_9p.h).
 #pragma once
 
 struct GenericMachine;

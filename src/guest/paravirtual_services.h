@@ -1,7 +1,8 @@
 // The sim-support services of the paravirtual devices and the debug channel: sliplane read (61)
 // and write (62), disk read, write and information (116 to 118), network probe, send, receive and
 // DMA transfers (119 to 121, 175, 176), socket device (162, 163, 177 to 181) and 9P (186). Each
-// takes the support instruction's IOPDesc and returns the completion flag of the call.
+// takes the support instruction's IOPDesc and returns the completion flag of the call. Defined
+// with their devices: sliplane.cpp, bogus_disk.cpp, bogus_net.cpp, bogus_socket.cpp, bogus_9p.cpp.
 #pragma once
 
 struct IOPDesc;

@@ -26,6 +26,8 @@ TEST(HostileCalls, EveryCodeCompletesWithBadArguments)
     ASSERT_TRUE(g.ok());
     TclRecorder tcl;
     SinkCapture sink;
+    // The debug channel gives up after a second when no tool connects.
+    setenv("Z93_QUARN_USE_SLIPLANE", "0", 1);
     for (uint64_t code = 0; code < 192; code++) {
         if (blocks(code)) continue;
         for (uint64_t a : hostile)

@@ -9,6 +9,8 @@
 #include "processor/time/time_domain.h"
 #include "runtime/hooks/print_header_hooks.h" // currentMachine, the instruction and processor counts
 
+struct BogusNet;
+struct BogusSocketDevice;
 struct ChipTopConfig;
 struct ConsoleDevice;
 struct CoreTopConfig;
@@ -284,6 +286,12 @@ struct GenericMachine {
     OF_DeviceTree *device_tree;
     of_unclaimed_region *of_available_regions;
     char *hexdump_file_name;
+    // The paravirtual network devices (newest first) with their polling job, and the socket
+    // devices with their job slot.
+    BogusNet *bogus_net_list;
+    job_s *bogus_net_job;
+    BogusSocketDevice *bogus_socket_list;
+    job_s *bogus_socket_job;
 };
 
 // Chip and core topology as read from the configuration.
