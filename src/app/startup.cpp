@@ -15,6 +15,7 @@
 #include "exec/exec_init.h"
 #include "interrupts/exception_table.h"
 #include "processor/records/exception_record.h"
+#include "processor/run/run_control.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
@@ -49,6 +50,33 @@ bool foreign_handler_installed(int number)
     return current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN && current.sa_handler != Sigusr;
 }
 
+// A termination request caught outside a run, and the number of runs begun when it came.
+volatile sig_atomic_t request_outside_run;
+volatile unsigned long request_runs_begun;
+
+// Outside a run nothing looks at the stop word until the next run (which clears it), so work
+// such as building a huge machine could not be ended: a second SIGTERM or SIGINT there ends the
+// process by the signal's default action.
+void end_on_second_request(int signal_number)
+{
+    if (simulation_run_active) return;
+    if (!request_outside_run || request_runs_begun != simulation_runs_begun) {
+        request_outside_run = 1;
+        request_runs_begun = simulation_runs_begun;
+        return;
+    }
+    static const char text[] = "Second termination signal outside a run. Exiting\n";
+    ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
+    (void)written;
+    signal(signal_number, SIG_DFL);
+    sigset_t own;
+    sigemptyset(&own);
+    sigaddset(&own, signal_number);
+    sigprocmask(SIG_UNBLOCK, &own, nullptr); // held off while its handler runs
+    raise(signal_number);
+    _exit(128 + signal_number);
+}
+
 void time_limit_expired(int)
 {
     sim_panic("Time Limit expired...");
@@ -72,6 +100,7 @@ void Sigusr(int signal_number)
 {
     switch (signal_number) {
     case SIGINT:
+        end_on_second_request(signal_number);
         sim_warning(1, "Caught INTERRUPT Signal. Stopping Simulation");
         Stop_The_Simulation_From_Signal(STOP_USER_INTERRUPT);
         break;
@@ -101,6 +130,7 @@ void Sigusr(int signal_number)
         sim_warning(1, "Caught PIPE Signal. Ignoring");
         break;
     case SIGTERM:
+        end_on_second_request(signal_number);
         sim_warning(1, "Caught TERM Signal. Stopping Simulation");
         Stop_The_Simulation_From_Signal(STOP_QUARN_ERROR);
         break;

@@ -30,16 +30,17 @@ inline void wake_all(counter_s *counter, bool has_tick = false, uint64_t tick = 
     }
 }
 
-// Timed wait: wait entry with wake value 1, time-out entry with wake value 0.
+// Timed wait: wait entry with wake value 1, time-out entry with wake value 0. A time-out beyond
+// the end of the tick range never comes: the job then waits for the counter alone (a wake-up
+// queued at the last tick would run again at once there, and a waiter that re-arms would spin).
 int timed_wait(counter_s *counter, uint64_t timeout, int priority)
 {
     job_s *job = tsim_active_job;
     if (!job) return 0;
     tsim_s *tsim = job->tsim;
     uint64_t tick = tsim->now + timeout;
-    if (tick < tsim->now) tick = ~uint64_t(0);
     job_waitq_add(job, &counter->queue, PROXY_BLOCKED, 1);
-    job_readyq_add_timeout(job, tick, priority, 0);
+    if (tick >= tsim->now) job_readyq_add_timeout(job, tick, priority, 0);
     tsim_dispatch(tsim);
     return (int)job->proxy.wake_value;
 }

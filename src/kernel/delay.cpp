@@ -79,7 +79,11 @@ void current_delay_ticks(uint64_t delay)
     if (wake < now) {
         tsim_error("time has overflowed: now=%lld, delay by %lld give %lld", (long long)now, (long long)delay,
                    (long long)wake);
-        wake = now;
+        // The wake tick lies beyond the end of time: the job is not queued again at now (a
+        // periodic job would run again at once there and starve every other job), so the others
+        // run on and the run ends when none is left.
+        tsim_dispatch(tsim);
+        return;
     }
     if (!tsim_dispatch_controller && !*tsim->stop && nothing_due_by(tsim, wake)) {
         tsim->now = wake;

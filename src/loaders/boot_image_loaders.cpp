@@ -2,6 +2,7 @@
 #include "loaders/boot_image_loaders.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,6 +68,16 @@ void copy_piece(ThreadState *thread, uint64_t address, const uint8_t *bytes, uin
     Loader_Copy_To_Memory(thread->memory_client, address, bytes, length);
 }
 
+// Whether the whole destination lies in memory; else the one error refusing the image.
+bool destination_in_memory(ThreadState *thread, const char *kind, const char *path, uint64_t address,
+                           uint64_t length)
+{
+    if (Loader_Range_In_Memory(thread->memory_client, address, length)) return true;
+    sim_error("LOAD : %s image '%s': 0x%lX bytes at 0x%016lX do not lie in memory", kind, path,
+              (unsigned long)length, (unsigned long)address);
+    return false;
+}
+
 void start_thread(ThreadState *thread, const char *reason, uint64_t entry)
 {
     CPU_ConfigOn(thread->processor, reason);
@@ -111,6 +122,11 @@ int Load_Plan9(MCM *chip, const char *path)
         close(fd);
         return 0;
     }
+    uint64_t destination = entry & 0x0FFFFFFFu;
+    if (!destination_in_memory(thread, "PLAN9", path, destination, size)) {
+        close(fd);
+        return 0;
+    }
     uint8_t *buffer = QUARN_ZALLOC(size ? size : 1, uint8_t);
     if (!buffer) {
         perror("malloc kernel buffer");
@@ -133,7 +149,6 @@ int Load_Plan9(MCM *chip, const char *path)
         }
         SIM_PRINT(part.line, (unsigned)part.length);
     }
-    uint64_t destination = entry & 0x0FFFFFFFu;
     for (uint64_t done = 0; done < size; done += PAGE_SIZE)
         copy_piece(thread, destination + done, buffer + done, std::min(PAGE_SIZE, size - done));
     QUARN_FREE(buffer);
@@ -168,6 +183,17 @@ int Load_Linux(MCM *chip, const char *path)
     // The kernel in pieces of up to a page; the piece that reaches the block count is copied
     // whole, and one more read tells the stack pointer where the file stood.
     uint64_t total = (uint64_t)blocks * BLOCK_SIZE;
+    // What the loop below copies: the file after its header, up to the piece that reaches the
+    // block count; all of it must lie in memory before anything is written.
+    struct stat status;
+    uint64_t payload = fstat(fd, &status) == 0 && (uint64_t)status.st_size > HEADER_SIZE
+                           ? (uint64_t)status.st_size - HEADER_SIZE
+                           : 0;
+    uint64_t reach = std::min(payload, (total + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1));
+    if (!destination_in_memory(thread, "LINUX", path, destination, reach)) {
+        close(fd);
+        return 0;
+    }
     uint8_t piece[PAGE_SIZE];
     uint64_t copied = 0;
     int64_t last;

@@ -434,14 +434,22 @@ void put_aux_word(MemoryClient *client, uint64_t address, uint64_t value, bool w
         Write_Mapped_Memory_Reg(client, address, 4, value & 0xFFFFFFFFu, 0);
 }
 
-void write_auxiliary_vector(ThreadState *thread, const ElfImageInfo &info)
+// The auxiliary vector, five pairs and the terminating pair, wholly below the lowest loaded
+// address so that no byte of the image is overwritten; 0 with an error when there is no room.
+int write_auxiliary_vector(ThreadState *thread, const ElfImageInfo &info)
 {
     GenericMachine *machine = thread->machine;
     uint64_t msr = thread->MSR.value;
     bool wide = (msr & MSR_SF) != 0;
     bool little_endian = (msr & MSR_LE) != 0;
     uint64_t word = wide ? 8 : 4;
-    uint64_t base = (machine->loader_lowest_address - 10 * word) & ~7ull;
+    uint64_t size = 12 * word;
+    uint64_t mark = machine->loader_lowest_address;
+    if (mark == ALL_ONES || mark < size) {
+        sim_error("Load_Elf: no room for the auxiliary vector below 0x%016lX", (unsigned long)mark);
+        return 0;
+    }
+    uint64_t base = (mark - size) & ~7ull;
     machine->loader_lowest_address = base;
     const uint64_t pairs[5][2] = {
         {3, info.phdr_address}, {4, info.phdr_entry_size}, {5, info.phdr_count}, {9, info.entry},
@@ -456,6 +464,7 @@ void write_auxiliary_vector(ThreadState *thread, const ElfImageInfo &info)
     put_aux_word(thread->memory_client, at, 0, wide, little_endian);
     put_aux_word(thread->memory_client, at + word, 0, wide, little_endian);
     thread->GPR[6].value = base;
+    return 1;
 }
 
 } // namespace
@@ -571,6 +580,5 @@ int Load_Elf_Processor(ThreadState *thread, const char *path, int relocate, int 
     if (info.dynamic) sim_warning(2, "Load_Elf: Loading dynamic ELF image in standalone mode");
     ThreadState__SetStandaloneModeInitialState(thread);
     ProcessorState__SetStandaloneModeInitialState(thread->processor);
-    write_auxiliary_vector(thread, info);
-    return 1;
+    return write_auxiliary_vector(thread, info);
 }

@@ -103,6 +103,7 @@ struct XcoffLoad {
     XcoffLayout layout;
     int relocate;
     const uint64_t *addresses;
+    bool check_only = false; // a first pass that only checks every section, writing nothing
 
     ~XcoffLoad()
     {
@@ -149,6 +150,7 @@ bool place_section(XcoffLoad &load, const SectionHeader &header, uint64_t addres
                   (unsigned long)address);
         return false;
     }
+    if (load.check_only) return true;
     Cache_Flush_Lines_For_Range(thread->machine, address, header.size);
     if (header.kind == BSS)
         PA_clear_memory_directly(thread, address, (int64_t)header.size, 0);
@@ -248,18 +250,22 @@ int raw_load(XcoffLoad &load)
         SIM_PRINT("LOAD XCOFF : %s is not an XCOFF file\n", image->path);
     } else {
         image->bits = load.layout.bits;
-        uint64_t running = 0;
-        for (uint32_t i = 0; i < load.layout.section_count; i++) {
-            SectionHeader header;
-            if (!section_header_at(load, i, &header)) return 0;
-            if (header.kind < 0) continue;
-            uint64_t address;
-            if (image->bits == 64 && !load.relocate)
-                address = header.vaddr;
-            else
-                address = load.given(i) != ALL_ONES ? load.given(i) : running;
-            if (!place_section(load, header, address)) return 0;
-            running = address + header.size;
+        // Every section is checked before the first is written.
+        for (bool check : {true, false}) {
+            load.check_only = check;
+            uint64_t running = 0;
+            for (uint32_t i = 0; i < load.layout.section_count; i++) {
+                SectionHeader header;
+                if (!section_header_at(load, i, &header)) return 0;
+                if (header.kind < 0) continue;
+                uint64_t address;
+                if (image->bits == 64 && !load.relocate)
+                    address = header.vaddr;
+                else
+                    address = load.given(i) != ALL_ONES ? load.given(i) : running;
+                if (!place_section(load, header, address)) return 0;
+                running = address + header.size;
+            }
         }
         if (!relocate_all(load)) return 0;
     }
@@ -388,25 +394,37 @@ int normal_load(XcoffLoad &load, const char *entry_name, int argc, char **argv)
         }
     }
 
+    // Every section (and the return stub after the text) is checked before the first is written.
     uint64_t running = load_address;
-    for (uint32_t i = 0; i < load.layout.section_count; i++) {
-        SectionHeader header;
-        if (!section_header_at(load, i, &header)) return 0;
-        if (header.kind < 0) continue;
-        uint64_t address;
-        if (wide && !load.relocate)
-            address = header.vaddr;
-        else
-            address = round_up(load.given(i) != ALL_ONES ? load.given(i) : running, PAGE_SIZE);
-        if (!place_section(load, header, address)) return 0;
-        if (header.kind == TEXT) {
-            running = round_up(address + header.size, PAGE_SIZE);
-            Write_Mapped_Memory_Reg(client, running, 4, XCOFF_CALL_MAIN_RETURN, 0);
-            image->stub_address = running;
-            image->stub_length = 4;
-            running += 4;
-        } else {
-            running = address + header.size;
+    for (bool check : {true, false}) {
+        load.check_only = check;
+        running = load_address;
+        for (uint32_t i = 0; i < load.layout.section_count; i++) {
+            SectionHeader header;
+            if (!section_header_at(load, i, &header)) return 0;
+            if (header.kind < 0) continue;
+            uint64_t address;
+            if (wide && !load.relocate)
+                address = header.vaddr;
+            else
+                address = round_up(load.given(i) != ALL_ONES ? load.given(i) : running, PAGE_SIZE);
+            if (!place_section(load, header, address)) return 0;
+            if (header.kind == TEXT) {
+                running = round_up(address + header.size, PAGE_SIZE);
+                if (check && !Loader_Range_In_Memory(client, running, 4)) {
+                    sim_error("LOAD XCOFF : the return stub of %s at 0x%016lX does not lie in memory",
+                              image->path, (unsigned long)running);
+                    return 0;
+                }
+                if (!check) {
+                    Write_Mapped_Memory_Reg(client, running, 4, XCOFF_CALL_MAIN_RETURN, 0);
+                    image->stub_address = running;
+                    image->stub_length = 4;
+                }
+                running += 4;
+            } else {
+                running = address + header.size;
+            }
         }
     }
     if (!relocate_all(load)) return 0;

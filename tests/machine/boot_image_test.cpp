@@ -121,4 +121,32 @@ TEST_F(BootImageTest, LinuxCopiesWholePiecesUpToTheBlockCount)
     EXPECT_EQ(Load_Linux(m.chip, "no-such.bb"), 0);
 }
 
+// An image whose destination leaves memory (runs past its end into the hole above, or lies in the
+// ROM window) is refused with one error before any byte is written.
+TEST(BootImageBoundedTest, DestinationOutsideMemoryRefusesTheImageBeforeWriting)
+{
+    LoaderMachine bounded([](BuiltMachine &b) { b.set("machine_option/MEMORY_OVERFLOW", "false"); });
+    const uint64_t edge = 0x3FFF000; // the last page of the 64 MB of memory
+    const struct {
+        const char *name;
+        bool plan9;
+        Bytes bytes;
+    } cases[] = {
+        {"past-the-end.9", true, image({0x647, 0x2000, 0, 0, 0, 0x83FFF000, 0, 0}, pattern(0x2000, 5))},
+        {"past-the-end.bb", false, image({0xB00B, 0x3FFF000, 16, 0, 0x3FFF000, 0, 0, 0}, pattern(0x2000, 5))},
+        {"rom.bb", false, image({0xB00B, 0xEFFFFF80, 1, 0, 0xEFFFFF80, 0, 0, 0}, pattern(0x200, 5))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(c.name, c.bytes);
+        for (int i = 0; i < 0x1000; i += 8)
+            bounded.write(edge + i, 8, ~0ull);
+        size_t before = bounded.sink.text().size();
+        EXPECT_EQ(c.plan9 ? Load_Plan9(bounded.chip, c.name) : Load_Linux(bounded.chip, c.name), 0);
+        EXPECT_EQ(bounded.read_bytes(edge, 0x1000), Bytes(0x1000, 0xFF));
+        std::string said = bounded.sink.text().substr(before);
+        EXPECT_NE(said.find("do not lie in memory"), std::string::npos) << said;
+    }
+}
+
 } // namespace

@@ -281,12 +281,49 @@ TEST(ElfLoaderStandaloneTest, ProgramGetsItsAuxiliaryVectorBelowTheImage)
     ASSERT_EQ(Load_Elf_Processor(alone.thread, write_file("alone.elf", image.build()).c_str(), 0, 1, 0), 1)
         << alone.sink.text();
     ThreadState *t = alone.thread;
-    EXPECT_EQ(t->GPR[6].value, 0x0FFFFFB0u);
-    EXPECT_EQ(alone.machine->loader_lowest_address, 0x0FFFFFB0u);
+    EXPECT_EQ(t->GPR[6].value, 0x0FFFFFA0u);
+    EXPECT_EQ(alone.machine->loader_lowest_address, 0x0FFFFFA0u);
     EXPECT_EQ(t->MSR.value & (MSR_FP | MSR_VSX | MSR_VMX), MSR_FP | MSR_VSX | MSR_VMX);
     const uint64_t expected[12] = {3, 0x10000000 + image.phoff, 4, 56, 5, 1, 9, 0x10000100, 6, 4096, 0, 0};
     for (int i = 0; i < 12; i++)
-        EXPECT_EQ(alone.read(0x0FFFFFB0 + 8 * i, 8), expected[i]) << i;
+        EXPECT_EQ(alone.read(0x0FFFFFA0 + 8 * i, 8), expected[i]) << i;
+}
+
+// A 32-bit program gets its vector of 4-byte words wholly below its lowest byte: its first
+// instructions stay; an image at address 0 has no room below it and is refused.
+TEST(ElfLoaderStandaloneTest, ThirtyTwoBitVectorLiesWhollyBelowTheImage)
+{
+    const struct {
+        uint64_t at;
+        int result;
+    } cases[] = {{0x10000000, 1}, {0, 0}, {44, 0}, {48, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.at);
+        LoaderMachine alone([](BuiltMachine &b) { b.set("standalone_app", "true"); });
+        ElfBuilder image;
+        image.wide = false;
+        image.machine = 20;
+        image.entry = c.at;
+        image.segments.push_back({PT_LOAD, c.at, be32_words({0x38600001, 0x4E800020}), 8, 5});
+        ASSERT_EQ(Load_Elf_Processor(alone.thread, write_file("alone32.elf", image.build()).c_str(), 0, 1, 0),
+                  c.result)
+            << alone.sink.text();
+        EXPECT_EQ(alone.read(c.at, 4), 0x38600001u);
+        EXPECT_EQ(alone.read(c.at + 4, 4), 0x4E800020u);
+        if (!c.result) {
+            EXPECT_NE(alone.sink.text().find("no room for the auxiliary vector"), std::string::npos)
+                << alone.sink.text();
+            continue;
+        }
+        uint64_t base = c.at - 48;
+        EXPECT_EQ(alone.thread->GPR[6].value, base);
+        EXPECT_EQ(alone.machine->loader_lowest_address, base);
+        const uint64_t expected[12] = {3, 0, 4, 0, 5, 0, 9, c.at, 6, 4096, 0, 0};
+        for (int i = 0; i < 12; i++) {
+            if (i % 2 == 1 && i < 6) continue; // the program-header values of a 32-bit image
+            EXPECT_EQ(alone.read(base + 4 * i, 4), expected[i]) << i;
+        }
+    }
 }
 
 TEST_F(ElfLoaderTest, ResetFlagChoosesWhetherTheOtherThreadsAreReset)
@@ -416,11 +453,11 @@ TEST(ElfLoaderStandaloneTest, GuestProgramGetsItsAuxiliaryVectorBelowItsFirstSeg
 
     LoaderMachine alone([](BuiltMachine &b) { b.set("standalone_app", "true"); });
     ASSERT_EQ(Load_Elf_Processor(alone.thread, path.c_str(), 0, 1, 0), 1) << alone.sink.text();
-    EXPECT_EQ(alone.thread->GPR[6].value, 0x0FFFFFB0u);
-    EXPECT_EQ(alone.machine->loader_lowest_address, 0x0FFFFFB0u);
+    EXPECT_EQ(alone.thread->GPR[6].value, 0x0FFFFFA0u);
+    EXPECT_EQ(alone.machine->loader_lowest_address, 0x0FFFFFA0u);
     const uint64_t expected[12] = {3, 0x10000040, 4, 56, 5, elf.program_headers, 9, pc, 6, 4096, 0, 0};
     for (int i = 0; i < 12; i++)
-        EXPECT_EQ(alone.read(0x0FFFFFB0 + 8 * i, 8), expected[i]) << i;
+        EXPECT_EQ(alone.read(0x0FFFFFA0 + 8 * i, 8), expected[i]) << i;
 }
 
 TEST(ElfLoaderBoundedTest, RegionOutsideTheMemoryMapFailsTheLoadWithOneError)

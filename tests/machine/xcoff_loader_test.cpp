@@ -257,17 +257,25 @@ TEST_F(XcoffLoaderTest, FailuresPrintTheirLine)
                            "(0x0000000000000000 to 0x0000000003FFFFFF)\n");
 }
 
+// The whole image is checked first: the text and data before a refused bss are not written
+// either, by the normal and the raw load.
 TEST_F(XcoffLoaderTest, ABssLargerThanMemoryIsRefusedWithoutClearingIt)
 {
-    for (uint64_t size : {0x80000000ull, 0xC0000000ull}) {
-        XcoffBuilder x = xcoff_program(true);
-        x.sections[2].bss_size = size;
-        SinkCapture sink;
-        EXPECT_EQ(load(x), 0) << size;
-        EXPECT_NE(sink.text().find("LOAD XCOFF : .bss section of prog.xcoff"), std::string::npos)
-            << sink.text();
-        EXPECT_NE(sink.text().find("does not lie in memory"), std::string::npos) << sink.text();
-    }
+    for (int raw : {0, 1})
+        for (uint64_t size : {0x80000000ull, 0xC0000000ull}) {
+            SCOPED_TRACE(raw);
+            XcoffBuilder x = xcoff_program(true);
+            x.sections[2].bss_size = size;
+            for (uint64_t at : {TEXT_AT, STUB_AT, DATA_AT, uint64_t(0)})
+                m.write(at, 8, ~0ull);
+            SinkCapture sink;
+            EXPECT_EQ(load(x, {}, NO_ADDRESSES, raw), 0) << size;
+            for (uint64_t at : {TEXT_AT, STUB_AT, DATA_AT, uint64_t(0)})
+                EXPECT_EQ(m.read(at, 8), ~0ull) << std::hex << at;
+            EXPECT_NE(sink.text().find("LOAD XCOFF : .bss section of prog.xcoff"), std::string::npos)
+                << sink.text();
+            EXPECT_NE(sink.text().find("does not lie in memory"), std::string::npos) << sink.text();
+        }
 }
 
 TEST_F(XcoffLoaderTest, OffsetsOutsideTheFileNeverReadPastIt)

@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "app/startup.h"
+#include "processor/run/run_control.h"
 #include "processor/time/processor_time.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
@@ -112,6 +113,7 @@ TEST(StopSignalTest, SignalsStopWithTheirCause)
         {SIGTRAP, STOP_QUARN_ERROR},
         {SIGPIPE, 0},
     };
+    simulation_run_active = 1; // as during a run (outside one a second SIGTERM/SIGINT ends the process)
     for (const Case &c : cases) {
         Start_The_Simulation();
         raise(c.signal_number);
@@ -120,6 +122,7 @@ TEST(StopSignalTest, SignalsStopWithTheirCause)
         sigaction(c.signal_number, nullptr, &current);
         EXPECT_EQ(current.sa_handler, Sigusr) << c.signal_number; // still (again) installed
     }
+    simulation_run_active = 0;
     for (const Case &c : cases)
         signal(c.signal_number, SIG_DFL);
     signal(SIGFPE, SIG_DFL);

@@ -68,12 +68,18 @@ void stop_after_ticks_fired(void *argument)
 
 } // namespace
 
+volatile int simulation_run_active;
+volatile unsigned long simulation_runs_begun;
+
 void how_to_run(GenericMachine *machine)
 {
     if (!machine) return;
     Start_The_Simulation();
     machine->activity = 1;
+    simulation_runs_begun = simulation_runs_begun + 1;
+    simulation_run_active = simulation_run_active + 1;
     if (machine->tsim) tsim_run(machine->tsim, &stop_simulation);
+    simulation_run_active = simulation_run_active - 1;
     if (__atomic_load_n(&stop_simulation, __ATOMIC_SEQ_CST) == 0) Stop_The_Simulation(STOP_EVENT_QUEUE_EMPTY);
 }
 

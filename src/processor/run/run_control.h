@@ -18,6 +18,10 @@ constexpr int32_t STOP_AFTER_TICKS_PRIORITY = (int32_t)0x80000001;
 
 // Runs the machine's kernel until a stop cause is set ("Event queue is empty" when it runs dry).
 void how_to_run(GenericMachine *machine);
+// Non-zero while how_to_run runs a kernel, and the number of runs begun: the signal handlers tell
+// runs from other work by them.
+extern volatile int simulation_run_active;
+extern volatile unsigned long simulation_runs_begun;
 // One run, then the report: "** Execution stopped: %s **" for causes other than the counts.
 void GenericMachine__Run(GenericMachine *machine);
 void SimpleCPURun(GenericMachine *machine);
