@@ -1,6 +1,8 @@
 // Builders of the tables the thread-level set, the processor table and the chip vocabulary hang up
-// whose commands are built elsewhere: utilities, OS information, process tree, ERAT and TLB
-// display, processor triggers, consoles, triggers, device tree, paravirtual devices and halt.
+// whose commands are built elsewhere: utilities (command/util_commands.cpp), OS information
+// (command/osinfo_commands.cpp), process tree (command/process_commands.cpp), ERAT and TLB
+// display (command/translation_cache_commands.cpp); processor triggers, consoles, triggers,
+// device tree, paravirtual devices and halt.
 #pragma once
 
 struct Selector;

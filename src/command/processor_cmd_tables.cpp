@@ -13,6 +13,8 @@
 #include "command/register_commands.h"
 #include "command/selector.h"
 #include "command/thread_control_commands.h"
+#include "command/translation_cache_commands.h"
+#include "command/util_commands.h"
 
 SimCmdTable *ppc_setCmd_table = nullptr;
 
@@ -57,6 +59,18 @@ const Entry FULL_SET_EXTRA[] = {
     {"reservation", PPC_SetReservationCmd, "PPC_SetReservationCmd", 1, "{value|\"none\"}"},
     {"timebase", PPC_SetTimebaseCmd, "PPC_SetTimebaseCmd", 1, "{value}"},
     {"dec", PPC_SetDECCmd, "PPC_SetDECCmd", 1, "{value}"},
+    {"slbe", PPC_SetSLBECmd, "PPC_SetSLBECmd", 2, "{number} {value}"},
+    {"slbv", PPC_SetSLBVCmd, "PPC_SetSLBVCmd", 2, "{number} {value}"},
+    {"slbentry", PPC_SetSLBEntryCmd, "PPC_SetSLBEntryCmd", 3, "{number} {e-value} {v-value}"},
+    {"deratc", PPC_SetDERATCCmd, "PPC_SetDERATCCmd", 2, "{row} {value}"},
+    {"ieratc", PPC_SetIERATCCmd, "PPC_SetIERATCCmd", 2, "{row} {value}"},
+    {"derate", PPC_SetDERATECmd, "PPC_SetDERATECmd", 3, "{row} {col} {value}"},
+    {"ierate", PPC_SetIERATECmd, "PPC_SetIERATECmd", 3, "{row} {col} {value}"},
+    {"tlbr", PPC_SetTLBRCmd, "PPC_SetTLBRCmd", 2, "{number} {value}"},
+    {"tlbv", PPC_SetTLBVCmd, "PPC_SetTLBVCmd", 2, "{number} {value}"},
+    {"tlbinfo", PPC_SetTLBInfoCmd, "PPC_SetTLBInfoCmd", 1, "{value}"},
+    {"tlbentry", PPC_SetTLBEntryCmd, "PPC_SetTLBEntryCmd", 2, "{number} {value}"},
+    {"emat", EMAT_Set_Cmd, "EMAT_Set_Cmd", 1, "{reset}"},
     {"instruction_count", PPC_Set_ins_countCmd, "PPC_Set_ins_countCmd", 1, "{value}"},
     {"cpi", PPC_CPI_ConfigCmd, "PPC_CPI_ConfigCmd", 1, "{cpi value}"},
 };
@@ -120,6 +134,19 @@ const Entry FULL_DISPLAY[] = {
     {"reservation", PPC_DisplayReservationCmd, "PPC_DisplayReservationCmd", 0, EMPTY},
     {"timebase", PPC_DisplayTimebaseCmd, "PPC_DisplayTimebaseCmd", 0, EMPTY},
     {"dec", PPC_DisplayDECCmd, "PPC_DisplayDECCmd", 0, EMPTY},
+    {"slbe", PPC_DisplaySLBECmd, "PPC_DisplaySLBECmd", 1, "{number}"},
+    {"slbv", PPC_DisplaySLBVCmd, "PPC_DisplaySLBVCmd", 1, "{number}"},
+    {"slbentry", PPC_DisplaySLBEntryCmd, "PPC_DisplaySLBEntryCmd", 1, "{number}"},
+    {"slbentry_verbose", PPC_ExplainSLBEntryCmd, "PPC_ExplainSLBEntryCmd", 1, "{number}"},
+    {"deratc", PPC_DisplayDERATCCmd, "PPC_DisplayDERATCCmd", 1, "{row}"},
+    {"ieratc", PPC_DisplayIERATCCmd, "PPC_DisplayIERATCCmd", 1, "{row}"},
+    {"derate", PPC_DisplayDERATECmd, "PPC_DisplayDERATECmd", 2, "{row} {col}"},
+    {"ierate", PPC_DisplayIERATECmd, "PPC_DisplayIERATECmd", 2, "{row} {col}"},
+    {"tlb", PPC_DisplayTLBCmd, "PPC_DisplayTLBCmd", 1, "{number|valid|all}"},
+    {"tlbr", PPC_DisplayTLBRCmd, "PPC_DisplayTLBRCmd", 1, "{number}"},
+    {"tlbv", PPC_DisplayTLBVCmd, "PPC_DisplayTLBVCmd", 1, "{number}"},
+    {"tlbinfo", PPC_DisplayTLBInfoCmd, "PPC_DisplayTLBInfoCmd", 0, "{number}"},
+    {"tlbentry", PPC_DisplayTLBEntryCmd, "PPC_DisplayTLBEntryCmd", 1, "{number}"},
 };
 
 } // namespace

@@ -74,7 +74,7 @@ int address(IOPDesc *iop)
 
 int plain(IOPDesc *iop, bool external_pid)
 {
-    CoprocessorRequest request{};
+    CRB request{};
     const int ready = icswx_prepare_request(iop, &request, external_pid);
     IOP_Advance_NIA(iop);
     if (!ready) return 0;
@@ -84,7 +84,7 @@ int plain(IOPDesc *iop, bool external_pid)
 
 int record(IOPDesc *iop, bool external_pid)
 {
-    CoprocessorRequest request{};
+    CRB request{};
     const int ready = icswx_prepare_request(iop, &request, external_pid);
     if (!ready) return 0;
     // Inside a transaction nothing was read: CR0 shows a rejected request.
@@ -109,7 +109,7 @@ int gates(IOPDesc *iop, const char *name)
 
 } // namespace
 
-int icswx_prepare_request(IOPDesc *iop, CoprocessorRequest *request, bool external_pid)
+int icswx_prepare_request(IOPDesc *iop, CRB *request, bool external_pid)
 {
     const uint64_t msr = iGET_MSR(iop);
     if (external_pid && (msr & MSR_PR)) {
@@ -152,12 +152,12 @@ int icswx_prepare_request(IOPDesc *iop, CoprocessorRequest *request, bool extern
     if (store_single_register(iop, command) != 1 || iop->exceptions) return 0;
     if (IOP_Option(iop, PO_TAGS_ACTIVE) && (msr & MSR_TA)) PA_Write_Memory_Tag_AXD(iop, data, 0, 1);
 
-    request->command_word = command;
-    request->state_byte = state;
+    request->ccw = command;
+    request->msb = state;
     request->ct = ct;
     data->size = 128;
     data->kind = AXD_KIND_LOAD;
-    const uint32_t result = PA_Read_Memory_BigEndian_Buffer(iop, request->block, data, 1);
+    const uint32_t result = PA_Read_Memory_BigEndian_Buffer(iop, request->image, data, 1);
     return result == 1 || result == 4 ? 0 : 1;
 }
 

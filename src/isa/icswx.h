@@ -13,7 +13,7 @@ struct IOPDesc;
 
 // Builds the request: 1 when it is ready, 2 when a transaction recorded its failure and nothing
 // is to be sent, 0 when an interrupt was raised or the block could not be read. external_pid: the state bits come from ELPIDR and EPID.
-int icswx_prepare_request(IOPDesc *iop, CoprocessorRequest *request, bool external_pid = false);
+int icswx_prepare_request(IOPDesc *iop, CRB *request, bool external_pid = false);
 
 int semantic_icswepx(IOPDesc *iop);
 int semantic_icswepx_dot(IOPDesc *iop);

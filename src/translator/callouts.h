@@ -28,6 +28,29 @@ uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t e
 // mfspr DEC with the budget left after this instruction's count: DEC at the pass start less the
 // instructions before this one (unchanged while time is frozen).
 uint64_t jit_get_dec(ThreadState *thread, uint64_t left, uint64_t, uint64_t) noexcept;
+// mfspr XER: XER folded from its split form and read as the move-from routine gives it.
+uint64_t jit_get_xer(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// mtspr XER (value, instruction word): the value written through the move-to routine as the
+// instruction's row decides; the split form follows it; 0.
+uint64_t jit_set_xer(ThreadState *thread, uint64_t value, uint64_t word, uint64_t) noexcept;
+// mfspr PURR and SPURR: the raw registers.
+uint64_t jit_get_purr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+uint64_t jit_get_spurr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// The MSR change of mtmsr, mtmsrd and rfid from old to new with the budget left: 0 refused (the
+// interpreter redoes the instruction: "msr (not done)"), 1 done but translated code must leave
+// ("msr (done)": an interrupt to take, or the decrementer's limit), 2 go on through the fetch
+// routine (the translation routines are reloaded).
+uint64_t jit_do_msr_change(ThreadState *thread, uint64_t old_msr, uint64_t new_msr, uint64_t left,
+                           int is_rfid) noexcept;
+// mtmsr and mtmsrd (RS value, L, budget left): the MSR change of the instruction's new value.
+uint64_t jit_do_mtmsr(ThreadState *thread, uint64_t rs, uint64_t l, uint64_t left) noexcept;
+uint64_t jit_do_mtmsrd(ThreadState *thread, uint64_t rs, uint64_t l, uint64_t left) noexcept;
+// rfid (budget left, the address after it): the MSR change to the MSR that SRR1 gives, resuming at
+// SRR0 (turbo.pc); CFAR = the rfid's address when done. Returns to problem state are refused.
+uint64_t jit_do_rfid(ThreadState *thread, uint64_t left, uint64_t pc, uint64_t) noexcept;
+// sc (LEV, the address after it): SRR0 and SRR1, then the system-call (LEV 1: hypervisor) vector
+// into turbo.pc and the interrupt's MSR; 0.
+uint64_t jit_do_sc(ThreadState *thread, uint64_t lev, uint64_t pc, uint64_t) noexcept;
 // After a store in parallel mode: releases what the store path took; 0.
 uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
 // The parallel-mode path of exit_common: suspends the task until it is resumed.

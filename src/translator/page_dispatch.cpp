@@ -6,6 +6,8 @@
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
+#include "processor/regs/reg_triggers.h"
 #include "processor/run/modes.h"
 #include "processor/run/smt.h"
 #include "runtime/plugin_events.h"
@@ -70,6 +72,21 @@ bool in_pturbo(xframe *x)
 {
     GenericMachine *machine = machine_of(x);
     return machine && machine->mode == MODE_PTURBO;
+}
+
+// Whether a thread of the chip has an armed MSR write trigger.
+bool has_msr_write_trigger(xframe *x)
+{
+    MCM *chip = xframe_mcm(x);
+    GenericMachine *machine = machine_of(x);
+    if (!machine) return false;
+    for (int32_t i = 0;; i++) {
+        ProcessorState *core = GenericMachine__Processor(machine, i);
+        if (!core) return false;
+        if (core->mcm != chip) continue;
+        for (uint32_t t = 0; t < core->num_threads; t++)
+            if (Reg_Write_Triggers_Armed(core->threads[t].MSR.trigger)) return true;
+    }
 }
 
 // LR = the address after the branch.
@@ -757,6 +774,43 @@ bool system_kind(xframe *x, uint32_t w, uint32_t kind)
     case 213:
         jit_check_priv(x);
         jit_mfmsr(x, to);
+        return true;
+    case 222:
+    case 223:
+        if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Mode_Change")) {
+            jit_exit_msr_w_regtrigger(x);
+        } else {
+            jit_check_priv(x);
+            if (kind == 222)
+                jit_mtmsr(x, to, (int)((w >> 16) & 1));
+            else
+                jit_mtmsrd(x, to, (int)((w >> 16) & 1));
+        }
+        return true;
+    case 258: {
+        MCM *chip = xframe_mcm(x);
+        ProcessorState *core = chip && chip->machine ? GenericMachine__Processor(chip->machine, 0) : nullptr;
+        if (core && !core->options[PO_RFID_SUPPORTED])
+            jit_exit_invalid(x); // the interpreter makes it illegal
+        else if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Exception_Return") ||
+                 AnyoneListening("Event_Core_Mode_Change"))
+            jit_exit_msr_w_regtrigger(x);
+        else {
+            jit_check_priv(x);
+            jit_rfid(x);
+        }
+        return true;
+    }
+    case 277:
+        // Standalone programs have their system calls emulated; the reserved levels and the form
+        // without bit 30 are the interpreter's to judge.
+        if (standalone_mode || ((w >> 5) & 0x7F) > 1 || !(w & 2))
+            jit_exit_unknown(x, kind, 0);
+        else if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Exception") ||
+                 AnyoneListening("Event_Core_Mode_Change"))
+            jit_exit_msr_w_regtrigger(x);
+        else
+            jit_sc(x, (int)((w >> 5) & 0x7F));
         return true;
     case 209: {
         const int tbr = (int)(((w >> 16) & 31) | ((w >> 11) & 31) << 5);

@@ -1,6 +1,8 @@
 // CR, XER, the deferred FPSCR result class and the SMT priority around a pass of translated code.
 #include "translator/run_boundary.h"
 
+#include <cstring>
+
 #include "fp/fp160.h"
 #include "isa/hooks/smt_priority.h"
 #include "processor/hooks/fpscr_text.h"
@@ -17,26 +19,49 @@ constexpr uint64_t FPSCR_FPRF_MASK = 0x1F000;
 constexpr uint64_t XER_FLAG_BITS = 0xFF000000;
 constexpr int32_t SMT_PRIORITY_LOW = 2;
 
+// Eight flag bytes (0 or 1) for each byte value, the most significant bit first in memory.
+struct FlagBytes {
+    uint64_t of[256];
+    constexpr FlagBytes() : of()
+    {
+        for (int n = 0; n < 256; n++)
+            for (int i = 0; i < 8; i++)
+                of[n] |= (uint64_t)((n >> (7 - i)) & 1) << (8 * i);
+    }
+};
+constexpr FlagBytes flag_bytes;
+
+// The byte value of eight flag bytes (the first in memory the most significant bit): one multiply
+// gathers the low bit of every byte into the top byte.
+inline uint32_t pack_flags(const uint8_t *bytes)
+{
+    uint64_t v;
+    memcpy(&v, bytes, 8);
+    return (uint32_t)(((v & 0x0101010101010101ull) * 0x8040201008040201ull) >> 56);
+}
+
+inline void unpack_flags(uint8_t *bytes, uint32_t value)
+{
+    memcpy(bytes, &flag_bytes.of[value & 0xFF], 8);
+}
+
 } // namespace
 
 void jit_before(ThreadState *thread, xframe *)
 {
     turbo_s &turbo = thread->turbo;
     const uint32_t cr = thread->CR.value;
-    for (int k = 0; k < 32; k++)
-        turbo.cr[k] = (uint8_t)((cr >> (31 - k)) & 1);
+    for (int i = 0; i < 4; i++)
+        unpack_flags(&turbo.cr[8 * i], cr >> (24 - 8 * i));
     turbo.in_callout = 0;
     turbo.xer = thread->XER.value;
-    for (int k = 0; k < XER_FLAG_COUNT; k++)
-        turbo.xer_flags[k] = (uint8_t)((turbo.xer >> (31 - k)) & 1);
+    unpack_flags(turbo.xer_flags, (uint32_t)(turbo.xer >> 24));
 }
 
 uint64_t jit_merge_xer(ThreadState *thread)
 {
     turbo_s &turbo = thread->turbo;
-    uint64_t xer = turbo.xer & ~XER_FLAG_BITS;
-    for (int k = 0; k < XER_FLAG_COUNT; k++)
-        if (turbo.xer_flags[k]) xer |= 1ull << (31 - k);
+    const uint64_t xer = (turbo.xer & ~XER_FLAG_BITS) | (uint64_t)pack_flags(turbo.xer_flags) << 24;
     return tCOOKED_SET_XER(thread, xer, 0);
 }
 
@@ -44,8 +69,8 @@ uint32_t jit_after(ThreadState *thread, uint32_t left)
 {
     jit_merge_xer(thread);
     uint32_t cr = 0;
-    for (int k = 0; k < 32; k++)
-        if (thread->turbo.cr[k]) cr |= 1u << (31 - k);
+    for (int i = 0; i < 4; i++)
+        cr = cr << 8 | pack_flags(&thread->turbo.cr[8 * i]);
     tCOOKED_SET_CR(thread, cr, 0);
     return left;
 }

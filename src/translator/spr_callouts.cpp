@@ -1,9 +1,29 @@
-// The call-outs of special registers whose value translated code cannot simply load: the
-// decrementer, counting down one per instruction of the pass.
+// The call-outs of special registers whose value translated code cannot simply load or store: the
+// decrementer, counting down one per instruction of the pass; XER, whose move routines mask and keep
+// fields by the MSR and the processor's options; PURR and SPURR.
+#include "decode/instr_tables.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/spr/spr_routines.h"
+#include "processor/time/time_registers.h"
 #include "translator/callouts.h"
+#include "translator/run_boundary.h"
+
+namespace
+{
+
+// The split XER bytes and copy from the register.
+void split_xer(ThreadState *thread)
+{
+    turbo_s &turbo = thread->turbo;
+    turbo.xer = thread->XER.value;
+    for (int k = 0; k < XER_FLAG_COUNT; k++)
+        turbo.xer_flags[k] = (uint8_t)((turbo.xer >> (31 - k)) & 1);
+}
+
+} // namespace
 
 uint64_t jit_get_dec(ThreadState *thread, uint64_t left, uint64_t, uint64_t) noexcept
 {
@@ -14,4 +34,34 @@ uint64_t jit_get_dec(ThreadState *thread, uint64_t left, uint64_t, uint64_t) noe
     // One tick down for every instruction of the pass before this one.
     const int64_t before = (int64_t)turbo.togo - 1 - (int64_t)(uint32_t)left;
     return (uint64_t)((int64_t)turbo.dec_at_entry - before);
+}
+
+uint64_t jit_get_xer(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
+{
+    jit_merge_xer(thread);
+    IOPDesc record;
+    INITIAL_IOP(&record, thread);
+    return MF_XER(&record, nullptr);
+}
+
+uint64_t jit_set_xer(ThreadState *thread, uint64_t value, uint64_t word, uint64_t) noexcept
+{
+    jit_merge_xer(thread); // the fields the move keeps come from the current XER
+    IOPDesc record;
+    INITIAL_IOP(&record, thread);
+    record.row =
+        Processor_Decode_Instruction(thread->processor, (uint32_t)word); // its class decides the FXCC field
+    MT_XER(&record, value);
+    split_xer(thread);
+    return 0;
+}
+
+uint64_t jit_get_purr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
+{
+    return RAW_GET_PURR(thread);
+}
+
+uint64_t jit_get_spurr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
+{
+    return RAW_GET_SPURR(thread);
 }

@@ -1,10 +1,12 @@
 // Start-up of the translator.
 #include "translator/turbo_callbacks.h"
 
+#include "runtime/callbacks.h"
 #include "runtime/hooks/model_callbacks.h"
 #include "translator/crack.h"
 #include "translator/disassembler.h"
 #include "translator/jit_stubs.h"
+#include "translator/turbo_kips.h"
 #include "translator/turbo_stats.h"
 
 void turbo_init(void)
@@ -15,5 +17,8 @@ void turbo_init(void)
     turbo_stats_clear();
 }
 
-// STAND-IN: the translator's periodic report is not built yet; it registers nothing.
-void Callbacks_register_TurboMode(void) {}
+void Callbacks_register_TurboMode(void)
+{
+    Callback_register_periodic_stats_print(CALLBACK_ID_CORE, "turbo",
+                                           reinterpret_cast<CallbackFunction>(turbo_kips_periodic), nullptr);
+}

@@ -82,11 +82,13 @@ int semantic_xscvdpspn(IOPDesc *iop)
 int semantic_xscvsxdsp(IOPDesc *iop)
 {
     if (!scalar_single(iop, "xscvsxdsp")) return 0;
-    return integer_to_single(iop, [](FP160 *v, uint64_t x) { FP160_ConvertFromSI64(v, (int64_t)x, "scvsxdsp::op_B"); });
+    return integer_to_single(
+        iop, [](FP160 *v, uint64_t x) { FP160_ConvertFromSI64(v, (int64_t)x, "scvsxdsp::op_B"); });
 }
 
 int semantic_xscvuxdsp(IOPDesc *iop)
 {
     if (!scalar_single(iop, "xscvuxdsp")) return 0;
-    return integer_to_single(iop, [](FP160 *v, uint64_t x) { FP160_ConvertFromUI64(v, x, "scvuxdsp::op_B"); });
+    return integer_to_single(iop,
+                             [](FP160 *v, uint64_t x) { FP160_ConvertFromUI64(v, x, "scvuxdsp::op_B"); });
 }

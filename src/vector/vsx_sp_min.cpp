@@ -32,7 +32,8 @@ uint32_t vmicro_sp_min(IOPDesc *, uint32_t *out, uint32_t a, uint32_t b)
 {
     FP160 temporary;
     FP160_Init(&temporary, "vmicro_sp_min::tmp");
-    if (is_snan(a) || is_snan(b)) FP160_Mark_Exception(&temporary, FP160_EXC_SNAN, 0, "vmicro_sp_min", "SNaN operand");
+    if (is_snan(a) || is_snan(b))
+        FP160_Mark_Exception(&temporary, FP160_EXC_SNAN, 0, "vmicro_sp_min", "SNaN operand");
 
     if (is_snan(a))
         *out = a | kQuiet;

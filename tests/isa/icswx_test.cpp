@@ -15,11 +15,11 @@ namespace
 
 // The coprocessor of this test: records what it was handed and answers as told.
 int g_calls = 0, g_answer = 0;
-CoprocessorRequest g_request{};
+CRB g_request{};
 
 } // namespace
 
-int Signal_Coprocessor(IOPDesc *, CoprocessorRequest *request)
+int Signal_Coprocessor(IOPDesc *, CRB *request)
 {
     g_calls++;
     g_request = *request;
@@ -62,17 +62,17 @@ TEST_F(Icswx, HypervisorRequestAndTheBlockHandedOn)
     EXPECT_EQ(run(0xFFFFFFFFFF3A1234ull), 1);
     ASSERT_EQ(g_calls, 1);
     EXPECT_EQ(g_request.ct, 0x3A);
-    EXPECT_EQ(g_request.state_byte, 0x84); // HV, SF
-    EXPECT_EQ(g_request.command_word, 0x843A1234u); // the low 22 bits of RS
+    EXPECT_EQ(g_request.msb, 0x84); // HV, SF
+    EXPECT_EQ(g_request.ccw, 0x843A1234u); // the low 22 bits of RS
     EXPECT_EQ(ew.read(0x2000, 4), 0x843A1234u);
     const uint8_t first[] = {0x84, 0x3A, 0x12, 0x34, 0x04, 0x05};
-    EXPECT_EQ(memcmp(g_request.block, first, sizeof first), 0);
-    EXPECT_EQ(g_request.block[127], 0x7F);
+    EXPECT_EQ(memcmp(g_request.image, first, sizeof first), 0);
+    EXPECT_EQ(g_request.image[127], 0x7F);
     EXPECT_EQ(ew.t->PC.value, 0x1004u);
 
     ew.option(PO_ICSWX_HAS_8_BIT_CT_FIELD);
     EXPECT_EQ(run(0xFFFFFFFFFFFA1234ull), 1);
-    EXPECT_EQ(g_request.command_word, 0x84FA1234u); // 24 bits
+    EXPECT_EQ(g_request.ccw, 0x84FA1234u); // 24 bits
 }
 
 TEST_F(Icswx, AccessControlOfTheCoprocessorType)

@@ -5,9 +5,17 @@
 
 #include <string>
 
+#include "interrupts/exception_types.h"
+#include "interrupts/interrupt_delivery.h"
+#include "interrupts/interrupt_queue.h"
+#include "interrupts/interrupt_raisers.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/exception_record.h"
+#include "processor/records/instruction_record.h"
+#include "runtime/debug.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/run/modes.h"
+#include "translator/callouts.h"
 #include "translator/page_rig.h"
 
 namespace
@@ -44,6 +52,19 @@ constexpr uint32_t mfspr(int rt, int spr)
 {
     return 31u << 26 | (uint32_t)rt << 21 | (uint32_t)(spr & 31) << 16 | (uint32_t)(spr >> 5) << 11 |
            339u << 1;
+}
+
+constexpr uint32_t mtmsrd(int rs, int l)
+{
+    return xform(rs, l, 0, 178);
+}
+constexpr uint32_t mtmsr(int rs, int l)
+{
+    return xform(rs, l, 0, 146);
+}
+constexpr uint32_t sc(int lev)
+{
+    return 0x44000002u | (uint32_t)lev << 5;
 }
 
 class SystemForms : public PageRig
@@ -170,6 +191,197 @@ TEST_F(SystemForms, DecCountsDownWithinThePass)
     enter(0, 100);
     EXPECT_EQ(t->GPR[3].value, 1000u);
     r.core->options[PO_FREEZE_TIME_BASE_AND_DEC] = 0;
+}
+
+// mtmsr and mtmsrd: refused (the interpreter redoes them) when the byte order would flip, left
+// "done" when an interrupt becomes deliverable, continued in translated code otherwise, also across
+// a change of the addressing mode.
+TEST_F(SystemForms, MsrWritesLeaveOrGoOnAsTheChangeRequires)
+{
+    const uint64_t msr = t->MSR.value; // SF, HV, real mode
+    auto run = [&](uint32_t w, uint64_t rs) {
+        frame_drop_xlate(&frame);
+        t->MSR.value = msr;
+        word(0, w);
+        word(1, 0);
+        t->GPR[3].value = rs;
+        t->turbo.togo = 100;
+        return enter(0, 100);
+    };
+
+    // A change of the byte order (which this processor's mtmsrd keeps from the old MSR, so only
+    // the shared change can be asked for it) or of the transactional state is refused untouched.
+    for (uint64_t flip : {(uint64_t)MSR_LE, (uint64_t)0x100000000ull}) {
+        t->MSR.value = msr;
+        EXPECT_EQ(jit_do_msr_change(t, msr, msr ^ flip, 50, 0), 0u);
+        EXPECT_EQ(t->MSR.value, msr);
+    }
+
+    // Only EE, nothing pending: on at the next word, which exits "unknown".
+    run(mtmsrd(3, 1), msr | MSR_EE);
+    EXPECT_EQ(t->turbo.reason, EXIT_UNKNOWN);
+    EXPECT_EQ(t->turbo.pc, pc_of(1));
+    EXPECT_EQ(t->MSR.value, msr | MSR_EE);
+
+    // EE with an external interrupt waiting: done, and translated code leaves.
+    PowerPCException *external = ThreadState__New_Exception(t, EXC_EXTERNAL, 0);
+    ScheduleException(t, external);
+    run(mtmsrd(3, 1), msr | MSR_EE);
+    EXPECT_EQ(t->turbo.reason, EXIT_MSR_DONE);
+    EXPECT_EQ(t->turbo.pc, pc_of(1));
+    EXPECT_EQ(t->MSR.value, msr | MSR_EE);
+    UnScheduleException(t, external, "test");
+    FreeException(external, __FILE__, __LINE__);
+
+    // mtmsrd clearing SF: the change is made and the run goes on through the fetch routine of the
+    // 32-bit mode.
+    run(mtmsrd(3, 0), msr & ~MSR_SF);
+    EXPECT_EQ(t->MSR.value & MSR_SF, 0u);
+    EXPECT_EQ(t->turbo.reason, EXIT_FETCH); // the new mode's fetch routine, at the next word
+    EXPECT_EQ(t->turbo.pc, pc_of(1));
+
+    // The MSR that translated code installs is the interpreter's.
+    int compared = 0;
+    for (uint32_t w : {mtmsrd(3, 1), mtmsrd(3, 0), mtmsr(3, 0), mtmsr(3, 1)}) {
+        for (uint64_t rs : {msr | MSR_EE, msr & ~MSR_SF, (uint64_t)(msr | 0x30u),
+                            (uint64_t) ~(MSR_LE | MSR_PR | (uint64_t)0x700000000u)}) {
+            word(0, w);
+            t->MSR.value = msr;
+            t->GPR[3].value = rs;
+            t->PC.value = PAGE_PA;
+            r.m.machine->mode = MODE_SIMPLE;
+            r.run(1);
+            r.m.machine->mode = MODE_TURBO;
+            const uint64_t interpreted = t->MSR.value;
+            run(w, rs);
+            if (t->turbo.reason == EXIT_MSR_NOT_DONE) continue;
+            EXPECT_EQ(t->MSR.value, interpreted) << std::hex << w << " " << rs;
+            compared++;
+        }
+    }
+    EXPECT_GE(compared, 12);
+
+    // Problem state: the privilege guard exits before the call-out.
+    run(mtmsr(3, 1), msr | MSR_PR);
+    EXPECT_EQ(t->MSR.value, msr);
+    t->MSR.value = msr | MSR_PR;
+    frame_drop_xlate(&frame);
+    enter(0, 100);
+    EXPECT_EQ(t->turbo.reason, EXIT_PRIV);
+    t->MSR.value = msr;
+}
+
+// Instruction debugging keeps a decoded record of the instruction running; the record pending when
+// a pass ends is dropped (or reported, for the reasons that complete it) and the field cleared.
+TEST_F(SystemForms, InstructionDebuggingKeepsTheRunningInstruction)
+{
+    word(0, NOP);
+    word(1, ori(3, 3, 5));
+    word(2, 0);
+    const int saved = get_debug_flag(12);
+    set_debug_flag(12, 1);
+    r.m.machine->turbo_debug = 1;
+    enter(0, 100);
+    IOPDesc *pending = t->turbo.last_debug_iop;
+    ASSERT_NE(pending, nullptr);
+    EXPECT_EQ(pending->word, 0u); // the zero word, whose exit ended the pass
+    EXPECT_EQ(pending->fetch.ea, pc_of(2));
+    t->turbo.reason = EXIT_UNKNOWN;
+    INSTR_DEBUG_AFTER(t);
+    EXPECT_EQ(t->turbo.last_debug_iop, nullptr);
+    EXPECT_EQ(t->turbo.debug_reason, EXIT_UNKNOWN);
+
+    // A page translated without debugging calls nothing.
+    r.m.machine->turbo_debug = 0;
+    set_debug_flag(12, saved);
+    frame_drop_xlate(&frame);
+    enter(0, 100);
+    EXPECT_EQ(t->turbo.last_debug_iop, nullptr);
+    EXPECT_EQ(t->GPR[3].value & 5, 5u);
+}
+
+// rfid in translated code returns as the interpreter does (MSR, resume address, CFAR), goes on at
+// SRR0 when nothing else is due, and leaves returns to problem state to the interpreter.
+TEST_F(SystemForms, RfidReturnsLikeTheInterpreter)
+{
+    const uint64_t msr = t->MSR.value; // SF, HV
+    const uint32_t rfid = 0x4C000024;
+    struct Case {
+        const char *what;
+        uint64_t srr0, srr1;
+        int32_t reason; // of the translated run
+    };
+    const Case cases[] = {
+        {"same MSR, on at SRR0", PAGE_PA + 0x10, msr, EXIT_UNKNOWN},
+        {"to 32-bit mode: SRR0 truncated", 0xFFFFFFFF00000000ull | (PAGE_PA + 0x12), msr & ~MSR_SF,
+         EXIT_FETCH},
+        {"to problem state: the interpreter's", PAGE_PA + 0x10, msr | MSR_PR, EXIT_MSR_NOT_DONE},
+    };
+    for (const Case &c : cases) {
+        word(0, rfid);
+        t->MSR.value = msr;
+        t->SRR0.value = c.srr0;
+        t->SRR1.value = c.srr1;
+        t->PC.value = PAGE_PA;
+        r.m.machine->mode = MODE_SIMPLE;
+        r.run(1);
+        r.m.machine->mode = MODE_TURBO;
+        const uint64_t pc = t->PC.value, end_msr = t->MSR.value, cfar = t->CFAR.value;
+
+        t->MSR.value = msr;
+        t->SRR0.value = c.srr0;
+        t->SRR1.value = c.srr1;
+        t->CFAR.value = 0;
+        frame_drop_xlate(&frame);
+        word(0, rfid);
+        word(4, 0);
+        t->turbo.togo = 100;
+        enter(0, 100);
+        EXPECT_EQ(t->turbo.reason, c.reason) << c.what;
+        if (c.reason == EXIT_MSR_NOT_DONE) {
+            EXPECT_EQ(t->MSR.value, msr) << c.what;
+            EXPECT_EQ(t->turbo.pc, pc_of(0)) << c.what;
+            continue;
+        }
+        EXPECT_EQ(t->MSR.value, end_msr) << c.what;
+        EXPECT_EQ(t->turbo.pc, pc) << c.what; // the exit at the target leaves it undone
+        EXPECT_EQ(t->CFAR.value, cfar) << c.what;
+    }
+    t->MSR.value = msr;
+}
+
+// sc in translated code enters the system-call interrupt as the interpreter does: the same PC,
+// SRR0 (the address after the sc), SRR1 and MSR, for both levels.
+TEST_F(SystemForms, SystemCallEntersItsVectorLikeTheInterpreter)
+{
+    ASSERT_EQ(standalone_mode, 0);
+    const uint64_t msr = t->MSR.value & ~MSR_HV; // from supervisor state, so LEV 1 changes HV
+    for (int lev : {0, 1}) {
+        struct End {
+            uint64_t pc, srr0, srr1, msr;
+        } interpreted{}, translated{};
+        word(0, sc(lev));
+        word(1, 0);
+        t->MSR.value = msr;
+        t->PC.value = PAGE_PA;
+        r.m.machine->mode = MODE_SIMPLE;
+        r.run(1);
+        r.m.machine->mode = MODE_TURBO;
+        interpreted = {t->PC.value, t->SRR0.value, t->SRR1.value, t->MSR.value};
+
+        t->SRR0.value = t->SRR1.value = 0;
+        t->MSR.value = msr;
+        install(PAGE_PA);
+        frame_drop_xlate(&frame);
+        enter(0, 100);
+        translated = {t->turbo.pc, t->SRR0.value, t->SRR1.value, t->MSR.value};
+        EXPECT_EQ(translated.srr0, pc_of(1)) << lev;
+        EXPECT_EQ(translated.pc, interpreted.pc) << lev;
+        EXPECT_EQ(translated.srr0, interpreted.srr0) << lev;
+        EXPECT_EQ(translated.srr1, interpreted.srr1) << lev;
+        EXPECT_EQ(translated.msr, interpreted.msr) << lev;
+    }
+    t->MSR.value = msr | MSR_HV;
 }
 
 } // namespace

@@ -197,6 +197,9 @@ struct ThreadState {
     uint64_t held_locks[MAX_HELD_LOCKS];
     // The tracking record of the guest process the thread runs (set by trackpid_resume).
     trackpid_s *trackpid;
+    // The guest process and thread the thread runs, as the guest's OS reports them (osinfo set).
+    uint64_t os_pid;
+    uint64_t os_tid;
 
     // Loops and timers.
     loop_s *heartbeat_loop;

@@ -105,7 +105,7 @@ void Write_Register_CTRL(Register_File_Entry *entry, const void *value, const vo
 {
     uint32_t v;
     memcpy(&v, value, sizeof v);
-    if (entry->owner) FORCE_CTRL(entry->owner, v);
+    if (entry->owner) CTRL_Force_Callback(entry, &v);
     ((Reg32 *)entry->slot)->value = v & (uint32_t)Register_Entry_Mask(entry);
 }
 

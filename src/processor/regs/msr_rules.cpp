@@ -137,6 +137,15 @@ uint64_t WriteMSR_fixup(IOPDesc *iop, uint64_t, uint64_t value)
     return v & msr_mask(core);
 }
 
+uint64_t micro_rfid(ProcessorState *core, uint64_t old_msr, uint64_t srr1)
+{
+    const uint64_t m = msr_mask(core) & 0xEFFFFFFF87C0EFFFull;
+    uint64_t v = (srr1 & m) | (old_msr & ~m);
+    if (old_msr & MSR_HV) v = take(v, srr1, MSR_HV | MSR_ME);
+    if (srr1 & MSR_PR) v |= MSR_EE | MSR_IR | MSR_DR;
+    return v;
+}
+
 uint64_t micro_mtmsr(ProcessorState *core, uint32_t l, uint64_t old_msr, uint32_t value)
 {
     if (l == 1) return take(old_msr, value, MSR_EE | MSR_RI);

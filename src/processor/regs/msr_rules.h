@@ -35,6 +35,10 @@ enum : int { IMIX_PROBLEM_STATE = 0, IMIX_HYPERVISOR = 1, IMIX_PRIVILEGED = 2 };
 // The value an MSR write may install: the WE and tags-active options, SLE cleared by hrfid,
 // mtmsrd and rfid in tags-active mode, then the core's MSR mask. The old MSR is not used.
 uint64_t WriteMSR_fixup(IOPDesc *iop, uint64_t old_msr, uint64_t value);
+// The MSR an rfid makes of the old MSR and SRR1: SRR1's bits under the implemented mask and
+// 0xEFFF_FFFF_87C0_EFFF; HV and ME from SRR1 only in hypervisor state; a return to problem state
+// turns EE, IR and DR on. A pure function (the translator calls it too).
+uint64_t micro_rfid(ProcessorState *core, uint64_t old_msr, uint64_t srr1);
 // The MSR after mtmsr with L field l and the 32-bit value.
 uint64_t micro_mtmsr(ProcessorState *core, uint32_t l, uint64_t old_msr, uint32_t value);
 // The MSR after mtmsrd with L field l.

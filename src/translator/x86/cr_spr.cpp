@@ -1,6 +1,6 @@
-// Condition-register and SPR emitters. XER moves stay with the interpreter: this processor's mfxer
-// and mtxer mask and keep fields by the MSR and processor options. DEC and, with "turbo/mftb", the
-// time base are computed within the pass.
+// Condition-register and SPR emitters. XER moves call out to its move routines, which mask and keep
+// fields by the MSR and processor options. DEC, PURR and SPURR are computed by call-outs and, with
+// "turbo/mftb", the time base within the pass.
 #include "translator/x86/cr_spr.h"
 
 #include <initializer_list>
@@ -298,15 +298,33 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
         jit_mftb(x, rt, spr == SPR_NUMBER_TB ? SPR_NUMBER_TB : SPR_NUMBER_TBU);
         return;
     }
-    // DEC counts down one per instruction of the pass: a call-out computes it (outside PTURBO).
-    if (entry->register_id == SPR_ID_DEC && !xframe_is_pturbo(x)) {
+    // Registers computed by a call-out: DEC counts down one per instruction of the pass; PURR and
+    // SPURR are read raw (all three outside PTURBO); XER is folded from its split form.
+    const void *callout = nullptr;
+    switch (entry->register_id) {
+    case SPR_ID_DEC:
+        if (!xframe_is_pturbo(x)) callout = reinterpret_cast<const void *>(jit_get_dec);
+        break;
+    case SPR_ID_PURR:
+        if (!xframe_is_pturbo(x)) callout = reinterpret_cast<const void *>(jit_get_purr);
+        break;
+    case SPR_ID_SPURR:
+        if (!xframe_is_pturbo(x)) callout = reinterpret_cast<const void *>(jit_get_spurr);
+        break;
+    case SPR_ID_XER:
+        callout = reinterpret_cast<const void *>(jit_get_xer);
+        break;
+    default:
+        break;
+    }
+    if (callout) {
         if (!privilege_guard(x, entry->read_level)) {
             jit_exit_unknown(x, KIND_MFSPR_UNKNOWN, (uint32_t)spr);
             return;
         }
         sink *s = xframe_sink(x);
-        emit_mov_reg(s, R9, JIT_TOGO, 0);
-        jit_callout(s, R9, reinterpret_cast<const void *>(jit_get_dec));
+        if (entry->register_id == SPR_ID_DEC) emit_mov_reg(s, R9, JIT_TOGO, 0);
+        jit_callout(s, R9, callout);
         jit_set_GPR(x, rt, R9);
         return;
     }
@@ -324,12 +342,22 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
     jit_set_GPR(x, rt, R9);
 }
 
-void jit_mtspr(xframe *x, uint32_t, int spr, int rs_)
+void jit_mtspr(xframe *x, uint32_t word, int spr, int rs_)
 {
     ProcessorState *core = core_of(x);
     spr_table_entry *entry = core ? Index_SPR_Table(core, spr) : nullptr;
     if (!entry || !entry->valid || !entry->rdte) {
         jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
+        return;
+    }
+    if (entry->register_id == SPR_ID_XER) {
+        if (!privilege_guard(x, entry->write_level)) {
+            jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
+            return;
+        }
+        jit_get_GPR(x, R9, rs_);
+        emit_mov_imm32(xframe_sink(x), R10, word, 0);
+        jit_callout(xframe_sink(x), -1, reinterpret_cast<const void *>(jit_set_xer));
         return;
     }
     int32_t disp = 0;

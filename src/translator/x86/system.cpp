@@ -1,4 +1,4 @@
-// System emitters: traps, mfmsr and mftb.
+// System emitters: traps, mfmsr, mftb, the MSR writes and the system call.
 #include "translator/x86/system.h"
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "translator/callouts.h"
 #include "translator/turbo_reason.h"
 #include "translator/x86/branches.h"
 #include "translator/x86/encoder.h"
@@ -21,7 +22,7 @@ namespace
 {
 
 enum : int { CC_A = 7, CC_G = 0xF };
-constexpr uint32_t KIND_MFTB = 209;
+constexpr uint32_t KIND_MFTB = 209, KIND_SC = 277;
 constexpr int TBR_TBU = 269;
 
 void bytes(sink *s, std::initializer_list<uint8_t> list)
@@ -138,4 +139,77 @@ void jit_mftb(xframe *x, int rt, int tbr)
     emit_mov_store_imm32(s, disp_turbo(mftb_spr), JIT_THREAD, (uint32_t)tbr, 0);
     emit_mov_store_imm32(s, disp_turbo(reason), JIT_THREAD, EXIT_MFTB, 0);
     emit_jmp(s, exit_common);
+}
+
+namespace
+{
+
+// After an MSR change call-out with its result in r9: 0 "msr (not done)", 1 "msr (done)", else
+// the translation routines reloaded and on at the guest PC through the fetch routine (the
+// translation mode may have changed).
+void after_msr_change(xframe *x)
+{
+    sink *s = xframe_sink(x);
+    bytes(s, {0x41, 0x81, 0xF9, 0, 0, 0, 0}); // cmp r9d, 0
+    emit_jcc(s, CC_E, exit_msr_notdone);
+    bytes(s, {0x41, 0x81, 0xF9, 1, 0, 0, 0}); // cmp r9d, 1
+    emit_jcc(s, CC_E, exit_msr_done);
+    emit_reload_routines(s);
+    jit_gotoi(x);
+}
+
+void msr_write(xframe *x, int rs, int l, const void *callout)
+{
+    sink *s = xframe_sink(x);
+    emit_get_GPR(x, jit_temp0(), rs, 1);
+    emit_mov_imm32(s, jit_temp1(), (uint32_t)l, 0);
+    emit_mov_store(s, disp_turbo(pc), JIT_THREAD, JIT_PC, 1);
+    emit_mov_reg(s, jit_temp2(), JIT_TOGO, 0);
+    jit_callout(s, jit_temp0(), callout);
+    after_msr_change(x);
+}
+
+} // namespace
+
+void jit_mtmsr(xframe *x, int rs, int l)
+{
+    msr_write(x, rs, l, reinterpret_cast<const void *>(jit_do_mtmsr));
+}
+
+void jit_mtmsrd(xframe *x, int rs, int l)
+{
+    msr_write(x, rs, l, reinterpret_cast<const void *>(jit_do_mtmsrd));
+}
+
+void jit_rfid(xframe *x)
+{
+    sink *s = xframe_sink(x);
+    emit_mov_reg(s, jit_temp0(), JIT_TOGO, 0);
+    emit_mov_reg(s, jit_temp1(), JIT_PC, 1);
+    emit_mov_store(s, disp_turbo(pc), JIT_THREAD, JIT_PC, 1);
+    jit_callout(s, jit_temp0(), reinterpret_cast<const void *>(jit_do_rfid));
+    bytes(s, {0x41, 0x81, 0xF9, 0, 0, 0, 0}); // cmp r9d, 0
+    emit_jcc(s, CC_E, exit_msr_notdone);
+    emit_mov_load(s, JIT_PC, disp_turbo(pc), JIT_THREAD, 1); // SRR0
+    bytes(s, {0x41, 0x81, 0xF9, 1, 0, 0, 0});                // cmp r9d, 1
+    emit_jcc(s, CC_E, exit_msr_done);
+    emit_reload_routines(s);
+    jit_gotoi(x);
+}
+
+void jit_sc(xframe *x, int lev)
+{
+    sink *s = xframe_sink(x);
+    // A thread in chunky mode leaves the system call to the interpreter.
+    emit_cmp_field_zero(s, disp_thread(offsetof(ThreadState, chunk_mode)));
+    bytes(s, {0x0F, 0x84, 0, 0, 0, 0}); // je over
+    const uint64_t over = sink_xpc(s);
+    jit_exit_unknown(x, KIND_SC, 0);
+    resolve_reference_here(s, over);
+    emit_mov_imm32(s, jit_temp0(), (uint32_t)lev, 0);
+    emit_mov_reg(s, jit_temp1(), JIT_PC, 1);
+    jit_callout(s, -1, reinterpret_cast<const void *>(jit_do_sc));
+    emit_mov_load(s, JIT_PC, disp_turbo(pc), JIT_THREAD, 1); // the interrupt vector
+    emit_reload_routines(s);
+    jit_gotoi(x);
 }

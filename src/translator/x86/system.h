@@ -1,6 +1,7 @@
-// System emitters: the trap instructions (a compare and one conditional jump to the page's "trap"
-// stub per TO bit), mfmsr, and the time-base read (counted in line with "turbo/mftb", otherwise
-// completed by the run loop after it has synchronised time).
+// System emitters: the MSR writes and the system call through their call-outs, the trap
+// instructions (a compare and one conditional jump to the page's "trap" stub per TO bit), mfmsr,
+// and the time-base read (counted in line with "turbo/mftb", otherwise completed by the run loop
+// after it has synchronised time).
 #pragma once
 
 #include <cstdint>
@@ -16,3 +17,13 @@ void jit_tdi(xframe *x, int to, int ra, int32_t si);
 void jit_mfmsr(xframe *x, int rt);
 // RT = the time base (TBR 268) or its upper half (269).
 void jit_mftb(xframe *x, int rt, int tbr);
+// mtmsr and mtmsrd RS,L: the MSR change call-out, then "msr (not done)", "msr (done)" or on
+// through the fetch routine.
+void jit_mtmsr(xframe *x, int rs, int l);
+void jit_mtmsrd(xframe *x, int rs, int l);
+// rfid: the MSR change call-out, then "msr (not done)", or at SRR0 "msr (done)" or on through the
+// fetch routine.
+void jit_rfid(xframe *x);
+// sc LEV: the system-call interrupt entered in place, on at its vector through the fetch routine
+// (the "unknown" exit for a thread in chunky mode).
+void jit_sc(xframe *x, int lev);
