@@ -197,38 +197,25 @@ TEST(Logical, GatesRefuseInTheirOrder)
 class Markers : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        smt_priority_standin_log = {};
-        flushes_before = turbo_xlate_flushes;
-    }
+    void SetUp() override { flushes_before = turbo_xlate_flushes; }
     void TearDown() override { Test_Assoc_Clear(); }
     int64_t flushes() const { return turbo_xlate_flushes - flushes_before; }
     TclRecorder tcl;
     int64_t flushes_before = 0;
 };
 
-TEST_F(Markers, PriorityNoOpHintsTheCoreOnlyWithSeveralThreads)
+TEST_F(Markers, PriorityNoOpSetsTheProgramPriority)
 {
+    // The core's own priority request (SMTA_Adjust_Priorities_for_NOP) is tested with the
+    // execution engine.
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
-        smt_priority_standin_log = {};
         ExecWord ew({}, threads);
         ew.t->TSRL.value = 0x0010000000000000; // priority 4
         EXPECT_EQ(ew.run(x(OR, 1, 1, 1)), 1);
-        // The program-priority service ran in both cases: TSRL now holds priority 2.
         EXPECT_EQ(ew.t->TSRL.value >> 50 & 7, 2u);
-        EXPECT_EQ(smt_priority_standin_log.requests, threads == 1 ? 0 : 1);
-        if (threads == 2) {
-            EXPECT_EQ(smt_priority_standin_log.priority, 2);
-        }
         EXPECT_EQ(ew.t->PC.value, 0x1004u);
     }
-    // Fields that differ request nothing.
-    smt_priority_standin_log = {};
-    ExecWord ew({}, 2);
-    EXPECT_EQ(ew.run(x(OR, 1, 1, 2)), 1);
-    EXPECT_EQ(smt_priority_standin_log.requests, 0);
 }
 
 TEST_F(Markers, NoopTriggerMarksOnlyRegisters10To30WithATrigger)

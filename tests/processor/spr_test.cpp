@@ -15,6 +15,7 @@
 #include "processor/records/generic_machine.h"
 #include "processor/regs/handwritten_accessors.h"
 #include "processor/run/smt.h"
+#include "processor/spr/pmc_groups.h"
 #include "processor/spr/scom_blocks.h"
 #include "processor/spr/spr_moves.h"
 #include "processor/spr/spr_services.h"
@@ -553,14 +554,26 @@ TEST_F(SprTest, CtrlReadOnlyShowsTheThreadsOwnRunLatch)
 class PmuTest : public SprTest
 {
   protected:
-    PmuTest() { pmc_counter_standin_live_offset = 1000; }
-    ~PmuTest() override { pmc_counter_standin_live_offset = 0; }
+    // Counters of group 56 (PMC1 counts nothing, PMC5 instructions) with no watchers.
+    PmuTest()
+    {
+        PMC_init_tables("zolt");
+        info.thread = thread();
+        info.group = PMC_INITIAL_GROUP;
+        info.delta = PMC_INITIAL_DELTA;
+        for (int n = 0; n < PMC_COUNTERS; n++)
+            info.counters[n] = {&info, 0, PMC_OVERFLOW_POINT, nullptr, n};
+        thread()->pmc_info = &info;
+    }
+    ~PmuTest() override { thread()->pmc_info = nullptr; }
+    PMCInfo info{};
     void pmcc(uint64_t value) { thread()->MMCR0.value = value << 18; }
 };
 
 TEST_F(PmuTest, ProblemStateAccessByPmcc)
 {
     thread()->PMC1.value = 5;
+    PMC_set_counter(thread(), 1, 1005); // the live count
     thread()->PMC5.value = 7;
     pmcc(0);
     mfspr(771, PROBLEM);
@@ -598,6 +611,8 @@ TEST_F(PmuTest, UngatedSupervisorAliasWriteDoesNothing)
 TEST_F(PmuTest, FrozenCountersReadTheStoredValue)
 {
     thread()->PMC5.value = 7;
+    PMC_set_counter(thread(), 5, 7);
+    thread()->Instruction_Number += 1000;
     thread()->MMCR0.value = 0x80000000;
     mfspr(791, SUPERVISOR);
     EXPECT_EQ(rt(), 7u);

@@ -1,7 +1,7 @@
 // The taken-branch hooks of the branch-history rolling buffer and the call-signature filter, and
 // the clearing of the branch history.
 // Declared here for the floors that call it; defined by the execution engine
-// (exec/branch_history_standin.cpp).
+// (exec/branch_history.cpp).
 #pragma once
 
 #include <cstdint>

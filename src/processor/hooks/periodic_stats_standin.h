@@ -1,6 +1,6 @@
 // Intervals of the periodic statistics.
 // Declared here for the floors that call it; defined by the execution engine
-// (exec/periodic_stats_standin.cpp).
+// (exec/progress_stats.cpp).
 #pragma once
 
 #include <cstdint>

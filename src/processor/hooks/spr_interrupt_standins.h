@@ -1,6 +1,6 @@
 // What the SPR moves use of the execution engine besides the raisers (interrupt_hooks.h): the
-// exception types and reasons they raise, the performance-monitor counter access (stand-ins in
-// exec/ until the counting model exists) and the filing of a raised record on the instruction.
+// exception types and reasons they raise, the performance-monitor counter access (defined by
+// exec/pmc_counters.cpp) and the filing of a raised record on the instruction.
 #pragma once
 
 #include <cstdint>
@@ -30,5 +30,3 @@ void PMC_set_counter(ThreadState *thread, uint32_t n, uint64_t value);
 // STAND-IN support: a record of the type and subtype with the detail text, appended to the
 // instruction's exception list (nothing without an instruction or thread).
 PowerPCException *File_Standin_Exception(IOPDesc *iop, int32_t type, int32_t subtype, const char *detail);
-// STAND-IN support: added to the stored counter by the stand-in of PMC_get_counter.
-extern uint64_t pmc_counter_standin_live_offset;

@@ -263,6 +263,12 @@ struct GenericMachine {
     uint64_t heartbeat_interval; // cycles
     int64_t heartbeat_start_sec; // wall clock of the current run's start
     int64_t heartbeat_start_usec;
+    // Periodic statistics: print flags (0x2: the rate line shows the machine's instruction count),
+    // print-header flags (0x1 simulated time, 0x4 wall-clock time), the I/O count at the last
+    // rate line.
+    uint32_t periodic_stats_flags;
+    uint32_t print_header_flags;
+    uint64_t rate_io_previous;
 
     GenericMachineStats stats;
     int32_t memory_trace;

@@ -133,6 +133,9 @@ struct ProcessorState {
     job_s *hdec_job;
     uint32_t hypervisor_read_restricted;
 
+    // Performance monitor: the MMCR0 bits that enable counter-overflow alerts (0: MMCR0[PMAE]).
+    uint64_t pmc_alert_mask;
+
     // ERATs and TLB.
     uint32_t ierat_count;
     uint32_t derat_count;

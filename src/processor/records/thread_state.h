@@ -205,6 +205,17 @@ struct ThreadState {
     loop_s *heartbeat_loop;
     uint64_t stats_interval;
     loop_s *stats_loop;
+    // Progress statistics: the rate line's previous instruction count, core cycle and tick; the
+    // scalability baseline; the periodic sample's last time (microseconds, 0 before the first),
+    // start count, simulation id and start cycle.
+    uint64_t rate_prev_instructions;
+    uint64_t rate_prev_cycle;
+    uint64_t rate_prev_tick;
+    uint64_t concurrency_baseline;
+    uint64_t sample_last_usec;
+    uint64_t sample_start_instructions;
+    int64_t sample_simulation_id;
+    uint64_t sample_start_cycle;
     job_s *dec_job;
     emat_s *emat[NUM_EMATS];
     // What the next slow-path translation installs in the current address map after translated code
