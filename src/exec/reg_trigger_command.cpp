@@ -54,21 +54,6 @@ bool is_enabled(const Reg_Trigger_List *enabled, const void *data)
     return false;
 }
 
-Reg_Trigger_Node *append(Reg_Trigger_List *list, void *data)
-{
-    Reg_Trigger_Node *node = QUARN_ZALLOC(1, Reg_Trigger_Node);
-    if (!node) return nullptr;
-    node->data = data;
-    node->prev = list->tail;
-    if (list->tail)
-        list->tail->next = node;
-    else
-        list->head = node;
-    list->tail = node;
-    list->count++;
-    return node;
-}
-
 void copy_procedure(char (&field)[256], const char *procedure)
 {
     snprintf(field, sizeof field, "%s", procedure ? procedure : "");
@@ -187,7 +172,7 @@ void Enable_Trigger(Reg_Trigger_List *enabled, Reg_Trigger_Node *node, int on)
         return;
     }
     if (!on) return;
-    if (!append(enabled, node->data)) return;
+    if (!Reg_Trigger_Append(enabled, node->data)) return;
     // Translated code tests which registers have triggers when it is generated.
     EMAT_ZAP_("Enable_Trigger", __FILE__, __LINE__);
 }
@@ -366,7 +351,7 @@ int Reg_Trigger_Command(Tcl_Interp *interp, const char *reg, Reg_Trigger_Desc **
         for (node = list->head; node && node->data; node = node->next) number++;
         if (!node) {
             number = list->count;
-            node = append(list, nullptr);
+            node = Reg_Trigger_Append(list, nullptr);
             if (!node) return 1;
         }
     }

@@ -36,10 +36,7 @@ int evaluate(const char *text)
 
 } // namespace
 
-namespace
-{
-
-Reg_Trigger_Node *append_node(Reg_Trigger_List *list, void *data)
+Reg_Trigger_Node *Reg_Trigger_Append(Reg_Trigger_List *list, void *data)
 {
     Reg_Trigger_Node *node = QUARN_ZALLOC(1, Reg_Trigger_Node);
     if (!node) return nullptr;
@@ -54,8 +51,6 @@ Reg_Trigger_Node *append_node(Reg_Trigger_List *list, void *data)
     return node;
 }
 
-} // namespace
-
 int Reg_Trigger_Node_New(Reg_Trigger_Desc *set, const char *name, const char *command, uint64_t value)
 {
     if (!set->name[0]) snprintf(set->name, sizeof set->name, "%s", name ? name : "");
@@ -63,7 +58,7 @@ int Reg_Trigger_Node_New(Reg_Trigger_Desc *set, const char *name, const char *co
     Reg_Trigger_Node *node = set->write.head;
     for (; node && node->data; node = node->next) index++;
     if (!node) {
-        node = append_node(&set->write, nullptr);
+        node = Reg_Trigger_Append(&set->write, nullptr);
         if (!node) return index;
     }
     Reg_Trigger_Write *record = QUARN_ZALLOC(1, Reg_Trigger_Write);
@@ -71,7 +66,7 @@ int Reg_Trigger_Node_New(Reg_Trigger_Desc *set, const char *name, const char *co
     record->change_mask = value;
     snprintf(record->procedure, sizeof record->procedure, "%s", command ? command : "");
     node->data = record;
-    append_node(&set->enabled_write, record);
+    Reg_Trigger_Append(&set->enabled_write, record);
     return index;
 }
 

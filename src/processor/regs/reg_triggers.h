@@ -40,6 +40,9 @@ struct Reg_Trigger_Desc {
     Reg_Trigger_List enabled_write;
 };
 
+// Appends a node holding data to the list; null when out of memory.
+Reg_Trigger_Node *Reg_Trigger_Append(Reg_Trigger_List *list, void *data);
+
 // Adds a write trigger (change mask value, the command at most 256 characters) to the register's
 // list, reusing the first free node, and enables it; the position of the node used. The set's
 // register name is filled on first use.
