@@ -202,7 +202,7 @@ int BogusHalt_tcl_cmd_delay(Selector *, Tcl_Interp *interpreter, int, char **arg
     return 0;
 }
 
-// "Common BDS Config": the selector argument is the caller's disk specification.
+// "Common BDS Config": the selector argument is the caller's disk settings.
 BogusDiskSpec *spec_of(Selector *selector)
 {
     return reinterpret_cast<BogusDiskSpec *>(selector);

@@ -37,7 +37,7 @@ struct BogusDisk {
     uint64_t bytes_written;
 };
 
-// Fills the specification from the properties "path", "mode", "cowpath" and "hash_size" under the
+// Fills the disk settings from the properties "path", "mode", "cowpath" and "hash_size" under the
 // prefix.
 void get_plist_bogusdisk_spec(PropertyList *list, const char *prefix, BogusDiskSpec *spec);
 // Opens the disk and registers it under "bogus_disk" with that minor (a disk already there is

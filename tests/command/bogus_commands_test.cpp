@@ -1,5 +1,5 @@
 // The table "Common BDS Config", attached by a host: its commands fill the caller's disk
-// specification, refusing words longer than their fields.
+// settings, refusing words longer than their fields.
 #include <gtest/gtest.h>
 #include <tcl.h>
 
@@ -29,7 +29,7 @@ int run(SimCmdTable *table, BogusDiskSpec *spec, Tcl_Interp *interp, std::vector
 
 } // namespace
 
-TEST(BdsConfig, FillsTheCallersSpecificationWordByWord)
+TEST(BdsConfig, FillsTheCallersDiskSettingsWordByWord)
 {
     SinkCapture sink;
     Tcl_Interp *interp = Tcl_CreateInterp();
