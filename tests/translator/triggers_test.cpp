@@ -8,6 +8,7 @@
 
 #include "exec/memory_triggers.h"
 #include "exec/pc_triggers.h"
+#include "processor/regs/reg_triggers.h"
 #include "runtime/alloc.h"
 #include "translator/jit_stubs.h"
 #include "translator/page_rig.h"
@@ -232,20 +233,45 @@ TEST_F(TranslatedTriggers, ARealAddressPcTriggerMakesTheInstructionAnExit)
     EXPECT_EQ(t->turbo.pc, pc_of(3));
 }
 
-TEST_F(TranslatedTriggers, ASystemCallTriggerMakesScAnExitAndMarksTheFrame)
+TEST_F(TranslatedTriggers, SystemCallAndMsrWriteTriggersMakeTheirInstructionsExits)
 {
-    word(0, 0x44000002); // sc
+    const uint32_t sc = 0x44000002, mtmsrd = 31u << 26 | 5u << 21 | 178u << 1, rfid = 19u << 26 | 18u << 1;
+    for (uint32_t w : {sc, mtmsrd, rfid}) {
+        word(0, w);
+        frame_drop_xlate(&frame);
+        enter(0, 100);
+        EXPECT_NE(t->turbo.reason, EXIT_MSR_W_REGTRIGGER) << std::hex << w << " without triggers";
+        EXPECT_EQ(frame.regtrigger_flush, 0);
+    }
+
     auto *entry = QUARN_ZALLOC(1, Syscall_Trigger_Entry);
     entry->hash.key0 = 20;
     EXPECT_EQ(tt_has_sctrigger(t->mcm), 0);
     Trigger_Syscall__Add(r.m.machine, entry);
     EXPECT_EQ(tt_has_sctrigger(t->mcm), 1);
+    word(0, sc);
     frame_drop_xlate(&frame);
     EXPECT_EQ(enter(0, 100), 100u);
     EXPECT_EQ(t->turbo.reason, EXIT_MSR_W_REGTRIGGER);
-    EXPECT_EQ(frame.regtrigger_flush, 1);
+    EXPECT_EQ(frame.regtrigger_flush, 1) << "dropped with the register-trigger flush";
     EXPECT_EQ(Trigger_Syscall__Remove(r.m.machine, 20), entry);
     QUARN_FREE(entry);
+
+    // A write trigger on the MSR of any thread of the machine.
+    Reg_Trigger_Desc desc{};
+    int marker = 0;
+    Reg_Trigger_Append(&desc.enabled_write, &marker);
+    t->MSR.trigger = &desc;
+    EXPECT_EQ(tt_has_msr_w_regtrigger(t->mcm), 1);
+    for (uint32_t w : {sc, mtmsrd, rfid}) {
+        word(0, w);
+        frame_drop_xlate(&frame);
+        EXPECT_EQ(enter(0, 100), 100u);
+        EXPECT_EQ(t->turbo.reason, EXIT_MSR_W_REGTRIGGER) << std::hex << w;
+    }
+    t->MSR.trigger = nullptr;
+    EXPECT_EQ(tt_has_msr_w_regtrigger(t->mcm), 0);
+    QUARN_FREE(desc.enabled_write.head);
 }
 
 } // namespace
