@@ -5,6 +5,7 @@
 #include <string>
 
 #include "exec/run_machine.h"
+#include "support/built_machine.h"
 #include "processor/run/modes.h"
 #include "support/sink_capture.h"
 #include "translator/ptask.h"
@@ -103,6 +104,19 @@ TEST(PturboReport, NeverUsedAndTheDispatchFigures)
     EXPECT_EQ(text.find("Never Used"), std::string::npos);
     pturbo_stats = {};
     pturbo_forecast[1] = 0;
+}
+
+TEST(PturboThreads, TheWorkerCountOfTheProperty)
+{
+    const struct {
+        const char *value;
+        int32_t workers;
+    } cases[] = {{"1", 0}, {"4", 3}, {"100", 99}, {"0", 0}, {"-3", 0}};
+    for (const auto &c : cases) {
+        BuiltMachine m("pturbo", [&](BuiltMachine &b) { b.set("pturbo_threads", c.value); });
+        ASSERT_NE(m.machine, nullptr);
+        EXPECT_EQ(m.machine->pturbo_workers, c.workers) << c.value;
+    }
 }
 
 } // namespace
