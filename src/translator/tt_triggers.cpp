@@ -163,7 +163,13 @@ void tt_handle_msr_w_regtrigger(xframe *x)
 int tt_has_memtriggers(MCM *chip)
 {
     TriggerTable *table = table_of(chip);
-    return table && table->memory_enabled != 0;
+    if (!table || table->memory_enabled == 0) return 0;
+    // Without the area there are no routines with triggers to select (the failed mapping was
+    // reported as a fatal error).
+    if (!routines_area)
+        routines_area = utils_mmap("tt_handle_memtriggers", MEMTRIGGER_AREA_SIZE, PROT_READ | PROT_WRITE | PROT_EXEC,
+                                   1, nullptr);
+    return routines_area ? 1 : 0;
 }
 
 void tt_handle_memtriggers(MCM *chip)
@@ -171,11 +177,7 @@ void tt_handle_memtriggers(MCM *chip)
     TriggerTable *table = table_of(chip);
     // The routines hold one machine's ranges: another machine's triggers make them again.
     if (routines_current && routines_table == table) return;
-    if (!routines_area) {
-        routines_area = utils_mmap("tt_handle_memtriggers", MEMTRIGGER_AREA_SIZE, PROT_READ | PROT_WRITE | PROT_EXEC,
-                                   1, nullptr);
-        if (!routines_area) return;
-    }
+    if (!routines_area) return; // made by tt_has_memtriggers
     routines_current = 1;
     routines_table = table;
     sink s;

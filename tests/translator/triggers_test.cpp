@@ -62,6 +62,7 @@ class TranslatedTriggers : public PageRig
     // to the trigger stub, whose address appears once per test.
     int range_tests(int phase, int reason)
     {
+        EXPECT_EQ(tt_has_memtriggers(t->mcm), 1);
         tt_handle_memtriggers(t->mcm);
         std::vector<uint8_t> code(4096);
         sink s;
