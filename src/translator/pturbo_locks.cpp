@@ -47,7 +47,8 @@ void pturbo_spin_lock_destroy(pturbo_lock_s *) {}
 void pturbo_spin_lock(pturbo_lock_s *lock)
 {
     int32_t expected = 0;
-    while (!__atomic_compare_exchange_n(&lock->word, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED)) {
+    while (
+        !__atomic_compare_exchange_n(&lock->word, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED)) {
         // Wait on plain reads until it looks free; the pause keeps a hyper-threaded sibling going.
         do
             spin_pause();
@@ -59,8 +60,9 @@ void pturbo_spin_lock(pturbo_lock_s *lock)
 int pturbo_spin_try(pturbo_lock_s *lock)
 {
     int32_t expected = 0;
-    return __atomic_compare_exchange_n(&lock->word, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED) ? 1
-                                                                                                            : 0;
+    return __atomic_compare_exchange_n(&lock->word, &expected, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED)
+               ? 1
+               : 0;
 }
 
 void pturbo_spin_unlock(pturbo_lock_s *lock)

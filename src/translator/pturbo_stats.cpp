@@ -28,8 +28,9 @@ namespace
 uint64_t ticks_per_cycle(const ThreadState *thread)
 {
     const ProcessorState *core = thread->processor;
-    return core && core->core_domain && core->core_domain->ticks_per_cycle ? core->core_domain->ticks_per_cycle
-                                                                           : 1;
+    return core && core->core_domain && core->core_domain->ticks_per_cycle
+               ? core->core_domain->ticks_per_cycle
+               : 1;
 }
 
 bool reached(uint64_t count, uint64_t limit)
@@ -59,7 +60,8 @@ void pturbo_stats_print(void *, GenericMachine *machine)
     Stat_print(0, "Number of parallel instructions: %ld.", (long)s.parallel_instructions);
     Stat_print(0, "Average (max) single-thread-instructions per dispatch: %.3f",
                (float)s.single_instructions / dispatches);
-    Stat_print(0, "Average per-co-ptask parallel instructions per dispatch: %.3f", s.per_co_task / dispatches);
+    Stat_print(0, "Average per-co-ptask parallel instructions per dispatch: %.3f",
+               s.per_co_task / dispatches);
     if (s.tasks_dispatched - s.dispatches > 0)
         Stat_print(0, "Average instructions per secondary ptask: %.3f",
                    (float)(s.parallel_instructions - s.single_instructions) /
@@ -72,7 +74,8 @@ void pturbo_stats_print(void *, GenericMachine *machine)
                (float)pturbo_stores_safe * 100.0f / (float)stores);
     Stat_print(0, "Parallel time sums. Actual %ld, Single %ld, Optimal: %ld.", (long)sum_actual_ptimes,
                (long)sum_0_ptimes, (long)sum_perfect_ptimes);
-    Stat_print(0, "Average ptask service time: %.0f.", (double)pturbo_service_sum / (double)pturbo_service_count);
+    Stat_print(0, "Average ptask service time: %.0f.",
+               (double)pturbo_service_sum / (double)pturbo_service_count);
     Stat_print(0, "Number of MFTB \"saves\": %ld.", (long)s.tb_supplied);
     Stat_print(0, "Forecasts:");
     for (int k = 1; k <= PTURBO_FORECAST_MODELS; k++)
@@ -130,7 +133,8 @@ uint64_t pturbo_get_delta_instructions(ThreadState *thread, uint64_t from, uint6
     const uint64_t end = (turbo.pturbo_run_to + tpc - 1) / tpc;
     if (end == 0 || from >= end || start >= to || from == to) return 0;
     if (to < from) {
-        sim_error("pturbo_get_delta_instructions: to_cycle %ld less than from_cycle %ld.", (long)to, (long)from);
+        sim_error("pturbo_get_delta_instructions: to_cycle %ld less than from_cycle %ld.", (long)to,
+                  (long)from);
         return 0;
     }
     if (end < start) {

@@ -15,10 +15,10 @@ struct pturbo_stats_s {
     int64_t single_instructions;   // sum over dispatches of the largest task's instructions
     int64_t parallel_instructions; // sum over dispatches of all tasks' instructions
     int64_t dispatches;
-    int64_t stop_dispatches;       // dispatches made to serve stop requests
+    int64_t stop_dispatches; // dispatches made to serve stop requests
     int64_t tasks_dispatched;
-    float per_co_task;             // accumulated per-co-task instructions
-    int64_t tb_supplied;           // time-base values supplied to waiting threads
+    float per_co_task;   // accumulated per-co-task instructions
+    int64_t tb_supplied; // time-base values supplied to waiting threads
 };
 
 extern "C" {

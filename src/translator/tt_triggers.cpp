@@ -167,8 +167,8 @@ int tt_has_memtriggers(MCM *chip)
     // Without the area there are no routines with triggers to select (the failed mapping was
     // reported as a fatal error).
     if (!routines_area)
-        routines_area = utils_mmap("tt_handle_memtriggers", MEMTRIGGER_AREA_SIZE, PROT_READ | PROT_WRITE | PROT_EXEC,
-                                   1, nullptr);
+        routines_area = utils_mmap("tt_handle_memtriggers", MEMTRIGGER_AREA_SIZE,
+                                   PROT_READ | PROT_WRITE | PROT_EXEC, 1, nullptr);
     return routines_area ? 1 : 0;
 }
 
@@ -194,7 +194,8 @@ void tt_memtrigger_reset(void)
 int tt_get_num_memtriggers(int effective, int read)
 {
     int n = 0;
-    for (Memory_Trigger *node = tt_mtrig_iter(effective, read); node; node = tt_mtrig_next(node, effective, read))
+    for (Memory_Trigger *node = tt_mtrig_iter(effective, read); node;
+         node = tt_mtrig_next(node, effective, read))
         n++;
     return n;
 }
@@ -213,7 +214,8 @@ Memory_Trigger *tt_mtrig_next(Memory_Trigger *node, int effective, int read)
 int tt_mtrig_span_is_dense(int effective, int read, uint64_t low, uint64_t high)
 {
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
-    for (Memory_Trigger *node = tt_mtrig_iter(effective, read); node; node = tt_mtrig_next(node, effective, read)) {
+    for (Memory_Trigger *node = tt_mtrig_iter(effective, read); node;
+         node = tt_mtrig_next(node, effective, read)) {
         if (node->start == low && node->end == high) return 1;
         ranges.emplace_back(node->start, node->end);
     }
@@ -246,7 +248,8 @@ void emit_memtrig_range_test_on(sink *s, int reg, int effective, uint64_t start,
     emit_range_test(s, reg, 1, effective, start, end);
 }
 
-void emit_memtrig_span_skip(sink *s, int reg, uint64_t low, uint64_t high, uint64_t *skip_high, uint64_t *skip_low)
+void emit_memtrig_span_skip(sink *s, int reg, uint64_t low, uint64_t high, uint64_t *skip_high,
+                            uint64_t *skip_low)
 {
     emit_range_compare(s, reg, 1, low, high, skip_high, skip_low);
 }

@@ -47,7 +47,8 @@ void emit_memtrig_range_test(sink *s, int wide, int effective, uint64_t start, u
 void emit_memtrig_range_test_on(sink *s, int reg, int effective, uint64_t start, uint64_t end);
 // The comparisons of that test without its exit: the two jl rel32 fields (for
 // resolve_reference_here) that jump where the access lies outside [low, high].
-void emit_memtrig_span_skip(sink *s, int reg, uint64_t low, uint64_t high, uint64_t *skip_high, uint64_t *skip_low);
+void emit_memtrig_span_skip(sink *s, int reg, uint64_t low, uint64_t high, uint64_t *skip_high,
+                            uint64_t *skip_low);
 
 // For tests: the table the trigger routines were made from (null before the first), how many
 // times they were made, and whether they are current.

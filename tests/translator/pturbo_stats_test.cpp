@@ -57,14 +57,16 @@ TEST(PturboDeltaInstructions, ShareOfTheWindow)
     t->turbo.in_pturbo = 1;
     const struct {
         uint64_t from, to, expected;
-    } cases[] = {{150, 300, 500}, {0, 1000, 1000}, {120, 130, 100}, {200, 300, 0}, {0, 100, 0}, {150, 150, 0}};
+    } cases[] = {{150, 300, 500}, {0, 1000, 1000}, {120, 130, 100},
+                 {200, 300, 0},   {0, 100, 0},     {150, 150, 0}};
     for (const auto &c : cases)
         EXPECT_EQ(pturbo_get_delta_instructions(t, c.from, c.to), c.expected) << c.from << ".." << c.to;
     {
         SinkCapture capture;
         EXPECT_EQ(pturbo_get_delta_instructions(t, 180, 150), 0u);
-        EXPECT_NE(capture.text().find("pturbo_get_delta_instructions: to_cycle 150 less than from_cycle 180."),
-                  std::string::npos);
+        EXPECT_NE(
+            capture.text().find("pturbo_get_delta_instructions: to_cycle 150 less than from_cycle 180."),
+            std::string::npos);
     }
     Start_The_Simulation();
     t->turbo.in_pturbo = 0;
@@ -95,11 +97,11 @@ TEST(PturboReport, NeverUsedAndTheDispatchFigures)
     SinkCapture capture;
     pturbo_stats_print(nullptr, r.m.machine);
     const std::string text = capture.text();
-    for (const char *line : {"Number of dispatches: 4.", "Average number of SMT Threads per dispatch: 3.000",
-                             "Average instructions per secondary ptask: 75.000",
-                             "Maximum possible speedup of ParallelTurbo mode: 2.500", "Number of extra threads: 3",
-                             "Forecasts:", "2      77.", "Instruction count        1000 (100.00%).",
-                             "Total Instructions 1000."})
+    for (const char *line :
+         {"Number of dispatches: 4.", "Average number of SMT Threads per dispatch: 3.000",
+          "Average instructions per secondary ptask: 75.000",
+          "Maximum possible speedup of ParallelTurbo mode: 2.500", "Number of extra threads: 3",
+          "Forecasts:", "2      77.", "Instruction count        1000 (100.00%).", "Total Instructions 1000."})
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     EXPECT_EQ(text.find("Never Used"), std::string::npos);
     pturbo_stats = {};

@@ -33,7 +33,8 @@ class TranslatedTriggers : public PageRig
     }
     void watch(uint64_t start, uint64_t end, int effective, uint32_t kinds)
     {
-        ASSERT_NE(Trigger_Memory__Add(r.m.machine, start, end, effective, kinds, 0, nullptr, nullptr), nullptr);
+        ASSERT_NE(Trigger_Memory__Add(r.m.machine, start, end, effective, kinds, 0, nullptr, nullptr),
+                  nullptr);
     }
     // enter() on a frame installed after the rig's own was dropped.
     uint32_t enter_frame(frame_s *f, int slot, uint32_t budget)
@@ -163,7 +164,8 @@ TEST_F(TranslatedTriggers, AnAccessInTheGapOfADenseSpanLeavesAndOneOutsideItDoes
     const struct {
         uint64_t offset;
         int32_t reason;
-    } cases[] = {{0x140, EXIT_PA_MEMTRIGGER}, {0x190, EXIT_UNKNOWN}, {0xF0, EXIT_UNKNOWN}, {0xF1, EXIT_PA_MEMTRIGGER}};
+    } cases[] = {
+        {0x140, EXIT_PA_MEMTRIGGER}, {0x190, EXIT_UNKNOWN}, {0xF0, EXIT_UNKNOWN}, {0xF1, EXIT_PA_MEMTRIGGER}};
     for (const auto &c : cases) {
         t->GPR[4].value = DATA_PA + c.offset;
         enter(0, 100);
