@@ -1,5 +1,6 @@
 // A task of the parallel mode (ptask_s): one hardware thread's call of pturbo_go, run as a coroutine
-// on a stack of its own by whichever host thread serves it.
+// on a 64 KB stack of its own (lowest page inaccessible) by whichever host thread serves it. Tasks
+// are made, taken from and released to a free list and reused with their stacks.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 struct ThreadState;
 struct job_s;
+struct tsim_s;
 
 struct ptask_s {
     ptask_s *next;             // list link
@@ -30,3 +32,30 @@ struct ptask_s {
     uint64_t service_start;    // host time-stamp counter at service start
     uint64_t service_end;      // and at service end
 };
+
+constexpr uint64_t PTASK_STACK_SIZE = 0x10000;
+
+extern "C" {
+// The task this host thread runs, and the context of its service loop, to which a task returns.
+extern thread_local ptask_s *current_ptask;
+extern thread_local tsim_context_t opt_jmpbuf;
+}
+
+// What a task runs when it is first resumed (or restarted after reuse); it ends by returning to
+// the service loop with -1. The parallel engine runs turbo_go here; tests put their own.
+extern void (*ptask_body)(ptask_s *task);
+
+// A new task with its stack (a failed mapping is reported as "ptask_init: stack alloc failed.!" and
+// leaves the task without a stack).
+ptask_s *ptask_new(tsim_s *tsim);
+// A task from the free list (restarted from its first context) or a new one.
+ptask_s *ptask_alloc(tsim_s *tsim);
+void ptask_release(ptask_s *task);
+// Tasks are never freed; kept for the interface.
+void ptask_free(ptask_s *task);
+// Runs the task on this host thread until it comes back: the code it returns with (1 finished,
+// 2 budget used up, 3 waits for time, -1 abandoned). A task without a stack is not run: -1.
+int ptask_resume(ptask_s *task);
+// Inside a task: returns to the serving host thread's service loop with the code; returns 1 when
+// some host thread resumes the task.
+int ptask_suspend(ptask_s *task, int code);
