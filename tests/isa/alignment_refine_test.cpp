@@ -9,7 +9,7 @@ namespace
 TEST(AlignmentRefine, SimCtrlBitsRelaxTheRule)
 {
     const uint32_t lwz = D_FORM(32, 3, 4, 0), stw = D_FORM(36, 3, 4, 0), lmw = D_FORM(46, 3, 4, 0),
-                   stmw = D_FORM(47, 3, 4, 0), lxvd2x = XO_FORM(844 >> 1, 3, 4, 5) | (844 & 1);
+                   stmw = D_FORM(47, 3, 4, 0), lxvd2x = XO_FORM(844, 3, 4, 5);
     struct Case {
         const char *what;
         uint32_t word;
@@ -37,7 +37,9 @@ TEST(AlignmentRefine, SimCtrlBitsRelaxTheRule)
         if (c.fetch) axd->kind = AXD_KIND_FETCH;
         axd->ea = c.ea;
         axd->size = c.size;
-        if (!c.fetch) ASSERT_STRNE(ew.mnemonic(), "INVALID");
+        if (!c.fetch) {
+            ASSERT_STRNE(ew.mnemonic(), "INVALID");
+        }
         EXPECT_EQ(Vrill_LE_Align_DD2_1_Refine(iop, axd), c.result);
     }
 }
