@@ -172,3 +172,37 @@ TEST(DecimalAssist, DsixesFromTheNibbleCarries)
 }
 
 } // namespace
+
+#include "isa/icswx.h"
+
+namespace
+{
+
+TEST(IcswxCondition, Cr0FromTheOutcomeWithSoAndFxcc)
+{
+    struct Case {
+        const char *what;
+        int outcome;
+        bool so_option, tags;
+        uint32_t cr0;
+        uint64_t fxcc;
+    } cases[] = {
+        {"0", 0, false, false, CR_LT, 0x08000000}, // the icswx. row opens the FXCC gate
+        {"1 with SO", 1, true, false, CR_GT | CR_SO, 0x04000000},
+        {"2 tags-active: FXCC", 2, true, true, CR_EQ | CR_SO, 0x02000000},
+        {"3 changes nothing", 3, true, true, 0x5, 0x05000000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ExecWord ew;
+        ew.option(PO_ICSWX_SETS_CR_FROM_XER_SO, c.so_option);
+        if (c.tags) ew.t->MSR.value |= MSR_TA;
+        ew.cr() = 0x50000000;
+        ew.xer() = XER_SO | 0x05000000;
+        IOP_Set_CR0_For_Icswx(ew.prepare(0x7C00032D), c.outcome); // icswx.
+        EXPECT_EQ(ew.cr() >> 28, c.cr0);
+        EXPECT_EQ(ew.xer() & XER_FXCC, c.fxcc);
+    }
+}
+
+} // namespace
