@@ -56,3 +56,34 @@ TEST(FpSupport, ConvertToValidBcdCarriesIntoTheNextDigit)
 }
 
 } // namespace
+
+#include "isa/vsu_helpers.h"
+
+namespace
+{
+
+TEST(VsuHelpers, AesTransformations)
+{
+    const Vec128 zero{0, 0};
+    const Vec128 sub = VSU_SubBytes(zero);
+    EXPECT_EQ(sub.high, 0x6363636363636363u);
+    EXPECT_EQ(sub.low, 0x6363636363636363u);
+    const Vec128 state{0x0011223344556677ull, 0x8899AABBCCDDEEFFull};
+    const Vec128 back = VSU_InvShiftRows(VSU_ShiftRows(state));
+    EXPECT_EQ(back.high, state.high);
+    EXPECT_EQ(back.low, state.low);
+    Vec128 counting{};
+    counting.high = 0x0001020304050607ull;
+    counting.low = 0x08090A0B0C0D0E0Full;
+    const Vec128 shifted = VSU_ShiftRows(counting);
+    EXPECT_EQ(shifted.high, 0x00050A0F04090E03ull); // byte 4c + r from column (c + r) mod 4
+    EXPECT_EQ(shifted.low, 0x080D02070C01060Bull);
+    const Vec128 inverse = VSU_InvSubBytes(VSU_SubBytes(state));
+    EXPECT_EQ(inverse.high, state.high);
+    EXPECT_EQ(inverse.low, state.low);
+    EXPECT_EQ(Rotate_Right32(0x80000001u, 1), 0xC0000000u);
+    EXPECT_EQ(Rotate_Right64(1, 64), 1u);
+    EXPECT_EQ(Bitwise_Difference8(1, 2, 4, 8), 15);
+}
+
+} // namespace
