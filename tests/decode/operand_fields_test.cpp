@@ -82,4 +82,27 @@ TEST(OperandFields, TablesAreFilledAsListed)
             << instruction_info_table[r].mnemonic;
 }
 
+TEST(OperandFields, RowsSelectTheirClass)
+{
+    Init_Instruction_Parameter_Table();
+    struct Case {
+        uint16_t row;
+        uint32_t word;
+        const char *text;
+    } cases[] = {
+        {ROW_ADD, 0x7C642A14, " rt=3 ra=4 rb=5"},
+        {ROW_ADDI, 0x3864FFFF, " rt=3 ra=4 si=65535"},
+        {ROW_LWZ, 0x80640010, " rt=3 ra=4 d=16"},
+        {ROW_ADD_CAOC, 0x7C642A14, ""}, // internal operation
+    };
+    for (const Case &c : cases) {
+        IOPDesc iop{};
+        iop.row = &instruction_info_table[c.row];
+        iop.word = c.word;
+        SinkCapture sink;
+        print_iparameter(&iop);
+        EXPECT_EQ(sink.text(), c.text) << iop.row->mnemonic;
+    }
+}
+
 } // namespace
