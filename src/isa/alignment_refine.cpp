@@ -11,10 +11,11 @@
 namespace
 {
 
-constexpr uint64_t SIM_CTRL_VSX_LE_ALIGN = 1ull << 51;  // VSX accesses proceed
-constexpr uint64_t SIM_CTRL_SCALAR_LE_OK = 1ull << 50;  // ld, lfd, lwz, lxsdx proceed
-constexpr uint64_t SIM_CTRL_LOAD_REFINE = 1ull << 47;   // loads: only multiples, strings, quads and 128-byte crossings
-constexpr uint64_t SIM_CTRL_STORE_REFINE = 1ull << 46;  // stores: only multiples, strings and quads
+constexpr uint64_t SIM_CTRL_VSX_LE_ALIGN = 1ull << 51; // VSX accesses proceed
+constexpr uint64_t SIM_CTRL_SCALAR_LE_OK = 1ull << 50; // ld, lfd, lwz, lxsdx proceed
+constexpr uint64_t SIM_CTRL_LOAD_REFINE =
+    1ull << 47; // loads: only multiples, strings, quads and 128-byte crossings
+constexpr uint64_t SIM_CTRL_STORE_REFINE = 1ull << 46; // stores: only multiples, strings and quads
 
 bool one_of(uint32_t row, std::initializer_list<uint32_t> rows)
 {
@@ -35,7 +36,8 @@ int Vrill_LE_Align_DD2_1_Refine(IOPDesc *iop, AXD *axd)
     if ((c & II_VSX) && !(sim_ctrl & SIM_CTRL_VSX_LE_ALIGN)) return 1;
     if ((sim_ctrl & SIM_CTRL_SCALAR_LE_OK) && one_of(row, {ROW_LD, ROW_LFD, ROW_LWZ, ROW_LXSDX})) return 0;
     if ((c & II_LOAD) && (sim_ctrl & SIM_CTRL_LOAD_REFINE)) {
-        if (one_of(row, {ROW_LMD, ROW_LMW, ROW_LQ, ROW_LSDI, ROW_LSDX, ROW_LSWI, ROW_LSWX, ROW_LTPTR})) return 1;
+        if (one_of(row, {ROW_LMD, ROW_LMW, ROW_LQ, ROW_LSDI, ROW_LSDX, ROW_LSWI, ROW_LSWX, ROW_LTPTR}))
+            return 1;
         if (!axd) return 1;
         const uint64_t first = axd->ea, last = axd->ea + (uint64_t)(axd->size > 0 ? axd->size - 1 : 0);
         return (first >> 7) != (last >> 7) ? 1 : 0;

@@ -87,7 +87,8 @@ uint32_t BCD_To_DPD(uint32_t g)
     const uint32_t w = a | (e & i) | (j & ne & ni);
     const uint32_t x = e | (a & i) | (k & na & ni);
     const uint32_t y = m;
-    return (p << 9) | (q << 8) | (r << 7) | (s << 6) | (t << 5) | (u << 4) | (v << 3) | (w << 2) | (x << 1) | y;
+    return (p << 9) | (q << 8) | (r << 7) | (s << 6) | (t << 5) | (u << 4) | (v << 3) | (w << 2) | (x << 1) |
+           y;
 }
 
 int core_cdtbcd(IOPDesc *iop)

@@ -125,7 +125,16 @@ int caoc_form(IOPDesc *iop, bool subtract, bool write_rt)
 bool vsx_indexed(const IOPDesc *iop)
 {
     switch (x31(iop)) {
-    case 716: case 748: case 780: case 812: case 844: case 876: case 908: case 940: case 972: case 1004:
+    case 716:
+    case 748:
+    case 780:
+    case 812:
+    case 844:
+    case 876:
+    case 908:
+    case 940:
+    case 972:
+    case 1004:
         return true;
     default:
         return false;
@@ -476,7 +485,8 @@ int semantic_mfxer_add(IOPDesc *iop)
 
 int semantic_mfcrf_ucode(IOPDesc *iop)
 {
-    if (IOP_Option(iop, PO_OMFCR_ALLOW_MULTIPLE_FIELDS)) sim_panic("semantic_mfcr: cracked mfcrf encountered\n");
+    if (IOP_Option(iop, PO_OMFCR_ALLOW_MULTIPLE_FIELDS))
+        sim_panic("semantic_mfcr: cracked mfcrf encountered\n");
     const uint32_t fxm = (iop->word >> 12) & 0xFF;
     uint64_t value = 0;
     for (uint32_t n = 0; n < 8; n++) {

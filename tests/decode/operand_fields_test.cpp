@@ -32,12 +32,12 @@ TEST(OperandFields, PrintsTheClassFieldsInOrder)
         uint32_t operand_class, word;
         const char *text;
     } cases[] = {
-        {123, 0x7C642A14, " rt=3 ra=4 rb=5"},              // add
-        {125, 0x3864FFFF, " rt=3 ra=4 si=65535"},           // addi with SI = -1
-        {61, 0x7C000000, ""},                               // mtsle: no list
-        {82, 0x7C00051D, ""},                               // tbegin.: no list
-        {0, 0x7C642A14, ""},                                // class 0: empty list
-        {227, 0x7C642A14, ""},                              // empty list
+        {123, 0x7C642A14, " rt=3 ra=4 rb=5"},                // add
+        {125, 0x3864FFFF, " rt=3 ra=4 si=65535"},            // addi with SI = -1
+        {61, 0x7C000000, ""},                                // mtsle: no list
+        {82, 0x7C00051D, ""},                                // tbegin.: no list
+        {0, 0x7C642A14, ""},                                 // class 0: empty list
+        {227, 0x7C642A14, ""},                               // empty list
         {114, 0x7C6102A6 | (0x1Fu << 11), " rt=3 dcrn=993"}, // split field: bits 16-20 low, 11-15 high
         {147, 0xF0000007 | (3u << 21) | (4u << 16), " t=35 a=4 b=32"},
         {169, 0x10000401 | (1u << 21) | (2u << 16), " vrt=1 vd=66 vrb=32"},

@@ -16,18 +16,12 @@ TEST(FpSupport, AllowAssignmentByEnableBits)
         uint32_t raised, mask;
         int allowed;
     } cases[] = {
-        {"nothing raised", 0xF8, 0x00, 0xFF, 1},
-        {"masked out", 0xF8, 0x80, 0x7F, 1},
-        {"no enable bit, any flag", 0x00, 0xFF, 0xFF, 1},
-        {"inexact with XE", 0x08, 0x04, 0xFF, 0},
-        {"inexact without XE", 0x80, 0x04, 0xFF, 1},
-        {"SNaN with VE", 0x80, 0x80, 0xFF, 0},
-        {"invalid with VE", 0x80, 0x10, 0xFF, 0},
-        {"QNaN with VE", 0x80, 0x40, 0xFF, 1},
-        {"overflow with OE", 0x40, 0x01, 0xFF, 0},
-        {"underflow with UE", 0x20, 0x02, 0xFF, 0},
-        {"zero divide with ZE", 0x10, 0x20, 0xFF, 0},
-        {"zero divide with VE only", 0x80, 0x20, 0xFF, 1},
+        {"nothing raised", 0xF8, 0x00, 0xFF, 1},          {"masked out", 0xF8, 0x80, 0x7F, 1},
+        {"no enable bit, any flag", 0x00, 0xFF, 0xFF, 1}, {"inexact with XE", 0x08, 0x04, 0xFF, 0},
+        {"inexact without XE", 0x80, 0x04, 0xFF, 1},      {"SNaN with VE", 0x80, 0x80, 0xFF, 0},
+        {"invalid with VE", 0x80, 0x10, 0xFF, 0},         {"QNaN with VE", 0x80, 0x40, 0xFF, 1},
+        {"overflow with OE", 0x40, 0x01, 0xFF, 0},        {"underflow with UE", 0x20, 0x02, 0xFF, 0},
+        {"zero divide with ZE", 0x10, 0x20, 0xFF, 0},     {"zero divide with VE only", 0x80, 0x20, 0xFF, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -41,8 +35,8 @@ TEST(FpSupport, AllowAssignmentByEnableBits)
 TEST(FpSupport, ConvertToValidBcdCarriesIntoTheNextDigit)
 {
     uint8_t value[16] = {}, out[16] = {};
-    value[0] = 0xAC; // digit 0xA, sign 0xC
-    value[1] = 0x09; // digits 9 (low) and 0 (high)
+    value[0] = 0xAC;  // digit 0xA, sign 0xC
+    value[1] = 0x09;  // digits 9 (low) and 0 (high)
     value[15] = 0xF0; // the last digit 0xF: its carry is dropped
     BCD_ConvertToValidBCD(value, out);
     EXPECT_EQ(out[0], 0x00); // 0xA -> 0 with a carry; the sign nibble of out is untouched

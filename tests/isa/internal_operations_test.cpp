@@ -228,19 +228,20 @@ TEST(Cracked, OverflowPiecesAgreeWithTheWholeInstructions)
         uint32_t xo;
         int (*piece)(IOPDesc *);
     } forms[] = {
-        {"addeo", 138, semantic_adde_ov},  {"subfeo", 136, semantic_subfe_ov}, {"addmeo", 234, semantic_addm_ov},
-        {"subfmeo", 232, semantic_subfm_ov}, {"addzeo", 202, semantic_addz_ov}, {"subfzeo", 200, semantic_subfz_ov},
+        {"addeo", 138, semantic_adde_ov},  {"subfeo", 136, semantic_subfe_ov},
+        {"addmeo", 234, semantic_addm_ov}, {"subfmeo", 232, semantic_subfm_ov},
+        {"addzeo", 202, semantic_addz_ov}, {"subfzeo", 200, semantic_subfz_ov},
         {"addco", 10, semantic_addc_ov},   {"subfco", 8, semantic_subfc_ov},
     };
-    const uint64_t values[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x8000000000000000,
-                               ~0ull, 0x123456789};
+    const uint64_t values[] = {
+        0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x8000000000000000, ~0ull, 0x123456789};
     for (const Form &f : forms) {
         for (bool mode64 : {false, true}) {
             for (uint64_t ca : {(uint64_t)0, XER_CA}) {
                 for (uint64_t a : values) {
                     for (uint64_t b : values) {
-                        SCOPED_TRACE(testing::Message() << f.name << " mode64 " << mode64 << " CA " << ca << " a "
-                                                        << a << " b " << b);
+                        SCOPED_TRACE(testing::Message() << f.name << " mode64 " << mode64 << " CA " << ca
+                                                        << " a " << a << " b " << b);
                         ExecWord whole, cracked;
                         for (ExecWord *ew : {&whole, &cracked}) {
                             width(*ew, mode64);
@@ -265,18 +266,19 @@ TEST(Cracked, CarryPiecesAgreeWithAddcAndSubfc)
     struct Case {
         uint64_t ra, rb;
     } cases[] = {
-        {0x10000000FFFFFF, 1},       // RA >= 2^48: OC from the low 24 bits
-        {0xFFFFFF, 1},                // below 2^48: no carry out of 48 bits
-        {0xFFFFFFFFFFFF, 1},          // carry out of 48 bits
-        {~0ull, 1},                   // CA
-        {0xFFFFFFFF, 1},              // CA in 32-bit width only
+        {0x10000000FFFFFF, 1}, // RA >= 2^48: OC from the low 24 bits
+        {0xFFFFFF, 1},         // below 2^48: no carry out of 48 bits
+        {0xFFFFFFFFFFFF, 1},   // carry out of 48 bits
+        {~0ull, 1},            // CA
+        {0xFFFFFFFF, 1},       // CA in 32-bit width only
         {5, 5},
         {0x1000000000000, 0x2000000},
     };
     for (bool mode64 : {false, true}) {
         for (const Case &c : cases) {
             for (bool subtract : {false, true}) {
-                SCOPED_TRACE(testing::Message() << "mode64 " << mode64 << " sub " << subtract << " ra " << c.ra);
+                SCOPED_TRACE(testing::Message()
+                             << "mode64 " << mode64 << " sub " << subtract << " ra " << c.ra);
                 const uint32_t word = XO_FORM(subtract ? 8 : 10, 3, 4, 5);
                 ExecWord whole, cracked, with_rt;
                 for (ExecWord *ew : {&whole, &cracked, &with_rt}) {
@@ -468,7 +470,8 @@ TEST(ListingText, LoadAndStoreMultiples)
         IOPDesc iop{};
         iop.word = c.word;
         char text[64];
-        (c.store ? Disassemble_Store_Multiple_Ucode : Disassemble_Load_Multiple_Ucode)(text, sizeof text, &iop);
+        (c.store ? Disassemble_Store_Multiple_Ucode : Disassemble_Load_Multiple_Ucode)(text, sizeof text,
+                                                                                       &iop);
         EXPECT_STREQ(text, c.text);
     }
 }

@@ -85,8 +85,10 @@ TEST(Select, IllegalOutsideTagsActiveMode)
         SCOPED_TRACE(option);
         ExecWord ew;
         ew.option(PO_TAGS_ACTIVE, option);
-        if (option) ew.t->MSR.value &= ~MSR_TA; // MSR.TA clear
-        else ew.t->MSR.value |= MSR_TA;
+        if (option)
+            ew.t->MSR.value &= ~MSR_TA; // MSR.TA clear
+        else
+            ew.t->MSR.value |= MSR_TA;
         ew.gpr(3) = 0xBAD;
         EXPECT_EQ(ew.run(sel(true, true, 4, 3, 5, 0)), 0);
         ASSERT_NE(ew.raised(), nullptr);
@@ -159,7 +161,8 @@ TEST(DecimalAssist, DsixesFromTheNibbleCarries)
 {
     struct Case {
         uint64_t carries, ra;
-    } cases[] = {{0, 0x6666666666666666}, {0xFFFF, 0}, {0x0001, 0x6666666666666660}, {0x8000, 0x0666666666666666}};
+    } cases[] = {
+        {0, 0x6666666666666666}, {0xFFFF, 0}, {0x0001, 0x6666666666666660}, {0x8000, 0x0666666666666666}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.carries);
         ExecWord ew;

@@ -99,10 +99,12 @@ int checkpoint_close(checkpoint_file *record)
 
 int checkpoint_memory_to_file(const char *directory, const char *file_name, const void *data, int32_t length)
 {
-    return memory_block(directory, file_name, true, length, [&](FILE *file, size_t size) { return fwrite(data, size, 1, file); });
+    return memory_block(directory, file_name, true, length,
+                        [&](FILE *file, size_t size) { return fwrite(data, size, 1, file); });
 }
 
 int restore_memory_from_file(const char *directory, const char *file_name, void *buffer, int32_t length)
 {
-    return memory_block(directory, file_name, false, length, [&](FILE *file, size_t size) { return fread(buffer, size, 1, file); });
+    return memory_block(directory, file_name, false, length,
+                        [&](FILE *file, size_t size) { return fread(buffer, size, 1, file); });
 }
