@@ -14,6 +14,8 @@ thread_local const char *rendered = nullptr;
 
 void Prepare_MSR_Deferred(uint64_t msr)
 {
+    // The text of an unchanged value needs no new rendering (it is the hot path of every MSR read).
+    if (msr == noted_value) return;
     noted_value = msr;
     noted_stale = true;
 }
