@@ -32,6 +32,7 @@
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
+#include "processor/regs/iop_registers.h"
 #include "processor/regs/ppc_bits.h"
 #include "processor/regs/reg_triggers.h"
 #include "processor/regs/value_ops.h"
@@ -273,7 +274,7 @@ int run_one_instruction(IOPDesc *iop)
 
     if (thread->htm_failure_stage == -1) thread->htm_failure_stage = -2;
 
-    if (!SMTA_Check_Thread_Enabled(thread)) {
+    if (!thread->x_smt_enable) {
         sim_warning(2, "SMT enable not set for active thread! Setting enable flag.");
         SMTA_Set_Thread_Enabled(thread);
     }
@@ -281,7 +282,7 @@ int run_one_instruction(IOPDesc *iop)
     iop->length = 4;
     iop->fetch.le = 0;
     iop->data.size = iop->data.size2 = iop->data.row_size = iop->data.align = -1;
-    Discard_Instruction_Bound_Exceptions(iop, 1);
+    if (iop->exceptions) Discard_Instruction_Bound_Exceptions(iop, 1);
 
     uint64_t pc = iop->defer_side_effects ? iop->fetch.ea : thread->PC.value;
     iop->msr = iop->start_msr = thread->MSR.value;
@@ -329,7 +330,7 @@ int run_one_instruction(IOPDesc *iop)
         word = (uint32_t)value;
     }
 
-    if (iGET_MSR(iop) & MSR_LE) word = (uint32_t)Reverse_RegValue(word, 4);
+    if (IOP_Read_MSR(iop) & MSR_LE) word = (uint32_t)Reverse_RegValue(word, 4);
 
     iop->word = word;
     iop->update_form = iop->algebraic = iop->byte_reversed = 0;
@@ -356,17 +357,17 @@ int run_one_instruction(IOPDesc *iop)
         if (thread->host_call_hook && thread->host_call_hook(thread, iop->word)) {
             IOP_Advance_NIA(iop);
             iop->fail = nullptr;
-            Print_Xlate_Debug_Summary(thread);
+            if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
             return 1;
         }
         execute_illegal_instruction(iop);
         iop->fail = FAIL_ILLEGAL;
-        Print_Xlate_Debug_Summary(thread);
+        if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
         return 1;
     }
 
     if (iop->exceptions && !(row->class_flags & EXECUTE_DESPITE_RAISED)) {
-        Print_Xlate_Debug_Summary(thread);
+        if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
         return 1;
     }
     charge_cycles(iop, core, row);
@@ -378,7 +379,7 @@ int run_one_instruction(IOPDesc *iop)
         return 1;
     }
     iop->sequence_number = New_IOP_Global_Sequence_Number();
-    uint64_t msr_before = iGET_MSR(iop);
+    uint64_t msr_before = IOP_Read_MSR(iop);
     // An unarmed CIABR matches nothing; the check is made (and reads its registers, firing their
     // read triggers) when it is armed or a read trigger watches CIABR or the MSR.
     int ciabr = 0;
@@ -388,7 +389,7 @@ int run_one_instruction(IOPDesc *iop)
 
     int rc = row->semantic(iop);
     if (iop->deferred_triggers) Handle_Trigger_After_Instruction(iop);
-    Print_Xlate_Debug_Summary(thread);
+    if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
     if (rc != 1) {
         iop->fail = FAIL_INSTRUCTION;
         return 1;
@@ -398,6 +399,6 @@ int run_one_instruction(IOPDesc *iop)
     bool trace = transaction_post_check(iop, thread, row, msr_before);
     if (trace && core->options[PO_PROCESS_TRACE_EXCEPTIONS]) trace_interrupts(iop, row, msr_before, ciabr);
     iop->fail = nullptr;
-    if (In_Spindrel_Trace_Mode(machine)) Print_Spindrel_Trace(iop);
+    if (machine && machine->exerciser_trace_mode) Print_Spindrel_Trace(iop);
     return 1;
 }

@@ -35,11 +35,16 @@
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 
 int32_t chunk_instruction_limit = -1;
 
 namespace
 {
+
+// The thread whose job has just found that it can run: the first instruction of its next SIMPLE
+// step needs no second look (nothing runs in between).
+ThreadState *checked_thread = nullptr;
 
 constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12;
 constexpr uint32_t INTERPRETED_CHUNK = 500;
@@ -185,8 +190,13 @@ void after_instruction(ThreadState *thread, IOPDesc *iop)
         }
         FlushException(iop);
     }
-    int delivered = CheckInterrupts(iop, 1);
-    Check_For_Triggers_Before_Next_Instr(iop);
+    int delivered = thread->interrupt_queue.head ? CheckInterrupts(iop, 1) : 0;
+    // Without instruction-address triggers the check only marks the next address.
+    TriggerTable *triggers = machine->trigger_table;
+    if (triggers && triggers->pc_count != 0)
+        Check_For_Triggers_Before_Next_Instr(iop);
+    else
+        thread->pc_trigger_mark = iop->defer_side_effects ? iop->fetch.ea : thread->PC.value;
 
     thread->Instruction_Number++;
     machine->instruction_count++;
@@ -208,6 +218,7 @@ void PPC_Advance_Job(void *argument)
     job_check_for_reinitialization();
     for (;;) {
         Check_Can_Run(thread, 1);
+        checked_thread = thread;
         Simple_Advance_PPC(thread);
     }
 }
@@ -229,6 +240,9 @@ void Simple_Advance_PPC(ThreadState *thread)
     iop->word = 0;
     iop->length = 0;
     iop->fetch.le = 0;
+
+    bool just_checked = checked_thread == thread && mode == MODE_SIMPLE && !chunky;
+    checked_thread = nullptr;
 
     bool engine = true;
     uint32_t n = chunk_size(thread, &engine);
@@ -272,7 +286,9 @@ void Simple_Advance_PPC(ThreadState *thread)
             break;
         }
 
-        if (Check_Can_Run(thread, 0)) {
+        bool can_run = just_checked || Check_Can_Run(thread, 0);
+        just_checked = false;
+        if (can_run) {
             if (thread->interrupt_check_pending) {
                 CheckInterrupts(iop, 1);
                 thread->interrupt_check_pending = 0;
