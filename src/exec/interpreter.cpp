@@ -111,8 +111,9 @@ const uint8_t *fetch_host_page(ThreadState *thread, uint64_t pa_page)
         return entry.host;
     MCM *chip = thread->memory_client ? thread->memory_client->mcm : nullptr;
     MemoryMap *map = chip && chip->mbus ? chip->mbus->memory_map : nullptr;
-    MapListElement *element = map ? MapList_SearchByAddr(map->map_list, pa_page) : nullptr;
-    // Only memory regions, whose reads are the bytes of their host chunks, and a whole page of one.
+    // The one element the whole page lies in (none when another element shares the page), and
+    // only a memory region, whose reads are the bytes of its host chunks.
+    MapListElement *element = map ? MapList_SearchForUniqueByAddr(map->map_list, pa_page, PAGE_SIZE_4K) : nullptr;
     if (!element || !element->ops || element->ops->read != MEMORY_READ_MMAPI_FUNCTION || !element->instance ||
         pa_page < element->start || element->end - pa_page < PAGE_SIZE_4K - 1)
         return nullptr;
