@@ -78,7 +78,8 @@ struct DecodedRow {
     InstrInfo *row;
 };
 constexpr uint32_t DECODE_CACHE_SIZE = 4096;
-DecodedRow decode_cache[DECODE_CACHE_SIZE];
+// Per host thread: the parallel translator's workers may interpret too.
+thread_local DecodedRow decode_cache[DECODE_CACHE_SIZE];
 
 InstrInfo *decode_cached(DecodeInstrFn decoder, InstrInfo *table, uint32_t word)
 {
@@ -102,7 +103,7 @@ struct FetchPage {
 };
 constexpr uint32_t FETCH_PAGES = 8;
 constexpr int DEBUG_MEM_REFS = 77;
-FetchPage fetch_pages[FETCH_PAGES];
+thread_local FetchPage fetch_pages[FETCH_PAGES];
 
 const uint8_t *fetch_host_page(ThreadState *thread, uint64_t pa_page)
 {

@@ -44,7 +44,7 @@ namespace
 
 // The thread whose job has just found that it can run: the first instruction of its next SIMPLE
 // step needs no second look (nothing runs in between).
-ThreadState *checked_thread = nullptr;
+thread_local ThreadState *checked_thread = nullptr;
 
 constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12;
 constexpr uint32_t INTERPRETED_CHUNK = 500;

@@ -290,14 +290,15 @@ MapListElement *MapList_First(MapList *list)
 MapListElement *MapList_SearchByAddr(MapList *list, uint64_t address)
 {
     if (!list) return nullptr;
-    MapListElement *hit = list->last_hit;
+    // Searches may come from several host threads: the remembered element is one atomic word.
+    MapListElement *hit = __atomic_load_n(&list->last_hit, __ATOMIC_RELAXED);
     if (hit && hit->start <= address && address <= hit->end) return hit;
     for (MapListElement *e = list->first; e; e = e->next) {
         if (e->start <= address && address <= e->end) {
             bool shadowed = false;
             for (MapListElement *before = list->first; before != e; before = before->next)
                 if (before->start <= e->end && e->start <= before->end) shadowed = true;
-            list->last_hit = shadowed ? nullptr : e;
+            __atomic_store_n(&list->last_hit, shadowed ? nullptr : e, __ATOMIC_RELAXED);
             return e;
         }
     }
