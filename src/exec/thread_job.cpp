@@ -42,8 +42,8 @@ int32_t chunk_instruction_limit = -1;
 namespace
 {
 
-// The thread whose job has just found that it can run: the first instruction of its next SIMPLE
-// step needs no second look (nothing runs in between).
+// The thread whose job has just found that it can run without waiting: the first instruction of
+// its next SIMPLE step needs no second look (nothing runs in between).
 thread_local ThreadState *checked_thread = nullptr;
 
 constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12;
@@ -217,8 +217,12 @@ void PPC_Advance_Job(void *argument)
     auto *thread = static_cast<ThreadState *>(argument);
     job_check_for_reinitialization();
     for (;;) {
-        Check_Can_Run(thread, 1);
-        checked_thread = thread;
+        // A thread that can run at once needs no second look before its first instruction; one
+        // that had to wait is looked at again (it may have been stopped or switched meanwhile).
+        if (Check_Can_Run(thread, 0))
+            checked_thread = thread;
+        else
+            Check_Can_Run(thread, 1);
         Simple_Advance_PPC(thread);
     }
 }
