@@ -10,7 +10,7 @@
 #include "decode/instr_tables.h"
 #include "decode/row_ids.h"
 #include "isa/assist_instructions.h"
-#include "isa/multiple_listing.h"
+#include "isa/internal_operations.h"
 #include "processor/config/processor_options.h"
 #include "processor/prints/trace_text.h"
 #include "processor/records/instruction_record.h"
