@@ -15,6 +15,3 @@ __attribute__((weak)) int Reference_History_Array(IOPDesc *, uint64_t, uint64_t)
 {
     return 1;
 }
-
-// STAND-IN: the cache-containment checker is not built; accesses are not checked.
-__attribute__((weak)) void cc_CheckAccess(IOPDesc *, AXD *, int) {}

@@ -344,7 +344,7 @@ TEST(Cracked, LoadSignExtensionAndRecordPieces)
     EXPECT_EQ(cr.cr() >> 28, CR_GT | CR_SO);
 }
 
-TEST(Misaligned, ShiftSteps)
+TEST(MisalignedSteps, ShiftSteps)
 {
     struct Case {
         const char *what;
@@ -382,7 +382,7 @@ TEST(Misaligned, ShiftSteps)
     }
 }
 
-TEST(Misaligned, AddressAndCombiningSteps)
+TEST(MisalignedSteps, AddressAndCombiningSteps)
 {
     const uint32_t lwzx = x_form(23, 3, 4, 5), lxvd2x = x_form(844, 3, 4, 5), lswx = x_form(533, 3, 4, 5);
     struct Case {
