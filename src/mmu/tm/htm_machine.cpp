@@ -119,6 +119,8 @@ void initialise(GenericMachine *machine, htm_data *data, IOPDesc *iop)
         // The nesting-depth bits of SIM_CTRL take effect now that the record is initialised.
         COOKED_SET_SIM_CTRL(first, first->SIM_CTRL.value, 0);
     }
+    for (int32_t i = 0; i < data->thread_count; i++)
+        htm_cache_create_stores(data, &data->caches[i]);
     if (iop && iop->thread) {
         data->fxcc = IOP_Option(iop, PO_FXCC_FIELD_IN_XER) &&
                      (Tags_Active(iop) || IOP_Option(iop, PO_HTM_OPS_SET_XER_FXCC_IN_TI_MODE));
@@ -161,8 +163,10 @@ ThreadState *htm_thread_at(htm_data *data, int32_t index)
 void htm_free(htm_data *data)
 {
     if (!data) return;
-    for (int32_t i = 0; data->caches && i < data->thread_count; i++)
+    for (int32_t i = 0; data->caches && i < data->thread_count; i++) {
         release_cache(&data->caches[i]);
+        htm_cache_destroy_stores(&data->caches[i]);
+    }
     QUARN_FREE(data->caches);
     data->caches = nullptr;
     data->thread_count = 0;

@@ -82,7 +82,8 @@ void HTM_PA_Write_Memory_TAG(IOPDesc *iop, AXD *axd, int tag);
 int HTM_PA_Read_Memory_TAG(ThreadState *thread, uint64_t address, int *tag);
 // Whether the physical address lies in the transaction's store footprint.
 int Is_PA_To_HTM_Store_Footprint(IOPDesc *iop, uint64_t address);
-// Checks a touched or cache-operated line against the other threads' footprints.
-void htm_check_touch_collision(IOPDesc *iop, int32_t thread_number, uint64_t address, int ignored, int kind);
+// Checks a touched or cache-operated line against the footprints; 0 when it failed the toucher's
+// own transaction.
+int htm_check_touch_collision(IOPDesc *iop, int32_t thread_number, uint64_t address, int ignored, int kind);
 // Zeroes size bytes at the descriptor's physical address through the transactional store path.
 void HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size);
