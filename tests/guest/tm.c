@@ -1,6 +1,6 @@
 /* Hardware transactional memory: a committed transaction, aborts with a code (the failure record in
-   TEXASR and TFIAR, the return to the failure handler), nesting, tendall, a suspended section and
-   tcheck. Prints only outside transactions. */
+   TEXASR and TFIAR, the return to the failure handler), nesting, tendall, a suspended section,
+   tcheck, and the isolation of an aborted transaction's stores. Prints only outside transactions. */
 #include <htmintrin.h>
 #include <stdio.h>
 
@@ -65,6 +65,20 @@ int main(void)
         __builtin_tend(0);
     }
     printf("suspended: tcheck %lx\n", cr);
+
+    /* A store of an aborted transaction never reaches memory; a committed one does. */
+    static volatile long shared = 10;
+    if (__builtin_tbegin(0)) {
+        shared = 99;
+        __builtin_tabort(1);
+        __builtin_tend(0);
+    }
+    printf("isolation: after abort %ld\n", shared);
+    if (__builtin_tbegin(0)) {
+        shared = 42;
+        __builtin_tend(0);
+    }
+    printf("isolation: after commit %ld\n", shared);
 
     int inner = 0;
     if (__builtin_tbegin(0)) {
