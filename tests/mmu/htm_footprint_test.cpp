@@ -71,6 +71,15 @@ class Footprint : public ::testing::Test
             EXPECT_EQ(HTM_PA_Read_Memory_Reg(&iop, &axd, &read), 1);
         return read;
     }
+    // The footprint entry of the thread (the table is in the machine's thread order).
+    htm_cache &footprint_of(ThreadState *thread)
+    {
+        htm_data *data = r.m.machine->htm;
+        for (int32_t i = 0; i < data->thread_count; i++)
+            if (data->caches[i].thread == thread) return data->caches[i];
+        ADD_FAILURE() << "no footprint";
+        return data->caches[0];
+    }
     uint32_t cause() const { return (uint32_t)(r.t->TEXASR.value >> 32) & CAUSE_BITS; }
     uint32_t reason() const { return (uint32_t)(r.t->TEXASR.value >> 57); }
     RunMachine r;
@@ -90,7 +99,7 @@ TEST_F(Footprint, StoresStayInTheFootprintUntilTend)
     EXPECT_EQ(r.t->MSR.value & MSR_TS, 0u);
     EXPECT_EQ(r.read(DATA, 4), 0xABCD1234u);
     EXPECT_EQ(r.read(DATA + 4, 4), 0x22222222u); // the whole line went back
-    EXPECT_EQ(r.m.machine->htm->caches[0].used_lines, 0);
+    EXPECT_EQ(footprint_of(r.t).used_lines, 0);
 }
 
 TEST_F(Footprint, AnotherThreadsLoadFailsTheTransactionAndReadsMemory)
@@ -137,7 +146,7 @@ TEST_F(Footprint, SuspendedStoreToAReadLineFailsAndReachesMemory)
     EXPECT_EQ(cause(), 0x1100000u);
     EXPECT_EQ(reason(), 15u);
     EXPECT_EQ(r.read(DATA, 4), 0x77u);
-    EXPECT_EQ(r.m.machine->htm->caches[0].used_lines, 0); // released
+    EXPECT_EQ(footprint_of(r.t).used_lines, 0); // released
 }
 
 TEST_F(Footprint, DcbzZeroesOnlyTheFootprint)
@@ -148,6 +157,105 @@ TEST_F(Footprint, DcbzZeroesOnlyTheFootprint)
     EXPECT_FALSE(HTM_Failure_Recorded(r.t));
     EXPECT_EQ(r.t->GPR[5].value, 0u);
     EXPECT_EQ(r.read(DATA + 4, 4), 0x22222222u);
+}
+
+// Accesses of a thread put in a state by hand, through the transactional path.
+struct Access {
+    ThreadState *thread;
+    IOPDesc iop{};
+    explicit Access(ThreadState *t, uint64_t ts, uint32_t word = 0) : thread(t)
+    {
+        t->MSR.value = (t->MSR.value & ~MSR_TS) | ts;
+        iop.thread = t;
+        iop.length = 4;
+        iop.word = word;
+    }
+    uint64_t load(uint64_t pa, int size, uint16_t kind = AXD_KIND_LOAD, uint8_t wimg = 0)
+    {
+        AXD axd{};
+        axd.pa = pa;
+        axd.size = (int16_t)size;
+        axd.kind = kind;
+        axd.wimg = wimg;
+        uint64_t value = 0;
+        EXPECT_EQ(HTM_PA_Read_Memory_Reg(&iop, &axd, &value), 1);
+        return value;
+    }
+};
+
+// A transactional load of a line another transaction stored into: the holder fails only when the
+// loader has the priority bit and the holder has not; otherwise the loader fails.
+TEST_F(Footprint, PriorityDecidesATransactionalConflict)
+{
+    struct Case {
+        int32_t loader, holder;
+        bool holder_fails;
+    } cases[] = {{1, 0, true}, {0, 0, false}, {0, 1, false}, {1, 1, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.loader * 2 + c.holder);
+        r.m.machine->threads_in_transaction = 2;
+        Access a(r.t, MSR_TS_TRANSACTIONAL);
+        Access b(other, MSR_TS_TRANSACTIONAL);
+        ASSERT_GE(htm_allocate_fill_new_line(other, DATA, 1), 0);
+        r.t->htm_priority = c.loader;
+        other->htm_priority = c.holder;
+        a.load(DATA, 4);
+        EXPECT_EQ(HTM_Failure_Recorded(other), c.holder_fails);
+        EXPECT_EQ(HTM_Failure_Recorded(r.t), !c.holder_fails);
+        EXPECT_EQ((uint32_t)((c.holder_fails ? other : r.t)->TEXASR.value >> 32) & CAUSE_BITS, 0x40000u);
+        for (ThreadState *t : {r.t, other}) {
+            release_cache(&footprint_of(t));
+            HTM_Clear_Failure(t);
+        }
+    }
+}
+
+TEST_F(Footprint, LoadsInTransactionalState)
+{
+    r.m.machine->threads_in_transaction = 1;
+    Access a(r.t, MSR_TS_TRANSACTIONAL);
+
+    // An 8-byte load across a line boundary fills both lines.
+    r.write(DATA + 0x7C, 4, 0xAAAAAAAA);
+    r.write(DATA + 0x80, 4, 0xBBBBBBBB);
+    EXPECT_EQ(a.load(DATA + 0x7C, 8), 0xAAAAAAAABBBBBBBBull);
+    htm_cache &mine = footprint_of(r.t); // the table exists once the model ran
+    EXPECT_EQ(mine.used_lines, 2);
+
+    // A cache-inhibited load dooms the transaction but still reads through the footprint.
+    EXPECT_EQ(a.load(DATA, 4, AXD_KIND_LOAD, AXD_WIMG_I), 0x11111111u);
+    EXPECT_EQ(cause(), 0x1800000u);
+    EXPECT_EQ(reason(), 3u);
+    release_cache(&mine);
+    HTM_Clear_Failure(r.t);
+
+    // A fetch of a line the transaction stored into fails it (my instruction fetch hit my store).
+    ASSERT_GE(htm_allocate_fill_new_line(r.t, DATA + 0x200, 1), 0);
+    a.load(DATA + 0x200, 4, AXD_KIND_FETCH);
+    EXPECT_EQ(cause(), 0x8000u);
+    EXPECT_EQ(reason(), 17u);
+    release_cache(&mine);
+    HTM_Clear_Failure(r.t);
+
+    // A rollback-only transaction reads memory for a line it has not stored, leaving no entry.
+    r.t->TEXASR.value = 0x2000001;
+    EXPECT_EQ(a.load(DATA + 4, 4), 0x22222222u);
+    EXPECT_EQ(mine.used_lines, 0);
+}
+
+// The cache-operation checks: a dcbf with L = 3 is no conflict, a dcbf or dcbi is.
+TEST_F(Footprint, CacheOperationConflicts)
+{
+    r.m.machine->threads_in_transaction = 1;
+    Access holder(r.t, MSR_TS_TRANSACTIONAL);
+    ASSERT_GE(htm_allocate_fill_new_line(r.t, DATA, 0), 0);
+    Access dcbf_l3(other, 0, 3u << 21);
+    EXPECT_EQ(htm_check_touch_collision(&dcbf_l3.iop, 1, DATA, 0, HTM_TOUCH_DCBF), 1);
+    EXPECT_FALSE(HTM_Failure_Recorded(r.t));
+    Access dcbi(other, 0);
+    EXPECT_EQ(htm_check_touch_collision(&dcbi.iop, 1, DATA, 0, HTM_TOUCH_DCBI), 1);
+    EXPECT_EQ(cause(), 0x80000u);
+    EXPECT_EQ(reason(), 14u); // other cache-op hit my load
 }
 
 class FootprintStoreLimit : public Footprint

@@ -105,10 +105,12 @@ int HTM_PA_Read_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t *value)
     const Context c = context_of(iop);
     const bool fetch = axd->kind == AXD_KIND_FETCH;
     const uint32_t size = axd->size > 0 && axd->size <= 8 ? (uint32_t)axd->size : 8;
+    // A transaction doomed before this access gets no data; the access that dooms it still reads.
+    const bool doomed = c.thread->htm_failure_pending != 0;
     if (!fetch && c.t && disallowed(axd))
         htm_record_failure(c.thread, HTM_CAUSE_DISALLOWED, IOP_Current_Address(iop), 1,
                            extra(c, REASON_DISALLOWED), c.thread->MSR.value);
-    if (c.thread->htm_failure_pending && c.t) return 1;
+    if (doomed && c.t) return 1;
     const bool rot = (c.thread->TEXASR.value & TEXASR_ROT) != 0;
     const bool load_rule = (c.thread->SIM_CTRL1.value & SIM_CTRL1_LOAD_RULE) && c.t && iop->row &&
                            (iop->row->class_flags & ROW_LOAD_FLAGS) == ROW_LOAD_FLAGS;
