@@ -14,5 +14,5 @@ struct ThreadState;
 void EMAT_INVALIDATE_EA(ThreadState *thread, uint64_t ea, const char *reason);
 void pturbo_acquire_xlate_lock(void);
 void pturbo_release_xlate_lock(void);
-// Tells the trace library of a tlbie with its RB operand.
+// Tells the trace library of a tlbie with its RB operand (defined in trace/trace_lib.cpp).
 void trc_tlbie(uint64_t rb);
