@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "translator/disassembler.h"
 
@@ -77,4 +78,32 @@ TEST(GuestDisassembler, ShortBufferGetsTheCutTextAndTheFullLength)
     char buffer[8];
     EXPECT_EQ(dis_instruction(0x3861FFF0, buffer, sizeof buffer, 0), (int)strlen("addi r3,r1,0xFFFFFFF0"));
     EXPECT_STREQ(buffer, "addi r3");
+}
+
+namespace
+{
+
+void collect(void *data, uint64_t, const char *, const char *text)
+{
+    static_cast<std::vector<std::string> *>(data)->push_back(text);
+}
+
+std::vector<std::string> host(std::vector<uint8_t> code)
+{
+    std::vector<std::string> out;
+    dis_x86_64_range(reinterpret_cast<uint64_t>(code.data()), reinterpret_cast<uint64_t>(code.data() + code.size()),
+                     collect, &out);
+    return out;
+}
+
+} // namespace
+
+TEST(HostDisassembler, DecodedFormsAndSkippedOpcodes)
+{
+    EXPECT_EQ(host({0x48, 0x8b, 0x83, 0x10, 0, 0, 0}), std::vector<std::string>{"mov.q RAX,16(RBX)"});
+    EXPECT_EQ(host({0x41, 0xff, 0xe6}), std::vector<std::string>{"jmp.q R14"});
+    EXPECT_EQ(host({0xc3}), std::vector<std::string>{"ret.q"});
+    EXPECT_EQ(host({0x0f, 0x58, 0xc3}), std::vector<std::string>{"ret.q"}) << "0f 58 gives no text";
+    EXPECT_EQ(host({0x48, 0x83, 0xc2, 0x20, 0x49, 0x89, 0xb1, 0x10, 0, 0, 0, 0x8b, 0x44, 0x8b, 0x08}),
+              (std::vector<std::string>{"add.q RDX,$0x20", "mov.q 16(R9),RSI", "mov.l EAX,8(RCX*4+RBX)"}));
 }
