@@ -264,8 +264,15 @@ void Simple_Advance_PPC(ThreadState *thread)
                 n -= k;
             }
             if (k != 0) {
+                // An interpreted instruction is counted after these checks: the engine's last one
+                // is left out of the counts meanwhile, so a trigger sees the same count in every
+                // mode.
+                thread->Instruction_Number--;
+                machine->instruction_count--;
                 CheckInterrupts(iop, 1);
                 Check_For_Triggers_Before_Next_Instr(iop);
+                thread->Instruction_Number++;
+                machine->instruction_count++;
             }
             if (chunky ? (!thread->chunk_mode || n == 0) : n == 0) break;
         } else if (n == 0) {

@@ -91,6 +91,7 @@ struct MemoryMap {
     MemoryClient *clients;
     MemoryClient *reservations;         // clients holding a reservation
     volatile int32_t reservation_count; // changed atomically
+    volatile int32_t pturbo_writer_count; // threads holding a load-and-reserve in parallel mode (atomic)
     segtab *segment_table;
     ipt *page_table; // the translator's translated-page table
     gate_s gate;     // serialises the gated fills

@@ -1,7 +1,4 @@
-// Stand-in of the instruction-match comparison (see imc_match.h).
-//
-// STAND-IN: the vector unit's own instruction-match comparison is not built; this one follows
-// the same rules and is weak, so that the unit's definitions replace it.
+// The instruction-match comparison (see imc_match.h).
 #include "vector/imc_match.h"
 
 #include "processor/records/instruction_record.h"
@@ -61,8 +58,7 @@ int partial(IOPDesc *iop, uint64_t z, uint64_t o, int op, int xo, int st)
 
 } // namespace
 
-__attribute__((weak)) int IMC_Match_Pattern(IOPDesc *iop, uint32_t word, uint32_t z, uint32_t o,
-                                            uint32_t z_state, uint32_t o_state)
+int IMC_Match_Pattern(IOPDesc *iop, uint32_t word, uint32_t z, uint32_t o, uint32_t z_state, uint32_t o_state)
 {
     if (!ternary(word, z, o, 0xFFFFFFFFu)) return 0;
     const uint64_t msr = iGET_MSR(iop);
@@ -70,7 +66,7 @@ __attribute__((weak)) int IMC_Match_Pattern(IOPDesc *iop, uint32_t word, uint32_
     return ternary(s, z_state, o_state, 7);
 }
 
-__attribute__((weak)) int Part_IMC_Match(IOPDesc *iop, int n)
+int Part_IMC_Match(IOPDesc *iop, int n)
 {
     uint64_t z = 0, o = 0;
     if (!pair(iop, n, &z, &o)) return 0;
@@ -79,7 +75,7 @@ __attribute__((weak)) int Part_IMC_Match(IOPDesc *iop, int n)
     return 0;
 }
 
-__attribute__((weak)) int Full_IMC_Match(IOPDesc *iop, int n)
+int Full_IMC_Match(IOPDesc *iop, int n)
 {
     uint64_t z = 0, o = 0;
     if (!pair(iop, n, &z, &o)) return 0;
