@@ -21,16 +21,16 @@ uint32_t form(uint32_t base, uint32_t rt, uint32_t ra, uint32_t low)
     return base | (rt << 21) | (ra << 16) | low;
 }
 
-class Misaligned : public ::testing::Test
+class MisalignedPieces : public ::testing::Test
 {
   protected:
-    Misaligned()
+    MisalignedPieces()
     {
         ew.memory();
         for (uint64_t a = 0x1000; a < 0x1040; a++)
             ew.write(a, 1, 0x80 | (a & 0x3F)); // 80 81 82 ... at 0x1000
     }
-    ~Misaligned() override { Start_The_Simulation(); }
+    ~MisalignedPieces() override { Start_The_Simulation(); }
 
     // One piece: its micro-op row, the cracked word, its id, its length and the whole access's length.
     IOPDesc *piece(const char *row, uint32_t word, uint8_t id, int16_t size, uint8_t total = 0)
@@ -46,7 +46,7 @@ class Misaligned : public ::testing::Test
     ExecWord ew;
 };
 
-TEST_F(Misaligned, TwoPiecesOfAWordLoadAndStore)
+TEST_F(MisalignedPieces, TwoPiecesOfAWordLoadAndStore)
 {
     // lwz r5,0xE(r3) split 2 + 2 at the block boundary 0x1010: each piece right-aligned.
     gpr(3) = 0x1000;
@@ -92,7 +92,7 @@ TEST_F(Misaligned, TwoPiecesOfAWordLoadAndStore)
     EXPECT_EQ(ew.read(0x1007, 1), 0x44u);
 }
 
-TEST_F(Misaligned, BytePiecesAndIndexRules)
+TEST_F(MisalignedPieces, BytePiecesAndIndexRules)
 {
     gpr(3) = 0x1000;
     gpr(4) = 0x10;
@@ -145,7 +145,7 @@ TEST_F(Misaligned, BytePiecesAndIndexRules)
     EXPECT_EQ(gpr(32), 0x90919293u);
 }
 
-TEST_F(Misaligned, StringElementsStopAtTheStringsEnd)
+TEST_F(MisalignedPieces, StringElementsStopAtTheStringsEnd)
 {
     // lswi r5,r3,6 in 4-byte elements split 2 + 2.
     gpr(3) = 0x1000;
@@ -194,7 +194,7 @@ TEST_F(Misaligned, StringElementsStopAtTheStringsEnd)
     EXPECT_EQ(ew.read(0x1020, 8), 0x0A0B0C0D1112A6A7u);
 }
 
-TEST_F(Misaligned, FloatingAndVectorHalves)
+TEST_F(MisalignedPieces, FloatingAndVectorHalves)
 {
     // stfd's two words: id 0 the high word at EA, id 1 the low word at EA + 4.
     gpr(3) = 0x1000;
@@ -238,7 +238,7 @@ TEST_F(Misaligned, FloatingAndVectorHalves)
     EXPECT_EQ(joined.low, 2u);
 }
 
-TEST_F(Misaligned, InFlightPiecesUseTheSlots)
+TEST_F(MisalignedPieces, InFlightPiecesUseTheSlots)
 {
     gpr(3) = 0x1000;
     gpr(32) = 0x33;
@@ -274,7 +274,7 @@ TEST_F(Misaligned, InFlightPiecesUseTheSlots)
     EXPECT_EQ(READ_VSR_SIMPLE(iop, 2, "T").high, 9u);
 }
 
-TEST_F(Misaligned, AStoppedPieceWritesNothing)
+TEST_F(MisalignedPieces, AStoppedPieceWritesNothing)
 {
     // The core's address-only run stops the access: the scratch register keeps its value.
     gpr(3) = 0x1000;
@@ -286,7 +286,7 @@ TEST_F(Misaligned, AStoppedPieceWritesNothing)
     EXPECT_EQ(gpr(32), 0x5Au);
 }
 
-TEST(MisalignedDeathTest, TheStdSecondPieceChecksItsOpcode)
+TEST(MisalignedPiecesDeathTest, TheStdSecondPieceChecksItsOpcode)
 {
     EXPECT_DEATH(
         {

@@ -1,8 +1,4 @@
 // The AES, XOR and rotate helpers of the vector micro-operations.
-//
-// STAND-IN: the rest of the vector micro-operation helpers (test, estimate and compare element
-// operations, the operand accessors) is not built; these are weak so that that module's own
-// definitions replace them.
 #include "isa/vsu_helpers.h"
 
 #include <array>
@@ -95,17 +91,17 @@ const uint32_t VSU_AES_InvSBox[256] = {
 #undef ROW
 };
 
-__attribute__((weak)) Vec128 VSU_SubBytes(Vec128 state)
+Vec128 VSU_SubBytes(Vec128 state)
 {
     return from_bytes([&](int i) { return (uint64_t)VSU_AES_SBox[byte_of(state, i)]; });
 }
 
-__attribute__((weak)) Vec128 VSU_InvSubBytes(Vec128 state)
+Vec128 VSU_InvSubBytes(Vec128 state)
 {
     return from_bytes([&](int i) { return (uint64_t)VSU_AES_InvSBox[byte_of(state, i)]; });
 }
 
-__attribute__((weak)) Vec128 VSU_ShiftRows(Vec128 state)
+Vec128 VSU_ShiftRows(Vec128 state)
 {
     return from_bytes([&](int i) {
         const int c = i / 4, r = i % 4;
@@ -113,7 +109,7 @@ __attribute__((weak)) Vec128 VSU_ShiftRows(Vec128 state)
     });
 }
 
-__attribute__((weak)) Vec128 VSU_InvShiftRows(Vec128 state)
+Vec128 VSU_InvShiftRows(Vec128 state)
 {
     return from_bytes([&](int i) {
         const int c = i / 4, r = i % 4;
@@ -121,29 +117,29 @@ __attribute__((weak)) Vec128 VSU_InvShiftRows(Vec128 state)
     });
 }
 
-__attribute__((weak)) uint8_t Bitwise_Difference8(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
+uint8_t Bitwise_Difference8(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
 {
     return a ^ b ^ c ^ d;
 }
-__attribute__((weak)) uint16_t Bitwise_Difference16(uint16_t a, uint16_t b)
+uint16_t Bitwise_Difference16(uint16_t a, uint16_t b)
 {
     return a ^ b;
 }
-__attribute__((weak)) uint32_t Bitwise_Difference32(uint32_t a, uint32_t b)
+uint32_t Bitwise_Difference32(uint32_t a, uint32_t b)
 {
     return a ^ b;
 }
-__attribute__((weak)) uint64_t Bitwise_Difference64(uint64_t a, uint64_t b)
+uint64_t Bitwise_Difference64(uint64_t a, uint64_t b)
 {
     return a ^ b;
 }
 
-__attribute__((weak)) uint32_t Rotate_Right32(uint32_t x, uint32_t n)
+uint32_t Rotate_Right32(uint32_t x, uint32_t n)
 {
     n &= 31;
     return n ? (x >> n) | (x << (32 - n)) : x;
 }
-__attribute__((weak)) uint64_t Rotate_Right64(uint64_t x, uint32_t n)
+uint64_t Rotate_Right64(uint64_t x, uint32_t n)
 {
     n &= 63;
     return n ? (x >> n) | (x << (64 - n)) : x;
