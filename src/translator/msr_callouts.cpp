@@ -6,6 +6,7 @@
 #include "interrupts/msr_write.h"
 #include "interrupts/hooks/translator_hooks.h"
 #include "isa/hooks/syscall_trigger.h"
+#include "isa/hooks/trace_events.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/instruction_record.h"
@@ -59,7 +60,9 @@ uint64_t jit_do_msr_change(ThreadState *thread, uint64_t old_msr, uint64_t new_m
 {
     IOPDesc record;
     INITIAL_IOP(&record, thread);
+    TRC_BEFORE_JIT_HELPER(thread);
     const uint64_t result = msr_change(thread, &record, old_msr, new_msr, (uint32_t)left, is_rfid);
+    TRC_AFTER_JIT_HELPER(thread);
     // What the re-checks filed on the temporary record goes back to the pool; asynchronous
     // interrupts stay queued on the thread.
     Discard_Instruction_Bound_Exceptions(&record, 0);
@@ -95,6 +98,7 @@ uint64_t jit_do_sc(ThreadState *thread, uint64_t lev, uint64_t pc, uint64_t) noe
 {
     IOPDesc record;
     INITIAL_IOP(&record, thread);
+    TRC_BEFORE_JIT_HELPER(thread);
     const uint64_t msr = thread->MSR.value;
     // The interpreter's system-call triggers run for the plain form.
     if (lev != 1) Trigger_Syscall__Check(thread->machine, thread, thread->GPR[0].value);
@@ -111,6 +115,7 @@ uint64_t jit_do_sc(ThreadState *thread, uint64_t lev, uint64_t pc, uint64_t) noe
     Set_New_MSR(thread, new_msr);
     trc_mode_change(new_msr, pc, turbo.pc);
     turbo_update_xlate(thread);
+    TRC_AFTER_JIT_HELPER(thread);
     Discard_Instruction_Bound_Exceptions(&record, 0);
     return 0;
 }

@@ -1,5 +1,5 @@
 // The process and partition events of loaded trace libraries: a change of the current guest
-// process id and a write of LPIDR.
+// process id and a write of LPIDR. Defined by the trace libraries (trace/trace_lib.cpp).
 #pragma once
 
 #include <cstdint>

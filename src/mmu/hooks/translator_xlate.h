@@ -2,8 +2,8 @@
 // effective-address maps around an address, its global translation lock (held by slbie and slbia
 // in the parallel mode) and the trace library's tlbie record.
 // Declared here for the floors that call it; defined by the translator (EMAT_INVALIDATE_EA in
-// translator/emat.cpp, the lock in translator/pturbo_locks.cpp, trc_tlbie a stand-in in
-// mmu/translator_xlate_standin.cpp until the translator builds it).
+// translator/emat.cpp, the lock in translator/pturbo_locks.cpp) and the trace libraries (trc_tlbie in
+// trace/trace_lib.cpp).
 #pragma once
 
 #include <cstdint>
@@ -14,5 +14,5 @@ struct ThreadState;
 void EMAT_INVALIDATE_EA(ThreadState *thread, uint64_t ea, const char *reason);
 void pturbo_acquire_xlate_lock(void);
 void pturbo_release_xlate_lock(void);
-// Tells the trace library of a tlbie with its RB operand.
+// Tells the trace library of a tlbie with its RB operand (defined in trace/trace_lib.cpp).
 void trc_tlbie(uint64_t rb);
