@@ -1,9 +1,12 @@
 // The "trigger" command tables and the calls that run their procedures when a trigger fires.
 #include "command/trigger_commands.h"
 
+#include "devices/hooks/console_triggers.h"
+
 #include <tcl.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,16 +18,22 @@
 #include "command/later_tables.h"
 #include "command/selector.h"
 #include "command/tcl_numbers.h"
+#include "devices/console.h"
+#include "exec/hooks/translator_triggers.h"
 #include "exec/memory_triggers.h"
 #include "exec/pc_triggers.h"
-#include "exec/reg_trigger_command.h"
+#include "kernel/delay.h"
+#include "kernel/job.h"
+#include "processor/hooks/pturbo_control.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/time/time_domain.h"
 #include "runtime/alloc.h"
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
+#include "runtime/message.h"
 #include "runtime/tcl_eval.h"
 #include "runtime/tcl_output.h"
 #include "runtime/triggers.h"
@@ -44,16 +53,6 @@ struct cb_memory_data {
     uint32_t kinds;  // 1 read, 2 write, 3 both
 };
 
-int Triggers_TCL_Call(const char *procedure, const char *format, ...) __attribute__((format(printf, 2, 3)));
-int Triggers_TCL_Call(const char *procedure, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    int code = vTriggers_TCL_Call(quarn_common.trigger_table, procedure, format, args);
-    va_end(args);
-    return code;
-}
-
 int chip_number(const ThreadState *thread)
 {
     return thread && thread->mcm ? thread->mcm->number : 0;
@@ -61,7 +60,7 @@ int chip_number(const ThreadState *thread)
 
 int32_t PC_Trigger_Invoke(void *data, ThreadState *thread, uint64_t address, int64_t, int32_t, uint64_t)
 {
-    return Triggers_TCL_Call((const char *)data, "{address 0x%016lX mcm %d cpu %d thread %d}", (unsigned long)address,
+    return Triggers_TCL_Call(nullptr, (const char *)data, "{address 0x%016lX mcm %d cpu %d thread %d}", (unsigned long)address,
                              chip_number(thread), thread && thread->processor ? (int)thread->processor->number_in_chip : 0,
                              thread ? (int)thread->thread_id_in_core : 0);
 }
@@ -70,7 +69,7 @@ int32_t Memory_Trigger_Invoke(void *data, ThreadState *thread, uint64_t address,
 {
     const auto *memory = (const cb_memory_data *)data;
     const char *type = memory->kinds == 1 ? "r" : memory->kinds == 2 ? "w" : memory->kinds == 3 ? "rw" : "none";
-    return Triggers_TCL_Call(memory->procedure, "{address 0x%016lX %s type %s translate %d}", (unsigned long)address,
+    return Triggers_TCL_Call(nullptr, memory->procedure, "{address 0x%016lX %s type %s translate %d}", (unsigned long)address,
                              thread && thread->name ? thread->name : "", type, effective);
 }
 
@@ -78,7 +77,7 @@ int32_t Syscall_Trigger_Invoke(void *data, ThreadState *thread, uint64_t, int64_
 {
     const auto *entry = (const Syscall_Trigger_Entry *)data;
     GenericMachine *machine = thread ? thread->machine : nullptr;
-    int code = Triggers_TCL_Call(entry->procedure, "{sim %s mcm %d cpu %d thread %d sc %d}",
+    int code = Triggers_TCL_Call(nullptr, entry->procedure, "{sim %s mcm %d cpu %d thread %d sc %d}",
                                  machine && machine->name ? machine->name : "", chip_number(thread),
                                  thread && thread->processor ? (int)thread->processor->core_id : 0,
                                  thread ? (int)thread->thread_id_in_core : 0, (int)entry->hash.key0);
@@ -387,7 +386,7 @@ int TriggerSetMemorySystemCmd(Selector *selector, void *kinds_word, Tcl_Interp *
     }
     if (!machine) return 1;
     // Each trigger owns its data, so that clearing the two triggers of "rw" frees each once.
-    for (uint32_t kind : {MEMORY_TRIGGER_WRITE, MEMORY_TRIGGER_READ}) {
+    for (uint32_t kind : {MEMORY_TRIGGER_READ, MEMORY_TRIGGER_WRITE}) {
         if (!(kinds & kind)) continue;
         cb_memory_data *data = memory_data(argv[4], kinds);
         if (!data) return 1;
@@ -395,6 +394,7 @@ int TriggerSetMemorySystemCmd(Selector *selector, void *kinds_word, Tcl_Interp *
             Trigger_Memory__Add(machine, start, end, effective, kind, 0, Memory_Trigger_Invoke, data);
         if (!trigger || trigger->data != data) free_memory_data(data); // an equal trigger took its place
     }
+    tt_memtrigger_reset();
     return 0;
 }
 
@@ -487,20 +487,265 @@ int TriggerDisplaySyscallCmd(Selector *selector, Tcl_Interp *interp, int, char *
     return 0;
 }
 
-// ---- register triggers ----
+// ---- console triggers ----
 
-int PPC_TriggerGPRCmd(Selector *selector, Tcl_Interp *interp, int argc, char **argv)
+// Copies a command word into a 256-byte field; a word that does not fit is refused with a message
+// naming the field.
+bool copy_field(Tcl_Interp *interp, char *field, const char *word, const char *what)
 {
-    int index = 0;
-    if (Indexed_Reg_Trigger_Index(interp, "gpr", 32, argc, argv, &index)) return 1;
-    ThreadState *thread = select_thread(selector);
-    if (!thread) return 1;
-    char name[16];
-    snprintf(name, sizeof name, "gpr:%d", index);
-    return Reg_Trigger_Command(interp, name, &thread->GPR[index].trigger, argc, argv, 2);
+    size_t length = strlen(word);
+    if (length >= CONSOLE_TRIGGER_TEXT_LEN) {
+        SIM_TCLPRINT(interp, "%s too long (%zu characters, at most %d)", what, length, CONSOLE_TRIGGER_TEXT_LEN - 1);
+        return false;
+    }
+    memcpy(field, word, length + 1);
+    return true;
+}
+
+int TriggerSetConsoleCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    ConsoleDevice *console = select_console(selector);
+    if (!console) {
+        SIM_TCLPRINT(interp, "Console is not found (NULL)");
+        return 1;
+    }
+    Console_Trigger probe;
+    if (!copy_field(interp, probe.match, argv[1], "console trigger: console string") ||
+        !copy_field(interp, probe.command, argv[2], "console trigger: procedure name"))
+        return 1;
+    Console_Trigger *entry = QUARN_ZALLOC(1, Console_Trigger);
+    if (!entry) return 1;
+    memcpy(entry->match, probe.match, sizeof entry->match);
+    memcpy(entry->command, probe.command, sizeof entry->command);
+    entry->match_length = (int32_t)strlen(entry->match);
+    entry->next = console->triggers;
+    console->triggers = entry;
+    if (console->trigger_count++ == 0) Console_Save_Lines(console, 1);
+    SIM_TCLPRINT(interp, "%s", entry->match);
+    return 0;
+}
+
+int TriggerClearConsoleCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    ConsoleDevice *console = select_console(selector);
+    if (!console) {
+        SIM_TCLPRINT(interp, "Console is not found (NULL)");
+        return 1;
+    }
+    Console_Trigger *found = Trigger_Check_Console(console->triggers, argv[1]);
+    if (!found) {
+        SIM_TCLPRINT(interp, "console trigger not found (%s) ", argv[1]);
+        return 1;
+    }
+    for (Console_Trigger **link = &console->triggers; *link; link = &(*link)->next)
+        if (*link == found) {
+            *link = found->next;
+            break;
+        }
+    console->trigger_count--;
+    SIM_TCLPRINT(interp, "%s", found->command);
+    QUARN_FREE(found);
+    return 0;
+}
+
+int TriggerDisplayConsoleListCmd(Selector *selector, Tcl_Interp *interp, int, char **)
+{
+    ConsoleDevice *console = select_console(selector);
+    for (Console_Trigger *e = console ? console->triggers : nullptr; e; e = e->next)
+        SIM_TCLPRINT(interp, "\"%s\" -> {%s}\n", e->match, e->command);
+    return 0;
+}
+
+// ---- process-id triggers ----
+
+int processor_number(const ThreadState *thread)
+{
+    return thread && thread->processor ? (int)thread->processor->core_id : 0;
+}
+
+int32_t PID_Trigger_Invoke(void *data, ThreadState *thread, uint64_t pid, int64_t, int32_t, uint64_t)
+{
+    auto *entry = (PID_TrackEntry *)data;
+    if (entry->mapped == thread) return 1;
+    pturbo_zap_all_threads_now("PID Trigger");
+    if (ThreadState *old = entry->mapped) {
+        int code = Triggers_TCL_Call(nullptr, entry->procedure, "{unmap pid %ld mcm %d cpu %d thread %d}", (long)pid,
+                                     chip_number(old), processor_number(old), (int)old->thread_id_in_core);
+        if (code != TCL_OK) return 0;
+    }
+    entry->mapped = thread;
+    int code = Triggers_TCL_Call(nullptr, entry->procedure, "{map pid %ld mcm %d cpu %d thread %d}", (long)pid,
+                                 chip_number(thread), processor_number(thread),
+                                 thread ? (int)thread->thread_id_in_core : 0);
+    return code == TCL_OK ? 1 : 0;
+}
+
+int TriggerTrackPIDCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    uint64_t pid = 0;
+    if (!read_number(interp, argv[1], &pid, "pid track: error reading pid (%s) ")) return 1;
+    if (!machine) return 1;
+    char procedure[TRIGGER_PROCEDURE_LEN];
+    if (!copy_field(interp, procedure, argv[2], "pid track: procedure name")) return 1;
+    PID_TrackEntry *entry = Trigger_PID__Remove(machine, pid);
+    if (!entry) entry = QUARN_ZALLOC(1, PID_TrackEntry);
+    if (!entry) {
+        SIM_TCLPRINT(interp, "internal error: pid track: failed to allocate PID track hash entry");
+        return 1;
+    }
+    entry->hash.key0 = pid;
+    entry->hash.key1 = 0;
+    memcpy(entry->procedure, procedure, sizeof procedure);
+    entry->callback = PID_Trigger_Invoke;
+    entry->data = entry;
+    Trigger_PID__Add(machine, entry);
+    SIM_TCLPRINT(interp, "%s", Trigger_PID__Search(machine, pid)->procedure);
+    return 0;
+}
+
+int TriggerClearPIDTrackCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    uint64_t pid = 0;
+    if (!read_number(interp, argv[1], &pid, "PID track clear: error reading pid (%s) ")) return 1;
+    while (PID_TrackEntry *entry = Trigger_PID__Remove(machine, pid)) {
+        SIM_TCLPRINT(interp, "%s", entry->procedure);
+        QUARN_FREE(entry);
+    }
+    return 0;
+}
+
+int TriggerDisplayPIDTrackListCmd(Selector *selector, Tcl_Interp *interp, int, char **)
+{
+    GenericMachine *machine = select_machine(selector);
+    const char *separator = "";
+    for (PID_TrackEntry *e = Trigger_PID__First(machine); e; e = Trigger_PID__Next(machine, e)) {
+        SIM_TCLPRINT(interp, "%s%ld -> %s", separator, (long)e->hash.key0, e->procedure);
+        separator = "\n";
+    }
+    return 0;
+}
+
+int TriggerDisplayPIDTrackCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    uint64_t pid = 0;
+    if (!read_number(interp, argv[1], &pid, "pid track display: error reading pid (%s) ")) return 1;
+    PID_TrackEntry *entry = Trigger_PID__Search(select_machine(selector), pid);
+    SIM_TCLPRINT(interp, "%s", entry ? entry->procedure : "?");
+    return 0;
+}
+
+// ---- cycle triggers ----
+
+uint64_t base_ticks_per_cycle(GenericMachine *machine)
+{
+    time_domain *domain = machine ? machine->base_domain : nullptr;
+    return domain && domain->ticks_per_cycle ? domain->ticks_per_cycle : 1;
+}
+
+// The job of one cycle trigger: waits for the delay, then runs the procedure unless the trigger was
+// cleared meanwhile; it owns the entry and frees it in every case.
+void Cycle_Trigger_Job(void *argument)
+{
+    auto *entry = (Cycle_Trigger_Entry *)argument;
+    current_delay_ticks(entry->delay * base_ticks_per_cycle(entry->machine));
+    if (entry->active) {
+        safe_Tcl_Eval(quarn_common.interpreter, entry->procedure);
+        Trigger_Cycle__Remove_By_Entry(entry);
+    }
+    QUARN_FREE(entry);
+}
+
+int TriggerSetCycleCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    uint64_t cycle = 0;
+    if (!read_number(interp, argv[1], &cycle, "cycle trigger: error reading cycles (%s) ")) return 1;
+    if (!machine) return 1;
+    char procedure[TRIGGER_PROCEDURE_LEN];
+    if (!copy_field(interp, procedure, argv[2], "cycle trigger: procedure name")) return 1;
+    uint64_t now = 0;
+    if (machine->tsim) {
+        uint64_t per_cycle = base_ticks_per_cycle(machine);
+        now = (machine->tsim->now + per_cycle - 1) / per_cycle;
+    } else {
+        sim_error("tsim in machine is NULL!!!!");
+    }
+    Cycle_Trigger_Entry *entry = QUARN_ZALLOC(1, Cycle_Trigger_Entry);
+    if (!entry) {
+        SIM_TCLPRINT(interp, "cycle trigger: error allocating Cycle_Trigger_Entry structure");
+        return 1;
+    }
+    // A cycle already reached fires at the next opportunity instead of after a wrapped-around delay.
+    uint64_t delay = cycle > now ? cycle - now : 0;
+    entry->hash.key0 = delay;
+    entry->hash.key1 = 0;
+    entry->delay = delay;
+    entry->active = 1;
+    entry->machine = machine;
+    memcpy(entry->procedure, procedure, sizeof procedure);
+    if (!machine->tsim || !job_new_exec(machine->tsim, "cycle trigger", nullptr, Cycle_Trigger_Job, entry)) {
+        QUARN_FREE(entry);
+        return 1;
+    }
+    Trigger_Cycle__Add(machine, entry);
+    return 0;
+}
+
+int TriggerClearCycleCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    uint64_t key = 0;
+    if (!read_number(interp, argv[1], &key, "cycle_trigger: error reading cycle number (%s) ")) return 1;
+    const char *separator = "";
+    while (Cycle_Trigger_Entry *entry = Trigger_Cycle__Remove(machine, key)) {
+        SIM_TCLPRINT(interp, "%s%s", separator, entry->procedure);
+        separator = "\n";
+        entry->active = 0; // its job frees it when it wakes
+    }
+    return 0;
+}
+
+int TriggerDisplayCycleListCmd(Selector *selector, Tcl_Interp *interp, int, char **)
+{
+    GenericMachine *machine = select_machine(selector);
+    const char *separator = "";
+    for (Cycle_Trigger_Entry *e = Trigger_Cycle__First(machine); e; e = Trigger_Cycle__Next(machine, e)) {
+        SIM_TCLPRINT(interp, "%s%ld -> %s", separator, (long)e->hash.key0, e->procedure);
+        separator = "\n";
+    }
+    return 0;
+}
+
+int TriggerDisplayCycleCmd(Selector *selector, Tcl_Interp *interp, int, char **argv)
+{
+    uint64_t key = 0;
+    if (!read_number(interp, argv[1], &key, "cycle_trigger: error reading cycle number (%s) ")) return 1;
+    Cycle_Trigger_Entry *entry = Trigger_Cycle__Search(select_machine(selector), key);
+    SIM_TCLPRINT(interp, "%s", entry ? entry->procedure : "?");
+    return 0;
 }
 
 } // namespace
+
+int Triggers_TCL_Call(GenericMachine *, const char *procedure, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int code = vTriggers_TCL_Call(quarn_common.trigger_table, procedure, format, args);
+    va_end(args);
+    return code;
+}
+
+Console_Trigger *Trigger_Check_Console(Console_Trigger *list, const char *line)
+{
+    if (!line) return nullptr;
+    size_t length = strlen(line);
+    for (Console_Trigger *e = list; e; e = e->next)
+        if ((size_t)e->match_length <= length && strstr(line, e->match)) return e;
+    return nullptr;
+}
 
 SimCmdTable *build_GlobalTriggerCmd_table(void)
 {
@@ -536,8 +781,12 @@ SimCmdTable *build_triggerCmd_table(void *)
         add_sim_obj_method(set_assoc_table, name, TriggerSetAssocCmd, "TriggerSetAssocCmd", (void *)name, 1, 0,
                            "{procedure-name}");
     connect_subtable(set, "assoc", set_assoc_table, 0, nullptr);
+    add_simcommand(set, "console", TriggerSetConsoleCmd, "TriggerSetConsoleCmd", 2, 0,
+                   "{console-string} {procedure-name}");
+    add_simcommand(set, "pid", TriggerTrackPIDCmd, "TriggerTrackPIDCmd", 2, 0, "{pid} {procedure-name}");
     add_simcommand(set, "pc", TriggerSetPcCmd, "TriggerSetPcCmd", 2, 0, "{address} {procedure-name}");
     add_simcommand(set, "real_pc", TriggerSetRealPCCmd, "TriggerSetRealPCCmd", 2, 0, "{address} {procedure-name}");
+    add_simcommand(set, "cycle", TriggerSetCycleCmd, "TriggerSetCycleCmd", 2, 0, "{cycles} {procedure-name}");
     add_simcommand(set, "syscall", TriggerSetSyscallCmd, "TriggerSetSyscallCmd", 2, 0, "{sc} {procedure-name}");
     SimCmdTable *set_memory = Init_SimCmdTable("triggersetmemory");
     SimCmdTable *set_memory_system = Init_SimCmdTable("triggersetmemorysystem");
@@ -554,8 +803,11 @@ SimCmdTable *build_triggerCmd_table(void *)
 
     SimCmdTable *clear = Init_SimCmdTable("triggerclear");
     add_simcommand(clear, "assoc", TriggerClearAssocCmd, "TriggerClearAssocCmd", 1, 0, "{event-name}");
+    add_simcommand(clear, "console", TriggerClearConsoleCmd, "TriggerClearConsoleCmd", 1, 0, "{console-string}");
+    add_simcommand(clear, "pid", TriggerClearPIDTrackCmd, "TriggerClearPIDTrackCmd", 1, 0, "{pid}");
     add_simcommand(clear, "pc", TriggerClearPcCmd, "TriggerClearPcCmd", 1, 0, "{address}");
     add_simcommand(clear, "real_pc", TriggerClearRealPCCmd, "TriggerClearRealPCCmd", 1, 0, "{address}");
+    add_simcommand(clear, "cycle", TriggerClearCycleCmd, "TriggerClearCycleCmd", 1, 0, "{cycle}");
     add_simcommand(clear, "syscall", TriggerClearSyscallCmd, "TriggerClearSyscallCmd", 1, 0, "{sc}");
     SimCmdTable *clear_memory = Init_SimCmdTable("triggerclearmemory");
     SimCmdTable *clear_memory_system = Init_SimCmdTable("triggerclearmemorysystem");
@@ -579,6 +831,15 @@ SimCmdTable *build_triggerCmd_table(void *)
     add_simcommand(display_assoc_table, "proc", TriggerDisplayAssocProcCmd, "TriggerDisplayAssocProcCmd", 1, 0,
                    "{event-name}");
     connect_subtable(display, "assoc", display_assoc_table, 0, nullptr);
+    SimCmdTable *display_console = Init_SimCmdTable("triggerdisplayconsole");
+    add_simcommand(display_console, "list", TriggerDisplayConsoleListCmd, "TriggerDisplayConsoleListCmd", 0, 0,
+                   nullptr);
+    connect_subtable(display, "console", display_console, 0, nullptr);
+    SimCmdTable *display_pid = Init_SimCmdTable("triggerdisplaypid");
+    add_simcommand(display_pid, "list", TriggerDisplayPIDTrackListCmd, "TriggerDisplayPIDTrackListCmd", 0, 0,
+                   nullptr);
+    add_simcommand(display_pid, "pid", TriggerDisplayPIDTrackCmd, "TriggerDisplayPIDTrackCmd", 1, 0, "{pid}");
+    connect_subtable(display, "pid", display_pid, 0, nullptr);
     SimCmdTable *display_pc = Init_SimCmdTable("triggerdisplaypc");
     add_simcommand(display_pc, "list", TriggerDisplayPcListCmd, "TriggerDisplayPcListCmd", 0, 0, nullptr);
     add_simcommand(display_pc, "addr", TriggerDisplayPcAddrCmd, "TriggerDisplayPcAddrCmd", 1, 0, "{address}");
@@ -589,6 +850,10 @@ SimCmdTable *build_triggerCmd_table(void *)
     add_simcommand(display_real_pc, "addr", TriggerDisplayRealPCAddrCmd, "TriggerDisplayRealPCAddrCmd", 1, 0,
                    "{address}");
     connect_subtable(display, "real_pc", display_real_pc, 0, nullptr);
+    SimCmdTable *display_cycle = Init_SimCmdTable("triggerdisplaycycle");
+    add_simcommand(display_cycle, "list", TriggerDisplayCycleListCmd, "TriggerDisplayCycleListCmd", 0, 0, nullptr);
+    add_simcommand(display_cycle, "cycle", TriggerDisplayCycleCmd, "TriggerDisplayCycleCmd", 1, 0, "{cycle}");
+    connect_subtable(display, "cycle", display_cycle, 0, nullptr);
     SimCmdTable *display_memory = Init_SimCmdTable("triggerdisplaymemory");
     add_simcommand(display_memory, "system", TriggerDisplayMemorySystemListCmd, "TriggerDisplayMemorySystemListCmd",
                    1, 0, "{list}");
@@ -599,12 +864,5 @@ SimCmdTable *build_triggerCmd_table(void *)
     add_simcommand(display_syscall, "sc", TriggerDisplaySyscallCmd, "TriggerDisplaySyscallCmd", 1, 0, "{sc}");
     connect_subtable(display, "syscall", display_syscall, 0, nullptr);
     connect_subtable(table, "display", display, 0, nullptr);
-    return table;
-}
-
-SimCmdTable *build_ppc_triggerCmd_table(void *)
-{
-    SimCmdTable *table = Init_SimCmdTable("ppc_trig");
-    add_simcommand(table, "gpr", PPC_TriggerGPRCmd, "PPC_TriggerGPRCmd", -1, 0, nullptr);
     return table;
 }

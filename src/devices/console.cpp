@@ -755,6 +755,10 @@ void Console_Quit(ConsoleDevice *console)
         console->channels = channel->next;
         free_channel(channel);
     }
+    while (Console_Trigger *trigger = console->triggers) {
+        console->triggers = trigger->next;
+        QUARN_FREE(trigger);
+    }
     pthread_mutex_destroy(&console->lock);
     QUARN_FREE(console->line);
     FORGET_STRING(console->name);

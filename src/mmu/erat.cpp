@@ -45,7 +45,7 @@ int16_t log2_of(int64_t n)
 
 bool has_trigger(const ERAT_Struct *erat)
 {
-    return erat->trigger && erat->trigger->procedure && erat->trigger->procedure[0];
+    return erat->trigger && erat->trigger->enabled && erat->trigger->procedure && erat->trigger->procedure[0];
 }
 
 const char *kind_name(uint32_t kind)

@@ -36,7 +36,7 @@ uint64_t M(int32_t p)
 
 bool has_trigger(const TLB *tlb)
 {
-    return tlb->trigger && tlb->trigger->procedure && tlb->trigger->procedure[0];
+    return tlb->trigger && tlb->trigger->enabled && tlb->trigger->procedure && tlb->trigger->procedure[0];
 }
 
 int32_t classes(const TLB *tlb)
