@@ -11,6 +11,9 @@ SimCmdTable *build_phb_table(void *argument);
 SimCmdTable *build_xscom_table(void *argument);
 SimCmdTable *build_cop_table(void *argument);
 SimCmdTable *build_pbic_table(void *argument);
+// The AS unit's table; attached by no table (command/unit_commands.cpp builds it and the other
+// unit-creation tables).
+SimCmdTable *build_accel_switchboard_table(void *argument);
 // The chip vocabulary ("console", "trigger", "of", the processor and thread set, "bogus",
 // "bogushalt").
 void Add_MCM_Cmds(SimCmdTable *table, void *argument);

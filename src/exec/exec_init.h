@@ -1,5 +1,5 @@
 // Start-up of the execution engine's process-wide tables.
 #pragma once
 
-// Resets the fast interpreter's tables.
+// Fills the fast interpreter's rotate and CR-field mask tables (once, at start-up).
 void fast_init(void);

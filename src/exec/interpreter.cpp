@@ -11,6 +11,10 @@
 #include "interrupts/interrupt_raisers.h"
 #include "interrupts/msr_write.h"
 #include "isa/semantics_helpers.h"
+#include "memory/memory_bus.h"
+#include "memory/memory_map.h"
+#include "memory/memory_region.h"
+#include "mmu/data_path_hooks.h"
 #include "mmu/address_translate.h"
 #include "mmu/hooks/cache_data_path.h"
 #include "mmu/hooks/pc_triggers.h"
@@ -24,14 +28,17 @@
 #include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
+#include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
+#include "processor/regs/iop_registers.h"
 #include "processor/regs/ppc_bits.h"
 #include "processor/regs/reg_triggers.h"
 #include "processor/regs/value_ops.h"
 #include "processor/run/smt.h"
 #include "processor/translation/xlate_version.h"
+#include "runtime/debug.h"
 #include "runtime/plugin_events.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
@@ -49,6 +56,7 @@ namespace
 {
 
 constexpr uint64_t PAGE_MASK_4K = ~0xFFFull;
+constexpr uint64_t PAGE_SIZE_4K = 0x1000;
 constexpr int MODE_THROUGH_CACHE = 5;
 // Rows whose execution goes on although an interrupt was raised before it (the soft-patch match):
 // floating point, VMX, VSX, transactional memory, pbt, branch history and two internal classes.
@@ -60,6 +68,81 @@ constexpr uint64_t MSR_TS_BITS = 0x0000000600000000ull;
 constexpr uint64_t SRR1_TS_BITS = 0x600000000ull;
 constexpr int32_t TRACE_CIABR = 279;
 constexpr int32_t TRACE_CIABR_AND_STEP = 288;
+
+// Decoded rows by instruction word: a row depends only on the word, the table and the decoder, so
+// an entry is valid while all three match. Direct-mapped by the word's low and opcode bits.
+struct DecodedRow {
+    uint32_t word;
+    InstrInfo *table;
+    DecodeInstrFn decoder;
+    InstrInfo *row;
+};
+constexpr uint32_t DECODE_CACHE_SIZE = 4096;
+// Per host thread: the parallel translator's workers may interpret too.
+thread_local DecodedRow decode_cache[DECODE_CACHE_SIZE];
+
+InstrInfo *decode_cached(DecodeInstrFn decoder, InstrInfo *table, uint32_t word)
+{
+    DecodedRow &entry = decode_cache[(word ^ (word >> 20) ^ (word >> 9)) & (DECODE_CACHE_SIZE - 1)];
+    if (entry.row && entry.word == word && entry.table == table && entry.decoder == decoder) return entry.row;
+    InstrInfo *row = decoder(table, word);
+    entry.word = word;
+    entry.table = table;
+    entry.decoder = decoder;
+    entry.row = row;
+    return row;
+}
+
+// The host page of the last instruction page each thread fetched from plain memory. An entry holds
+// while the memory maps are unchanged (MapList_Changes): the region's bytes stay where they are.
+struct FetchPage {
+    const ThreadState *thread;
+    uint64_t pa_page;
+    uint64_t map_changes;
+    const uint8_t *host;
+};
+constexpr uint32_t FETCH_PAGES = 8;
+constexpr int DEBUG_MEM_REFS = 77;
+thread_local FetchPage fetch_pages[FETCH_PAGES];
+
+const uint8_t *fetch_host_page(ThreadState *thread, uint64_t pa_page)
+{
+    FetchPage &entry = fetch_pages[((uintptr_t)thread >> 6) & (FETCH_PAGES - 1)];
+    if (entry.thread == thread && entry.pa_page == pa_page && entry.map_changes == MapList_Changes)
+        return entry.host;
+    MCM *chip = thread->memory_client ? thread->memory_client->mcm : nullptr;
+    MemoryMap *map = chip && chip->mbus ? chip->mbus->memory_map : nullptr;
+    // The one element the whole page lies in (none when another element shares the page), and
+    // only a memory region, whose reads are the bytes of its host chunks.
+    MapListElement *element = map ? MapList_SearchForUniqueByAddr(map->map_list, pa_page, PAGE_SIZE_4K) : nullptr;
+    if (!element || !element->ops || element->ops->read != MEMORY_READ_MMAPI_FUNCTION || !element->instance ||
+        pa_page < element->start || element->end - pa_page < PAGE_SIZE_4K - 1)
+        return nullptr;
+    const uint8_t *host = region_host_address(static_cast<sim_memory *>(element->instance),
+                                              pa_page - element->start, PAGE_SIZE_4K, false);
+    if (!host) return nullptr;
+    entry = {thread, pa_page, MapList_Changes, host};
+    return host;
+}
+
+// The instruction word straight from host memory when the physical read would do nothing else:
+// no cache model, transaction, checker, reference trace, assist-thread stop or dirty-address
+// tracking (the memory triggers never watch fetches). False leaves the fetch to the full path.
+bool fetch_word_direct(ThreadState *thread, GenericMachine *machine, const AXD *fetch, uint32_t *word)
+{
+    if (memoryDataless || machine->threads_in_transaction > 0 || machine->cache_contained_checker ||
+        machine->page_cache_mode_checker || debug_state[DEBUG_MEM_REFS] > 0)
+        return false;
+    if (thread->is_assist_thread && !(fetch->wimg & AXD_WIMG_M) && (fetch->wimg & 0xD) != 0xD) return false;
+    if (mc_dirty_table_hit(machine, fetch->pa)) return false;
+    if (!(thread->MSR.value & MSR_HV) && !(fetch->wimg & AXD_WIMG_I) && ha_tracking_enabled(thread)) return false;
+    const uint8_t *host = fetch_host_page(thread, fetch->pa & PAGE_MASK_4K);
+    if (!host) return false;
+    uint32_t raw;
+    memcpy(&raw, host + (fetch->pa & ~PAGE_MASK_4K), sizeof raw);
+    *word = __builtin_bswap32(raw);
+    return true;
+}
 
 bool stopping()
 {
@@ -175,7 +258,12 @@ int run_one_instruction(IOPDesc *iop)
     GenericMachine *machine = thread->machine;
     iop->fail = nullptr;
 
-    if (process_wolk_IRPT_CTL_interrupt(iop)) return 1;
+    // The forced interrupt reads its control registers only when one is set or read triggers watch
+    // them (the reads fire those triggers).
+    if ((thread->IRPT_CTL.value != 0 || Reg_Read_Triggers_Armed(thread->IRPT_CTL.trigger) ||
+         Reg_Read_Triggers_Armed(thread->IRPT_CTL_MSR.trigger)) &&
+        process_wolk_IRPT_CTL_interrupt(iop))
+        return 1;
 
     int32_t number = thread->device_number;
     if (number >= 0 && number < 32) {
@@ -188,7 +276,7 @@ int run_one_instruction(IOPDesc *iop)
 
     if (thread->htm_failure_stage == -1) thread->htm_failure_stage = -2;
 
-    if (!SMTA_Check_Thread_Enabled(thread)) {
+    if (!thread->x_smt_enable) {
         sim_warning(2, "SMT enable not set for active thread! Setting enable flag.");
         SMTA_Set_Thread_Enabled(thread);
     }
@@ -196,7 +284,7 @@ int run_one_instruction(IOPDesc *iop)
     iop->length = 4;
     iop->fetch.le = 0;
     iop->data.size = iop->data.size2 = iop->data.row_size = iop->data.align = -1;
-    Discard_Instruction_Bound_Exceptions(iop, 1);
+    if (iop->exceptions) Discard_Instruction_Bound_Exceptions(iop, 1);
 
     uint64_t pc = iop->defer_side_effects ? iop->fetch.ea : thread->PC.value;
     iop->msr = iop->start_msr = thread->MSR.value;
@@ -235,7 +323,7 @@ int run_one_instruction(IOPDesc *iop)
             iop->fail = FAIL_CACHED_READ;
             return 1;
         }
-    } else {
+    } else if (!machine || !fetch_word_direct(thread, machine, fetch, &word)) {
         uint64_t value = 0;
         if (PA_Read_Memory_Effect(iop, &value, fetch, 1) != 0) {
             iop->fail = FAIL_READ;
@@ -244,18 +332,19 @@ int run_one_instruction(IOPDesc *iop)
         word = (uint32_t)value;
     }
 
-    if (iGET_MSR(iop) & MSR_LE) word = (uint32_t)Reverse_RegValue(word, 4);
+    if (IOP_Read_MSR(iop) & MSR_LE) word = (uint32_t)Reverse_RegValue(word, 4);
 
     iop->word = word;
     iop->update_form = iop->algebraic = iop->byte_reversed = 0;
 
-    Trigger_RealPC__Find_And_Doit(machine, thread, fetch->pa);
+    if (machine && machine->trigger_table && machine->trigger_table->realpc_count != 0)
+        Trigger_RealPC__Find_And_Doit(machine, thread, fetch->pa);
     if (stopping()) return 0;
 
     if (core->check_imc && check_for_imc_match(iop) == 0) return 1;
 
     InstrInfo *table = core->instruction_table ? core->instruction_table : instruction_info_table;
-    InstrInfo *row = core->decoder ? core->decoder(table, iop->word) : &table[0];
+    InstrInfo *row = core->decoder ? decode_cached(core->decoder, table, iop->word) : &table[0];
     iop->row = row;
 
     AXD *data = &iop->data;
@@ -270,17 +359,17 @@ int run_one_instruction(IOPDesc *iop)
         if (thread->host_call_hook && thread->host_call_hook(thread, iop->word)) {
             IOP_Advance_NIA(iop);
             iop->fail = nullptr;
-            Print_Xlate_Debug_Summary(thread);
+            if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
             return 1;
         }
         execute_illegal_instruction(iop);
         iop->fail = FAIL_ILLEGAL;
-        Print_Xlate_Debug_Summary(thread);
+        if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
         return 1;
     }
 
     if (iop->exceptions && !(row->class_flags & EXECUTE_DESPITE_RAISED)) {
-        Print_Xlate_Debug_Summary(thread);
+        if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
         return 1;
     }
     charge_cycles(iop, core, row);
@@ -292,12 +381,17 @@ int run_one_instruction(IOPDesc *iop)
         return 1;
     }
     iop->sequence_number = New_IOP_Global_Sequence_Number();
-    uint64_t msr_before = iGET_MSR(iop);
-    int ciabr = CheckCIABR(iop, fetch->ea, fetch->kind);
+    uint64_t msr_before = IOP_Read_MSR(iop);
+    // An unarmed CIABR matches nothing; the check is made (and reads its registers, firing their
+    // read triggers) when it is armed or a read trigger watches CIABR or the MSR.
+    int ciabr = 0;
+    if ((thread->CIABR.value & 3) != 0 || Reg_Read_Triggers_Armed(thread->CIABR.trigger) ||
+        Reg_Read_Triggers_Armed(thread->MSR.trigger))
+        ciabr = CheckCIABR(iop, fetch->ea, fetch->kind);
 
     int rc = row->semantic(iop);
     if (iop->deferred_triggers) Handle_Trigger_After_Instruction(iop);
-    Print_Xlate_Debug_Summary(thread);
+    if (thread->xlate_debug) Print_Xlate_Debug_Summary(thread);
     if (rc != 1) {
         iop->fail = FAIL_INSTRUCTION;
         return 1;
@@ -307,6 +401,6 @@ int run_one_instruction(IOPDesc *iop)
     bool trace = transaction_post_check(iop, thread, row, msr_before);
     if (trace && core->options[PO_PROCESS_TRACE_EXCEPTIONS]) trace_interrupts(iop, row, msr_before, ciabr);
     iop->fail = nullptr;
-    if (In_Spindrel_Trace_Mode(machine)) Print_Spindrel_Trace(iop);
+    if (machine && machine->exerciser_trace_mode) Print_Spindrel_Trace(iop);
     return 1;
 }

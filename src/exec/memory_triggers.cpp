@@ -221,6 +221,7 @@ void Trigger_Memory__Free_All(TriggerTable *table)
     }
     table->memory_head = table->memory_tail = nullptr;
     Trigger_Memory__Update_Summary(table);
+    tt_memtrigger_reset();
 }
 
 int32_t Trigger_Memory__Check_Addr(GenericMachine *machine, ThreadState *thread, uint64_t addr, int64_t len,

@@ -35,11 +35,16 @@
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 
 int32_t chunk_instruction_limit = -1;
 
 namespace
 {
+
+// The thread whose job has just found that it can run without waiting: the first instruction of
+// its next SIMPLE step needs no second look (nothing runs in between).
+thread_local ThreadState *checked_thread = nullptr;
 
 constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12;
 constexpr uint32_t INTERPRETED_CHUNK = 500;
@@ -185,8 +190,13 @@ void after_instruction(ThreadState *thread, IOPDesc *iop)
         }
         FlushException(iop);
     }
-    int delivered = CheckInterrupts(iop, 1);
-    Check_For_Triggers_Before_Next_Instr(iop);
+    int delivered = thread->interrupt_queue.head ? CheckInterrupts(iop, 1) : 0;
+    // Without instruction-address triggers the check only marks the next address.
+    TriggerTable *triggers = machine->trigger_table;
+    if (triggers && triggers->pc_count != 0)
+        Check_For_Triggers_Before_Next_Instr(iop);
+    else
+        thread->pc_trigger_mark = iop->defer_side_effects ? iop->fetch.ea : thread->PC.value;
 
     thread->Instruction_Number++;
     machine->instruction_count++;
@@ -207,7 +217,12 @@ void PPC_Advance_Job(void *argument)
     auto *thread = static_cast<ThreadState *>(argument);
     job_check_for_reinitialization();
     for (;;) {
-        Check_Can_Run(thread, 1);
+        // A thread that can run at once needs no second look before its first instruction; one
+        // that had to wait is looked at again (it may have been stopped or switched meanwhile).
+        if (Check_Can_Run(thread, 0))
+            checked_thread = thread;
+        else
+            Check_Can_Run(thread, 1);
         Simple_Advance_PPC(thread);
     }
 }
@@ -229,6 +244,9 @@ void Simple_Advance_PPC(ThreadState *thread)
     iop->word = 0;
     iop->length = 0;
     iop->fetch.le = 0;
+
+    bool just_checked = checked_thread == thread && mode == MODE_SIMPLE && !chunky;
+    checked_thread = nullptr;
 
     bool engine = true;
     uint32_t n = chunk_size(thread, &engine);
@@ -264,15 +282,24 @@ void Simple_Advance_PPC(ThreadState *thread)
                 n -= k;
             }
             if (k != 0) {
+                // An interpreted instruction is counted after these checks: the engine's last one
+                // is left out of the counts meanwhile, so a trigger sees the same count in every
+                // mode.
+                thread->Instruction_Number--;
+                machine->instruction_count--;
                 CheckInterrupts(iop, 1);
                 Check_For_Triggers_Before_Next_Instr(iop);
+                thread->Instruction_Number++;
+                machine->instruction_count++;
             }
             if (chunky ? (!thread->chunk_mode || n == 0) : n == 0) break;
         } else if (n == 0) {
             break;
         }
 
-        if (Check_Can_Run(thread, 0)) {
+        bool can_run = just_checked || Check_Can_Run(thread, 0);
+        just_checked = false;
+        if (can_run) {
             if (thread->interrupt_check_pending) {
                 CheckInterrupts(iop, 1);
                 thread->interrupt_check_pending = 0;

@@ -24,6 +24,10 @@ int core_mftb(IOPDesc *iop);
 int core_mftgpr(IOPDesc *iop);
 // RT := the 64-bit image of FPR[FRB]; no row of the instruction table names it.
 int semantic_mftgpr(IOPDesc *iop);
+// FRT := GPR RB (doubleword 1 of the VSR becomes 0), without the floating-point availability
+// check; gated like mftgpr. No row of the instruction table names it either.
+int core_mffgpr(IOPDesc *iop);
+int semantic_mffgpr(IOPDesc *iop);
 
 // After a completed mtspr: advances the next-instruction address, except for the SPR 882 (the
 // program counter) under processor option IAR, whose write has set it.

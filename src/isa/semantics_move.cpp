@@ -380,6 +380,28 @@ int semantic_mftgpr(IOPDesc *iop)
     return complete(iop, core_mftgpr);
 }
 
+int core_mffgpr(IOPDesc *iop)
+{
+    const uint32_t word = iop->word;
+    const uint64_t value = IOP_Read_GPR(iop, FIELD_RB(word), OPERAND_B);
+    if (iop->use_slots) {
+        IOPResultSlot *slot = &iop->result_gpr2;
+        slot->value[0] = value;
+        slot->value[1] = 0;
+        slot->ready_time = iop->time_stamp;
+        FPRegReaderQ_release(slot, iop->cthread);
+    } else {
+        WRITE_FPR_SIMPLE(iop, FIELD_RT(word), value, "T");
+    }
+    return 1;
+}
+
+int semantic_mffgpr(IOPDesc *iop)
+{
+    if (!option_gate(iop, PO_POWERPC_V202, "mffgpr")) return 0;
+    return complete(iop, core_mffgpr);
+}
+
 // ---- committing a new MSR ----
 
 void Write_MSR_And_NIA(IOPDesc *iop, uint64_t msr, uint64_t cia, uint64_t nia)

@@ -1,5 +1,5 @@
 // Transactional-memory instructions: tbegin., tend., tendouter., tabort., the conditional aborts,
-// tsuspend., tresume., tcheck and trechkpt.
+// tsuspend., tresume., tcheck, treclaim. and trechkpt.
 //
 // The routines apply the compatibility, SIM_CTRL and facility gates, set CR0 from the transaction
 // state of the MSR read at the start (0 || TS || 0) and hand the operation to the
@@ -203,6 +203,22 @@ int semantic_trechkpt_dot(IOPDesc *iop)
     const uint64_t msr = iGET_MSR(iop);
     const int result = htm_trechkpt_dot(iop, msr);
     if (result != 1) return result;
+    SET_TM_CR_From_MSR(iop, msr, 0);
+    return advance(iop);
+}
+
+int semantic_treclaim_dot(IOPDesc *iop)
+{
+    const uint64_t sim_ctrl = iGET_SIM_CTRL(iop);
+    if (sim_ctrl & SIM_CTRL_TM_DISABLE) return illegal(iop, "TM op is disabled by SIM_CTRL_TM_disable");
+    if ((iGET_MSR(iop) & MSR_PR) && !(sim_ctrl & SIM_CTRL_PROBLEM_TRECHKPT)) {
+        interrupt_PrivilegedInstruction(iop);
+        return 0;
+    }
+    if (!HTM_ENABLED_CHECK(iop)) return 0;
+    const uint32_t cause = FIELD_RA(iop->word) ? (uint32_t)(read_ra(iop) & 0xFF) : 0;
+    const uint64_t msr = iGET_MSR(iop);
+    if (!htm_treclaim_dot(iop, cause, msr)) return 0;
     SET_TM_CR_From_MSR(iop, msr, 0);
     return advance(iop);
 }

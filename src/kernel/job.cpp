@@ -59,6 +59,10 @@ int tsim_protect_RW(tsim_s *, void *address, size_t length)
 
 int tsim_unmap(tsim_s *, void *address, size_t length)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // A stack's frames leave poison behind; a later mapping at the same address must not inherit it.
+    ASAN_UNPOISON_MEMORY_REGION(address, length);
+#endif
     if (munmap(address, length) != 0) {
         tsim_error("can't unmap %lld bytes @ 0x%llx", (long long)length, (unsigned long long)(uintptr_t)address);
         return 0;

@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -351,7 +352,9 @@ void GenericMachine_SimConfig_Init(GenericMachine *machine, PropertyList *list)
     for (Callback_Function *f = callBackFunctionLists[CALLBACK_CONFIG_INIT].head; f; f = f->next)
         if (f->function) reinterpret_cast<ConfigInitFunction>(f->function)(f->data, machine, list);
 
-    machine->pturbo_workers = (int32_t)PropertyList__GetUint64(list, "pturbo_threads") - 1;
+    // Fewer than one host thread (or a negative count) means the simulating thread alone.
+    const int64_t host_threads = (int64_t)PropertyList__GetUint64(list, "pturbo_threads");
+    machine->pturbo_workers = host_threads < 1 ? 0 : (int32_t)std::min<int64_t>(host_threads - 1, INT_MAX);
     machine->phantom_mmio = 0;
     machine->max_smt_quanta = INT_MAX;
     SET_NUM_MCMS(machine, list);

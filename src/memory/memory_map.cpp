@@ -68,6 +68,8 @@ void quit_instance(MapListElement *element)
 // Unlinks and frees every element of the list, quitting instances when asked.
 void drop_elements(MapList *list, bool quit)
 {
+    list->last_hit = nullptr;
+    MapList_Changes++;
     while (MapListElement *element = list->first) {
         list->first = element->next;
         list->count--;
@@ -81,6 +83,7 @@ void drop_elements(MapList *list, bool quit)
 void drop_overflow(MapList *list, bool quit)
 {
     if (MapListElement *overflow = list->overflow) {
+        MapList_Changes++;
         list->overflow = nullptr;
         overflow->owner = nullptr;
         if (quit) quit_instance(overflow);
@@ -89,6 +92,8 @@ void drop_overflow(MapList *list, bool quit)
 }
 
 } // namespace
+
+uint64_t MapList_Changes = 0;
 
 // ---- maps ----
 
@@ -171,6 +176,7 @@ void *MemMap_Define_Overflow(MapList *list, PropertyList *properties, const char
     MapListElement *element = New_Memory_Map_Entry(name, ops, start, end, instance, 0);
     element->owner = list;
     list->overflow = element;
+    MapList_Changes++;
     return instance;
 }
 
@@ -272,6 +278,8 @@ void MapList_Add_Element(MapList *list, MapListElement *element)
     *link = element;
     list->count++;
     element->owner = list;
+    list->last_hit = nullptr;
+    MapList_Changes++;
 }
 
 MapListElement *MapList_First(MapList *list)
@@ -282,8 +290,18 @@ MapListElement *MapList_First(MapList *list)
 MapListElement *MapList_SearchByAddr(MapList *list, uint64_t address)
 {
     if (!list) return nullptr;
-    for (MapListElement *e = list->first; e; e = e->next)
-        if (e->start <= address && address <= e->end) return e;
+    // Searches may come from several host threads: the remembered element is one atomic word.
+    MapListElement *hit = __atomic_load_n(&list->last_hit, __ATOMIC_RELAXED);
+    if (hit && hit->start <= address && address <= hit->end) return hit;
+    for (MapListElement *e = list->first; e; e = e->next) {
+        if (e->start <= address && address <= e->end) {
+            bool shadowed = false;
+            for (MapListElement *before = list->first; before != e; before = before->next)
+                if (before->start <= e->end && e->start <= before->end) shadowed = true;
+            __atomic_store_n(&list->last_hit, shadowed ? nullptr : e, __ATOMIC_RELAXED);
+            return e;
+        }
+    }
     return list->overflow;
 }
 
@@ -322,6 +340,8 @@ MapListElement *MapList_Delete_Element(MapList *list, const char *name)
             *link = e->next;
             e->next = nullptr;
             list->count--;
+            list->last_hit = nullptr;
+            MapList_Changes++;
             e->owner = nullptr;
             return e;
         }

@@ -82,6 +82,9 @@ struct MapList {
     MapListElement *first;    // ordered by inclusive end, nested elements first
     MapListElement *overflow; // catches every address no element covers; not in the list
     MapList *next;            // next of the global list of map lists
+    // The element of the last search when no element before it overlaps it, so that it is the
+    // answer for every address it covers; dropped by every change of the list.
+    MapListElement *last_hit;
 };
 
 struct MemoryMap {
@@ -91,6 +94,7 @@ struct MemoryMap {
     MemoryClient *clients;
     MemoryClient *reservations;         // clients holding a reservation
     volatile int32_t reservation_count; // changed atomically
+    volatile int32_t pturbo_writer_count; // threads holding a load-and-reserve in parallel mode (atomic)
     segtab *segment_table;
     ipt *page_table; // the translator's translated-page table
     gate_s gate;     // serialises the gated fills
@@ -171,6 +175,9 @@ int Read_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, u
                            int32_t access_id, int warn);
 int Write_Mapped_Memory_Reg(MemoryClient *client, uint64_t address, int length, uint64_t value,
                             int32_t access_id);
+// Raised by every change of any map list (an element added or removed): host addresses kept from
+// a map are valid while it is unchanged.
+extern uint64_t MapList_Changes;
 uint8_t *Resolve_Mapped_Memory(MemoryClient *client, uint64_t address);
 uint8_t *Resolve_Mapped_Memory_MCM(MemoryClient *client, MCM *chip, uint64_t address);
 int PA_copy_buffer_directly_from_memory(MemoryClient *client, uint64_t address, void *buffer, int64_t length,

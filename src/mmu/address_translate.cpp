@@ -29,6 +29,7 @@
 #include "processor/translation/tlb_slb_erat.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 
 namespace
 {
@@ -67,6 +68,9 @@ bool spans_pages(uint64_t start, int64_t size, uint32_t shift)
 bool triggers_stopped(IOPDesc *iop, const AXD *axd, uint64_t address, int effective)
 {
     ThreadState *thread = iop->thread;
+    // No enabled memory trigger: nothing to check (the common case, without the call).
+    const TriggerTable *table = thread->machine ? thread->machine->trigger_table : nullptr;
+    if (!table || table->memory_enabled == 0) return false;
     uint32_t before = stop_word();
     Trigger_Memory__Check_Addr(thread->machine, thread, address, axd->size, effective, axd->kind,
                                thread->object_id, thread->Instruction_Number, 1);

@@ -23,6 +23,7 @@
 #include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
+#include "runtime/triggers.h"
 
 namespace
 {
@@ -50,7 +51,8 @@ bool assist_thread_stopped(ThreadState *thread, const AXD *axd)
 // The memory triggers of the physical range; true when they stopped the simulation.
 bool triggers_stopped(GenericMachine *machine, ThreadState *thread, const AXD *axd)
 {
-    if (!machine) return false;
+    // No enabled memory trigger: nothing to check (the common case, without the call).
+    if (!machine || !machine->trigger_table || machine->trigger_table->memory_enabled == 0) return false;
     uint32_t before = stop_word();
     Trigger_Memory__Check_Addr(machine, thread, axd->pa, axd->size, 0, axd->kind, thread ? thread->object_id : 0,
                                thread ? thread->Instruction_Number : 0, 1);

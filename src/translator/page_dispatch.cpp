@@ -13,6 +13,7 @@
 #include "runtime/plugin_events.h"
 #include "runtime/triggers.h"
 #include "translator/crack.h"
+#include "translator/tt_triggers.h"
 #include "translator/x86/branches.h"
 #include "translator/x86/cr_spr.h"
 #include "translator/x86/encoder.h"
@@ -74,19 +75,10 @@ bool in_pturbo(xframe *x)
     return machine && machine->mode == MODE_PTURBO;
 }
 
-// Whether a thread of the chip has an armed MSR write trigger.
+// Whether a thread of the machine has an armed MSR write trigger.
 bool has_msr_write_trigger(xframe *x)
 {
-    MCM *chip = xframe_mcm(x);
-    GenericMachine *machine = machine_of(x);
-    if (!machine) return false;
-    for (int32_t i = 0;; i++) {
-        ProcessorState *core = GenericMachine__Processor(machine, i);
-        if (!core) return false;
-        if (core->mcm != chip) continue;
-        for (uint32_t t = 0; t < core->num_threads; t++)
-            if (Reg_Write_Triggers_Armed(core->threads[t].MSR.trigger)) return true;
-    }
+    return tt_has_msr_w_regtrigger(xframe_mcm(x)) != 0;
 }
 
 // LR = the address after the branch.
@@ -812,7 +804,7 @@ bool system_kind(xframe *x, uint32_t w, uint32_t kind)
     case 222:
     case 223:
         if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Mode_Change")) {
-            jit_exit_msr_w_regtrigger(x);
+            tt_handle_msr_w_regtrigger(x);
         } else {
             jit_check_priv(x);
             if (kind == 222)
@@ -828,7 +820,7 @@ bool system_kind(xframe *x, uint32_t w, uint32_t kind)
             jit_exit_invalid(x); // the interpreter makes it illegal
         else if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Exception_Return") ||
                  AnyoneListening("Event_Core_Mode_Change"))
-            jit_exit_msr_w_regtrigger(x);
+            tt_handle_msr_w_regtrigger(x);
         else {
             jit_check_priv(x);
             jit_rfid(x);
@@ -840,9 +832,9 @@ bool system_kind(xframe *x, uint32_t w, uint32_t kind)
         // without bit 30 are the interpreter's to judge.
         if (standalone_mode || ((w >> 5) & 0x7F) > 1 || !(w & 2))
             jit_exit_unknown(x, kind, 0);
-        else if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Exception") ||
-                 AnyoneListening("Event_Core_Mode_Change"))
-            jit_exit_msr_w_regtrigger(x);
+        else if (has_msr_write_trigger(x) || tt_has_sctrigger(xframe_mcm(x)) ||
+                 AnyoneListening("Event_Core_Exception") || AnyoneListening("Event_Core_Mode_Change"))
+            tt_handle_msr_w_regtrigger(x);
         else
             jit_sc(x, (int)((w >> 5) & 0x7F));
         return true;

@@ -11,10 +11,3 @@ int TRC_IS_ON(void)
 {
     return 0;
 }
-
-// STAND-IN: the parallel translator is not built; exit_common takes its parallel path only while
-// turbo.in_pturbo is set, which nothing sets yet.
-__attribute__((weak)) uint64_t jit_do_pturbo_return(ThreadState *, uint64_t, uint64_t, uint64_t) noexcept
-{
-    return 0;
-}

@@ -16,6 +16,7 @@
 #include "translator/emat.h"
 #include "translator/emat_modes.h"
 #include "translator/frame.h"
+#include "translator/pturbo_locks.h"
 #include "translator/jit_stubs.h"
 #include "translator/page_tables.h"
 #include "translator/run_boundary.h"
@@ -51,10 +52,16 @@ uint64_t jit_do_larx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t e
     MemoryClient *client = thread->memory_client;
     frame_s *frame = access_frame(thread, host, entry);
     if (!client || !frame) return 0; // the interpreter's
-    if (thread->turbo.in_pturbo) pturbo_spin_lock(&frame->reservation_lock);
+    if (thread->turbo.in_pturbo) {
+        // Stores of other host threads take the slow path from now on; the ones in flight finish
+        // before the reservation is made. The page lock stays held until the thread's next store
+        // epilogue or the end of its task.
+        incr_writer_count(thread);
+        pturbo_acquire_reservation_lock(thread, frame);
+        pturbo_wait_for_readers();
+    }
     clear_reservation_bit(client);
     create_reservation(client, frame->pa + (ea & 0xFFF), size);
-    if (thread->turbo.in_pturbo) pturbo_spin_unlock(&frame->reservation_lock);
     return host;
 }
 
@@ -135,9 +142,11 @@ uint64_t jit_do_complex_write(ThreadState *thread, uint64_t ea, uint64_t host, u
 {
     if (frame_s *frame = access_frame(thread, host, entry)) {
         const uint64_t pa = frame->pa + (ea & 0xFFF);
-        if (thread->turbo.in_pturbo) pturbo_spin_lock(&frame->reservation_lock);
+        // The page lock may be the thread's own, held since its load-and-reserve.
+        const bool lock = thread->turbo.in_pturbo && thread->turbo.pturbo_page_lock != &frame->reservation_lock;
+        if (lock) pturbo_spin_lock(&frame->reservation_lock);
         revoke_core_reservations(thread->mcm, thread->memory_client, pa);
-        if (thread->turbo.in_pturbo) pturbo_spin_unlock(&frame->reservation_lock);
+        if (lock) pturbo_spin_unlock(&frame->reservation_lock);
     }
     turbo_update_simple_store_flag(thread);
     if (thread->turbo.simple_stores) turbo_update_writer(thread);
@@ -146,18 +155,12 @@ uint64_t jit_do_complex_write(ThreadState *thread, uint64_t ea, uint64_t host, u
 
 uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
 {
-    // Only parallel-mode code calls it; the reservation protocol comes with that mode.
+    // Only parallel-mode code calls it, after a store, with a page lock held.
     if (!thread->turbo.in_pturbo) return 0;
     turbo_s &turbo = thread->turbo;
-    if (turbo.pturbo_page_lock) {
-        pturbo_spin_unlock(turbo.pturbo_page_lock);
-        turbo.pturbo_page_lock = nullptr;
-    }
-    if (turbo.pturbo_reader_count) *turbo.pturbo_reader_count = 0;
-    if (turbo.pturbo_writer && turbo.pturbo_writer_count) {
-        __atomic_sub_fetch(turbo.pturbo_writer_count, 1, __ATOMIC_ACQ_REL);
-        turbo.pturbo_writer = 0;
-    }
+    pturbo_release_reservation_lock(thread);
+    if (turbo.pturbo_reader_count) __atomic_store_n(turbo.pturbo_reader_count, 0, __ATOMIC_RELEASE);
+    decr_writer_count(thread);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "isa/hooks/smt_priority.h"
 #include "processor/hooks/htm.h"
 #include "processor/regs/msr_rules.h"
+#include "support/htm_record.h"
 
 namespace
 {
@@ -137,12 +138,11 @@ TEST_F(Doorbell, InATransactionOnlyTheTransactionFails)
 {
     for (uint32_t word : {MSGSND, MSGSNDP, MSGCLR, MSGCLRP}) {
         SCOPED_TRACE(word);
-        long before = htm_failure_standin_log.calls;
+        HTM_Clear_Failure(ew.t);
         ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TS_TRANSACTIONAL;
         ew.t->PC.value = 0x1000;
         EXPECT_EQ(ew.run(with_rb(word, 5)), 1);
-        EXPECT_EQ(htm_failure_standin_log.calls, before + 1);
-        EXPECT_EQ(htm_failure_standin_log.cause, HTM_FAILURE_NOT_ALLOWED);
+        EXPECT_EQ(HTM_Recorded_Cause(ew.t), HTM_FAILURE_NOT_ALLOWED);
         EXPECT_EQ(ew.t->PC.value, 0x1004u);
         EXPECT_EQ(ew.core.thread(1)->interrupt_queue.head, nullptr);
     }

@@ -115,6 +115,110 @@ TEST(Interpreter, FetchTranslationIsReusedWithinAPageUntilTheVersionChanges)
     EXPECT_EQ(r.t->GPR[3].value, 5u);
 }
 
+// Code that rewrites itself: the next fetch of the address reads and decodes the new word.
+TEST(Interpreter, StoreIntoCodeIsFetchedAndDecodedAfresh)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    constexpr uint32_t STW_R4_0_R5 = 0x90850000;
+    constexpr uint32_t B_BACK_8 = 0x4BFFFFF8;
+    r.program(0x100, {LI_R3_5, STW_R4_0_R5, B_BACK_8});
+    r.t->GPR[4].value = ADDI_R3_R3_1;
+    r.t->GPR[5].value = 0x100;
+    r.run(3);
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+    EXPECT_EQ(r.t->PC.value, 0x100u);
+    r.run(1); // the rewritten word at 0x100
+    EXPECT_EQ(r.t->GPR[3].value, 6u);
+    r.run(3); // it rewrites itself to the same word and runs it again
+    EXPECT_EQ(r.t->GPR[3].value, 7u);
+}
+
+// A word decoded before is decoded again in the table the processor uses now.
+TEST(Interpreter, RowsComeFromTheTableInUseWhenItChanges)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.program(0x100, {ADDI_R3_R3_1, ADDI_R3_R3_1});
+    r.run(1);
+    EXPECT_EQ(r.t->current_iop->row, &instruction_info_table[ROW_ADDI]);
+    InstrInfo *saved = r.core->instruction_table;
+    InstrInfo *private_table = InstrInfo__id2table(5);
+    ASSERT_NE(private_table, nullptr);
+    r.core->instruction_table = private_table;
+    r.run(1);
+    EXPECT_EQ(r.t->current_iop->row, &private_table[ROW_ADDI]);
+    EXPECT_EQ(r.t->GPR[3].value, 2u);
+    r.core->instruction_table = saved;
+    InstrInfo__Quit();
+}
+
+// Registers the step tests only when they are set: a CIABR armed mid-run matches its address, a
+// forced-interrupt control set mid-run is taken before the next instruction.
+TEST(Interpreter, CiabrAndForcedInterruptSetMidRunAreSeen)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.core->options[PO_PROCESS_TRACE_EXCEPTIONS] = 1;
+    r.program(0x100, {NOP, NOP, NOP, NOP});
+    r.run(1);
+    EXPECT_EQ(r.t->PC.value, 0x104u);
+    r.t->CIABR.value = 0x108 | 3; // hypervisor state
+    r.run(2);                      // 0x104, then 0x108 matches and the trace interrupt follows it
+    EXPECT_EQ(r.t->PC.value, 0xD00u);
+    EXPECT_EQ(r.t->SRR0.value, 0x10Cu);
+
+    r.t->CIABR.value = 0;
+    r.t->PC.value = 0x100;
+    r.run(1);
+    EXPECT_EQ(r.t->PC.value, 0x104u);
+    r.t->IRPT_CTL.value = 0x200; // machine check, forced at any address
+    r.run(1);
+    EXPECT_EQ(r.t->IRPT_CTL.value, 0u);
+    EXPECT_EQ(r.t->SRR0.value, 0x104u);
+    EXPECT_EQ(r.t->PC.value, 0x200u);
+}
+
+// A device mapped over the code page: the next fetch goes to it, not to the memory page that the
+// earlier fetches read.
+struct WordDevice {
+    uint32_t word;
+    int reads = 0;
+};
+WordDevice patch_device{ADDI_R3_R3_1};
+void *word_init(const char *, PropertyList *, InstanceLink *, uint64_t, uint64_t)
+{
+    return &patch_device;
+}
+int word_read(MMAPI_Access *, void *instance, uint64_t, uint64_t *value, int)
+{
+    auto *device = static_cast<WordDevice *>(instance);
+    device->reads++;
+    *value = device->word;
+    return 1;
+}
+MMAPIentry_s WORD_DEVICE = {MMAPI_VERSION, word_init, nullptr, word_read, nullptr, nullptr, nullptr, nullptr};
+
+TEST(Interpreter, FetchFollowsAChangeOfTheMemoryMap)
+{
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.program(0x100, {LI_R3_5, LI_R3_5});
+    r.run(1);
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+    MCM *chip = r.t->memory_client->mcm;
+    patch_device.reads = 0;
+    ASSERT_NE(MemMap_Define(chip, "PATCH", &WORD_DEVICE, 0x100, 0x10F, nullptr), nullptr);
+    r.run(1); // 0x104, now the device's word
+    EXPECT_EQ(r.t->GPR[3].value, 6u);
+    EXPECT_EQ(patch_device.reads, 1);
+    MemMap_Delete(MemMap_Create(chip), "PATCH");
+    r.t->PC.value = 0x100;
+    r.run(1); // the memory's word again
+    EXPECT_EQ(r.t->GPR[3].value, 5u);
+    EXPECT_EQ(patch_device.reads, 1);
+}
+
 TEST(Interpreter, CostFollowsCpiOrTheRowThroughput)
 {
     RunMachine r;

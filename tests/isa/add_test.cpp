@@ -269,3 +269,32 @@ TEST(Add, InFlightFormUsesTheSlots)
 }
 
 } // namespace
+
+TEST(Add, OffsetCarryOfTheTaggedAddresses)
+{
+    // addic.: the 48-bit offset carry when RA's top 16 bits are zero, else the 24-bit one.
+    struct Case {
+        uint64_t ra;
+        uint64_t xer;
+    } cases[] = {
+        {0x0000FFFFFFFFFFFF, XER_OC},
+        {(1ull << 48) + (1ull << 24) - 1, XER_OC},
+        {(1ull << 48) + 5, 0},
+        {~0ull, XER_CA | XER_OC},
+    };
+    for (const Case &c : cases) {
+        ExecWord ew;
+        ew.gpr(4) = c.ra;
+        EXPECT_EQ(ew.run(D_FORM(13, 3, 4, 1)), 1); // addic. r3,r4,1
+        EXPECT_EQ(ew.gpr(3), c.ra + 1);
+        EXPECT_EQ(ew.xer(), c.xer) << std::hex << c.ra;
+    }
+    // addze with tags active writes CA only and keeps OC.
+    ExecWord ew;
+    ew.t->MSR.value |= MSR_TA;
+    ew.gpr(4) = 0x0000FFFFFFFFFFFF;
+    ew.xer() = XER_CA | XER_OC;
+    EXPECT_EQ(ew.run(xo(ADDZE)), 1);
+    EXPECT_EQ(ew.gpr(3), 0x0001000000000000u);
+    EXPECT_EQ(ew.xer(), XER_OC);
+}

@@ -12,6 +12,7 @@
 #include "processor/run/assist_threads.h"
 #include "processor/run/smt.h"
 #include "processor/run/thread_run_state.h"
+#include "support/htm_record.h"
 
 namespace
 {
@@ -84,11 +85,9 @@ TEST(Assist, SapOnAThreadWithoutAssistThreadsReportsStatusOne)
 TEST(Assist, BailInATransactionStartsNothing)
 {
     ExecWord ew({}, 2);
-    htm_failure_standin_log = {0, nullptr, 0, 0};
     ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TS_TRANSACTIONAL;
     ASSERT_EQ(semantic_bail(ew.prepare(0x10 << 11)), 1);
-    EXPECT_EQ(htm_failure_standin_log.calls, 1);
-    EXPECT_EQ(htm_failure_standin_log.cause, 0x1800000);
+    EXPECT_EQ(HTM_Recorded_Cause(ew.t), 0x1800000u);
     EXPECT_EQ(ew.t->PC.value, 0x1000u);
     EXPECT_EQ(ew.core.thread(1)->is_assist_thread, 0u);
     EXPECT_EQ(ew.t->next_assist, nullptr);

@@ -4,6 +4,7 @@
 #include "exec_word.h"
 #include "decode/semantics.h"
 #include "isa/semantics_helpers.h"
+#include "processor/regs/iop_registers.h"
 #include "processor/regs/shared_msr_text.h"
 #include "runtime/stop.h"
 #include "support/sink_capture.h"
@@ -178,6 +179,12 @@ TEST(Convention, MsrReadsNoteTheSharedTextRenderedWhenRead)
     ew.mode32();
     EXPECT_EQ(ew.run(ADD_R3_R4_R5), 1); // the advance reads the MSR
     EXPECT_STREQ(Shared_MSR_Text(), Prepare_MSR(expected, MSR_HV | MSR_ME));
+    // The inline read notes like iGET_MSR: back to the first value, read again unchanged.
+    ew.t->MSR.value = MSR_SF | MSR_HV | MSR_ME;
+    EXPECT_EQ(IOP_Read_MSR(ew.iop), MSR_SF | MSR_HV | MSR_ME);
+    EXPECT_STREQ(Shared_MSR_Text(), Prepare_MSR(expected, MSR_SF | MSR_HV | MSR_ME));
+    EXPECT_EQ(IOP_Read_MSR(ew.iop), MSR_SF | MSR_HV | MSR_ME);
+    EXPECT_STREQ(Shared_MSR_Text(), Prepare_MSR(expected, MSR_SF | MSR_HV | MSR_ME));
 }
 
 TEST(Convention, StubRoutines)

@@ -3,6 +3,7 @@
 // MSR-commit routines.
 #include "exec_word.h"
 #include "decode/semantics.h"
+#include "interrupts/exception_types.h"
 #include "isa/register_moves.h"
 #include "processor/spr/spr_table.h"
 #include "runtime/plugin_events.h"
@@ -423,6 +424,33 @@ TEST(MoveSpecial, MftgprCopiesTheFprImage)
     ew.gpr(3) = 0;
     EXPECT_EQ(semantic_mftgpr(iop), 0);
     EXPECT_EQ(ew.gpr(3), 0u);
+}
+
+TEST(MoveSpecial, MffgprCopiesAGprIntoTheFpr)
+{
+    ExecWord ew;
+    ew.gpr(4) = 0x400921FB54442D18;
+    ew.t->VSR[6].value[0] = 0x77; // doubleword 1
+    ew.t->MSR.value &= ~MSR_FP;   // no availability check
+    IOPDesc *iop = ew.prepare(0x7CC00000 | 4 << 11); // FRT 6, RB 4
+    EXPECT_EQ(semantic_mffgpr(iop), 1);
+    EXPECT_EQ(ew.t->VSR[6].value[1], 0x400921FB54442D18u);
+    EXPECT_EQ(ew.t->VSR[6].value[0], 0u);
+    EXPECT_EQ(ew.t->PC.value, 0x1004u);
+
+    // In flight: the value goes to the result slot's high doubleword, not the register.
+    iop = ew.prepare(0x7CC00000 | 4 << 11);
+    iop->use_slots = 1;
+    iop->operand_slot2[0] = 0x1234;
+    EXPECT_EQ(core_mffgpr(iop), 1);
+    EXPECT_EQ(iop->result_gpr2.value[0], 0x1234u);
+    EXPECT_EQ(ew.t->VSR[6].value[1], 0x400921FB54442D18u);
+
+    ew.option(PO_POWERPC_V202, 0);
+    iop = ew.prepare(0x7CC00000 | 4 << 11);
+    EXPECT_EQ(semantic_mffgpr(iop), 0);
+    ASSERT_NE(ew.raised(), nullptr);
+    EXPECT_EQ(ew.raised()->subtype, EST_ILLEGAL_INSTRUCTION);
 }
 
 // ---- MSR commit ----

@@ -9,6 +9,7 @@
 #include "processor/hooks/htm.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/reg_accessors.h"
+#include "support/htm_record.h"
 
 namespace
 {
@@ -31,8 +32,6 @@ class MsrReturn : public ::testing::Test
   protected:
     void SetUp() override
     {
-        TM_Operations_Standin_Reset();
-        htm_failure_standin_log = {0, nullptr, 0, 0};
         ew.option(PO_RFID_SUPPORTED);
         ew.option(PO_MTMSR_SUPPORTED);
         ew.core.core->msr_mask = ~0ull;
@@ -147,6 +146,8 @@ TEST_F(MsrReturn, RfebbTakesTheTransactionStateFromBescrAndSetsGe)
 
     // A refused transition raises the bad-thing interrupt and writes nothing: rfebb may not
     // leave the suspended state (S0 to N0).
+    // (With an operating system that supports transactions: otherwise the model takes it.)
+    ew.t->machine->htm_os_supports_tm = 1;
     ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TS_SUSPENDED;
     ew.t->PC.value = 0x1000;
     ew.t->BESCR.value = 0;
@@ -239,22 +240,27 @@ TEST_F(MsrReturn, InTransactionalStateAllButRfiAreSkipped)
     } cases[] = {
         {"rfid", RFID, 0, 1, 0x1004},        {"hrfid", HRFID, 0, 1, 0x1004},
         {"mtmsr", mtmsr(3), 0, 1, 0x1004},   {"mtmsrd", mtmsrd(3), 0, 1, 0x1004},
-        {"rfscv", RFSCV, MSR_TA, 1, 0x1004}, {"rfebb", RFEBB, 0, 0, 0x1004}, // the failure is handled at once
+        {"rfscv", RFSCV, MSR_TA, 1, 0x1004}, {"rfebb", RFEBB, 0, 0, 0x1800}, // rolled back at once
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const uint64_t msr = MSR_SF | MSR_HV | MSR_ME | MSR_TS_TRANSACTIONAL | c.extra_msr;
+        const bool rolled_back = c.word == RFEBB;
         ew.t->MSR.value = msr;
         ew.t->PC.value = 0x1000;
-        long before = htm_failure_standin_log.calls;
+        ew.t->TFHAR.value = 0x1800;
+        ew.core.test_machine.machine.threads_in_transaction = 1;
+        HTM_Clear_Failure(ew.t);
         EXPECT_EQ(ew.run(c.word), c.result);
         EXPECT_EQ(ew.raised(), nullptr);
-        EXPECT_EQ(htm_failure_standin_log.calls, before + 1);
-        EXPECT_EQ(htm_failure_standin_log.cause, 0x1800000);
-        EXPECT_EQ(ew.t->MSR.value, msr);
+        EXPECT_EQ(ew.t->TEXASR.value >> 32, 0x1800000u);
+        EXPECT_EQ(ew.t->htm_failure_pending, rolled_back ? 0 : 1);
+        EXPECT_EQ(ew.t->MSR.value, rolled_back ? msr & ~MSR_TS : msr);
+        EXPECT_EQ(ew.core.test_machine.machine.threads_in_transaction, rolled_back ? 0 : 1);
         EXPECT_EQ(ew.t->PC.value, c.pc);
         EXPECT_EQ(ew.t->CFAR.value, 0x777u);
     }
+    ew.core.test_machine.machine.threads_in_transaction = 0;
 
     // rfi has no guard.
     ew.option(PO_RFI_SUPPORTED);

@@ -7,6 +7,7 @@
 #include "processor/hooks/htm.h"
 #include "processor/records/generic_machine.h"
 #include "processor/regs/reg_accessors.h"
+#include "support/htm_record.h"
 
 namespace
 {
@@ -91,12 +92,10 @@ TEST(Simulator, PbtInATransactionAdvancesOnce)
 {
     ExecWord ew;
     ew.memory();
-    htm_failure_standin_log = {0, nullptr, 0, 0};
     ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TS_TRANSACTIONAL;
     ASSERT_EQ(ew.run(pbt(3, 4, 5, 0)), 1);
     EXPECT_EQ(ew.t->PC.value, 0x1004u);
-    EXPECT_EQ(htm_failure_standin_log.calls, 1);
-    EXPECT_EQ(htm_failure_standin_log.cause, 0x1800000);
+    EXPECT_EQ(HTM_Recorded_Cause(ew.t), 0x1800000u);
 }
 
 TEST(Simulator, SettagKeepsBits22And21AndSetsBit20)

@@ -20,6 +20,7 @@
 #include "processor/translation/tlb.h"
 #include "processor/translation/tlb_slb_erat.h"
 #include "processor/translation/xlate_version.h"
+#include "support/htm_record.h"
 
 namespace
 {
@@ -65,12 +66,6 @@ uint32_t mfsrin(uint32_t rt, uint32_t rb)
 
 class Translation : public ::testing::Test
 {
-  protected:
-    void SetUp() override
-    {
-        TM_Operations_Standin_Reset();
-        htm_failure_standin_log = {0, nullptr, 0, 0};
-    }
 };
 
 // A thread with an SLB of n entries.
@@ -164,9 +159,9 @@ TEST_F(Translation, SlbAndSegmentInstructionsArePrivilegedAndGuarded)
         SCOPED_TRACE(word);
         ew.t->MSR.value = MSR_SF | MSR_HV | MSR_TS_TRANSACTIONAL;
         ew.t->PC.value = 0x1000;
-        long before = htm_failure_standin_log.calls;
+        HTM_Clear_Failure(ew.t);
         EXPECT_EQ(ew.run(word), 1);
-        EXPECT_EQ(htm_failure_standin_log.calls, before + 1);
+        EXPECT_EQ(HTM_Recorded_Cause(ew.t), 0x1800000u);
         EXPECT_EQ(ew.t->PC.value, 0x1004u);
     }
     // Nothing was written: every entry is still the empty one.
@@ -307,7 +302,6 @@ TEST_F(TwoProcessors, TlbielInvalidatesOnlyItsOwnProcessor)
     EXPECT_FALSE(erat_holds(1)); // the processor's ERATs serve both its threads
     EXPECT_TRUE(erat_holds(2));
     EXPECT_TRUE(erat_holds(3));
-    EXPECT_EQ(tm_operations_standin_log.tm_calls, 0); // tlbiel is not the transactional model's business
 }
 
 TEST_F(TwoProcessors, TlbieReachesEveryProcessor)
@@ -318,7 +312,40 @@ TEST_F(TwoProcessors, TlbieReachesEveryProcessor)
     EXPECT_EQ(entry[1]->valid, 0u);
     for (int n = 0; n < 4; n++)
         EXPECT_FALSE(erat_holds(n)) << n;
-    EXPECT_STREQ(tm_operations_standin_log.tm_last, "tlbie");
+}
+
+// A tlbie fails the suspended transaction of its own thread and, with option 389, the transactions
+// of the other threads of its processor (not exact, at the tlbie's address); other processors'
+// threads and a tlbiel are not the transactional model's business.
+TEST_F(TwoProcessors, TlbieFailsTheProcessorsTransactions)
+{
+    constexpr uint64_t TEXASR_EXACT = 0x4000000;
+    thread(0)->processor->options[PO_HTM_TLBIE_ON_OTHER_THREAD_FAILS_TRANSACTION] = 1;
+    thread(0)->GPR[5].value = RB;
+    thread(1)->MSR.value |= MSR_TS_TRANSACTIONAL;
+    thread(2)->MSR.value |= MSR_TS_TRANSACTIONAL;
+    ASSERT_EQ(run(tlbiel(5)), 1);
+    EXPECT_FALSE(HTM_Failure_Recorded(thread(1)));
+
+    thread(0)->MSR.value |= MSR_TS_SUSPENDED;
+    const uint64_t pc = thread(0)->PC.value;
+    ASSERT_EQ(run(tlbie(5)), 1);
+    for (int n : {0, 1}) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(HTM_Recorded_Cause(thread(n)), 0x20000u);
+        EXPECT_EQ(thread(n)->TEXASR.value & TEXASR_EXACT, 0u);
+        EXPECT_EQ(thread(n)->TFIAR.value & ~3ull, pc);
+    }
+    EXPECT_EQ(thread(0)->TEXASR.value & 0x80000000u, 0x80000000u); // failed in suspended state
+    EXPECT_FALSE(HTM_Failure_Recorded(thread(2)));
+
+    // Without the option only the executing thread's own transaction is failed.
+    for (int n : {0, 1})
+        HTM_Clear_Failure(thread(n));
+    thread(0)->processor->options[PO_HTM_TLBIE_ON_OTHER_THREAD_FAILS_TRANSACTION] = 0;
+    ASSERT_EQ(run(tlbie(5)), 1);
+    EXPECT_EQ(HTM_Recorded_Cause(thread(0)), 0x20000u);
+    EXPECT_FALSE(HTM_Failure_Recorded(thread(1)));
 }
 
 TEST_F(TwoProcessors, TlbieOfAnotherPageKeepsTheEntries)

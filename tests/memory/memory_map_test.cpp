@@ -135,6 +135,27 @@ TEST_F(MemoryMapTest, ElementsSortByEndWithNestedOnesFirst)
     EXPECT_EQ(MemMap_EndByName(m.map(), "HIGH"), 0x10Fu);
 }
 
+// The search remembers its last element; an element added or removed later changes the answer.
+TEST_F(MemoryMapTest, LastHitGivesWayToChangesOfTheList)
+{
+    ProbeDevice *ram = define("RAM0", 0, 0xFFFF);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x180)->instance, ram);
+    ProbeDevice *nested = define("NESTED", 0x100, 0x1FF);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x180)->instance, nested);
+    // RAM0 found outside the nested element must not answer for an address inside it.
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x300)->instance, ram);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x100)->instance, nested);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x200)->instance, ram);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x1FF)->instance, nested);
+    MemMap_Delete(m.map(), "NESTED");
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x180)->instance, ram);
+    // Moved away, an element no longer answers for its old range.
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x20)->instance, ram);
+    MLE_set_range(MemMap_SearchByName(m.map(), "RAM0"), 0x10000, 0x100);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x20), nullptr);
+    EXPECT_EQ(MemMap_SearchByAddr(m.map(), 0x10020)->instance, ram);
+}
+
 TEST_F(MemoryMapTest, AccessesMustEndInsideTheirElement)
 {
     ProbeDevice *a = define("A", 0x1000, 0x1003);

@@ -16,6 +16,7 @@
 #include "processor/translation/slb.h"
 #include "processor/translation/tlb_slb_erat.h"
 #include "processor/translation/xlate_version.h"
+#include "support/htm_record.h"
 
 namespace
 {
@@ -109,10 +110,9 @@ TEST_F(SlbMaintenance, SlbiaPrivilegedAndTransactional)
     EXPECT_EQ(iop->exceptions ? iop->exceptions->subtype : 0, 218); // "PROGRAM: Privileged Instruction"
     Discard_Instruction_Bound_Exceptions(iop, 0);
     r.t->MSR.value = 0x9000000000000000ull | MSR_TS_TRANSACTIONAL;
-    long failures = htm_failure_standin_log.calls;
+    HTM_Clear_Failure(r.t);
     EXPECT_EQ(core_slbia(iop), 1);
-    EXPECT_EQ(htm_failure_standin_log.calls, failures + 1);
-    EXPECT_EQ(htm_failure_standin_log.cause, 0x1800000);
+    EXPECT_EQ(HTM_Recorded_Cause(r.t), 0x1800000u);
     EXPECT_TRUE(valid(1));
 }
 

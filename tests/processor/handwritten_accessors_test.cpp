@@ -38,7 +38,8 @@ TEST(HandWrittenAccessors, SimCtrlSetsTheSharedDscrMaskUnderDravoDscr)
 
 TEST(HandWrittenAccessors, SimCtrlSetsTheNestingLevelWhileTheModelRuns)
 {
-    htm_data htm{1, 0};
+    htm_data htm{};
+    htm.enabled = 1;
     TestCore fixture(1);
     fixture.set("processor/mask/SIM_CTRL", "0xFFFFFFFFFFFFFF00");
     fixture.build();

@@ -2,8 +2,8 @@
 // effective-address maps around an address, its global translation lock (held by slbie and slbia
 // in the parallel mode) and the trace library's tlbie record.
 // Declared here for the floors that call it; defined by the translator (EMAT_INVALIDATE_EA in
-// translator/emat.cpp; the others are stand-ins in mmu/translator_xlate_standin.cpp until the
-// translator builds them).
+// translator/emat.cpp, the lock in translator/pturbo_locks.cpp, trc_tlbie a stand-in in
+// mmu/translator_xlate_standin.cpp until the translator builds it).
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 struct IOPDesc;
+struct ThreadState;
 
 // CR field f := v (4 bits); also XER bits 24-27 when option FXCC_FIELD_IN_XER is on and either the
 // thread is in tags-active mode or option HTM_OPS_SET_XER_FXCC_IN_TI_MODE is on.
@@ -16,3 +17,6 @@ void SET_TM_CR_From_MSR(IOPDesc *iop, uint64_t msr, uint32_t field);
 void SET_TM_CR_From_Doomed_MSR(IOPDesc *iop, uint64_t msr, uint32_t field);
 // tcheck: CR field bf := doomed || TS || 0 of the current MSR.
 void htm_tcheck(IOPDesc *iop, uint32_t bf);
+// A CR field of a thread outside any instruction (the abort-all command): CR field f := v (CR
+// masked); XER bits 25-27 := bits 1-3 of v when the machine's FXCC flag is set. No change mask.
+void FORCE_TM_CR(ThreadState *thread, uint32_t field, uint32_t value);

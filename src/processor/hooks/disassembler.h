@@ -1,6 +1,6 @@
 // The instruction disassembler.
 // Declared here for the floors that call it; defined by the execution engine
-// (exec/disassembler_standin.cpp).
+// (exec/disassembler.cpp).
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,9 @@
 // What the rest of the simulator asks of the transactional-memory model: the machine-wide switch
 // and rollback, the facility check and failure recording, the model's say in interrupts, the
 // reservation checks, and the transactional storage accesses and footprint queries.
-// Declared here for the floors that call it; defined by the transactional-memory model in mmu
-// (the facility check, the OS-support flag and the reservation rules in mmu/tm/htm_checks.cpp;
-// the rest, still stand-ins, in mmu/htm_standin.cpp).
+// Declared here for the floors that call it; defined by the transactional-memory model in mmu/tm
+// (the transactional storage accesses and footprint queries are still stand-ins, in
+// mmu/htm_standin.cpp).
 #pragma once
 
 #include <cstdint>
@@ -36,9 +36,9 @@ enum : uint64_t {
 
 // 1 when transactional memory may be used; else raises (Hypervisor) Facility Unavailable (5), 0.
 int HTM_ENABLED_CHECK(IOPDesc *iop);
-// Records a transaction failure with the cause at the address when the MSR is transactional or
-// suspended and no failure is recorded yet.
-void htm_record_failure(ThreadState *thread, int32_t cause, uint64_t address, int32_t flag, uint32_t code,
+// Records a transaction failure with the cause at the address (-1: none) when the MSR is
+// transactional or suspended and no failure is recorded yet (TEXASR FS clear); 1 when recorded.
+int htm_record_failure(ThreadState *thread, int32_t cause, uint64_t address, int32_t flag, uint32_t code,
                         uint64_t msr);
 // Counts the instruction against the running transaction.
 void HTM_INCR_INSTR_COUNT(IOPDesc *iop);
@@ -82,17 +82,8 @@ void HTM_PA_Write_Memory_TAG(IOPDesc *iop, AXD *axd, int tag);
 int HTM_PA_Read_Memory_TAG(ThreadState *thread, uint64_t address, int *tag);
 // Whether the physical address lies in the transaction's store footprint.
 int Is_PA_To_HTM_Store_Footprint(IOPDesc *iop, uint64_t address);
-// Checks a touched or cache-operated line against the other threads' footprints.
-void htm_check_touch_collision(IOPDesc *iop, int32_t thread_number, uint64_t address, int ignored, int kind);
+// Checks a touched or cache-operated line against the footprints; 0 when it failed the toucher's
+// own transaction.
+int htm_check_touch_collision(IOPDesc *iop, int32_t thread_number, uint64_t address, int ignored, int kind);
 // Zeroes size bytes at the descriptor's physical address through the transactional store path.
 void HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size);
-
-// ---- STAND-IN support: the failures recorded so far (the transactional-memory model is not built)
-
-struct HTMFailureStandinLog {
-    long calls; // failures recorded
-    ThreadState *thread;
-    int32_t cause;
-    uint64_t address;
-};
-extern HTMFailureStandinLog htm_failure_standin_log;

@@ -1,7 +1,7 @@
 // The parallel translator's locks as the processor code takes them: the allocation lock that
 // brackets allocations made by a parallel worker, and the named spin locks of a thread.
 // Declared here for the floors that call it; defined by the translator
-// (translator/pturbo_locks_standin.cpp, translator/pturbo_lock_init_standin.cpp).
+// (translator/pturbo_locks.cpp).
 #pragma once
 
 #include <cstdint>

@@ -86,6 +86,7 @@ struct IOPDesc {
     uint8_t sat_pending; // a saturating vector instruction run with use_slots: VSCR[SAT] is set
                          // when the core commits the instruction's vector result
     int16_t iid;      // counted back from the instruction's last micro-operation
+    uint8_t misal_total; // misaligned pieces: the length of the whole access or element split
     uint32_t counter; // cleared at each hand-out
 
     uint64_t expected_next_address; // the next address the core expected (cycle model)

@@ -242,6 +242,9 @@ struct ThreadState {
     uint64_t htm_failure_reason;
     htm_user_state *htm;
     int32_t htm_reservation_in_T; // the reservation was taken in transactional state
+    uint32_t htm_tid;             // the current transaction id (printed "HTMTID_%08X")
+    int32_t htm_priority;         // priority bit of the last tbegin. (conflict resolution)
+    int32_t htm_thread_index;     // index in the machine's footprint table
     int32_t texasr_upper;         // TEXASR was forced with a value beyond 32 bits
     uint64_t htm_words[2];
 };

@@ -6,7 +6,7 @@ void IOP_Advance_NIA(IOPDesc *iop)
     if (iop->defer_side_effects) return;
     ThreadState *thread = iop->thread;
     uint64_t nia = thread->PC.value + iop->length;
-    if (!(iGET_MSR(iop) & MSR_SF)) nia &= 0xFFFFFFFFull;
+    if (!(IOP_Read_MSR(iop) & MSR_SF)) nia &= 0xFFFFFFFFull;
     thread->next_pc = nia;
     thread->PC.value = nia & Register_Entry_Mask(thread->PC.rfe);
     thread->PC.written = 1;

@@ -21,8 +21,20 @@
 #include "processor/regs/ppc_bits.h"
 #include "processor/regs/reg_triggers.h"
 #include "processor/regs/register_file.h"
+#include "processor/regs/shared_msr_text.h"
 
 // ---- options and modes ----
+
+// iGET_MSR without the call when no read trigger watches the MSR: the value, noted as the shared
+// MSR text.
+inline uint64_t IOP_Read_MSR(IOPDesc *iop)
+{
+    ThreadState *thread = iop->thread;
+    if (Reg_Read_Triggers_Armed(thread->MSR.trigger)) return iGET_MSR(iop);
+    uint64_t value = thread->MSR.value;
+    Note_MSR_Deferred(value);
+    return value;
+}
 
 // The value of a processor option of the instruction's thread.
 inline uint32_t IOP_Option(const IOPDesc *iop, uint32_t option)

@@ -136,7 +136,7 @@ uint64_t iGET_MSR(IOPDesc *iop)
 {
     ThreadState *thread = iop->thread;
     uint64_t value = thread->MSR.value;
-    Prepare_MSR_Deferred(value); // the shared MSR text is rendered only when it is read
+    Note_MSR_Deferred(value); // the shared MSR text is rendered only when it is read
     if (Reg_Read_Triggers_Armed(thread->MSR.trigger))
         Invoke_Reg_Read_Triggers(iop, thread->MSR.trigger, value);
     return value;

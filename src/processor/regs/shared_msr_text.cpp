@@ -3,10 +3,11 @@
 
 #include "processor/regs/msr_rules.h"
 
+thread_local uint64_t Shared_MSR_Noted_Value = 0;
+
 namespace
 {
 
-thread_local uint64_t noted_value = 0;
 thread_local bool noted_stale = true;
 thread_local const char *rendered = nullptr;
 
@@ -14,14 +15,16 @@ thread_local const char *rendered = nullptr;
 
 void Prepare_MSR_Deferred(uint64_t msr)
 {
-    noted_value = msr;
+    // The text of an unchanged value needs no new rendering (it is the hot path of every MSR read).
+    if (msr == Shared_MSR_Noted_Value) return;
+    Shared_MSR_Noted_Value = msr;
     noted_stale = true;
 }
 
 const char *Shared_MSR_Text(void)
 {
     if (noted_stale || !rendered) {
-        rendered = Prepare_MSR(nullptr, noted_value);
+        rendered = Prepare_MSR(nullptr, Shared_MSR_Noted_Value);
         noted_stale = false;
     }
     return rendered;

@@ -546,8 +546,3 @@ void gen_xlate_lookup(sink *s, int xmode, int slot, int machine64, int mode64, i
     }
     if (debug) emit_debug_hook(s, slot);
 }
-
-// STAND-IN: the memory-trigger lists of translated code are not built; the routines with triggers
-// are never chosen (no chip reports memory triggers), and with no trigger of the kind and phase
-// nothing is emitted.
-void gen_memtrigger_tests(sink *, int, int, int, int) {}

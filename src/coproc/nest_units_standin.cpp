@@ -1,0 +1,53 @@
+// Stand-ins of the nest units that the unit-creation commands reach.
+#include "coproc/nest_units.h"
+
+// STAND-IN: the coprocessor-type table is not built; no engine name is known.
+CoprocessorTypeEntry *Coprocessor_Table = nullptr;
+
+// STAND-IN: PBICs, coprocessors, the XSCOM window and the AS unit are not built: creation fails,
+// searches find nothing and the list cannot be shown.
+__attribute__((weak)) PBICState *new_pbic(MCM *, int32_t, int32_t, uint64_t, uint64_t)
+{
+    return nullptr;
+}
+__attribute__((weak)) COProcessorState *new_cop(PBICState *, int32_t, int32_t, int32_t)
+{
+    return nullptr;
+}
+__attribute__((weak)) PBICState *search_pbic_by_ci(GenericMachine *, int32_t)
+{
+    return nullptr;
+}
+__attribute__((weak)) PBICState *search_pbic_by_index(GenericMachine *, int32_t)
+{
+    return nullptr;
+}
+__attribute__((weak)) COProcessorState *search_cop_by_index(PBICState *, int32_t)
+{
+    return nullptr;
+}
+__attribute__((weak)) COProcessorState *search_cop_by_type(PBICState *, int32_t, int32_t)
+{
+    return nullptr;
+}
+__attribute__((weak)) int show_cop_pbic_list(GenericMachine *)
+{
+    return 0;
+}
+__attribute__((weak)) CoprocessorTypeEntry *Search_Coprocessor_Table_by_Name(CoprocessorTypeEntry *,
+                                                                             const char *)
+{
+    return nullptr;
+}
+__attribute__((weak)) PBICState *PBIC_List_Of_Chip(MCM *)
+{
+    return nullptr;
+}
+__attribute__((weak)) int xscom_create(MCM *, uint64_t)
+{
+    return 0;
+}
+__attribute__((weak)) int as_create(MCM *, uint64_t, uint64_t)
+{
+    return 0;
+}
