@@ -129,36 +129,7 @@ int tlb_invalidate(IOPDesc *iop, bool local)
     const uint64_t msr = iGET_MSR(iop);
     if ((msr & MSR_PR) || (!local && !(msr & MSR_HV))) return privileged(iop);
     if (Transaction_Guard(iop)) return 1;
-    ThreadState *thread = iop->thread;
-    const uint32_t word = iop->word;
-    const bool rfc_form = IOP_Option(iop, PO_RFC2141_TLBIE_FORM) != 0;
-    const uint64_t rb = read_rb(iop);
-    const uint32_t lpid = (local || !rfc_form) ? iGET_LPIDR(iop) : (uint32_t)read_rs(iop);
-    const bool locked = parallel_mode(thread);
-    if (locked) pturbo_acquire_tlbi_lock();
-    const uint32_t is = (local && IOP_Option(iop, PO_SUPPORTS_TLBIE_IS)) ? (uint32_t)((rb >> 10) & 3) : 0;
-    const uint32_t l = rfc_form ? (uint32_t)(rb & 1) : (word >> 21) & 1;
-    int32_t page_shift = DEFAULT_PAGE_SHIFT;
-    uint32_t lp = 0, b = 0;
-    TLBIE_Page_Size(iop, rb, l, &page_shift, &lp, &b);
-    segtab_tlbie(thread_segment_table(thread), thread, rb, TLBIE_VSID_BITS, page_shift, (int)is);
-    ERAT_InvalidateAll(thread, ERAT_REASON_TLBIE, "micro tlbie -all");
-    ProcessorState *own = thread->processor;
-    invalidate_tlb(thread, rb, page_shift, is, lpid, lp, b, name);
-    if (!local) HTM_tlbie(thread, rb, page_shift, name);
-    current_xlate_version++;
-    if (!local && thread->machine) {
-        GenericMachine *machine = thread->machine;
-        const int32_t count = GenericMachine__ThreadCount(machine);
-        for (int32_t n = 0; n < count; n++) {
-            ThreadState *other = GenericMachine__Thread(machine, n);
-            if (!other || other->processor == own) continue;
-            ERAT_InvalidateAll(other, ERAT_REASON_TLBIE, "tlbie -all");
-            invalidate_tlb(other, rb, page_shift, is, lpid, lp, b, name);
-            current_xlate_version++;
-        }
-    }
-    if (locked) pturbo_release_tlbi_lock();
+    tlbie_with_regs(iop, (int)FIELD_RS(iop->word), read_rb(iop), local ? 0 : 1);
     return advance(iop);
 }
 
@@ -198,14 +169,12 @@ int move_from_segment_register(IOPDesc *iop, bool indirect)
     return advance(iop);
 }
 
-// slbmfee (esid) and slbmfev.
-int move_from_slb(IOPDesc *iop, bool esid)
+// The SLB word of an slbm* read: the ESID word (esid) or the VSID word of the entry RB names.
+uint64_t read_slb_word(ThreadState *thread, uint64_t rb, bool esid)
 {
-    const uint64_t rb = read_rb(iop);
-    if (problem_state(iop)) return privileged(iop);
     const uint64_t index = rb & 0xFFF;
     bool wrapped;
-    const int32_t slot = slb_slot(iop->thread, index, &wrapped);
+    const int32_t slot = slb_slot(thread, index, &wrapped);
     if (wrapped) {
         static long wraps[2];
         const long count = ++wraps[esid];
@@ -213,17 +182,23 @@ int move_from_slb(IOPDesc *iop, bool esid)
             sim_warning(2,
                         esid ? "%ld. slbmfee: slb_index=%d, should be less than %d"
                              : "%ld. slbmfev: slb_index=%d, should be less than %d",
-                        count, (int)index, iop->thread->slb_entries);
+                        count, (int)index, thread->slb_entries);
     }
-    uint64_t result = 0;
-    if (slot >= 0) {
-        const SLB *entry = &iop->thread->slb[slot];
-        if (esid)
-            result = (!entry->valid && IOP_Option(iop, PO_INVALID_SLB_IS_ZERO)) ? 0 : entry->SLBE.value;
-        else
-            result = entry->valid ? entry->SLBV.value : 0;
+    if (slot < 0) return 0;
+    const SLB *entry = &thread->slb[slot];
+    if (esid) {
+        const bool invalid_is_zero = thread->processor && thread->processor->options[PO_INVALID_SLB_IS_ZERO];
+        return (!entry->valid && invalid_is_zero) ? 0 : entry->SLBE.value;
     }
-    IOP_Write_GPR(iop, FIELD_RT(iop->word), result);
+    return entry->valid ? entry->SLBV.value : 0;
+}
+
+// slbmfee (esid) and slbmfev.
+int move_from_slb(IOPDesc *iop, bool esid)
+{
+    const uint64_t rb = read_rb(iop);
+    if (problem_state(iop)) return privileged(iop);
+    IOP_Write_GPR(iop, FIELD_RT(iop->word), read_slb_word(iop->thread, rb, esid));
     return advance(iop);
 }
 
@@ -325,31 +300,11 @@ int semantic_tlberr(IOPDesc *iop)
 int semantic_slbmte(IOPDesc *iop)
 {
     if (assist_thread_stopped(iop)) return 0;
-    uint64_t rs = read_rs(iop);
-    uint64_t rb = read_rb(iop);
+    const uint64_t rs = read_rs(iop);
+    const uint64_t rb = read_rb(iop);
     if (problem_state(iop)) return privileged(iop);
     if (Transaction_Guard(iop)) return 1;
-    if (iGET_HID4(iop) & HID4_CLEAR_SLB_L) rs &= ~0x100ull;
-    if (mode32(iop)) rb &= 0xFFFFFFFFull;
-    ThreadState *thread = iop->thread;
-    const uint64_t index = rb & 0xFFF;
-    bool wrapped;
-    const int32_t slot = slb_slot(thread, index, &wrapped);
-    static long wraps;
-    if ((wrapped || slot < 0) && worth_warning(++wraps))
-        sim_warning(2, "%ld. slbmte: slb_index=%d (0x%03X), should be less than %d", wraps, (int)index,
-                    (unsigned)index, thread->slb_entries);
-    // An SLB without entries has nothing to write.
-    if (slot >= 0) {
-        SLB *entry = &thread->slb[slot];
-        if (entry->valid && THREAD_IN_CHUNK_MODE(thread))
-            EMAT_INVALIDATE_EA(thread, entry->esid_base, "SLBE Replace");
-        entry->esid_base = rb & ESID_BASE_MASK;
-        entry->valid = (uint8_t)((rb >> 27) & 1);
-        entry->SLBE.value = entry->esid_base | (entry->valid ? SLBE_VALID : 0);
-        SLB_Set_VSID_Word(entry, rs);
-        current_xlate_version++;
-    }
+    micro_slbmte(iop->thread, rs, rb);
     return advance(iop);
 }
 
@@ -416,4 +371,74 @@ int semantic_mfsr(IOPDesc *iop)
 int semantic_mfsrin(IOPDesc *iop)
 {
     return move_from_segment_register(iop, true);
+}
+
+uint64_t micro_slbmfee(ThreadState *thread, uint64_t rb, IOPDesc *)
+{
+    return read_slb_word(thread, rb, true);
+}
+
+uint64_t micro_slbmfev(ThreadState *thread, uint64_t rb, IOPDesc *)
+{
+    return read_slb_word(thread, rb, false);
+}
+
+void micro_slbmte(ThreadState *thread, uint64_t rs, uint64_t rb)
+{
+    ProcessorState *core = thread->processor;
+    if (core && (core->HID4.value & HID4_CLEAR_SLB_L)) rs &= ~0x100ull;
+    if (!(thread->MSR.value & MSR_SF)) rb &= 0xFFFFFFFFull;
+    const uint64_t index = rb & 0xFFF;
+    bool wrapped;
+    const int32_t slot = slb_slot(thread, index, &wrapped);
+    static long wraps;
+    if ((wrapped || slot < 0) && worth_warning(++wraps))
+        sim_warning(2, "%ld. slbmte: slb_index=%d (0x%03X), should be less than %d", wraps, (int)index,
+                    (unsigned)index, thread->slb_entries);
+    // An SLB without entries has nothing to write.
+    if (slot < 0) return;
+    SLB *entry = &thread->slb[slot];
+    // Translated code reaches the replaced segment through the effective-address maps.
+    if (entry->valid) EMAT_INVALIDATE_EA(thread, entry->esid_base, "SLBE Replace");
+    entry->esid_base = rb & ESID_BASE_MASK;
+    entry->valid = (uint8_t)((rb >> 27) & 1);
+    entry->SLBE.value = entry->esid_base | (entry->valid ? SLBE_VALID : 0);
+    SLB_Set_VSID_Word(entry, rs);
+    current_xlate_version++;
+}
+
+void tlbie_with_regs(IOPDesc *iop, int rs_number, uint64_t rb, int global)
+{
+    const bool local = !global;
+    const char *name = local ? "tlbiel" : "tlbie";
+    ThreadState *thread = iop->thread;
+    const uint32_t word = iop->word;
+    const bool rfc_form = IOP_Option(iop, PO_RFC2141_TLBIE_FORM) != 0;
+    const uint32_t lpid =
+        (local || !rfc_form) ? iGET_LPIDR(iop) : (uint32_t)IOP_Read_GPR(iop, (uint32_t)rs_number, OPERAND_S);
+    const bool locked = parallel_mode(thread);
+    if (locked) pturbo_acquire_tlbi_lock();
+    const uint32_t is = (local && IOP_Option(iop, PO_SUPPORTS_TLBIE_IS)) ? (uint32_t)((rb >> 10) & 3) : 0;
+    const uint32_t l = rfc_form ? (uint32_t)(rb & 1) : (word >> 21) & 1;
+    int32_t page_shift = DEFAULT_PAGE_SHIFT;
+    uint32_t lp = 0, b = 0;
+    TLBIE_Page_Size(iop, rb, l, &page_shift, &lp, &b);
+    segtab_tlbie(thread_segment_table(thread), thread, rb, TLBIE_VSID_BITS, page_shift, (int)is);
+    ERAT_InvalidateAll(thread, ERAT_REASON_TLBIE, "micro tlbie -all");
+    ProcessorState *own = thread->processor;
+    invalidate_tlb(thread, rb, page_shift, is, lpid, lp, b, name);
+    if (!local) HTM_tlbie(thread, rb, page_shift, name);
+    current_xlate_version++;
+    if (!local && thread->machine) {
+        GenericMachine *machine = thread->machine;
+        const int32_t count = GenericMachine__ThreadCount(machine);
+        for (int32_t n = 0; n < count; n++) {
+            ThreadState *other = GenericMachine__Thread(machine, n);
+            if (!other || other->processor == own) continue;
+            ERAT_InvalidateAll(other, ERAT_REASON_TLBIE, "tlbie -all");
+            invalidate_tlb(other, rb, page_shift, is, lpid, lp, b, name);
+            current_xlate_version++;
+        }
+    }
+    if (locked) pturbo_release_tlbi_lock();
 }

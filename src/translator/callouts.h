@@ -51,6 +51,29 @@ uint64_t jit_do_rfid(ThreadState *thread, uint64_t left, uint64_t pc, uint64_t) 
 // sc (LEV, the address after it): SRR0 and SRR1, then the system-call (LEV 1: hypervisor) vector
 // into turbo.pc and the interrupt's MSR; 0.
 uint64_t jit_do_sc(ThreadState *thread, uint64_t lev, uint64_t pc, uint64_t) noexcept;
+// mfspr TIR on processors that fold the thread number by the partition count: TIR as its move
+// routine reads it.
+uint64_t jit_get_tir(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// mfspr 896 (the priority register): the thread's SMT priority brought up to date, then TSRL.
+uint64_t jit_get_tsrl(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// mtspr 896 (value): a request for the priority in bits 11:13 (value >> 50); 0.
+uint64_t jit_set_tsrl(ThreadState *thread, uint64_t value, uint64_t, uint64_t) noexcept;
+// mtspr AMR and UAMR (value, instruction word): the AMR move routine on a record carrying the
+// word. 1 done; 0 when the routine raised an interrupt instead (nothing written: the interpreter
+// redoes the instruction and raises it).
+uint64_t jit_set_amr(ThreadState *thread, uint64_t value, uint64_t word, uint64_t) noexcept;
+// slbmfee and slbmfev (RB value): the ESID or VSID word of the entry RB names.
+uint64_t jit_do_slbmfee(ThreadState *thread, uint64_t rb, uint64_t, uint64_t) noexcept;
+uint64_t jit_do_slbmfev(ThreadState *thread, uint64_t rb, uint64_t, uint64_t) noexcept;
+// slbmte (RS value, RB value), slbie (RB value), slbia: the SLB change with the effective-address
+// maps it makes stale; 0.
+uint64_t jit_do_slbmte(ThreadState *thread, uint64_t rs, uint64_t rb, uint64_t) noexcept;
+uint64_t jit_do_slbie(ThreadState *thread, uint64_t rb, uint64_t, uint64_t) noexcept;
+uint64_t jit_do_slbia(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
+// tlbie and tlbiel (RS field number, RB value, instruction word): the TLB invalidation of the
+// instruction, global or local; 0.
+uint64_t jit_do_tlbie(ThreadState *thread, uint64_t rs_number, uint64_t rb, uint64_t word) noexcept;
+uint64_t jit_do_tlbiel(ThreadState *thread, uint64_t rs_number, uint64_t rb, uint64_t word) noexcept;
 // After a store in parallel mode: releases what the store path took; 0.
 uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept;
 // The parallel-mode path of exit_common: suspends the task until it is resumed.

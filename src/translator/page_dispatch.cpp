@@ -767,6 +767,40 @@ bool system_kind(xframe *x, uint32_t w, uint32_t kind)
         jit_check_priv(x);
         jit_mfmsr(x, to);
         return true;
+    case 287:
+    case 288:
+    case 289:
+    case 290:
+    case 291:
+        jit_check_priv(x);
+        if (kind == 287)
+            jit_slbia(x);
+        else if (kind == 288)
+            jit_slbie(x, rb);
+        else if (kind == 289)
+            jit_slbmfee(x, to, rb);
+        else if (kind == 290)
+            jit_slbmfev(x, to, rb);
+        else
+            jit_slbmte(x, to, rb);
+        return true;
+    case 366:
+    case 367: {
+        MCM *chip = xframe_mcm(x);
+        ProcessorState *core = chip && chip->machine ? GenericMachine__Processor(chip->machine, 0) : nullptr;
+        if (kind == 366 && core && !core->options[PO_TLBIE_SUPPORTED]) {
+            jit_exit_invalid(x); // the interpreter makes it illegal
+            return true;
+        }
+        jit_check_priv(x);
+        if (kind == 366) {
+            jit_check_hyp(x); // tlbie is the hypervisor's
+            jit_tlbie(x, w, to, rb);
+        } else {
+            jit_tlbiel(x, w, to, rb);
+        }
+        return true;
+    }
     case 222:
     case 223:
         if (has_msr_write_trigger(x) || AnyoneListening("Event_Core_Mode_Change")) {

@@ -3,9 +3,11 @@
 // fields by the MSR and the processor's options; PURR and SPURR.
 #include "decode/instr_tables.h"
 #include "processor/config/processor_options.h"
+#include "processor/records/exception_record.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
+#include "processor/run/smt.h"
 #include "processor/spr/spr_routines.h"
 #include "processor/time/time_registers.h"
 #include "translator/callouts.h"
@@ -64,4 +66,35 @@ uint64_t jit_get_purr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcep
 uint64_t jit_get_spurr(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
 {
     return RAW_GET_SPURR(thread);
+}
+
+uint64_t jit_get_tsrl(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
+{
+    turbo_update_smt_priority(thread);
+    return smt_ReadTSRL(thread, 1, 0);
+}
+
+uint64_t jit_set_tsrl(ThreadState *thread, uint64_t value, uint64_t, uint64_t) noexcept
+{
+    turbo_request_priority(thread, (int32_t)((value >> 50) & 7));
+    return 0;
+}
+
+uint64_t jit_set_amr(ThreadState *thread, uint64_t value, uint64_t word, uint64_t) noexcept
+{
+    IOPDesc record;
+    INITIAL_IOP(&record, thread);
+    record.word = (uint32_t)word; // AMR or UAMR by its SPR field
+    MT_AMR(&record, value);
+    if (!record.exceptions) return 1;
+    Discard_Instruction_Bound_Exceptions(&record, 0);
+    return 0;
+}
+
+uint64_t jit_get_tir(ThreadState *thread, uint64_t, uint64_t, uint64_t) noexcept
+{
+    IOPDesc record;
+    INITIAL_IOP(&record, thread);
+    int32_t leave = 0;
+    return MF_TIR(&record, &leave);
 }

@@ -385,3 +385,111 @@ TEST_F(SystemForms, SystemCallEntersItsVectorLikeTheInterpreter)
 }
 
 } // namespace
+
+namespace
+{
+
+constexpr uint32_t mtspr(int rs, int spr)
+{
+    return 31u << 26 | (uint32_t)rs << 21 | (uint32_t)(spr & 31) << 16 | (uint32_t)(spr >> 5) << 11 |
+           467u << 1;
+}
+
+} // namespace
+
+// Moves of registers with a slot and a plain read are loaded in line (thread and processor scope),
+// the thread number and the priority register have their own forms, and AMR goes through its move
+// routine: each completes in translated code with the interpreter's value.
+TEST_F(SystemForms, SprMovesAgreeWithTheInterpreter)
+{
+    r.t->thread_id_in_core = 0;
+    r.core->PVR.value = 0x004E1200;
+    const uint64_t msr = t->MSR.value;
+    struct Case {
+        const char *what;
+        uint32_t word;
+    };
+    const Case cases[] = {
+        {"mfspr TIR", mfspr(5, 446)},   {"mfspr PVR (processor scope)", mfspr(5, 287)},
+        {"mfspr TSRL", mfspr(5, 896)},  {"mfspr SPRG3", mfspr(5, 275)},
+        {"mfspr AMR", mfspr(5, 29)},    {"mfspr HSPRG0", mfspr(5, 304)},
+    };
+    r.t->thread_id_in_core = 3;
+    r.core->HID0.value = 0;
+    t->SPRG3.value = 0x1234;
+    t->HSPRG0.value = 0xABCDEF;
+    for (const Case &c : cases) {
+        t->GPR[5].value = 0x5A5A;
+        ASSERT_TRUE(interpreter_completes(c.word, 0, 0)) << c.what;
+        const uint64_t expected = t->GPR[5].value;
+        t->GPR[5].value = 0x5A5A;
+        EXPECT_TRUE(translated_completes(c.word, 0, 0)) << c.what << " left with " << turbo_reason(t->turbo.reason);
+        EXPECT_EQ(t->GPR[5].value, expected) << c.what;
+    }
+    // Without the partition fold TIR is loaded in line.
+    const uint32_t fold = r.core->options[PO_GLENT_EN_4_LPAR_SYSTEM];
+    r.core->options[PO_GLENT_EN_4_LPAR_SYSTEM] = 0;
+    EXPECT_TRUE(translated_completes(mfspr(5, 446), 0, 0));
+    EXPECT_EQ(t->GPR[5].value, 3u);
+    r.core->options[PO_GLENT_EN_4_LPAR_SYSTEM] = fold;
+    // AMR in privileged state keeps the bits AMOR does not open, as the move routine does.
+    r.core->AMOR.value = 0xF0F0F0F0F0F0F0F0ull;
+    t->MSR.value = msr & ~0x1000000000000000ull; // privileged, not hypervisor
+    install(PAGE_PA);
+    t->AMR.value = 0;
+    ASSERT_TRUE(interpreter_completes(mtspr(3, 29), ~0ull, 0));
+    const uint64_t interpreted = t->AMR.value;
+    t->AMR.value = 0;
+    EXPECT_TRUE(translated_completes(mtspr(3, 29), ~0ull, 0));
+    EXPECT_EQ(t->AMR.value, interpreted);
+    EXPECT_NE(interpreted, ~0ull);
+    // mfspr of a privileged SPR in problem state leaves with "priv" before the move.
+    t->MSR.value = msr | MSR_PR;
+    install(PAGE_PA);
+    t->GPR[5].value = 7;
+    EXPECT_FALSE(translated_completes(mfspr(5, 287), 0, 0));
+    EXPECT_EQ(t->turbo.reason, EXIT_PRIV);
+    EXPECT_EQ(t->GPR[5].value, 7u);
+    t->MSR.value = msr;
+}
+
+// slbmte, slbmfee and slbmfev through their call-outs write and read the entry as the interpreter
+// does; tlbiel completes, tlbie leaves with "hyper" outside hypervisor state.
+TEST_F(SystemForms, SlbAndTlbInstructionsCallOut)
+{
+    ASSERT_GT(t->slb_entries, 2);
+    const uint32_t slbmte = xform(3, 0, 4, 402), slbmfee = xform(5, 0, 4, 915), slbmfev = xform(6, 0, 4, 851);
+    const uint64_t rs = 0x0000123456789000ull, rb = 0xC000000008000002ull; // valid, entry 2
+    word(0, slbmte);
+    word(1, slbmfee);
+    word(2, slbmfev);
+    word(3, 0);
+    t->GPR[3].value = rs;
+    t->GPR[4].value = rb;
+    enter(0, 100);
+    EXPECT_EQ(t->turbo.pc, pc_of(3));
+    const uint64_t esid = t->GPR[5].value, vsid = t->GPR[6].value;
+    EXPECT_EQ(esid, 0xC000000008000000ull);
+    EXPECT_EQ(t->slb[2].SLBE.value, esid);
+    EXPECT_EQ(t->slb[2].SLBV.value, vsid);
+    // The interpreter reads back the same words from what the translated slbmte wrote.
+    t->GPR[5].value = t->GPR[6].value = 0;
+    interpreter_completes(slbmfee, rs, rb);
+    interpreter_completes(slbmfev, rs, rb);
+    EXPECT_EQ(t->GPR[5].value, esid);
+    EXPECT_EQ(t->GPR[6].value, vsid);
+    // The interpreter's slbmte writes the same entry.
+    t->slb[2].SLBE.value = t->slb[2].SLBV.value = 0;
+    t->slb[2].valid = 0;
+    interpreter_completes(slbmte, rs, rb);
+    EXPECT_EQ(t->slb[2].SLBE.value, esid);
+    EXPECT_EQ(t->slb[2].SLBV.value, vsid);
+
+    const uint64_t msr = t->MSR.value;
+    EXPECT_TRUE(translated_completes(xform(0, 0, 4, 274), 0, 0x1000)) << turbo_reason(t->turbo.reason); // tlbiel
+    t->MSR.value = msr & ~0x1000000000000000ull;
+    install(PAGE_PA);
+    EXPECT_FALSE(translated_completes(xform(0, 0, 4, 306), 0, 0x1000)); // tlbie
+    EXPECT_EQ(t->turbo.reason, EXIT_HYPER);
+    t->MSR.value = msr;
+}

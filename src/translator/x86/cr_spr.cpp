@@ -1,15 +1,19 @@
-// Condition-register and SPR emitters. XER moves call out to its move routines, which mask and keep
-// fields by the MSR and processor options. DEC, PURR and SPURR are computed by call-outs and, with
-// "turbo/mftb", the time base within the pass.
+// Condition-register, SPR, SLB and TLB emitters. XER moves call out to its move routines, which mask
+// and keep fields by the MSR and processor options. DEC, PURR, SPURR and the priority register are
+// computed by call-outs and, with "turbo/mftb", the time base within the pass; registers with a slot
+// and a plain read routine are loaded in line. The SLB and TLB instructions call out.
 #include "translator/x86/cr_spr.h"
 
+#include <cstddef>
 #include <initializer_list>
 
 #include "processor/config/processor_options.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
+#include "processor/records/thread_state.h"
 #include "processor/regs/register_file.h"
+#include "processor/spr/spr_routines.h"
 #include "processor/spr/spr_table.h"
 #include "translator/callouts.h"
 #include "translator/x86/branches.h"
@@ -27,6 +31,7 @@ namespace
 constexpr uint32_t KIND_MFSPR_UNKNOWN = 224, KIND_MTSPR_UNKNOWN = 226;
 // The time base and its upper half as mfspr reads them.
 constexpr int SPR_NUMBER_TB = 268, SPR_NUMBER_TBU = 269, SPR_NUMBER_TBU_RO = 285;
+constexpr int SPR_NUMBER_TSRL = 896, SPR_NUMBER_AMR = 29, SPR_NUMBER_UAMR = 13;
 constexpr uint64_t MSR_HV_BIT = 0x1000000000000000ull;
 
 const int RAX = HOST_RAX, R9 = HOST_R9, R10 = HOST_R10, R11 = HOST_R11;
@@ -87,8 +92,32 @@ bool option_of(xframe *x, int option)
     return core && core->options[option];
 }
 
-// The registers moved in line: plain stored registers whose moves have no side effects.
-bool inline_register(int32_t id)
+// Read routines that compute their value or have effects beyond a plain slot read: a register
+// read through one of them is not loaded in line (unless handled by its own case below).
+bool computed_read(SPRReadFn read)
+{
+#define QUARN_SPR_READ_MATCH(name) if (read == &name) return true;
+    QUARN_SPR_BASE_READS(QUARN_SPR_READ_MATCH)
+    QUARN_SPR_PMU_READS(QUARN_SPR_READ_MATCH)
+    QUARN_SPR_PARTITION_READS(QUARN_SPR_READ_MATCH)
+    QUARN_SPR_TM_READS(QUARN_SPR_READ_MATCH)
+    QUARN_SPR_CORE_READS(QUARN_SPR_READ_MATCH)
+    QUARN_SPR_PRIORITY_READS(QUARN_SPR_READ_MATCH)
+#undef QUARN_SPR_READ_MATCH
+    return false;
+}
+
+// Moves the interpreter does with nothing beside the routine: no move event, no alternative
+// accessor, no 64-bit-only check.
+bool plain_move(const spr_table_entry *entry, bool to)
+{
+    if (entry->only_64bit) return false;
+    if (to) return !entry->mt_event && !entry->rdte->alternative_write_spr;
+    return !entry->mf_event && !entry->rdte->alternative_read_spr && entry->read;
+}
+
+// The registers mtspr stores in line (masked); the others leave to the interpreter.
+bool inline_store_register(int32_t id)
 {
     switch (id) {
     case SPR_ID_LR:
@@ -124,10 +153,17 @@ bool privilege_guard(xframe *x, uint32_t level)
     }
 }
 
-// The slot of a thread-scope register of width 4 (32-bit) or 8 (64-bit); false for any other.
-bool thread_slot(const reg_desc_table_entry *rdte, int32_t *disp, int *wide)
+// The slot of a register of width 4 (32-bit) or 8 (64-bit) in the thread state (thread scope) or
+// the processor record (processor scope); false for any other width, kind or scope.
+bool register_slot(const reg_desc_table_entry *rdte, int32_t *disp, int *wide, bool *in_core)
 {
-    if (!rdte || rdte->scope != REG_SCOPE_THREAD || rdte->offset == 0) return false;
+    if (!rdte || rdte->offset == 0) return false;
+    if (rdte->scope == REG_SCOPE_THREAD)
+        *in_core = false;
+    else if (rdte->scope == REG_SCOPE_CORE)
+        *in_core = true;
+    else
+        return false;
     if (rdte->size == 4 && rdte->reg_type == REG_TYPE_REG32)
         *wide = 0;
     else if (rdte->size == 8 && rdte->reg_type == REG_TYPE_REG64)
@@ -136,6 +172,29 @@ bool thread_slot(const reg_desc_table_entry *rdte, int32_t *disp, int *wide)
         return false;
     *disp = rdte->offset;
     return true;
+}
+
+// reg = the register's slot: [rbx + disp], or through the thread's processor pointer.
+void load_slot(sink *s, int reg, int32_t disp, int wide, bool in_core)
+{
+    int base = JIT_THREAD;
+    if (in_core) {
+        emit_mov_load(s, RAX, (int32_t)offsetof(ThreadState, processor), JIT_THREAD, 1);
+        base = RAX;
+    }
+    emit_mov_load(s, reg, disp, base, wide);
+}
+
+// A call-out whose result decides: 1 goes on, anything else leaves with the "unknown" exit (the
+// call-out changed nothing then).
+void unless_one_exit_unknown(xframe *x, uint32_t kind, uint32_t detail)
+{
+    sink *s = xframe_sink(x);
+    bytes(s, {0x41, 0x81, 0xF9, 1, 0, 0, 0}); // cmp r9d, 1
+    bytes(s, {0x0F, 0x84, 0, 0, 0, 0});       // je over
+    const uint64_t over = sink_xpc(s);
+    jit_exit_unknown(x, kind, detail);
+    resolve_reference_here(s, over);
 }
 
 } // namespace
@@ -298,9 +357,10 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
         jit_mftb(x, rt, spr == SPR_NUMBER_TB ? SPR_NUMBER_TB : SPR_NUMBER_TBU);
         return;
     }
-    // Registers computed by a call-out: DEC counts down one per instruction of the pass; PURR and
-    // SPURR are read raw (all three outside PTURBO); XER is folded from its split form.
+    // Registers computed by a call-out: DEC counts down one per instruction of the pass; PURR,
+    // SPURR and the priority register (all four outside PTURBO); XER folded from its split form.
     const void *callout = nullptr;
+    bool inline_read = false;
     switch (entry->register_id) {
     case SPR_ID_DEC:
         if (!xframe_is_pturbo(x)) callout = reinterpret_cast<const void *>(jit_get_dec);
@@ -311,18 +371,34 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
     case SPR_ID_SPURR:
         if (!xframe_is_pturbo(x)) callout = reinterpret_cast<const void *>(jit_get_spurr);
         break;
+    case SPR_ID_TSRL:
+        if (!xframe_is_pturbo(x) && spr == SPR_NUMBER_TSRL) callout = reinterpret_cast<const void *>(jit_get_tsrl);
+        break;
     case SPR_ID_XER:
         callout = reinterpret_cast<const void *>(jit_get_xer);
         break;
+    case SPR_ID_TIR:
+        // The thread's number, in line; processors that fold it by the partition count call out.
+        inline_read = !option_of(x, PO_GLENT_EN_4_LPAR_SYSTEM);
+        if (!inline_read) callout = reinterpret_cast<const void *>(jit_get_tir);
+        break;
+    case SPR_ID_SPRG3:
+        inline_read = true; // SPRG3 and its read-only alias (259) read the one slot
+        break;
     default:
+        inline_read = !computed_read(entry->read);
         break;
     }
+    if (!plain_move(entry, false)) {
+        callout = nullptr;
+        inline_read = false;
+    }
+    sink *s = xframe_sink(x);
     if (callout) {
         if (!privilege_guard(x, entry->read_level)) {
             jit_exit_unknown(x, KIND_MFSPR_UNKNOWN, (uint32_t)spr);
             return;
         }
-        sink *s = xframe_sink(x);
         if (entry->register_id == SPR_ID_DEC) emit_mov_reg(s, R9, JIT_TOGO, 0);
         jit_callout(s, R9, callout);
         jit_set_GPR(x, rt, R9);
@@ -330,7 +406,11 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
     }
     int32_t disp = 0;
     int wide = 1;
-    if (!inline_register(entry->register_id) || !thread_slot(entry->rdte, &disp, &wide)) {
+    bool in_core = false;
+    if (entry->register_id == SPR_ID_TIR && inline_read) {
+        disp = (int32_t)offsetof(ThreadState, thread_id_in_core);
+        wide = 0;
+    } else if (!inline_read || !register_slot(entry->rdte, &disp, &wide, &in_core)) {
         jit_exit_unknown(x, KIND_MFSPR_UNKNOWN, (uint32_t)spr);
         return;
     }
@@ -338,7 +418,7 @@ void jit_mfspr(xframe *x, uint32_t, int rt, int spr)
         jit_exit_unknown(x, KIND_MFSPR_UNKNOWN, (uint32_t)spr);
         return;
     }
-    emit_mov_load(xframe_sink(x), R9, disp, JIT_THREAD, wide);
+    load_slot(s, R9, disp, wide, in_core);
     jit_set_GPR(x, rt, R9);
 }
 
@@ -350,19 +430,38 @@ void jit_mtspr(xframe *x, uint32_t word, int spr, int rs_)
         jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
         return;
     }
-    if (entry->register_id == SPR_ID_XER) {
+    sink *s = xframe_sink(x);
+    const int32_t id = entry->register_id;
+    const void *callout = nullptr;
+    if (id == SPR_ID_XER)
+        callout = reinterpret_cast<const void *>(jit_set_xer);
+    else if (id == SPR_ID_TSRL && spr == SPR_NUMBER_TSRL && !xframe_is_pturbo(x))
+        callout = reinterpret_cast<const void *>(jit_set_tsrl);
+    else if (id == SPR_ID_AMR && (spr == SPR_NUMBER_AMR || spr == SPR_NUMBER_UAMR))
+        callout = reinterpret_cast<const void *>(jit_set_amr);
+    if (!plain_move(entry, true)) {
+        jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
+        return;
+    }
+    if (callout) {
         if (!privilege_guard(x, entry->write_level)) {
             jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
             return;
         }
         jit_get_GPR(x, R9, rs_);
-        emit_mov_imm32(xframe_sink(x), R10, word, 0);
-        jit_callout(xframe_sink(x), -1, reinterpret_cast<const void *>(jit_set_xer));
+        emit_mov_imm32(s, R10, word, 0);
+        if (callout == reinterpret_cast<const void *>(jit_set_amr)) {
+            jit_callout(s, R9, callout);
+            unless_one_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
+        } else {
+            jit_callout(s, -1, callout);
+        }
         return;
     }
     int32_t disp = 0;
     int wide = 1;
-    if (!inline_register(entry->register_id) || !thread_slot(entry->rdte, &disp, &wide)) {
+    bool in_core = false;
+    if (!inline_store_register(id) || !register_slot(entry->rdte, &disp, &wide, &in_core) || in_core) {
         jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
         return;
     }
@@ -370,12 +469,70 @@ void jit_mtspr(xframe *x, uint32_t word, int spr, int rs_)
         jit_exit_unknown(x, KIND_MTSPR_UNKNOWN, (uint32_t)spr);
         return;
     }
-    sink *s = xframe_sink(x);
     jit_get_GPR(x, R9, rs_);
-    if (entry->register_id == SPR_ID_SRR1)
+    if (id == SPR_ID_SRR1)
         emit_mov_load(s, R11, disp_turbo(srr1_bits), JIT_THREAD, 1);
     else
         emit_mov_imm64(s, R11, entry->rdte->mask);
     bytes(s, {0x4D, 0x21, 0xD9}); // and r9, r11
     emit_mov_store(s, disp, JIT_THREAD, R9, wide);
+}
+
+namespace
+{
+
+// temp0 (and temp1) from GPRs, then the call-out; its result into RT when rt >= 0.
+void slb_callout(xframe *x, int r0, int r1, int rt, const void *callout)
+{
+    sink *s = xframe_sink(x);
+    if (r0 >= 0) emit_get_GPR(x, R9, r0, 1);
+    if (r1 >= 0) emit_get_GPR(x, R10, r1, 1);
+    jit_callout(s, rt >= 0 ? R9 : -1, callout);
+    if (rt >= 0) jit_set_GPR(x, rt, R9);
+}
+
+void tlb_callout(xframe *x, uint32_t word, int rs, int rb, const void *callout)
+{
+    sink *s = xframe_sink(x);
+    emit_mov_imm32(s, R9, (uint32_t)rs, 0);
+    emit_get_GPR(x, R10, rb, 1);
+    emit_mov_imm32(s, R11, word, 0);
+    jit_callout(s, -1, callout);
+}
+
+} // namespace
+
+void jit_slbmfee(xframe *x, int rt, int rb)
+{
+    slb_callout(x, rb, -1, rt, reinterpret_cast<const void *>(jit_do_slbmfee));
+}
+
+void jit_slbmfev(xframe *x, int rt, int rb)
+{
+    slb_callout(x, rb, -1, rt, reinterpret_cast<const void *>(jit_do_slbmfev));
+}
+
+void jit_slbmte(xframe *x, int rs, int rb)
+{
+    slb_callout(x, rs, rb, -1, reinterpret_cast<const void *>(jit_do_slbmte));
+}
+
+void jit_slbie(xframe *x, int rb)
+{
+    slb_callout(x, rb, -1, -1, reinterpret_cast<const void *>(jit_do_slbie));
+}
+
+void jit_slbia(xframe *x)
+{
+    slb_callout(x, -1, -1, -1, reinterpret_cast<const void *>(jit_do_slbia));
+}
+
+void jit_tlbie(xframe *x, uint32_t word, int rs, int rb)
+{
+    tlb_callout(x, word, rs, rb, reinterpret_cast<const void *>(jit_do_tlbie));
+}
+
+void jit_tlbiel(xframe *x, uint32_t word, int rs, int rb)
+{
+    tlb_callout(x, word, rs, rb, reinterpret_cast<const void *>(jit_do_tlbiel));
 }

@@ -1,7 +1,7 @@
-// Condition-register logic and moves, and the moves to and from special-purpose registers that
-// translated code performs in line (the link and count registers, the save-restore and scratch
-// registers, DAR and DSISR). Every other SPR leaves to the interpreter with the "unknown" exit and
-// the SPR number.
+// Condition-register logic and moves; the moves to and from special-purpose registers (in line for
+// registers with a slot and a plain read, through call-outs for XER, DEC, PURR, SPURR, the priority
+// register and AMR; every other SPR leaves with the "unknown" exit and the SPR number); the SLB and
+// TLB instructions through their call-outs.
 #pragma once
 
 #include <cstdint>
@@ -27,3 +27,11 @@ void jit_mtocrf(xframe *x, int rs, uint32_t fxm);
 void jit_check_hyp(xframe *x);
 void jit_mfspr(xframe *x, uint32_t word, int rt, int spr);
 void jit_mtspr(xframe *x, uint32_t word, int spr, int rs);
+// slbmfee/slbmfev (RT, RB), slbmte (RS, RB), slbie (RB), slbia, tlbie/tlbiel (word, RS, RB).
+void jit_slbmfee(xframe *x, int rt, int rb);
+void jit_slbmfev(xframe *x, int rt, int rb);
+void jit_slbmte(xframe *x, int rs, int rb);
+void jit_slbie(xframe *x, int rb);
+void jit_slbia(xframe *x);
+void jit_tlbie(xframe *x, uint32_t word, int rs, int rb);
+void jit_tlbiel(xframe *x, uint32_t word, int rs, int rb);
