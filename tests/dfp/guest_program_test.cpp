@@ -2,6 +2,8 @@
 // line it prints, with the console's cycle prefix taken off, equals the expected file's.
 #include <gtest/gtest.h>
 
+#include "support/guest_run.h"
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -15,39 +17,6 @@
 namespace
 {
 
-std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::string run_quarn(const std::string &program)
-{
-    std::ofstream script("dfp.tcl");
-    script << "fconfigure stdout -buffering line\n"
-              "define dup myrrin standalone\n"
-              "standalone config standalone_app on\n"
-              "standalone config memory_size 512M\n"
-              "define machine standalone m1\n"
-              "m1 load elf "
-           << program << "\nm1 go\nm1 quit\n";
-    script.close();
-    const std::string command =
-        std::string("timeout 120 ") + getenv("QUARN_BIN") + " -r -f dfp.tcl 2>&1 </dev/null";
-    std::string text;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            text.append(buffer, n);
-        pclose(pipe);
-    }
-    return text;
-}
-
 TEST(DfpGuestProgram, PrintsTheExpectedResults)
 {
     const std::string program = std::string(QUARN_GUEST_DIR) + "/dfp_be64";
@@ -60,7 +29,7 @@ TEST(DfpGuestProgram, PrintsTheExpectedResults)
     const std::vector<std::string> expected = lines_of(expected_text.str());
     ASSERT_FALSE(expected.empty());
 
-    const std::string output = run_quarn(program);
+    const std::string output = run_quarn(program, "dfp.tcl");
     std::vector<std::string> printed;
     const std::regex console_line("^[0-9]+: (.*)$");
     for (const std::string &line : lines_of(output)) {
