@@ -71,6 +71,9 @@ void init_once(void)
                                       nullptr);
         Callback_register_stats_print(1, "pturbo", reinterpret_cast<CallbackFunction>(pturbo_stats_print),
                                       nullptr);
+        // A machine that quits in mode 2 leaves it too: the next machine starts its own workers.
+        Callback_register_quit_machine(1, "pturbo", reinterpret_cast<CallbackFunction>(pturbo_switch_mode),
+                                       nullptr);
     }
     pturbo_data_init_once();
     pturbo_serve = service_ptask;

@@ -1,10 +1,12 @@
 /* Several SMT threads add to one shared counter with lwarx/stwcx., standalone (write and exit
    through "sc"). Thread 0 enters at _start; the script starts every other thread at "secondary"
-   (0x10100000). Each thread adds 1 to the counter 100000 times, and also sums its own private
+   (0x10100000). Each thread adds 1 to the counter ROUNDS (20000) times, and also sums its own private
    table, then counts itself done. Thread 0 waits until THREADS threads are done and prints the
    counter and the sum of the private sums in hex; the other threads park in a branch to self.
    THREADS comes from -DTHREADS. */
-#define ROUNDS 100000
+#ifndef ROUNDS
+#define ROUNDS 20000
+#endif
 
     .section ".opd", "aw"
     .align 3
