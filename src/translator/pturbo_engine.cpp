@@ -100,6 +100,13 @@ void start_mode(ThreadState *thread)
     d.ticks_per_cycle = thread_ticks_per_cycle(thread);
 }
 
+// The new list a task goes to. While tracing is on every task goes to the simulating thread: the
+// trace buffers, counters and records are not shared between host threads.
+void distribute(ptask_s *task)
+{
+    ptask_distribute(pturbo_data.new_list, TRC_IS_ON() ? 1 : total_pturbo_threads, task);
+}
+
 void write_back_pc(ThreadState *thread)
 {
     tFORCE_PC(thread, thread->turbo.pc, 0);
@@ -124,7 +131,7 @@ void release_time_sync(uint64_t key)
         } else if (thread->turbo.reason != EXIT_DELAY_1000) {
             sim_error("OPTController Unsupported turbo_reason: %s", turbo_reason((unsigned)thread->turbo.reason));
         }
-        ptask_distribute(d.new_list, total_pturbo_threads, task);
+        distribute(task);
     }
 }
 
@@ -160,7 +167,7 @@ uint32_t pturbo_go(ThreadState *thread)
     task->instructions = 0;
     task->max_run_to_tick = task->start_tick;
     task->start_cycle = task->start_tick == 0 ? 0 : cycles_up(task->start_tick);
-    ptask_distribute(d.new_list, total_pturbo_threads, task);
+    distribute(task);
     d.active_count++;
 
     if (tsim) tsim_dispatch(tsim);
