@@ -2,6 +2,11 @@
 // debug and configuration functions.
 #include "embed/libsim.h"
 
+#include "embed/libsim_api.h"
+#include "embed/libsim_memory.h"
+#include "embed/libsim_threads.h"
+#include "embed/libsim_trc.h"
+
 #include <tcl.h>
 
 #include <cstdarg>
@@ -191,7 +196,7 @@ void LIBSIM__StopSimulation(vLIBSIM_data *handle)
 
 uint64_t LIBSIM__StepLimit(ThreadState *thread, uint64_t n)
 {
-    StopAfterThreadInstructions(thread, thread->Instruction_Number + n);
+    StopAfterThreadInstructions(thread, n);
     return thread->Instruction_Number;
 }
 

@@ -2,6 +2,8 @@
 // accessors, ids 179-199 the processor and thread state words.
 #include "embed/libsim_exsr.h"
 
+#include "embed/libsim_api.h"
+
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/reg_accessors.h"

@@ -2,6 +2,8 @@
 // embedding interface.
 #include "embed/libsim_memory.h"
 
+#include "embed/libsim_api.h"
+
 #include <cstring>
 
 #include "memory/memory_bus.h"

@@ -1,6 +1,8 @@
 // Threads, registers, SLB, reservation and frequencies of the embedding interface.
 #include "embed/libsim_threads.h"
 
+#include "embed/libsim_api.h"
+
 #include "embed/libsim.h"
 #include "interrupts/exception_table.h"
 #include "machine/machine_lifecycle.h"
@@ -9,6 +11,7 @@
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/run_control.h"
+#include "processor/run/thread_run_state.h"
 #include "processor/spr/spr_moves.h"
 #include "processor/time/time_domain.h"
 #include "runtime/message.h"

@@ -1,6 +1,8 @@
 // Trace-library control of the embedding interface.
 #include "embed/libsim_trc.h"
 
+#include "embed/libsim_api.h"
+
 #include "trace/inst_profile.h"
 #include "trace/trace_lib.h"
 #include "translator/imix.h"
