@@ -13,6 +13,7 @@
 #include "processor/run/run_control.h"
 #include "processor/run/thread_run_state.h"
 #include "processor/spr/spr_moves.h"
+#include "processor/translation/slb.h"
 #include "processor/time/time_domain.h"
 #include "runtime/message.h"
 
@@ -237,6 +238,12 @@ void LIBSIM__SetSLBE(ThreadState *thread, int n, uint64_t word)
     entry->esid_base = word & ~0xFFFFFFFull;
     entry->valid = (word & SLB_VALID_BIT) ? 1 : 0;
     entry->SLBE.value = entry->esid_base | (entry->valid ? SLB_VALID_BIT : 0);
+}
+
+void LIBSIM__SetSLBV(ThreadState *thread, int n, uint64_t word)
+{
+    if (!slb_index_ok(thread, n)) return;
+    SLB_Set_VSID_Word(&thread->slb[n], word);
 }
 
 int LIBSIM__TLB_Set(void)

@@ -44,6 +44,8 @@ int LIBSIM__SLB_Count(ThreadState *thread);
 uint64_t LIBSIM__GetSLBE(ThreadState *thread, int n);
 uint64_t LIBSIM__GetSLBV(ThreadState *thread, int n);
 void LIBSIM__SetSLBE(ThreadState *thread, int n, uint64_t word);
+// The entry's VSID word and its fields, as slbmte stores them; an index out of range is ignored.
+void LIBSIM__SetSLBV(ThreadState *thread, int n, uint64_t word);
 int LIBSIM__TLB_Set(void);
 int LIBSIM__TLB_Get(void);
 int LIBSIM__TLB_Set_Field(void);

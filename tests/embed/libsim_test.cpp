@@ -11,6 +11,7 @@
 #include "processor/records/thread_state.h"
 #include "processor/run/run_control.h"
 #include "processor/run/thread_run_state.h"
+#include "processor/time/time_domain.h"
 #include "memory/reservations.h"
 #include "processor/regs/reg_accessors.h"
 #include "runtime/plugin_events.h"
@@ -215,6 +216,11 @@ TEST_F(LibsimTest, RegisterWritesTouchTheSlotsDirectly)
     LIBSIM__SetSLBE(t, 2, 0xC000000008000005ull); // valid bit and an entry index in the low bits
     EXPECT_EQ(LIBSIM__GetSLBE(t, 2), 0xC000000008000000ull);
     EXPECT_EQ(t->slb[2].valid, 1);
+    LIBSIM__SetSLBV(t, 2, 0x4000000000001C00ull); // 1 TB segment, Ks and Kp
+    EXPECT_EQ(LIBSIM__GetSLBV(t, 2), 0x4000000000001C00ull);
+    EXPECT_EQ(t->slb[2].ks, 1);
+    EXPECT_EQ(t->slb[2].kp, 1);
+    EXPECT_EQ(t->slb[2].segment_size, 1);
     EXPECT_EQ(LIBSIM__GetSLBE(t, -1), ~0ull);
     EXPECT_EQ(LIBSIM__GetSLBV(t, LIBSIM__SLB_Count(t)), ~0ull);
     EXPECT_EQ(LIBSIM__TLB_Count(), 0);
@@ -232,6 +238,24 @@ TEST_F(LibsimTest, RegisterWritesTouchTheSlotsDirectly)
     EXPECT_EQ(LIBSIM__ProcNum(second), 1);
     EXPECT_EQ(LIBSIM__GetThread(handle, 1), second);
     EXPECT_EQ(LIBSIM__AllocThread(handle, -1), nullptr);
+}
+
+void on_mtspr(ThreadState *, int32_t, uint64_t) {}
+
+TEST_F(LibsimTest, SprsHooksAndFrequencies)
+{
+    ThreadState *t = thread0();
+    ASSERT_NE(t, nullptr);
+    LIBSIM__SetSPR(t, 8, 0x1234); // LR
+    EXPECT_EQ(LIBSIM__GetSPR(t, 8), 0x1234u);
+    EXPECT_EQ(LIBSIM__GetGPR(t, 0), 0u);
+    EXPECT_NE(LIBSIM__Register_MTSPR(t, 8, on_mtspr), nullptr);
+    EXPECT_EQ(LIBSIM__Register_MTSPR(t, 100000, on_mtspr), nullptr);
+    // One processor: each machine-wide installation visits it once.
+    EXPECT_EQ(LIBSIM__Set_TimeBase_Frequency_hz(t, 512000000), 1);
+    EXPECT_EQ(LIBSIM__Get_TimeBase_Frequency_hz(t), 512000000u);
+    EXPECT_EQ(LIBSIM__Set_ClockFreq_hz(t, 2000000000), GenericMachine__ThreadCount(t->machine)); // answers threads
+    EXPECT_EQ(LIBSIM__Get_ClockFreq_hz(t), 2000000000u);
 }
 
 TEST_F(LibsimTest, StateRegistersById)
