@@ -78,6 +78,15 @@ int PBIC_write_reg(MMAPI_Access *access, PBICState *pbic, uint64_t offset, uint6
                    int32_t flag);
 // The number of PBIC MMIO registers: 17.
 int32_t PBIC_reg_count(void);
+// A client attached to a coprocessor's GBIF, keyed by its three-word descriptor.
+struct GBIF_Client {
+    COProcessorState *cop;
+    uint64_t descriptor[3];
+};
+// The connected GBIF client of that key on the coprocessor of ci on the chip, or null.
+GBIF_Client *COP_connect_gbif_client(GenericMachine *machine, MCM *chip, int32_t ci, const uint64_t *descriptor);
+// Decrements the 16-bit credit count in the top bits of the coprocessor's TCR for the queue.
+void Decrement_TCR(COProcessorState *cop, int32_t queue);
 // Appends a request node to a FIFO.
 void CRB_enqueue(CRB_Queue **head, CRB_Queue **tail, CRB_Queue *node);
 COProcessorState *new_cop(PBICState *pbic, int32_t type, int32_t ci, int32_t is_gbif);

@@ -86,3 +86,12 @@ __attribute__((weak)) void CRB_enqueue(CRB_Queue **head, CRB_Queue **tail, CRB_Q
         *head = node;
     *tail = node;
 }
+
+// STAND-IN: the GBIF attachment of the coprocessors is not built; no client connects.
+__attribute__((weak)) GBIF_Client *COP_connect_gbif_client(GenericMachine *, MCM *, int32_t, const uint64_t *)
+{
+    return nullptr;
+}
+
+// STAND-IN: the coprocessors' queue credit registers are not built; nothing is decremented.
+__attribute__((weak)) void Decrement_TCR(COProcessorState *, int32_t) {}

@@ -120,6 +120,18 @@ int LIBSIM__Cop_Create(vLIBSIM_data *handle, int32_t pbic_ci, int32_t type, int3
     return new_pbic_cop(machine, pbic_ci, type, ci, unused1, unused2, is_gbif) ? 1 : 0;
 }
 
+GBIF_Client *LIBSIM__GBIF_Connect(vLIBSIM_data *handle, MCM *chip, int32_t ci, const uint64_t *descriptor)
+{
+    GenericMachine *machine = LSD_Machine(handle);
+    return machine ? COP_connect_gbif_client(machine, chip, ci, descriptor) : nullptr;
+}
+
+int LIBSIM__GBIF_Decrement_QoS_Counter(GBIF_Client *client, int32_t queue)
+{
+    if (client && client->cop) Decrement_TCR(client->cop, queue);
+    return 0;
+}
+
 int LIBSIM__Pervasive_Create(void)
 {
     return 0;

@@ -22,5 +22,8 @@ int LIBSIM__PBIC_FIFO_Get(PBICState *pbic, uint8_t *buffer, int32_t size);
 int32_t LIBSIM__Get_PBIC_FIFO_Used_Count(PBICState *pbic);
 int LIBSIM__Cop_Create(vLIBSIM_data *handle, int32_t pbic_ci, int32_t type, int32_t ci, uint64_t unused1,
                        uint64_t unused2, int32_t is_gbif);
+// The GBIF client of the descriptor (three words) on the coprocessor of ci, connected; or null.
+GBIF_Client *LIBSIM__GBIF_Connect(vLIBSIM_data *handle, MCM *chip, int32_t ci, const uint64_t *descriptor);
+int LIBSIM__GBIF_Decrement_QoS_Counter(GBIF_Client *client, int32_t queue);
 int LIBSIM__Pervasive_Create(void);
 }
