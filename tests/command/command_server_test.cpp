@@ -208,6 +208,12 @@ TEST_F(CommandServerTest, TheMachineJobServesDuringARunAtTheGlobalLevel)
     EXPECT_EQ(ok("set ::during_run"), "42");
     EXPECT_EQ(QuarnServer_Has_Client(), 1);
 
+    // Quitting the machine from inside its own run is refused, not a crash.
+    send_text(fd, "alpha quit");
+    ok("alpha cycle 100");
+    EXPECT_EQ(read_answers(fd), "alpha quit: machine alpha is running; stop it before quitting" + DONE);
+    EXPECT_NE(Quarn_Machine_List, nullptr);
+
     // The client leaves during the next run: the job drops it and takes the waiting one.
     int next = client();
     close(fd);
