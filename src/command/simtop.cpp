@@ -92,7 +92,8 @@ int Quit_Cmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
     // A trigger or a command-server client may ask during the machine's own run: the run still
     // stands on the machine's kernel and its jobs.
     if (machine->tsim && machine->tsim->running) {
-        SIM_TCLPRINT(interpreter, "%s: machine %s is running; stop it before quitting", argv[0], machine->name);
+        SIM_TCLPRINT(interpreter, "%s: machine %s is running; stop it before quitting", argv[0],
+                     machine->name);
         return 1;
     }
     if (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS)
