@@ -115,7 +115,7 @@ class CommandServerTest : public CommandLanguageTest
 TEST_F(CommandServerTest, EachBlockIsAnsweredWithItsResultAndTheTerminator)
 {
     struct Case {
-        const char *sent, *answer;
+        std::string sent, answer;
     } cases[] = {
         {"expr 1+1", "2\nDONE\n"},
         {"set empty {}", "\nDONE\n"},
@@ -123,6 +123,8 @@ TEST_F(CommandServerTest, EachBlockIsAnsweredWithItsResultAndTheTerminator)
         {"error boom", "boom\nDONE\n"},
         {"set x 5\nincr x", "6\nDONE\n"},
         {"set x", "6\nDONE\n"}, // evaluated at the global level, and kept between blocks
+        {std::string("expr 1+2\0ignored", 16), "3\nDONE\n"}, // the text ends at a NUL
+        {std::string("\0", 1), "\nDONE\n"},
     };
     int fd = client();
     for (const Case &c : cases)
