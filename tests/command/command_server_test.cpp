@@ -177,6 +177,17 @@ TEST_F(CommandServerTest, AClientThatLeavesMidCommandIsDroppedAndTheNextOneServe
     }
 }
 
+TEST_F(CommandServerTest, AClientThatDoesNotReadIsDroppedAfterABoundedWait)
+{
+    int fd = client();
+    // 64 MiB do not fit the loopback buffers: the answer waits for the client, which never reads.
+    send_text(fd, "string repeat x [expr {64 << 20}]");
+    QuarnServer_Accept();
+    QuarnServer_Serve();
+    EXPECT_EQ(QuarnServer_Has_Client(), 0);
+    EXPECT_EQ(ok("expr 1+1"), "2");
+}
+
 TEST_F(CommandServerTest, ASecondClientWaitsUntilTheFirstCloses)
 {
     int first = client();
