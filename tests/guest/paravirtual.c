@@ -3,7 +3,7 @@
    9P, which nothing set up. It prints what each call answers on the console (code 0) and ends
    with code 31. */
 
-#include "sim_support.h"
+#include "support_calls.h"
 
 static char block[512];
 static char blocks[3 * 512];

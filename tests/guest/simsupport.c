@@ -3,7 +3,7 @@
    console through code 0. Two calls end in a simulator error that stops the run (a seek with
    origin 3, starting its own processor); the run is resumed after each. Code 31 ends it. */
 
-#include "sim_support.h"
+#include "support_calls.h"
 
 static void print_hex(const char *label, unsigned long value)
 {
