@@ -194,6 +194,25 @@ TEST_F(SaveRestoreTest, DamagedRegisterFilesChangeNothing)
     EXPECT_EQ(first->GPR[3].value, 0x1114u);
 }
 
+TEST_F(SaveRestoreTest, ThreadsWithoutSlbEntriesHaveNoSlbLines)
+{
+    make_machine();
+    const int32_t entries[2] = {first->slb_entries, second->slb_entries};
+    ASSERT_GT(entries[0], 0);
+    first->slb_entries = second->slb_entries = 0;
+    ok("alpha save registers");
+    EXPECT_EQ(slurp("save/registers").find(" : slb "), std::string::npos);
+    EXPECT_EQ(ok("alpha ram registers"), "save/registers restored");
+    // A file with slb lines is foreign to threads that have none.
+    first->slb_entries = entries[0];
+    second->slb_entries = entries[1];
+    ok("alpha save registers with_slb");
+    first->slb_entries = second->slb_entries = 0;
+    EXPECT_EQ(fails("alpha ram registers with_slb"), "with_slb/registers not restored");
+    first->slb_entries = entries[0];
+    second->slb_entries = entries[1];
+}
+
 TEST_F(SaveRestoreTest, ARestoreNeedsEveryProcessorBlock)
 {
     make_machine();
