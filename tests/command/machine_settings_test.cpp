@@ -131,7 +131,9 @@ TEST_F(MachineSettingsTest, FlagsFormatsDomainsAndMasks)
     EXPECT_EQ(ok("alpha full_display strict"), "on");
     for (const auto &c : cases) {
         EXPECT_EQ(ok(std::string("alpha set ") + c.set), c.shown);
-        if (c.displayed) EXPECT_EQ(ok(std::string("alpha full_display ") + c.display), c.displayed) << c.set;
+        if (c.displayed) {
+            EXPECT_EQ(ok(std::string("alpha full_display ") + c.display), c.displayed) << c.set;
+        }
     }
     EXPECT_EQ(machine->machine_options[MO_STRICT], 0);
     EXPECT_EQ(machine->heartbeat_interval, 256u);
