@@ -402,7 +402,8 @@ struct UndoRecord {
 void record_htm_cache_line_for_undo(ThreadState *, int32_t line, uint64_t paddr, cs_CacheStore_s *store)
 {
     if (!undo.on) return;
-    undo.lines.push_back({line, paddr, undo.r->read(paddr, 8), cs_ReadPartialReg(store, line, paddr, paddr, 8)});
+    undo.lines.push_back(
+        {line, paddr, undo.r->read(paddr, 8), cs_ReadPartialReg(store, line, paddr, paddr, 8)});
 }
 
 namespace

@@ -411,11 +411,30 @@ TEST_F(Htm, CheckpointRegisters)
     const struct {
         const char *name;
         bool kept;
-    } cases[] = {{"GPR0", true},  {"GPR17", true},  {"GPR31", true},  {"VSR0", true},   {"VSR63", true},
-                 {"FPSCR", true}, {"FPR_INVALID_MAP", true}, {"VSCR", true}, {"LR", true}, {"CTR", true},
-                 {"XER", true},   {"CR", true},     {"VRSAVE", true},  {"AMR", true},    {"PPR", true},
-                 {"TAR", true},   {"DSCR", true},   {"MSR", false},    {"PC", false},    {"TEXASR", false},
-                 {"SRR0", false}, {"TFHAR", false}, {"HID0", false},   {"SPRG0", false}};
+    } cases[] = {{"GPR0", true},
+                 {"GPR17", true},
+                 {"GPR31", true},
+                 {"VSR0", true},
+                 {"VSR63", true},
+                 {"FPSCR", true},
+                 {"FPR_INVALID_MAP", true},
+                 {"VSCR", true},
+                 {"LR", true},
+                 {"CTR", true},
+                 {"XER", true},
+                 {"CR", true},
+                 {"VRSAVE", true},
+                 {"AMR", true},
+                 {"PPR", true},
+                 {"TAR", true},
+                 {"DSCR", true},
+                 {"MSR", false},
+                 {"PC", false},
+                 {"TEXASR", false},
+                 {"SRR0", false},
+                 {"TFHAR", false},
+                 {"HID0", false},
+                 {"SPRG0", false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         Register_File_Entry *entry = Find_Register_By_Name(r.t, c.name);

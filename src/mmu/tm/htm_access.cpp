@@ -207,10 +207,12 @@ int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value)
         if (line >= 0 && c.s) {
             // A suspended-state store to the transaction's own footprint fails it.
             htm_debug(c.thread,
-                      "HTM_PA_Write_Memory_Reg: Suspended state Store by Thread %s, HTMTID_%08X to PA: 0x%016lX was "
+                      "HTM_PA_Write_Memory_Reg: Suspended state Store by Thread %s, HTMTID_%08X to PA: "
+                      "0x%016lX was "
                       "touched in Transactional state (%s). Reason: %s",
                       htm_thread_name(c.thread), c.thread->htm_tid, (unsigned long)at,
-                      state == cs_State_S ? "READ" : "MODIFIED", htm_exit_reason(state == cs_State_S ? 15 : 16));
+                      state == cs_State_S ? "READ" : "MODIFIED",
+                      htm_exit_reason(state == cs_State_S ? 15 : 16));
             release_cache(c.cache);
             htm_record_failure(c.thread, HTM_CAUSE_SELF_INDUCED, IOP_Current_Address(iop), 1,
                                extra(c, state == cs_State_S ? 15 : 16), c.thread->MSR.value);
@@ -247,8 +249,8 @@ int HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size)
     const Context c = context_of(iop);
     const uint32_t line_size = c.data ? c.data->line_size : 128;
     if (size != (int64_t)line_size) {
-        sim_error("HTM_PA_Clear_Memory_Directly : dcbz for %d bytes does not match cache line size: %d", (int)size,
-                  (int)line_size);
+        sim_error("HTM_PA_Clear_Memory_Directly : dcbz for %d bytes does not match cache line size: %d",
+                  (int)size, (int)line_size);
         return 0;
     }
     const uint64_t block = axd->pa & ~(uint64_t)(line_size - 1);
@@ -266,11 +268,12 @@ int HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size)
                                        "HTM_TRACK_STORED_LOADED_BYTES stores 98"))
         return 0;
     if (line >= 0 && c.s) {
-        htm_debug(c.thread,
-                  "HTM_PA_Clear_Memory_Directly: Suspended state Clear (dcbz) by Thread %s, HTMTID_%08X to PA: "
-                  "0x%016lX was touched in Transactional state (%s).",
-                  htm_thread_name(c.thread), c.thread->htm_tid, (unsigned long)block,
-                  state == cs_State_S ? "READ" : "MODIFIED");
+        htm_debug(
+            c.thread,
+            "HTM_PA_Clear_Memory_Directly: Suspended state Clear (dcbz) by Thread %s, HTMTID_%08X to PA: "
+            "0x%016lX was touched in Transactional state (%s).",
+            htm_thread_name(c.thread), c.thread->htm_tid, (unsigned long)block,
+            state == cs_State_S ? "READ" : "MODIFIED");
         release_cache(c.cache);
         htm_record_failure(c.thread, HTM_CAUSE_SELF_INDUCED, IOP_Current_Address(iop), 1, 0,
                            c.thread->MSR.value);
@@ -283,10 +286,11 @@ int HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size)
     if (line < 0) {
         line = cs_SelectNewLine(c.cache->main, block, block, 0, &state);
         if (line < 0 || state != cs_State_Invalid) {
-            htm_debug(c.thread,
-                      "HTM_PA_Clear_Memory_Directly: No free cache lines for T: %s, HTMTID_%08X. Marking xaction "
-                      "aborted",
-                      htm_thread_name(c.thread), c.thread->htm_tid);
+            htm_debug(
+                c.thread,
+                "HTM_PA_Clear_Memory_Directly: No free cache lines for T: %s, HTMTID_%08X. Marking xaction "
+                "aborted",
+                htm_thread_name(c.thread), c.thread->htm_tid);
             return capacity();
         }
         const struct {

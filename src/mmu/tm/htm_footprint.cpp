@@ -137,8 +137,9 @@ void empty(htm_cache *cache, IOPDesc *iop)
         sim_warning(1, "commit_user_cache: used_lines %d after commit for T: %s!", cache->used_lines,
                     htm_thread_name(cache->thread));
     else if (cache->used_lines != 0)
-        sim_warning(1, "release_cache: used_lines %d after release for T: %s, HTMTID_%08X!", cache->used_lines,
-                    htm_thread_name(cache->thread), cache->thread ? cache->thread->htm_tid : 0);
+        sim_warning(1, "release_cache: used_lines %d after release for T: %s, HTMTID_%08X!",
+                    cache->used_lines, htm_thread_name(cache->thread),
+                    cache->thread ? cache->thread->htm_tid : 0);
     cache->used_lines = 0;
     cache->stored_lines = 0;
 }
@@ -187,7 +188,9 @@ bool htm_stores_agree(const htm_cache *cache, int32_t line, uint64_t paddr, cons
     return true;
 }
 
-__attribute__((weak)) void record_htm_cache_line_for_undo(ThreadState *, int32_t, uint64_t, cs_CacheStore_s *) {}
+__attribute__((weak)) void record_htm_cache_line_for_undo(ThreadState *, int32_t, uint64_t, cs_CacheStore_s *)
+{
+}
 
 int HTM_GLENT_CACHE_OVERFLOW(ThreadState *thread, cs_CacheStore_s *main, uint64_t line_address)
 {
@@ -199,18 +202,21 @@ int HTM_GLENT_CACHE_OVERFLOW(ThreadState *thread, cs_CacheStore_s *main, uint64_
         uint64_t paddr = 0;
         const int32_t state = cs_GetLineInfo(main, (int32_t)i, &paddr);
         if (state != cs_State_M && (state != cs_State_S || rot)) continue;
-        if ((paddr & GLENT_NARROW_BITS) == (line_address & GLENT_NARROW_BITS) && ++narrow >= GLENT_NARROW_LIMIT) {
-            htm_debug(thread,
-                      "HTM_GLENT_CACHE_OVERFLOW: more than 16 lines in TM cache with PA[55:56] the same for T: %s, "
-                      "HTMTID_%08X PA:0x%016lX. ",
-                      htm_thread_name(thread), thread->htm_tid, (unsigned long)line_address);
+        if ((paddr & GLENT_NARROW_BITS) == (line_address & GLENT_NARROW_BITS) &&
+            ++narrow >= GLENT_NARROW_LIMIT) {
+            htm_debug(
+                thread,
+                "HTM_GLENT_CACHE_OVERFLOW: more than 16 lines in TM cache with PA[55:56] the same for T: %s, "
+                "HTMTID_%08X PA:0x%016lX. ",
+                htm_thread_name(thread), thread->htm_tid, (unsigned long)line_address);
             return 1;
         }
         if ((paddr & GLENT_WIDE_BITS) == (line_address & GLENT_WIDE_BITS) && ++wide >= GLENT_WIDE_LIMIT) {
-            htm_debug(thread,
-                      "HTM_GLENT_CACHE_OVERFLOW: more than 8 lines in TM cache with PA[48:56] the same for T: %s, "
-                      "HTMTID_%08X PA:0x%016lX. ",
-                      htm_thread_name(thread), thread->htm_tid, (unsigned long)line_address);
+            htm_debug(
+                thread,
+                "HTM_GLENT_CACHE_OVERFLOW: more than 8 lines in TM cache with PA[48:56] the same for T: %s, "
+                "HTMTID_%08X PA:0x%016lX. ",
+                htm_thread_name(thread), thread->htm_tid, (unsigned long)line_address);
             return 1;
         }
     }
@@ -224,10 +230,11 @@ int32_t htm_allocate_fill_new_line(ThreadState *thread, uint64_t paddr, int is_s
     if (!cache || !cache->main) return -1;
     const uint64_t block = paddr & ~data->line_offset_mask;
     if (HTM_GLENT_CACHE_OVERFLOW(thread, cache->main, block)) {
-        htm_debug(thread,
-                  "htm_allocate_fill_new_line: exceeded Glent cache capacity: T: %s, HTMTID_%08X. Marking xaction "
-                  "aborted",
-                  htm_thread_name(thread), thread->htm_tid);
+        htm_debug(
+            thread,
+            "htm_allocate_fill_new_line: exceeded Glent cache capacity: T: %s, HTMTID_%08X. Marking xaction "
+            "aborted",
+            htm_thread_name(thread), thread->htm_tid);
         capacity_failure(thread, data, REASON_GLENT_OVERFLOW);
         return -1;
     }
@@ -372,11 +379,12 @@ void htm_check_store_collision_external(MemoryClient *agent, uint64_t paddr)
         int32_t s = 0;
         if (cs_LookupAddr(cache->main, paddr, paddr, &s) < 0) continue;
         const uint32_t reason = extra(data, REASON_STORE_HIT_STORE);
-        htm_debug(holder,
-                  "htm_check_store_collision_external: External, HTM_TOUCH_STORE, PA: 0x%016lX aborting xaction of "
-                  "Thread %s, HTMTID_%08X who had line in %s mode. Reason: %s",
-                  (unsigned long)paddr, htm_thread_name(holder), holder->htm_tid, state_word(s),
-                  "non-transactional store hit my store");
+        htm_debug(
+            holder,
+            "htm_check_store_collision_external: External, HTM_TOUCH_STORE, PA: 0x%016lX aborting xaction of "
+            "Thread %s, HTMTID_%08X who had line in %s mode. Reason: %s",
+            (unsigned long)paddr, htm_thread_name(holder), holder->htm_tid, state_word(s),
+            "non-transactional store hit my store");
         htm_record_failure(holder, HTM_CAUSE_CONFLICT_NON_TRANSACTIONAL, holder->PC.value, 0, reason,
                            holder->MSR.value);
     }
