@@ -8,6 +8,7 @@
 #include "translator/x86/host_regs.h"
 #include "translator/x86/memory_access.h"
 #include "translator/x86/prologues.h"
+#include "translator/x86/vector_emitters.h"
 #include "translator/xframe.h"
 
 namespace
@@ -179,9 +180,275 @@ bool floating_point(xframe *x, uint32_t w, uint32_t kind)
     return true;
 }
 
+bool vmx(xframe *x, uint32_t w, uint32_t kind)
+{
+    const int rt = (int)field_RT(w), ra = (int)field_RA(w), rb = (int)field_RB(w), rc = (int)field_RC(w);
+    const int record = (int)((w >> 10) & 1);
+    switch (kind) {
+    case 388:
+    case 389:
+    case 390:
+    case 391:
+    case 394:
+    case 395:
+    case 396:
+    case 413:
+    case 429:
+    case 431:
+    case 490:
+    case 513:
+    case 478:
+    case 482:
+    case 480:
+    case 481:
+    case 519:
+    case 534:
+        jit_check_vmx(x, 0);
+        break;
+    case 397:
+    case 514:
+        jit_check_fmadd(x);
+        jit_check_vmx(x, 1);
+        break;
+    case 403:
+    case 410:
+    case 411:
+    case 421:
+    case 499:
+    case 533:
+        jit_check_vmx(x, 1);
+        break;
+    default:
+        return false;
+    }
+    switch (kind) {
+    case 388:
+        jit_stvx(x, rt, ra, rb);
+        break;
+    case 389:
+        jit_stvxl(x, rt, ra, rb);
+        break;
+    case 390:
+        jit_lvx(x, rt, ra, rb);
+        break;
+    case 391:
+        jit_lvxl(x, rt, ra, rb);
+        break;
+    case 394:
+        jit_lvsl(x, rt, ra, rb);
+        break;
+    case 395:
+        jit_vperm(x, rt, ra, rb, rc);
+        break;
+    case 396:
+        jit_vsel(x, rt, ra, rb, rc);
+        break;
+    case 397:
+        jit_vmaddfp(x, rt, ra, rb, rc);
+        break;
+    case 514:
+        jit_vnmsubfp(x, rt, ra, rb, rc);
+        break;
+    case 403:
+        jit_vaddfp(x, rt, ra, rb);
+        break;
+    case 410:
+        jit_vadduhs(x, rt, ra, rb);
+        break;
+    case 411:
+        jit_vadduwm(x, rt, ra, rb);
+        break;
+    case 421:
+        jit_vctuxs(x, rt, ra, rb);
+        break;
+    case 499:
+        jit_vsubuhs(x, rt, ra, rb);
+        break;
+    case 413:
+        jit_vand(x, rt, ra, rb);
+        break;
+    case 429:
+        jit_vmaxsw(x, rt, ra, rb);
+        break;
+    case 431:
+        jit_vmaxuh(x, rt, ra, rb);
+        break;
+    case 490:
+        jit_vsrw(x, rt, ra, rb);
+        break;
+    case 513:
+        jit_vxor(x, rt, ra, rb);
+        break;
+    case 478:
+        jit_vsplth(x, rt, (int)((w >> 16) & 7), rb);
+        break;
+    case 482:
+        jit_vspltw(x, rt, (int)((w >> 16) & 3), rb);
+        break;
+    case 480:
+        jit_vspltish(x, rt, ra);
+        break;
+    case 481:
+        jit_vspltisw(x, rt, ra);
+        break;
+    case 519:
+        jit_vcmpequw(x, rt, ra, rb, record);
+        break;
+    case 533:
+        jit_vcmpgtfp(x, rt, ra, rb, record);
+        break;
+    case 534:
+        jit_vsldoi(x, rt, ra, rb, (int)((w >> 6) & 15));
+        break;
+    }
+    return true;
+}
+
+bool vsx(xframe *x, uint32_t w, uint32_t kind)
+{
+    const int ra = (int)field_RA(w), rb = (int)field_RB(w);
+    const int xt = (int)(field_RT(w) | (w & 1) << 5);
+    const int xa = (int)(field_RA(w) | ((w >> 2) & 1) << 5);
+    const int xb = (int)(field_RB(w) | ((w >> 1) & 1) << 5);
+    const int xc = (int)(field_RC(w) | ((w >> 3) & 1) << 5);
+    const int two = (int)((w >> 8) & 3);
+    switch (kind) {
+    case 537:
+    case 541:
+        if (ra == 0) {
+            jit_exit_invalid(x);
+            return true;
+        }
+        jit_check_vsx(x, 1);
+        if (kind == 537)
+            jit_lxvd2ux(x, xt, ra, rb);
+        else
+            jit_stxvd2ux(x, xt, ra, rb);
+        return true;
+    case 535:
+    case 536:
+    case 538:
+    case 539:
+    case 540:
+    case 542:
+    case 543:
+    case 546:
+    case 578:
+    case 579:
+    case 580:
+    case 592:
+    case 593:
+        jit_check_vsx(x, 1);
+        break;
+    case 544:
+    case 560:
+    case 563:
+        jit_check_vsx(x, 0);
+        break;
+    case 545:
+    case 561:
+    case 549:
+    case 558:
+    case 576:
+    case 559:
+    case 577:
+        jit_check_vsx(x, 0);
+        jit_check_exceptions_disabled(x);
+        break;
+    default:
+        if (kind < 550 || kind > 575 || (kind > 557 && kind < 568)) return false;
+        jit_check_fmadd(x);
+        jit_check_vsx(x, 0);
+        jit_check_exceptions_disabled(x);
+        break;
+    }
+    switch (kind) {
+    case 535:
+    case 536:
+        jit_lxsdx(x, xt, ra, rb, kind == 536);
+        return true;
+    case 538:
+        jit_lxvd2x(x, xt, ra, rb);
+        return true;
+    case 539:
+        jit_lxvw4x(x, xt, ra, rb);
+        return true;
+    case 540:
+        jit_stxsdx(x, xt, ra, rb);
+        return true;
+    case 542:
+        jit_stxvd2x(x, xt, ra, rb);
+        return true;
+    case 543:
+        jit_stxvw4x(x, xt, ra, rb);
+        return true;
+    case 544:
+    case 560:
+        jit_xabsdp(x, xt, xb, kind == 560);
+        return true;
+    case 545:
+    case 561:
+        jit_xadddp(x, xt, xa, xb, kind == 561);
+        return true;
+    case 546:
+        jit_xscmpudp(x, (int)field_RT(w) >> 2, xa, xb);
+        return true;
+    case 549:
+        jit_xsdivdp(x, xt, xa, xb);
+        return true;
+    case 558:
+    case 576:
+        jit_xmuldp(x, xt, xa, xb, kind == 576);
+        return true;
+    case 559:
+    case 577:
+        jit_xsubdp(x, xt, xa, xb, kind == 577);
+        return true;
+    case 563:
+        jit_xvcpsgndp(x, xt, xa, xb);
+        return true;
+    case 578:
+        jit_xxpermdi(x, xt, xa, xb, two);
+        return true;
+    case 579:
+        jit_xxsldwi(x, xt, xa, xb, two);
+        return true;
+    case 580:
+        jit_xsnegdp(x, xt, xb);
+        return true;
+    case 592:
+        jit_xxspltw(x, xt, xb, (int)((w >> 16) & 3));
+        return true;
+    case 593:
+        jit_xxsel(x, xt, xa, xb, xc);
+        return true;
+    }
+    // The fused families: kinds 550-557 scalar, 568-575 vector, in the order madd, msub, nmadd,
+    // nmsub, each as the A form (XT = XA x XB +/- XT) then the M form (XT = XA x XT +/- XB).
+    const int vector = kind >= 568;
+    const int index = (int)kind - (vector ? 568 : 550);
+    const int m_form = index & 1;
+    const int b = m_form ? xt : xb, c = m_form ? xb : xt;
+    switch (index >> 1) {
+    case 0:
+        jit_xmadddp(x, xt, xa, b, c, vector);
+        break;
+    case 1:
+        jit_xmsubdp(x, xt, xa, b, c, vector);
+        break;
+    case 2:
+        jit_xnmadddp(x, xt, xa, b, c, vector);
+        break;
+    default:
+        jit_xnmsubdp(x, xt, xa, b, c, vector);
+        break;
+    }
+    return true;
+}
+
 } // namespace
 
 bool translate_fp_vector(xframe *x, uint32_t w, uint32_t kind)
 {
-    return floating_point(x, w, kind);
+    return floating_point(x, w, kind) || vmx(x, w, kind) || vsx(x, w, kind);
 }

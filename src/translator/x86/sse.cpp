@@ -7,14 +7,14 @@
 namespace
 {
 
-insn_template two_byte(uint8_t op, uint8_t op2)
+insn_template two_byte(uint8_t op, int op2)
 {
     insn_template t{};
     t.opcode[0] = 0x0F;
     t.opcode[1] = op;
     t.last_opcode = 1;
-    if (op2) {
-        t.opcode[2] = op2;
+    if (op2 >= 0) {
+        t.opcode[2] = (uint8_t)op2;
         t.last_opcode = 2;
     }
     return t;
@@ -27,7 +27,7 @@ void prefix(sink *s, uint8_t p)
 
 void shift_imm(sink *s, int ext, int xmm, uint8_t imm)
 {
-    insn_template t = two_byte(0x73, 0);
+    insn_template t = two_byte(0x73, -1);
     t.has_modrm = 1;
     t.modrm = (uint8_t)(0xC0 | ext << 3 | (xmm & 7));
     if (xmm & 8) t.rex |= REX_B;
@@ -38,7 +38,7 @@ void shift_imm(sink *s, int ext, int xmm, uint8_t imm)
 
 } // namespace
 
-void emit_sse_rr(sink *s, uint8_t p, uint8_t op, int reg, int rm, int rexw, uint8_t op2)
+void emit_sse_rr(sink *s, uint8_t p, uint8_t op, int reg, int rm, int rexw, int op2)
 {
     insn_template t = two_byte(op, op2);
     t.has_modrm = 1;
@@ -58,7 +58,7 @@ void emit_sse_rr_ib(sink *s, uint8_t p, uint8_t op, int reg, int rm, uint8_t imm
 
 void emit_sse_mem(sink *s, uint8_t p, uint8_t op, int reg, int32_t disp32, int base, int rexw)
 {
-    insn_template t = two_byte(op, 0);
+    insn_template t = two_byte(op, -1);
     set_modrm_base_disp32(&t, reg, disp32, base, rexw);
     prefix(s, p);
     emit_insn(&t, s);
@@ -130,7 +130,7 @@ void emit_x87_mem(sink *s, uint8_t op, int ext, int32_t disp32, int base)
 
 void emit_setcc_state(sink *s, int cc, int32_t disp32)
 {
-    insn_template t = two_byte((uint8_t)(0x90 + cc), 0);
+    insn_template t = two_byte((uint8_t)(0x90 + cc), -1);
     set_modrm_base_disp32(&t, 0, disp32, JIT_THREAD, 0);
     emit_insn(&t, s);
 }
@@ -146,7 +146,7 @@ void emit_and_state_byte(sink *s, int32_t disp32, int reg8)
 
 void emit_cmov_reg(sink *s, int cc, int dst, int src, int wide)
 {
-    insn_template t = two_byte((uint8_t)(0x40 + cc), 0);
+    insn_template t = two_byte((uint8_t)(0x40 + cc), -1);
     t.has_modrm = 1;
     t.modrm = (uint8_t)(0xC0 | (dst & 7) << 3 | (src & 7));
     if (dst & 8) t.rex |= REX_R;

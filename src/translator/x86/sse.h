@@ -11,8 +11,8 @@
 // Mandatory prefixes (0: none).
 enum : uint8_t { SSE_NP = 0x00, SSE_66 = 0x66, SSE_F2 = 0xF2, SSE_F3 = 0xF3 };
 
-// prefix [REX] 0f op ModRM(11, reg, rm); with op2 nonzero the opcode is 0f op op2 (0f 38 xx).
-void emit_sse_rr(sink *s, uint8_t prefix, uint8_t op, int reg, int rm, int rexw = 0, uint8_t op2 = 0);
+// prefix [REX] 0f op ModRM(11, reg, rm); with op2 not negative the opcode is 0f op op2 (0f 38 xx).
+void emit_sse_rr(sink *s, uint8_t prefix, uint8_t op, int reg, int rm, int rexw = 0, int op2 = -1);
 // The same followed by an 8-bit immediate.
 void emit_sse_rr_ib(sink *s, uint8_t prefix, uint8_t op, int reg, int rm, uint8_t imm8);
 // prefix [REX] 0f op ModRM [base + disp32].
