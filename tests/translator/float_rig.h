@@ -15,6 +15,7 @@ struct FloatState {
     uint32_t fpscr;
     uint32_t cr;
     uint32_t vscr;
+    uint64_t msr;
     uint8_t data[64]; // the start of the data page
 };
 
@@ -44,6 +45,7 @@ class FloatRig : public PageRig
         s.fpscr = (uint32_t)t->FPSCR.value;
         s.cr = tRAW_GET_CR(t);
         s.vscr = (uint32_t)t->VSCR.value;
+        s.msr = t->MSR.value;
         memcpy(s.data, data(), sizeof s.data);
         return s;
     }
@@ -58,6 +60,7 @@ class FloatRig : public PageRig
         t->FPSCR.value = s.fpscr;
         tCOOKED_SET_CR(t, s.cr, 0);
         t->VSCR.value = s.vscr;
+        t->MSR.value = s.msr; // an interrupt the interpreter took changed it
         memcpy(data(), s.data, sizeof s.data);
     }
     // The interpreter's result of one word.

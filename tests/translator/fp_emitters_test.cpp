@@ -154,7 +154,7 @@ TEST_F(FpWords, GuardsSendWordsToTheInterpreter)
     r.m.machine->bit_accurate = 0;
 
     // Without MSR[FP] the load leaves before its address is translated (0x900000 is unmapped).
-    t->MSR.value &= ~0x2000ull;
+    base.msr &= ~0x2000ull;
     base.gpr[9] = 0x900000;
     EXPECT_FALSE(run({fpw::lfd(3, 9, 0)}, {}));
     EXPECT_EQ(t->turbo.reason, EXIT_FP);

@@ -623,7 +623,7 @@ void jit_lxvd2x(xframe *x, int xt, int ra, int rb)
 
 void jit_lxvd2ux(xframe *x, int xt, int ra, int rb)
 {
-    vsx_ea(x, ra, rb, false, false);
+    vsx_ea(x, ra, rb, true, false);
     emit_mov_reg(xframe_sink(x), HOST_R11, HOST_R9, 1);
     jit_xlate_read(x, 15);
     emit_set_GPR(x, ra, HOST_R11, 1);
