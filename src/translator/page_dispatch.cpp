@@ -13,6 +13,7 @@
 #include "runtime/plugin_events.h"
 #include "runtime/triggers.h"
 #include "translator/crack.h"
+#include "translator/fp_dispatch.h"
 #include "translator/tt_triggers.h"
 #include "translator/x86/branches.h"
 #include "translator/x86/cr_spr.h"
@@ -874,7 +875,7 @@ void translate_operation(xframe *x, uint32_t w, uint32_t kind)
         memory_access(x, w, *m);
         return;
     }
-    if (multiple_or_string(x, w, kind) || system_kind(x, w, kind)) return;
+    if (multiple_or_string(x, w, kind) || system_kind(x, w, kind) || translate_fp_vector(x, w, kind)) return;
     switch (kind) {
     case 167:
         load_byte_update_indexed(x, w);

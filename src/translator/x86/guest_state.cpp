@@ -133,8 +133,8 @@ void jit_set_FPR(xframe *x, int n, int reg, int record_fprf)
 void emit_set_FPR(xframe *x, int n, int reg, int record_fprf)
 {
     store64(x, disp_FPR(n), reg);
+    if (record_fprf) set_fprf_from_xgpr(x, n, reg); // before the clearing takes rax
     clear_dw1(x, n);
-    if (record_fprf) set_fprf_from_xgpr(x, n, reg);
 }
 
 void emit_set_FPR_from_xmm(xframe *x, int n, int xmm, int record_fprf)
