@@ -73,7 +73,8 @@ struct Env {
     uint32_t granule_mask;
     uint64_t block_size;      // dcbz
     uint32_t warm_line;       // warming: the first cache's line size
-    uint64_t lr_mask, ctr_mask; // implemented bits
+    uint64_t lr_mask, ctr_mask, xer_mask; // implemented bits
+    bool xer_read_hides;
     // Processor options that shape results: carries also set XER[OC] (carry out of bit 16 or 40,
     // by RA's high bits), algebraic shifts clear it, the high-word multiplies double or clear
     // their upper word, store-conditionals set XER's FXCC field.
@@ -529,10 +530,14 @@ template <bool M64, bool LE, bool WARM> uint32_t fast_body(const Env &env, uint3
                 case 467: { // mtspr
                     uint32_t spr = ((w >> 16) & 31) | (((w >> 11) & 31) << 5);
                     bool from = xo == 339;
-                    // XER moves hide or keep fields by processor options and mode: the
-                    // one-instruction interpreter makes them.
                     if (spr == SPR_XER) {
-                        goto out;
+                        // Outside tags-active mode a read hides TGCC, bit 23, FXCC and bit 28
+                        // (unless the processor shows them); a write keeps FXCC unless the
+                        // processor has FXCC in XER.
+                        if (from)
+                            set(rt, env.xer_read_hides ? (xer & 0xE00FFFFFull) : xer);
+                        else
+                            xer = (env.fxcc ? s : ((s & ~XER_FXCC_FIELD) | (xer & XER_FXCC_FIELD))) & env.xer_mask;
                     } else if (spr == SPR_LR) {
                         if (from)
                             set(rt, lr);
@@ -1043,6 +1048,7 @@ uint32_t fast_go(ThreadState *thread, uint32_t n)
     env.block_size = machine->cache_block_size ? machine->cache_block_size : DEFAULT_CACHE_BLOCK;
     if (env.block_size & (env.block_size - 1)) env.block_size = 0x2000; // dcbz then leaves
     env.lr_mask = Register_Entry_Mask(thread->LR.rfe);
+    env.xer_mask = Register_Entry_Mask(thread->XER.rfe);
     env.ctr_mask = Register_Entry_Mask(thread->CTR.rfe);
     const uint32_t *o = thread->processor->options;
     env.oc_behavior = o[PO_XER_OC_BEHAVIOR] != 0;
@@ -1051,6 +1057,7 @@ uint32_t fast_go(ThreadState *thread, uint32_t n)
     env.mulhw_zeros = o[PO_MULHW_ZEROS] != 0;
     env.fxcc = o[PO_FXCC_FIELD_IN_XER] != 0;
     env.eieio_supported = o[PO_EIEIO_SUPPORTED] != 0;
+    env.xer_read_hides = !o[PO_TGCC_EVEN_IF_NOT_TAGS_ACTIVE] && !(thread->SIM_CTRL.value & 0x40);
     const bool warm = machine->mode > MODE_SIMPLE;
     env.warm_line = warm ? Cache_nodelay_line_size(machine) : DEFAULT_WARM_LINE;
     if (env.warm_line == 0 || (env.warm_line & (env.warm_line - 1))) env.warm_line = DEFAULT_WARM_LINE;
