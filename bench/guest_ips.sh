@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the compute-bound guest program in SIMPLE and TURBO mode and prints the simulated instructions per host
+# Runs the compute-bound guest program in SIMPLE, FAST and TURBO mode and prints the simulated instructions per host
 # second of each, side by side. Usage: bench/guest_ips.sh [program]; the default is
 # the compute program that the build makes in build/tests/guest when a cross compiler exists.
 # QUARN_BENCH_MODES chooses the modes; QUARN_BENCH_BASELINE names another quarn executable (an

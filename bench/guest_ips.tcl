@@ -1,10 +1,10 @@
 # The guest-program speed harness: runs one standalone big-endian program (the file named by the
 # environment variable QUARN_BENCH_PROGRAM) once in each mode named by QUARN_BENCH_MODES (default
-# "simple turbo") and reports the simulated instructions per host second of each run, side by side.
+# "simple fast turbo") and reports the simulated instructions per host second of each run, side by side.
 # Run it through bench/guest_ips.sh.
 fconfigure stdout -buffering line
 set program $env(QUARN_BENCH_PROGRAM)
-set modes {simple turbo}
+set modes {simple fast turbo}
 if {[info exists env(QUARN_BENCH_MODES)]} { set modes $env(QUARN_BENCH_MODES) }
 foreach mode $modes {
     define dup myrrin bench_$mode

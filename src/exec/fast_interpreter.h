@@ -1,9 +1,7 @@
-// The fast interpreter of the LOOSE, FAST and WARMUP modes.
+// The fast interpreter's mask tables (the interpreter, fast_go, is exec/hooks/engines.h).
 #pragma once
 
 #include <cstdint>
-
-struct ThreadState;
 
 // Rotate masks: masks64[mb * 64 + me] has ones from big-endian bit mb through bit me, wrapping
 // around when mb > me (all ones when mb = me + 1).
@@ -12,7 +10,3 @@ extern uint64_t masks64[64 * 64];
 // selected field's nibble (crfmasks), or only the nibble of the highest set bit (crfmasks1, 0 for 0).
 extern uint32_t crfmasks[256];
 extern uint32_t crfmasks1[256];
-
-// Runs up to n instructions; returns the number executed and leaves the stopping instruction to
-// the one-instruction interpreter.
-uint32_t fast_go(ThreadState *thread, uint32_t n);

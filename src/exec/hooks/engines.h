@@ -1,7 +1,8 @@
 // The translator's engines and statistics hooks as the chunk loop calls them: the translated-code
 // engines, the instruction profile, the trace library and the instruction mix.
 // Declared here for the floors that call it; defined by the translator (turbo_go.cpp,
-// pturbo_engine.cpp, imix.cpp) and the trace libraries (trace/trace_lib.cpp, trace/inst_profile.cpp).
+// pturbo_engine.cpp, fast_interpreter.cpp, imix.cpp) and the trace libraries (trace/trace_lib.cpp,
+// trace/inst_profile.cpp).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,10 @@ struct ThreadState;
 // (PTURBO); each returns the number executed and leaves the stopping instruction to the interpreter.
 uint32_t turbo_go(ThreadState *thread, uint32_t n);
 uint32_t pturbo_go(ThreadState *thread);
+// The fast interpreter of LOOSE, FAST and WARMUP (translator/fast_interpreter.cpp): runs up to n
+// instructions through the effective-address maps, counts and times them, and returns the number
+// executed; the instruction it stopped at is left to the one-instruction interpreter.
+uint32_t fast_go(ThreadState *thread, uint32_t n);
 // Instruction profile.
 int prof_is_on(void);
 // prof_lookup and prof_entry: isa/hooks/trace_events.h.
