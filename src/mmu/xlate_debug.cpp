@@ -257,9 +257,12 @@ void Record_Xlate_Debug(ThreadState *thread, AXD *axd, int type, const char *tex
     }
     case XLAT_DEBUG_END:
         if (record->paused) {
-            current->ea = record->saved_ea;
-            current->page_shift = record->saved_page_shift;
-            current->mode = record->saved_mode;
+            // A pause that saw no nested Start saved nothing: the text keeps its header.
+            if (record->saved_ea != -1 || record->saved_page_shift != -1) {
+                current->ea = record->saved_ea;
+                current->page_shift = record->saved_page_shift;
+                current->mode = record->saved_mode;
+            }
             record->paused = 0;
             reset_saved(record);
             IndentAndAppend(record, record->current, text);

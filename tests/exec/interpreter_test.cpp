@@ -117,8 +117,9 @@ TEST(Interpreter, FetchTranslationIsReusedWithinAPageUntilTheVersionChanges)
     EXPECT_EQ(r.t->GPR[3].value, 5u);
 }
 
-// With narration on, a fetch translation fills text 0; while the fetch translation is reused the
-// text stays for the summary (its address following the fetch) and the data texts start afresh.
+// With narration on, a fetch translation fills text 0, printed in the summary after the instruction;
+// while the fetch translation is reused the text stays (its address following the fetch) and the
+// data texts start afresh.
 TEST(Interpreter, NarrationRecordBetweenFetches)
 {
     constexpr uint32_t LWZ_R4_0_R5 = 0x80850000;
@@ -130,8 +131,8 @@ TEST(Interpreter, NarrationRecordBetweenFetches)
     Xlate_Debug &record = probe.record;
     Xlate_Debug_Reset(&record);
     struct NarrationOn {
-        NarrationOn() { set_debug_flag(27, 1); }
-        ~NarrationOn() { set_debug_flag(27, 0); }
+        NarrationOn() { set_debug_flag(27, 1), set_debug_flag(28, 1); }
+        ~NarrationOn() { set_debug_flag(27, 0), set_debug_flag(28, 0); }
     } narration;
     SinkCapture sink; // the immediate narration lines
     auto step = [&] { EXPECT_EQ(run_one_instruction(r.t->current_iop), 1); };
@@ -145,6 +146,8 @@ TEST(Interpreter, NarrationRecordBetweenFetches)
     EXPECT_EQ(record.texts[0].ea, 0x100);
     EXPECT_EQ(record.texts[0].mode, XLAT_DEBUG_Ervik_HypvRealMode);
     EXPECT_EQ(record.current, 1); // the fetch translation ended
+    // After the instruction the summary of its texts (categories 27 and 28 on).
+    EXPECT_NE(sink.text().find("\nEXXLATE Summary: " + fetch_text + "\n\n"), std::string::npos);
 
     step(); // lwz at 0x104: its data page is narrated in text 1
     EXPECT_EQ(record.texts[0].text, fetch_text);
