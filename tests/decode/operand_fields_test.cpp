@@ -77,9 +77,11 @@ TEST(OperandFields, TablesAreFilledAsListed)
     EXPECT_EQ(iparameter_table[0][0], 0u);
     EXPECT_EQ(iparameter_table[227][0], 0u);
 
-    for (uint32_t r = 0; r < NUM_II_ENTRIES; r++)
-        EXPECT_TRUE(filled.count((int)instruction_info_table[r].operand_class))
-            << instruction_info_table[r].mnemonic;
+    // Every row names a filled class, except the two classes that print nothing (mtsle, tbegin.).
+    for (uint32_t r = 0; r < NUM_II_ENTRIES; r++) {
+        const int klass = (int)instruction_info_table[r].operand_class;
+        EXPECT_TRUE(filled.count(klass) || klass == 61 || klass == 82) << instruction_info_table[r].mnemonic;
+    }
 }
 
 TEST(OperandFields, RowsSelectTheirClass)
@@ -93,7 +95,12 @@ TEST(OperandFields, RowsSelectTheirClass)
         {ROW_ADD, 0x7C642A14, " rt=3 ra=4 rb=5"},
         {ROW_ADDI, 0x3864FFFF, " rt=3 ra=4 si=65535"},
         {ROW_LWZ, 0x80640010, " rt=3 ra=4 d=16"},
-        {ROW_ADD_CAOC, 0x7C642A14, ""}, // internal operation
+        {ROW_STW, 0x90640010, " rt=3 ra=4 d=16"},
+        {ROW_BL, 0x48000011, " li=4"},
+        {ROW_XXPERMDI, 0xF0221A50, " t=1 a=2 b=3 shw=2"},
+        {ROW_MTSLE, 0x7C200126, ""},      // class 61: no list
+        {ROW_TBEGIN_DOT, 0x7C00051D, ""}, // class 82: no list
+        {ROW_ADD_CAOC, 0x7C642A14, ""},   // internal operation
     };
     for (const Case &c : cases) {
         IOPDesc iop{};

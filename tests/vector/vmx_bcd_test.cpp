@@ -2,6 +2,10 @@
 // sign, signed zeros, overflow, invalid digits and sign codes, the plus codes read but never
 // written), the compatibility and availability gates in their order, and the exported
 // conversions between packed decimal and 128-bit integers.
+#include <cstring>
+#include <string>
+
+#include "isa/bcd_adder.h"
 #include "isa/bcd_helpers.h"
 #include "vec_fixture.h"
 #include "vector/vec_defs.h"
@@ -62,45 +66,102 @@ TEST_F(VmxBcd, AddAndSubtract)
         {"bcdadd.", packed(0, 0x55), packed(0, 0x1C), 0, packed(0, 0x4D), 0b0001},
         {"bcdadd.", packed(0, 0xAC), packed(0, 0x1C), 0, packed(0, 0x11C), 0b0001},
     };
-    for (const Case &c : cases) {
-        ASSERT_EQ(bcd(c.mnemonic, c.a, c.b, c.ps), 1);
-        EXPECT_EQ(vr(3), c.result) << c.mnemonic << " " << c.a << " " << c.b;
-        EXPECT_EQ(cr6(), c.cr6) << c.mnemonic << " " << c.a << " " << c.b;
-        EXPECT_EQ(ew.t->CR.value & ~0xF0u, 0u);
+    // With the hardware routines on, the adder serves valid operands too, with the same results.
+    for (int hardware = 0; hardware < 2; hardware++) {
+        ew.option(PO_ENABLE_VMX_BCD_HARDWARE_ROUTINES, hardware);
+        for (const Case &c : cases) {
+            ASSERT_EQ(bcd(c.mnemonic, c.a, c.b, c.ps), 1);
+            EXPECT_EQ(vr(3), c.result) << c.mnemonic << " " << c.a << " " << c.b << " hw " << hardware;
+            EXPECT_EQ(cr6(), c.cr6) << c.mnemonic << " " << c.a << " " << c.b << " hw " << hardware;
+            EXPECT_EQ(ew.t->CR.value & ~0xF0u, 0u);
+        }
     }
 }
 
-TEST_F(VmxBcd, AdderAgreesOnValidOperandsAndFlagsInvalidOnes)
+// The adder on big-endian digit arrays, operands and result written as digit strings (most
+// significant first) and sign codes.
+struct AdderCase {
+    const char *a;
+    uint8_t a_sign;
+    const char *b;
+    uint8_t b_sign;
+    int op, ps;
+    const char *result;
+    uint8_t sign;
+    uint8_t condition;
+};
+
+std::string run_adder(const AdderCase &c, uint8_t *sign, uint8_t *condition)
 {
-    // The adder itself (big-endian digit arrays) against the software path.
-    auto run_adder = [](uint64_t a_digits, uint8_t a_sign, uint64_t b_digits, uint8_t b_sign, int op,
-                        uint8_t *condition) {
-        uint8_t a[32] = {}, b[32] = {}, r[32];
-        for (int n = 30, k = 0; k < 16; n--, k++) {
-            a[n] = (a_digits >> (4 * k)) & 0xF;
-            b[n] = (b_digits >> (4 * k)) & 0xF;
-        }
-        a[31] = a_sign;
-        b[31] = b_sign;
-        VSU_bcdadd(r, condition, a, b, op, 0);
-        uint64_t digits = 0;
-        for (int n = 15; n <= 30; n++)
-            digits = digits << 4 | r[n];
-        return digits << 4 | r[31];
+    uint8_t a[32] = {}, b[32] = {}, r[32];
+    auto fill = [](uint8_t *digits, const char *text) {
+        const int n = (int)strlen(text);
+        for (int k = 0; k < n; k++)
+            digits[31 - n + k] = (uint8_t)std::stoi(std::string(1, text[k]), nullptr, 16);
     };
-    uint8_t cr;
-    EXPECT_EQ(run_adder(0x123, 0xC, 0x987, 0xD, 0, &cr), 0x864Du);
-    EXPECT_EQ(cr, 0b1000);
-    EXPECT_EQ(run_adder(7, 0xC, 7, 0xD, 0, &cr), 0x0Cu);
-    EXPECT_EQ(cr, 0b0010);
-    EXPECT_EQ(run_adder(0xA, 0xC, 1, 0xC, 0, &cr), 0x11Cu);
-    EXPECT_EQ(cr, 0b0001);
-    EXPECT_EQ(run_adder(0xFF, 0xC, 1, 0xC, 0, &cr), 0x166Cu);
-    EXPECT_EQ(cr, 0b0001);
-    EXPECT_EQ(run_adder(0xB, 0xC, 0x1A, 0xC, 1, &cr), 0x9Du);
-    EXPECT_EQ(cr, 0b0001);
-    EXPECT_EQ(run_adder(1, 0x0, 1, 0x0, 0, &cr), 0x2Cu);
-    EXPECT_EQ(cr, 0b0001);
+    fill(a, c.a);
+    fill(b, c.b);
+    a[31] = c.a_sign;
+    b[31] = c.b_sign;
+    VSU_bcdadd(r, condition, a, b, c.op, c.ps);
+    std::string digits;
+    for (int n = 0; n < 31; n++)
+        if (r[n] || !digits.empty() || n == 30) digits += "0123456789ABCDEF"[r[n] & 0xF];
+    *sign = r[31];
+    return digits;
+}
+
+TEST(BcdAdder, InvalidOperandsAndAgreementWithTheSoftwarePath)
+{
+    const std::string F31(31, 'F'), N31(31, '9'), SIX31(31, '6');
+    const AdderCase cases[] = {
+        // Invalid digits or sign codes: the circuit's digits, the condition SO alone.
+        {"A", 0xC, "1", 0xC, 0, 0, "11", 0xC, 0b0001},
+        {"F", 0xC, "0", 0xC, 0, 0, "15", 0xC, 0b0001},
+        {"FF", 0xC, "1", 0xC, 0, 0, "166", 0xC, 0b0001},
+        {"AB", 0xC, "CD", 0xC, 0, 0, "156", 0xC, 0b0001},
+        {"1A", 0xC, "B", 0xC, 1, 0, "9", 0xC, 0b0001},
+        {"B", 0xC, "1A", 0xC, 1, 0, "9", 0xD, 0b0001},
+        {F31.c_str(), 0xC, "1", 0xC, 0, 0, SIX31.c_str(), 0xC, 0b0001},
+        {"3", 0xD, "A", 0xC, 0, 1, "7", 0xF, 0b0001},
+        {"1", 0x0, "1", 0x0, 0, 0, "2", 0xC, 0b0001},
+        {"5", 0x5, "1", 0xC, 0, 0, "4", 0xD, 0b0001},
+        // Valid operands: the software path's digits, sign and condition.
+        {"5", 0xC, "3", 0xC, 0, 0, "8", 0xC, 0b0100},
+        {"3", 0xC, "5", 0xC, 1, 0, "2", 0xD, 0b1000},
+        {"3", 0xD, "5", 0xC, 0, 0, "2", 0xC, 0b0100},
+        {"123", 0xC, "987", 0xD, 0, 0, "864", 0xD, 0b1000},
+        {"7", 0xC, "7", 0xD, 0, 0, "0", 0xC, 0b0010},
+        {"0", 0xC, "0", 0xD, 0, 0, "0", 0xC, 0b0010},
+        {"0", 0xC, "0", 0xD, 0, 1, "0", 0xF, 0b0010},
+        {N31.c_str(), 0xC, "1", 0xC, 0, 0, "0", 0xC, 0b0101},
+        {N31.c_str(), 0xD, "1", 0xD, 0, 0, "0", 0xD, 0b1001},
+        {"9", 0xA, "1", 0xB, 0, 0, "8", 0xC, 0b0100},
+        {"9", 0xE, "12", 0xF, 1, 0, "3", 0xD, 0b1000},
+    };
+    for (const AdderCase &c : cases) {
+        uint8_t sign, condition;
+        EXPECT_EQ(run_adder(c, &sign, &condition), c.result) << c.a << (c.op ? " - " : " + ") << c.b;
+        EXPECT_EQ(sign, c.sign) << c.a << (c.op ? " - " : " + ") << c.b;
+        EXPECT_EQ(condition, c.condition) << c.a << (c.op ? " - " : " + ") << c.b;
+    }
+}
+
+TEST(BcdAdder, DigitCells)
+{
+    for (uint8_t x = 0; x < 16; x++) {
+        EXPECT_EQ(duplus6(x), x <= 9 ? x + 6 : x - 2) << (int)x;
+        EXPECT_EQ(duminus6(x), x >= 6 ? x - 6 : x + 2) << (int)x;
+    }
+    // Generate, nine-detect propagate, sum and sum plus one of biased digit pairs.
+    const DigitSum nine = dunibble_adder(dudgt_csa2t2(4, duplus6(5)));
+    EXPECT_TRUE(nine.propagate);
+    EXPECT_FALSE(nine.generate);
+    EXPECT_EQ(nine.sum_plus1, 0);
+    const DigitSum twelve = dunibble_adder(dudgt_csa2t2(7, duplus6(5)));
+    EXPECT_TRUE(twelve.generate);
+    EXPECT_EQ(twelve.sum, 2);
+    EXPECT_EQ(twelve.sum_plus1, 3);
 }
 
 TEST_F(VmxBcd, GatesInOrder)
