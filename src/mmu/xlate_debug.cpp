@@ -245,6 +245,7 @@ void Record_Xlate_Debug(ThreadState *thread, AXD *axd, int type, const char *tex
         break;
     case XLAT_DEBUG_PAUSE:
         record->paused = 1;
+        reset_saved(record); // until a nested Start saves the text's header
         IndentAndAppend(record, record->current, text);
         break;
     case XLAT_DEBUG_FAIL: {

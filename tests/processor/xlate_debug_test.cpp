@@ -128,6 +128,20 @@ TEST_F(Record, NestedTranslationIsIndentedAndFailureMovesOn)
     send(XLAT_DEBUG_INFO, nullptr, "stray");
     EXPECT_STREQ(text(1), "");
     EXPECT_EQ(sink.lines().back(), "DEBUG: EXXLATE : Flushed(3) cmd Info xdp->flush:0 <stray>");
+
+    // A failure inside a nested translation leaves no saved header behind for a later pause.
+    AXD third = access(0x3000), fourth = access(0x7000);
+    send(XLAT_DEBUG_START, &third, "\nLoad(4) Mode:# EA=3000 ");
+    send(XLAT_DEBUG_PAUSE, nullptr, "");
+    send(XLAT_DEBUG_START, &inner, "\nnested");
+    send(XLAT_DEBUG_FAIL, nullptr, "\nINTERRUPT: DSI: Page Fault\n");
+    EXPECT_EQ(record->texts[1].failed, 1);
+    send(XLAT_DEBUG_START, &fourth, "\nLoad(4) Mode:# EA=7000 ");
+    send(XLAT_DEBUG_PAUSE, nullptr, "");
+    send(XLAT_DEBUG_END, &fourth, "");
+    EXPECT_EQ(record->texts[2].ea, 0x7000);
+    EXPECT_EQ(record->texts[2].page_shift, 12);
+    EXPECT_EQ(record->current, 2);
 }
 
 TEST_F(Record, UnexpectedEndAndFullRecord)
