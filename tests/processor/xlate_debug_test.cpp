@@ -383,6 +383,52 @@ TEST_F(Narrated, PageCrossingLeavesTheFirstTextUnended)
     EXPECT_EQ(record->current, 3);
 }
 
+// Each path of the translation names its mode in place of the "#"; the paths that start from the
+// segments first record the register summary line.
+TEST_F(Narrated, ModesNamedByEachPath)
+{
+    NarrationOn narration;
+    SinkCapture sink;
+    constexpr uint64_t SF = 0x8000000000000000ull, HV = SF | MSR_HV, RELOCATED = MSR_IR | MSR_DR;
+    constexpr uint64_t LPES1 = 0x4, RMLS_256M = 4ull << 26, VPM0 = 0x8000000000000000ull;
+    struct Case {
+        const char *name;
+        uint64_t msr, lpcr;
+        uint32_t tags_active;
+        uint64_t ea;
+        int mode;
+        bool registers;
+    };
+    for (const Case &c : {
+             Case{"hypervisor real mode", HV, 0, 0, 0x1000, XLAT_DEBUG_Ervik_HypvRealMode, false},
+             Case{"hypervisor, address bit 63", HV, 0, 0, 0x8000000000001000ull, XLAT_DEBUG_Ervik_RealMode,
+                  false},
+             Case{"partition real mode", SF, LPES1 | RMLS_256M, 0, 0x1000, XLAT_DEBUG_Ervik_RealMode, false},
+             Case{"virtual real mode", SF, LPES1 | VPM0, 0, 0x1000, XLAT_DEBUG_Ervik_VirtualRealMode, true},
+             Case{"page table", HV | RELOCATED, 0, 0, 0x10005000, XLAT_DEBUG_Ervik_HPT, true},
+             Case{"tags active, SLB storage", HV | RELOCATED | MSR_TA, 0, 1, 0x10005000,
+                  XLAT_DEBUG_Ervik_TagsActivePLS, true},
+             Case{"tags active, single-level storage", HV | RELOCATED | MSR_TA, 0, 1, 0x0001000000000000ull,
+                  XLAT_DEBUG_Ervik_TagsActiveSLS, true},
+         }) {
+        SCOPED_TRACE(c.name);
+        Discard_Instruction_Bound_Exceptions(iop, 0);
+        Xlate_Debug_Reset(record.get());
+        record->current = 1;
+        r.t->MSR.value = c.msr;
+        r.t->LPCR.value = c.lpcr;
+        r.core->options[PO_TAGS_ACTIVE] = c.tags_active;
+        r.core->options[PO_LPES_1_REMOVED] = 0;
+        translate(c.ea, 4);
+        EXPECT_EQ(record->texts[1].mode, c.mode);
+        const std::string start = std::string("\n*Data_Page_0_Translation: \n*Load(4) Mode: ") +
+                                  Xlate_Debug_Type_Name[c.mode] + " EA=";
+        EXPECT_EQ(text(1).rfind(start, 0), 0u) << text(1);
+        EXPECT_EQ(text(1).find("\n*LPCR[ISL]:") != std::string::npos, c.registers) << text(1);
+    }
+    r.core->options[PO_TAGS_ACTIVE] = 0;
+}
+
 TEST_F(Narrated, NothingWithNarrationOff)
 {
     SinkCapture sink;
