@@ -85,10 +85,17 @@ int ToCycleCmd(Selector *selector, Tcl_Interp *, int, char **argv)
     return 0;
 }
 
-int Quit_Cmd(Selector *selector, Tcl_Interp *, int, char **)
+int Quit_Cmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
 {
     GenericMachine *machine = select_machine(selector);
     if (!machine) return 0;
+    // A trigger or a command-server client may ask during the machine's own run: the run still
+    // stands on the machine's kernel and its jobs.
+    if (machine->tsim && machine->tsim->running) {
+        SIM_TCLPRINT(interpreter, "%s: machine %s is running; stop it before quitting", argv[0],
+                     machine->name);
+        return 1;
+    }
     if (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS)
         turbo_xlate_flush(machine);
     Machine_Quit(machine);

@@ -17,6 +17,33 @@ struct COProcessorState {
     COProcessorState *next;
 };
 
+// A coprocessor request as the PBIC queues it, filled from a 128-byte request block: bytes 0 and 1,
+// the 16-bit field of bytes 2-3, byte 5, the 16-bit field of bytes 6-7, the 64-bit field of bytes
+// 8-15 and the four 64-bit words of bytes 16-47.
+struct MMU_CRB {
+    uint8_t byte0;
+    uint8_t byte1;
+    uint16_t field2;
+    uint8_t byte5;
+    uint16_t field6;
+    uint64_t field8;
+    uint64_t words[4];
+};
+
+// A node of a request FIFO.
+struct CRB_Queue {
+    CRB_Queue *next;
+    MMU_CRB *crb;
+};
+
+// A PBIC's request FIFO.
+struct PBIC_FIFO {
+    CRB_Queue *head;
+    CRB_Queue *tail;
+    int32_t max_count; // "max_queue_size" of section "PBIC", default 8
+    int32_t used_count;
+};
+
 // A coprocessor bus interface of a chip.
 struct PBICState {
     char name[32]; // "PBIC_%d_%d"
@@ -27,6 +54,7 @@ struct PBICState {
     COProcessorState *cops; // newest first
     int32_t cop_count;
     PBICState *next; // the chip's list
+    PBIC_FIFO fifo;
 };
 
 // An entry of the coprocessor-type table.
@@ -37,6 +65,30 @@ struct CoprocessorTypeEntry {
 extern CoprocessorTypeEntry *Coprocessor_Table;
 
 PBICState *new_pbic(MCM *chip, int32_t chip_number, int32_t ci, uint64_t start, uint64_t stop);
+// A coprocessor of the type and ci on the machine's PBIC of pbic_ci (the two values are unused);
+// null when there is no such PBIC.
+COProcessorState *new_pbic_cop(GenericMachine *machine, int32_t pbic_ci, int32_t type, int32_t ci, uint64_t unused1,
+                               uint64_t unused2, int32_t is_gbif);
+// The PBIC's MMIO registers: (access record or null, PBIC, register offset, value, length, flag)
+// -> status.
+struct MMAPI_Access;
+int PBIC_read_reg(MMAPI_Access *access, PBICState *pbic, uint64_t offset, uint64_t *value, int32_t length,
+                  int32_t flag);
+int PBIC_write_reg(MMAPI_Access *access, PBICState *pbic, uint64_t offset, uint64_t value, int32_t length,
+                   int32_t flag);
+// The number of PBIC MMIO registers: 17.
+int32_t PBIC_reg_count(void);
+// A client attached to a coprocessor's GBIF, keyed by its three-word descriptor.
+struct GBIF_Client {
+    COProcessorState *cop;
+    uint64_t descriptor[3];
+};
+// The connected GBIF client of that key on the coprocessor of ci on the chip, or null.
+GBIF_Client *COP_connect_gbif_client(GenericMachine *machine, MCM *chip, int32_t ci, const uint64_t *descriptor);
+// Decrements the 16-bit credit count in the top bits of the coprocessor's TCR for the queue.
+void Decrement_TCR(COProcessorState *cop, int32_t queue);
+// Appends a request node to a FIFO.
+void CRB_enqueue(CRB_Queue **head, CRB_Queue **tail, CRB_Queue *node);
 COProcessorState *new_cop(PBICState *pbic, int32_t type, int32_t ci, int32_t is_gbif);
 PBICState *search_pbic_by_ci(GenericMachine *machine, int32_t ci);
 PBICState *search_pbic_by_index(GenericMachine *machine, int32_t index);

@@ -50,6 +50,7 @@ struct ConsoleDevice {
     int32_t line_capacity;
     char *line;
     int32_t line_length;
+    int32_t buffered; // the console commands' buffered flag (line saving follows it on)
     // Guards the channel list: background listeners append to it from their own host threads.
     pthread_mutex_t lock;
     ConsoleListener *listeners; // background listener threads, stopped at quit

@@ -42,4 +42,10 @@ const char *Debug_Name_Table_Row(int row)
     return row >= 0 && row < DEBUG_NAME_TABLE_ROWS ? debug_name_table[row].name : nullptr;
 }
 
+int LIBSIM_Debug_Id_Count(void)
+{
+    if (debug_name_count == 0) Debug_Number_Lookup(&debug_name_count, Debug_Name_Table_Row, nullptr);
+    return debug_name_count;
+}
+
 int LIBSIM__DebugNumber(const char *name) { return Debug_Number_Lookup(&debug_name_count, Debug_Name_Table_Row, name); }

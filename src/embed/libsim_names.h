@@ -20,5 +20,8 @@ int LIBSIM__DebugNumber(const char *name);
 // counted on the first call whose cache is 0 and kept in *cached_count.
 int Debug_Number_Lookup(int *cached_count, const char *(*row_name)(int row), const char *name);
 
+// The number of library debug ids: named rows of the debug-name table from row 0 (counted once).
+int LIBSIM_Debug_Id_Count(void);
+
 // Name of row `row` of the debug-name table, or null for a row without a name. Defined by the debug module.
 const char *Debug_Name_Table_Row(int row);

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "processor/prints/instruction_prints.h"
+
 struct IOPDesc;
 
 // 0 when the instruction was replaced by the soft-patch interrupt; may turn the word into a no-op.
 int check_for_imc_match(IOPDesc *iop);
-// Prints the interpreted instruction (debug category 12).
-void CheckDebugInstruction(IOPDesc *iop);
+// CheckDebugInstruction, the debug line of an instruction: processor/prints/instruction_prints.h.
 // One coverage line of at most size characters.
 void PrintArchitecturalCoverage(char *buffer, int size, IOPDesc *iop, int sf);
 extern FILE *Quarn_Architectural_Coverage_File;

@@ -46,7 +46,7 @@ namespace
 // its next SIMPLE step needs no second look (nothing runs in between).
 thread_local ThreadState *checked_thread = nullptr;
 
-constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12;
+constexpr int DEBUG_CATEGORY_INSTRUCTIONS = 12, DEBUG_CATEGORY_INSTRUCTIONS_ALSO = 14;
 constexpr uint32_t INTERPRETED_CHUNK = 500;
 constexpr int32_t EXIT_REASON_TRANSACTION = 51;
 constexpr uint64_t MSR_TS_BITS = 0x0000000600000000ull;
@@ -54,7 +54,9 @@ constexpr int COVERAGE_LINE = 200;
 
 uint64_t ticks_per_cycle(const ProcessorState *core)
 {
-    return core && core->core_domain && core->core_domain->ticks_per_cycle ? core->core_domain->ticks_per_cycle : 1;
+    return core && core->core_domain && core->core_domain->ticks_per_cycle
+               ? core->core_domain->ticks_per_cycle
+               : 1;
 }
 
 uint32_t stop_word()
@@ -64,7 +66,8 @@ uint32_t stop_word()
 
 bool chunky_mode_allowed(uint32_t mode)
 {
-    return chunk_instruction_limit > 0 && (mode == MODE_TURBO || mode == MODE_SIMPLE || mode == MODE_NAMELESS);
+    return chunk_instruction_limit > 0 &&
+           (mode == MODE_TURBO || mode == MODE_SIMPLE || mode == MODE_NAMELESS);
 }
 
 uint32_t min_u32(uint32_t a, uint32_t b)
@@ -83,11 +86,17 @@ uint32_t chunk_size(ThreadState *thread, bool *engine)
     switch (mode) {
     case MODE_TURBO:
     case MODE_PTURBO:
-    case MODE_NAMELESS: n = (uint32_t)machine->turbo_maximum; break;
+    case MODE_NAMELESS:
+        n = (uint32_t)machine->turbo_maximum;
+        break;
     case MODE_LOOSE:
     case MODE_FAST:
-    case MODE_WARMUP: n = INTERPRETED_CHUNK; break;
-    default: n = 0; break;
+    case MODE_WARMUP:
+        n = INTERPRETED_CHUNK;
+        break;
+    default:
+        n = 0;
+        break;
     }
     if (chunky_mode_allowed(mode)) n = (uint32_t)chunk_instruction_limit;
 
@@ -141,8 +150,10 @@ bool mode_has_engine(uint32_t mode)
     case MODE_LOOSE:
     case MODE_FAST:
     case MODE_WARMUP:
-    case MODE_NAMELESS: return true;
-    default: return false;
+    case MODE_NAMELESS:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -159,11 +170,13 @@ void write_coverage_line(IOPDesc *iop)
 void after_instruction(ThreadState *thread, IOPDesc *iop)
 {
     GenericMachine *machine = thread->machine;
-    if (debug_state[DEBUG_CATEGORY_INSTRUCTIONS] > 0) CheckDebugInstruction(iop);
+    if (debug_state[DEBUG_CATEGORY_INSTRUCTIONS] > 0 || debug_state[DEBUG_CATEGORY_INSTRUCTIONS_ALSO] > 0)
+        CheckDebugInstruction(iop);
 
     prof_entry *entry = nullptr;
     bool profiling = prof_is_on();
-    if (profiling) entry = prof_lookup(iop->word, (uint32_t)((iop->fetch.pa & 0xFFF) >> 2), iop->fetch.pa & ~0xFFFull);
+    if (profiling)
+        entry = prof_lookup(iop->word, (uint32_t)((iop->fetch.pa & 0xFFF) >> 2), iop->fetch.pa & ~0xFFFull);
     if (TRC_IS_ON() && !iop->fail) {
         trc_smt(thread);
         if (iop->data.size != -1) trc_mem(iop->data.ea, entry);
@@ -317,7 +330,8 @@ void Simple_Advance_PPC(ThreadState *thread)
                 Thread_delay_cycles(thread, 0);
             } else {
                 after_instruction(thread, iop);
-                uint64_t cycles = (chunky || mode == MODE_PTURBO) ? 1 : (uint64_t)(iop->cycles > 0 ? iop->cycles : 0);
+                uint64_t cycles =
+                    (chunky || mode == MODE_PTURBO) ? 1 : (uint64_t)(iop->cycles > 0 ? iop->cycles : 0);
                 iop->cycles = 0;
                 n--;
                 Thread_delay_cycles(thread, cycles);

@@ -65,6 +65,9 @@ uint64_t jit_debug_start_inst(ThreadState *thread, uint64_t word_address, uint64
     iop->row = Processor_Decode_Instruction(thread->processor, iop->word);
     iop->fetch.ea = pc;
     iop->xlate_message = "turbo";
+    // The instructions of the pass executed before this one: the header counts them in.
+    const int64_t before = (int64_t)thread->turbo.togo - thread->turbo.debug_togo - 1;
+    iop->counter = before > 0 ? (uint32_t)before : 0;
     thread->turbo.last_debug_iop = iop;
     return 0;
 }

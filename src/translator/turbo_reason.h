@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "processor/hooks/turbo_reason_name.h"
+
 enum turbo_exit : int32_t {
     EXIT_ALIGN = 0,
     EXIT_BOGUS = 1,
@@ -61,5 +63,4 @@ enum turbo_exit : int32_t {
 
 constexpr int TURBO_EXIT_REASONS = 53;
 
-// The name of an exit reason; "not sure" for 8, 24, 31 and every number above 52.
-const char *turbo_reason(unsigned code);
+// turbo_reason, the name of an exit reason: processor/hooks/turbo_reason_name.h.

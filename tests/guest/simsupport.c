@@ -3,53 +3,7 @@
    console through code 0. Two calls end in a simulator error that stops the run (a seek with
    origin 3, starting its own processor); the run is resumed after each. Code 31 ends it. */
 
-static long sim(long code, long a, long b, long c, long d)
-{
-    register long r3 __asm__("r3") = code;
-    register long r4 __asm__("r4") = a;
-    register long r5 __asm__("r5") = b;
-    register long r6 __asm__("r6") = c;
-    register long r7 __asm__("r7") = d;
-    __asm__ volatile(".long 0x000EAEB0" : "+r"(r3) : "r"(r4), "r"(r5), "r"(r6), "r"(r7) : "memory");
-    return r3;
-}
-
-static unsigned long length(const char *text)
-{
-    unsigned long n = 0;
-    while (text[n])
-        n++;
-    return n;
-}
-
-/* Code 0: the text at its effective address (mode 1). */
-static void print(const char *text)
-{
-    sim(0, (long)text, (long)length(text), 1, 0);
-}
-
-static void print_number(const char *label, long value)
-{
-    char text[64];
-    int n = 0;
-    while (label[n]) {
-        text[n] = label[n];
-        n++;
-    }
-    unsigned long magnitude = value < 0 ? -(unsigned long)value : (unsigned long)value;
-    char digits[24];
-    int d = 0;
-    do {
-        digits[d++] = (char)('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0) text[n++] = '-';
-    while (d)
-        text[n++] = digits[--d];
-    text[n++] = '\n';
-    text[n] = 0;
-    print(text);
-}
+#include "support_calls.h"
 
 static void print_hex(const char *label, unsigned long value)
 {

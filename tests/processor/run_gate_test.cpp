@@ -19,14 +19,10 @@
 #include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/stop.h"
+#include "embed/libsim.h"
 #include "support/built_machine.h"
 #include "support/sink_capture.h"
 
-// The embedding interface's machine of a handle, for this test program: the handle is the machine.
-GenericMachine *LSD_Machine(vLIBSIM_data *handle)
-{
-    return reinterpret_cast<GenericMachine *>(handle);
-}
 
 namespace
 {
@@ -303,7 +299,9 @@ TEST(RunEntry, EmbeddingTicksAndCycleLimit)
 {
     BuiltMachine m("embed", threads("1"));
     ASSERT_NE(m.machine, nullptr);
-    auto *handle = reinterpret_cast<vLIBSIM_data *>(m.machine);
+    vLIBSIM_data library{};
+    library.machine = m.machine; // a handle whose machine exists
+    vLIBSIM_data *handle = &library;
     m.machine->tsim->now = 500;
     LIBSIM__Tick_Set(handle, 900);
     EXPECT_EQ(LIBSIM__Tick_Get(handle), 500u);
@@ -325,7 +323,9 @@ TEST(RunEntry, NoKernel)
 {
     GenericMachine machine{};
     SinkCapture sink;
-    EXPECT_EQ(LIBSIM__Tick_Get(reinterpret_cast<vLIBSIM_data *>(&machine)), 0u);
+    vLIBSIM_data library{};
+    library.machine = &machine;
+    EXPECT_EQ(LIBSIM__Tick_Get(&library), 0u);
     EXPECT_EQ(sink.text(), "FATAL ERROR: tsim in machine is NULL!!!!\n");
     Start_The_Simulation();
 }

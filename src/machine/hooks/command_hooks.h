@@ -4,6 +4,7 @@
 #pragma once
 
 struct GenericMachine;
+struct job_s;
 struct SimCmdTable;
 
 // The machine's top table; the builder argument is handed on to sub-table builders.
@@ -15,5 +16,6 @@ SimCmdTable *build_ppc_Cmd_table(const char *type_name);
 SimCmdTable *build_thread_Cmd_table(const char *type_name);
 // Frees the table, its entries and every table below it, each table once.
 void Quit_SimCmdTable(SimCmdTable *table);
-// Starts the machine's job "ServerSocket" when the command server runs; otherwise nothing.
-void QuarnServer_Machine_Init(GenericMachine *machine);
+// Starts the machine's job "ServerSocket" when the command server runs and returns it; otherwise
+// null.
+job_s *QuarnServer_Machine_Init(GenericMachine *machine);

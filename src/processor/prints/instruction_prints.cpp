@@ -7,18 +7,22 @@
 #include "processor/hooks/disassembler.h"
 #include "processor/hooks/fpscr_text.h"
 #include "processor/hooks/machine_trigger_table.h"
+#include "processor/hooks/turbo_reason_name.h"
+#include "processor/records/exception_record.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/mcm.h"
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/msr_rules.h"
+#include "processor/regs/iop_registers.h"
 #include "processor/regs/ppc_bits.h"
 #include "processor/regs/reg_accessors.h"
 #include "processor/regs/reg_triggers.h"
 #include "processor/run/smt.h"
 #include "processor/run/thread_run_state.h"
 #include "processor/time/time_registers.h"
+#include "runtime/debug.h"
 #include "runtime/message.h"
 #include "runtime/stop.h"
 #include "runtime/triggers.h"
@@ -27,6 +31,13 @@ namespace
 {
 
 constexpr int DISASSEMBLY_SIZE = 200;
+constexpr int DEBUG_INSTRUCTIONS = 12, DEBUG_INSTRUCTIONS_ALSO = 14, DEBUG_INSTRUCTION_REGISTERS = 15;
+
+bool translated_mode(const GenericMachine *machine)
+{
+    return machine &&
+           (machine->mode == MODE_TURBO || machine->mode == MODE_PTURBO || machine->mode == MODE_NAMELESS);
+}
 constexpr uint64_t HID0_ATTN_ENABLE = 0x100000000ull; // bit 32
 
 // The thread's name for a print header: only when the machine has several processors or the
@@ -98,6 +109,57 @@ void PrintInstructionAndDumpState(IOPDesc *iop)
         SIM_PRINT("   r%02d:0x%016lX r%02d:0x%016lX r%02d:0x%016lX r%02d:0x%016lX\n", n,
                   (unsigned long)thread->GPR[n].value, n + 1, (unsigned long)thread->GPR[n + 1].value, n + 2,
                   (unsigned long)thread->GPR[n + 2].value, n + 3, (unsigned long)thread->GPR[n + 3].value);
+}
+
+void DisassembleInstruction(IOPDesc *iop, const char *tag)
+{
+    if (!iop || !iop->thread) return;
+    ThreadState *thread = iop->thread;
+    GenericMachine *machine = thread->machine;
+    char text[400];
+    disassemble(text, sizeof text, iop, (IOP_Read_MSR(iop) & MSR_SF) != 0);
+    SIM_PRINT("DEBUG: %s%s: ", Make_Print_Header(machine, (long)iop->counter, header_name(thread)), tag);
+    SIM_PRINT("PC=0x%016lX: [0x%08X]: %s", (unsigned long)iop->fetch.ea, iop->word, text);
+    if (translated_mode(machine) && !iop->xlate_message)
+        iop->xlate_message = turbo_reason((unsigned)thread->turbo.reason);
+    if (iop->xlate_message) {
+        SIM_PRINT(" [%s]", iop->xlate_message);
+        iop->xlate_message = nullptr;
+    }
+    if (iop->exceptions) {
+        // Exception_Name answers in one shared buffer: each name is printed as soon as it is made.
+        SIM_PRINT(" <");
+        for (PowerPCException *e = iop->exceptions; e; e = e->next) {
+            if (e != iop->exceptions) SIM_PRINT(", ");
+            SIM_PRINT("%s", Exception_Name(e));
+        }
+        SIM_PRINT(">");
+    }
+    SIM_PRINT("\n");
+    if (get_debug_flag(DEBUG_INSTRUCTION_REGISTERS) <= 0) return;
+    SIM_PRINT("  lr:0x%016lX ctr:0x%016lX cr:0x%08X xer:0x%016lX\n", (unsigned long)thread->LR.value,
+              (unsigned long)thread->CTR.value, (uint32_t)thread->CR.value, (unsigned long)thread->XER.value);
+    char msr[MSR_TEXT_SIZE];
+    SIM_PRINT("  msr:%s srr0:0x%016lX srr1:0x%016lX\n", Prepare_MSR(msr, thread->MSR.value),
+              (unsigned long)thread->SRR0.value, (unsigned long)thread->SRR1.value);
+    SIM_PRINT("  fpscr:%s\n", Prepare_FPSCR(thread->FPSCR.value));
+    for (int n = 0; n < NUM_GPRS; n += 4)
+        SIM_PRINT("   r%02d:0x%016lX r%02d:0x%016lX r%02d:0x%016lX r%02d:0x%016lX\n", n,
+                  (unsigned long)thread->GPR[n].value, n + 1, (unsigned long)thread->GPR[n + 1].value, n + 2,
+                  (unsigned long)thread->GPR[n + 2].value, n + 3, (unsigned long)thread->GPR[n + 3].value);
+    for (int n = 0; n < 32; n += 4)
+        SIM_PRINT("   f%02d:0x%016lX f%02d:0x%016lX f%02d:0x%016lX f%02d:0x%016lX\n", n,
+                  (unsigned long)thread->VSR[n].value[0], n + 1, (unsigned long)thread->VSR[n + 1].value[0],
+                  n + 2, (unsigned long)thread->VSR[n + 2].value[0], n + 3,
+                  (unsigned long)thread->VSR[n + 3].value[0]);
+}
+
+void CheckDebugInstruction(IOPDesc *iop)
+{
+    if (!iop || !iop->thread) return;
+    if (get_debug_flag(DEBUG_INSTRUCTIONS) > 0 || get_debug_flag(DEBUG_INSTRUCTIONS_ALSO) > 0 ||
+        (translated_mode(iop->thread->machine) && iop->thread->turbo.instruction_debug))
+        DisassembleInstruction(iop, "INSTRUCTION");
 }
 
 void TraceDebugHook(IOPDesc *iop)

@@ -87,7 +87,7 @@ struct IOPDesc {
                          // when the core commits the instruction's vector result
     int16_t iid;      // counted back from the instruction's last micro-operation
     uint8_t misal_total; // misaligned pieces: the length of the whole access or element split
-    uint32_t counter; // cleared at each hand-out
+    uint32_t counter; // cleared at each hand-out; in a translated run, the instructions before it
 
     uint64_t expected_next_address; // the next address the core expected (cycle model)
     uint64_t next_address;          // the next address the instruction produced (cycle model)
