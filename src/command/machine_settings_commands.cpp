@@ -11,7 +11,10 @@
 #include <string>
 
 #include "command/cmd_table.h"
+#include "command/mcm_settings_commands.h"
 #include "command/memory_commands.h"
+#include "command/plist_listing.h"
+#include "command/processor_settings_commands.h"
 #include "command/selector.h"
 #include "command/simtop.h"
 #include "guest/startup_script.h"
@@ -22,6 +25,9 @@
 #include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/run/modes.h"
+#include "processor/run/run_control.h"
+#include "processor/time/time_domain.h"
+#include "runtime/callbacks.h"
 #include "runtime/common.h"
 #include "runtime/debug.h"
 #include "runtime/message.h"
@@ -386,6 +392,192 @@ int set_SpindrelModeCmd(Selector *selector, Tcl_Interp *interpreter, int, char *
     return 0;
 }
 
+int setRunningHypervisorCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    return set_flag(interpreter, argv, machine ? &machine->running_hypervisor : nullptr);
+}
+
+int setstrictenableConfigCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    return set_flag(interpreter, argv, machine ? &machine->machine_options[MO_STRICT] : nullptr);
+}
+
+int heartbeatCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    uint64_t interval = 0;
+    char *end = nullptr;
+    interval = strtoull(argv[1], &end, 0);
+    if (end == argv[1] || *end) {
+        SIM_PRINT(
+            "Error reading heartbeat got %ld from %s\nUsage: config heartbeat [cycles-between-heartbeats] ",
+            (long)interval, argv[1]);
+        return 1;
+    }
+    GenericMachine *machine = select_machine(selector);
+    if (machine) {
+        machine->heartbeat_interval = interval;
+        for (int32_t n = 0;; n++) {
+            ThreadState *thread = GenericMachine__Thread(machine, n);
+            if (!thread) break;
+            Schedule_Heartbeat(thread);
+        }
+    }
+    SIM_TCLPRINT(interpreter, "%ld", (long)interval);
+    return 0;
+}
+
+int setKipsFormatConfigCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    int ok = 0;
+    int64_t value = (int64_t)STRING2INT_rc(argv[1], &ok);
+    if (value < 0 || value > 7) {
+        SIM_PRINT("KIPS format must be %d < n <= %d; is %d", 0, 7, (int)value);
+        return 1;
+    }
+    if (GenericMachine *machine = select_machine(selector)) machine->periodic_stats_flags = (uint32_t)value;
+    SIM_TCLPRINT(interpreter, "KIPS format is %d", (int)value);
+    return 0;
+}
+
+namespace
+{
+
+// The machine's time domain of the name; null after the message.
+time_domain *named_domain(GenericMachine *machine, const char *name)
+{
+    time_domain *domain = machine ? TD_find_time_domain(&machine->time_domains, name) : nullptr;
+    if (!domain) SIM_PRINT("cannot find time domain called %s", name);
+    return domain;
+}
+
+const char *domain_name(const time_domain *domain)
+{
+    return domain && domain->name ? domain->name : "";
+}
+
+} // namespace
+
+int set_selectedTimeDomainCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    time_domain *domain = named_domain(machine, argv[1]);
+    if (!domain) return 1;
+    Set_Time_Domain_For_Print(machine, domain);
+    SIM_TCLPRINT(interpreter, "Selected Time Domain is %s", domain_name(domain));
+    return 0;
+}
+
+int set_StepCycTimeDomainCmd(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    time_domain *domain = named_domain(machine, argv[1]);
+    if (!domain) return 1;
+    machine->step_domain = domain;
+    SIM_TCLPRINT(interpreter, "step cycle time domain is %s", domain_name(domain));
+    return 0;
+}
+
+int set_PTEG_RA_search_mask(Selector *selector, Tcl_Interp *interpreter, int, char **argv)
+{
+    char *end = nullptr;
+    uint64_t mask = strtoull(argv[1], &end, 0);
+    if (end == argv[1] || *end) {
+        SIM_TCLPRINT(interpreter, "Error reading mask got 0x%016lX from %s\n", (unsigned long)mask, argv[1]);
+        return 1;
+    }
+    if (GenericMachine *machine = select_machine(selector)) machine->pteg_ra_search_mask = mask;
+    SIM_TCLPRINT(interpreter, "0x%016lX", (unsigned long)mask);
+    return 0;
+}
+
+// ---- handlers no table holds ----
+
+int setTurboWarmupCmd(Selector *, Tcl_Interp *, int, char **)
+{
+    return 0;
+}
+int display_setTurboWarmupCmd(Selector *, Tcl_Interp *, int, char **)
+{
+    return 0;
+}
+int setTurboSematCmd(Selector *, Tcl_Interp *, int, char **)
+{
+    return 0;
+}
+int display_setTurboSematCmd(Selector *, Tcl_Interp *, int, char **)
+{
+    return 0;
+}
+
+int display_vmx_fake_mode_Cmd(Selector *selector, Tcl_Interp *interpreter, int, char **)
+{
+    GenericMachine *machine = select_machine(selector);
+    const int32_t mode = machine ? machine->vmx_fake_mode : 0;
+    SIM_TCLPRINT(interpreter, "%s", mode == 1 ? "2dp" : mode == 2 ? "4dp" : "off");
+    return 0;
+}
+
+int setlatencyenableConfigCmd(Selector *, Tcl_Interp *interpreter, int, char **)
+{
+    SIM_TCLPRINT(interpreter, "Support for the latency setting is deprecated.\n");
+    return 0;
+}
+int display_setlatencyenableConfigCmd(Selector *, Tcl_Interp *interpreter, int, char **)
+{
+    SIM_TCLPRINT(interpreter, "Support for the latency setting is deprecated.\n");
+    return 0;
+}
+
+int display_attach_mode_Cmd(Selector *, Tcl_Interp *interpreter, int, char **)
+{
+    SIM_TCLPRINT(interpreter, "shared");
+    return 0;
+}
+
+int display_setmemstartConfigCmd(Selector *selector, Tcl_Interp *interpreter, int, char **)
+{
+    GenericMachine *machine = select_machine(selector);
+    if (!machine) return 1;
+    SIM_TCLPRINT(interpreter, "Start address of memory region 0 is 0x%016lX",
+                 (unsigned long)machine->memory_regions[0].start);
+    return 0;
+}
+
+int setfreqConfigCmd(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
+{
+    if (argc < 2) return 1;
+    int ok = 0;
+    const uint64_t hz = STRING2SCALED_INT_rc(argv[1], &ok, 1000);
+    if (!ok) {
+        SIM_PRINT("2: Error reading freq; got %s", argv[1]);
+        return 1;
+    }
+    constexpr uint64_t lowest = 1, highest = 10000000000ull;
+    if (hz < lowest || hz > highest) {
+        // Prepare_AbsoluteFrequency answers a shared buffer: each text is copied before the next.
+        std::string low = Prepare_AbsoluteFrequency(lowest), high = Prepare_AbsoluteFrequency(highest);
+        std::string value = Prepare_AbsoluteFrequency(hz);
+        SIM_TCLPRINT(interpreter, "CPU frequency must be %s < n <= %s; is %s", low.c_str(), high.c_str(),
+                     value.c_str());
+        return 1;
+    }
+    GenericMachine *machine = select_machine(selector);
+    if (!machine) return 1;
+    Machine__ResetClockFreqHZ(machine, hz);
+    return display_setfreqConfigCmd(selector, interpreter, argc, argv);
+}
+
+int Set_PA_Config_Variable(void *, char *text, uint64_t *result, const char *label)
+{
+    int ok = 0;
+    *result = STRING2INT_rc(text, &ok);
+    if (quarn_common.interpreter)
+        SIM_TCLPRINT(quarn_common.interpreter, "%s: 0x%016lX", label, (unsigned long)*result);
+    return 0;
+}
+
 // ---- display ----
 
 int display_setsliplaneportConfigCmd(Selector *, Tcl_Interp *interpreter, int, char **)
@@ -433,9 +625,25 @@ MACHINE_DISPLAY(show_power_saving,
                 SIM_TCLPRINT(interpreter, "%s",
                              machine->we_bit_ignored ? "WE bit has no effect" : "WE bit has effect"))
 MACHINE_DISPLAY(show_hexdump_name, print_hexdump_name(interpreter, machine))
-MACHINE_DISPLAY(show_cpi, print_cpi(interpreter, machine))
-MACHINE_DISPLAY(show_max_smt_quanta,
-                SIM_TCLPRINT(interpreter, "Maximum SMT Quanta = %d", machine->max_smt_quanta))
+MACHINE_DISPLAY(show_running_hypervisor, SIM_TCLPRINT(interpreter, "%s", on_off(machine->running_hypervisor)))
+MACHINE_DISPLAY(show_strict, SIM_TCLPRINT(interpreter, "%s", on_off(machine->machine_options[MO_STRICT])))
+MACHINE_DISPLAY(show_kips_format,
+                SIM_TCLPRINT(interpreter, "KIPS format is %d", (int)machine->periodic_stats_flags))
+MACHINE_DISPLAY(show_pteg_mask,
+                SIM_TCLPRINT(interpreter, "0x%016lX", (unsigned long)machine->pteg_ra_search_mask))
+MACHINE_DISPLAY(show_ticks, SIM_TCLPRINT(interpreter, "%ldt", (long)(machine->tsim ? machine->tsim->now : 0)))
+MACHINE_DISPLAY(show_thread_count, SIM_TCLPRINT(interpreter, "%d", GenericMachine__ThreadCount(machine)))
+MACHINE_DISPLAY(show_display_domain, machine->cycle_domain
+                                         ? SIM_TCLPRINT(interpreter, "Selected Time Domain is %s",
+                                                        domain_name(machine->cycle_domain))
+                                         : SIM_TCLPRINT(interpreter, "No time domain selected yet"))
+MACHINE_DISPLAY(show_step_domain, {
+    time_domain *domain = machine->step_domain ? machine->step_domain : machine->base_domain;
+    if (domain)
+        SIM_TCLPRINT(interpreter, "step cycle time domain is %s", domain_name(domain));
+    else
+        SIM_TCLPRINT(interpreter, "no step cycle time domain selected yet");
+})
 
 #undef MACHINE_DISPLAY
 
@@ -460,69 +668,138 @@ int show_console_format(Selector *, Tcl_Interp *interpreter, int, char **)
     return 0;
 }
 
+// Runs the machine's "config_print" callbacks (data, machine, previous result).
+int show_all_settings(Selector *selector, Tcl_Interp *, int, char **)
+{
+    GenericMachine *machine = select_machine(selector);
+    if (!machine) return 1;
+    typedef int (*ConfigPrintFunction)(void *data, GenericMachine *machine, int previous);
+    int previous = 0;
+    for (Callback_Function *f = callBackFunctionLists[CALLBACK_CONFIG_PRINT].head; f; f = f->next)
+        if (f->function)
+            previous = reinterpret_cast<ConfigPrintFunction>(f->function)(f->data, machine, previous);
+    return 0;
+}
+int show_config(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    if (!machine) return 1;
+    TCL_Print_PropertyList_Annotated(interpreter, machine->property_list, argc > 1 ? argv[1] : nullptr);
+    return 0;
+}
+int show_config_tcl(Selector *selector, Tcl_Interp *interpreter, int argc, char **argv)
+{
+    GenericMachine *machine = select_machine(selector);
+    if (!machine) return 1;
+    TCL_Print_PropertyList(interpreter, machine->property_list, argc > 1 ? argv[1] : nullptr);
+    return 0;
+}
+
 } // namespace
 
-SimCmdTable *build_SetCmd_table(void *)
+SimCmdTable *build_SetCmd_table(void *argument)
 {
     SimCmdTable *t = Init_SimCmdTable("set");
-    add_simcommand(t, "restore_in_progress", Set_restore_in_progress, "Set_restore_in_progress", 1, 0,
-                   "{on|off}");
-    add_simcommand(t, "instruction_count", Set_ins_count, "Set_ins_count", 1, 0, "{instruction number}");
-    add_simcommand(t, "sliplane_port", setsliplaneportConfigCmd, "setsliplaneportConfigCmd", 1, 0, "{port}");
-    add_simcommand(t, "loader_high_mem", set_LoaderHighMemCmd, "set_LoaderHighMemCmd", 1, 0, "{addr}");
-    add_simcommand(t, "emulate_floating_point", setemulateFPConfigCmd, "setemulateFPConfigCmd", 1, 0,
-                   "{on|off}");
-    add_simcommand(t, "bit_accurate", setbitaccuratemodeCmd, "setbitaccuratemodeCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "power_saving_mode", setWE_bitCmd, "setWE_bitCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "chunky", setChunkyCmd, "setChunkyCmd", 1, 0, "{on|off|max-instructions-per-chunk}");
-    add_simcommand(t, "fast", setFastCmd, "setFastCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "fast_minimum", setFastMinimumCmd, "setFastMinimumCmd", 1, 0,
-                   "{minimum-number-of-instructions-for-fast-mode}");
-    add_simcommand(t, "inst_profile", setIProfileCmd, "setIProfileCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "loose", setLooseCmd, "setLooseCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "turbo", setTurboCmd, "setTurboCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "emat_translation_level", setEmatTransCmd, "setEmatTransCmd", 1, 0, "{ERAT|TLB|ALL}");
-    add_simcommand(t, "color", setColorCmd, "setColorCmd", 1, 0, "{off|print|display}");
-    add_simcommand(t, "hexdump_file_name", sethexdumpfileConfigCmd, "sethexdumpfileConfigCmd", 1, 0,
-                   "{hexdump filename}");
-    add_simcommand(t, "cpi", set_CPI_ConfigCmd, "set_CPI_ConfigCmd", 1, 0, "{cpi value}");
-    add_simcommand(t, "breakpt_inst_enable", breakpt_instConfigCmd, "breakpt_instConfigCmd", 1, 0,
-                   "{on|off}");
-    add_simcommand(t, "sim_support_enable", sim_supportConfigCmd, "sim_supportConfigCmd", 1, 0, "{on|off}");
-    add_simcommand(t, "rtas_support_enable", rtas_supportConfigCmd, "rtas_supportConfigCmd", 1, 0,
-                   "{on|off}");
-    add_simcommand(t, "max_smt_quanta", MaxSMTQuanta_Cmd, "MaxSMTQuanta_Cmd", 1, 0,
-                   "{maximum quantum for a thread}");
-    add_simcommand(t, "console_format", setConsoleFormatConfigCmd, "setConsoleFormatConfigCmd", 1, 0,
-                   "{1=ticks|2=instructions|4=time|8=mcmname}");
-    add_simcommand(t, "spindrel_mode", set_SpindrelModeCmd, "set_SpindrelModeCmd", 1, 0, "{on|off}");
+    const struct {
+        const char *word;
+        SimCmdHandler handler;
+        const char *handler_name;
+        const char *usage;
+    } entries[] = {
+        {"restore_in_progress", Set_restore_in_progress, "Set_restore_in_progress", "{on|off}"},
+        {"instruction_count", Set_ins_count, "Set_ins_count", "{instruction number}"},
+        {"sliplane_port", setsliplaneportConfigCmd, "setsliplaneportConfigCmd", "{port}"},
+        {"loader_high_mem", set_LoaderHighMemCmd, "set_LoaderHighMemCmd", "{addr}"},
+        {"running_hypervisor", setRunningHypervisorCmd, "setRunningHypervisorCmd", "{on|off}"},
+        {"strict", setstrictenableConfigCmd, "setstrictenableConfigCmd", "{on|off}"},
+        {"emulate_floating_point", setemulateFPConfigCmd, "setemulateFPConfigCmd", "{on|off}"},
+        {"bit_accurate", setbitaccuratemodeCmd, "setbitaccuratemodeCmd", "{on|off}"},
+        {"power_saving_mode", setWE_bitCmd, "setWE_bitCmd", "{on|off}"},
+        {"chunky", setChunkyCmd, "setChunkyCmd", "{on|off|max-instructions-per-chunk}"},
+        {"fast", setFastCmd, "setFastCmd", "{on|off}"},
+        {"fast_minimum", setFastMinimumCmd, "setFastMinimumCmd",
+         "{minimum-number-of-instructions-for-fast-mode}"},
+        {"inst_profile", setIProfileCmd, "setIProfileCmd", "{on|off}"},
+        {"loose", setLooseCmd, "setLooseCmd", "{on|off}"},
+        {"turbo", setTurboCmd, "setTurboCmd", "{on|off}"},
+        {"emat_translation_level", setEmatTransCmd, "setEmatTransCmd", "{ERAT|TLB|ALL}"},
+        {"color", setColorCmd, "setColorCmd", "{off|print|display}"},
+        {"hexdump_file_name", sethexdumpfileConfigCmd, "sethexdumpfileConfigCmd", "{hexdump filename}"},
+        {"cpi", set_CPI_ConfigCmd, "set_CPI_ConfigCmd", "{cpi value}"},
+        {"breakpt_inst_enable", breakpt_instConfigCmd, "breakpt_instConfigCmd", "{on|off}"},
+        {"sim_support_enable", sim_supportConfigCmd, "sim_supportConfigCmd", "{on|off}"},
+        {"rtas_support_enable", rtas_supportConfigCmd, "rtas_supportConfigCmd", "{on|off}"},
+        {"heartbeat", heartbeatCmd, "heartbeatCmd", "{number}"},
+        {"max_smt_quanta", MaxSMTQuanta_Cmd, "MaxSMTQuanta_Cmd", "{maximum quantum for a thread}"},
+        {"kips_format", setKipsFormatConfigCmd, "setKipsFormatConfigCmd", "{1=ticks|2=instructions|4=time}"},
+        {"console_format", setConsoleFormatConfigCmd, "setConsoleFormatConfigCmd",
+         "{1=ticks|2=instructions|4=time|8=mcmname}"},
+        {"time_domain_for_display", set_selectedTimeDomainCmd, "set_selectedTimeDomainCmd",
+         "{name of domain to use for time-stamps}"},
+        {"time_domain_for_step", set_StepCycTimeDomainCmd, "set_StepCycTimeDomainCmd",
+         "{name of domain to use for cycle stepping}"},
+        {"spindrel_mode", set_SpindrelModeCmd, "set_SpindrelModeCmd", "{on|off}"},
+        {"PTEG_RA_search_mask", set_PTEG_RA_search_mask, "set_PTEG_RA_search_mask", "{mask}"},
+    };
+    for (const auto &e : entries)
+        add_simcommand(t, e.word, e.handler, e.handler_name, 1, 0, e.usage);
+    Add_MCM_Set_Cmds(t, argument);
     return t;
 }
 
 SimCmdTable *build_DisplayCmd_table(void *argument)
 {
-    SimCmdTable *t = build_DisplayCmd_table_limited(argument);
-    add_simcommand(t, "sliplane_port", display_setsliplaneportConfigCmd, "display_setsliplaneportConfigCmd",
-                   0, 0, nullptr);
-    add_simcommand(t, "loader_high_mem", show_loader_high_mem, "display_LoaderHighMemCmd", 0, 0, nullptr);
-    add_simcommand(t, "emulate_floating_point", show_emulate_fp, "display_emulateFPConfigCmd", 0, 0, nullptr);
-    add_simcommand(t, "bit_accurate", show_bit_accurate, "display_bitaccuratemodeCmd", 0, 0, nullptr);
-    add_simcommand(t, "breakpt_inst_enable", show_breakpt, "display_breakpt_instConfigCmd", 0, 0, nullptr);
-    add_simcommand(t, "sim_support_enable", show_sim_support, "display_sim_supportConfigCmd", 0, 0, nullptr);
-    add_simcommand(t, "rtas_support_enable", show_rtas_support, "display_rtas_supportConfigCmd", 0, 0,
-                   nullptr);
-    add_simcommand(t, "spindrel_mode", show_spindrel, "display_SpindrelModeCmd", 0, 0, nullptr);
-    add_simcommand(t, "chunky", show_chunky, "display_ChunkyCmd", 0, 0, nullptr);
-    add_simcommand(t, "fast", show_fast, "display_FastCmd", 0, 0, nullptr);
-    add_simcommand(t, "loose", display_setLooseCmd, "display_setLooseCmd", 0, 0, nullptr);
-    add_simcommand(t, "turbo", show_turbo, "display_TurboCmd", 0, 0, nullptr);
-    add_simcommand(t, "fast_minimum", show_fast_minimum, "display_FastMinimumCmd", 0, 0, nullptr);
-    add_simcommand(t, "power_saving_mode", show_power_saving, "display_WE_bitCmd", 0, 0, nullptr);
-    add_simcommand(t, "inst_profile", show_inst_profile, "display_IProfileCmd", 0, 0, nullptr);
-    add_simcommand(t, "color", show_color, "display_ColorCmd", 0, 0, nullptr);
-    add_simcommand(t, "hexdump_file_name", show_hexdump_name, "display_hexdumpfileConfigCmd", 0, 0, nullptr);
-    add_simcommand(t, "cpi", show_cpi, "display_CPI_ConfigCmd", 0, 0, nullptr);
-    add_simcommand(t, "max_smt_quanta", show_max_smt_quanta, "display_MaxSMTQuanta_Cmd", 0, 0, nullptr);
-    add_simcommand(t, "console_format", show_console_format, "display_ConsoleFormatConfigCmd", 0, 0, nullptr);
+    SimCmdTable *t = Init_SimCmdTable("Display");
+    const struct {
+        const char *word;
+        SimCmdHandler handler;
+        const char *handler_name;
+    } entries[] = {
+        {"all_setting", show_all_settings, "display_all_settingCmd"},
+        {"ticks", show_ticks, "Display_ticks"},
+        {"cycles", Display_machine_cycles, "Display_machine_cycles"},
+        {"instruction_count", Display_ins_count, "Display_ins_count"},
+        {"features", Display_features, "Display_features"},
+        {"memorymap", MemMap_DisplayMemoryMapCmd, "MemMap_DisplayMemoryMapCmd"},
+        {"number_of_MCMs", display_MCMsConfigCmd, "display_MCMsConfigCmd"},
+        {"memory_size", display_memsizeCmd, "display_memsizeCmd"},
+        {"mode", display_ModeChangeCmd, "display_ModeChangeCmd"},
+        {"number_of_threads", show_thread_count, "display_threadsCmd"},
+        {"config", show_config, "display_configCmd"},
+        {"config_tcl", show_config_tcl, "display_config_tclCmd"},
+        {"sliplane_port", display_setsliplaneportConfigCmd, "display_setsliplaneportConfigCmd"},
+        {"loader_high_mem", show_loader_high_mem, "display_LoaderHighMemCmd"},
+        {"PTEG_RA_search_mask", show_pteg_mask, "display_PTEG_RA_search_mask"},
+        {"running_hypervisor", show_running_hypervisor, "display_RunningHypervisorCmd"},
+        {"strict", show_strict, "display_strictenableConfigCmd"},
+        {"emulate_floating_point", show_emulate_fp, "display_emulateFPConfigCmd"},
+        {"bit_accurate", show_bit_accurate, "display_bitaccuratemodeCmd"},
+        {"breakpt_inst_enable", show_breakpt, "display_breakpt_instConfigCmd"},
+        {"sim_support_enable", show_sim_support, "display_sim_supportConfigCmd"},
+        {"rtas_support_enable", show_rtas_support, "display_rtas_supportConfigCmd"},
+        {"spindrel_mode", show_spindrel, "display_SpindrelModeCmd"},
+        {"chunky", show_chunky, "display_ChunkyCmd"},
+        {"fast", show_fast, "display_FastCmd"},
+        {"loose", display_setLooseCmd, "display_setLooseCmd"},
+        {"turbo", show_turbo, "display_TurboCmd"},
+        {"fast_minimum", show_fast_minimum, "display_FastMinimumCmd"},
+        {"power_saving_mode", show_power_saving, "display_WE_bitCmd"},
+        {"inst_profile", show_inst_profile, "display_IProfileCmd"},
+        {"color", show_color, "display_ColorCmd"},
+        {"hexdump_file_name", show_hexdump_name, "display_hexdumpfileConfigCmd"},
+        {"kips_format", show_kips_format, "display_KipsFormatConfigCmd"},
+        {"console_format", show_console_format, "display_ConsoleFormatConfigCmd"},
+        {"time_domain_for_display", show_display_domain, "display_selectedTimeDomainCmd"},
+        {"time_domain_for_step", show_step_domain, "display_StepCycTimeDomainCmd"},
+    };
+    for (const auto &e : entries) {
+        const bool words = e.handler == MemMap_DisplayMemoryMapCmd || e.handler == show_config ||
+                           e.handler == show_config_tcl;
+        add_simcommand(t, e.word, e.handler, e.handler_name, words ? -1 : 0, 0,
+                       e.handler == MemMap_DisplayMemoryMapCmd ? "[listformat]"
+                       : words                                 ? "[match]"
+                                                               : nullptr);
+    }
+    Add_MCM_Display_Cmds(t, argument);
     return t;
 }

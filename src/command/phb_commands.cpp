@@ -25,7 +25,8 @@ int PHB_cmd_display(Selector *selector, Tcl_Interp *interpreter, int, char **arg
 {
     MCM *chip = GenericMachine__GetMCM(select_machine(selector), 0);
     PPCIC_s *controller = PPCIC_Of_Chip(chip);
-    if (!controller) return 0;
+    // Without a bridge there is nothing to show.
+    if (!controller || !controller->phb.created) return 0;
     const PHB_State &phb = controller->phb;
     const char *attribute = argv[1];
     if (!strcasecmp(attribute, "phb_base"))

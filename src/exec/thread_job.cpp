@@ -344,5 +344,5 @@ void Simple_Advance_PPC(ThreadState *thread)
     } while (true);
 
     Thread_sync_time(thread, "end of chunk");
-    if (thread->ha_walk_pending) ha_walk(iop);
+    if (thread->ha_flush_pending) ha_walk(iop);
 }

@@ -357,6 +357,8 @@ void GenericMachine_SimConfig_Init(GenericMachine *machine, PropertyList *list)
     machine->pturbo_workers = host_threads < 1 ? 0 : (int32_t)std::min<int64_t>(host_threads - 1, INT_MAX);
     machine->phantom_mmio = 0;
     machine->max_smt_quanta = INT_MAX;
+    machine->periodic_stats_flags = 1;
+    machine->pteg_ra_search_mask = ~0ull;
     SET_NUM_MCMS(machine, list);
 }
 

@@ -84,7 +84,7 @@ bool goes_transactional(GenericMachine *machine, IOPDesc *iop, const AXD *axd, i
     return !(axd->wimg & AXD_WIMG_I) || in_transaction_state(iop);
 }
 
-void dirty_table_after(GenericMachine *machine, ThreadState *thread, IOPDesc *iop, AXD *axd, uint64_t value,
+void dirty_table_after(GenericMachine *machine, ThreadState *thread, AXD *axd, uint64_t value,
                        bool write)
 {
     if (mc_dirty_table_hit(machine, axd->pa)) {
@@ -94,9 +94,9 @@ void dirty_table_after(GenericMachine *machine, ThreadState *thread, IOPDesc *io
     if (!thread || (thread->MSR.value & MSR_HV) || (axd->wimg & AXD_WIMG_I)) return;
     if (!ha_tracking_enabled(thread)) return;
     if (write)
-        ha_add_dirty_address(iop, axd);
+        ha_add_dirty_address(thread, axd);
     else
-        ha_read_address(iop, axd);
+        ha_read_address(thread, axd);
 }
 
 // stq and stqcx. set their tags themselves.
@@ -167,7 +167,7 @@ uint32_t PA_Read_Memory_Effect(IOPDesc *iop, uint64_t *value, AXD *axd, int effe
             PageCheckCacheableAccess(thread->processor->name, axd);
         trace(thread, axd->kind == AXD_KIND_FETCH ? 'I' : 'R', axd, read, effects);
     }
-    dirty_table_after(machine, thread, iop, axd, read, false);
+    dirty_table_after(machine, thread, axd, read, false);
     return result;
 }
 
@@ -179,7 +179,7 @@ uint32_t PA_Write_Memory_Effect(IOPDesc *iop, uint64_t value, AXD *axd, int effe
     if (assist_thread_stopped(thread, axd)) return 1;
     if (thread) thread->last_store_value = value;
     if (triggers_stopped(machine, thread, axd)) return 9;
-    dirty_table_after(machine, thread, iop, axd, value, true);
+    dirty_table_after(machine, thread, axd, value, true);
     return PA_Write_Memory_Effect2(iop, value, axd, effects);
 }
 

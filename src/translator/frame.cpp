@@ -5,6 +5,8 @@
 #include "processor/hooks/pturbo_control.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/mcm.h"
+#include "processor/hooks/pturbo_locks.h"
+#include "processor/run/modes.h"
 #include "runtime/alloc.h"
 #include "translator/emat.h"
 #include "translator/page_tables.h"
@@ -14,6 +16,7 @@ namespace
 {
 constexpr uint64_t PAGE_MASK = ~0xFFFull;
 constexpr uint32_t DEFAULT_BLOCK = 20;
+pturbo_lock_s translation_lock{0, "translation"};
 
 uint64_t fast_write_of(uint64_t host)
 {
@@ -48,12 +51,22 @@ xframe *frame_xlate(frame_s *frame, int wide)
 {
     if (!frame || frame->untranslatable) return nullptr;
     uint64_t &slot = wide ? frame->xframe64 : frame->xframe32;
-    if (!slot) {
+    uint64_t made = __atomic_load_n(&slot, __ATOMIC_ACQUIRE);
+    if (!made) {
         MCM *chip = ipt_mcm(frame->owner);
-        uint32_t block = chip && chip->machine ? (uint32_t)chip->machine->turbo_minimum : DEFAULT_BLOCK;
-        slot = xframe_bias(xframe_new(chip, frame, 1, wide, block));
+        // In parallel mode host threads may ask for the same page at once: one translates at a
+        // time (the translation's code buffers are shared too), and the page is translated once.
+        const bool parallel = chip && chip->machine && chip->machine->mode == MODE_PTURBO;
+        if (parallel) pturbo_spin_lock(&translation_lock);
+        made = __atomic_load_n(&slot, __ATOMIC_ACQUIRE);
+        if (!made && !frame->untranslatable) {
+            uint32_t block = chip && chip->machine ? (uint32_t)chip->machine->turbo_minimum : DEFAULT_BLOCK;
+            made = xframe_bias(xframe_new(chip, frame, 1, wide, block));
+            __atomic_store_n(&slot, made, __ATOMIC_RELEASE);
+        }
+        if (parallel) pturbo_spin_unlock(&translation_lock);
     }
-    return xframe_unbias(slot);
+    return made ? xframe_unbias(made) : nullptr;
 }
 
 void frame_drop_xlate(frame_s *frame)

@@ -25,6 +25,7 @@ struct alignas(128) NamedLock {
 NamedLock tlbi_lock{{0, "tlbi"}};
 NamedLock xlate_lock{{0, "xlate"}};
 NamedLock malloc_lock{{0, "malloc"}};
+NamedLock reservation_list_lock{{0, "reservation list"}};
 
 inline void spin_pause(void)
 {
@@ -177,6 +178,16 @@ void pturbo_wait_for_readers(void)
         while (__atomic_load_n(count, __ATOMIC_ACQUIRE) != 0)
             spin_pause();
     }
+}
+
+void pturbo_acquire_reservation_list_lock(void)
+{
+    pturbo_spin_lock(&reservation_list_lock.lock);
+}
+
+void pturbo_release_reservation_list_lock(void)
+{
+    pturbo_spin_unlock(&reservation_list_lock.lock);
 }
 
 void pt_rendezvous_init(pt_rendezvous_s *rendezvous)

@@ -49,6 +49,11 @@ void incr_writer_count(ThreadState *thread);
 void decr_writer_count(ThreadState *thread);
 // Waits (spinning) until no host thread has a guest store in flight.
 void pturbo_wait_for_readers(void);
+// The lock of the memory maps' reservation lists in parallel mode: the page locks order a
+// load-and-reserve against stores of its page, but reservations of different pages share one list.
+// Innermost: nothing else is taken while it is held.
+void pturbo_acquire_reservation_list_lock(void);
+void pturbo_release_reservation_list_lock(void);
 
 // A rendezvous record; nothing in the system uses one beyond making it.
 struct pt_rendezvous_s {

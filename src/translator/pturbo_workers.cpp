@@ -15,15 +15,6 @@ void finish_here(ptask_s *task)
     ptask_queue_add_tail_safe(&pturbo_data.finished_list[pturbo_thread_id], task);
 }
 
-// Serves this host thread's new list until empty, then moves its pending list behind it.
-void serve_own_lists(int32_t id)
-{
-    while (ptask_s *task = ptask_queue_remove_head_safe(&pturbo_data.new_list[id]))
-        pturbo_serve(task);
-    while (ptask_s *task = ptask_queue_remove_head_safe(&pturbo_data.pending_list[id]))
-        ptask_queue_add_tail_safe(&pturbo_data.new_list[id], task);
-}
-
 void *worker_main(void *argument)
 {
     pturbo_data_s &d = pturbo_data;
@@ -43,7 +34,7 @@ void *worker_main(void *argument)
             continue;
         }
         if (__atomic_load_n(&d.generation, __ATOMIC_ACQUIRE) == awaited) {
-            serve_own_lists(id);
+            pturbo_serve_own_lists(id);
             __atomic_add_fetch(&d.workers_done, 1, __ATOMIC_SEQ_CST);
             awaited++;
             continue;
@@ -55,6 +46,14 @@ void *worker_main(void *argument)
 } // namespace
 
 void (*pturbo_serve)(ptask_s *task) = finish_here;
+
+void pturbo_serve_own_lists(int32_t id)
+{
+    while (ptask_s *task = ptask_queue_remove_head_safe(&pturbo_data.new_list[id]))
+        pturbo_serve(task);
+    while (ptask_s *task = ptask_queue_remove_head_safe(&pturbo_data.pending_list[id]))
+        ptask_queue_add_tail_safe(&pturbo_data.new_list[id], task);
+}
 
 int32_t pturbo_host_threads_for(int32_t workers)
 {
@@ -92,15 +91,26 @@ void pturbo_start_workers(int32_t workers)
     d.started = 1;
 }
 
-void pturbo_release_workers(void)
+void pturbo_release_begin(void)
 {
     pturbo_data_s &d = pturbo_data;
     __atomic_store_n(&d.workers_done, 0, __ATOMIC_SEQ_CST);
     __atomic_add_fetch(&d.generation, 1, __ATOMIC_SEQ_CST);
-    serve_own_lists(0);
+}
+
+void pturbo_wait_workers(void)
+{
+    pturbo_data_s &d = pturbo_data;
     while (__atomic_load_n(&d.workers_done, __ATOMIC_ACQUIRE) !=
            __atomic_load_n(&d.workers_started, __ATOMIC_ACQUIRE))
         __builtin_ia32_pause();
+}
+
+void pturbo_release_workers(void)
+{
+    pturbo_release_begin();
+    pturbo_serve_own_lists(0);
+    pturbo_wait_workers();
 }
 
 void pturbo_park_workers(void)

@@ -18,8 +18,13 @@ int32_t pturbo_host_threads_for(int32_t workers);
 // Makes the workers (ids 1 ...) and waits until all have started; total_pturbo_threads follows.
 void pturbo_start_workers(int32_t workers);
 // One dispatch on the simulating thread: releases the workers, serves its own new list, moves its
-// pending list, waits for every worker.
+// pending list, waits for every worker. Its steps: raising the generation releases the workers;
+// a host thread serves its new list and moves its pending list behind it; the simulating thread
+// waits until every worker reported done.
 void pturbo_release_workers(void);
+void pturbo_release_begin(void);
+void pturbo_serve_own_lists(int32_t id);
+void pturbo_wait_workers(void);
 void pturbo_park_workers(void);
 void pturbo_unpark_workers(void);
 // Ends the workers (parked or not) and waits until every one has left.

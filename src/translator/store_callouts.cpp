@@ -44,6 +44,25 @@ frame_s *access_frame(ThreadState *thread, uint64_t host, uint64_t entry)
     return static_cast<frame_s *>(emat_unbias(reinterpret_cast<emat_page_entry *>(entry)->frame));
 }
 
+// Holds the reservation-list lock for a thread run in parallel mode.
+class ListLock
+{
+  public:
+    explicit ListLock(ThreadState *thread) : held_(thread->turbo.in_pturbo != 0)
+    {
+        if (held_) pturbo_acquire_reservation_list_lock();
+    }
+    ~ListLock()
+    {
+        if (held_) pturbo_release_reservation_list_lock();
+    }
+    ListLock(const ListLock &) = delete;
+    ListLock &operator=(const ListLock &) = delete;
+
+  private:
+    bool held_;
+};
+
 // XER flag bytes of the condition-code bits 0x08000000 to 0x01000000.
 constexpr int XER_FLAG_CC0 = 4;
 
@@ -60,6 +79,7 @@ uint64_t jit_do_larx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t e
         pturbo_acquire_reservation_lock(thread, frame);
         pturbo_wait_for_readers();
     }
+    ListLock list(thread);
     clear_reservation_bit(client);
     create_reservation(client, frame->pa + (ea & 0xFFF), size);
     return host;
@@ -83,6 +103,7 @@ uint64_t jit_do_stcx(ThreadState *thread, uint64_t ea, uint64_t host, uint64_t e
     MemoryClient *client = thread->memory_client;
     frame_s *frame = access_frame(thread, host, entry);
     int success = 0;
+    ListLock list(thread);
     if (client && frame) {
         const uint64_t pa = frame->pa + (ea & 0xFFF);
         MemoryClient *next = nullptr;
@@ -142,11 +163,12 @@ uint64_t jit_do_complex_write(ThreadState *thread, uint64_t ea, uint64_t host, u
 {
     if (frame_s *frame = access_frame(thread, host, entry)) {
         const uint64_t pa = frame->pa + (ea & 0xFFF);
-        // The page lock may be the thread's own, held since its load-and-reserve.
-        const bool lock = thread->turbo.in_pturbo && thread->turbo.pturbo_page_lock != &frame->reservation_lock;
-        if (lock) pturbo_spin_lock(&frame->reservation_lock);
+        // In parallel mode the page lock is held until the store's epilogue (jit_do_xlate_written):
+        // a load-and-reserve of the page cannot slip in between the revocation and the store.
+        if (thread->turbo.in_pturbo && thread->turbo.pturbo_page_lock != &frame->reservation_lock)
+            pturbo_acquire_reservation_lock(thread, frame);
+        ListLock list(thread);
         revoke_core_reservations(thread->mcm, thread->memory_client, pa);
-        if (lock) pturbo_spin_unlock(&frame->reservation_lock);
     }
     turbo_update_simple_store_flag(thread);
     if (thread->turbo.simple_stores) turbo_update_writer(thread);
@@ -160,7 +182,10 @@ uint64_t jit_do_xlate_written(ThreadState *thread, uint64_t, uint64_t, uint64_t)
     turbo_s &turbo = thread->turbo;
     pturbo_release_reservation_lock(thread);
     if (turbo.pturbo_reader_count) __atomic_store_n(turbo.pturbo_reader_count, 0, __ATOMIC_RELEASE);
-    decr_writer_count(thread);
+    // While the thread's reservation is valid the writer count stays raised, so that every other
+    // host thread's store takes the path that revokes it.
+    MemoryClient *client = thread->memory_client;
+    if (!(client && __atomic_load_n(&client->reservation_valid, __ATOMIC_ACQUIRE))) decr_writer_count(thread);
     return 0;
 }
 

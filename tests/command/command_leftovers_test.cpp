@@ -1,5 +1,8 @@
 // The exported leftovers: the number converters (attached by the test as a plug-in would) and the
 // address-range search.
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 
 #include "command/command_leftovers.h"
@@ -30,6 +33,32 @@ TEST_F(LeftoversTest, NumberConverters)
     EXPECT_EQ(fails("alpha to_float 1 2"), "Usage : alpha to_float <arg1> (Num Args Passed: 3)");
     EXPECT_EQ(ok("alpha update 255"), "0x00000000000000FF");
     fails("alpha update x");
+}
+
+TEST_F(LeftoversTest, MemoryTraceSwitch)
+{
+    SimCmdTable *top = Find_Machine_By_Name("alpha")->command_table;
+    add_simcommand(top, "memtrace", memtrace_bogus_Cmd, "memtrace_bogus_Cmd", -1, 0, nullptr);
+    const std::string file =
+        std::filesystem::temp_directory_path() / ("quarn_memtrace_" + std::to_string(getpid()));
+    for (const char *size : {"0", "-4", "x", "99999999999"})
+        EXPECT_EQ(fails("alpha memtrace " + file + " " + size), "Usage: alpha memtrace file block-size")
+            << size;
+    EXPECT_EQ(FM_enabled, 0);
+
+    SinkCapture capture;
+    EXPECT_EQ(ok("alpha memtrace " + file + " 16"), "ok");
+    EXPECT_NE(capture.text().find("memtrace output going to " + file + " in blocks of 16 units\n"),
+              std::string::npos);
+    EXPECT_EQ(FM_enabled, 1);
+    EXPECT_EQ(FM_maxlog, 16);
+    EXPECT_NE(FM_logentry, nullptr);
+    EXPECT_GE(FM_memlog_fd, 0);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    close(FM_memlog_fd);
+    FM_memlog_fd = -1;
+    FM_enabled = 0;
+    std::filesystem::remove(file);
 }
 
 TEST(FindPtNode, Ranges)

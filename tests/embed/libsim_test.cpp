@@ -14,7 +14,11 @@
 #include "processor/time/time_domain.h"
 #include "memory/reservations.h"
 #include "processor/regs/reg_accessors.h"
+#include "runtime/callbacks.h"
+#include "runtime/debug.h"
 #include "runtime/plugin_events.h"
+
+#include <string>
 
 #include <vector>
 
@@ -331,6 +335,45 @@ TEST_F(LibsimTest, DiskParametersAreStoredInOrder)
     EXPECT_EQ(LIBSIM__Set_BogusDisk(handle, "/nonexistent/disk.img", "x.cow", "r"), 1);
     EXPECT_STREQ(disk->path, "/nonexistent/disk.img");
     EXPECT_EQ(disk->hash_size, 1024);
+}
+
+std::vector<std::string> stats_calls;
+void stats_reset(void *data, GenericMachine *machine)
+{
+    stats_calls.push_back(std::string("reset ") + (const char *)data + (machine ? " machine" : " none"));
+}
+void stats_print(void *data, GenericMachine *machine, int, int)
+{
+    stats_calls.push_back(std::string("print ") + (const char *)data + (machine ? " machine" : " none"));
+}
+
+TEST_F(LibsimTest, StatisticsListsRunInOrderOnTheHandlesMachine)
+{
+    static const char first[] = "first", second[] = "second";
+    Callback_register_stats_reset(1, "libsim-test", (CallbackFunction)stats_reset, (void *)second);
+    Callback_register_stats_reset(0, "libsim-test", (CallbackFunction)stats_reset, (void *)first);
+    Callback_register_stats_print(0, "libsim-test", (CallbackFunction)stats_print, (void *)first);
+    stats_calls.clear();
+    LIBSIM__StatsReset(handle); // makes the machine
+    LIBSIM__StatsPrint(handle);
+    Callback_Clear_function("libsim-test");
+    std::vector<std::string> want = {"reset first machine", "reset second machine", "print first machine"};
+    // Entries of the simulator's own components may run too: keep only this test's.
+    std::vector<std::string> mine;
+    for (const std::string &call : stats_calls)
+        if (call.find("first") != std::string::npos || call.find("second") != std::string::npos) mine.push_back(call);
+    EXPECT_EQ(mine, want);
+    EXPECT_NE(handle->machine, nullptr);
+}
+
+TEST_F(LibsimTest, LibraryDebugMessagesFollowTheirCategory)
+{
+    LIBSIM__Debug("hidden %d\n", 1);
+    EXPECT_EQ(sink.text().find("hidden"), std::string::npos);
+    set_debug_flag(204, 1);
+    LIBSIM__Debug("shown %d\n", 2);
+    set_debug_flag(204, 0);
+    EXPECT_NE(sink.text().find("shown 2"), std::string::npos);
 }
 
 int listener_calls = 0;

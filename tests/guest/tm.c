@@ -1,6 +1,7 @@
 /* Hardware transactional memory: a committed transaction, aborts with a code (the failure record in
    TEXASR and TFIAR, the return to the failure handler), nesting, tendall, a suspended section,
-   tcheck, and the isolation of an aborted transaction's stores. Prints only outside transactions. */
+   tcheck, the isolation of an aborted transaction's stores, and a footprint overflow. Prints only
+   outside transactions. */
 #include <htmintrin.h>
 #include <stdio.h>
 
@@ -90,5 +91,19 @@ int main(void)
         printf("abort 0: code %lx abort %lu checkpointed inner %d\n", texasr_code(texasr), (texasr >> 32) & 1,
                inner);
     }
+
+    /* Seventeen lines 512 bytes apart share one set of the 16-way footprint: the transaction
+       overflows it, and none of its stores reaches memory. */
+    static volatile char lines[17 * 512] __attribute__((aligned(512)));
+    int completed = 0;
+    if (__builtin_tbegin(0)) {
+        for (int i = 0; i < 17; i++)
+            lines[i * 512] = 1;
+        completed = 1;
+        __builtin_tend(0);
+    }
+    unsigned long texasr = __builtin_get_texasr();
+    printf("overflow: completed %d code %lx footprint %lu first line %d\n", completed, texasr_code(texasr),
+           (texasr >> 53) & 1, lines[0]);
     return 0;
 }

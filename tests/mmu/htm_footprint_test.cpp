@@ -3,14 +3,20 @@
 // (a full set, the store-line limit), loads and stores in suspended state, and dcbz.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "../exec/run_machine.h"
+#include "memory/memory_tags.h"
 #include "mmu/tm/htm_footprint.h"
+#include "mmu/tm/line_store.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/axd.h"
 #include "processor/records/htm_data.h"
 #include "processor/records/instruction_record.h"
 #include "processor/regs/ppc_bits.h"
 #include "support/htm_record.h"
+#include "support/sink_capture.h"
 
 namespace
 {
@@ -273,6 +279,254 @@ TEST_F(FootprintStoreLimit, FifthStoredLineFails)
     EXPECT_EQ(htm_allocate_fill_new_line(r.t, DATA + 4 * 0x80, 1), -1);
     EXPECT_EQ(cause(), 0x1200000u);
     EXPECT_EQ(reason(), 2u);
+}
+
+// Capacity under each rule: the full set, and with SIM_CTRL1 bit 59 the Glent rule (8 lines sharing
+// address bits 7-15, 16 sharing bits 7-8; a rollback-only transaction's read lines do not count).
+TEST_F(Footprint, CapacityUnderEachRule)
+{
+    constexpr uint64_t GLENT = 1ull << 59, ROT = 0x2000000;
+    struct Case {
+        uint64_t sim_ctrl1, texasr, stride;
+        int is_store;
+        uint64_t lines_that_fit;
+        uint32_t reason;
+    } cases[] = {
+        {0, 0, 0x200, 0, 16, 1},         // a set holds 16 ways
+        {0, 0, 0x10000, 0, 16, 1},       // the same set, whatever bits 9-15 hold
+        {GLENT, 0, 0x10000, 0, 8, 24},   // bits 7-15 alike
+        {GLENT, 0, 0x200, 0, 16, 24},    // bits 7-8 alike: the Glent rule speaks before the full set
+        {GLENT, ROT, 0x10000, 0, 16, 1}, // read lines of a rollback-only transaction do not count
+        {GLENT, ROT, 0x10000, 1, 8, 24}, // its stored lines do
+    };
+    r.m.machine->threads_in_transaction = 1;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.sim_ctrl1 << " " << c.texasr << " " << c.stride);
+        Access a(r.t, MSR_TS_TRANSACTIONAL);
+        r.t->SIM_CTRL1.value = c.sim_ctrl1;
+        r.t->TEXASR.value = c.texasr;
+        for (uint64_t n = 0; n < c.lines_that_fit; n++)
+            ASSERT_GE(htm_allocate_fill_new_line(r.t, DATA + n * c.stride, c.is_store), 0) << n;
+        EXPECT_FALSE(HTM_Failure_Recorded(r.t));
+        EXPECT_EQ(htm_allocate_fill_new_line(r.t, DATA + c.lines_that_fit * c.stride, c.is_store), -1);
+        EXPECT_EQ(cause(), 0x1200000u);
+        EXPECT_EQ(reason(), c.reason);
+        release_cache(&footprint_of(r.t));
+        HTM_Clear_Failure(r.t);
+    }
+}
+
+// The footprint keeps the memory tags of its lines: filled from memory, read and written there
+// while the transaction runs, and never written back.
+TEST_F(Footprint, MemoryTagsLiveInTheFootprint)
+{
+    r.m.machine->threads_in_transaction = 1;
+    PA_Write_Memory_Tag(r.t, DATA + 0x20, 16, 1); // granule 2 tagged in memory
+    Access a(r.t, MSR_TS_TRANSACTIONAL);
+    int tag = -1;
+    EXPECT_EQ(HTM_PA_Read_Memory_TAG(r.t, DATA + 0x20, &tag), 0); // not in the footprint yet
+    a.load(DATA, 4);
+    EXPECT_EQ(HTM_PA_Read_Memory_TAG(r.t, DATA + 0x20, &tag), 1);
+    EXPECT_EQ(tag, 1);
+    EXPECT_EQ(HTM_PA_Read_Memory_TAG(r.t, DATA + 0x10, &tag), 1);
+    EXPECT_EQ(tag, 0);
+
+    AXD granule{};
+    granule.pa = DATA + 0x10;
+    granule.size = 16;
+    EXPECT_EQ(HTM_PA_Write_Memory_TAG(&a.iop, &granule, 1), 1);
+    granule.pa = DATA + 0x20;
+    EXPECT_EQ(HTM_PA_Write_Memory_TAG(&a.iop, &granule, 0), 1);
+    EXPECT_EQ(PA_Read_Memory_Tag(r.t, DATA + 0x10, 0), 1); // the thread's view comes from the footprint
+    EXPECT_EQ(PA_Read_Memory_Tag(r.t, DATA + 0x20, 0), 0);
+    EXPECT_EQ(PA_Read_Memory_Tag_Raw(r.t, DATA + 0x10), 0); // memory is untouched
+    EXPECT_EQ(PA_Read_Memory_Tag_Raw(r.t, DATA + 0x20), 1);
+
+    // A tag write to a line not yet held fills it as a store.
+    granule.pa = DATA + 0x400;
+    EXPECT_EQ(HTM_PA_Write_Memory_TAG(&a.iop, &granule, 1), 1);
+    EXPECT_EQ(Is_PA_To_HTM_Store_Footprint(&a.iop, DATA + 0x400), 1);
+
+    commit_user_cache(&a.iop);
+    EXPECT_EQ(PA_Read_Memory_Tag_Raw(r.t, DATA + 0x10), 0); // commit does not copy tags
+    EXPECT_EQ(PA_Read_Memory_Tag_Raw(r.t, DATA + 0x400), 0);
+    EXPECT_EQ(HTM_PA_Read_Memory_TAG(r.t, DATA + 0x10, &tag), 0);
+
+    // Outside T, or doomed, the footprint takes no tag write.
+    r.t->htm_failure_pending = 1;
+    EXPECT_EQ(HTM_PA_Write_Memory_TAG(&a.iop, &granule, 1), 0);
+    r.t->htm_failure_pending = 0;
+    Access suspended(r.t, MSR_TS_SUSPENDED);
+    EXPECT_EQ(HTM_PA_Write_Memory_TAG(&suspended.iop, &granule, 1), 0);
+}
+
+// A store by an agent outside the processors fails every transaction holding the line, read or
+// stored, and no other.
+TEST_F(Footprint, ExternalStoreDoomsTheHolders)
+{
+    r.m.machine->threads_in_transaction = 2;
+    Access a(r.t, MSR_TS_TRANSACTIONAL);
+    Access b(other, MSR_TS_TRANSACTIONAL);
+    a.load(DATA, 4);
+    ASSERT_GE(htm_allocate_fill_new_line(other, DATA + 0x1000, 1), 0);
+    MemoryClient agent{};
+    agent.machine = r.m.machine;
+    agent.mcm = r.t->mcm;
+    htm_check_store_collision_external(&agent, DATA + 0x1000 + 8);
+    EXPECT_FALSE(HTM_Failure_Recorded(r.t));
+    EXPECT_TRUE(HTM_Failure_Recorded(other));
+    EXPECT_EQ((uint32_t)(other->TEXASR.value >> 32) & CAUSE_BITS, 0x80000u);
+    EXPECT_EQ((uint32_t)(other->TEXASR.value >> 57), 6u);
+    EXPECT_EQ(other->TEXASR.value & 0x4000000, 0u); // not exact: the holder's own PC
+    htm_check_store_collision_external(&agent, DATA + 4);
+    EXPECT_EQ(cause(), 0x80000u);
+    htm_check_store_collision_external(nullptr, DATA); // no agent: nothing
+}
+
+// What a tool sees through the undo hook: each line once, before commit writes it back, while memory
+// still holds the value from before the transaction; restoring those values undoes the commit.
+struct UndoRecord {
+    bool on = false;
+    RunMachine *r = nullptr;
+    struct Line {
+        int32_t index;
+        uint64_t paddr;
+        uint64_t memory_word; // the line's first word in memory when the hook ran
+        uint64_t footprint_word;
+    };
+    std::vector<Line> lines;
+} undo;
+
+} // namespace
+
+void record_htm_cache_line_for_undo(ThreadState *, int32_t line, uint64_t paddr, cs_CacheStore_s *store)
+{
+    if (!undo.on) return;
+    undo.lines.push_back(
+        {line, paddr, undo.r->read(paddr, 8), cs_ReadPartialReg(store, line, paddr, paddr, 8)});
+}
+
+namespace
+{
+
+TEST_F(Footprint, UndoHookSeesEachLineBeforeItIsWrittenBack)
+{
+    undo = UndoRecord{};
+    undo.on = true;
+    undo.r = &r;
+    r.write(DATA + 0x80, 8, 0x3333333333333333ull);
+    r.t->GPR[4].value = 0xABCD1234;
+    r.program(0x100, {TBEGIN, stw(4, 9, 0), stw(4, 9, 0x84), lwz(5, 9, 0x200), TEND});
+    r.run(5);
+    undo.on = false;
+    ASSERT_EQ(undo.lines.size(), 3u); // two stored lines and a read one, in line order
+    EXPECT_EQ(r.read(DATA, 4), 0xABCD1234u);
+    for (const UndoRecord::Line &line : undo.lines) {
+        SCOPED_TRACE(line.paddr);
+        if (line.paddr == DATA) {
+            EXPECT_EQ(line.memory_word, 0x1111111122222222ull);
+            EXPECT_EQ(line.footprint_word, 0xABCD123422222222ull);
+        }
+        r.write(line.paddr, 8, line.memory_word);
+    }
+    EXPECT_EQ(r.read(DATA, 8), 0x1111111122222222ull); // undone
+    EXPECT_EQ(r.read(DATA + 0x80, 8), 0x3333333333333333ull);
+}
+
+// A break of the four stores' agreement is a fatal error named by the operation and store.
+TEST_F(Footprint, BrokenStoresAreFatal)
+{
+    r.m.machine->threads_in_transaction = 1;
+    struct Case {
+        int store; // 0 loads, 1 stores, 2 tags
+        const char *operation;
+        const char *text;
+    } cases[] = {
+        {0, "commit", "HTM_TRACK_STORED_LOADED_BYTES loads 2"},
+        {2, "commit", "HTM_TRACK_STORED_LOADED_BYTES tags 2"},
+        {1, "read", "HTM_TRACK_STORED_LOADED_BYTES stores 4"},
+        {0, "write", "HTM_TRACK_STORED_LOADED_BYTES loads 6"},
+        {1, "conflict", "HTM_TRACK_STORED_LOADED_BYTES stores 3"},
+        {0, "dcbz", "HTM_TRACK_STORED_LOADED_BYTES loads 98"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        Access a(r.t, MSR_TS_TRANSACTIONAL);
+        const int32_t line = htm_allocate_fill_new_line(r.t, DATA, 1);
+        ASSERT_GE(line, 0);
+        htm_cache &mine = footprint_of(r.t);
+        cs_CacheStore_s *broken[] = {mine.loads, mine.stores, mine.tags};
+        cs_AbandonLine(broken[c.store], line, DATA, nullptr, cs_State_Invalid);
+        SinkCapture sink;
+        AXD axd{};
+        axd.pa = DATA;
+        axd.size = 4;
+        uint64_t value = 0;
+        const std::string operation = c.operation;
+        if (operation == "commit") commit_user_cache(&a.iop);
+        if (operation == "read") HTM_PA_Read_Memory_Reg(&a.iop, &axd, &value);
+        if (operation == "write") HTM_PA_Write_Memory_Reg(&a.iop, &axd, 7);
+        if (operation == "dcbz") HTM_PA_Clear_Memory_Directly(&a.iop, &axd, 128);
+        if (operation == "conflict") {
+            Access n(other, 0);
+            htm_check_touch_collision(&n.iop, 1, DATA, 0, HTM_TOUCH_STORE);
+        }
+        EXPECT_NE(sink.text().find(std::string("FATAL ERROR: ") + c.text), std::string::npos) << sink.text();
+        release_cache(&mine);
+        HTM_Clear_Failure(r.t);
+        Start_The_Simulation();
+    }
+    EXPECT_EQ(r.read(DATA, 4), 0x11111111u); // nothing broken reached memory
+}
+
+// With distributed SMP a chip sees only its own memory system: an access or outside store from a
+// chip whose map reaches another device at the address is no conflict.
+class DistributedFootprint : public ::testing::Test
+{
+  protected:
+    DistributedFootprint()
+        : r([](BuiltMachine &b) {
+              b.set("htm/TEXASR_extra_info", "TRUE");
+              b.set("enable_distributed_smp_support", "TRUE");
+              b.set("number_of_MCMs", "2");
+              b.set("chips", "2");
+              b.set("mcm/0/dsmp_memory_system", "0");
+              b.set("mcm/1/dsmp_memory_system", "1");
+              b.set("dsmp_memory_system/0/memory_start", "0");
+              b.set("dsmp_memory_system/0/memory_size", "16M");
+              b.set("dsmp_memory_system/1/memory_start", "16M");
+              b.set("dsmp_memory_system/1/memory_size", "16M");
+          })
+    {
+    }
+    RunMachine r;
+};
+
+TEST_F(DistributedFootprint, OnlyTheSameDeviceConflicts)
+{
+    ASSERT_TRUE(r.ok());
+    ProcessorState *far_core = GenericMachine__Processor(r.m.machine, 1);
+    ASSERT_NE(far_core, nullptr);
+    ThreadState *far = &far_core->threads[0];
+    ASSERT_NE(far->mcm, r.t->mcm);
+    r.m.machine->threads_in_transaction = 1;
+    r.t->MSR.value = MSR_BASE;
+    far->MSR.value = MSR_BASE;
+    Access holder(r.t, MSR_TS_TRANSACTIONAL);
+    ASSERT_GE(htm_allocate_fill_new_line(r.t, DATA, 1), 0);
+
+    Access remote(far, 0);
+    EXPECT_EQ(htm_check_touch_collision(&remote.iop, 1, DATA, 0, HTM_TOUCH_STORE), 1);
+    MemoryClient far_agent{};
+    far_agent.machine = r.m.machine;
+    far_agent.mcm = far->mcm;
+    htm_check_store_collision_external(&far_agent, DATA);
+    EXPECT_FALSE(HTM_Failure_Recorded(r.t));
+
+    MemoryClient near_agent = far_agent;
+    near_agent.mcm = r.t->mcm;
+    htm_check_store_collision_external(&near_agent, DATA);
+    EXPECT_EQ(HTM_Recorded_Cause(r.t) & CAUSE_BITS, 0x80000u);
 }
 
 } // namespace

@@ -10,14 +10,17 @@
 #include "../exec/run_machine.h"
 #include "interrupts/exception_types.h"
 #include "memory/memory_map.h"
+#include "mmu/tm/htm_checkpoint.h"
 #include "mmu/tm/htm_stats.h"
 #include "mmu/tm_operations.h"
 #include "processor/hooks/htm.h"
 #include "processor/hooks/interrupt_hooks.h"
 #include "processor/records/htm_data.h"
 #include "processor/records/htm_user_state.h"
+#include "processor/records/instruction_record.h"
 #include "processor/regs/msr_rules.h"
 #include "processor/regs/ppc_bits.h"
+#include "processor/regs/register_file.h"
 #include "processor/time/time_registers.h"
 #include "support/htm_record.h"
 #include "support/sink_capture.h"
@@ -401,6 +404,58 @@ TEST_F(HtmWithoutOsSupport, AsynchronousInterruptRollsBackFirst)
     EXPECT_EQ(r.t->PC.value, 0x900u);
     EXPECT_EQ(r.t->TEXASR.value >> 32, 0x1c00000u | (uint32_t)EXC_DECREMENTER << 25); // the type as reason
     EXPECT_EQ(in_transaction(), 0);
+}
+
+TEST_F(Htm, CheckpointRegisters)
+{
+    const struct {
+        const char *name;
+        bool kept;
+    } cases[] = {{"GPR0", true},
+                 {"GPR17", true},
+                 {"GPR31", true},
+                 {"VSR0", true},
+                 {"VSR63", true},
+                 {"FPSCR", true},
+                 {"FPR_INVALID_MAP", true},
+                 {"VSCR", true},
+                 {"LR", true},
+                 {"CTR", true},
+                 {"XER", true},
+                 {"CR", true},
+                 {"VRSAVE", true},
+                 {"AMR", true},
+                 {"PPR", true},
+                 {"TAR", true},
+                 {"DSCR", true},
+                 {"MSR", false},
+                 {"PC", false},
+                 {"TEXASR", false},
+                 {"SRR0", false},
+                 {"TFHAR", false},
+                 {"HID0", false},
+                 {"SPRG0", false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Register_File_Entry *entry = Find_Register_By_Name(r.t, c.name);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(Is_HTM_Checkpoint_Register(entry), c.kept);
+    }
+    EXPECT_FALSE(Is_HTM_Checkpoint_Register(nullptr));
+}
+
+// The checkpoint takes the FPSCR an instruction is about to deliver over the thread's.
+TEST_F(Htm, CheckpointTakesThePendingFpscr)
+{
+    IOPDesc iop{};
+    iop.thread = r.t;
+    r.t->FPSCR.value = 0x1000;
+    htm_checkpoint_save(&iop);
+    EXPECT_EQ(htm_checkpointed_fpscr(r.t), 0x1000u);
+    iop.fpscr_cache_on = 1;
+    iop.fpscr_cache = 0x2000;
+    htm_checkpoint_save(&iop);
+    EXPECT_EQ(htm_checkpointed_fpscr(r.t), 0x2000u);
 }
 
 } // namespace

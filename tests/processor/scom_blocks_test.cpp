@@ -133,21 +133,21 @@ TEST(HaDirtyTable, FindCheckAndDelete)
 {
     MCM chip{};
     auto add = [&](uint64_t word, int flag) {
-        ha_dirty_entry *entry = QUARN_ZALLOC(1, ha_dirty_entry);
+        ha_dirty_table_entry_s *entry = QUARN_ZALLOC(1, ha_dirty_table_entry_s);
         entry->word = word;
-        entry->flag = flag;
+        entry->busy = flag;
         entry->next = chip.ha_dirty_table;
         chip.ha_dirty_table = entry;
         return entry;
     };
-    ha_dirty_entry *a = add(0x1000 | 0x7, 1); // low bits outside the line address
-    ha_dirty_entry *b = add(0x2080, 0);
+    ha_dirty_table_entry_s *a = add(0x1000 | 0x7, 1); // low bits outside the line address
+    ha_dirty_table_entry_s *b = add(0x2080, 0);
     EXPECT_EQ(ha_find_entry(chip.ha_dirty_table, 0x1000), a);
     EXPECT_EQ(ha_find_entry(chip.ha_dirty_table, 0x1040), a); // same 128-byte line
     EXPECT_EQ(ha_find_entry(chip.ha_dirty_table, 0x1080), nullptr);
     ThreadState thread{};
     thread.mcm = &chip;
-    ha_dirty_entry *found = nullptr;
+    ha_dirty_table_entry_s *found = nullptr;
     EXPECT_EQ(ha_flush_check(&thread, 0x1010, &found), 1);
     EXPECT_EQ(found, a);
     EXPECT_EQ(ha_flush_check(&thread, 0x2080, &found), 0); // entry without its flag
@@ -155,7 +155,7 @@ TEST(HaDirtyTable, FindCheckAndDelete)
     EXPECT_EQ(ha_flush_check(&thread, 0x9000, &found), 0);
     EXPECT_EQ(found, nullptr);
 
-    ha_dirty_entry stranger{};
+    ha_dirty_table_entry_s stranger{};
     ha_delete_entry(&chip.ha_dirty_table, &stranger); // not on the list: nothing
     ha_delete_entry(&chip.ha_dirty_table, b);
     EXPECT_EQ(chip.ha_dirty_table, a);

@@ -112,11 +112,22 @@ TEST_F(ReservationProtocol, ALoadAndReserveWaitsForAStoreInFlightOnAnotherHostTh
     jit_do_complex_write(t, ea + 8, host + 8, 0);
     EXPECT_EQ(frame.reservation_lock.word, 1);
 
-    // The thread's own store epilogue lets everything go.
+    // The thread's own store epilogue lets the page lock go; the writer count stays raised while
+    // the reservation is valid, so that the stores of other host threads take the revoking path.
     volatile int32_t own = 0;
     t->turbo.pturbo_reader_count = &own;
     jit_do_xlate_written(t, 0, 0, 0);
     EXPECT_EQ(t->turbo.pturbo_page_lock, nullptr);
+    EXPECT_EQ(frame.reservation_lock.word, 0);
+    EXPECT_EQ(writers(), 1);
+    EXPECT_EQ(t->turbo.pturbo_writer, 1);
+
+    // The store-conditional's store takes the page lock and consumes the reservation; its
+    // epilogue lets everything go.
+    jit_do_complex_write(t, ea, host, 0);
+    EXPECT_EQ(frame.reservation_lock.word, 1);
+    EXPECT_EQ(jit_do_stcx(t, ea, host, 0), host) << "succeeds";
+    jit_do_xlate_written(t, 0, 0, 0);
     EXPECT_EQ(frame.reservation_lock.word, 0);
     EXPECT_EQ(writers(), 0);
     EXPECT_EQ(t->turbo.pturbo_writer, 0);

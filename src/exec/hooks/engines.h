@@ -1,7 +1,7 @@
 // The translator's engines and statistics hooks as the chunk loop calls them: the translated-code
 // engines, the instruction profile, the trace library and the instruction mix.
 // Declared here for the floors that call it; defined by the translator (turbo_go.cpp,
-// engines_standin.cpp, imix.cpp) and the trace libraries (trace/trace_lib.cpp, trace/inst_profile.cpp).
+// pturbo_engine.cpp, imix.cpp) and the trace libraries (trace/trace_lib.cpp, trace/inst_profile.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Translator hooks of the interrupt code: stopping a thread's translated-code task when an
 // exception is queued for it, and the trace libraries' privilege-mode change.
 // Declared here for the floors that call it; defined by the translator
-// (translator/interrupt_hooks_standin.cpp); trc_mode_change by the trace libraries (trace/trace_lib.cpp).
+// (translator/pturbo_zap.cpp); trc_mode_change by the trace libraries (trace/trace_lib.cpp).
 #pragma once
 
 #include <cstdint>

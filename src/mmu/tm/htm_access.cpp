@@ -9,10 +9,12 @@
 #include "mmu/tm/htm_footprint.h"
 #include "mmu/tm/htm_machine.h"
 #include "mmu/tm/line_store.h"
+#include "processor/config/processor_options.h"
 #include "processor/hooks/htm.h"
 #include "processor/records/axd.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
+#include "processor/records/processor_state.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/iop_registers.h"
 #include "processor/regs/msr_rules.h"
@@ -93,9 +95,34 @@ void mark(cs_CacheStore_s *cs, int32_t line, uint64_t paddr, uint32_t length)
     cs_SetState(cs, line, paddr, cs_State_M);
 }
 
-bool disallowed(const AXD *axd)
+bool option(const ThreadState *thread, int number)
 {
-    return (axd->wimg & AXD_WIMG_I) != 0;
+    return thread->processor && thread->processor->options[number];
+}
+
+// Write-through (where the processor knows W), cache-inhibited, or not coherent (where it knows M).
+bool disallowed(const ThreadState *thread, const AXD *axd)
+{
+    if ((axd->wimg & AXD_WIMG_W) && option(thread, PO_SUPPORTS_WIMG_W_BIT)) return true;
+    if (axd->wimg & AXD_WIMG_I) return true;
+    return !(axd->wimg & AXD_WIMG_M) && option(thread, PO_SUPPORTS_WIMG_M_BIT);
+}
+
+// The WIMG bits as letters, "-" for a clear bit.
+const char *wimg_text(const AXD *axd, char (&text)[5])
+{
+    const char letters[] = "WIMG";
+    for (int i = 0; i < 4; i++)
+        text[i] = (axd->wimg >> (3 - i)) & 1 ? letters[i] : '-';
+    text[4] = 0;
+    return text;
+}
+
+// The bit of the address's 16-byte granule in a line's tag byte.
+uint8_t granule_bit(const Context &c, uint64_t paddr)
+{
+    const uint64_t granule = (paddr & (c.data ? c.data->line_offset_mask : 127)) / 16;
+    return granule < 8 ? (uint8_t)(0x80 >> granule) : 0;
 }
 
 } // namespace
@@ -107,9 +134,13 @@ int HTM_PA_Read_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t *value)
     const uint32_t size = axd->size > 0 && axd->size <= 8 ? (uint32_t)axd->size : 8;
     // A transaction doomed before this access gets no data; the access that dooms it still reads.
     const bool doomed = c.thread->htm_failure_pending != 0;
-    if (!fetch && c.t && disallowed(axd))
+    if (!fetch && c.t && disallowed(c.thread, axd)) {
+        char text[5];
+        htm_debug(c.thread, "Thread %s, HTMTID_%08X Transactional Load from unsupported memory type: %s",
+                  htm_thread_name(c.thread), c.thread->htm_tid, wimg_text(axd, text));
         htm_record_failure(c.thread, HTM_CAUSE_DISALLOWED, IOP_Current_Address(iop), 1,
                            extra(c, REASON_DISALLOWED), c.thread->MSR.value);
+    }
     if (doomed && c.t) return 1;
     const bool rot = (c.thread->TEXASR.value & TEXASR_ROT) != 0;
     const bool load_rule = (c.thread->SIM_CTRL1.value & SIM_CTRL1_LOAD_RULE) && c.t && iop->row &&
@@ -131,6 +162,9 @@ int HTM_PA_Read_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t *value)
             int32_t line = cs_LookupAddr(c.cache->main, at, at, &state);
             if (line < 0 && footprint) line = htm_allocate_fill_new_line(c.thread, at, 0);
             if (line < 0) return;
+            if (!htm_stores_agree(c.cache, line, at, "HTM_TRACK_STORED_LOADED_BYTES loads 4",
+                                  "HTM_TRACK_STORED_LOADED_BYTES stores 4"))
+                return;
             cs_ReadPartial(c.cache->main, line, at, at, bytes + offset, length);
             mark(c.cache->loads, line, at, length);
             from_footprint = true;
@@ -147,7 +181,10 @@ int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value)
 {
     const Context c = context_of(iop);
     const uint32_t size = axd->size > 0 && axd->size <= 8 ? (uint32_t)axd->size : 8;
-    if (c.t && disallowed(axd)) {
+    if (c.t && disallowed(c.thread, axd)) {
+        char text[5];
+        htm_debug(c.thread, "Thread %s. HTMTID_%08X Transactional Store to unsupported memory type: %s",
+                  htm_thread_name(c.thread), c.thread->htm_tid, wimg_text(axd, text));
         htm_record_failure(c.thread, HTM_CAUSE_DISALLOWED, IOP_Current_Address(iop), 1,
                            extra(c, REASON_DISALLOWED), c.thread->MSR.value);
         return 1;
@@ -169,6 +206,13 @@ int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value)
         int32_t line = cs_LookupAddr(c.cache->main, at, at, &state);
         if (line >= 0 && c.s) {
             // A suspended-state store to the transaction's own footprint fails it.
+            htm_debug(c.thread,
+                      "HTM_PA_Write_Memory_Reg: Suspended state Store by Thread %s, HTMTID_%08X to PA: "
+                      "0x%016lX was "
+                      "touched in Transactional state (%s). Reason: %s",
+                      htm_thread_name(c.thread), c.thread->htm_tid, (unsigned long)at,
+                      state == cs_State_S ? "READ" : "MODIFIED",
+                      htm_exit_reason(state == cs_State_S ? 15 : 16));
             release_cache(c.cache);
             htm_record_failure(c.thread, HTM_CAUSE_SELF_INDUCED, IOP_Current_Address(iop), 1,
                                extra(c, state == cs_State_S ? 15 : 16), c.thread->MSR.value);
@@ -189,6 +233,9 @@ int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value)
             result = check(iop, at, HTM_TOUCH_STORE);
             return;
         }
+        if (!htm_stores_agree(c.cache, line, at, "HTM_TRACK_STORED_LOADED_BYTES loads 6",
+                              "HTM_TRACK_STORED_LOADED_BYTES stores 6"))
+            return;
         cs_WritePartial(c.cache->main, line, at, at, bytes + offset, length);
         cs_SetState(c.cache->main, line, at, cs_State_M);
         mark(c.cache->stores, line, at, length);
@@ -197,56 +244,112 @@ int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value)
     return stop ? 1 : result;
 }
 
-void HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size)
+int HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size)
 {
     const Context c = context_of(iop);
-    if (!c.data || !c.cache || (!c.t && !c.s)) {
-        PA_clear_memory_directly(c.thread, axd->pa, size, 1);
-        check(iop, axd->pa, HTM_TOUCH_STORE);
-        return;
-    }
-    if (size != (int64_t)c.data->line_size) {
+    const uint32_t line_size = c.data ? c.data->line_size : 128;
+    if (size != (int64_t)line_size) {
         sim_error("HTM_PA_Clear_Memory_Directly : dcbz for %d bytes does not match cache line size: %d",
-                  (int)size, (int)c.data->line_size);
-        return;
+                  (int)size, (int)line_size);
+        return 0;
     }
-    const uint64_t block = axd->pa & ~c.data->line_offset_mask;
+    const uint64_t block = axd->pa & ~(uint64_t)(line_size - 1);
     if (!c.t) PA_clear_memory_directly(c.thread, block, size, 1);
+    if (!c.cache || (!c.t && !c.s)) return check(iop, block, HTM_TOUCH_STORE);
     int32_t state = 0;
     int32_t line = cs_LookupAddr(c.cache->main, block, block, &state);
-    const std::vector<uint8_t> zeros(c.data->line_size, 0), ones(c.data->line_size, 0xFF);
+    const std::vector<uint8_t> zeros(line_size, 0), ones(line_size, 0xFF);
     auto capacity = [&] {
         htm_record_failure(c.thread, HTM_CAUSE_FOOTPRINT_OVERFLOW, IOP_Current_Address(iop), 0,
                            extra(c, REASON_OVERFLOW_ON_WRITE), c.thread->MSR.value);
+        return 1;
     };
+    if (line >= 0 && !htm_stores_agree(c.cache, line, block, "HTM_TRACK_STORED_LOADED_BYTES loads 98",
+                                       "HTM_TRACK_STORED_LOADED_BYTES stores 98"))
+        return 0;
     if (line >= 0 && c.s) {
+        htm_debug(
+            c.thread,
+            "HTM_PA_Clear_Memory_Directly: Suspended state Clear (dcbz) by Thread %s, HTMTID_%08X to PA: "
+            "0x%016lX was touched in Transactional state (%s).",
+            htm_thread_name(c.thread), c.thread->htm_tid, (unsigned long)block,
+            state == cs_State_S ? "READ" : "MODIFIED");
         release_cache(c.cache);
         htm_record_failure(c.thread, HTM_CAUSE_SELF_INDUCED, IOP_Current_Address(iop), 1, 0,
                            c.thread->MSR.value);
-        check(iop, block, HTM_TOUCH_STORE);
-        return;
+        return check(iop, block, HTM_TOUCH_STORE);
     }
-    if (line < 0 && c.s) {
-        check(iop, block, HTM_TOUCH_STORE);
-        return;
-    }
+    if (line < 0 && c.s) return check(iop, block, HTM_TOUCH_STORE);
     const bool needs_slot = line < 0 || state == cs_State_S;
-    if (needs_slot && (uint32_t)c.cache->stored_lines >= c.data->store_line_limit) {
-        capacity();
-        return;
-    }
+    if (needs_slot && (uint32_t)c.cache->stored_lines >= c.data->store_line_limit) return capacity();
+    int32_t tag_state = cs_State_M;
     if (line < 0) {
         line = cs_SelectNewLine(c.cache->main, block, block, 0, &state);
         if (line < 0 || state != cs_State_Invalid) {
-            capacity();
-            return;
+            htm_debug(
+                c.thread,
+                "HTM_PA_Clear_Memory_Directly: No free cache lines for T: %s, HTMTID_%08X. Marking xaction "
+                "aborted",
+                htm_thread_name(c.thread), c.thread->htm_tid);
+            return capacity();
+        }
+        const struct {
+            cs_CacheStore_s *store;
+            const char *text;
+        } others[] = {{c.cache->loads, "HTM_TRACK_STORED_LOADED_BYTES loads 97"},
+                      {c.cache->stores, "HTM_TRACK_STORED_LOADED_BYTES stores 97"},
+                      {c.cache->tags, "HTM_TRACK_STORED_LOADED_BYTES tags 97"}};
+        for (const auto &other : others) {
+            int32_t other_state = 0;
+            if (cs_SelectNewLine(other.store, block, block, 0, &other_state) != line) {
+                sim_error("%s", other.text);
+                return 0;
+            }
         }
         c.cache->used_lines++;
+        tag_state = cs_State_S;
     }
     if (needs_slot) c.cache->stored_lines++;
     cs_LoadLine(c.cache->main, line, block, block, zeros.data(), cs_State_M);
     cs_LoadLine(c.cache->loads, line, block, block, zeros.data(), cs_State_S);
     cs_LoadLine(c.cache->stores, line, block, block, ones.data(), cs_State_M);
-    cs_LoadLine(c.cache->tags, line, block, block, zeros.data(), cs_State_M);
-    check(iop, block, HTM_TOUCH_STORE);
+    cs_LoadLine(c.cache->tags, line, block, block, zeros.data(), tag_state);
+    return check(iop, block, HTM_TOUCH_STORE);
+}
+
+int HTM_PA_Read_Memory_TAG(ThreadState *thread, uint64_t address, int *tag)
+{
+    if (!thread || !thread->machine) return 0;
+    const uint64_t ts = thread->MSR.value & MSR_TS;
+    if (ts != MSR_TS_TRANSACTIONAL && ts != MSR_TS_SUSPENDED) return 0;
+    Context c{};
+    c.thread = thread;
+    c.data = htm_get_machine_state(thread->machine);
+    c.cache = htm_thread_cache(c.data, thread);
+    if (!c.cache || !c.cache->main) return 0;
+    int32_t state = 0;
+    const int32_t line = cs_LookupAddr(c.cache->tags, address, address, &state);
+    if (line < 0) return 0;
+    uint8_t byte = 0;
+    const uint64_t block = address & ~c.data->line_offset_mask;
+    cs_ReadPartial(c.cache->tags, line, block, block, &byte, 1);
+    if (tag) *tag = (byte & granule_bit(c, address)) ? 1 : 0;
+    return 1;
+}
+
+int HTM_PA_Write_Memory_TAG(IOPDesc *iop, AXD *axd, int tag)
+{
+    const Context c = context_of(iop);
+    if (!c.t || !c.cache || c.thread->htm_failure_pending) return 0;
+    int32_t state = 0;
+    int32_t line = cs_LookupAddr(c.cache->main, axd->pa, axd->pa, &state);
+    if (line < 0) line = htm_allocate_fill_new_line(c.thread, axd->pa, 1);
+    if (line < 0) return 1;
+    const uint64_t block = axd->pa & ~c.data->line_offset_mask;
+    uint8_t byte = 0;
+    cs_ReadPartial(c.cache->tags, line, block, block, &byte, 1);
+    const uint8_t bit = granule_bit(c, axd->pa);
+    byte = (tag & 0xFF) ? (uint8_t)(byte | bit) : (uint8_t)(byte & ~bit);
+    cs_WritePartial(c.cache->tags, line, block, block, &byte, 1);
+    return 1;
 }

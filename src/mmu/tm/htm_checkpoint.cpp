@@ -2,7 +2,9 @@
 // VSRs, AMR, PPR, TAR and DSCR.
 #include "mmu/tm/htm_checkpoint.h"
 
+#include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "processor/hooks/htm.h"
 #include "processor/records/htm_user_state.h"
@@ -42,7 +44,11 @@ void htm_checkpoint_save(IOPDesc *iop)
     state->TAR = iGET_TAR(iop);
     state->DSCR = iGET_DSCR(iop);
     state->CR = iop->use_slots ? iop->cr_operand : thread->CR.value;
-    state->FPSCR = iop->use_slots ? iop->fpscr_operand : thread->FPSCR.value;
+    // An FP instruction that has not yet delivered its FPSCR holds the value it will deliver.
+    if (iop->fpscr_cache_on)
+        state->FPSCR = iop->fpscr_cache;
+    else
+        state->FPSCR = iop->use_slots ? iop->fpscr_operand : thread->FPSCR.value;
     state->FPR_INVALID_MAP = thread->FPR_INVALID_MAP.value;
     state->VSCR = thread->VSCR.value;
     for (int n = 0; n < NUM_VSRS; n++)
@@ -78,4 +84,39 @@ void htm_checkpoint_restore(ThreadState *thread)
 uint64_t htm_checkpointed_fpscr(ThreadState *thread)
 {
     return thread && thread->htm ? thread->htm->FPSCR : 0;
+}
+
+namespace
+{
+
+// Whether the entry lies between the thread-scope registers named first and last in the file.
+bool in_range(ThreadState *thread, const Register_File_Entry *entry, const char *first, const char *last)
+{
+    const Register_File_Entry *low = Find_Register_By_Name(thread, first);
+    const Register_File_Entry *high = Find_Register_By_Name(thread, last);
+    return low && high && entry->scope == REG_SCOPE_THREAD && entry->index >= low->index &&
+           entry->index <= high->index;
+}
+
+constexpr const char *CHECKPOINTED_NAMES[] = {"FPSCR", "FPR_INVALID_MAP", "VSCR", "LR",  "CTR", "XER",
+                                              "CR",    "VRSAVE",          "AMR",  "PPR", "TAR", "DSCR"};
+
+} // namespace
+
+bool Is_HTM_Checkpoint_Register(Register_File_Entry *entry)
+{
+    if (!entry || !entry->desc || !entry->desc->name) return false;
+    ThreadState *thread = entry->owner;
+    if (thread) {
+        char first[16], last[16];
+        snprintf(first, sizeof first, "GPR%d", 0);
+        snprintf(last, sizeof last, "GPR%d", 31);
+        if (in_range(thread, entry, first, last)) return true;
+        snprintf(first, sizeof first, "VSR%d", 0);
+        snprintf(last, sizeof last, "VSR%d", 63);
+        if (in_range(thread, entry, first, last)) return true;
+    }
+    for (const char *name : CHECKPOINTED_NAMES)
+        if (strcasecmp(entry->desc->name, name) == 0) return true;
+    return false;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 struct IOPDesc;
+struct MemoryClient;
 struct ThreadState;
 struct cs_CacheStore_s;
 struct htm_data;
@@ -41,6 +42,20 @@ void htm_cache_destroy_stores(htm_cache *cache);
 // Fills a line for the thread's transaction (as a store or a load); the line index, or -1 after
 // recording a capacity failure.
 int32_t htm_allocate_fill_new_line(ThreadState *thread, uint64_t paddr, int is_store);
+// The capacity rule of the Glent generation (SIM_CTRL1 bit 59): 1 when the line may not be added
+// because too many footprint lines share its address bits 7-8 or 7-15.
+int HTM_GLENT_CACHE_OVERFLOW(ThreadState *thread, cs_CacheStore_s *main, uint64_t line_address);
+// A store by an agent outside the processors (its machine and chip) fails every transaction that
+// holds the line.
+void htm_check_store_collision_external(MemoryClient *agent, uint64_t paddr);
+// Called with each line just before commit writes it back or commit or release drops it. It does
+// nothing here; a tool linked in may define its own (the definition here is weak).
+void record_htm_cache_line_for_undo(ThreadState *thread, int32_t line, uint64_t paddr, cs_CacheStore_s *store);
+// Whether the loads, stores and (given a text) tags stores hold the line address at the main store's
+// line index, as the four stores must; a break is reported as a fatal error with the failing
+// store's text.
+bool htm_stores_agree(const htm_cache *cache, int32_t line, uint64_t paddr, const char *loads_text,
+                      const char *stores_text, const char *tags_text = nullptr);
 // Writes the footprint of the instruction's thread to memory and empties it (outermost tend.).
 void commit_user_cache(IOPDesc *iop);
 // Drops the footprint without writing it.

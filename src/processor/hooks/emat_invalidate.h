@@ -1,6 +1,6 @@
 // Invalidation of a thread's effective-address maps and the trace-library switch.
-// Declared here for the floors that call it; defined by the translator (translator/emat.cpp,
-// translator/pturbo_control_standin.cpp).
+// Declared here for the floors that call it; defined by the translator (translator/emat.cpp) and
+// the trace libraries (trace/trace_lib.cpp).
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,7 @@
 // What the rest of the simulator asks of the transactional-memory model: the machine-wide switch
 // and rollback, the facility check and failure recording, the model's say in interrupts, the
 // reservation checks, and the transactional storage accesses and footprint queries.
-// Declared here for the floors that call it; defined by the transactional-memory model in mmu/tm
-// (the transactional storage accesses and footprint queries are still stand-ins, in
-// mmu/htm_standin.cpp).
+// Declared here for the floors that call it; defined by the transactional-memory model in mmu/tm.
 #pragma once
 
 #include <cstdint>
@@ -76,7 +74,9 @@ uint32_t htm_transaction_id(ThreadState *thread);
 // Transactional accesses (the footprint of the running transaction); 0 when the access failed.
 int HTM_PA_Read_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t *value);
 int HTM_PA_Write_Memory_Reg(IOPDesc *iop, AXD *axd, uint64_t value);
-void HTM_PA_Write_Memory_TAG(IOPDesc *iop, AXD *axd, int tag);
+// Sets or clears the tag of the granule in the transaction's footprint: 1 when the footprint took
+// it (a transactional thread whose transaction is not doomed), else 0.
+int HTM_PA_Write_Memory_TAG(IOPDesc *iop, AXD *axd, int tag);
 // 1 and the tag of the address's granule when the thread's transaction footprint holds the line;
 // else 0.
 int HTM_PA_Read_Memory_TAG(ThreadState *thread, uint64_t address, int *tag);
@@ -85,5 +85,7 @@ int Is_PA_To_HTM_Store_Footprint(IOPDesc *iop, uint64_t address);
 // Checks a touched or cache-operated line against the footprints; 0 when it failed the toucher's
 // own transaction.
 int htm_check_touch_collision(IOPDesc *iop, int32_t thread_number, uint64_t address, int ignored, int kind);
-// Zeroes size bytes at the descriptor's physical address through the transactional store path.
-void HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size);
+// Zeroes the line at the descriptor's physical address through the transactional store path (size
+// must be the footprint's line size); 0 when it failed the thread's own transaction or the size is
+// wrong, else 1.
+int HTM_PA_Clear_Memory_Directly(IOPDesc *iop, AXD *axd, int64_t size);

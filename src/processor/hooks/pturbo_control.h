@@ -1,6 +1,6 @@
 // Control of the parallel translator's worker threads and of all translations.
 // Declared here for the floors that call it; defined by the translator
-// (translator/pturbo_control_standin.cpp, translator/page_tables.cpp); TRC_IS_ON by the trace
+// (translator/pturbo_zap.cpp, translator/page_tables.cpp); TRC_IS_ON by the trace
 // libraries (trace/trace_lib.cpp).
 #pragma once
 

@@ -263,7 +263,8 @@ struct GenericMachine {
     uint64_t heartbeat_interval; // cycles
     int64_t heartbeat_start_sec; // wall clock of the current run's start
     int64_t heartbeat_start_usec;
-    // Periodic statistics: print flags (0x2: the rate line shows the machine's instruction count),
+    // Periodic statistics: print flags, the "KIPS format" (1 at creation; 0x2: the rate line shows
+    // the machine's instruction count),
     // print-header flags (0x1 simulated time, 0x4 wall-clock time), the I/O count at the last
     // rate line.
     uint32_t periodic_stats_flags;
@@ -285,6 +286,10 @@ struct GenericMachine {
     htm_data *htm;
 
     int32_t exerciser_trace_mode; // non-zero: every executed instruction prints its exerciser line
+    // Settings of the machine's "set" table: the running-hypervisor flag (off at creation) and the
+    // real-address mask of the page-table-group search (all ones at creation).
+    int32_t running_hypervisor;
+    uint64_t pteg_ra_search_mask;
 
     // Guest services: the Open Firmware device tree (made on first use), the memory ranges still
     // available to the firmware's "claim", and the file the hex-dump call appends to (none: the

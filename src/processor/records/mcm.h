@@ -18,7 +18,7 @@ struct phb_scom_registers_s;
 struct pcie_scom_registers_s;
 struct icp_scom_registers_s;
 struct hca_scom_registers_s;
-struct ha_dirty_entry;
+struct ha_dirty_table_entry_s;
 
 struct MCM {
     InstanceLink *link;      // the chip's own instance link
@@ -45,5 +45,5 @@ struct MCM {
     icp_scom_registers_s *icp_scom_regs;
     hca_scom_registers_s *hca_scom_regs;
     void *last_word;                // 0 at creation
-    ha_dirty_entry *ha_dirty_table; // HA dirty table, filled by the storage path
+    ha_dirty_table_entry_s *ha_dirty_table; // HA dirty table, filled by the storage path
 };

@@ -161,6 +161,8 @@ struct ProcessorState {
     void *cache_container;
     void *page_cacheable_check;
     ex_scom_registers_s *ex_scom_regs; // the core's EX SCOM block
+    uint64_t ha_write_offset;          // HA dirty table: the next entry's offset in the current segment
+    uint64_t ha_phase;                 // HA dirty table: ORed into every entry (0x10 toggles on wrap)
     void *addon_word;
 };
 

@@ -237,10 +237,11 @@ struct ThreadState {
     PowerPCException *exception_pool;
 
     // Execution engine: the PC-trigger mark (all ones: none), the value of the latest physical
-    // write, the dirty-table walk request.
+    // write, the HA dirty-table entry being written (0 outside that write; the walk request is
+    // ha_flush_pending).
     uint64_t pc_trigger_mark;
     uint64_t last_store_value;
-    int32_t ha_walk_pending;
+    uint64_t ha_table_address;
     int32_t interrupt_check_pending; // the chunk loop checks for interrupts before the next step
 
     // Transactional memory: a failure recorded for the transaction (pending flag, stage: -1
