@@ -150,41 +150,30 @@ bool stopping()
     return word != 0 && word != STOP_USER_INTERRUPT;
 }
 
-void clear_debug_entry(Xlate_Debug_Buffer &entry)
-{
-    entry.text[0] = '\0';
-    entry.address = ~0ull;
-    entry.index = -1;
-    entry.width = 8;
-    entry.words[0] = entry.words[1] = 0;
-}
-
-// The translation-debug record when the fetch translation is reused: entry 0 stands for this fetch.
+// The translation-debug record when the fetch translation is reused: text 0 stands for this fetch.
 void debug_reuse(Xlate_Debug *record)
 {
-    Xlate_Debug_Buffer &first = record->buffers[0];
-    if (record->header[0] != 0 && first.text[0] == '\0') {
-        strncpy(first.text, "SIM_DEBUG_EXXLATE Fetch message error: should be same page as previous accress",
-                sizeof first.text - 1);
-        first.text[sizeof first.text - 1] = '\0';
-        first.address = ~0ull;
-        first.index = 12;
-        first.width = 8;
+    Xlate_Debug_Text &first = record->texts[0];
+    if (record->current != 0 && first.text[0] == '\0') {
+        strcpy(first.text, "SIM_DEBUG_EXXLATE Fetch message error: should be same page as previous accress");
+        first.ea = -1;
+        first.page_shift = 12;
+        first.mode = XLAT_DEBUG_MODE_NOT_SET;
     } else {
-        first.address += 4;
+        first.ea += 4;
     }
-    first.words[0] = first.words[1] = 0;
-    record->header[0] = 1;
-    record->header[1] = record->header[2] = 0;
-    clear_debug_entry(record->buffers[1]);
-    clear_debug_entry(record->buffers[2]);
+    first.reserved = first.failed = 0;
+    record->current = 1;
+    record->flush = record->paused = 0;
+    Xlate_Debug_Clear_Text(&record->texts[1]);
+    Xlate_Debug_Clear_Text(&record->texts[2]);
 }
 
 void debug_new(Xlate_Debug *record)
 {
-    record->header[0] = record->header[1] = record->header[2] = 0;
-    for (Xlate_Debug_Buffer &entry : record->buffers)
-        clear_debug_entry(entry);
+    record->current = record->flush = record->paused = 0;
+    for (Xlate_Debug_Text &text : record->texts)
+        Xlate_Debug_Clear_Text(&text);
 }
 
 // The cost of the instruction: the row's throughput, or the processor's cycles per instruction

@@ -12,6 +12,7 @@
 #include "kernel/job.h"
 #include "machine/hooks/command_hooks.h"
 #include "memory/memory_map.h"
+#include "mmu/xlate_debug.h"
 #include "processor/config/config_getters.h"
 #include "processor/config/processor_options.h"
 #include "processor/hooks/periodic_stats_standin.h"
@@ -106,13 +107,7 @@ ERAT_Struct *new_erats(uint32_t count)
 Xlate_Debug *new_xlate_debug(void)
 {
     Xlate_Debug *record = QUARN_ZALLOC(1, Xlate_Debug);
-    if (!record) return nullptr;
-    for (Xlate_Debug_Buffer &buffer : record->buffers) {
-        buffer.text[0] = '\0';
-        buffer.address = ~0ull;
-        buffer.index = -1;
-        buffer.width = 8;
-    }
+    if (record) Xlate_Debug_Reset(record);
     return record;
 }
 

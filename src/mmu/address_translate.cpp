@@ -85,7 +85,7 @@ int PPC_MMU_Xlate_Segment(int mode, IOPDesc *iop, AXD *axd, SLB *segment, int *r
     bool fetch = axd->kind == AXD_KIND_FETCH;
 
     if (!(mode & (XLATE_NOSIDEEFFECT | XLATE_NOEXCEPTION)))
-        XLATE_DEBUG(thread, XLATE_DEBUG_START, axd, "\n%s(%d) Mode:# EA=0x%016lX ",
+        XLATE_DEBUG(thread, XLAT_DEBUG_START, axd, "\n%s(%d) Mode:# EA=0x%016lX ",
                     MMUFunctionLabels[axd->kind > 8 ? 9 : axd->kind], axd->size, (unsigned long)axd->ea);
 
     uint64_t msr = iGET_MSR(iop);
@@ -135,9 +135,15 @@ int PPC_MMU_Xlate_Segment(int mode, IOPDesc *iop, AXD *axd, SLB *segment, int *r
             return 1;
         }
     }
-    if (options[PO_TAGS_ACTIVE] && (msr & MSR_TA) && axd->xlate_ea > 0xFFFFFFFFFFFFull) {
-        Tags_Active_Segment(iop, axd->xlate_ea, segment);
-        return 0;
+    if (options[PO_TAGS_ACTIVE] && (msr & MSR_TA)) {
+        if (axd->xlate_ea > 0xFFFFFFFFFFFFull) {
+            Tags_Active_Segment(iop, axd->xlate_ea, segment);
+            return 0;
+        }
+        if (debug_state[DEBUG_CATEGORY_XLATE_TEXT] > 0) {
+            Print_Xlate_Registers(iop);
+            Xlate_Debug_Printf(thread, XLAT_DEBUG_Ervik_TagsActivePLS, axd, "%s", "");
+        }
     }
     int multiple = 0;
     if (SLB *found = PPC_MMU_Search_SLB(iop, axd->xlate_ea, axd->kind, &multiple)) {
@@ -172,7 +178,7 @@ void Xlate_Inhibited_Adjust(IOPDesc *iop, AXD *axd)
         axd->wimg |= AXD_WIMG_I | AXD_WIMG_G;
 }
 
-int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int result)
+int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int result, bool end_message)
 {
     ThreadState *thread = iop->thread;
     const uint32_t *options = thread->processor->options;
@@ -186,9 +192,9 @@ int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int resul
         ((axd->ea + (uint64_t)(axd->size - 1)) >> 32) != (axd->ea >> 32))
         stays = false;
     if (stays) {
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "\nWIMG:%s PA:0x%016lX ", WIMG_String(axd->wimg),
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd, "\nWIMG:%s PA:0x%016lX ", WIMG_String(axd->wimg),
                     (unsigned long)axd->pa);
-        XLATE_DEBUG(thread, result ? XLATE_DEBUG_INFO : XLATE_DEBUG_END, axd, " \n ");
+        if (end_message) XLATE_DEBUG(thread, result ? XLAT_DEBUG_INFO : XLAT_DEBUG_END, axd, " \n ");
         return result;
     }
 

@@ -325,7 +325,7 @@ PowerPCException *interrupt_EAO(IOPDesc *iop, uint64_t address, uint64_t dar_add
     record->srr1_set = 0;
     fill_sdar(iop, record);
     Set_DSISR_DAR(iop, record, kind, dar_address, store_bits(DSISR_EAO, kind), 1, 1);
-    Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, &iop->data, "\nINTERRUPT: %s\n", Storage_Subtype_Text(subtype));
+    Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_FAIL, &iop->data, "\nINTERRUPT: %s\n", Storage_Subtype_Text(subtype));
     return Take_Care_Of_Exception(iop, record, "Effective Address Overflow");
 }
 

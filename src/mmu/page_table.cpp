@@ -95,7 +95,7 @@ int PPC_MMU_Search_Page_Table(uint64_t entry[2], IOPDesc *iop, AXD *axd, uint64_
                               uint64_t *entry_address, uint32_t kind, int mode, SLB *segment)
 {
     ThreadState *thread = iop->thread;
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "page_size:%d ", p);
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd, "page_size:%d ", p);
     uint64_t sdr1 = iGET_SDR1(iop);
     uint64_t page_ea = xlate_ea & ~low_mask(p);
     uint64_t size_mask = low_mask((int32_t)(sdr1 & 0x1F)) << 18;
@@ -104,21 +104,21 @@ int PPC_MMU_Search_Page_Table(uint64_t entry[2], IOPDesc *iop, AXD *axd, uint64_
     if (segment_bits == 28) {
         uint64_t vsid = (vsid_word & 0x7FFFFFFFFFFFFull) >> 12;
         hash = vsid ^ page_index;
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd,
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd,
                     "\nVA->PA using HPT: VPN[11:49]:0x%016lX VPN[50:77-p]:0x%016lX", (unsigned long)vsid,
                     (unsigned long)page_index);
     } else {
         uint64_t h2 = vsid_word >> 24;
         hash = (h2 ^ (h2 << 25) ^ page_index) & 0x7FFFFFFFFFull;
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "\nh1:0x%016lX h2:0x%016lX h3:0x%016lX",
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd, "\nh1:0x%016lX h2:0x%016lX h3:0x%016lX",
                     (unsigned long)((h2 << 25) & 0x7FFFFFFFFFull), (unsigned long)h2,
                     (unsigned long)page_index);
         vsid_word |= (page_ea >> 16) & 0xFFF000;
     }
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd,
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd,
                 "\nhash:0x%016lX hash<<7:0x%016lX mask_hash_above_18_bits:0x%016lX ", (unsigned long)hash,
                 (unsigned long)(hash << 7), (unsigned long)size_mask);
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "\nvsid_unshifted:0x%016lX ", (unsigned long)vsid_word);
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd, "\nvsid_unshifted:0x%016lX ", (unsigned long)vsid_word);
     if (sdr1 & 0x3FFFFFFFFFFC0000ull & size_mask)
         sim_warning(
             2,
@@ -152,12 +152,12 @@ int PPC_MMU_Search_PTEG(IOPDesc *iop, uint64_t group, uint64_t entry[2], uint64_
         entry[0] = candidate[0];
         entry[1] = candidate[1];
         *entry_address = group + 16 * (uint64_t)slot;
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "\nPTE:0x%016lX[0x%016lX-0x%016lX] ",
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "\nPTE:0x%016lX[0x%016lX-0x%016lX] ",
                     (unsigned long)*entry_address, (unsigned long)entry[0], (unsigned long)entry[1]);
         return slot;
     }
     *entry_address = 0;
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "\nPTEG-miss:0x%016lX ", (unsigned long)group);
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "\nPTEG-miss:0x%016lX ", (unsigned long)group);
     return -1;
 }
 
@@ -255,9 +255,9 @@ void Update_PTE_RC(IOPDesc *iop, uint64_t entry_address, const uint64_t *entry, 
     else if (Read_PTEs(iop, entry_address + 8, &old, 1, 1, ea) != 0)
         return;
     uint64_t value = PTE_RC_Value(iop, old, set_r, set_c, set_ts);
-    if (set_ts) XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "PTE[TS]<=1 ");
+    if (set_ts) XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "PTE[TS]<=1 ");
     if (value == old) return;
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "PTE[R|C]:%s=>%s ", rc_text(old), rc_text(value));
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "PTE[R|C]:%s=>%s ", rc_text(old), rc_text(value));
     Write_PTE(iop, entry_address + 8, value, 1, ea);
 }
 
@@ -276,7 +276,7 @@ const uint64_t *Adjust_PTE_for_if_we_need_to_set_TS_C_or_R_bit(const uint64_t *e
     if (axd->kind == AXD_KIND_STORE && !(entry[1] & PTE_C)) return nullptr;
     if (IOP_Option(iop, PO_RFC2207_CHECK_TLB_R_BIT) && !(entry[1] & PTE_R)) return nullptr;
     if (!(entry[1] & PTE_TS) && Xlate_Sets_Tag(iop)) {
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "PTE[TS]=>1 ");
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd, "PTE[TS]=>1 ");
         return nullptr;
     }
     return entry;

@@ -109,7 +109,7 @@ uint64_t Storage_Key_Violation(IOPDesc *iop, AXD *axd, uint32_t key)
         uint64_t iamr = iGET_IAMR(iop);
         uint32_t pair = (uint32_t)((iamr >> (62 - 2 * key)) & 3);
         if (!(pair & 1)) return 0;
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd,
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd,
                     "Key Protection Violation: Storage keys (IAMR:0x%016lX,key=%d,key_field=0x%08X) ",
                     (unsigned long)iamr, (int)key, pair);
         return KEY_CAUSE_IAMR;
@@ -117,7 +117,7 @@ uint64_t Storage_Key_Violation(IOPDesc *iop, AXD *axd, uint32_t key)
     uint64_t amr = iGET_AMR(iop);
     uint32_t pair = (uint32_t)((amr >> (62 - 2 * key)) & 3);
     if (!(pair & (cls == 1 ? 2u : 1u))) return 0;
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd,
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd,
                 "Protection Violation: Storage keys (AMR:0x%016lX,key=%d,key_field=0x%08X) ",
                 (unsigned long)amr, (int)key, pair);
     return KEY_CAUSE_AMR;

@@ -91,9 +91,9 @@ void build_vrma_segment(IOPDesc *iop, SLB *segment)
     segment->l = (uint8_t)lpcr_l(lpcr);
     segment->c = (lpcr & LPCR_BIT50) ? 1 : 0;
     segment->lp = (uint8_t)lpcr_lp(lpcr);
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "\nDummy_SLB_for_VPM[V:1 B:1 VSID:0x0001FFFFFF000000 Ks:0 Kp:0 ");
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "L:%d LP:%d ", segment->l, segment->lp);
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "]\n");
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "\nDummy_SLB_for_VPM[V:1 B:1 VSID:0x0001FFFFFF000000 Ks:0 Kp:0 ");
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "L:%d LP:%d ", segment->l, segment->lp);
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "]\n");
 }
 
 // The storage control of real mode (RMSC); returns the storage-check result.
@@ -195,22 +195,23 @@ int PA_canonical(IOPDesc *iop, uint64_t *address, int *refused)
         pa &= thread->processor->real_mode_mask;
         uint64_t lpcr = Read_LPCR(iop);
         if (!thread->processor->options[PO_LPES_1_REMOVED] && !(lpcr & LPCR_LPES1)) {
-            XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "PA:0x%016lX w/ MSR[HV]:0 LPES[1]:0 ", (unsigned long)pa);
+            XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "PA:0x%016lX w/ MSR[HV]:0 LPES[1]:0 ", (unsigned long)pa);
             *refused = 1;
             return 1;
         }
         if (lpcr & LPCR_VPM0) {
-            XLATE_DEBUG(thread, XLATE_DEBUG_MODE, nullptr,
+            if (debug_state[DEBUG_CATEGORY_XLATE_TEXT] > 0) Print_Xlate_Registers(iop);
+            XLATE_DEBUG(thread, XLAT_DEBUG_Ervik_VirtualRealMode, nullptr,
                         "\nMSR[HV]:%s MSR[IR]:%s MSR[DR]:%s LPCR[VPM]:1x LPCR[VRMASD]-L:%d-LP:%d ", hv, ir, dr,
                         lpcr_l(lpcr), lpcr_lp(lpcr));
-            XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "RMOR:0x%016lX RMLR:0x%016lX ",
+            XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "RMOR:0x%016lX RMLR:0x%016lX ",
                         (unsigned long)iGET_RMOR(iop), (unsigned long)Get_RMLR(iop));
             return 0;
         }
-        XLATE_DEBUG(thread, XLATE_DEBUG_MODE, nullptr, "%s", "");
+        XLATE_DEBUG(thread, XLAT_DEBUG_Ervik_RealMode, nullptr, "%s", "");
         uint64_t limit = Get_RMLR(iop);
         if (pa >= limit) {
-            XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr,
+            XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr,
                         "PA:0x%016lX> RMLR:0x%016lX:  w/ MSR[HV]:0 LPES[1]:1 VPM[0]:0 \n ", (unsigned long)pa,
                         (unsigned long)limit);
             *refused = 1;
@@ -218,12 +219,12 @@ int PA_canonical(IOPDesc *iop, uint64_t *address, int *refused)
         }
         *address = pa | iGET_RMOR(iop);
         *refused = 0;
-        XLATE_DEBUG(thread, XLATE_DEBUG_MODE, nullptr, "%s", "");
+        XLATE_DEBUG(thread, XLAT_DEBUG_Ervik_RealMode, nullptr, "%s", "");
         return 1;
     }
     if (pa & 0x8000000000000000ull) {
-        XLATE_DEBUG(thread, XLATE_DEBUG_MODE, nullptr, "MSR[HV]:%s MSR[IR]:%s MSR[DR]:%s ", hv, ir, dr);
-        XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "RMOR:0x%016lX RMLR:0x%016lX ",
+        XLATE_DEBUG(thread, XLAT_DEBUG_Ervik_RealMode, nullptr, "MSR[HV]:%s MSR[IR]:%s MSR[DR]:%s ", hv, ir, dr);
+        XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "RMOR:0x%016lX RMLR:0x%016lX ",
                     (unsigned long)iGET_RMOR(iop), (unsigned long)Get_RMLR(iop));
         *address = pa & 0x0FFFFFFFFFFFFFFFull;
         *refused = 0;
@@ -232,7 +233,7 @@ int PA_canonical(IOPDesc *iop, uint64_t *address, int *refused)
     uint64_t hrmor = iGET_HRMOR(iop);
     *address = pa | hrmor;
     *refused = 0;
-    XLATE_DEBUG(thread, XLATE_DEBUG_MODE, nullptr, "MSR[HV]:%s MSR[IR]:%s MSR[DR]:%s HRMOR:0x%016lX ", hv, ir, dr,
+    XLATE_DEBUG(thread, XLAT_DEBUG_Ervik_HypvRealMode, nullptr, "MSR[HV]:%s MSR[IR]:%s MSR[DR]:%s HRMOR:0x%016lX ", hv, ir, dr,
                 (unsigned long)hrmor);
     return 1;
 }

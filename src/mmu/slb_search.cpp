@@ -53,7 +53,9 @@ bool matches(IOPDesc *iop, const SLB *entry, uint64_t ea, uint32_t kind, uint64_
 void note_hit(IOPDesc *iop, int index)
 {
     ThreadState *thread = iop->thread;
-    XLATE_DEBUG(thread, XLATE_DEBUG_MODE, nullptr, "\nEA->VA hit SLB:%d ", index);
+    if (debug_state[DEBUG_CATEGORY_XLATE_TEXT] <= 0) return;
+    if (Xlate_Debug_Mode_Unset(thread)) Print_Xlate_Registers(iop);
+    Xlate_Debug_Printf(thread, XLAT_DEBUG_Ervik_HPT, nullptr, "\nEA->VA hit SLB:%d ", index);
 }
 
 } // namespace
@@ -102,7 +104,7 @@ SLB *PPC_MMU_Search_SLB(IOPDesc *iop, uint64_t ea, uint32_t kind, int *multiple)
                   first_index, last_index, (unsigned long)ea, (unsigned long)(ea & ~0xFFFFFFFull));
         return nullptr;
     }
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr,
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr,
                 "(SLB%d and SLB%d both match. WOLK_SIM_ERROR_IGNORE=set OR "
                 "SIM_CTRL_SLB_Multi_Match_Detection_BIT=0) ",
                 first_index, last_index);
@@ -120,7 +122,7 @@ int Suppress_SLB_Large_Page_Support(IOPDesc *iop, uint32_t kind)
     bool lpes1 = IOP_Option(iop, PO_LPES_1_REMOVED) || (lpcr & LPCR_LPES1);
     bool suppress = relocated || !lpes1;
     if (!suppress) suppress = !(lpcr & LPCR_VPM0);
-    if (suppress) XLATE_DEBUG(iop->thread, XLATE_DEBUG_INFO, nullptr, "Suppress_SLB_Large_Page ");
+    if (suppress) XLATE_DEBUG(iop->thread, XLAT_DEBUG_INFO, nullptr, "Suppress_SLB_Large_Page ");
     return suppress ? 1 : 0;
 }
 
@@ -132,6 +134,10 @@ void Tags_Active_Segment(IOPDesc *iop, uint64_t address, SLB *segment)
     segment->esid_base = address & ~0xFFFull;
     segment->SLBE.value = segment->esid_base | 0x8000000;
     segment->vsid = (address >> 16) & ~0xFFFull;
+    if (debug_state[DEBUG_CATEGORY_XLATE_TEXT] > 0) {
+        Print_Xlate_Registers(iop);
+        Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_Ervik_TagsActiveSLS, nullptr, "%s", "");
+    }
 }
 
 int PPC_MMU_GetSegmentID(IOPDesc *iop, uint64_t ea, uint64_t *segment_id, AXD *axd)

@@ -243,7 +243,7 @@ PowerPCException *file(IOPDesc *iop, PowerPCException *record, uint32_t kind, co
 {
     const char *text = subtype_text(record->subtype);
     if (debug_format)
-        Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, access_of(iop, kind), debug_format, text);
+        Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_FAIL, access_of(iop, kind), debug_format, text);
     return Take_Care_Of_Exception(iop, record, text);
 }
 
@@ -327,13 +327,13 @@ void Set_DSISR_DAR(IOPDesc *iop, PowerPCException *record, uint32_t, uint64_t ad
     record->dar_valid = dar_flag ? 1 : 0;
     if (dar_flag) {
         record->dar = address;
-        Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, &iop->data, "\nDAR<-0x%016lX ",
+        Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_INFO, &iop->data, "\nDAR<-0x%016lX ",
                            (unsigned long)address);
     }
     record->dsisr_valid = dsisr_flag ? 1 : 0;
     if (dsisr_flag) {
         record->dsisr = dsisr;
-        Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, &iop->data, "DSISR<-0x%08X ", dsisr);
+        Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_INFO, &iop->data, "DSISR<-0x%08X ", dsisr);
     }
 }
 
@@ -369,7 +369,7 @@ PowerPCException *interrupt_DataStorageSegmentFault(IOPDesc *iop, uint64_t addre
             Set_DSISR_DAR(iop, record, kind, address, store_bits(0, kind), 1, 1);
         if (!option(iop, PO_DSISR_BITS_ARE_DEFINED_FOR_ALL_INTERRUPTS)) record->dsisr_merged = ~0u;
     }
-    Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, access_of(iop, kind), "\nINTERRUPT: %s\n",
+    Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_FAIL, access_of(iop, kind), "\nINTERRUPT: %s\n",
                        subtype_text(message_subtype ? message_subtype : subtype));
     return Take_Care_Of_Exception(iop, record, subtype_text(subtype));
 }
@@ -455,7 +455,7 @@ PowerPCException *interrupt_HVTLBException(IOPDesc *iop, uint64_t address, uint3
         Set_DSISR_DAR(iop, record, kind, address, store_bits(DSISR_PROTECTION, kind), 1, 1);
         mark_merged(iop, record);
     }
-    Xlate_Debug_Printf(iop->thread, XLATE_DEBUG_INFO, access_of(iop, kind), "\n%s\n", HVTLB_TEXT);
+    Xlate_Debug_Printf(iop->thread, XLAT_DEBUG_FAIL, access_of(iop, kind), "\n%s\n", HVTLB_TEXT);
     return Take_Care_Of_Exception(iop, record, HVTLB_TEXT);
 }
 

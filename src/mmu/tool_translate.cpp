@@ -149,7 +149,7 @@ uint64_t Version1_LE_Address_Munge(IOPDesc *iop, AXD *axd, uint64_t pa)
     default:
         return pa;
     }
-    XLATE_DEBUG(iop ? iop->thread : nullptr, XLATE_DEBUG_INFO, axd, "PA:0x%016lX=>0x%016lX ",
+    XLATE_DEBUG(iop ? iop->thread : nullptr, XLAT_DEBUG_INFO, axd, "PA:0x%016lX=>0x%016lX ",
                 (unsigned long)pa, (unsigned long)munged);
     return munged;
 }

@@ -23,8 +23,10 @@ constexpr int DEBUG_CATEGORY_XLATE_TEXT = 27;
 // The adjustment of WIMG for the cache-inhibited load/store instructions and the standalone
 // window of cache-inhibited storage.
 void Xlate_Inhibited_Adjust(IOPDesc *iop, AXD *axd);
-// The page-crossing rules for pages of 2^shift bytes; result is the result decided so far.
-int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int result);
+// The page-crossing rules for pages of 2^shift bytes; result is the result decided so far. An
+// access that stays in its page ends its narration with an End message when end_message is set
+// (the ERAT-hit path sends none).
+int Xlate_Page_Cross(int mode, IOPDesc *iop, AXD *axd, uint32_t shift, int result, bool end_message = true);
 // The page stage of a translation with its segment (relocation on, or the virtual real mode area).
 int PPC_MMU_Xlate_Page(int mode, IOPDesc *iop, AXD *axd, SLB *segment);
 // The byte order of the access: MSR[LE], flipped by MSR[SLE] for data.

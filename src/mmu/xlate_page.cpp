@@ -122,7 +122,7 @@ int32_t Xlate_Actual_Page_Shift(IOPDesc *iop, const uint64_t entry[2], uint32_t 
                         : PTE_page_size_bits(iop, (uint32_t)MMU_Compute_Size_Index_from_PTE_LP_field(lp));
     if (size == base_shift) return size;
     sim_error("for L=1, PTE entry page size (%d) not the same as SLB page size (%d)", size, base_shift);
-    XLATE_DEBUG(thread, XLATE_DEBUG_INFO, nullptr, "Address Translate: pte size != slb size ");
+    XLATE_DEBUG(thread, XLAT_DEBUG_INFO, nullptr, "Address Translate: pte size != slb size ");
     return -1;
 }
 
@@ -181,7 +181,7 @@ int Xlate_ERAT_Hit(int mode, IOPDesc *iop, AXD *axd, ERAT_Struct *erat, ERAT_Ent
     int inhibited = CheckInhibitedFaults(iop, axd, axd->wimg, mode);
     if (inhibited) result = inhibited;
     if (!(mode & XLATE_NOEXCEPTION)) PPC_MMU_CheckAlignment(iop, axd);
-    return Xlate_Page_Cross(mode, iop, axd, (uint32_t)(s < 0 ? 12 : s), result);
+    return Xlate_Page_Cross(mode, iop, axd, (uint32_t)(s < 0 ? 12 : s), result, false);
 }
 
 int PPC_MMU_Xlate_Page(int mode, IOPDesc *iop, AXD *axd, SLB *segment)
@@ -332,7 +332,7 @@ int PPC_MMU_Xlate_Page(int mode, IOPDesc *iop, AXD *axd, SLB *segment)
             if (!suppressed)
                 interrupt_DataStorageKey(iop, axd->orig_ea, kind, dsisr, KEY_CAUSE_IAMR);
             else
-                XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "Unknown exception. \n");
+                XLATE_DEBUG(thread, XLAT_DEBUG_FAIL, axd, "Unknown exception. \n");
         }
     }
     if (faulted && !(mode & XLATE_NOCHECK) && !suppressed) {
@@ -347,7 +347,7 @@ int PPC_MMU_Xlate_Page(int mode, IOPDesc *iop, AXD *axd, SLB *segment)
 
     // 15-16. Tag-set bit and the R/C update.
     int set_ts = Xlate_Sets_Tag(iop);
-    if (set_ts) XLATE_DEBUG(thread, XLATE_DEBUG_INFO, axd, "PTE[TS]=>1 ");
+    if (set_ts) XLATE_DEBUG(thread, XLAT_DEBUG_INFO, axd, "PTE[TS]=>1 ");
     if (!(mode & XLATE_NOSIDEEFFECT)) entry[1] = update_rc(iop, axd, entry_address, entry, set_ts);
 
     // 17-18. TLB and ERAT fills.

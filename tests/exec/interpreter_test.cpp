@@ -9,11 +9,13 @@
 #include "exec/interpreter.h"
 #include "exec/run_machine.h"
 #include "exec/thread_job.h"
+#include "mmu/xlate_debug.h"
 #include "processor/config/processor_options.h"
 #include "processor/records/generic_machine.h"
 #include "processor/records/instruction_record.h"
 #include "processor/regs/ppc_bits.h"
 #include "processor/translation/xlate_version.h"
+#include "runtime/debug.h"
 #include "support/sink_capture.h"
 
 namespace
@@ -67,8 +69,8 @@ TEST(Interpreter, HostCallHookClaimsAnUndecodableWord)
     EXPECT_EQ(sink.text(), "");
 }
 
-// With a translation-debug record the interpreter marks a reused fetch translation (entry index 1)
-// and a new one (index 0).
+// With a translation-debug record the interpreter marks a reused fetch translation (current text 1)
+// and a new one (text 0).
 struct ReuseProbe {
     explicit ReuseProbe(ThreadState *t) : thread(t)
     {
@@ -79,7 +81,7 @@ struct ReuseProbe {
     bool reused()
     {
         EXPECT_EQ(run_one_instruction(thread->current_iop), 1);
-        return record.header[0] == 1;
+        return record.current == 1;
     }
     ThreadState *thread;
     Xlate_Debug record;
@@ -113,6 +115,71 @@ TEST(Interpreter, FetchTranslationIsReusedWithinAPageUntilTheVersionChanges)
     current_xlate_version++;
     EXPECT_FALSE(probe.reused());
     EXPECT_EQ(r.t->GPR[3].value, 5u);
+}
+
+// With narration on, a fetch translation fills text 0, printed in the summary after the instruction;
+// while the fetch translation is reused the text stays (its address following the fetch) and the
+// data texts start afresh.
+TEST(Interpreter, NarrationRecordBetweenFetches)
+{
+    constexpr uint32_t LWZ_R4_0_R5 = 0x80850000;
+    RunMachine r;
+    ASSERT_TRUE(r.ok());
+    r.program(0x100, {NOP, LWZ_R4_0_R5, NOP});
+    r.t->GPR[5].value = 0x2000;
+    ReuseProbe probe(r.t);
+    Xlate_Debug &record = probe.record;
+    Xlate_Debug_Reset(&record);
+    struct NarrationOn {
+        NarrationOn() { set_debug_flag(27, 1), set_debug_flag(28, 1); }
+        ~NarrationOn() { set_debug_flag(27, 0), set_debug_flag(28, 0); }
+    } narration;
+    SinkCapture sink; // the immediate narration lines
+    auto step = [&] { EXPECT_EQ(run_one_instruction(r.t->current_iop), 1); };
+    step();
+    const std::string fetch_text = record.texts[0].text;
+    EXPECT_EQ(fetch_text.rfind("\n*Instruction_Fetch_Translation: \n*Fetch(4) Mode: Ervik_HypvRealMode "
+                               "EA=0x0000000000000100 ",
+                               0),
+              0u)
+        << fetch_text;
+    EXPECT_EQ(record.texts[0].ea, 0x100);
+    EXPECT_EQ(record.texts[0].mode, XLAT_DEBUG_Ervik_HypvRealMode);
+    EXPECT_EQ(record.current, 1); // the fetch translation ended
+    // After the instruction the summary of its texts (categories 27 and 28 on).
+    EXPECT_NE(sink.text().find("\nEXXLATE Summary: " + fetch_text + "\n\n"), std::string::npos);
+
+    step(); // lwz at 0x104: its data page is narrated in text 1
+    EXPECT_EQ(record.texts[0].text, fetch_text);
+    EXPECT_EQ(record.texts[0].ea, 0x104);
+    EXPECT_EQ(std::string(record.texts[1].text).rfind("\n*Data_Page_0_Translation: \n*Load(4) Mode: ", 0), 0u)
+        << record.texts[1].text;
+    EXPECT_EQ(record.texts[1].ea, 0x2000);
+    EXPECT_EQ(record.current, 2);
+
+    step(); // the nop at 0x108 makes no data access
+    EXPECT_EQ(record.texts[0].ea, 0x108);
+    EXPECT_STREQ(record.texts[1].text, "");
+    EXPECT_EQ(record.texts[1].ea, -1);
+    EXPECT_EQ(record.texts[1].mode, XLAT_DEBUG_MODE_NOT_SET);
+    EXPECT_EQ(record.current, 1);
+
+    // A reuse that finds no fetch text while other texts were written says so in text 0.
+    r.t->PC.value = 0x100;
+    record.texts[0].text[0] = '\0';
+    step();
+    EXPECT_STREQ(record.texts[0].text,
+                 "SIM_DEBUG_EXXLATE Fetch message error: should be same page as previous accress");
+    EXPECT_EQ(record.texts[0].ea, -1);
+    EXPECT_EQ(record.texts[0].page_shift, 12);
+
+    // A new fetch translation starts every text again.
+    current_xlate_version++;
+    step();
+    EXPECT_EQ(record.texts[0].ea, 0x104);
+    EXPECT_EQ(std::string(record.texts[0].text).rfind("\n*Instruction_Fetch_Translation: \n*Fetch(4)", 0),
+              0u);
+    EXPECT_EQ(std::string(record.texts[1].text).rfind("\n*Data_Page_0_Translation: \n*Load(4)", 0), 0u);
 }
 
 // Code that rewrites itself: the next fetch of the address reads and decodes the new word.

@@ -13,6 +13,7 @@
 #include "decode/operand_fields.h"
 #include "processor/records/generic_machine.h"
 #include "mmu/xlate_debug.h"
+#include "processor/records/axd.h"
 #include "processor/records/exception_record.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/processor_state.h"
@@ -221,18 +222,30 @@ TEST(TraceText, TraceModeSetsDebugFlag14)
 TEST(TraceText, TranslationDebugTextsNeedTheirCategories)
 {
     ThreadState thread{};
-    Xlate_Debug record{};
+    static Xlate_Debug record;
+    Xlate_Debug_Reset(&record);
     thread.xlate_debug = &record;
+    AXD access{};
+    access.ea = 0x100;
+    access.page_shift = 12;
     set_debug_flag(27, 0);
     set_debug_flag(28, 0);
-    Xlate_Debug_Printf(&thread, 2, nullptr, "lost %d", 1);
-    EXPECT_STREQ(record.buffers[0].text, "");
+    {
+        SinkCapture sink;
+        Xlate_Debug_Printf(&thread, XLAT_DEBUG_START, &access, "lost %d", 1);
+        EXPECT_EQ(sink.text(), "");
+    }
+    EXPECT_STREQ(record.texts[0].text, "");
+    EXPECT_EQ(record.texts[0].ea, -1);
 
     set_debug_flag(27, 1);
-    Xlate_Debug_Printf(&thread, 2, nullptr, "ea=0x%X", 0x100u);
-    Xlate_Debug_Printf(&thread, 2, nullptr, nullptr); // an empty message
-    EXPECT_STREQ(record.buffers[0].text, "ea=0x100");
-    strcpy(record.buffers[2].text, "third");
+    {
+        SinkCapture sink; // the immediate lines
+        Xlate_Debug_Printf(&thread, XLAT_DEBUG_START, &access, "ea=0x%X", 0x100u);
+        Xlate_Debug_Printf(&thread, XLAT_DEBUG_INFO, nullptr, nullptr); // an empty message
+    }
+    EXPECT_STREQ(record.texts[0].text, "\n*Instruction_Fetch_Translation: ea=0x100");
+    strcpy(record.texts[2].text, "third");
     {
         SinkCapture sink;
         Print_Xlate_Debug_Summary(&thread); // category 28 off
@@ -242,7 +255,8 @@ TEST(TraceText, TranslationDebugTextsNeedTheirCategories)
     {
         SinkCapture sink;
         Print_Xlate_Debug_Summary(&thread);
-        EXPECT_EQ(sink.text(), "\nEXXLATE Summary: ea=0x100\n\n\nEXXLATE Summary: third\n\n");
+        EXPECT_EQ(sink.text(), "\nEXXLATE Summary: \n*Instruction_Fetch_Translation: ea=0x100\n\n\nEXXLATE "
+                               "Summary: third\n\n");
     }
     set_debug_flag(27, 0);
     set_debug_flag(28, 0);

@@ -43,18 +43,26 @@ constexpr int NUM_PERSISTENT_EXCEPTIONS = 5;
 // Byte orders of a thread (its byte_order field).
 enum : int32_t { THREAD_LITTLE_ENDIAN = 0, THREAD_BIG_ENDIAN = 1, THREAD_ENDIAN_FROM_MSR = 2 };
 
-// Translation-debug record: three text buffers behind a header of three words.
-constexpr int XLATE_DEBUG_TEXT = 256;
-struct Xlate_Debug_Buffer {
-    char text[XLATE_DEBUG_TEXT]; // empty at creation
-    uint64_t address;            // all ones at creation
-    int32_t index;               // -1 at creation
-    int32_t width;               // 8 at creation
-    uint64_t words[2];
+// Translation-debug record: the narration of up to three translations of one instruction (its
+// fetch and up to two data pages), each a text with the header values of its translation.
+constexpr int XLATE_DEBUG_TEXTS = 3;
+constexpr int XLATE_DEBUG_TEXT_SIZE = 10000; // characters of a text, its terminator included
+struct Xlate_Debug_Text {
+    int64_t ea;         // effective address, -1 while not started
+    int32_t page_shift; // -1 while not started
+    int32_t mode;       // translation mode (message type), 8 while unset
+    int32_t reserved;   // 0
+    int32_t failed;     // the translation failed
+    char text[XLATE_DEBUG_TEXT_SIZE];
 };
 struct Xlate_Debug {
-    int32_t header[3];
-    Xlate_Debug_Buffer buffers[3];
+    int32_t current;  // the text being written; above 2 the record is full
+    int32_t flush;    // 0 recording, above 0 dropping (nested), below 0 off
+    int32_t paused;   // a nested translation is being narrated into the current text
+    int64_t saved_ea; // the current text's header values while paused
+    int32_t saved_page_shift;
+    int32_t saved_mode;
+    Xlate_Debug_Text texts[XLATE_DEBUG_TEXTS];
 };
 
 // One SLB entry.
