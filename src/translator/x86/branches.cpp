@@ -65,7 +65,7 @@ void store_reg_at_rax(sink *s, int32_t offset, int reg)
     emit_insn(&t, s);
 }
 
-// The branch record of a loaded trace library: method, address after the branch, profile entry,
+// The branch record of a loaded trace library: method, address of the branch, profile entry,
 // target, taken (2 for an unconditional branch, else the condition), instruction word. The host
 // flags are left alone.
 void emit_branch_record(xframe *x, int cc, int after_reg)
@@ -74,7 +74,11 @@ void emit_branch_record(xframe *x, int cc, int after_reg)
     sink *s = xframe_sink(x);
     emit_mov_load(s, HOST_RAX, disp_turbo(trace_cursor), JIT_THREAD, 1);
     store_imm_at_rax(s, 0, TRACE_BRANCH_METHOD);
+    // Word 1 is the branch's own address, as the interpreter records it: the address after the
+    // branch less 4, formed and undone with lea, which leaves the host flags alone.
+    emit_lea(s, after_reg, after_reg, -4);
     store_reg_at_rax(s, 8, after_reg);
+    emit_lea(s, after_reg, after_reg, 4);
     uint64_t entry = reinterpret_cast<uint64_t>(x->profile);
     // Two 32-bit stores of the entry's halves.
     insn_template t{};
