@@ -406,21 +406,5 @@ void pturbo_gone(ThreadState *thread)
     }
     if (reason == EXIT_MFTB) sim_error("pturbo_gone: MFTB should't happen in pturbo mode.");
     const bool halt = reason == EXIT_BOGUS && turbo.support_code == TURBO_SUPPORT_HALT;
-    if (cnt_is_active(TRACE_INSTRUCTION_COUNTER) || halt) {
-        switch (reason) {
-        case EXIT_BRANCH_SELF:
-        case EXIT_MFTB:
-        case EXIT_LIMIT:
-        case EXIT_FETCH:
-        case EXIT_PRIORITY_CHANGE:
-        case EXIT_PRIORITY_LOW_LOW:
-        case EXIT_DELAY_1000:
-        case EXIT_MSR_DONE:
-        case EXIT_XFLUSH:
-            break;
-        default:
-            trc_counts()[TRACE_INSTRUCTION_COUNTER]--;
-            break;
-        }
-    }
+    if (cnt_is_active(TRACE_INSTRUCTION_COUNTER) || halt) trc_uncount_unfinished(reason);
 }

@@ -5,12 +5,14 @@
 
 #include "fp/fp160.h"
 #include "isa/hooks/smt_priority.h"
+#include "isa/hooks/trace_events.h"
 #include "processor/hooks/fpscr_text.h"
 #include "processor/records/instruction_record.h"
 #include "processor/records/thread_state.h"
 #include "processor/regs/reg_accessors.h"
 #include "translator/callouts.h"
 #include "translator/turbo_go.h"
+#include "translator/turbo_reason.h"
 
 namespace
 {
@@ -131,4 +133,23 @@ uint64_t jit_set_priority(ThreadState *thread, uint64_t priority, uint64_t, uint
         return 2;
     }
     return 0;
+}
+
+void trc_uncount_unfinished(int32_t reason)
+{
+    switch (reason) {
+    case EXIT_BRANCH_SELF:
+    case EXIT_MFTB:
+    case EXIT_LIMIT:
+    case EXIT_FETCH:
+    case EXIT_PRIORITY_CHANGE:
+    case EXIT_PRIORITY_LOW_LOW:
+    case EXIT_DELAY_1000:
+    case EXIT_MSR_DONE:
+    case EXIT_XFLUSH:
+        break;
+    default:
+        trc_counts()[0]--;
+        break;
+    }
 }

@@ -24,6 +24,9 @@ int32_t turbo_update_smt_priority(ThreadState *thread);
 void turbo_update_simple_store_flag(ThreadState *thread);
 // turbo.writer for the thread's data mode, width and the simple-store flag.
 void turbo_update_writer(ThreadState *thread);
+// The loaded libraries' instruction counter (counter 0) less one when the exit left the pass's
+// last counted instruction to the interpreter, which counts it again.
+void trc_uncount_unfinished(int32_t reason);
 // Instruction debugging before and after a pass.
 void INSTR_DEBUG_BEFORE(ThreadState *thread);
 void INSTR_DEBUG_AFTER(ThreadState *thread);

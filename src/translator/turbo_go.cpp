@@ -411,23 +411,7 @@ uint32_t turbo_go(ThreadState *thread, uint32_t budget)
         }
         thread->emat_fill_request = fill;
 
-        if (cnt_is_active(TRACE_INSTRUCTION_COUNTER)) {
-            switch (reason) {
-            case EXIT_BRANCH_SELF:
-            case EXIT_MFTB:
-            case EXIT_LIMIT:
-            case EXIT_FETCH:
-            case EXIT_PRIORITY_CHANGE:
-            case EXIT_PRIORITY_LOW_LOW:
-            case EXIT_DELAY_1000:
-            case EXIT_MSR_DONE:
-            case EXIT_XFLUSH:
-                break;
-            default:
-                trc_counts()[TRACE_INSTRUCTION_COUNTER]--;
-                break;
-            }
-        }
+        if (cnt_is_active(TRACE_INSTRUCTION_COUNTER)) trc_uncount_unfinished(reason);
         return leave(thread);
     }
 }
